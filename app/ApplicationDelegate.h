@@ -1,0 +1,16 @@
+#pragma once
+#include <QObject>
+
+namespace qn {
+
+// Runs the start-up of the tray program in its fixed order and the steps at exit.
+class ApplicationDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit ApplicationDelegate(QObject *parent = nullptr);
+
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+};
+
+} // namespace qn

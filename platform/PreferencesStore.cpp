@@ -1,0 +1,100 @@
+#include "platform/PreferencesStore.h"
+
+#include "BuildInfo.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <cstdio>
+
+namespace qn {
+
+namespace {
+QString defaultPath() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return base + QStringLiteral("/Quillnest/") + QString::fromUtf8(build::kBundleIdentifier) +
+           QStringLiteral(".ini");
+}
+} // namespace
+
+PreferencesStore &PreferencesStore::shared() {
+    static PreferencesStore store(defaultPath());
+    return store;
+}
+
+PreferencesStore::PreferencesStore(const QString &filePath)
+    : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
+    if (m_settings->status() != QSettings::NoError)
+        reportUnusable(QStringLiteral("*"), QStringLiteral("the preferences file could not be read: ") + filePath);
+}
+
+std::optional<bool> PreferencesStore::boolValue(const QString &key) const {
+    const QVariant v = m_settings->value(key);
+    if (!v.isValid())
+        return std::nullopt;
+    // INI keeps no types: a boolean reads back as the text "true" or "false".
+    if (v.typeId() == QMetaType::Bool)
+        return v.toBool();
+    if (v.typeId() == QMetaType::QString) {
+        const QString s = v.toString();
+        if (s == QLatin1String("true"))
+            return true;
+        if (s == QLatin1String("false"))
+            return false;
+    }
+    reportUnusable(key, QStringLiteral("not a boolean"));
+    return std::nullopt;
+}
+
+std::optional<QString> PreferencesStore::text(const QString &key) const {
+    const QVariant v = m_settings->value(key);
+    if (!v.isValid())
+        return std::nullopt;
+    if (v.typeId() == QMetaType::QString)
+        return v.toString();
+    reportUnusable(key, QStringLiteral("not a text"));
+    return std::nullopt;
+}
+
+std::optional<QByteArray> PreferencesStore::data(const QString &key) const {
+    const QVariant v = m_settings->value(key);
+    if (!v.isValid())
+        return std::nullopt;
+    if (v.typeId() == QMetaType::QByteArray)
+        return v.toByteArray();
+    reportUnusable(key, QStringLiteral("not a data value"));
+    return std::nullopt;
+}
+
+bool PreferencesStore::contains(const QString &key) const { return m_settings->contains(key); }
+
+void PreferencesStore::setBool(const QString &key, bool value) {
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
+void PreferencesStore::setText(const QString &key, const QString &value) {
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
+void PreferencesStore::setData(const QString &key, const QByteArray &value) {
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
+void PreferencesStore::remove(const QString &key) {
+    m_settings->remove(key);
+    m_settings->sync();
+}
+
+QString PreferencesStore::filePath() const { return m_settings->fileName(); }
+
+void PreferencesStore::sync() { m_settings->sync(); }
+
+void PreferencesStore::reportUnusable(const QString &key, const QString &why) {
+    std::printf("Preferences: value of \"%s\" ignored (%s); using the default\n", qPrintable(key),
+                qPrintable(why));
+    std::fflush(stdout);
+}
+
+} // namespace qn

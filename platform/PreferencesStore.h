@@ -1,0 +1,42 @@
+#pragma once
+#include <QByteArray>
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <optional>
+
+namespace qn {
+
+// The user's preferences: an INI file under ~/.config (QSettings), keys as the
+// program names them. Reads are typed: a value of another kind counts as absent,
+// so a hand-edited or corrupt file costs only the keys that are wrong.
+class PreferencesStore {
+public:
+    // The process-wide store of the running program.
+    static PreferencesStore &shared();
+
+    // A store on an explicit file (tests).
+    explicit PreferencesStore(const QString &filePath);
+
+    std::optional<bool> boolValue(const QString &key) const;
+    std::optional<QString> text(const QString &key) const;
+    std::optional<QByteArray> data(const QString &key) const;
+    bool contains(const QString &key) const;
+
+    void setBool(const QString &key, bool value);
+    void setText(const QString &key, const QString &value);
+    void setData(const QString &key, const QByteArray &value);
+    void remove(const QString &key);
+
+    QString filePath() const;
+    void sync();
+
+    // Reports a stored value that could not be used (standard output).
+    static void reportUnusable(const QString &key, const QString &why);
+
+private:
+    std::unique_ptr<QSettings> m_settings;
+};
+
+} // namespace qn

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillnest needs, but only those that are missing,
+# so that a second run costs a second. Usage: scripts/deps.sh [build|test]
+set -euo pipefail
+want=${1:-build}
+
+build_pkgs=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6
+  qt6-image-formats-plugins qt6-qpa-plugins libqt6dbus6
+  libx11-dev libx11-xcb-dev libxcb1-dev libxext-dev libxfixes-dev libxtst-dev libxrandr-dev
+  libtesseract-dev libleptonica-dev tesseract-ocr-eng
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-inter fonts-dejavu-core
+)
+run_pkgs=(xdg-utils)
+test_pkgs=(
+  xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick
+  python3 python3-pytest xserver-xorg-core xserver-xorg-video-dummy
+  sox pulseaudio pulseaudio-utils dbus dbus-x11 procps util-linux iproute2
+)
+
+pkgs=("${build_pkgs[@]}")
+case "$want" in
+  run) pkgs+=("${run_pkgs[@]}") ;;
+  test) pkgs+=("${test_pkgs[@]}") ;;
+esac
+
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the development flavour and runs every test:
+# unit tests, then the end-to-end tests, each on an X display of its own.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/deps.sh" test
+"$root/scripts/build.sh" dev
+cd "$root/build/dev"
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+chmod 700 "$XDG_RUNTIME_DIR"
+jobs=$(nproc)
+# End-to-end tests mostly wait on timers; they can run wider than the core count.
+ctest --output-on-failure -j "$((jobs * 2))" --timeout 900 "$@"

@@ -1,0 +1,180 @@
+"""The quillnest program under test, with a fresh HOME of its own."""
+import configparser
+import os
+import queue
+import re
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+
+BUNDLE_ID = "com.orvalen.QuillnestSnapDev"
+
+
+def binary():
+    path = os.environ.get("QUILLNEST_BIN")
+    if not path:
+        raise RuntimeError("QUILLNEST_BIN is not set (run the e2e tests through ctest)")
+    return path
+
+
+class Quillnest:
+    def __init__(self, display, prefs=None, env=None, home=None, args=()):
+        self.display = display
+        self.home = home or tempfile.mkdtemp(prefix="qn-home-")
+        self.config_dir = os.path.join(self.home, ".config")
+        self.runtime_dir = os.path.join(self.home, "runtime")
+        os.makedirs(self.runtime_dir, mode=0o700, exist_ok=True)
+        self.prefs_path = os.path.join(self.config_dir, "Quillnest", BUNDLE_ID + ".ini")
+        if prefs is not None:
+            self.write_prefs(prefs)
+        bin_dir = os.path.join(self.home, "bin")
+        os.makedirs(bin_dir, exist_ok=True)
+        self.browser_log = os.path.join(self.home, "browser.log")
+        self._install_fake_browser(bin_dir)
+        self.env = dict(display.env)
+        self.env.update({
+            "HOME": self.home,
+            "XDG_CONFIG_HOME": self.config_dir,
+            "XDG_RUNTIME_DIR": self.runtime_dir,
+            "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+            "TMPDIR": os.path.join(self.home, "tmp"),
+            "PATH": bin_dir + os.pathsep + os.environ.get("PATH", ""),
+            "BROWSER": os.path.join(bin_dir, "xdg-open"),
+            "QT_QPA_PLATFORM": "xcb",
+            "QT_LOGGING_RULES": "qt.qpa.*=false",
+        })
+        os.makedirs(self.env["TMPDIR"], exist_ok=True)
+        self.env.update(env or {})
+        self.lines = []
+        self._queue = queue.Queue()
+        self.proc = subprocess.Popen([binary(), *args], env=self.env, stdout=subprocess.PIPE,
+                                     stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        self._reader = threading.Thread(target=self._read, daemon=True)
+        self._reader.start()
+
+    def _install_fake_browser(self, bin_dir):
+        # Every page the program opens is recorded instead of shown.
+        script = f"#!/bin/sh\nprintf '%s\\n' \"$1\" >> '{self.browser_log}'\n"
+        for name in ("xdg-open", "x-www-browser", "sensible-browser", "gio", "kde-open", "gnome-open"):
+            path = os.path.join(bin_dir, name)
+            with open(path, "w") as f:
+                f.write(script)
+            os.chmod(path, 0o755)
+
+    def _read(self):
+        for raw in self.proc.stdout:
+            line = raw.decode("utf-8", "replace").rstrip("\n")
+            self.lines.append(line)
+            self._queue.put(line)
+
+    # --- standard output -------------------------------------------------
+    def wait_for_line(self, pattern, timeout=15):
+        """Waits for a line of standard output matching the regex; returns the match."""
+        rx = re.compile(pattern)
+        for line in list(self.lines):
+            m = rx.search(line)
+            if m:
+                return m
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            try:
+                line = self._queue.get(timeout=0.1)
+            except queue.Empty:
+                if self.proc.poll() is not None and self._queue.empty():
+                    break
+                continue
+            m = rx.search(line)
+            if m:
+                return m
+        raise AssertionError(f"no line matching {pattern!r}; output was:\n" + "\n".join(self.lines[-60:]))
+
+    def events(self, name=None):
+        """Analytics events printed so far, as dicts."""
+        import json
+        out = []
+        for line in self.lines:
+            if line.startswith("analytics "):
+                ev = json.loads(line[len("analytics "):])
+                if name is None or ev.get("event") == name:
+                    out.append(ev)
+        return out
+
+    def opened_urls(self):
+        if not os.path.exists(self.browser_log):
+            return []
+        with open(self.browser_log) as f:
+            return [l.strip() for l in f if l.strip()]
+
+    # --- preferences -----------------------------------------------------
+    def write_prefs(self, values):
+        """values: key -> bool | str | bytes (bytes are stored as data)."""
+        os.makedirs(os.path.dirname(self.prefs_path), exist_ok=True)
+        lines = ["[General]"]
+        for key, value in values.items():
+            lines.append(f"{key}={ini_value(value)}")
+        with open(self.prefs_path, "w") as f:
+            f.write("\n".join(lines) + "\n")
+
+    def prefs(self):
+        """The preferences file as key -> raw INI text ("true", "@ByteArray(...)")."""
+        if not os.path.exists(self.prefs_path):
+            return {}
+        parser = configparser.RawConfigParser(strict=False)
+        parser.optionxform = str
+        parser.read(self.prefs_path)
+        return dict(parser["General"]) if parser.has_section("General") else {}
+
+    def pref(self, key):
+        value = self.prefs().get(key)
+        return parse_ini_value(value) if value is not None else None
+
+    def wait_for_pref(self, key, expected, timeout=10):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.pref(key) == expected:
+                return
+            time.sleep(0.05)
+        raise AssertionError(f"preference {key} is {self.pref(key)!r}, expected {expected!r}")
+
+    # --- life ------------------------------------------------------------
+    @property
+    def pid(self):
+        return self.proc.pid
+
+    def alive(self):
+        return self.proc.poll() is None
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+    def cleanup(self):
+        self.stop()
+        shutil.rmtree(self.home, ignore_errors=True)
+
+
+def ini_value(value):
+    if isinstance(value, bool):
+        return "true" if value else "false"
+    if isinstance(value, (bytes, bytearray)):
+        return "@ByteArray(" + bytes(value).decode("utf-8").replace("\\", "\\\\").replace('"', '\\"') + ")"
+    return str(value)
+
+
+def parse_ini_value(text):
+    """Reads QSettings' INI text back: booleans, texts, @ByteArray(...) as bytes."""
+    if text.startswith('"') and text.endswith('"'):
+        text = text[1:-1]
+    text = text.replace('\\"', '"').replace("\\\\", "\\")
+    if text.startswith("@ByteArray(") and text.endswith(")"):
+        return text[len("@ByteArray("):-1].encode("utf-8")
+    if text in ("true", "false"):
+        return text == "true"
+    return text
