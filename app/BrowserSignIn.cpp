@@ -13,6 +13,13 @@
 
 namespace qn {
 
+namespace {
+void printLoginError(const CloudError &error) {
+    std::printf("Login error: %s\n", qPrintable(error.description()));
+    std::fflush(stdout);
+}
+} // namespace
+
 BrowserSignIn::BrowserSignIn(APICore &api, SettingsModel &settings, QObject *parent)
     : QObject(parent), m_api(api), m_settings(settings), m_timer(new QTimer(this)) {
     m_timer->setInterval(kPollIntervalMs);
@@ -60,8 +67,7 @@ void BrowserSignIn::linkArrived(quint64 attempt, const CloudResult<MagicLinkResp
     if (attempt != m_attempt)
         return;
     if (!answer.ok()) {
-        std::printf("Login error: %s\n", qPrintable(answer.error().description()));
-        std::fflush(stdout);
+        printLoginError(answer.error());
         stop();
         m_settings.setSettingsLoader(false);
         if (m_effects.showError)
@@ -112,8 +118,7 @@ void BrowserSignIn::pollAnswered(quint64 session, const CloudResult<MagicLinkSec
         return;
     }
     if (!answer.ok()) {
-        std::printf("Login error: %s\n", qPrintable(answer.error().description()));
-        std::fflush(stdout);
+        printLoginError(answer.error());
         fail(answer.error().description());
         return;
     }
