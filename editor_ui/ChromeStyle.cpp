@@ -11,6 +11,13 @@ bool isDark(const QWidget *widget) {
     return window.lightness() < 128;
 }
 
+void adoptScheme(QWidget *target, const QWidget *source) {
+    QPalette palette = source->palette();
+    // Mark every colour as set: an inherited palette set as it is would be ignored.
+    palette.setResolveMask(QPalette::ResolveMask(~QPalette::ResolveMask(0)));
+    target->setPalette(palette);
+}
+
 QColor gray282828() { return colorFromHex(QStringLiteral("282828")); }
 QColor gray373737() { return colorFromHex(QStringLiteral("373737")); }
 QColor gray505050() { return colorFromHex(QStringLiteral("505050")); }

@@ -12,6 +12,8 @@ namespace qn {
 namespace chrome {
 
 bool isDark(const QWidget *widget);
+// Gives `target` (a bubble or popover living elsewhere) the scheme of `source`.
+void adoptScheme(QWidget *target, const QWidget *source);
 
 // Named colours of the kit, as the chrome uses them.
 QColor gray282828();

@@ -222,6 +222,7 @@ void MVPopover::show(Qt::Edge edge) {
 
     const QRect frame = mvPopoverFrame(m_arrowDirection, anchor.translated(originOffset(m_arrowDirection)), size);
     m_panel->arrow = m_arrowDirection;
+    chrome::adoptScheme(m_panel, m_anchor);
     m_panel->setGeometry(frame);
     // Without a compositing manager a window's transparent corners show black: cut
     // the window to its bubble.

@@ -181,6 +181,7 @@ void PopoverModyfier::setShow(bool show) {
         }
         m_content->setParent(m_frame);
     }
+    chrome::adoptScheme(m_frame, m_source);
     m_content->show();
     reposition();
     m_frame->raise();

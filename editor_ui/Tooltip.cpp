@@ -185,6 +185,9 @@ void TooltipModifier::setShow(bool show) {
         ensureBubble();
         if (!m_bubble)
             return;
+        // The bubble may live in another widget than its anchor: it takes the
+        // anchor's scheme.
+        chrome::adoptScheme(m_bubble, m_anchor);
         reposition();
         m_bubble->raise();
         m_bubble->show();
