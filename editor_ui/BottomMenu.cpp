@@ -80,9 +80,7 @@ const BottomMenu::Item &BottomMenu::item(Control control) const { return m_items
 DrawViewButton *BottomMenu::button(Control control) const {
     return control == Control::None ? nullptr : item(control).button;
 }
-TooltipModifier *BottomMenu::tooltip(Control control) const {
-    return control == Control::None ? nullptr : item(control).tooltip;
-}
+TooltipModifier *BottomMenu::tooltip(Control control) const { return m_help.tooltip(control); }
 QShortcut *BottomMenu::shortcut(Control control) const {
     if (control == Control::None || item(control).shortcuts.isEmpty())
         return nullptr;
@@ -177,8 +175,8 @@ void BottomMenu::build() {
         {Control::Upload, "Upload to Cloud - Ctrl+Enter", -6},
     };
     for (const Help &h : helps)
-        item(h.control).tooltip =
-            new TooltipModifier(item(h.control).button, QString::fromUtf8(h.text), m_helpAligmnet, h.padding);
+        m_help.add(h.control,
+                   new TooltipModifier(item(h.control).button, QString::fromUtf8(h.text), m_helpAligmnet, h.padding));
 
     addShortcut(Control::SaveMac, QKeySequence(Qt::CTRL | Qt::Key_S));
     addShortcut(Control::CopyText, QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -243,7 +241,7 @@ void BottomMenu::refresh() {
         setAttribute(Qt::WA_TransparentForMouseEvents, transparent);
         m_content->setVisible(!transparent);
         if (transparent) {
-            setHover(Control::None);
+            m_help.setHover(Control::None);
             Helper::shared().work.cancel();
             if (m_pointerInside) {
                 m_pointerInside = false;
@@ -259,28 +257,10 @@ void BottomMenu::refresh() {
 
 void BottomMenu::setHelpAligmnet(Qt::Alignment alignment) {
     m_helpAligmnet = alignment;
-    for (const Item &i : m_items)
-        i.tooltip->setSide(alignment);
+    m_help.setSide(alignment);
 }
 
-void BottomMenu::hoverChanged(bool hovering, Control control) {
-    if (hovering) {
-        const QPointer<BottomMenu> self(this);
-        Helper::shared().work.schedule(kHelpDelayMs, [self, control] {
-            if (self)
-                self->setHover(control);
-        });
-    } else {
-        setHover(Control::None);
-        Helper::shared().work.cancel();
-    }
-}
-
-void BottomMenu::setHover(Control control) {
-    m_hover = control;
-    for (size_t i = 0; i < m_items.size(); ++i)
-        m_items[i].tooltip->setShow(Control(i) == control);
-}
+void BottomMenu::hoverChanged(bool hovering, Control control) { m_help.hoverChanged(this, hovering, control); }
 
 void BottomMenu::paintEvent(QPaintEvent *) {
     if (m_transparent)
@@ -306,7 +286,7 @@ void BottomMenu::leaveEvent(QEvent *event) {
 void BottomMenu::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
     Helper::shared().work.cancel();
-    setHover(Control::None);
+    m_help.setHover(Control::None);
     if (m_pointerInside) {
         m_pointerInside = false;
         Q_EMIT pointerInsideChanged(false);

@@ -1,6 +1,7 @@
 #pragma once
 #include "annotation/Tool.h"
 #include "editor_ui/DelayedWork.h"
+#include "editor_ui/HelpBubbles.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -35,7 +36,6 @@ public:
 
     static constexpr int kWidth = 535;
     static constexpr int kHeight = 48;
-    static constexpr int kHelpDelayMs = 1000;
 
     BottomMenu(ChromeState *state, ChromeActions *actions, Qt::Alignment helpAligmnet, QWidget *parent = nullptr);
     ~BottomMenu() override;
@@ -44,7 +44,7 @@ public:
     void setHelpAligmnet(Qt::Alignment alignment);
     Qt::Alignment helpAligmnet() const { return m_helpAligmnet; }
 
-    Control hover() const { return m_hover; }
+    Control hover() const { return m_help.hover(); }
     // The pointer entered (true) or left (false) the button of `control`.
     void hoverChanged(bool hovering, Control control);
     void saveAction();
@@ -72,13 +72,11 @@ protected:
 private:
     struct Item {
         DrawViewButton *button = nullptr;
-        TooltipModifier *tooltip = nullptr;
         QList<QShortcut *> shortcuts;
     };
 
     void build();
     void addShortcut(Control control, const QKeySequence &keys);
-    void setHover(Control control);
     void refresh();
     void trigger(Control control);
     Item &item(Control control);
@@ -89,7 +87,7 @@ private:
     Qt::Alignment m_helpAligmnet;
     QWidget *m_content = nullptr;
     std::array<Item, 5> m_items;
-    Control m_hover = Control::None;
+    HelpBubbles<Control> m_help{Helper::shared().work, Control::None};
     Tool m_tool = Tool::Pointer;
     bool m_isRecording = false;
     bool m_isPaused = false;

@@ -106,7 +106,6 @@ ControlsMenu::ControlsMenu(ChromeState *state, ChromeActions *actions, Qt::Align
 ControlsMenu::~ControlsMenu() { Helper::shared().cancel(); }
 
 DrawViewButton *ControlsMenu::button(Control control) const { return m_buttons[indexOf(control)]; }
-TooltipModifier *ControlsMenu::tooltip(Control control) const { return m_tooltips[indexOf(control)]; }
 
 void ControlsMenu::build() {
     int y = 6;
@@ -122,7 +121,7 @@ void ControlsMenu::build() {
         b->setGeometry(x, parent == this ? y : 0, 36, 36);
         if (control != Control::None) {
             m_buttons[indexOf(control)] = b;
-            m_tooltips[indexOf(control)] = new TooltipModifier(b, help, m_helpAligmnet, -12);
+            m_help.add(control, new TooltipModifier(b, help, m_helpAligmnet, -12));
             if (helpOnHover)
                 connect(b, &DrawViewButton::hoverChanged, this,
                         [this, control](bool on) { hoverHelp(on, control); });
@@ -245,23 +244,10 @@ void ControlsMenu::refresh() {
 
 void ControlsMenu::setHelpAligmnet(Qt::Alignment alignment) {
     m_helpAligmnet = alignment;
-    for (TooltipModifier *t : m_tooltips)
-        if (t)
-            t->setSide(alignment);
+    m_help.setSide(alignment);
 }
 
-void ControlsMenu::hoverHelp(bool hovering, Control control) {
-    if (hovering) {
-        const QPointer<ControlsMenu> self(this);
-        Helper::shared().work.schedule(kHelpDelayMs, [self, control] {
-            if (self)
-                self->setHover(control);
-        });
-    } else {
-        setHover(Control::None);
-        Helper::shared().work.cancel();
-    }
-}
+void ControlsMenu::hoverHelp(bool hovering, Control control) { m_help.hoverChanged(this, hovering, control); }
 
 void ControlsMenu::menuHover(bool hovering) {
     if (hovering) {
@@ -278,13 +264,6 @@ void ControlsMenu::menuHover(bool hovering) {
 void ControlsMenu::closePopovers() {
     setShowTools(false);
     setShowPalette(false);
-}
-
-void ControlsMenu::setHover(Control control) {
-    m_hover = control;
-    for (size_t i = 0; i < m_tooltips.size(); ++i)
-        if (m_tooltips[i])
-            m_tooltips[i]->setShow(Control(i) == control);
 }
 
 void ControlsMenu::setShowTools(bool show) {
@@ -328,7 +307,7 @@ void ControlsMenu::leaveEvent(QEvent *event) {
 void ControlsMenu::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
     Helper::shared().cancel();
-    setHover(Control::None);
+    m_help.setHover(Control::None);
     closePopovers();
     const bool wasInside = m_inside[Column] || m_inside[ToolsPart] || m_inside[PalettePart];
     m_inside = {};

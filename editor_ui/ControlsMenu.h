@@ -2,6 +2,7 @@
 #include "annotation/QNColor.h"
 #include "annotation/Tool.h"
 #include "editor_ui/DelayedWork.h"
+#include "editor_ui/HelpBubbles.h"
 
 #include <QWidget>
 #include <array>
@@ -36,7 +37,6 @@ public:
 
     static constexpr int kWidth = 48;
     static constexpr int kHeight = 375;
-    static constexpr int kHelpDelayMs = 1000;
     static constexpr int kCloseDelayMs = 1500;
 
     ControlsMenu(ChromeState *state, ChromeActions *actions, Qt::Alignment helpAligmnet, QWidget *parent = nullptr);
@@ -46,7 +46,7 @@ public:
     void setHelpAligmnet(Qt::Alignment alignment);
     Qt::Alignment helpAligmnet() const { return m_helpAligmnet; }
 
-    Control hover() const { return m_hover; }
+    Control hover() const { return m_help.hover(); }
     bool showTools() const { return m_showTools; }
     bool showPalette() const { return m_showPalette; }
 
@@ -57,7 +57,7 @@ public:
 
     DrawViewButton *button(Control control) const;
     DrawViewButton *colorButton() const { return m_colorButton; }
-    TooltipModifier *tooltip(Control control) const;
+    TooltipModifier *tooltip(Control control) const { return m_help.tooltip(control); }
     PopoverModyfier *toolsPopover() const { return m_toolsPopover; }
     PopoverModyfier *palettePopover() const { return m_palettePopover; }
     ToolsPalette *toolsPalette() const { return m_toolsPalette; }
@@ -79,7 +79,6 @@ protected:
 
 private:
     void build();
-    void setHover(Control control);
     void setShowTools(bool show);
     void setShowPalette(bool show);
     void refresh();
@@ -89,12 +88,11 @@ private:
     ChromeActions *m_actions;
     Qt::Alignment m_helpAligmnet;
     std::array<DrawViewButton *, 9> m_buttons{};
-    std::array<TooltipModifier *, 9> m_tooltips{};
     DrawViewButton *m_colorButton = nullptr;
     PopoverModyfier *m_toolsPopover = nullptr;
     PopoverModyfier *m_palettePopover = nullptr;
     ToolsPalette *m_toolsPalette = nullptr;
-    Control m_hover = Control::None;
+    HelpBubbles<Control> m_help{Helper::shared().work, Control::None};
     bool m_showTools = false;
     bool m_showPalette = false;
     // Over the column itself, the shapes palette, the colour palette.

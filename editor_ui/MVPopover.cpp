@@ -1,5 +1,6 @@
 #include "editor_ui/MVPopover.h"
 
+#include "editor_ui/BubbleShape.h"
 #include "editor_ui/ChromeStyle.h"
 
 #include <QApplication>
@@ -14,12 +15,6 @@ namespace qn {
 
 namespace {
 constexpr int kPadding = 6;
-constexpr qreal kArrowHalf = 4.5;
-
-bool plainArrow(MVArrowDirection d) {
-    return d == MVArrowDirection::left || d == MVArrowDirection::right || d == MVArrowDirection::up ||
-           d == MVArrowDirection::down;
-}
 
 int floorHalf(int v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
 
@@ -55,36 +50,22 @@ bool contains(const QRect &outer, const QRect &inner) { return !inner.isEmpty() 
 
 } // namespace
 
-QPainterPath mvPopoverBackground(const QRectF &r, MVArrowDirection arrow) {
-    QPainterPath path;
-    path.addRoundedRect(r.adjusted(kPadding, kPadding, -kPadding, -kPadding), 6, 6);
-    if (!plainArrow(arrow))
-        return path;
-    const QPointF c = r.center();
-    QPolygonF t;
+std::optional<Qt::Edge> mvArrowSide(MVArrowDirection arrow) {
     switch (arrow) {
     case MVArrowDirection::left:
-        t << QPointF(r.left(), c.y()) << QPointF(r.left() + kPadding, c.y() - kArrowHalf)
-          << QPointF(r.left() + kPadding, c.y() + kArrowHalf);
-        break;
+        return Qt::LeftEdge;
     case MVArrowDirection::right:
-        t << QPointF(r.right(), c.y()) << QPointF(r.right() - kPadding, c.y() - kArrowHalf)
-          << QPointF(r.right() - kPadding, c.y() + kArrowHalf);
-        break;
+        return Qt::RightEdge;
     case MVArrowDirection::up:
-        t << QPointF(c.x(), r.top()) << QPointF(c.x() - kArrowHalf, r.top() + kPadding)
-          << QPointF(c.x() + kArrowHalf, r.top() + kPadding);
-        break;
+        return Qt::TopEdge;
+    case MVArrowDirection::down:
+        return Qt::BottomEdge;
     default:
-        t << QPointF(c.x(), r.bottom()) << QPointF(c.x() - kArrowHalf, r.bottom() - kPadding)
-          << QPointF(c.x() + kArrowHalf, r.bottom() - kPadding);
-        break;
+        return std::nullopt;
     }
-    path.addPolygon(t);
-    path.closeSubpath();
-    path.setFillRule(Qt::WindingFill);
-    return path;
 }
+
+QPainterPath mvPopoverBackground(const QRectF &r, MVArrowDirection arrow) { return bubbleOutline(r, mvArrowSide(arrow)); }
 
 QRect mvPopoverFrame(MVArrowDirection d, const QRect &a, const QSize &size) {
     const int w = size.width(), h = size.height();
@@ -226,11 +207,7 @@ void MVPopover::show(Qt::Edge edge) {
     m_panel->setGeometry(frame);
     // Without a compositing manager a window's transparent corners show black: cut
     // the window to its bubble.
-    QRegion region(QRect(QPoint(0, 0), size).adjusted(kPadding, kPadding, -kPadding, -kPadding));
-    for (const QPolygonF &polygon : mvPopoverBackground(QRectF(QPointF(0, 0), QSizeF(size)), m_arrowDirection)
-                                        .toFillPolygons())
-        region += QRegion(polygon.toPolygon());
-    m_panel->setMask(region);
+    m_panel->setMask(bubbleRegion(size, mvArrowSide(m_arrowDirection)));
     if (m_content) {
         m_content->move(kPadding, kPadding);
         m_content->show();

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
+#include <optional>
 
 namespace qn {
 
@@ -17,6 +18,8 @@ enum class MVArrowDirection { undefined = 0, left = 1, right = 2, up = 3, down =
 // The bubble outline: a body inset 6 px with 6 px corners, and for the four plain
 // directions a 9 px wide arrow whose tip is the middle of that side of `rect`.
 QPainterPath mvPopoverBackground(const QRectF &rect, MVArrowDirection arrow);
+// The side of the panel that carries the arrow; none for the directions without one.
+std::optional<Qt::Edge> mvArrowSide(MVArrowDirection arrow);
 
 // The panel's frame for a direction, beside `anchor` (global coordinates, y down);
 // an empty rectangle for `undefined`. Halves are rounded down.

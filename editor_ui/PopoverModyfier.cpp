@@ -1,5 +1,6 @@
 #include "editor_ui/PopoverModyfier.h"
 
+#include "editor_ui/BubbleShape.h"
 #include "editor_ui/ChromeStyle.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@ namespace qn {
 
 namespace {
 constexpr qreal kPadding = 6;
-constexpr qreal kArrowHalf = 4.5;
 } // namespace
 
 Edge oppositeEdge(Edge edge) {
@@ -30,34 +30,25 @@ Edge oppositeEdge(Edge edge) {
     return edge;
 }
 
-QPainterPath popoverBackgroundShape(const QRectF &b, Edge arrow) {
-    QPainterPath path;
-    path.addRoundedRect(b.adjusted(kPadding, kPadding, -kPadding, -kPadding), 6, 6);
-    QPolygonF triangle;
-    const QPointF c = b.center();
-    switch (arrow) {
+namespace {
+
+Qt::Edge screenEdge(Edge edge) {
+    switch (edge) {
     case Edge::Top:
-        triangle << QPointF(c.x(), b.top()) << QPointF(c.x() - kArrowHalf, b.top() + kPadding)
-                 << QPointF(c.x() + kArrowHalf, b.top() + kPadding);
-        break;
+        return Qt::TopEdge;
     case Edge::Bottom:
-        triangle << QPointF(c.x(), b.bottom()) << QPointF(c.x() - kArrowHalf, b.bottom() - kPadding)
-                 << QPointF(c.x() + kArrowHalf, b.bottom() - kPadding);
-        break;
+        return Qt::BottomEdge;
     case Edge::Leading:
-        triangle << QPointF(b.left(), c.y()) << QPointF(b.left() + kPadding, c.y() - kArrowHalf)
-                 << QPointF(b.left() + kPadding, c.y() + kArrowHalf);
-        break;
+        return Qt::LeftEdge;
     case Edge::Trailing:
-        triangle << QPointF(b.right(), c.y()) << QPointF(b.right() - kPadding, c.y() - kArrowHalf)
-                 << QPointF(b.right() - kPadding, c.y() + kArrowHalf);
-        break;
+        return Qt::RightEdge;
     }
-    path.addPolygon(triangle);
-    path.closeSubpath();
-    path.setFillRule(Qt::WindingFill);
-    return path;
+    return Qt::LeftEdge;
 }
+
+} // namespace
+
+QPainterPath popoverBackgroundShape(const QRectF &b, Edge arrow) { return bubbleOutline(b, screenEdge(arrow)); }
 
 namespace {
 
@@ -213,12 +204,7 @@ void PopoverModyfier::reposition() {
     m_content->move(int(kPadding), int(kPadding));
 
     // The transparent bands around the body take no clicks.
-    const QRectF local(QPointF(0, 0), size);
-    QRegion region(local.adjusted(kPadding, kPadding, -kPadding, -kPadding).toRect());
-    const QPainterPath shape = popoverBackgroundShape(local, m_frame->arrow);
-    for (const QPolygonF &polygon : shape.toFillPolygons())
-        region += QRegion(polygon.toPolygon());
-    m_frame->setMask(region);
+    m_frame->setMask(bubbleRegion(m_frame->size(), screenEdge(m_frame->arrow)));
     m_frame->update();
 }
 
