@@ -4,6 +4,7 @@
 #include "app/Helper.h"
 #include "app/Models.h"
 #include "app/SettingsModel.h"
+#include "app/SoundsCore.h"
 #include "app/TrayNotificationsManager.h"
 #include "capture/CropHandles.h"
 #include "capture/CropWindow.h"
@@ -633,9 +634,8 @@ void DrawCore::showNotice(const QString &text) {
 }
 
 void DrawCore::playScreenshotSound() {
-    if (Models::shared().settingsModel()->muted())
-        return;
-    // The shell's sound player plays "Click_updated" here once it is linked in.
+    if (!Models::shared().settingsModel()->muted())
+        SoundsCore::playScreenshotSound();
 }
 
 void DrawCore::copyAction() {

@@ -1,5 +1,7 @@
 #include "capture/ImageEncoding.h"
 
+#include "capture/PngWriter.h"
+
 #include <QBuffer>
 #include <QImageWriter>
 #include <cmath>
@@ -62,9 +64,7 @@ QByteArray encode(const QImage &image, const char *format, int quality) {
 }
 } // namespace
 
-// Quality 80 selects zlib's fastest level: a 4K screen encodes in a fraction of
-// the time of the default, and screenshots still compress well.
-QByteArray pngData(const QImage &image) { return encode(image, "png", 80); }
+QByteArray pngData(const QImage &image) { return encodePng(image); }
 
 QByteArray jpegData(const QImage &image) {
     if (image.isNull())

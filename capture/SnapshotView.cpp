@@ -59,7 +59,9 @@ QImage SnapshotView::render(SettingsModel *settings) const {
     QImage out = imageEncoding::cropped(image, croppedArea, scale);
     if (out.isNull())
         return {};
-    out = out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    // Painted in place: an opaque screen stays opaque (RGB), so nothing is converted.
+    if (out.format() != QImage::Format_RGB32 && out.format() != QImage::Format_ARGB32_Premultiplied)
+        out = out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     out.setDevicePixelRatio(scale);
     const QRectF crop(std::trunc(croppedArea.x()), std::trunc(croppedArea.y()), std::trunc(croppedArea.width()),
                       std::trunc(croppedArea.height()));

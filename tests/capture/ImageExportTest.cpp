@@ -80,6 +80,15 @@ TEST(ImageEncoding, PngKeepsPixelsAndJpegIsJpeg) {
     ASSERT_TRUE(png.startsWith("\x89PNG"));
     EXPECT_EQ(decode(png).convertToFormat(QImage::Format_RGB32), source);
 
+    // Straight alpha survives, also for a picture taller than one band of rows.
+    QImage translucent(37, 300, QImage::Format_ARGB32);
+    for (int y = 0; y < translucent.height(); ++y)
+        for (int x = 0; x < translucent.width(); ++x)
+            translucent.setPixel(x, y, qRgba(x * 7 % 256, y % 256, 90, (x + y) % 256));
+    EXPECT_EQ(decode(imageEncoding::pngData(translucent)).convertToFormat(QImage::Format_ARGB32), translucent);
+    const QImage tall = pattern(300, 1000);
+    EXPECT_EQ(decode(imageEncoding::pngData(tall)).convertToFormat(QImage::Format_RGB32), tall);
+
     const QByteArray jpeg = imageEncoding::jpegData(source);
     ASSERT_TRUE(jpeg.startsWith("\xFF\xD8\xFF"));
     EXPECT_FALSE(decode(jpeg).hasAlphaChannel());
