@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <QtConcurrent>
 #include <cstdio>
+#include <malloc.h>
 
 namespace qn {
 
@@ -246,6 +247,9 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
     if (resetModel)
         model().reset();
     if (wasOpen) {
+        // A capture frees tens of megabytes of pictures at once; hand them back to
+        // the system once the windows are gone, so a tray program stays small.
+        QTimer::singleShot(100, this, [] { malloc_trim(0); });
         Q_EMIT overlayClosed();
         diagnostic(QStringLiteral("overlay closed"));
     }
