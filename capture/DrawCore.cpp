@@ -642,20 +642,25 @@ void DrawCore::playScreenshotSound() {
         SoundsCore::playScreenshotSound();
 }
 
-void DrawCore::copyAction() {
+std::optional<DrawCore::OutputSource> DrawCore::takeOutputSource() {
     finishEditing();
     QScreen *screen = model().cropScreen();
-    const QImage snapshot = m_snapshots.value(screen);
-    if (!screen || snapshot.isNull()) {
+    OutputSource source{screen, m_snapshots.value(screen), m_snapshotsSmallQuality.value(screen), model().croppedArea()};
+    if (!screen || source.snapshot.isNull()) {
         closeOverlay(true, true);
-        return;
+        return std::nullopt;
     }
-    const QImage small = m_snapshotsSmallQuality.value(screen);
     closeOverlay(false, true);
-    QPointer<QScreen> target(screen);
-    QTimer::singleShot(0, this, [this, target, snapshot, small] {
+    return source;
+}
+
+void DrawCore::copyAction() {
+    const auto source = takeOutputSource();
+    if (!source)
+        return;
+    QTimer::singleShot(0, this, [this, s = *source] {
         Analytics::shared().logEvent(kCopyEvent);
-        const QImage image = renderImage(target, snapshot, small, model().drawedTools(), model().croppedArea());
+        const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
         model().reset();
         if (image.isNull()) {
             diagnostic(QStringLiteral("nothing to copy: the crop area is empty"));
@@ -688,17 +693,11 @@ void DrawCore::finishCopy(const QByteArray &png) {
 }
 
 void DrawCore::copyAsTextAction() {
-    finishEditing();
-    QScreen *screen = model().cropScreen();
-    const QImage snapshot = m_snapshots.value(screen);
-    const QRectF crop = model().croppedArea();
-    if (!screen || snapshot.isNull()) {
-        closeOverlay(true, true);
+    const auto source = takeOutputSource();
+    if (!source)
         return;
-    }
-    closeOverlay(false, true);
-    QTimer::singleShot(0, this, [this, snapshot, crop] {
-        const QImage image = renderTextImage(snapshot, crop);
+    QTimer::singleShot(0, this, [this, s = *source] {
+        const QImage image = renderTextImage(s.snapshot, s.crop);
         model().reset();
         if (image.isNull())
             return;
@@ -779,19 +778,11 @@ void DrawCore::saveImageData(const QByteArray &pngData) {
 }
 
 void DrawCore::uploadAction() {
-    finishEditing();
-    QScreen *screen = model().cropScreen();
-    const QImage snapshot = m_snapshots.value(screen);
-    if (!screen || snapshot.isNull()) {
-        closeOverlay(true, true);
+    const auto source = takeOutputSource();
+    if (!source)
         return;
-    }
-    const QImage small = m_snapshotsSmallQuality.value(screen);
-    const QRectF crop = model().croppedArea();
-    closeOverlay(false, true);
-    QPointer<QScreen> target(screen);
-    QTimer::singleShot(0, this, [this, target, snapshot, small, crop] {
-        const QImage image = renderImage(target, snapshot, small, model().drawedTools(), crop);
+    QTimer::singleShot(0, this, [this, s = *source] {
+        const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
         model().reset();
         if (image.isNull())
             return;

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QScreen>
 #include <QPointer>
 #include <QSizeF>
 #include <optional>
@@ -126,6 +127,17 @@ private:
     void showNotice(const QString &text);
     void playScreenshotSound();
     QWidget *dialogParent(QScreen *screen) const;
+    // What an output works from, taken before the overlay closes (the editor state
+    // is kept until the output has rendered).
+    struct OutputSource {
+        QPointer<QScreen> screen;
+        QImage snapshot;
+        QImage small;
+        QRectF crop;
+    };
+    // Finishes the edit and closes the overlay; none (and the capture closed) when
+    // there is nothing to output.
+    std::optional<OutputSource> takeOutputSource();
 
     QMap<QScreen *, QPointer<CropWindow>> m_windows;
     QMap<QScreen *, QImage> m_snapshots;

@@ -54,18 +54,21 @@ QRectF OverlayGeometry::fitIntoFrame(const QRectF &r, const QRectF &mf) {
     return {x, y, std::max<qreal>(0, w), std::max<qreal>(0, h)};
 }
 
+QPointF OverlayGeometry::beginMove(QPointF start, QPointF current, const Input &input) {
+    // The first step of a move keeps the shape's two points as they are now.
+    if (tempLocations.isEmpty()) {
+        tempLocations.insert(0, tempStartLocation.value_or(start));
+        tempLocations.insert(1, current);
+    }
+    return *input.pointer - *input.spaceKeyPoint;
+}
+
 QRectF OverlayGeometry::rectForHandleDrag(bool clamp, bool squareAllowed, QPointF start, QPointF current,
                                           const Input &input) {
     const bool shift = squareAllowed && input.shift;
     QRectF result;
     if (input.pointer && input.spaceKeyPoint) {
-        if (tempLocations.isEmpty()) {
-            if (tempStartLocation)
-                start = *tempStartLocation;
-            tempLocations.insert(0, start);
-            tempLocations.insert(1, current);
-        }
-        const QPointF offset = *input.pointer - *input.spaceKeyPoint;
+        const QPointF offset = beginMove(start, current, input);
         const QPointF k0 = tempLocations.value(0);
         const QPointF k1 = tempLocations.value(1);
         const QRectF r = rectFromPoints(k0, k1, shift);
@@ -93,13 +96,7 @@ QRectF OverlayGeometry::rectForHandleDrag(bool clamp, bool squareAllowed, QPoint
 
 QList<QPointF> OverlayGeometry::dragPointsFromMouse(QPointF start, QPointF current, const Input &input) {
     if (input.pointer && input.spaceKeyPoint) {
-        if (tempLocations.isEmpty()) {
-            if (tempStartLocation)
-                start = *tempStartLocation;
-            tempLocations.insert(0, start);
-            tempLocations.insert(1, current);
-        }
-        const QPointF offset = *input.pointer - *input.spaceKeyPoint;
+        const QPointF offset = beginMove(start, current, input);
         const QPointF s = tempLocations.value(0) + offset;
         const QPointF e = snapAngle(input.shift, s, current);
         tempStartLocation = s;

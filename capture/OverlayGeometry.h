@@ -58,6 +58,10 @@ public:
     static QPainterPath smoothPenPath(const QList<QPointF> &points);
     // `r` fitted into `frame`, with a 5-point margin in which an edge snaps to the frame.
     static QRectF fitIntoFrame(const QRectF &r, const QRectF &frame);
+
+private:
+    // Starts (or continues) a Space move; returns the pointer's offset from the anchor.
+    QPointF beginMove(QPointF start, QPointF current, const Input &input);
 };
 
 } // namespace qn
