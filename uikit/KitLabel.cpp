@@ -36,9 +36,12 @@ void KitLabel::setAlignment(Qt::Alignment alignment) {
 
 void KitLabel::setWordWrap(bool wrap) {
     m_wrap = wrap;
-    QSizePolicy policy = sizePolicy();
+    // A wrapping label grows to the height its width needs, so it must not be Fixed.
+    QSizePolicy policy(QSizePolicy::Preferred, wrap ? QSizePolicy::Preferred : QSizePolicy::Fixed);
     policy.setHeightForWidth(wrap);
     setSizePolicy(policy);
+    if (wrap && (m_alignment & Qt::AlignVCenter))
+        m_alignment = (m_alignment & ~Qt::AlignVertical_Mask) | Qt::AlignTop;
     changed();
 }
 
