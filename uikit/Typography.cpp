@@ -73,7 +73,7 @@ namespace {
 
 struct LaidOutText {
     std::vector<std::unique_ptr<QTextLayout>> paragraphs;
-    QSizeF size;
+    QSizeF size{0, 0};
 };
 
 // One QTextLayout per paragraph; lines are stacked with the style's extra spacing
@@ -108,7 +108,8 @@ LaidOutText layoutText(const QString &text, const TextStyle &style, qreal wrapWi
                 y += style.lineSpacing;
             first = false;
             line.setPosition(QPointF(0, y));
-            y += std::max(line.height(), fm.lineSpacing());
+            // The font's own line height (unrounded), as the style's spacing is defined on it.
+            y += fm.lineSpacing();
             width = std::max(width, line.naturalTextWidth());
         }
         layout->endLayout();
