@@ -1,5 +1,7 @@
 // A gallery of every kit component in light and dark, to look at under a display.
-//   quillnest_gallery [--screenshot <dir>]   writes gallery.png and settings.png, then quits.
+//   quillnest_gallery              the components, light beside dark
+//   quillnest_gallery --settings   two settings windows (sidebar light and dark)
+//   ... --screenshot <dir>         grabs what is shown into <dir> as PNG files, then quits
 #include "uikit/BundleInfo.h"
 #include "uikit/Color.h"
 #include "uikit/Divider.h"
@@ -260,41 +262,50 @@ int main(int argc, char *argv[]) {
     if (at >= 0 && at + 1 < args.size())
         shotDir = args.at(at + 1);
 
-    QWidget gallery;
-    gallery.setWindowTitle(QStringLiteral("Quillnest kit gallery"));
-    auto *row = new QHBoxLayout(&gallery);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(0);
-    QWidget *light = panel(ColorScheme::Light);
-    QWidget *dark = panel(ColorScheme::Dark);
-    row->addWidget(light);
-    row->addWidget(dark);
-    gallery.move(0, 0);
-    gallery.show();
+    const bool settingsPage = args.contains(QStringLiteral("--settings"));
+    QList<QWidget *> windows;
+    QWidget *focusWindow = nullptr;
+    if (settingsPage) {
+        QWidget *light = settingsWindow(ColorScheme::Light);
+        light->setObjectName(QStringLiteral("settings-light"));
+        light->move(0, 0);
+        QWidget *dark = settingsWindow(ColorScheme::Dark);
+        dark->setObjectName(QStringLiteral("settings-dark"));
+        dark->move(760, 0);
+        windows << light << dark;
+        focusWindow = light;
+    } else {
+        auto *gallery = new QWidget;
+        gallery->setObjectName(QStringLiteral("gallery"));
+        gallery->setWindowTitle(QStringLiteral("Quillnest kit gallery"));
+        auto *row = new QHBoxLayout(gallery);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->setSpacing(0);
+        row->addWidget(panel(ColorScheme::Light));
+        row->addWidget(panel(ColorScheme::Dark));
+        gallery->move(0, 0);
+        windows << gallery;
+        focusWindow = gallery;
+    }
+    for (QWidget *w : windows)
+        w->show();
 
-    QWidget *settingsLight = settingsWindow(ColorScheme::Light);
-    settingsLight->move(0, 600);
-    settingsLight->show();
-    QWidget *settingsDark = settingsWindow(ColorScheme::Dark);
-    settingsDark->move(740, 600);
-    settingsDark->show();
-
-    QTimer::singleShot(0, &gallery, [&gallery, light] {
-        gallery.activateWindow();
-        if (auto *editing = light->findChild<MorvaneTextField *>(QStringLiteral("editing")))
+    // Once the window manager has mapped everything, show one field being edited.
+    QTimer::singleShot(300, focusWindow, [focusWindow] {
+        focusWindow->activateWindow();
+        focusWindow->raise();
+        if (auto *editing = focusWindow->findChild<MorvaneTextField *>(QStringLiteral("editing")))
             editing->setFocus();
     });
     if (!shotDir.isEmpty()) {
-        QTimer::singleShot(500, &app, [&, shotDir] {
+        QTimer::singleShot(800, &app, [&windows, &app, shotDir] {
             QDir().mkpath(shotDir);
-            gallery.grab().save(QDir(shotDir).filePath(QStringLiteral("gallery.png")));
-            settingsLight->grab().save(QDir(shotDir).filePath(QStringLiteral("settings-light.png")));
-            settingsDark->grab().save(QDir(shotDir).filePath(QStringLiteral("settings-dark.png")));
+            for (QWidget *w : windows)
+                w->grab().save(QDir(shotDir).filePath(w->objectName() + QStringLiteral(".png")));
             app.quit();
         });
     }
     const int rc = app.exec();
-    delete settingsLight;
-    delete settingsDark;
+    qDeleteAll(windows);
     return rc;
 }
