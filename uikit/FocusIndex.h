@@ -36,7 +36,8 @@ private:
 
 // Gives a kit input its order number in the focus index it lives under: the input
 // takes the focus when shown, when its order is set and whenever the index is set,
-// as long as the two are equal. Owned by the input.
+// as long as the two are equal. Nothing else pulls the focus back, so the user can
+// always click elsewhere. Install the index before the inputs are shown. Owned by the input.
 class FocusIndexFollower : public QObject {
     Q_OBJECT
 public:

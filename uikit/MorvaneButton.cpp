@@ -13,7 +13,6 @@ namespace qn {
 MorvaneButton::MorvaneButton(MorvaneButtonType type, ColorScheme colorScheme, QWidget *parent)
     : QAbstractButton(parent), m_type(type), m_scheme(colorScheme) {
     setFocusPolicy(Qt::TabFocus);
-    setAttribute(Qt::WA_Hover, false);
     // Connected first, so editing has ended before any caller's slot runs.
     connect(this, &QAbstractButton::clicked, this, &MorvaneButton::endEditingInWindow);
     connect(this, &QAbstractButton::pressed, this, &MorvaneButton::restyle);

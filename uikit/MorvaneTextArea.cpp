@@ -223,7 +223,6 @@ void MorvaneTextArea::restyle() {
     setPalette(p);
     update();
     viewport()->update();
-    m_focus->sync();
 }
 
 } // namespace qn

@@ -213,7 +213,6 @@ void MorvaneTextField::restyle() {
     }
     setPalette(p);
     update();
-    m_focus->sync();
 }
 
 } // namespace qn

@@ -142,8 +142,11 @@ TEST_F(FieldWindow, TabMovesTheFocusThroughTheFocusIndex) {
     EXPECT_TRUE(fields[2]->hasFocus());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_TRUE(fields[1]->hasFocus());
-    // Setting the index again, even to the value it has, takes the focus back.
+    // The user may click elsewhere; the field does not pull the focus back by itself...
     fields[0]->setFocus();
+    fields[1]->setError(true);
+    EXPECT_TRUE(fields[0]->hasFocus());
+    // ...but setting the index again, even to the value it has, does.
     index.setSelectedIndex(1);
     EXPECT_TRUE(fields[1]->hasFocus());
 }
