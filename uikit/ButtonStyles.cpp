@@ -61,29 +61,29 @@ ButtonLook settleButtonLook(bool disabled, bool pressed, bool hovered) {
 }
 
 void PrimaryMorvaneButtonStyle::paintBackground(QPainter &painter, const QRectF &rect, bool pressed) const {
-    const ButtonLook look = settleButtonLook(m_disabled, pressed, m_hovered);
-    if (look == ButtonLook::Disabled) {
+    const ButtonLook state = look(pressed);
+    if (state == ButtonLook::Disabled) {
         const QColor edge = scheme(m_scheme, Color::hex(QStringLiteral("#000000"), 0.12), colorFromHex(QStringLiteral("#505050")));
         paintPlate(painter, rect, Qt::NoBrush, Qt::transparent, edge);
         return;
     }
-    const TwoStopGradient fill = look == ButtonLook::Pressed   ? Gradient::primaryButtonPressed()
-                                 : look == ButtonLook::Hovered ? Gradient::primaryButtonHovered()
-                                                               : Gradient::primaryButton();
+    const TwoStopGradient fill = state == ButtonLook::Pressed   ? Gradient::primaryButtonPressed()
+                                 : state == ButtonLook::Hovered ? Gradient::primaryButtonHovered()
+                                                                : Gradient::primaryButton();
     paintPlate(painter, rect, fill.vertical(rect), Color::hex(QStringLiteral("#367AF6"), 0.1),
                Gradient::primaryButtonBorder().vertical(rect));
 }
 
 QColor PrimaryMorvaneButtonStyle::labelColor(bool pressed) const {
-    if (settleButtonLook(m_disabled, pressed, m_hovered) == ButtonLook::Disabled)
+    if (look(pressed) == ButtonLook::Disabled)
         return disabledLabel(m_scheme);
     return colorFromHex(QStringLiteral("#FFFFFF"));
 }
 
 void SecondaryMorvaneButtonStyle::paintBackground(QPainter &painter, const QRectF &rect, bool pressed) const {
-    const bool light = m_scheme == ColorScheme::Light;
+    const bool light = isLight();
     QColor fill;
-    switch (settleButtonLook(m_disabled, pressed, m_hovered)) {
+    switch (look(pressed)) {
     case ButtonLook::Disabled:
         fill = Qt::transparent;
         break;
@@ -106,15 +106,15 @@ void SecondaryMorvaneButtonStyle::paintBackground(QPainter &painter, const QRect
 }
 
 QColor SecondaryMorvaneButtonStyle::labelColor(bool pressed) const {
-    if (settleButtonLook(m_disabled, pressed, m_hovered) == ButtonLook::Disabled)
+    if (look(pressed) == ButtonLook::Disabled)
         return disabledLabel(m_scheme);
     return colorFromHex(m_scheme == ColorScheme::Light ? QStringLiteral("#282828") : QStringLiteral("#F6F6F6"));
 }
 
 void ToolbarMorvaneButtonStyle::paintBackground(QPainter &painter, const QRectF &rect, bool pressed) const {
-    const bool light = m_scheme == ColorScheme::Light;
+    const bool light = isLight();
     QColor fill = Qt::transparent;
-    switch (settleButtonLook(m_disabled, pressed, m_hovered)) {
+    switch (look(pressed)) {
     case ButtonLook::Pressed:
         fill = light ? Color::Settings::hex282828Opacity15() : Color::Settings::hexF6F6F6Opacity10();
         break;

@@ -36,31 +36,22 @@ QColor MorvaneEffectView::fillColor() const {
 }
 
 QColor MorvaneEffectView::materialColor(EffectMaterial material, ColorScheme appearance, bool translucent) {
-    const bool light = appearance == ColorScheme::Light;
+    // What each material looks like over a plain desktop, in light and in dark.
+    struct Swatch {
+        EffectMaterial material;
+        QRgb light;
+        QRgb dark;
+    };
+    static constexpr Swatch swatches[] = {
+        {EffectMaterial::FullScreenUI, 0xE9E9E9, 0x262626}, {EffectMaterial::HudWindow, 0xE6E6E6, 0x1F1F1F},
+        {EffectMaterial::Popover, 0xF0F0F0, 0x2B2B2B},      {EffectMaterial::Sidebar, 0xE8E8E8, 0x2A2A2A},
+        {EffectMaterial::Menu, 0xEBEBEB, 0x2C2C2C},         {EffectMaterial::WindowBackground, 0xECECEC, 0x323232},
+        {EffectMaterial::UnderWindowBackground, 0xE4E4E4, 0x1E1E1E},
+    };
     QColor c;
-    switch (material) {
-    case EffectMaterial::FullScreenUI:
-        c = light ? QColor(0xE9, 0xE9, 0xE9) : QColor(0x26, 0x26, 0x26);
-        break;
-    case EffectMaterial::HudWindow:
-        c = light ? QColor(0xE6, 0xE6, 0xE6) : QColor(0x1F, 0x1F, 0x1F);
-        break;
-    case EffectMaterial::Popover:
-        c = light ? QColor(0xF0, 0xF0, 0xF0) : QColor(0x2B, 0x2B, 0x2B);
-        break;
-    case EffectMaterial::Sidebar:
-        c = light ? QColor(0xE8, 0xE8, 0xE8) : QColor(0x2A, 0x2A, 0x2A);
-        break;
-    case EffectMaterial::Menu:
-        c = light ? QColor(0xEB, 0xEB, 0xEB) : QColor(0x2C, 0x2C, 0x2C);
-        break;
-    case EffectMaterial::WindowBackground:
-        c = light ? QColor(0xEC, 0xEC, 0xEC) : QColor(0x32, 0x32, 0x32);
-        break;
-    case EffectMaterial::UnderWindowBackground:
-        c = light ? QColor(0xE4, 0xE4, 0xE4) : QColor(0x1E, 0x1E, 0x1E);
-        break;
-    }
+    for (const Swatch &s : swatches)
+        if (s.material == material)
+            c = QColor::fromRgb(appearance == ColorScheme::Light ? s.light : s.dark);
     if (translucent)
         c.setAlphaF(0.85f);
     return c;

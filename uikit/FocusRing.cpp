@@ -2,8 +2,8 @@
 
 #include "uikit/Color.h"
 
-#include <QFocusEvent>
 #include <QPainter>
+#include <QWidget>
 
 namespace qn {
 
@@ -16,9 +16,8 @@ void paintFocusRing(QPainter &painter, const QRectF &rect, qreal radius) {
     painter.restore();
 }
 
-bool isKeyboardFocus(const QFocusEvent *event) {
-    return event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
-           event->reason() == Qt::ShortcutFocusReason;
+bool showsFocusRing(const QWidget *widget) {
+    return widget->hasFocus() && widget->window()->testAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 } // namespace qn

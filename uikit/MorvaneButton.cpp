@@ -3,7 +3,6 @@
 #include "uikit/FocusRing.h"
 
 #include <QEnterEvent>
-#include <QFocusEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
@@ -97,7 +96,7 @@ void MorvaneButton::paintEvent(QPaintEvent *) {
         style->paintBackground(p, r, isDown());
     if (!m_label && !text().isEmpty())
         drawStyledText(p, r, Qt::AlignCenter, text(), m_textStyle, currentLabelColor());
-    if (hasFocus() && m_keyboardFocus)
+    if (showsFocusRing(this))
         paintFocusRing(p, r, m_type == MorvaneButtonType::Primary || m_type == MorvaneButtonType::Secondary ? 6 : 4);
 }
 
@@ -115,16 +114,6 @@ void MorvaneButton::changeEvent(QEvent *event) {
     QAbstractButton::changeEvent(event);
     if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange)
         restyle();
-}
-
-void MorvaneButton::focusInEvent(QFocusEvent *event) {
-    m_keyboardFocus = isKeyboardFocus(event);
-    QAbstractButton::focusInEvent(event);
-}
-
-void MorvaneButton::focusOutEvent(QFocusEvent *event) {
-    m_keyboardFocus = false;
-    QAbstractButton::focusOutEvent(event);
 }
 
 void MorvaneButton::resizeEvent(QResizeEvent *event) {

@@ -53,8 +53,6 @@ protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
@@ -64,7 +62,6 @@ private:
     MorvaneButtonType m_type;
     ColorScheme m_scheme;
     bool m_hovered = false;
-    bool m_keyboardFocus = false;
     TextStyle m_textStyle = TextStyle::buttonsAndForms();
     std::optional<QColor> m_labelColor;
     QPointer<QWidget> m_label;

@@ -1,6 +1,5 @@
 #include "uikit/MorvaneTextArea.h"
 
-#include "uikit/FocusIndex.h"
 #include "uikit/Typography.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -24,14 +23,13 @@ constexpr int kPlaceholderTop = 10;
 } // namespace
 
 MorvaneTextArea::MorvaneTextArea(const QString &placeholder, MorvaneTextAreaType type, QWidget *parent)
-    : QTextEdit(parent), m_type(type), m_placeholder(placeholder), m_focus(new FocusIndexFollower(this)) {
+    : TextInputBase(type, placeholder, parent) {
     setAcceptRichText(false);
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setLineWrapMode(QTextEdit::WidgetWidth);
     setTabChangesFocus(false);
     viewport()->setAutoFillBackground(false);
-    setAttribute(Qt::WA_MacShowFocusRect, false);
     MorvaneFonts_ButtonsAndForms::apply(this);
     applyDocumentFormat();
     connect(this, &QTextEdit::textChanged, this, [this] {
@@ -73,64 +71,15 @@ void MorvaneTextArea::applyDocumentFormat() {
     doc->setUndoRedoEnabled(undo);
 }
 
-void MorvaneTextArea::setType(MorvaneTextAreaType type) {
-    m_type = type;
-    restyle();
-}
-
-void MorvaneTextArea::setPlaceholder(const QString &placeholder) {
-    m_placeholder = placeholder;
-    restyle();
-}
-
-void MorvaneTextArea::setError(bool error) {
-    m_error = error;
-    restyle();
-}
-
-void MorvaneTextArea::setColorScheme(ColorScheme scheme) {
-    m_scheme = scheme;
-    restyle();
-}
-
-void MorvaneTextArea::setCornerRadius(qreal radius) {
-    m_cornerRadius = radius;
-    restyle();
-}
-
-void MorvaneTextArea::setShowBorder(bool show) {
-    m_showBorder = show;
-    restyle();
-}
-
 void MorvaneTextArea::setTextContainerInset(const QSizeF &inset) {
     m_inset = inset;
     applyDocumentFormat();
     restyle();
 }
 
-int MorvaneTextArea::order() const { return m_focus->order(); }
-
-void MorvaneTextArea::setOrder(int order) { m_focus->setOrder(order); }
-
-void MorvaneTextArea::setCurrentPosition(int position) {
-    m_currentPosition = position;
-    emit currentPositionChanged(position);
-}
-
 bool MorvaneTextArea::isPlaceholderShown() const {
-    return m_type == MorvaneTextAreaType::Primary && document()->isEmpty() && !m_editing;
+    return type() == MorvaneTextAreaType::Primary && document()->isEmpty() && !isEditing();
 }
-
-QColor MorvaneTextArea::fillColor() const {
-    if (m_type == MorvaneTextAreaType::Plain)
-        return Qt::transparent;
-    return TextInputLook::fill(m_scheme, !isEnabled(), m_error, m_editing);
-}
-
-// The dark scheme uses the field's light text colours: the area's own table would
-// put #282828 text on its #282828 editing fill.
-QColor MorvaneTextArea::textColor() const { return TextInputLook::text(m_type, m_scheme, !isEnabled(), m_editing); }
 
 QPointF MorvaneTextArea::textOrigin() const {
     const QTextBlock first = document()->firstBlock();
@@ -144,59 +93,23 @@ QPointF MorvaneTextArea::textOrigin() const {
 QSize MorvaneTextArea::sizeHint() const { return QSize(280, 96); }
 
 bool MorvaneTextArea::event(QEvent *event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            emit tabPressed(key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier));
-            return true;
-        }
-    }
     // The area's own surface (behind the viewport and its scroll bar) carries the fill.
-    if (event->type() == QEvent::Paint && m_type == MorvaneTextAreaType::Primary) {
+    if (event->type() == QEvent::Paint) {
         QPainter p(this);
-        TextInputLook::paintBackground(p, QRectF(rect()), m_cornerRadius, m_showBorder, fillColor());
+        paintLook(p);
         return true;
     }
-    return QTextEdit::event(event);
-}
-
-void MorvaneTextArea::focusInEvent(QFocusEvent *event) {
-    emit focusGained();
-    QTextEdit::focusInEvent(event);
-    if (TextInputLook::beginsEditing(event))
-        setEditing(true);
-}
-
-void MorvaneTextArea::focusOutEvent(QFocusEvent *event) {
-    QTextEdit::focusOutEvent(event);
-    if (TextInputLook::endsEditing(event)) {
-        setEditing(false);
-        setCurrentPosition(-1);
-    }
-}
-
-void MorvaneTextArea::setEditing(bool editing) {
-    if (m_editing == editing)
-        return;
-    m_editing = editing;
-    restyle();
-    emit editingChanged(editing);
+    return TextInputBase::event(event);
 }
 
 void MorvaneTextArea::paintEvent(QPaintEvent *event) {
     QTextEdit::paintEvent(event);
-    if (isPlaceholderShown() && !m_placeholder.isEmpty()) {
+    if (isPlaceholderShown() && !placeholder().isEmpty()) {
         QPainter p(viewport());
         const QRectF area = QRectF(viewport()->rect()).adjusted(kPlaceholderLeading, kPlaceholderTop, -kPlaceholderLeading, 0);
-        drawStyledText(p, area, Qt::AlignLeft | Qt::AlignTop, m_placeholder, TextStyle::buttonsAndForms(std::nullopt, kLineSpacing),
+        drawStyledText(p, area, Qt::AlignLeft | Qt::AlignTop, placeholder(), TextStyle::buttonsAndForms(std::nullopt, kLineSpacing),
                        TextInputLook::placeholder(!isEnabled()), true);
     }
-}
-
-void MorvaneTextArea::changeEvent(QEvent *event) {
-    QTextEdit::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange)
-        restyle();
 }
 
 bool MorvaneTextArea::canInsertFromMimeData(const QMimeData *source) const { return source && source->hasText(); }
@@ -210,19 +123,6 @@ void MorvaneTextArea::insertFromMimeData(const QMimeData *source) {
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     textCursor().insertText(text);
     ensureCursorVisible();
-}
-
-void MorvaneTextArea::restyle() {
-    QPalette p = palette();
-    const QColor text = textColor();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        p.setColor(group, QPalette::Text, text);
-        p.setColor(group, QPalette::Base, Qt::transparent);
-        p.setColor(group, QPalette::Window, Qt::transparent);
-    }
-    setPalette(p);
-    update();
-    viewport()->update();
 }
 
 } // namespace qn

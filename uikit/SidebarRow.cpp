@@ -4,7 +4,6 @@
 #include "uikit/FocusRing.h"
 #include "uikit/Typography.h"
 
-#include <QFocusEvent>
 #include <QPainter>
 #include <cmath>
 
@@ -48,18 +47,8 @@ void SidebarRow::paintEvent(QPaintEvent *) {
     }
     drawStyledText(p, r.adjusted(kTextInset, 0, -kTextInset, 0), Qt::AlignLeft | Qt::AlignVCenter, text(),
                    TextStyle::contentS(), Color::Gray::hex282828());
-    if (hasFocus() && m_keyboardFocus)
+    if (showsFocusRing(this))
         paintFocusRing(p, r, kRadius);
-}
-
-void SidebarRow::focusInEvent(QFocusEvent *event) {
-    m_keyboardFocus = isKeyboardFocus(event);
-    QAbstractButton::focusInEvent(event);
-}
-
-void SidebarRow::focusOutEvent(QFocusEvent *event) {
-    m_keyboardFocus = false;
-    QAbstractButton::focusOutEvent(event);
 }
 
 } // namespace qn

@@ -24,12 +24,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     bool m_active;
-    bool m_keyboardFocus = false;
 };
 
 // The spec-era name of the row.

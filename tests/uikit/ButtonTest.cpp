@@ -172,9 +172,7 @@ protected:
         button->setFixedSize(144, 36);
         layout->addWidget(field);
         layout->addWidget(button);
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(test::showActive(window));
     }
     QWidget window;
     MorvaneTextField *field = nullptr;

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -16,6 +17,15 @@ inline QImage render(QWidget &widget, const QColor &background = Qt::white) {
     image.fill(background);
     widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
+}
+
+// Shows `window` and makes it the active one, so that focus and typing act as for a user.
+inline ::testing::AssertionResult showActive(QWidget &window) {
+    window.show();
+    window.activateWindow();
+    if (QTest::qWaitForWindowActive(&window))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the window did not become active";
 }
 
 // `over` composed on an opaque `under`.

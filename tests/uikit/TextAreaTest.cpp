@@ -31,9 +31,7 @@ protected:
         other = new MorvaneTextArea;
         layout->addWidget(area);
         layout->addWidget(other);
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(test::showActive(window));
     }
     QWidget window;
     MorvaneTextArea *area = nullptr;

@@ -33,9 +33,7 @@ protected:
         return field;
     }
     void showWindow() {
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        ASSERT_TRUE(test::showActive(window));
     }
     QWidget window;
 };
