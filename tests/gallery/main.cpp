@@ -7,11 +7,13 @@
 #include "uikit/Divider.h"
 #include "uikit/EffectView.h"
 #include "uikit/FocusIndex.h"
+#include "uikit/InvisibleScroller.h"
 #include "uikit/KitLabel.h"
 #include "uikit/MorvaneButton.h"
 #include "uikit/MorvaneGroupBox.h"
 #include "uikit/MorvaneTextArea.h"
 #include "uikit/MorvaneTextField.h"
+#include "uikit/Placeholder.h"
 #include "uikit/RoundedCorners.h"
 #include "uikit/SettingsTemplate.h"
 #include "uikit/SidebarRow.h"
@@ -22,6 +24,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -174,6 +177,22 @@ QWidget *shapes(ColorScheme scheme) {
                                          EffectViewType::LightDark, scheme);
     effect->setFixedSize(60, 50);
     row->addWidget(effect, 0, Qt::AlignTop);
+
+    // Scrolls by wheel with no bar to see.
+    auto *scroller = new QScrollArea;
+    scroller->setFixedSize(120, 50);
+    scroller->setFrameShape(QFrame::NoFrame);
+    auto *lines = new KitLabel(QStringLiteral("Scroll me\nwithout\nany bar\nin sight"), TextStyle::contentXS());
+    scroller->setWidget(lines);
+    InvisibleScroller::applyTo(scroller);
+    row->addWidget(scroller, 0, Qt::AlignTop);
+
+    // An empty box with a hint laid over it.
+    auto *empty = new QWidget;
+    empty->setFixedSize(120, 50);
+    placeholder(empty, true, Qt::AlignCenter,
+                new KitLabel(QStringLiteral("Nothing yet"), TextStyle::contentXS(), Color::Gray::hex8D8D8D()));
+    row->addWidget(empty, 0, Qt::AlignTop);
     row->addStretch();
     return box;
 }
@@ -298,11 +317,11 @@ int main(int argc, char *argv[]) {
             editing->setFocus();
     });
     if (!shotDir.isEmpty()) {
-        QTimer::singleShot(800, &app, [&windows, &app, shotDir] {
-            QDir().mkpath(shotDir);
+        QTimer::singleShot(800, &app, [&windows, shotDir] {
+            bool saved = QDir().mkpath(shotDir);
             for (QWidget *w : windows)
-                w->grab().save(QDir(shotDir).filePath(w->objectName() + QStringLiteral(".png")));
-            app.quit();
+                saved = w->grab().save(QDir(shotDir).filePath(w->objectName() + QStringLiteral(".png"))) && saved;
+            QCoreApplication::exit(saved ? 0 : 1);
         });
     }
     const int rc = app.exec();

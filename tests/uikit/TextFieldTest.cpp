@@ -250,6 +250,21 @@ TEST_F(FieldWindow, EditingEndsWithFocusLossButNotForAContextMenu) {
     EXPECT_FALSE(editing.at(1).first().toBool());
 }
 
+TEST_F(FieldWindow, TypedTextIsDrawnInTheStateColour) {
+    MorvaneTextField *field = addField();
+    showWindow();
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("Visible"));
+    const QImage image = test::render(*field, Qt::white);
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            inked += colorNear(image.pixelColor(x, y), hex("#282828"), 40) ? 1 : 0;
+    EXPECT_GT(inked, 20);
+    const QRect ink = test::inkBounds(image, QRect(2, 4, 236, 24), image.pixelColor(4, 16), 60);
+    EXPECT_NEAR(ink.left(), 14, 1.5);
+}
+
 TEST_F(FieldWindow, ADisabledFieldTakesNoInput) {
     MorvaneTextField *field = addField();
     field->setText(QStringLiteral("fixed"));
