@@ -41,7 +41,7 @@ private:
     QMargins m_contentMargins{10, 0, 10, 10};
 };
 
-// The spec-era name of the look.
+// The box under the name of its look.
 using MorvaneGroupBoxStyle = MorvaneGroupBox;
 
 } // namespace qn

@@ -59,7 +59,7 @@ private:
     QPointer<QWidget> m_content;
 };
 
-// The spec-era name of the template.
+// The template under its longer name.
 using SettingsTemplateView = SettingsTemplate;
 
 } // namespace qn

@@ -29,7 +29,7 @@ private:
     bool m_active;
 };
 
-// The spec-era name of the row.
+// The row under its menu-item name.
 using MenuNavigationItem = SidebarRow;
 
 } // namespace qn
