@@ -105,6 +105,17 @@ def bright_pixels(picture, rect):
     return sum(1 for yy in range(y0, y0 + h) for xx in range(x0, x0 + w) if min(picture.pixel(xx, yy)) > 200)
 
 
+def wait_cursor(x, predicate, what, timeout=5):
+    deadline = time.time() + timeout
+    cursor = None
+    while time.time() < deadline:
+        cursor = x.cursor()
+        if predicate(cursor):
+            return cursor
+        time.sleep(0.05)
+    raise AssertionError(f"the cursor never became {what}: {cursor}")
+
+
 def test_handles_and_size_label_work_on_the_second_screen(launch, x, display):
     screen.paint_pattern(display)
     app = launch(prefs=PREFS)
@@ -112,6 +123,11 @@ def test_handles_and_size_label_work_on_the_second_screen(launch, x, display):
     left, right = display.monitors
     open_capture(app, x)
     drag_on(x, right, (100, 100), (300, 250))
+    # The handles show the resize cursors where they are on this screen.
+    for point, name in [((300, 250), "size_fdiag"), ((100, 250), "size_bdiag"), ((200, 96), "size_ver"),
+                        ((304, 175), "size_hor")]:
+        x.move(*right.to_root(*point))
+        wait_cursor(x, lambda c: c.name == name, name)
     drag_on(x, right, (300, 250), (400, 330))  # bottom-right handle
     drag_on(x, right, (250, 96), (250, 56))    # top edge handle, at its middle
     x.move(*right.to_root(700, 700))
@@ -278,3 +294,17 @@ def test_window_choosing_on_a_2x_screen(launch, x, display):
         assert picture == before.crop(*frame)
     finally:
         window.close()
+
+
+@pytest.mark.parametrize("scales", ["1;2", "2;1"])
+def test_image_cursors_take_each_screens_pixel_ratio_with_the_hot_spot_on_the_crosshair(launch, x, display, scales):
+    app = launch(prefs=PREFS, env={"QT_SCREEN_SCALE_FACTORS": scales})
+    open_capture(app, x)
+    ratios = [int(r) for r in scales.split(";")]
+    for monitor, ratio in [*zip(display.monitors, ratios), (display.monitors[0], ratios[0])]:
+        x.move(*monitor.to_root(700, 700))
+        # The crosshair: 28 points square, its centre on the pointer.
+        wait_cursor(x, lambda c: c.width == 28 * ratio, f"{28 * ratio} pixels wide")
+        assert x.cursor()[:4] == (28 * ratio, 28 * ratio, 14 * ratio, 14 * ratio)
+    x.key("Escape")
+    wait_capture_closed(app, x)
