@@ -268,6 +268,12 @@ def test_a_crop_on_a_2x_screen_is_copied_at_its_pixel_ratio(launch, x, display):
     assert (picture.width, picture.height) == (400, 300)
     assert picture == region(before, right, (200, 200, 400, 300))
 
+    # Into the bottom-right corner: the crop snaps to the screen's last pixel.
+    open_capture(app, x)
+    drag_on(x, right, (1000, 800), (1279, 1023))
+    picture = copied_picture(app, x, display)
+    assert picture == region(before, right, (1000, 800, 280, 224))
+
     # The first screen keeps its own ratio in the same run.
     open_capture(app, x)
     drag_on(x, left, (100, 100), (300, 250))
