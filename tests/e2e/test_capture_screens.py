@@ -7,9 +7,11 @@ import time
 import pytest
 
 from harness import screen
-from harness.app import HOT_KEY, OVERLAY_TITLE, open_capture, wait_capture_closed
+from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed
 
 PREFS = {"localWatermark": False, "needOnboarding": False}
+# The second screen at twice the pixels per point of the first.
+MIXED_SCALES = {"QT_SCREEN_SCALE_FACTORS": "1;2"}
 pytestmark = pytest.mark.usefixtures("two_screens")
 
 
@@ -29,11 +31,14 @@ def drag_on(x, monitor, start, end, **kw):
     x.drag(monitor.to_root(*start), monitor.to_root(*end), **kw)
 
 
-def copied_picture(app, x, display):
-    x.key("ctrl+c")
-    data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
-    wait_capture_closed(app, x)
-    return screen.decode(data, display)
+def capture_over_pattern(launch, x, display, env=None):
+    """Covers the root with the test pattern, starts the program, grabs the root and opens
+    the capture; returns the program and the grab."""
+    screen.paint_pattern(display)
+    app = launch(prefs=PREFS, env=env)
+    before = screen.grab(display)
+    open_capture(app, x)
+    return app, before
 
 
 def region(picture, monitor, rect):
@@ -89,11 +94,8 @@ def test_hot_key_opens_one_overlay_per_screen_keys_on_the_one_under_the_pointer(
     ((1000, 800), (1279, 1023), (1000, 800, 280, 224)),
 ])
 def test_crop_on_the_second_screen_copies_that_screens_pixels(launch, x, display, start, end, crop):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
     right = display.monitors[1]
-    open_capture(app, x)
+    app, before = capture_over_pattern(launch, x, display)
     drag_on(x, right, start, end)
     picture = copied_picture(app, x, display)
     assert (picture.width, picture.height) == crop[2:]
@@ -117,11 +119,8 @@ def wait_cursor(x, predicate, what, timeout=5):
 
 
 def test_handles_and_size_label_work_on_the_second_screen(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
     left, right = display.monitors
-    open_capture(app, x)
+    app, before = capture_over_pattern(launch, x, display)
     drag_on(x, right, (100, 100), (300, 250))
     # The handles show the resize cursors where they are on this screen.
     for point, name in [((300, 250), "size_fdiag"), ((100, 250), "size_bdiag"), ((200, 96), "size_ver"),
@@ -143,11 +142,8 @@ def test_handles_and_size_label_work_on_the_second_screen(launch, x, display):
 
 
 def test_space_moves_the_crop_on_the_second_screen(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
     right = display.monitors[1]
-    open_capture(app, x)
+    app, before = capture_over_pattern(launch, x, display)
     x.move(*right.to_root(100, 100))
     x._xdo("mousedown", 1)
     for step in range(1, 5):
@@ -171,16 +167,18 @@ def intersect(a, b):
     return (x0, y0, x1 - x0, y1 - y0)
 
 
-@pytest.mark.parametrize("at", [
-    (2220, 500),  # inside the second screen
-    (1700, 600),  # reaching over from the first screen: cut to the second
+@pytest.mark.parametrize("at, size, env", [
+    ((2220, 500), (500, 300), None),  # inside the second screen
+    ((1700, 600), (500, 300), None),  # reaching over from the first screen: cut to the second
+    # At odd pixels of a 2x screen: the frame's edges fall on half points.
+    ((2221, 501), (501, 301), MIXED_SCALES),
 ])
-def test_window_choosing_on_the_second_screen_takes_the_frame_cut_to_it(launch, x, display, at):
+def test_window_choosing_on_the_second_screen_takes_the_frame_cut_to_it(launch, x, display, at, size, env):
     screen.paint_pattern(display)
     right = display.monitors[1]
-    window = screen.TestWindow(display, x, "secondtarget", at=at, size=(500, 300))
+    window = screen.TestWindow(display, x, "secondtarget", at=at, size=size)
     try:
-        app = launch(prefs=PREFS)
+        app = launch(prefs=PREFS, env=env)
         time.sleep(0.3)
         frame = window.frame()
         shown = intersect(frame, right.rect)
@@ -222,11 +220,8 @@ def test_the_close_alert_stacks_above_the_overlays_on_the_screen_under_the_point
 
 
 def test_save_from_the_second_screen_uses_its_snapshot(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
     left, right = display.monitors
-    open_capture(app, x)
+    app, before = capture_over_pattern(launch, x, display)
     drag_on(x, right, (100, 100), (300, 250))
     # Saved with the pointer (and so the keys) over the other screen.
     x.move(*left.to_root(900, 500))
@@ -247,15 +242,10 @@ def test_save_from_the_second_screen_uses_its_snapshot(launch, x, display):
     assert screen.decode(data, display) == region(before, right, (100, 100, 200, 150))
 
 
-MIXED_SCALES = {"QT_SCREEN_SCALE_FACTORS": "1;2"}
-
 
 def test_a_crop_on_a_2x_screen_is_copied_at_its_pixel_ratio(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS, env=MIXED_SCALES)
-    before = screen.grab(display)
     left, right = display.monitors
-    open_capture(app, x)
+    app, before = capture_over_pattern(launch, x, display, env=MIXED_SCALES)
     assert overlay_rects(x, 2) == sorted(m.rect for m in display.monitors)
     # (100, 100) to (300, 250) in the second screen's points.
     drag_on(x, right, (200, 200), (600, 500))
@@ -279,27 +269,6 @@ def test_a_crop_on_a_2x_screen_is_copied_at_its_pixel_ratio(launch, x, display):
     drag_on(x, left, (100, 100), (300, 250))
     picture = copied_picture(app, x, display)
     assert picture == region(before, left, (100, 100, 200, 150))
-
-
-def test_window_choosing_on_a_2x_screen(launch, x, display):
-    screen.paint_pattern(display)
-    right = display.monitors[1]
-    # At odd pixels, the frame's edges fall on half points of the 2x screen.
-    window = screen.TestWindow(display, x, "hidpitarget", at=(2221, 501), size=(501, 301))
-    try:
-        app = launch(prefs=PREFS, env=MIXED_SCALES)
-        time.sleep(0.3)
-        frame = window.frame()
-        assert right.contains(frame[0], frame[1]) and (frame[0] - right.x) % 2 == 1
-        before = screen.grab(display)
-        open_capture(app, x)
-        x.key("space")
-        x.click(frame[0] + frame[2] // 2, frame[1] + frame[3] // 2)
-        picture = copied_picture(app, x, display)
-        assert (picture.width, picture.height) == frame[2:]
-        assert picture == before.crop(*frame)
-    finally:
-        window.close()
 
 
 @pytest.mark.parametrize("scales", ["1;2", "2;1"])
