@@ -2,11 +2,13 @@
 
 #include "platform/PreferencesStore.h"
 
+#include <QCursor>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHash>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QSvgRenderer>
 #include <QTimer>
 
@@ -177,9 +179,15 @@ void DrawViewModel::updateUndoState() {
 }
 
 QCursor DrawViewModel::imageCursor(const QString &name, QPointF hotSpot) {
+    // Drawn for the screen under the pointer, which is the overlay asking for it, so
+    // that screens of different densities each show it at their own size.
+    const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
     static QHash<QString, QCursor> cache;
     const QString key = name + QLatin1Char('@') + QString::number(hotSpot.x()) + QLatin1Char(',') +
-                        QString::number(hotSpot.y());
+                        QString::number(hotSpot.y()) + QLatin1Char('x') + QString::number(dpr);
     if (const auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
     const QString path = QStringLiteral(":/icons/cursors/") + name + QStringLiteral(".svg");
@@ -190,8 +198,6 @@ QCursor DrawViewModel::imageCursor(const QString &name, QPointF hotSpot) {
         cache.insert(key, fallback);
         return fallback;
     }
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
     const QSizeF size = renderer.defaultSize().isEmpty() ? QSizeF(28, 28) : QSizeF(renderer.defaultSize());
     QPixmap pixmap((size * dpr).toSize());
     pixmap.fill(Qt::transparent);
@@ -199,8 +205,9 @@ QCursor DrawViewModel::imageCursor(const QString &name, QPointF hotSpot) {
         QPainter painter(&pixmap);
         renderer.render(&painter);
     }
-    pixmap.setDevicePixelRatio(dpr);
-    const QCursor cursor(pixmap, qRound(hotSpot.x()), qRound(hotSpot.y()));
+    // Device pixels throughout, hot spot included: the X11 platform takes a cursor
+    // image as it is and would leave a hot spot in points at half its place on 2x.
+    const QCursor cursor(pixmap, qRound(hotSpot.x() * dpr), qRound(hotSpot.y() * dpr));
     cache.insert(key, cursor);
     return cursor;
 }

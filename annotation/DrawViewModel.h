@@ -144,7 +144,8 @@ public:
 
     static bool isZeroRect(const QRectF &r) { return r.x() == 0 && r.y() == 0 && r.width() == 0 && r.height() == 0; }
     // A cursor made from an image of the program's resources (":/icons/cursors/<name>.svg"),
-    // drawn at the screen's pixel density; the hot spot is in points of a 28x28 image.
+    // drawn at the pixel density of the screen under the pointer; the hot spot is in
+    // points of a 28x28 image.
     static QCursor imageCursor(const QString &name, QPointF hotSpot);
     static QCursor drawAreaCursor();
 

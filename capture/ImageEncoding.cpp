@@ -8,22 +8,31 @@
 
 namespace qn::imageEncoding {
 
+namespace {
+// Truncated toward zero, forgiving the rounding noise of a position that was a whole
+// device pixel divided by a scale such as 1.5.
+int wholePixels(qreal v) { return int(std::trunc(v + (v < 0 ? -1e-6 : 1e-6))); }
+} // namespace
+
+QRect pixelRect(const QRectF &rect, qreal scale) {
+    return {wholePixels(rect.x() * scale), wholePixels(rect.y() * scale), wholePixels(rect.width() * scale),
+            wholePixels(rect.height() * scale)};
+}
+
 QImage cropped(const QImage &image, const QRectF &rect, qreal scale) {
     if (image.isNull())
         return {};
-    const qreal x = std::trunc(rect.x()), y = std::trunc(rect.y());
-    const qreal w = std::trunc(rect.width()), h = std::trunc(rect.height());
-    const int pw = int(std::trunc(w * scale)), ph = int(std::trunc(h * scale));
-    if (pw <= 0 || ph <= 0)
+    const QRect pixels = pixelRect(rect, scale);
+    if (pixels.width() <= 0 || pixels.height() <= 0)
         return {};
     const qreal sourceScale = image.devicePixelRatio();
     QImage out;
     if (qFuzzyCompare(sourceScale, scale)) {
         // copy() fills what lies outside the image with transparent black.
-        out = image.copy(QRect(int(std::round(x * scale)), int(std::round(y * scale)), pw, ph));
+        out = image.copy(pixels);
     } else {
-        const QRectF source(x * sourceScale, y * sourceScale, w * sourceScale, h * sourceScale);
-        out = image.copy(source.toAlignedRect()).scaled(pw, ph, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        const QRectF source(QPointF(pixels.topLeft()) * sourceScale / scale, QSizeF(pixels.size()) * sourceScale / scale);
+        out = image.copy(source.toAlignedRect()).scaled(pixels.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     }
     out.setDevicePixelRatio(scale);
     return out;

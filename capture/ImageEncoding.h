@@ -6,9 +6,14 @@
 
 namespace qn::imageEncoding {
 
-// The part of `image` under `rect` (points, top-left origin, truncated to whole
-// points) at `scale` pixels per point: exactly those pixels, no resampling when
-// the scale is the image's own. Null when the rectangle holds no pixel.
+// The whole pixels a rectangle in points covers at `scale` pixels per point: each
+// of x, y, width and height times the scale, truncated. Whole pixels rather than
+// whole points, so a half-point edge on a 2x screen (a window frame at an odd
+// pixel) is cut where it is shown; at 1x the same as whole points.
+QRect pixelRect(const QRectF &rect, qreal scale);
+// The part of `image` under `rect` (points, top-left origin, cut to pixelRect) at
+// `scale` pixels per point: exactly those pixels, no resampling when the scale is
+// the image's own. Null when the rectangle holds no pixel.
 QImage cropped(const QImage &image, const QRectF &rect, qreal scale);
 // The image redrawn at a new size in points (same pixel ratio).
 QImage resized(const QImage &image, QSizeF size);

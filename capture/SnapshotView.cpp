@@ -63,8 +63,9 @@ QImage SnapshotView::render(SettingsModel *settings) const {
     if (out.format() != QImage::Format_RGB32 && out.format() != QImage::Format_ARGB32_Premultiplied)
         out = out.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     out.setDevicePixelRatio(scale);
-    const QRectF crop(std::trunc(croppedArea.x()), std::trunc(croppedArea.y()), std::trunc(croppedArea.width()),
-                      std::trunc(croppedArea.height()));
+    // The points the cropped pixels cover, so drawn objects line up with them.
+    const QRect pixels = imageEncoding::pixelRect(croppedArea, scale);
+    const QRectF crop(QPointF(pixels.topLeft()) / scale, QSizeF(pixels.size()) / scale);
 
     const bool hasBlur = std::any_of(drawedTools.cbegin(), drawedTools.cend(),
                                      [](const ToolPtr &t) { return t && t->type == Tool::Blur; });

@@ -60,7 +60,10 @@ TEST(ImageEncoding, CroppedTakesExactlyThePixelsUnderTheRectangle) {
     const Case cases[] = {
         {"1x", 1, {100, 100, 200, 150}, {100, 100, 200, 150}},
         {"fractions are truncated", 1, {10.9, 20.5, 100.7, 50.2}, {10, 20, 100, 50}},
-        {"2x reads twice the pixels", 2, {10.9, 20.5, 100.7, 50.2}, {20, 40, 200, 100}},
+        {"2x reads twice the pixels", 2, {10, 20, 100, 50}, {20, 40, 200, 100}},
+        {"2x cuts at whole pixels", 2, {10.9, 20.5, 100.7, 50.2}, {21, 41, 201, 100}},
+        {"a frame at odd pixels on 2x", 2, {100.5, 150.5, 162.5, 80}, {201, 301, 325, 160}},
+        {"pixels divided by 1.5 come back whole", 1.5, {301 / 1.5, 151 / 1.5, 200 / 1.5, 101 / 1.5}, {301, 151, 200, 101}},
         {"the top rows", 1, {0, 0, 30, 2}, {0, 0, 30, 2}},
     };
     for (const auto &c : cases) {
@@ -137,10 +140,19 @@ protected:
 TEST_F(SnapshotRender, WithoutObjectsOrWatermarkItIsTheCropItself) {
     settings.setLocalWatermark(false);
     const QImage screen = pattern(800, 600, 2);
+    // A half-point edge on a 2x screen is cut at the pixel where it is shown.
     SnapshotView view{screen, {}, {}, Qt::transparent, {50.5, 60, 100, 80}, false, false};
     const QImage out = view.render(&settings);
     ASSERT_EQ(out.size(), QSize(200, 160));
-    EXPECT_EQ(out.convertToFormat(QImage::Format_RGB32), screen.copy(100, 120, 200, 160));
+    EXPECT_EQ(out.convertToFormat(QImage::Format_RGB32), screen.copy(101, 120, 200, 160));
+
+    // Drawn objects stay on the pixels they cover on the screen.
+    view.drawedTools = {std::make_shared<FillTool>(QRectF(60, 70, 10, 10), Qt::red, false)};
+    const QImage drawn = view.render(&settings);
+    EXPECT_EQ(drawn.pixel(2 * 60 - 101, 2 * 70 - 120), qRgb(255, 0, 0));
+    EXPECT_EQ(drawn.pixel(2 * 70 - 101 - 1, 2 * 80 - 120 - 1), qRgb(255, 0, 0));
+    EXPECT_NE(drawn.pixel(2 * 60 - 101 - 1, 2 * 70 - 120), qRgb(255, 0, 0));
+    EXPECT_NE(drawn.pixel(2 * 70 - 101, 2 * 70 - 120), qRgb(255, 0, 0));
 }
 
 TEST_F(SnapshotRender, LocalWatermarkOnlyInLocalPictures) {

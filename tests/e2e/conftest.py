@@ -6,7 +6,7 @@ import pytest
 sys.path.insert(0, os.path.dirname(__file__))
 
 from harness.app import Quillnest  # noqa: E402
-from harness.display import Display  # noqa: E402
+from harness.display import TWO_SCREENS, Display  # noqa: E402
 from harness.fakecloud import FakeCloud  # noqa: E402
 from harness.x import X  # noqa: E402
 
@@ -14,7 +14,19 @@ ARTIFACTS = os.environ.get("QN_E2E_ARTIFACTS", "/tmp/quillnest-e2e")
 
 
 @pytest.fixture
-def display():
+def two_screens():
+    """A display with two monitors side by side (harness.display.TWO_SCREENS), which Qt sees as
+    two screens. A test that asks for it gets it as `display` too, so `x` and `launch` use it."""
+    d = Display(monitors=TWO_SCREENS)
+    yield d
+    d.close()
+
+
+@pytest.fixture
+def display(request):
+    if "two_screens" in request.fixturenames:
+        yield request.getfixturevalue("two_screens")
+        return
     d = Display()
     yield d
     d.close()

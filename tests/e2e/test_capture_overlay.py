@@ -2,16 +2,9 @@
 import time
 
 from harness import screen
-from harness.app import HOT_KEY, OVERLAY_TITLE, open_capture, wait_capture_closed
+from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed
 
 PREFS = {"localWatermark": False}
-
-
-def copied_picture(app, x, display):
-    x.key("ctrl+c")
-    data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
-    wait_capture_closed(app, x)
-    return screen.decode(data, display)
 
 
 def test_hot_key_opens_one_overlay_per_screen_and_esc_closes_without_asking(launch, x, display):

@@ -200,3 +200,13 @@ def open_capture(app, x, count=1):
 
 def wait_capture_closed(app, x, timeout=10):
     x.wait_window(OVERLAY_TITLE, present=False, timeout=timeout)
+
+
+def copied_picture(app, x, display):
+    """Copies the capture (Ctrl+C), waits for the PNG on the clipboard and the overlay to
+    close, and returns the PNG as a Picture."""
+    from . import screen
+    x.key("ctrl+c")
+    data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
+    wait_capture_closed(app, x)
+    return screen.decode(data, display)

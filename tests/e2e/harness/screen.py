@@ -73,20 +73,15 @@ def paint_pattern(display):
     w, h = display.width, display.height
     path = os.path.join(display.tmp, "pattern.ppm")
     if not os.path.exists(path):
-        row_cache = {}
+        reds = bytes(x % 256 for x in range(w))
+        blues = [bytes((x // 256 * 37 + band * 59) % 256 for x in range(w)) for band in range(h // 256 + 1)]
         rows = []
         for y in range(h):
-            key = (y % 256, y // 256)
-            row = row_cache.get(key)
-            if row is None:
-                row = bytearray(w * 3)
-                for x in range(w):
-                    row[3 * x] = x % 256
-                    row[3 * x + 1] = y % 256
-                    row[3 * x + 2] = (x // 256 * 37 + y // 256 * 59) % 256
-                row_cache[key] = bytes(row)
-                row = row_cache[key]
-            rows.append(row)
+            row = bytearray(w * 3)
+            row[0::3] = reds
+            row[1::3] = bytes([y % 256]) * w
+            row[2::3] = blues[y // 256]
+            rows.append(bytes(row))
         with open(path, "wb") as f:
             f.write(f"P6 {w} {h} 255\n".encode() + b"".join(rows))
     display.run(["display", "-window", "root", path], check=False)

@@ -1,6 +1,40 @@
-"""Keys, mouse, windows and clipboard of a Display, through xdotool, xprop and xclip."""
+"""Keys, mouse, windows, cursor and clipboard of a Display, through xdotool, xprop, XFixes and xclip."""
+import ctypes
+import ctypes.util
 import subprocess
 import time
+from typing import NamedTuple
+
+
+class Cursor(NamedTuple):
+    """The pointer's current cursor: image size and hot spot in pixels, its theme name
+    ("" for an image cursor) and the box of its visible pixels (x0, y0, x1, y1), inclusive."""
+    width: int
+    height: int
+    xhot: int
+    yhot: int
+    name: str
+    opaque: tuple
+
+
+class _XFixesCursorImage(ctypes.Structure):
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short),
+                ("width", ctypes.c_ushort), ("height", ctypes.c_ushort),
+                ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("cursor_serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong)),
+                ("atom", ctypes.c_ulong), ("name", ctypes.c_char_p)]
+
+
+def _xlibs():
+    x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    xfixes = ctypes.CDLL(ctypes.util.find_library("Xfixes") or "libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x11.XFree.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(_XFixesCursorImage)
+    xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    return x11, xfixes
 
 
 class X:
@@ -55,6 +89,31 @@ class X:
         self._xdo("mouseup", button)
         if hold:
             self.keyup(hold)
+
+    def cursor(self):
+        """The cursor the X server shows now (XFixes), as a Cursor."""
+        x11, xfixes = _xlibs()
+        dpy = x11.XOpenDisplay(self.d.name.encode())
+        if not dpy:
+            raise RuntimeError(f"cannot open display {self.d.name}")
+        try:
+            image_p = xfixes.XFixesGetCursorImage(dpy)
+            if not image_p:
+                raise RuntimeError("XFixes gave no cursor image")
+            try:
+                c = image_p.contents
+                w, h = c.width, c.height
+                xs, ys = [], []
+                for i in range(w * h):
+                    if (c.pixels[i] >> 24) & 0xFF:
+                        xs.append(i % w)
+                        ys.append(i // w)
+                box = (min(xs), min(ys), max(xs), max(ys)) if xs else None
+                return Cursor(w, h, c.xhot, c.yhot, (c.name or b"").decode(), box)
+            finally:
+                x11.XFree(image_p)
+        finally:
+            x11.XCloseDisplay(dpy)
 
     # --- windows -----------------------------------------------------------
     def windows(self, name=None, pid=None, only_visible=True):
