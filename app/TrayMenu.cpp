@@ -150,6 +150,16 @@ TrayMenuItem *TrayMenu::item(QMenu *menu, const QString &title, void (TrayMenu::
 
 void TrayMenu::rebuildMenu() {
     QMenu *old = m_mainMenu;
+    // Never pull the menu away under the user's pointer: an open menu is rebuilt
+    // as soon as it closes.
+    if (old && old->isVisible()) {
+        if (!m_rebuildPending) {
+            m_rebuildPending = true;
+            connect(old, &QMenu::aboutToHide, this, [this] { QTimer::singleShot(0, this, &TrayMenu::rebuildMenu); });
+        }
+        return;
+    }
+    m_rebuildPending = false;
     m_statusBar->setMenu(nullptr);
 
     m_iconName = (!m_settings.feeds().isEmpty() || m_hasUpdate) ? kNotificationIcon : kDefaultIcon;
@@ -240,10 +250,8 @@ void TrayMenu::rebuildMenu() {
     m_mainMenu = menu;
     m_statusBar->setMenu(menu);
     // The old menu may be the one whose item is being handled right now.
-    if (old) {
-        old->hide();
+    if (old)
         old->deleteLater();
-    }
     diagnostics::print(QStringLiteral("menu: ") +
                        QString::fromUtf8(QJsonDocument(describe(menu)).toJson(QJsonDocument::Compact)));
 }

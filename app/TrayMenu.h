@@ -96,6 +96,7 @@ private:
     QString m_iconName;
     bool m_hasUpdate = false;
     bool m_deviceSleed = false;
+    bool m_rebuildPending = false;
 };
 
 } // namespace qn

@@ -24,7 +24,16 @@ class X:
     def type(self, text):
         self._xdo("type", "--delay", "20", text)
 
+    def pointer(self):
+        """Where the mouse pointer is: (x, y)."""
+        out = self._xdo("getmouselocation", "--shell")
+        vals = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(vals["X"]), int(vals["Y"])
+
     def move(self, x, y):
+        # "--sync" waits for the pointer to move, forever when it is there already.
+        if self.pointer() == (int(x), int(y)):
+            return
         self._xdo("mousemove", "--sync", x, y)
 
     def click(self, x=None, y=None, button=1):
@@ -87,7 +96,26 @@ class X:
     def xprop(self, wid, prop):
         return self.d.run(["xprop", "-id", str(wid), prop], check=False).stdout.decode()
 
+    def override_redirect(self, wid):
+        out = self.d.run(["xwininfo", "-id", str(wid)], check=False).stdout.decode()
+        return "Override Redirect State: yes" in out
+
+    def popup_shown(self, pid):
+        """Whether a popup menu of the process is on screen: an unmanaged window of
+        the process that is not one of its tray notifications."""
+        for wid in self.windows(pid=pid):
+            if self.override_redirect(wid) and self.name(wid) != "Quillnest - Notification":
+                return True
+        return False
+
     def close_window(self, wid):
+        """Closes a window the way a user does: through the window manager (Alt+F4
+        in openbox), so the program gets its close request."""
+        self._xdo("windowactivate", "--sync", wid, check=False)
+        self._xdo("key", "--clearmodifiers", "alt+F4", check=False)
+
+    def destroy_window(self, wid):
+        """Destroys a window behind its program's back (XDestroyWindow)."""
         self._xdo("windowclose", wid, check=False)
 
     # --- clipboard ---------------------------------------------------------
