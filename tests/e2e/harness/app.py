@@ -1,5 +1,4 @@
 """The quillnest program under test, with a fresh HOME of its own."""
-import configparser
 import os
 import queue
 import re
@@ -185,22 +184,36 @@ class Quillnest:
 
     # --- preferences -----------------------------------------------------
     def write_prefs(self, values):
-        """values: key -> bool | str | bytes (bytes are stored as data)."""
+        """values: key -> bool | str | bytes (bytes are stored as data). A key
+        "Group/name" goes into the INI section [Group], as QSettings keeps it."""
         os.makedirs(os.path.dirname(self.prefs_path), exist_ok=True)
-        lines = ["[General]"]
+        sections = {"General": []}
         for key, value in values.items():
-            lines.append(f"{key}={ini_value(value)}")
+            group, _, name = key.rpartition("/")
+            sections.setdefault(group or "General", []).append(f"{name}={ini_value(value)}")
+        lines = []
+        for group, entries in sections.items():
+            lines += [f"[{group}]", *entries, ""]
         with open(self.prefs_path, "w") as f:
-            f.write("\n".join(lines) + "\n")
+            f.write("\n".join(lines))
 
     def prefs(self):
-        """The preferences file as key -> raw INI text ("true", "@ByteArray(...)")."""
+        """The preferences file as key -> raw INI text ("true", "@ByteArray(...)");
+        keys of other sections than [General] read "Group/name"."""
         if not os.path.exists(self.prefs_path):
             return {}
-        parser = configparser.RawConfigParser(strict=False)
-        parser.optionxform = str
-        parser.read(self.prefs_path)
-        return dict(parser["General"]) if parser.has_section("General") else {}
+        # Read line by line: the file may hold lines QSettings kept from a damaged file.
+        out, section = {}, "General"
+        with open(self.prefs_path, encoding="utf-8", errors="replace") as f:
+            for line in f.read().splitlines():
+                line = line.strip()
+                if line.startswith("[") and line.endswith("]"):
+                    section = line[1:-1]
+                elif "=" in line and not line.startswith((";", "#")):
+                    key, value = (part.strip() for part in line.split("=", 1))
+                    if key:
+                        out[key if section == "General" else f"{section}/{key}"] = value
+        return out
 
     def pref(self, key):
         value = self.prefs().get(key)

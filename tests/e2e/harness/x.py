@@ -11,9 +11,14 @@ class X:
         return self.d.run(["xdotool", *map(str, args)], check=check).stdout.decode()
 
     # --- input -------------------------------------------------------------
-    def key(self, *keys):
+    def key(self, *keys, clear_modifiers=True):
+        """Presses keys ("alt+shift+s"). With clear_modifiers=False, modifiers and
+        locks held or on at the moment (Caps Lock) stay in effect."""
         for k in keys:
-            self._xdo("key", "--clearmodifiers", k)
+            if clear_modifiers:
+                self._xdo("key", "--clearmodifiers", k)
+            else:
+                self._xdo("key", k)
 
     def keydown(self, k):
         self._xdo("keydown", k)
