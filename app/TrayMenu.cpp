@@ -47,10 +47,7 @@ TrayMenu &TrayMenu::shared() {
 TrayMenu::TrayMenu(SettingsModel &settings, UpdateChecker *updater, QObject *parent)
     : QObject(parent), m_settings(settings), m_updater(updater), m_statusBar(new StatusItem(this)) {
     connect(&m_settings, &SettingsModel::statusMenuRebuildRequested, this, &TrayMenu::rebuildMenu);
-    connect(m_statusBar, &StatusItem::menuAboutToShow, this, [this] {
-        diagnostics::print(QStringLiteral("menu: ") +
-                           QString::fromUtf8(QJsonDocument(describe(m_mainMenu)).toJson(QJsonDocument::Compact)));
-    });
+    connect(m_statusBar, &StatusItem::menuAboutToShow, this, &TrayMenu::printMenu);
     if (m_updater) {
         connect(m_updater, &UpdateChecker::updateFound, this, &TrayMenu::updateFound);
         connect(m_updater, &UpdateChecker::updateNotFound, this, &TrayMenu::updateNotFound);
@@ -252,8 +249,13 @@ void TrayMenu::rebuildMenu() {
     // The old menu may be the one whose item is being handled right now.
     if (old)
         old->deleteLater();
-    diagnostics::print(QStringLiteral("menu: ") +
-                       QString::fromUtf8(QJsonDocument(describe(menu)).toJson(QJsonDocument::Compact)));
+    printMenu();
+}
+
+void TrayMenu::printMenu() const {
+    if (diagnostics::enabled())
+        diagnostics::print(QStringLiteral("menu: ") +
+                           QString::fromUtf8(QJsonDocument(describe(m_mainMenu)).toJson(QJsonDocument::Compact)));
 }
 
 QJsonArray TrayMenu::describe(const QMenu *menu) {

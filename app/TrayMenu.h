@@ -84,6 +84,8 @@ public:
 private:
     TrayMenuItem *item(QMenu *menu, const QString &title, void (TrayMenu::*action)());
     void refreshTick();
+    // The menu as a diagnostic line, for tests that cannot read menus from X11.
+    void printMenu() const;
     void sendReadAllComments();
     void hotKeyTaken(const QKeySequence &sequence);
 

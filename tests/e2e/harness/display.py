@@ -1,5 +1,6 @@
 """An X display of its own for one test: Xvfb, openbox as window manager, trayer as tray host."""
 import os
+import random
 import shutil
 import subprocess
 import tempfile
@@ -21,6 +22,16 @@ class Display:
                         wait_for=self._tray_ready)
 
     def _start_xvfb(self):
+        # Servers started side by side can race for the same display number; the
+        # loser exits at once, and simply trying again finds the next free one.
+        for attempt in range(8):
+            name = self._try_xvfb()
+            if name:
+                return name
+            time.sleep(0.1 + random.random() * 0.4)
+        raise RuntimeError("Xvfb did not start")
+
+    def _try_xvfb(self):
         r, w = os.pipe()
         proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{self.width}x{self.height}x24",
@@ -37,7 +48,11 @@ class Display:
             number += chunk
         os.close(r)
         if not number.strip():
-            raise RuntimeError("Xvfb did not start")
+            self.procs.remove(proc)
+            if proc.poll() is None:
+                proc.kill()
+            proc.wait()
+            return None
         return ":" + number.decode().strip()
 
     def _spawn(self, argv, wait_for):
