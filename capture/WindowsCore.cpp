@@ -2,6 +2,7 @@
 
 #include "app/Models.h"
 #include "app/SettingsModel.h"
+#include "platform/WindowList.h"
 #include "settings/FullSizeWindow.h"
 
 #include <QApplication>
@@ -17,7 +18,29 @@ WindowsCore &WindowsCore::shared() {
     return core;
 }
 
-QList<Window> WindowsCore::windowsOnDisplay(QScreen *) const { return {}; }
+QList<Window> WindowsCore::windowsOnDisplay(QScreen *screen) const {
+    if (!screen)
+        return {};
+    // The window list is in device pixels of the root; a screen's points start at
+    // its own top-left corner and scale by its pixel ratio.
+    const QRect geometry = screen->geometry();
+    const qreal dpr = screen->devicePixelRatio();
+    const QRectF native(geometry.topLeft(), QSizeF(geometry.size()) * dpr);
+    QList<Window> out;
+    for (const WindowListEntry &entry : listApplicationWindows()) {
+        if (!native.intersects(entry.frame))
+            continue;
+        Window window;
+        if (!entry.owner.isEmpty())
+            window.owner = entry.owner;
+        if (!entry.title.isEmpty())
+            window.title = entry.title;
+        const QPointF local = (QPointF(entry.frame.topLeft()) - native.topLeft()) / dpr;
+        window.bounds = QRectF(QPointF(geometry.topLeft()) + local, QSizeF(entry.frame.size()) / dpr);
+        out.append(window);
+    }
+    return out;
+}
 
 namespace {
 // Like a menu-bar program, Quillnest is a "regular" application (one with windows

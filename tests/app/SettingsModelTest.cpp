@@ -1,6 +1,7 @@
 #include "app/SettingsModel.h"
 #include "platform/JsonText.h"
 #include "support/TempPreferences.h"
+#include "tests/app/Drafts.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 
 using namespace qn;
+using test::draft;
 
 namespace {
 QByteArray iniText(const test::TempPreferences &prefs) {
@@ -198,7 +200,7 @@ TEST(SettingsModel, EveryAssignmentNotifiesStoresAndRebuildsWhereItShould) {
     EXPECT_EQ(rebuilds.count(), 1);
     EXPECT_EQ(prefs.store().boolValue(QStringLiteral("showNotifications")), true);
 
-    m.setFeeds({Draft{1, QStringLiteral("d"), {QStringLiteral("s")}}});
+    m.setFeeds({draft(1, QStringLiteral("d"), QStringLiteral("s"))});
     EXPECT_EQ(rebuilds.count(), 2);
     m.setProjects({Project{}});
     m.setUploadWatermark(false);
@@ -223,7 +225,8 @@ TEST(SettingsModel, LogoutForgetsTheAccountButKeepsFeeds) {
     m.setToken(QStringLiteral("t"));
     m.setName(QStringLiteral("Ann"));
     m.setProjects({Project{1, QStringLiteral("P"), QStringLiteral("https://x"), false, 0}});
-    const QList<Draft> feeds{{1, QStringLiteral("a"), {}}, {2, QStringLiteral("b"), {}}, {3, QStringLiteral("c"), {}}};
+    const QList<Draft> feeds{draft(1, QStringLiteral("a"), {}), draft(2, QStringLiteral("b"), {}),
+                             draft(3, QStringLiteral("c"), {})};
     m.setFeeds(feeds);
     m.logout();
     EXPECT_EQ(m.token(), QString());

@@ -4,6 +4,7 @@
 #include "app/SettingsModel.h"
 #include "platform/Analytics.h"
 #include "support/TempPreferences.h"
+#include "tests/app/Drafts.h"
 #include "tests/app/SandboxHome.h"
 
 #include <QDesktopServices>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 using namespace qn;
+using test::draft;
 
 namespace {
 
@@ -119,8 +121,8 @@ TEST_F(TrayMenuTest, SignedInLayoutWithProjectsAndDrafts) {
                           {2, QStringLiteral("Temp"), QStringLiteral("https://b"), false, 1},
                           {3, QStringLiteral("Docs"), QStringLiteral("https://c"), true, 0}});
     // Projects alone do not rebuild the menu; the drafts that follow do.
-    settings.setFeeds({{7, QStringLiteral("Draft A"), {QStringLiteral("abc")}},
-                       {8, QStringLiteral("Draft B"), {QStringLiteral("def")}}});
+    settings.setFeeds({draft(7, QStringLiteral("Draft A"), QStringLiteral("abc")),
+                       draft(8, QStringLiteral("Draft B"), QStringLiteral("def"))});
     const QStringList m = shape(tray.mainMenu());
     EXPECT_EQ(m.mid(2, 3), QStringList({"My Cloud", "Go to Project [Site, Docs]",
                                         "New Comments  \U0001F4AC\uFE0F [Draft A, Draft B, -, Mark all as read]"}));
@@ -167,9 +169,9 @@ TEST_F(TrayMenuTest, TogglesFlipTheirPreference) {
 TEST_F(TrayMenuTest, OpeningADraftRemovesEveryDraftWithItsId) {
     UrlCatcher urls;
     signIn();
-    settings.setFeeds({{7, QStringLiteral("A"), {QStringLiteral("abc")}},
-                       {8, QStringLiteral("B"), {QStringLiteral("def")}},
-                       {7, QStringLiteral("A again"), {QStringLiteral("abc")}}});
+    settings.setFeeds({draft(7, QStringLiteral("A"), QStringLiteral("abc")),
+                       draft(8, QStringLiteral("B"), QStringLiteral("def")),
+                       draft(7, QStringLiteral("A again"), QStringLiteral("abc"))});
     find(tray.mainMenu(), QStringLiteral("A"))->trigger();
     ASSERT_EQ(settings.feeds().size(), 1);
     EXPECT_EQ(settings.feeds().at(0).id, 8);
@@ -191,7 +193,7 @@ TEST_F(TrayMenuTest, OpeningADraftRemovesEveryDraftWithItsId) {
 
 TEST_F(TrayMenuTest, MarkAllAsReadEmptiesTheDrafts) {
     signIn();
-    settings.setFeeds({{7, QStringLiteral("A"), {QStringLiteral("abc")}}});
+    settings.setFeeds({draft(7, QStringLiteral("A"), QStringLiteral("abc"))});
     find(tray.mainMenu(), QStringLiteral("Mark all as read"))->trigger();
     EXPECT_TRUE(settings.feeds().isEmpty());
     EXPECT_EQ(tray.iconName(), QStringLiteral("default@tray-logo"));
@@ -200,7 +202,7 @@ TEST_F(TrayMenuTest, MarkAllAsReadEmptiesTheDrafts) {
 
 TEST_F(TrayMenuTest, LogOutShowsSignInAndKeepsDrafts) {
     signIn();
-    settings.setFeeds({{7, QStringLiteral("A"), {QStringLiteral("abc")}}});
+    settings.setFeeds({draft(7, QStringLiteral("A"), QStringLiteral("abc"))});
     find(tray.mainMenu(), QStringLiteral("Log Out"))->trigger();
     EXPECT_EQ(settings.token(), QString());
     EXPECT_TRUE(find(tray.mainMenu(), QStringLiteral("Sign In / Sign Up")));

@@ -1,11 +1,18 @@
 """The global hot key: Alt+Shift+S reaches the screenshot action from anywhere."""
 import time
 
-CAPTURE = r"^capture: createDrawController"
+from harness.app import wait_capture_closed
+
+CAPTURE = r"^capture: overlay opened"
 
 
 def captures(app):
-    return sum(1 for l in app.lines if l.startswith("capture: createDrawController"))
+    return sum(1 for l in app.lines if l.startswith("capture: overlay opened"))
+
+
+def close_capture(app, x):
+    x.key("Escape")
+    wait_capture_closed(app, x)
 
 
 def test_hot_key_reaches_the_screenshot_action_with_locks_on(launch, x):
@@ -13,6 +20,7 @@ def test_hot_key_reaches_the_screenshot_action_with_locks_on(launch, x):
     app.wait_for_line(r"^Hot key Alt\+Shift\+S registered for openScreenshot")
     x.key("alt+shift+s")
     app.wait_for_line(CAPTURE)
+    close_capture(app, x)
     for lock in ("Caps_Lock", "Num_Lock"):
         before = captures(app)
         x.key(lock)
@@ -22,6 +30,7 @@ def test_hot_key_reaches_the_screenshot_action_with_locks_on(launch, x):
         while captures(app) == before and time.time() < deadline:
             time.sleep(0.05)
         assert captures(app) == before + 1, f"hot key not seen with {lock} on"
+        close_capture(app, x)
 
 
 def test_stored_shortcut_replaces_the_default(launch, x):
@@ -32,6 +41,7 @@ def test_stored_shortcut_replaces_the_default(launch, x):
     assert captures(app) == 0
     x.key("ctrl+alt+p")
     app.wait_for_line(CAPTURE)
+    close_capture(app, x)
     take = app.open_menu(x)[0]
     assert take["title"] == "Take Screenshot" and take["shortcut"] == "Ctrl+Alt+P"
 

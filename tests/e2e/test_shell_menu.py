@@ -1,6 +1,8 @@
 """The status menu: its layouts, its toggles and where its items lead."""
 import time
 
+from harness.app import wait_capture_closed
+
 SIGNED_OUT = ["Take Screenshot", "-", "Sign In / Sign Up", "-", "Autoupload to cloud", "Show Notifications",
               "Sound Notifications ON/OFF", "Settings", "-", "Check for updates", "More info", "-", "Quit"]
 
@@ -103,7 +105,9 @@ def test_web_pages_open_in_the_browser(launch, x):
 def test_take_screenshot_item_starts_a_capture_and_quit_ends(launch, x):
     app = launch(prefs={"needOnboarding": False})
     app.choose(x, "Take Screenshot")
-    app.wait_for_line(r"^capture: createDrawController")
+    app.wait_for_line(r"^capture: overlay opened")
+    x.key("Escape")
+    wait_capture_closed(app, x)
     app.choose(x, "Quit")
     app.proc.wait(timeout=10)
     assert app.proc.returncode == 0
