@@ -47,10 +47,7 @@ TrayMenu &TrayMenu::shared() {
 TrayMenu::TrayMenu(SettingsModel &settings, UpdateChecker *updater, QObject *parent)
     : QObject(parent), m_settings(settings), m_updater(updater), m_statusBar(new StatusItem(this)) {
     connect(&m_settings, &SettingsModel::statusMenuRebuildRequested, this, &TrayMenu::rebuildMenu);
-    connect(m_statusBar, &StatusItem::menuAboutToShow, this, [this] {
-        diagnostics::print(QStringLiteral("menu: ") +
-                           QString::fromUtf8(QJsonDocument(describe(m_mainMenu)).toJson(QJsonDocument::Compact)));
-    });
+    connect(m_statusBar, &StatusItem::menuAboutToShow, this, &TrayMenu::printMenu);
     if (m_updater) {
         connect(m_updater, &UpdateChecker::updateFound, this, &TrayMenu::updateFound);
         connect(m_updater, &UpdateChecker::updateNotFound, this, &TrayMenu::updateNotFound);
@@ -150,6 +147,16 @@ TrayMenuItem *TrayMenu::item(QMenu *menu, const QString &title, void (TrayMenu::
 
 void TrayMenu::rebuildMenu() {
     QMenu *old = m_mainMenu;
+    // Never pull the menu away under the user's pointer: an open menu is rebuilt
+    // as soon as it closes.
+    if (old && old->isVisible()) {
+        if (!m_rebuildPending) {
+            m_rebuildPending = true;
+            connect(old, &QMenu::aboutToHide, this, [this] { QTimer::singleShot(0, this, &TrayMenu::rebuildMenu); });
+        }
+        return;
+    }
+    m_rebuildPending = false;
     m_statusBar->setMenu(nullptr);
 
     m_iconName = (!m_settings.feeds().isEmpty() || m_hasUpdate) ? kNotificationIcon : kDefaultIcon;
@@ -240,12 +247,15 @@ void TrayMenu::rebuildMenu() {
     m_mainMenu = menu;
     m_statusBar->setMenu(menu);
     // The old menu may be the one whose item is being handled right now.
-    if (old) {
-        old->hide();
+    if (old)
         old->deleteLater();
-    }
-    diagnostics::print(QStringLiteral("menu: ") +
-                       QString::fromUtf8(QJsonDocument(describe(menu)).toJson(QJsonDocument::Compact)));
+    printMenu();
+}
+
+void TrayMenu::printMenu() const {
+    if (diagnostics::enabled())
+        diagnostics::print(QStringLiteral("menu: ") +
+                           QString::fromUtf8(QJsonDocument(describe(m_mainMenu)).toJson(QJsonDocument::Compact)));
 }
 
 QJsonArray TrayMenu::describe(const QMenu *menu) {

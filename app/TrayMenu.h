@@ -84,6 +84,8 @@ public:
 private:
     TrayMenuItem *item(QMenu *menu, const QString &title, void (TrayMenu::*action)());
     void refreshTick();
+    // The menu as a diagnostic line, for tests that cannot read menus from X11.
+    void printMenu() const;
     void sendReadAllComments();
     void hotKeyTaken(const QKeySequence &sequence);
 
@@ -96,6 +98,7 @@ private:
     QString m_iconName;
     bool m_hasUpdate = false;
     bool m_deviceSleed = false;
+    bool m_rebuildPending = false;
 };
 
 } // namespace qn

@@ -1,6 +1,9 @@
 #include "app/TrayNotification.h"
 
 #include "platform/X11Desktop.h"
+#include "uikit/Color.h"
+#include "uikit/ColorScheme.h"
+#include "uikit/Typography.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -11,31 +14,18 @@
 
 namespace qn {
 
-namespace {
-// The notices' text style: 13 px regular, letter spacing 0.1.
-QFont noticeFont(bool underlined) {
-    QFont font(QStringLiteral("Inter"));
-    font.setPixelSize(13);
-    font.setWeight(QFont::Normal);
-    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.1);
-    font.setUnderline(underlined);
-    return font;
-}
-
-bool darkScheme() { return QApplication::palette().color(QPalette::Window).lightness() < 128; }
-} // namespace
 
 TrayNotification::TrayNotification(const std::optional<QString> &emoji, QWidget *content, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                           Qt::BypassWindowManagerHint),
-      m_dark(darkScheme()), m_translucent(X11Desktop::compositingActive()) {
+      m_dark(environmentColorScheme(nullptr) == ColorScheme::Dark), m_translucent(X11Desktop::compositingActive()) {
     setWindowTitle(QStringLiteral("Quillnest - Notification"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TranslucentBackground, m_translucent);
     setFocusPolicy(Qt::NoFocus);
 
     QPalette pal = palette();
-    const QColor textColor = m_dark ? QColor(0xFF, 0xFF, 0xFF) : QColor(0x28, 0x28, 0x28);
+    const QColor textColor = m_dark ? Color::Gray::hexFFFFFF() : Color::Gray::hex282828();
     for (auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
         pal.setColor(role, textColor);
     setPalette(pal);
@@ -105,7 +95,7 @@ void TrayNotification::paintEvent(QPaintEvent *) {
     const QPainterPath path = bubblePath(QSizeF(size()).shrunkBy(QMarginsF(0.5, 0.5, 0.5, 0.5)), tipX() - 0.5,
                                          m_tipDown)
                                   .translated(0.5, 0.5);
-    QColor fill = m_dark ? QColor(0x28, 0x28, 0x28) : QColor(0xF6, 0xF6, 0xF6);
+    QColor fill = m_dark ? Color::Gray::hex282828() : Color::Gray::hexF6F6F6();
     if (m_translucent)
         fill.setAlphaF(0.94f);
     p.fillPath(path, fill);
@@ -115,7 +105,7 @@ void TrayNotification::paintEvent(QPaintEvent *) {
 
 NoticeButton::NoticeButton(const QString &title, QWidget *parent) : QAbstractButton(parent) {
     setText(title);
-    setFont(noticeFont(true));
+    setFont(TextStyle::contentSUnderlined().font());
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
 }
@@ -140,7 +130,7 @@ namespace notice {
 QLabel *text(const QString &text) {
     auto *label = new QLabel(text);
     label->setTextFormat(Qt::PlainText);
-    label->setFont(noticeFont(false));
+    label->setFont(TextStyle::contentS().font());
     return label;
 }
 

@@ -38,16 +38,19 @@ TrayNotificationsManager::TrayNotificationsManager(QObject *parent) : QObject(pa
 
 TrayNotificationsManager::Placement TrayNotificationsManager::placement(QSize size, const QRect &icon,
                                                                          const QRect &available) {
+    // Notices keep a little distance from the screen's edges.
+    constexpr int kEdge = 8;
     const int w = size.width(), h = size.height();
+    const int right = available.x() + available.width();
     Placement p;
     if (!icon.isValid()) {
-        p.topLeft = {available.x() + available.width() - w - 8, available.y() + 8};
+        p.topLeft = {right - w - kEdge, available.y() + kEdge};
         p.tipX = w * 0.5;
         return p;
     }
     const qreal centre = icon.x() + icon.width() * 0.5;
-    int x = qRound(centre - w * 0.5);
-    x = qBound(available.left(), x, qMax(available.left(), available.x() + available.width() - w));
+    const int x = qBound(available.left() + kEdge, qRound(centre - w * 0.5),
+                         qMax(available.left() + kEdge, right - w - kEdge));
     p.tipPointsDown = icon.center().y() > available.center().y();
     const int y = p.tipPointsDown ? icon.y() - 6 - h : icon.y() + icon.height() + 6;
     p.topLeft = {x, y};

@@ -223,7 +223,7 @@ GlobalHotKey::GlobalHotKey(QObject *parent) : QObject(parent) {}
 
 GlobalHotKey::~GlobalHotKey() {
     release();
-    if (auto *d = HotKeyDispatcher::get())
+    if (auto *d = qGuiApp ? HotKeyDispatcher::get() : nullptr)
         d->remove(this);
 }
 
@@ -273,7 +273,9 @@ void GlobalHotKey::grab() {
 }
 
 void GlobalHotKey::release() {
-    HotKeyDispatcher *d = HotKeyDispatcher::get();
+    // After the application is gone its X connection is too; the server has
+    // dropped the grabs with it.
+    HotKeyDispatcher *d = qGuiApp ? HotKeyDispatcher::get() : nullptr;
     if (!d || m_keycode == 0)
         return;
     xcb_connection_t *c = d->connection();

@@ -8,6 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
+#include <QTimer>
 #include <QVersionNumber>
 
 namespace qn {
@@ -78,9 +79,11 @@ void UpdateChecker::finished(QNetworkReply *reply, bool interactive) {
         Q_EMIT updateFound();
     else
         Q_EMIT updateNotFound();
-    if (!interactive)
-        return;
+    if (interactive)
+        QTimer::singleShot(0, this, [this, update, failure, newer] { tellUser(update, failure, newer); });
+}
 
+void UpdateChecker::tellUser(const std::optional<Update> &update, const QString &failure, bool newer) {
     QMessageBox box;
     box.setIcon(QMessageBox::Information);
     box.setWindowTitle(QStringLiteral("Quillnest"));

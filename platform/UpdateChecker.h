@@ -39,6 +39,8 @@ Q_SIGNALS:
 private:
     void check(bool interactive);
     void finished(QNetworkReply *reply, bool interactive);
+    // The outcome of an interactive check, in a dialog.
+    void tellUser(const std::optional<Update> &update, const QString &failure, bool newer);
 
     QString m_feedUrl;
     QString m_version;

@@ -1,25 +1,249 @@
 #include "app/SettingsModel.h"
+#include "platform/JsonText.h"
 #include "support/TempPreferences.h"
+#include "tests/app/Drafts.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace qn;
+using test::draft;
+
+namespace {
+QByteArray iniText(const test::TempPreferences &prefs) {
+    QFile file(prefs.path());
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+} // namespace
 
 TEST(SettingsModel, EmptyStoreGivesDefaults) {
     test::TempPreferences prefs;
     SettingsModel m(prefs.store());
     EXPECT_TRUE(m.firstRun());
     EXPECT_EQ(m.token(), QString());
+    EXPECT_EQ(m.name(), QString());
     EXPECT_FALSE(m.muted());
     EXPECT_TRUE(m.notMuted());
     EXPECT_FALSE(m.showProjects());
     EXPECT_TRUE(m.showNotifications());
     EXPECT_TRUE(m.showNewComments());
+    EXPECT_TRUE(m.needRetina());
     EXPECT_FALSE(m.autoUpload());
     EXPECT_TRUE(m.uploadWatermark());
     EXPECT_TRUE(m.localWatermark());
     EXPECT_EQ(m.appearance(), Appearance::None);
     EXPECT_FALSE(m.logo().has_value());
     EXPECT_TRUE(m.needOnboarding());
+    EXPECT_EQ(m.settings(), SettingsMenu::Account);
+    EXPECT_TRUE(m.feeds().isEmpty());
+    EXPECT_TRUE(m.projects().isEmpty());
+    EXPECT_EQ(m.onboardingStep(), 0);
+}
+
+// Every stored switch: its key, and that a write (of the opposite of its default)
+// is what the next launch reads.
+TEST(SettingsModel, EverySwitchIsStoredUnderItsKeyAndReadBack) {
+    struct Case {
+        const char *key;
+        void (SettingsModel::*set)(bool);
+        bool (SettingsModel::*get)() const;
+        bool defaultValue;
+    };
+    const Case cases[] = {
+        {"isFirstRun", &SettingsModel::setFirstRun, &SettingsModel::firstRun, true},
+        {"isMuted", &SettingsModel::setMuted, &SettingsModel::muted, false},
+        {"showProjects", &SettingsModel::setShowProjects, &SettingsModel::showProjects, false},
+        {"showNotifications", &SettingsModel::setShowNotifications, &SettingsModel::showNotifications, true},
+        {"showNewComments", &SettingsModel::setShowNewComments, &SettingsModel::showNewComments, true},
+        {"autoUpload", &SettingsModel::setAutoUpload, &SettingsModel::autoUpload, false},
+        {"uploadWatermark", &SettingsModel::setUploadWatermark, &SettingsModel::uploadWatermark, true},
+        {"localWatermark", &SettingsModel::setLocalWatermark, &SettingsModel::localWatermark, true},
+        {"needOnboarding", &SettingsModel::setNeedOnboarding, &SettingsModel::needOnboarding, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.key);
+        test::TempPreferences prefs;
+        {
+            SettingsModel m(prefs.store());
+            (m.*c.set)(!c.defaultValue);
+            EXPECT_EQ(prefs.store().boolValue(QLatin1String(c.key)), !c.defaultValue);
+        }
+        auto reopened = prefs.reopen();
+        SettingsModel next(*reopened);
+        EXPECT_EQ((next.*c.get)(), !c.defaultValue);
+    }
+}
+
+TEST(SettingsModel, TextsAreStoredAsTexts) {
+    test::TempPreferences prefs;
+    SettingsModel m(prefs.store());
+    m.setToken(QStringLiteral("t0k3n"));
+    m.setName(QStringLiteral("Ann Ö"));
+    EXPECT_EQ(prefs.store().text(QStringLiteral("token")), QStringLiteral("t0k3n"));
+    auto reopened = prefs.reopen();
+    SettingsModel next(*reopened);
+    EXPECT_EQ(next.name(), QStringLiteral("Ann Ö"));
+}
+
+// The JSON data values keep the exact bytes the preferences have always held.
+TEST(SettingsModel, JsonValuesAreStoredByteExact) {
+    QTemporaryDir dir;
+    const QString logo = dir.filePath(QStringLiteral("my logo.png"));
+    QFile file(logo);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("png");
+    file.close();
+
+    test::TempPreferences prefs;
+    SettingsModel m(prefs.store());
+    m.setAppearance(Appearance::Dark);
+    EXPECT_EQ(prefs.store().data(QStringLiteral("appearance")), QByteArray("\"dark\""));
+    m.setAppearance(Appearance::None);
+    EXPECT_EQ(prefs.store().data(QStringLiteral("appearance")), QByteArray("\"none\""));
+
+    m.setLogo(logo);
+    QByteArray expected = "\"" + logo.toUtf8().replace("/", "\\/") + "\"";
+    EXPECT_EQ(prefs.store().data(QStringLiteral("logo")), expected);
+    m.setLogo(std::nullopt);
+    EXPECT_EQ(prefs.store().data(QStringLiteral("logo")), QByteArray("null"));
+    // On disk, data values are QSettings byte arrays.
+    EXPECT_TRUE(iniText(prefs).contains("appearance=@ByteArray(\\\"none\\\")")) << iniText(prefs).constData();
+}
+
+TEST(SettingsModel, StoredAppearanceIsReadOnlyFromItsExactJson) {
+    struct Case {
+        std::optional<QByteArray> data; // stored as data
+        std::optional<QString> text;    // stored as text
+        Appearance expected;
+    };
+    const Case cases[] = {
+        {QByteArray("\"dark\""), {}, Appearance::Dark},
+        {QByteArray("\"light\""), {}, Appearance::Light},
+        {QByteArray("\"Dark\""), {}, Appearance::None},
+        {QByteArray("dark"), {}, Appearance::None},
+        {QByteArray("[\"dark\"]"), {}, Appearance::None},
+        {QByteArray(""), {}, Appearance::None},
+        {{}, QStringLiteral("dark"), Appearance::None},
+    };
+    for (const Case &c : cases) {
+        test::TempPreferences prefs;
+        if (c.data)
+            prefs.store().setData(QStringLiteral("appearance"), *c.data);
+        if (c.text)
+            prefs.store().setText(QStringLiteral("appearance"), *c.text);
+        SettingsModel m(prefs.store());
+        EXPECT_EQ(m.appearance(), c.expected) << (c.data ? c.data->constData() : "text");
+    }
+}
+
+// A damaged value reads as its default and costs no other key.
+TEST(SettingsModel, WrongKindsReadAsDefaultsAndSpareTheOtherKeys) {
+    test::TempPreferences prefs;
+    PreferencesStore &s = prefs.store();
+    s.setText(QStringLiteral("isMuted"), QStringLiteral("maybe"));
+    s.setData(QStringLiteral("showNotifications"), QByteArray("false"));
+    s.setData(QStringLiteral("token"), QByteArray("bytes"));
+    s.setText(QStringLiteral("logo"), QStringLiteral("/etc/hostname"));
+    s.setBool(QStringLiteral("autoUpload"), true);
+    s.setText(QStringLiteral("name"), QStringLiteral("Ann"));
+    SettingsModel m(s);
+    EXPECT_FALSE(m.muted());
+    EXPECT_TRUE(m.notMuted());
+    EXPECT_TRUE(m.showNotifications());
+    EXPECT_EQ(m.token(), QString());
+    EXPECT_FALSE(m.logo().has_value());
+    EXPECT_TRUE(m.autoUpload());
+    EXPECT_EQ(m.name(), QStringLiteral("Ann"));
+    // Reading changes nothing in the store.
+    EXPECT_EQ(s.text(QStringLiteral("isMuted")), QStringLiteral("maybe"));
+}
+
+TEST(SettingsModel, LogoIsKeptOnlyForARegularReadableFile) {
+    QTemporaryDir dir;
+    const QString regular = dir.filePath(QStringLiteral("logo.png"));
+    QFile(regular).open(QIODevice::WriteOnly);
+    const QString fifo = dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString missing = dir.filePath(QStringLiteral("gone.png"));
+
+    struct Case {
+        QString path;
+        bool kept;
+    };
+    const Case cases[] = {{regular, true}, {fifo, false}, {dir.path(), false},
+                          {missing, false}, {QStringLiteral("/dev/zero"), false},
+                          {QStringLiteral("relative/logo.png"), false}};
+    for (const Case &c : cases) {
+        test::TempPreferences prefs;
+        prefs.store().setData(QStringLiteral("logo"), json::encodeString(c.path));
+        SettingsModel m(prefs.store());
+        EXPECT_EQ(m.logo().has_value(), c.kept) << qPrintable(c.path);
+        // A stale path stays in the store until the logo is next written.
+        EXPECT_EQ(prefs.store().data(QStringLiteral("logo")), json::encodeString(c.path));
+    }
+}
+
+TEST(SettingsModel, EveryAssignmentNotifiesStoresAndRebuildsWhereItShould) {
+    test::TempPreferences prefs;
+    SettingsModel m(prefs.store());
+    QSignalSpy rebuilds(&m, &SettingsModel::statusMenuRebuildRequested);
+    QSignalSpy shown(&m, &SettingsModel::showNotificationsChanged);
+
+    prefs.store().remove(QStringLiteral("showNotifications"));
+    m.setShowNotifications(m.showNotifications()); // an equal value
+    EXPECT_EQ(shown.count(), 1);
+    EXPECT_EQ(rebuilds.count(), 1);
+    EXPECT_EQ(prefs.store().boolValue(QStringLiteral("showNotifications")), true);
+
+    m.setFeeds({draft(1, QStringLiteral("d"), QStringLiteral("s"))});
+    EXPECT_EQ(rebuilds.count(), 2);
+    m.setProjects({Project{}});
+    m.setUploadWatermark(false);
+    m.setAppearance(Appearance::Light);
+    EXPECT_EQ(rebuilds.count(), 2);
+    for (void (SettingsModel::*setter)(bool) : {&SettingsModel::setMuted, &SettingsModel::setShowProjects, &SettingsModel::setShowNewComments,
+                         &SettingsModel::setAutoUpload})
+        (m.*setter)(true);
+    EXPECT_EQ(rebuilds.count(), 6);
+    // Per-run state is never stored.
+    m.setNotMuted(false);
+    m.setNeedRetina(false);
+    m.setOnboardingStep(3);
+    m.setSettings(SettingsMenu::About);
+    for (const char *key : {"notMuted", "needRetina", "onboardingStep", "settings", "feeds", "projects"})
+        EXPECT_FALSE(prefs.store().contains(QLatin1String(key))) << key;
+}
+
+TEST(SettingsModel, LogoutForgetsTheAccountButKeepsFeeds) {
+    test::TempPreferences prefs;
+    SettingsModel m(prefs.store());
+    m.setToken(QStringLiteral("t"));
+    m.setName(QStringLiteral("Ann"));
+    m.setProjects({Project{1, QStringLiteral("P"), QStringLiteral("https://x"), false, 0}});
+    const QList<Draft> feeds{draft(1, QStringLiteral("a"), {}), draft(2, QStringLiteral("b"), {}),
+                             draft(3, QStringLiteral("c"), {})};
+    m.setFeeds(feeds);
+    m.logout();
+    EXPECT_EQ(m.token(), QString());
+    EXPECT_EQ(m.name(), QString());
+    EXPECT_EQ(prefs.store().text(QStringLiteral("token")), QString());
+    EXPECT_EQ(prefs.store().text(QStringLiteral("name")), QString());
+    EXPECT_TRUE(m.projects().isEmpty());
+    EXPECT_EQ(m.feeds().size(), 3);
+}
+
+TEST(SettingsModel, TemporaryProjectIsTheFirstMarkedOne) {
+    test::TempPreferences prefs;
+    SettingsModel m(prefs.store());
+    m.setProjects({{1, QStringLiteral("a"), {}, false, 0}, {2, QStringLiteral("b"), {}, false, 1},
+                   {3, QStringLiteral("c"), {}, false, 1}});
+    ASSERT_TRUE(m.temporaryProject());
+    EXPECT_EQ(m.temporaryProject()->id, 2);
+    m.setProjects({{1, QStringLiteral("a"), {}, false, 0}, {2, QStringLiteral("b"), {}, false, 2}});
+    EXPECT_FALSE(m.temporaryProject());
 }

@@ -1,5 +1,4 @@
 """The quillnest program under test, with a fresh HOME of its own."""
-import configparser
 import os
 import queue
 import re
@@ -44,6 +43,8 @@ class Quillnest:
             "BROWSER": os.path.join(bin_dir, "xdg-open"),
             "QT_QPA_PLATFORM": "xcb",
             "QT_LOGGING_RULES": "qt.qpa.*=false",
+            # Menu contents and notices as lines on standard output (X11 cannot list them).
+            "QUILLNEST_DIAGNOSTICS": "1",
         })
         os.makedirs(self.env["TMPDIR"], exist_ok=True)
         self.env.update(env or {})
@@ -101,6 +102,80 @@ class Quillnest:
                     out.append(ev)
         return out
 
+    # --- status menu and notices (diagnostic lines) ------------------------
+    def menus(self):
+        """Every status menu printed so far (built or shown), oldest first."""
+        import json
+        return [json.loads(l[len("menu: "):]) for l in list(self.lines) if l.startswith("menu: ")]
+
+    def menu(self):
+        """The status menu as last built or shown: a list of items, each
+        {"title", "checked", "enabled", "shortcut"?, "submenu"?} or {"separator": True}."""
+        menus = self.menus()
+        if not menus:
+            raise AssertionError("no status menu was printed yet")
+        return menus[-1]
+
+    def wait_for_menu(self, predicate, timeout=10):
+        """Waits until the last printed menu satisfies predicate(menu); returns it."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            menus = self.menus()
+            if menus and predicate(menus[-1]):
+                return menus[-1]
+            time.sleep(0.05)
+        raise AssertionError("status menu never matched; last one: " + repr(self.menus()[-1:] or None))
+
+    def notices(self):
+        """Texts of the tray notifications shown so far."""
+        return [l[len("notice: "):] for l in list(self.lines) if l.startswith("notice: ")]
+
+    # --- the tray icon -----------------------------------------------------
+    def tray_icon(self, x, timeout=10):
+        """The X window of this program's icon in the tray (embedded by trayer)."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            for wid in x.windows(pid=self.pid):
+                if x.name(wid) == "Quillnest" and x.geometry(wid)[2] <= 64:
+                    return wid
+            time.sleep(0.05)
+        raise AssertionError("the tray icon did not appear")
+
+    def open_menu(self, x, button=1):
+        """Clicks the tray icon (left by default) and waits for the menu to show;
+        returns the menu as printed when it opened."""
+        shown = len(self.menus())
+        icon = self.tray_icon(x)
+        gx, gy, w, h = x.geometry(icon)
+        x.click(gx + w // 2, gy + h // 2, button=button)
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            if len(self.menus()) > shown and x.popup_shown(self.pid):
+                return self.menu()
+            time.sleep(0.05)
+        raise AssertionError("the status menu did not open")
+
+    def choose(self, x, *path):
+        """Opens the status menu and picks an item by its title, through submenus
+        by their titles: choose(x, "More info", "About"). Uses the keyboard, as the
+        item's place follows from the printed menu."""
+        items = self.open_menu(x)
+        for depth, title in enumerate(path):
+            reachable = [i for i in items if not i.get("separator") and i["enabled"]]
+            titles = [i["title"] for i in reachable]
+            if title not in titles:
+                raise AssertionError(f"no enabled item {title!r} in {titles}")
+            # A menu opened by a click has no item selected yet; a submenu opened
+            # from the keyboard starts on its first item.
+            for _ in range(titles.index(title) + (1 if depth == 0 else 0)):
+                x.key("Down")
+            item = reachable[titles.index(title)]
+            if depth < len(path) - 1:
+                x.key("Right")
+                items = item["submenu"]
+            else:
+                x.key("Return")
+
     def opened_urls(self):
         if not os.path.exists(self.browser_log):
             return []
@@ -109,22 +184,36 @@ class Quillnest:
 
     # --- preferences -----------------------------------------------------
     def write_prefs(self, values):
-        """values: key -> bool | str | bytes (bytes are stored as data)."""
+        """values: key -> bool | str | bytes (bytes are stored as data). A key
+        "Group/name" goes into the INI section [Group], as QSettings keeps it."""
         os.makedirs(os.path.dirname(self.prefs_path), exist_ok=True)
-        lines = ["[General]"]
+        sections = {"General": []}
         for key, value in values.items():
-            lines.append(f"{key}={ini_value(value)}")
+            group, _, name = key.rpartition("/")
+            sections.setdefault(group or "General", []).append(f"{name}={ini_value(value)}")
+        lines = []
+        for group, entries in sections.items():
+            lines += [f"[{group}]", *entries, ""]
         with open(self.prefs_path, "w") as f:
-            f.write("\n".join(lines) + "\n")
+            f.write("\n".join(lines))
 
     def prefs(self):
-        """The preferences file as key -> raw INI text ("true", "@ByteArray(...)")."""
+        """The preferences file as key -> raw INI text ("true", "@ByteArray(...)");
+        keys of other sections than [General] read "Group/name"."""
         if not os.path.exists(self.prefs_path):
             return {}
-        parser = configparser.RawConfigParser(strict=False)
-        parser.optionxform = str
-        parser.read(self.prefs_path)
-        return dict(parser["General"]) if parser.has_section("General") else {}
+        # Read line by line: the file may hold lines QSettings kept from a damaged file.
+        out, section = {}, "General"
+        with open(self.prefs_path, encoding="utf-8", errors="replace") as f:
+            for line in f.read().splitlines():
+                line = line.strip()
+                if line.startswith("[") and line.endswith("]"):
+                    section = line[1:-1]
+                elif "=" in line and not line.startswith((";", "#")):
+                    key, value = (part.strip() for part in line.split("=", 1))
+                    if key:
+                        out[key if section == "General" else f"{section}/{key}"] = value
+        return out
 
     def pref(self, key):
         value = self.prefs().get(key)

@@ -4,6 +4,7 @@ One screen comes from Xvfb. Several monitors come from Xorg with the dummy video
 cannot give Qt more than one screen, while Xorg's RandR outputs show up as one QScreen each.
 """
 import os
+import random
 import re
 import shutil
 import subprocess
@@ -81,6 +82,16 @@ class Display:
         return next((m for m in self.monitors if m.contains(x, y)), None)
 
     def _start_xvfb(self):
+        # Servers started side by side can race for the same display number; the
+        # loser exits at once, and simply trying again finds the next free one.
+        for attempt in range(8):
+            name = self._try_xvfb()
+            if name:
+                return name
+            time.sleep(0.1 + random.random() * 0.4)
+        raise RuntimeError("Xvfb did not start")
+
+    def _try_xvfb(self):
         r, w = os.pipe()
         proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{self.width}x{self.height}x24",
@@ -88,7 +99,14 @@ class Display:
             pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(w)
         self.procs.append(proc)
-        return _read_display_number(r, proc, "Xvfb")
+        try:
+            return _read_display_number(r, proc, "Xvfb")
+        except RuntimeError:
+            self.procs.remove(proc)
+            if proc.poll() is None:
+                proc.kill()
+            proc.wait()
+            return None
 
     # --- Xorg with the dummy driver ---------------------------------------------
     def _xorg_config(self):

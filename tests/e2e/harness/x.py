@@ -45,9 +45,14 @@ class X:
         return self.d.run(["xdotool", *map(str, args)], check=check).stdout.decode()
 
     # --- input -------------------------------------------------------------
-    def key(self, *keys):
+    def key(self, *keys, clear_modifiers=True):
+        """Presses keys ("alt+shift+s"). With clear_modifiers=False, modifiers and
+        locks held or on at the moment (Caps Lock) stay in effect."""
         for k in keys:
-            self._xdo("key", "--clearmodifiers", k)
+            if clear_modifiers:
+                self._xdo("key", "--clearmodifiers", k)
+            else:
+                self._xdo("key", k)
 
     def keydown(self, k):
         self._xdo("keydown", k)
@@ -155,7 +160,26 @@ class X:
     def xprop(self, wid, prop):
         return self.d.run(["xprop", "-id", str(wid), prop], check=False).stdout.decode()
 
+    def override_redirect(self, wid):
+        out = self.d.run(["xwininfo", "-id", str(wid)], check=False).stdout.decode()
+        return "Override Redirect State: yes" in out
+
+    def popup_shown(self, pid):
+        """Whether a popup menu of the process is on screen: an unmanaged window of
+        the process that is not one of its tray notifications."""
+        for wid in self.windows(pid=pid):
+            if self.override_redirect(wid) and self.name(wid) != "Quillnest - Notification":
+                return True
+        return False
+
     def close_window(self, wid):
+        """Closes a window the way a user does: through the window manager (Alt+F4
+        in openbox), so the program gets its close request."""
+        self._xdo("windowactivate", "--sync", wid, check=False)
+        self._xdo("key", "--clearmodifiers", "alt+F4", check=False)
+
+    def destroy_window(self, wid):
+        """Destroys a window behind its program's back (XDestroyWindow)."""
         self._xdo("windowclose", wid, check=False)
 
     # --- clipboard ---------------------------------------------------------

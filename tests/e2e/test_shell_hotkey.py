@@ -1,0 +1,76 @@
+"""The global hot key: Alt+Shift+S reaches the screenshot action from anywhere."""
+import time
+
+from harness.app import wait_capture_closed
+
+CAPTURE = r"^capture: overlay opened"
+
+
+def captures(app):
+    return sum(1 for l in app.lines if l.startswith("capture: overlay opened"))
+
+
+def close_capture(app, x):
+    x.key("Escape")
+    wait_capture_closed(app, x)
+
+
+def test_hot_key_reaches_the_screenshot_action_with_locks_on(launch, x):
+    app = launch(prefs={"needOnboarding": False})
+    app.wait_for_line(r"^Hot key Alt\+Shift\+S registered for openScreenshot")
+    x.key("alt+shift+s")
+    app.wait_for_line(CAPTURE)
+    close_capture(app, x)
+    for lock in ("Caps_Lock", "Num_Lock"):
+        before = captures(app)
+        x.key(lock)
+        x.key("alt+shift+s", clear_modifiers=False)
+        x.key(lock)
+        deadline = time.time() + 10
+        while captures(app) == before and time.time() < deadline:
+            time.sleep(0.05)
+        assert captures(app) == before + 1, f"hot key not seen with {lock} on"
+        close_capture(app, x)
+
+
+def test_stored_shortcut_replaces_the_default(launch, x):
+    app = launch(prefs={"needOnboarding": False, "KeyboardShortcuts/openScreenshot": "Ctrl+Alt+P"})
+    app.wait_for_line(r"^Hot key Ctrl\+Alt\+P registered")
+    x.key("alt+shift+s")
+    time.sleep(0.5)
+    assert captures(app) == 0
+    x.key("ctrl+alt+p")
+    app.wait_for_line(CAPTURE)
+    close_capture(app, x)
+    take = app.open_menu(x)[0]
+    assert take["title"] == "Take Screenshot" and take["shortcut"] == "Ctrl+Alt+P"
+
+
+def test_damaged_stored_shortcut_falls_back_to_the_default(launch, x):
+    app = launch(prefs={"needOnboarding": False, "KeyboardShortcuts/openScreenshot": "Ctrl+Bogus+"})
+    app.wait_for_line(r'^Preferences: value of "KeyboardShortcuts/openScreenshot" ignored')
+    app.wait_for_line(r"^Hot key Alt\+Shift\+S registered")
+    x.key("alt+shift+s")
+    app.wait_for_line(CAPTURE)
+
+
+def test_taken_hot_key_is_reported_in_a_notice_that_hides_after_5_s(launch, x):
+    first = launch(prefs={"needOnboarding": False})
+    first.wait_for_line(r"^Hot key Alt\+Shift\+S registered")
+    second = launch(prefs={"needOnboarding": False})
+    second.wait_for_line(r"^Hot key Alt\+Shift\+S could not be registered for openScreenshot: another program uses it")
+    second.wait_for_line(r"^notice: Alt\+Shift\+S is used by another program")
+    [notice] = x.wait_window("Quillnest - Notification")
+    shown = time.time()
+    icon = x.geometry(second.tray_icon(x))
+    nx, ny, nw, nh = x.geometry(notice)
+    assert nh == 46
+    assert ny == icon[1] + icon[3] + 6
+    assert nx <= icon[0] + icon[2] // 2 <= nx + nw and nx + nw <= 1920 - 8
+    x.wait_window("Quillnest - Notification", present=False, timeout=10)
+    assert 4.0 <= time.time() - shown <= 7.0
+    second.wait_for_line(r"^notice hidden")
+    # The first program keeps the hot key.
+    x.key("alt+shift+s")
+    first.wait_for_line(CAPTURE)
+    assert second.alive() and captures(second) == 0
