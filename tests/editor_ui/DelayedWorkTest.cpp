@@ -29,6 +29,7 @@ TEST(DelayedWorkTest, AJobMayScheduleTheNextOne) {
             work.schedule(5, again);
     };
     work.schedule(5, again);
-    QTest::qWait(100);
+    QTRY_COMPARE_WITH_TIMEOUT(runs, 3, 5000);
+    QTest::qWait(50);
     EXPECT_EQ(runs, 3);
 }
