@@ -1,0 +1,57 @@
+#include "annotation/BaseTool.h"
+
+namespace qn {
+
+BaseToolData BaseTool::toolData() const {
+    BaseToolData data;
+    data.tool = clone();
+    return data;
+}
+
+bool BaseTool::equals(const BaseTool &other) const {
+    return type == other.type && id == other.id && active == other.active;
+}
+
+ViewHit BaseTool::viewHit(QPointF point, bool showControls) const {
+    if (!showControls)
+        return {};
+    const ToolIntersection hit = intersect(point);
+    if (hit.kind == 2)
+        return {HitPart::Handle, *hit.corner};
+    if (hit.kind == 1)
+        return {HitPart::Body, CornerType::TopLeft};
+    return {};
+}
+
+bool BaseTool::hoverContains(QPointF point) const { return intersect(point).kind == 1; }
+
+QList<ToolHandle> BaseTool::handleViews(bool, bool) const { return {}; }
+
+QColor BaseTool::paintColor() const { return color.mask ? QColor(Qt::white) : color.color; }
+
+ToolPtr withActive(const ToolPtr &tool, bool active) {
+    if (!tool || tool->active == active)
+        return tool;
+    auto copy = tool->clone();
+    copy->active = active;
+    return copy;
+}
+
+ToolPtr withDrawed(const ToolPtr &tool, bool drawed) {
+    if (!tool || tool->drawed == drawed)
+        return tool;
+    auto copy = tool->clone();
+    copy->drawed = drawed;
+    return copy;
+}
+
+ToolPtr withPoints(const ToolPtr &tool, std::optional<QPointF> start, std::optional<QPointF> end) {
+    if (!tool)
+        return tool;
+    auto copy = tool->clone();
+    copy->startPoint = start;
+    copy->endPoint = end;
+    return copy;
+}
+
+} // namespace qn
