@@ -25,7 +25,11 @@ void LineTool::draw(QPainter &painter, const QImage *, std::optional<QUuid>) con
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(paintColor(), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(path());
+    // A plain line strokes much faster as a line than as a closed path; both look alike.
+    if (type == Tool::Line)
+        painter.drawLine(*startPoint, *endPoint);
+    else
+        painter.drawPath(path());
     painter.restore();
 }
 

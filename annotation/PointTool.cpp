@@ -100,12 +100,14 @@ void PointTool::draw(QPainter &painter, const QImage *, std::optional<QUuid>) co
     const QPainterPath pinShape = pointPath(pin);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    {
-        // The dashed outline never shows through the pin.
+    if (!r.isEmpty()) {
+        // The dashed outline never shows through the pin: the pin is a hole in the clip.
         painter.save();
         QPainterPath outside;
-        outside.addRect(boundingRect().united(pin).adjusted(-4, -4, 4, 4));
-        painter.setClipPath(outside.subtracted(pinShape), Qt::IntersectClip);
+        outside.setFillRule(Qt::OddEvenFill);
+        outside.addRect(r.united(pin).adjusted(-4, -4, 4, 4));
+        outside.addPath(pinShape);
+        painter.setClipPath(outside, Qt::IntersectClip);
         QPen pen(fill, 2, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
         pen.setDashPattern({2.0, 2.0});  // 4-point dashes in units of the 2-point width
         pen.setDashOffset(1.0);
