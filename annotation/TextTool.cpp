@@ -19,10 +19,10 @@ QSizeF measured(const QString &text, double size) {
     return metrics.boundingRect(QRectF(0, 0, 1e6, 1e6), kTextFlags, text).size();
 }
 
+// Never smaller than the minimum text on either axis: a short text of several lines
+// keeps the height of all its lines.
 QSizeF atLeast(const QString &text, const QString &minimum, double size) {
-    const QSizeF t = measured(text, size);
-    const QSizeF m = measured(minimum, size);
-    return m.width() > t.width() ? m : t;
+    return measured(text, size).expandedTo(measured(minimum, size));
 }
 } // namespace
 

@@ -31,8 +31,8 @@ public:
 
     // The text face (Inter Light) at a size.
     static QFont font(double size);
-    // The size of `text` as painted, or of one "A" when that is wider (an empty text
-    // still has the box of one letter).
+    // The size of `text` as painted, at least that of one "A" on each axis (an empty
+    // text still has the box of one letter).
     static QSizeF boxSize(const QString &text, double size);
     // The in-place editor's size: room for two more letters than the text.
     static QSizeF editorSize(const QString &text, double size);

@@ -1,0 +1,288 @@
+#include "annotation/PointComment.h"
+
+#include "annotation/ToolEditor.h"
+#include "uikit/HexColor.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace qn {
+
+namespace {
+
+QFont commentFont() {
+    QFont f(QStringLiteral("Inter"));
+    f.setWeight(QFont::Medium);
+    f.setPixelSize(15);
+    return f;
+}
+
+bool noModifiers(const QKeyEvent *e) { return (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier; }
+
+QString css(const QColor &c) { return c.name(QColor::HexArgb); }
+
+} // namespace
+
+const QStringList &PointComment::emojis() {
+    static const QStringList list{QString::fromUtf8("\U0001F44D"), QString::fromUtf8("\U0001F44E"),
+                                  QString::fromUtf8("\U0001F606"), QString::fromUtf8("\U0001F60D"),
+                                  QString::fromUtf8("\U0001F525")};
+    return list;
+}
+
+PointComment::PointComment(ToolEditor &editor, QWidget *parent) : QWidget(parent), m_tools(editor) {
+    setObjectName(QStringLiteral("PointComment"));
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFixedWidth(kWidth);
+    setMinimumHeight(kMinimumHeight);
+    setCursor(Qt::ArrowCursor);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(8, 8, 8, 8);
+    column->setSpacing(8);
+
+    m_area = new QWidget(this);
+    m_area->setFixedWidth(259);
+    auto *areaLayout = new QVBoxLayout(m_area);
+    areaLayout->setContentsMargins(0, 7, 0, 7);
+    m_shown = new QLabel(m_area);
+    m_shown->setFont(commentFont());
+    m_shown->setWordWrap(true);
+    m_shown->setTextFormat(Qt::PlainText);
+    m_shown->setContentsMargins(8, 0, 8, 0);
+    m_shown->setCursor(Qt::IBeamCursor);
+    m_shown->installEventFilter(this);
+    m_editor = new QPlainTextEdit(m_area);
+    m_editor->setFont(commentFont());
+    m_editor->setFrameShape(QFrame::NoFrame);
+    m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_editor->document()->setDocumentMargin(0);
+    m_editor->setContentsMargins(5, 0, 5, 0);
+    m_editor->installEventFilter(this);
+    areaLayout->addWidget(m_shown);
+    areaLayout->addWidget(m_editor);
+    column->addWidget(m_area);
+
+    m_divider = new QWidget(this);
+    m_divider->setFixedHeight(1);
+    m_divider->setAutoFillBackground(true);
+    column->addWidget(m_divider);
+
+    auto *row = new QHBoxLayout;
+    row->setSpacing(0);
+    row->setContentsMargins(7, 0, 0, 0);
+    for (const QString &emoji : emojis()) {
+        auto *button = new QPushButton(emoji, this);
+        button->setFixedSize(25, 25);
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setFlat(true);
+        QFont f = button->font();
+        f.setPixelSize(14);
+        button->setFont(f);
+        connect(button, &QPushButton::clicked, this, [this, emoji] { typeText(emoji); });
+        row->addWidget(button);
+        m_emojiButtons.append(button);
+    }
+    row->addStretch(1);
+    m_delete = new QPushButton(this);
+    m_delete->setObjectName(QStringLiteral("deleteComment"));
+    m_delete->setIcon(QIcon(QStringLiteral(":/icons/delete@draw-view.svg")));
+    m_delete->setIconSize(QSize(25, 25));
+    m_delete->setFixedSize(25, 25);
+    m_delete->setFlat(true);
+    m_delete->setFocusPolicy(Qt::NoFocus);
+    m_delete->setToolTip(tr("Delete"));
+    connect(m_delete, &QPushButton::clicked, this, &PointComment::remove);
+    row->addWidget(m_delete);
+    row->addSpacing(8);
+    m_save = new QPushButton(tr("Save"), this);
+    m_save->setObjectName(QStringLiteral("saveComment"));
+    m_save->setFixedHeight(32);
+    m_save->setFocusPolicy(Qt::NoFocus);
+    connect(m_save, &QPushButton::clicked, this, &PointComment::save);
+    row->addWidget(m_save);
+    column->addLayout(row);
+
+    connect(m_editor, &QPlainTextEdit::textChanged, this, &PointComment::textEdited);
+    qApp->installEventFilter(this);
+    setEditing(false);
+    updateLook();
+}
+
+PointComment::~PointComment() { qApp->removeEventFilter(this); }
+
+void PointComment::setDark(bool dark) {
+    m_dark = dark;
+    updateLook();
+}
+
+void PointComment::setPoint(const PointTool &point, QPointF origin) {
+    const bool changed = !m_hasPoint || !(point == m_point);
+    m_point = point;
+    m_hasPoint = true;
+    move(origin.toPoint());
+    if (changed) {
+        m_text = point.text;
+        m_updating = true;
+        m_editor->setPlainText(m_text);
+        m_editor->moveCursor(QTextCursor::End);
+        m_updating = false;
+        m_shown->setText(m_text);
+        setEditing(!point.drawed);
+    }
+}
+
+bool PointComment::isSaveDisabled() const {
+    if (m_text.isEmpty())
+        return true;
+    return m_point.drawed && !m_edit;
+}
+
+void PointComment::setEditing(bool edit) {
+    m_edit = edit;
+    m_shown->setVisible(!edit);
+    m_editor->setVisible(edit);
+    if (edit) {
+        m_editor->setFocus(Qt::OtherFocusReason);
+    }
+    updateLook();
+    adjustSize();
+}
+
+void PointComment::startEditing() {
+    if (!m_edit)
+        setEditing(true);
+}
+
+void PointComment::textEdited() {
+    if (m_updating)
+        return;
+    m_text = m_editor->toPlainText().replace(QChar::LineSeparator, QLatin1Char('\n'));
+    m_shown->setText(m_text);
+    // The point being placed carries every keystroke; an existing point changes only
+    // when the comment is saved.
+    m_tools.syncDrawingTool(withCommentText(m_point, m_text));
+    // Grows with the wrapped text rather than scrolling.
+    const int lines = std::max(1, static_cast<int>(m_editor->document()->size().height()));
+    m_editor->setFixedHeight(lines * QFontMetrics(commentFont()).lineSpacing() + 4);
+    updateLook();
+    adjustSize();
+}
+
+void PointComment::save() {
+    if (m_point.drawed && m_text.isEmpty() && !m_edit)
+        return;
+    m_tools.saveComment(m_point, m_text);
+}
+
+void PointComment::remove() { m_tools.deleteComment(m_point); }
+
+void PointComment::typeText(const QString &text) {
+    // Into this card's own editor: never as synthetic keys, which could reach another window.
+    startEditing();
+    m_editor->insertPlainText(text);
+    m_editor->setFocus(Qt::OtherFocusReason);
+}
+
+bool PointComment::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_editor && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        const bool ret = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (ret && noModifiers(key)) {
+            save();
+            return true;
+        }
+        if (ret && (key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier))) {
+            m_editor->insertPlainText(QStringLiteral("\n"));
+            return true;
+        }
+        if (key->key() == Qt::Key_Escape && noModifiers(key)) {
+            m_tools.finishEditing();
+            return true;
+        }
+        return false;
+    }
+    if (watched == m_editor && event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))) {
+            event->accept();
+            return true;
+        }
+    }
+    if (watched == m_shown && event->type() == QEvent::MouseButtonRelease) {
+        startEditing();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress && isVisible() && m_hasPoint) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        auto *widget = qobject_cast<QWidget *>(watched);
+        // A press is offered to each widget up the chain: look at it once, and only in
+        // this card's window. The card's own rectangle decides what is outside.
+        if (widget && widget->window() == window() && mouse->timestamp() != m_lastPress) {
+            m_lastPress = mouse->timestamp();
+            const QRect card(mapToGlobal(QPoint(0, 0)), size());
+            if (!card.contains(mouse->globalPosition().toPoint()))
+                m_tools.commentClickedOutside(m_point, m_text);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PointComment::updateLook() {
+    const QColor text = colorFromHex(m_dark ? QStringLiteral("#F6F6F6") : QStringLiteral("#282828"));
+    const bool placingOrEditing = !m_point.drawed || m_edit;
+    const QColor area = placingOrEditing ? colorFromHex(m_dark ? QStringLiteral("#505050") : QStringLiteral("#F1F1F1"))
+                                         : QColor(Qt::transparent);
+    const QColor divider = m_dark ? colorFromHex(QStringLiteral("#7C7C7C"), 0.3) : colorFromHex(QStringLiteral("#F6F6F6"));
+    m_area->setStyleSheet(QStringLiteral("QWidget { background: %1; border-radius: 4px; }").arg(css(area)));
+    m_shown->setStyleSheet(QStringLiteral("QLabel { color: %1; background: transparent; }").arg(css(text)));
+    m_editor->setStyleSheet(
+        QStringLiteral("QPlainTextEdit { color: %1; background: transparent; border: none; }").arg(css(text)));
+    QPalette pal = m_divider->palette();
+    pal.setColor(QPalette::Window, divider);
+    m_divider->setPalette(pal);
+    const QString buttonCss = QStringLiteral(
+        "QPushButton { border: none; border-radius: 4px; background: transparent; }"
+        "QPushButton:hover { background: %1; }").arg(css(colorFromHex(QStringLiteral("#7C7C7C"), 0.3)));
+    for (QPushButton *b : m_emojiButtons)
+        b->setStyleSheet(buttonCss);
+    m_delete->setStyleSheet(buttonCss);
+    m_save->setEnabled(!isSaveDisabled());
+    m_save->setStyleSheet(QStringLiteral(
+        "QPushButton { color: white; background: #0075FF; border: none; border-radius: 8px; padding: 0 22px;"
+        " font-family: Inter; font-size: 14px; font-weight: 500; }"
+        "QPushButton:disabled { background: %1; color: %2; }")
+                              .arg(css(colorFromHex(QStringLiteral("#7C7C7C"), 0.3)),
+                                   css(colorFromHex(QStringLiteral("#8D8D8D")))));
+    update();
+}
+
+// Leaving the screen ends editing; the next time it shows it starts afresh.
+void PointComment::hideEvent(QHideEvent *event) {
+    m_hasPoint = false;
+    m_edit = false;
+    QWidget::hideEvent(event);
+}
+
+void PointComment::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath card;
+    card.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -3), 8, 8);
+    // A soft shadow under the card.
+    QColor shadow(0, 0, 0, 30);
+    p.fillPath(card.translated(0, 2), shadow);
+    p.fillPath(card, colorFromHex(m_dark ? QStringLiteral("#282828") : QStringLiteral("#FFFFFF")));
+}
+
+} // namespace qn
