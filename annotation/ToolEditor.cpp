@@ -3,7 +3,6 @@
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
 #include "annotation/ToolFactory.h"
-#include "annotation/UndoManager.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -91,7 +90,7 @@ void ToolEditor::appendTool(const ToolPtr &tool) {
     m_host.setDrawedTools(tools);
     scheduleRefresh();
     QPointer<ToolEditor> self(this);
-    m_host.undoManager().registerUndo([self, tool] {
+    m_host.registerUndo([self, tool] {
         if (self)
             self->removeTool(tool);
     });
@@ -119,7 +118,7 @@ void ToolEditor::removeTool(const ToolPtr &tool) {
     m_host.setDrawedTools(tools);
     scheduleRefresh();
     QPointer<ToolEditor> self(this);
-    m_host.undoManager().registerUndo([self, removed] {
+    m_host.registerUndo([self, removed] {
         if (self)
             self->appendTool(removed);
     });
@@ -172,17 +171,17 @@ void ToolEditor::syncDrawingTool(const ToolPtr &tool) {
 }
 
 void ToolEditor::undo() {
-    if (!m_host.undoManager().canUndo())
+    if (!m_host.canUndo())
         return;
     finishEditing();
-    m_host.undoManager().undo();
+    m_host.undo();
 }
 
 void ToolEditor::redo() {
-    if (!m_host.undoManager().canRedo())
+    if (!m_host.canRedo())
         return;
     finishEditing();
-    m_host.undoManager().redo();
+    m_host.redo();
 }
 
 void ToolEditor::selectForDrag(const ToolPtr &shown) {

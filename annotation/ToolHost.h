@@ -3,10 +3,9 @@
 #include "annotation/ToolGeometry.h"
 
 #include <QList>
+#include <functional>
 
 namespace qn {
-
-class UndoManager;
 
 // The cursor pinned for the length of an object drag.
 enum class DragCursor { ClosedHand, Arrow };
@@ -35,7 +34,13 @@ public:
 
     virtual QNColor currentColor() const = 0;
     virtual std::optional<QRectF> maxFrame() const = 0;
-    virtual UndoManager &undoManager() = 0;
+    // The editor's undo history: registrations made during one user action form one
+    // step, and an action registered while undoing becomes the redo of that step.
+    virtual void registerUndo(std::function<void()> action) = 0;
+    virtual bool canUndo() const = 0;
+    virtual bool canRedo() const = 0;
+    virtual void undo() = 0;
+    virtual void redo() = 0;
     // Called on a later turn of the event loop after the history changed.
     virtual void refreshUndoState() = 0;
 

@@ -131,7 +131,7 @@ TEST_F(WidgetsTest, DeletingTheCardsPoint) {
     card.setPoint(static_cast<const PointTool &>(*point), QPointF(10, 10));
     card.remove();
     EXPECT_FALSE(host.drawing);
-    EXPECT_FALSE(host.undo.canUndo());
+    EXPECT_FALSE(host.history.canUndo());
 }
 
 struct BubbleCase {

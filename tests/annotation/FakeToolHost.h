@@ -1,6 +1,6 @@
 #pragma once
 #include "annotation/ToolHost.h"
-#include "annotation/UndoManager.h"
+#include "UndoHistory.h"
 
 #include <QCoreApplication>
 
@@ -17,7 +17,7 @@ public:
     std::optional<DragCursor> cursor;
     QNColor color{QColor("#0075FF"), false};
     std::optional<QRectF> frame = QRectF(0, 0, 1000, 800);
-    UndoManager undo;
+    UndoHistory history;
     int refreshes = 0;
     DragInputs inputs;
     bool alt = false;
@@ -38,7 +38,11 @@ public:
     void clearSpaceKeyPoint() override { inputs.spaceKeyPoint.reset(); }
     QNColor currentColor() const override { return color; }
     std::optional<QRectF> maxFrame() const override { return frame; }
-    UndoManager &undoManager() override { return undo; }
+    void registerUndo(std::function<void()> action) override { history.registerUndo(std::move(action)); }
+    bool canUndo() const override { return history.canUndo(); }
+    bool canRedo() const override { return history.canRedo(); }
+    void undo() override { history.undo(); }
+    void redo() override { history.redo(); }
     void refreshUndoState() override { ++refreshes; }
     DragInputs dragInputs() const override {
         DragInputs in = inputs;

@@ -3,19 +3,19 @@
 #include <QObject>
 #include <functional>
 
-namespace qn {
+namespace qn::test {
 
-// The annotation history of one capture. Registrations made during one user action
-// form one step: a group opens with the first registration and closes when control
+// An undo history with the editor's semantics, behind the test editor state.
+// Registrations made during one user action form one step: a group opens with the first registration and closes when control
 // returns to the event loop (or at closeGroup). An action registered while undoing
 // becomes the redo of that step; one registered while redoing becomes its undo again;
 // any other registration clears the redo history.
-class UndoManager : public QObject {
+class UndoHistory : public QObject {
     Q_OBJECT
 public:
     using Action = std::function<void()>;
 
-    explicit UndoManager(QObject *parent = nullptr);
+    explicit UndoHistory(QObject *parent = nullptr);
 
     void registerUndo(Action action);
     // Ends the open group now instead of at the next turn of the event loop.
@@ -52,4 +52,4 @@ private:
     quint64 m_generation = 0;
 };
 
-} // namespace qn
+} // namespace qn::test

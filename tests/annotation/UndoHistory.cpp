@@ -1,12 +1,12 @@
-#include "annotation/UndoManager.h"
+#include "UndoHistory.h"
 
 #include <QMetaObject>
 
-namespace qn {
+namespace qn::test {
 
-UndoManager::UndoManager(QObject *parent) : QObject(parent) {}
+UndoHistory::UndoHistory(QObject *parent) : QObject(parent) {}
 
-void UndoManager::registerUndo(Action action) {
+void UndoHistory::registerUndo(Action action) {
     if (!action)
         return;
     if (m_state != State::Idle) {
@@ -31,7 +31,7 @@ void UndoManager::registerUndo(Action action) {
     Q_EMIT changed();
 }
 
-void UndoManager::closeGroup() {
+void UndoHistory::closeGroup() {
     m_closeQueued = false;
     if (!m_groupOpen)
         return;
@@ -41,25 +41,25 @@ void UndoManager::closeGroup() {
     m_open.clear();
 }
 
-bool UndoManager::canUndo() const { return !m_undo.isEmpty() || (m_groupOpen && !m_open.isEmpty()); }
+bool UndoHistory::canUndo() const { return !m_undo.isEmpty() || (m_groupOpen && !m_open.isEmpty()); }
 
-bool UndoManager::canRedo() const { return !m_redo.isEmpty(); }
+bool UndoHistory::canRedo() const { return !m_redo.isEmpty(); }
 
-void UndoManager::undo() {
+void UndoHistory::undo() {
     if (m_state != State::Idle)
         return;
     closeGroup();
     replay(m_undo, m_redo, State::Undoing);
 }
 
-void UndoManager::redo() {
+void UndoHistory::redo() {
     if (m_state != State::Idle)
         return;
     closeGroup();
     replay(m_redo, m_undo, State::Redoing);
 }
 
-void UndoManager::replay(QList<Group> &from, QList<Group> &to, State state) {
+void UndoHistory::replay(QList<Group> &from, QList<Group> &to, State state) {
     if (from.isEmpty())
         return;
     const Group group = from.takeLast();
@@ -74,7 +74,7 @@ void UndoManager::replay(QList<Group> &from, QList<Group> &to, State state) {
     Q_EMIT changed();
 }
 
-void UndoManager::removeAllActions() {
+void UndoHistory::removeAllActions() {
     ++m_generation;
     m_undo.clear();
     m_redo.clear();
@@ -85,4 +85,4 @@ void UndoManager::removeAllActions() {
     Q_EMIT changed();
 }
 
-} // namespace qn
+} // namespace qn::test

@@ -1,5 +1,5 @@
 #include "FakeToolHost.h"
-#include "annotation/UndoManager.h"
+#include "UndoHistory.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ namespace {
 // A counter with a self-registering increment, the way the editor's operations
 // register their opposite.
 struct Counter {
-    UndoManager &undo;
+    test::UndoHistory &undo;
     int value = 0;
     void add(int n) {
         value += n;
@@ -19,8 +19,8 @@ struct Counter {
     }
 };
 
-TEST(UndoManager, OneStepPerUserAction) {
-    UndoManager undo;
+TEST(UndoHistory, OneStepPerUserAction) {
+    test::UndoHistory undo;
     Counter c{undo};
     c.add(1);
     c.add(2);  // same event: one step
@@ -37,8 +37,8 @@ TEST(UndoManager, OneStepPerUserAction) {
     EXPECT_EQ(c.value, 0);
 }
 
-TEST(UndoManager, RegistrationsWhileUndoingBecomeTheRedo) {
-    UndoManager undo;
+TEST(UndoHistory, RegistrationsWhileUndoingBecomeTheRedo) {
+    test::UndoHistory undo;
     Counter c{undo};
     c.add(1);
     c.add(2);
@@ -53,8 +53,8 @@ TEST(UndoManager, RegistrationsWhileUndoingBecomeTheRedo) {
     EXPECT_EQ(c.value, 0);
 }
 
-TEST(UndoManager, ANewActionClearsTheRedoHistory) {
-    UndoManager undo;
+TEST(UndoHistory, ANewActionClearsTheRedoHistory) {
+    test::UndoHistory undo;
     Counter c{undo};
     c.add(1);
     test::FakeToolHost::settle();
@@ -63,17 +63,17 @@ TEST(UndoManager, ANewActionClearsTheRedoHistory) {
     EXPECT_FALSE(undo.canRedo());
 }
 
-TEST(UndoManager, UndoClosesTheOpenGroupFirst) {
-    UndoManager undo;
+TEST(UndoHistory, UndoClosesTheOpenGroupFirst) {
+    test::UndoHistory undo;
     Counter c{undo};
     c.add(1);
     undo.undo();  // in the same turn: the open step is undone whole
     EXPECT_EQ(c.value, 0);
 }
 
-TEST(UndoManager, ResetForgetsEverything) {
-    UndoManager undo;
-    QSignalSpy changed(&undo, &UndoManager::changed);
+TEST(UndoHistory, ResetForgetsEverything) {
+    test::UndoHistory undo;
+    QSignalSpy changed(&undo, &test::UndoHistory::changed);
     Counter c{undo};
     c.add(1);
     undo.removeAllActions();
