@@ -4,6 +4,7 @@
 #include "annotation/PenTool.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
+#include "annotation/ToolComment.h"
 #include "annotation/ToolPainter.h"
 
 #include <QPainter>
@@ -127,6 +128,41 @@ TEST(ToolPaint, TextPaintsOnlyWhenPlacedAndFramesTheSelection) {
     EXPECT_GT(blue(render(halves(), {{text}})), 20);
     text->activeTextEdit = true;
     EXPECT_EQ(blue(render(halves(), {{text}})), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ToolComment, BadgeColourNumberAndWrappedComment) {
+    PointTool point;
+    point.color = kBlue;
+    point.number = 12;
+    point.text = QStringLiteral("A rather long comment that has to wrap over several lines of the sheet");
+    const double narrow = ToolComment::height(point, 120);
+    const double wide = ToolComment::height(point, 600);
+    EXPECT_GT(narrow, wide);  // grows downwards, never wider
+    PointTool empty = point;
+    empty.text.clear();
+    EXPECT_EQ(ToolComment::height(empty, 600), ToolComment::kBadgeHeight);
+
+    QImage img(200, 200, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        ToolComment::paint(p, QPointF(10, 10), 180, point, Qt::black);
+    }
+    EXPECT_EQ(img.pixelColor(13, 17), QColor("#0075FF"));  // badge body in the point's colour
+    PointTool mask = point;
+    mask.color = QNColor{QColor("#0075FF"), true};
+    mask.number.reset();
+    img.fill(Qt::white);
+    {
+        QPainter p(&img);
+        ToolComment::paintBadge(p, QRectF(10, 10, 23, 27), mask);
+    }
+    EXPECT_EQ(img.pixelColor(13, 17), QColor("#282828"));  // a mask-coloured point has a dark badge
+    EXPECT_EQ(img.pixelColor(21, 20), QColor(Qt::white));   // and the white mark in place of a number
 }
 
 } // namespace
