@@ -12,7 +12,7 @@ build_pkgs=(
   libtesseract-dev libleptonica-dev tesseract-ocr-eng
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-inter fonts-dejavu-core
+  fonts-inter fonts-dejavu-core fonts-noto-color-emoji
 )
 run_pkgs=(xdg-utils)
 test_pkgs=(
