@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace qn {
 
@@ -67,7 +68,6 @@ PointComment::PointComment(ToolEditor &editor, QWidget *parent) : QWidget(parent
     m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_editor->document()->setDocumentMargin(0);
-    m_editor->setContentsMargins(5, 0, 5, 0);
     m_editor->installEventFilter(this);
     areaLayout->addWidget(m_shown);
     areaLayout->addWidget(m_editor);
@@ -87,6 +87,7 @@ PointComment::PointComment(ToolEditor &editor, QWidget *parent) : QWidget(parent
         button->setFocusPolicy(Qt::NoFocus);
         button->setFlat(true);
         QFont f = button->font();
+        f.setFamilies({QStringLiteral("Noto Color Emoji"), f.family()});
         f.setPixelSize(14);
         button->setFont(f);
         connect(button, &QPushButton::clicked, this, [this, emoji] { typeText(emoji); });
@@ -148,8 +149,17 @@ bool PointComment::isSaveDisabled() const {
     return m_point.drawed && !m_edit;
 }
 
+// The editor grows and shrinks with the wrapped text (one line when empty) and never scrolls.
+void PointComment::fitEditor() {
+    const QString shown = m_text.isEmpty() ? QStringLiteral(" ") : m_text;
+    const QRectF text = QFontMetricsF(commentFont())
+                            .boundingRect(QRectF(0, 0, 259 - 16, 1e6), Qt::AlignLeft | Qt::TextWordWrap, shown);
+    m_editor->setFixedHeight(qCeil(text.height()) + 4);
+}
+
 void PointComment::setEditing(bool edit) {
     m_edit = edit;
+    fitEditor();
     m_shown->setVisible(!edit);
     m_editor->setVisible(edit);
     if (edit) {
@@ -172,9 +182,7 @@ void PointComment::textEdited() {
     // The point being placed carries every keystroke; an existing point changes only
     // when the comment is saved.
     m_tools.syncDrawingTool(withCommentText(m_point, m_text));
-    // Grows with the wrapped text rather than scrolling.
-    const int lines = std::max(1, static_cast<int>(m_editor->document()->size().height()));
-    m_editor->setFixedHeight(lines * QFontMetrics(commentFont()).lineSpacing() + 4);
+    fitEditor();
     updateLook();
     adjustSize();
 }
@@ -247,7 +255,7 @@ void PointComment::updateLook() {
     m_area->setStyleSheet(QStringLiteral("QWidget { background: %1; border-radius: 4px; }").arg(css(area)));
     m_shown->setStyleSheet(QStringLiteral("QLabel { color: %1; background: transparent; }").arg(css(text)));
     m_editor->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { color: %1; background: transparent; border: none; }").arg(css(text)));
+        QStringLiteral("QPlainTextEdit { color: %1; background: transparent; border: none; padding: 0 5px; }").arg(css(text)));
     QPalette pal = m_divider->palette();
     pal.setColor(QPalette::Window, divider);
     m_divider->setPalette(pal);

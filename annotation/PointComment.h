@@ -54,6 +54,7 @@ private:
     void setEditing(bool edit);
     void textEdited();
     void updateLook();
+    void fitEditor();
 
     ToolEditor &m_tools;
     PointTool m_point;
