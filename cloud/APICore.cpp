@@ -1,0 +1,334 @@
+#include "cloud/APICore.h"
+
+#include "BuildInfo.h"
+#include "app/Helper.h"
+#include "app/Models.h"
+#include "app/SettingsModel.h"
+#include "app/TrayNotificationsManager.h"
+#include "cloud/FormEncoder.h"
+#include "cloud/RecordReader.h"
+#include "platform/Analytics.h"
+#include "platform/NotificationHub.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QFutureWatcher>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace qn {
+
+namespace {
+
+const QString kFormContentType = QStringLiteral("application/x-www-form-urlencoded; charset=utf-8");
+
+// The reply carries an HTTP answer whose body counts whatever its status: the service
+// sends valid records with error statuses too.
+bool isHttpStatusError(QNetworkReply::NetworkError error) {
+    return (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError) ||
+           (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+}
+
+double finiteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
+
+bool isUndefinedUser(const std::optional<QString> &message) {
+    return message && *message == QLatin1String(APICore::kUndefinedUser);
+}
+
+template <typename Record>
+CloudResult<Record> checkAnswer(CloudResult<Record> answer, const QString &prefix) {
+    if (!answer.ok())
+        return answer;
+    const Record &record = answer.value();
+    if (isUndefinedUser(record.message)) {
+        NotificationHub::shared().post(QStringLiteral("tokenExpired"));
+        return answer;
+    }
+    if (!record.success)
+        return CloudError::refused(prefix + record.message.value_or(QString()));
+    return answer;
+}
+
+} // namespace
+
+APICore &APICore::shared() {
+    // Never destroyed: network objects must not outlive the application object.
+    static APICore *core = new APICore(defaultHost());
+    return *core;
+}
+
+QString APICore::defaultHost() {
+    const bool development = std::strcmp(build::kBundleIdentifier, build::kDevBundleIdentifier) == 0;
+    return QString::fromUtf8(development ? build::kDevelopmentHost : build::kProductionHost);
+}
+
+APICore::APICore(const QString &host, SettingsModel *settings, QObject *parent)
+    : QObject(parent), m_host(host), m_settings(settings), m_network(new QNetworkAccessManager(this)) {
+    m_uploadNotice = [] {
+        auto *text = new QLabel(QStringLiteral("Uploading... URL copied to Clipboard"));
+        text->setAlignment(Qt::AlignCenter);
+        TrayNotificationsManager::shared().show(std::nullopt, true, text);
+    };
+    m_defaultName = [] { return Helper::screenshotFileName(); };
+}
+
+SettingsModel &APICore::settings() const {
+    return m_settings ? *m_settings : *Models::shared().settingsModel();
+}
+
+QString APICore::token() const { return settings().token(); }
+
+// --- transport ---------------------------------------------------------------------
+
+void APICore::post(const QString &path, const std::optional<QByteArray> &body, RawCompletion completion) {
+    QNetworkRequest request{QUrl(api() + path)};
+    request.setTransferTimeout(m_transferTimeoutMs);
+    // A request without a record has no body and no content type.
+    if (body)
+        request.setHeader(QNetworkRequest::ContentTypeHeader, kFormContentType);
+    QNetworkReply *reply = m_network->post(request, body.value_or(QByteArray()));
+    connect(reply, &QNetworkReply::finished, this, [reply, completion = std::move(completion)] {
+        reply->deleteLater();
+        const QNetworkReply::NetworkError error = reply->error();
+        const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        if (error == QNetworkReply::NoError || (answered && isHttpStatusError(error))) {
+            completion(reply->readAll());
+        } else if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError) {
+            completion(CloudError::timeout());
+        } else {
+            completion(CloudError::transport(reply->errorString()));
+        }
+    });
+}
+
+template <typename Record>
+void APICore::postRecord(const QString &path, const std::optional<QByteArray> &body, Completion<Record> completion) {
+    post(path, body, [completion = std::move(completion)](CloudResult<QByteArray> raw) {
+        if (!raw.ok()) {
+            completion(raw.error());
+            return;
+        }
+        completion(decodeRecord<Record>(raw.value()));
+    });
+}
+
+template <typename Record>
+void APICore::postChecked(const QString &path, const QByteArray &body, const QString &prefix,
+                          Completion<Record> completion) {
+    postRecord<Record>(path, body, [prefix, completion = std::move(completion)](CloudResult<Record> answer) {
+        completion(checkAnswer(std::move(answer), prefix));
+    });
+}
+
+// --- operations ----------------------------------------------------------------------
+
+void APICore::magicLink(Completion<MagicLinkResponse> completion) {
+    postRecord<MagicLinkResponse>(QStringLiteral("/iwannagohome"), std::nullopt, std::move(completion));
+}
+
+void APICore::magicLinkSecond(qint64 id, const QString &seed, Completion<MagicLinkSecondResponse> completion) {
+    postRecord<MagicLinkSecondResponse>(QStringLiteral("/login_iwgh"), formBody(MagicLinkSecondRequestParams{id, seed}),
+                                        std::move(completion));
+}
+
+void APICore::getUserTrayInfo(Completion<GetUserTrayInfoResponse> completion) {
+    postChecked<GetUserTrayInfoResponse>(QStringLiteral("/get_user_tray_info"), formBody(GetUserTrayInfoParams{token()}),
+                                         QStringLiteral("Load User Tray Info: "), std::move(completion));
+}
+
+void APICore::getProjects(Completion<GetProjectsResponse> completion) {
+    postChecked<GetProjectsResponse>(QStringLiteral("/settings"), formBody(GetProjectsRequestParams{token()}),
+                                     QStringLiteral("Load Projects: "), std::move(completion));
+}
+
+void APICore::readAllComments(Completion<SuccessResponse> completion) {
+    postChecked<SuccessResponse>(QStringLiteral("/read_all_comments"), formBody(GetProjectsRequestParams{token()}),
+                                 QStringLiteral("Load Projects: "), std::move(completion));
+}
+
+void APICore::createTask(CreateTaskRequestParams params, Completion<CreateTaskResponse> completion) {
+    params.authid = token();
+    postChecked<CreateTaskResponse>(QStringLiteral("/create_task"), formBody(params), QStringLiteral("Create Task: "),
+                                    std::move(completion));
+}
+
+void APICore::createDraft(CreateDraftRequestParams params, Completion<CreateDraftResponse> completion) {
+    params.authid = token();
+    postChecked<CreateDraftResponse>(QStringLiteral("/create_draft"), formBody(params), QStringLiteral("Create Draft: "),
+                                     std::move(completion));
+}
+
+// --- upload --------------------------------------------------------------------------
+
+APICore::Point APICore::makeUploadPoint(const CommentPoint &point, const QRectF &area, qreal scale) {
+    const QRectF r = QRectF(point.startPoint, point.endPoint).normalized();
+    Point out;
+    out.comment = point.text;
+    out.order = point.number;
+    out.color = QNColor::code(point.color.color, point.color.mask);
+    // CornerType's raw values are the service's position codes; no corner sits top left.
+    out.position = point.pointCorner ? static_cast<qint64>(*point.pointCorner) : 3;
+    // An empty crop area (a dropped file) has no percentages: send 0.0, never inf or NaN.
+    out.width = finiteOrZero(r.width() / area.width() * 100);
+    out.height = finiteOrZero(r.height() / area.height() * 100);
+    const double dx = r.left() - area.left();
+    const double dy = r.top() - area.top();
+    double left = scale * dx;
+    double top = scale * dy;
+    // The box anchors at the rectangle's far edge for these corners, unless the
+    // rectangle is too thin to have one.
+    if (r.width() > 1 && r.height() > 1 && point.pointCorner) {
+        switch (*point.pointCorner) {
+        case CornerType::TopRight:
+            left = scale * (r.width() + dx);
+            break;
+        case CornerType::BottomLeft:
+            top = scale * (r.height() + dy);
+            break;
+        case CornerType::BottomRight:
+            left = scale * (r.width() + dx);
+            top = scale * (r.height() + dy);
+            break;
+        default:
+            break;
+        }
+    }
+    out.left = finiteOrZero(left);
+    out.top = finiteOrZero(top);
+    return out;
+}
+
+QList<APICore::Point> APICore::makeUploadPoints(const QList<CommentPoint> &points, const QRectF &area, qreal scale) {
+    QList<CommentPoint> sorted = points;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const CommentPoint &a, const CommentPoint &b) {
+        return a.number.value_or(0) < b.number.value_or(0);
+    });
+    QList<Point> out;
+    out.reserve(sorted.size());
+    for (const CommentPoint &point : sorted)
+        out.append(makeUploadPoint(point, area, scale));
+    return out;
+}
+
+std::optional<QString> APICore::jpegDataUrl(const QImage &image) {
+    if (image.isNull())
+        return std::nullopt;
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "JPG", 90) || jpeg.isEmpty())
+        return std::nullopt;
+    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(jpeg.toBase64());
+}
+
+void APICore::uploadImage(const QImage &image, const std::optional<QByteArray> &gifData,
+                          const std::optional<QString> &name, qreal screenScale, const QRectF &cropArea,
+                          const QList<CommentPoint> &points, UploadCompletion completion) {
+    const QList<Point> uploadPoints = makeUploadPoints(points, cropArea, screenScale);
+    const QSizeF size = image.deviceIndependentSize();
+    QPointer<APICore> self(this);
+    auto send = [self, name, size, uploadPoints, completion = std::move(completion)](std::optional<QString> fileData) {
+        if (!self)
+            return;
+        if (!fileData) {
+            completion(CloudError::encoding(QStringLiteral("The image could not be encoded as JPEG.")));
+            return;
+        }
+        self->createTaskAndDraft(*fileData, name, size.width(), size.height(), uploadPoints,
+                                 [completion](UploadResult result) {
+                                     if (result.ok())
+                                         Analytics::shared().logEvent(QStringLiteral("upload_to_cloud"));
+                                     completion(std::move(result));
+                                 });
+    };
+    if (gifData) {
+        send(QStringLiteral("data:image/gif;base64,") + QString::fromLatin1(gifData->toBase64()));
+        return;
+    }
+    // Encoding a large capture takes a while: off the GUI thread, back on it after.
+    auto *watcher = new QFutureWatcher<std::optional<QString>>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [watcher, send = std::move(send)] {
+        watcher->deleteLater();
+        send(watcher->result());
+    });
+    watcher->setFuture(QtConcurrent::run([image] { return jpegDataUrl(image); }));
+}
+
+void APICore::deliverLink(const QString &link) {
+    // The clipboard first, so that the notice tells the truth; then the notice and
+    // the sound, all on the GUI thread.
+    QGuiApplication::clipboard()->setText(m_host + link);
+    const SettingsModel &prefs = settings();
+    if (prefs.showNotifications() && m_uploadNotice)
+        m_uploadNotice();
+    if (!prefs.muted() && m_uploadSound)
+        m_uploadSound();
+}
+
+void APICore::createTaskAndDraft(const QString &fileData, const std::optional<QString> &name, double width,
+                                 double height, const QList<Point> &points, UploadCompletion completion) {
+    const std::optional<Project> project = settings().temporaryProject();
+    const std::optional<qint64> projectId = project ? std::optional<qint64>(project->id) : std::nullopt;
+    const QString fileName = name ? *name : m_defaultName();
+
+    CreateTaskRequestParams task;
+    task.name = fileName;
+    task.projectid = projectId;
+    task.description = QString();
+    task.fastLoad = true;
+
+    QPointer<APICore> self(this);
+    createTask(task, [self, fileData, fileName, width, height, points, projectId,
+                      completion = std::move(completion)](CloudResult<CreateTaskResponse> answer) {
+        if (!answer.ok()) {
+            completion(answer.error());
+            return;
+        }
+        const CreateTaskResponse &created = answer.value();
+        // An expired sign-in or a task without id is no upload: say so instead of
+        // reporting success (the expiry has already been posted).
+        if (isUndefinedUser(created.message)) {
+            completion(CloudError::refused(QStringLiteral("Create Task: ") + *created.message));
+            return;
+        }
+        if (!created.task_id) {
+            completion(CloudError::refused(QStringLiteral("Create Task: ") +
+                                           created.message.value_or(QStringLiteral("the service created no task"))));
+            return;
+        }
+        if (!self)
+            return;
+        if (created.link)
+            self->deliverLink(*created.link);
+
+        CreateDraftRequestParams draft;
+        draft.width = width;
+        draft.height = height;
+        draft.templateid = created.task_id;
+        draft.projectid = projectId;
+        draft.fileName = fileName;
+        draft.file_data = fileData;
+        draft.points = points;
+        self->createDraft(draft, [completion](CloudResult<CreateDraftResponse> drafted) {
+            if (!drafted.ok()) {
+                completion(drafted.error());
+                return;
+            }
+            if (isUndefinedUser(drafted.value().message)) {
+                completion(CloudError::refused(QStringLiteral("Create Draft: ") + *drafted.value().message));
+                return;
+            }
+            completion(std::optional<CreateDraftResponse>(drafted.value()));
+        });
+    });
+}
+
+} // namespace qn

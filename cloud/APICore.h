@@ -1,0 +1,114 @@
+#pragma once
+#include "cloud/CloudError.h"
+#include "cloud/CloudRecords.h"
+#include "cloud/CommentPoint.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QRectF>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QNetworkAccessManager;
+
+namespace qn {
+
+class SettingsModel;
+
+// The client of the cloud service: every request is a POST of a form-encoded record
+// to host + "/api/v2" + path, every answer a JSON object read strictly into its
+// record. All calls are asynchronous on the GUI thread and complete there, exactly
+// once; a stalled transfer fails after the transfer timeout.
+class APICore : public QObject {
+    Q_OBJECT
+public:
+    using Point = UploadPoint;
+    template <typename T>
+    using Completion = std::function<void(CloudResult<T>)>;
+    using UploadResult = CloudResult<std::optional<CreateDraftResponse>>;
+    using UploadCompletion = std::function<void(UploadResult)>;
+
+    // The answer message that means the service no longer knows the token.
+    static constexpr const char *kUndefinedUser = "Undefined @user";
+    static constexpr int kDefaultTransferTimeoutMs = 60'000;
+
+    static APICore &shared();
+
+    // `host`: the service's base address, no trailing slash. `settings`: where the
+    // token and the upload project are read, afresh for every call (the shared
+    // preferences model when null).
+    explicit APICore(const QString &host, SettingsModel *settings = nullptr, QObject *parent = nullptr);
+
+    // The build's service host: the local development server in the development
+    // flavour, the production host otherwise.
+    static QString defaultHost();
+    QString host() const { return m_host; }
+    QString api() const { return m_host + QStringLiteral("/api/v2"); }
+
+    void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
+    // Feedback once an upload's link is on the clipboard: the notice (only when
+    // notifications are shown) and then the sound (unless muted).
+    void setUploadNotice(std::function<void()> notice) { m_uploadNotice = std::move(notice); }
+    void setUploadSound(std::function<void()> sound) { m_uploadSound = std::move(sound); }
+    // The task and file name of an upload that names none (the capture's default name).
+    void setDefaultName(std::function<QString()> name) { m_defaultName = std::move(name); }
+
+    // The two sign-in steps: no token, no answer test of their own.
+    void magicLink(Completion<MagicLinkResponse> completion);
+    void magicLinkSecond(qint64 id, const QString &seed, Completion<MagicLinkSecondResponse> completion);
+
+    // Authenticated calls. An answer whose message is "Undefined @user" posts
+    // "tokenExpired" and is returned as it is; any other answer with success false
+    // fails with the operation's prefix followed by the service's message.
+    void getUserTrayInfo(Completion<GetUserTrayInfoResponse> completion);
+    void getProjects(Completion<GetProjectsResponse> completion);
+    void readAllComments(Completion<SuccessResponse> completion);
+    // `params.authid` is replaced by the stored token.
+    void createTask(CreateTaskRequestParams params, Completion<CreateTaskResponse> completion);
+    void createDraft(CreateDraftRequestParams params, Completion<CreateDraftResponse> completion);
+
+    // Uploads an image with its comment points: a task, then a draft whose template is
+    // the task. `image` carries its device pixel ratio (its size in points is the
+    // draft's size); `gifData`, when given, is sent instead of a JPEG of the image;
+    // `screenScale` is the capture screen's pixels per point. The task's link is put
+    // on the clipboard as soon as the task exists. Success logs "upload_to_cloud".
+    void uploadImage(const QImage &image, const std::optional<QByteArray> &gifData,
+                     const std::optional<QString> &name, qreal screenScale, const QRectF &cropArea,
+                     const QList<CommentPoint> &points, UploadCompletion completion);
+    void createTaskAndDraft(const QString &fileData, const std::optional<QString> &name, double width,
+                            double height, const QList<Point> &points, UploadCompletion completion);
+
+    // One comment point as the service stores it, measured against the crop area.
+    static Point makeUploadPoint(const CommentPoint &point, const QRectF &cropArea, qreal screenScale);
+    // All points, sorted stably by number (no number counts as 0).
+    static QList<Point> makeUploadPoints(const QList<CommentPoint> &points, const QRectF &cropArea,
+                                         qreal screenScale);
+    // "data:image/png;base64," + the JPEG (quality 90) of the image; none when the
+    // image cannot be encoded. The label says png; the service expects exactly this.
+    static std::optional<QString> jpegDataUrl(const QImage &image);
+
+private:
+    using RawCompletion = std::function<void(CloudResult<QByteArray>)>;
+    void post(const QString &path, const std::optional<QByteArray> &body, RawCompletion completion);
+    template <typename Record>
+    void postRecord(const QString &path, const std::optional<QByteArray> &body, Completion<Record> completion);
+    template <typename Record>
+    void postChecked(const QString &path, const QByteArray &body, const QString &prefix,
+                     Completion<Record> completion);
+    SettingsModel &settings() const;
+    QString token() const;
+    void deliverLink(const QString &link);
+
+    QString m_host;
+    SettingsModel *m_settings;
+    QNetworkAccessManager *m_network;
+    int m_transferTimeoutMs = kDefaultTransferTimeoutMs;
+    std::function<void()> m_uploadNotice;
+    std::function<void()> m_uploadSound;
+    std::function<QString()> m_defaultName;
+};
+
+} // namespace qn

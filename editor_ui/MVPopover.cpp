@@ -1,0 +1,286 @@
+#include "editor_ui/MVPopover.h"
+
+#include "editor_ui/BubbleShape.h"
+#include "editor_ui/ChromeStyle.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+namespace qn {
+
+namespace {
+constexpr int kPadding = 6;
+
+int floorHalf(int v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
+
+QPoint originOffset(MVArrowDirection d) {
+    switch (d) {
+    case MVArrowDirection::right:
+        return {-kPadding, 0};
+    case MVArrowDirection::up:
+        return {0, kPadding};
+    case MVArrowDirection::down:
+        return {0, -kPadding};
+    case MVArrowDirection::left:
+        return {kPadding, 0};
+    default:
+        return {};
+    }
+}
+
+MVArrowDirection directionFor(Qt::Edge edge) {
+    switch (edge) {
+    case Qt::LeftEdge:
+        return MVArrowDirection::right;
+    case Qt::BottomEdge:
+        return MVArrowDirection::up;
+    case Qt::TopEdge:
+        return MVArrowDirection::down;
+    default:
+        return MVArrowDirection::left;
+    }
+}
+
+bool contains(const QRect &outer, const QRect &inner) { return !inner.isEmpty() && outer.contains(inner); }
+
+} // namespace
+
+std::optional<Qt::Edge> mvArrowSide(MVArrowDirection arrow) {
+    switch (arrow) {
+    case MVArrowDirection::left:
+        return Qt::LeftEdge;
+    case MVArrowDirection::right:
+        return Qt::RightEdge;
+    case MVArrowDirection::up:
+        return Qt::TopEdge;
+    case MVArrowDirection::down:
+        return Qt::BottomEdge;
+    default:
+        return std::nullopt;
+    }
+}
+
+QPainterPath mvPopoverBackground(const QRectF &r, MVArrowDirection arrow) { return bubbleOutline(r, mvArrowSide(arrow)); }
+
+QRect mvPopoverFrame(MVArrowDirection d, const QRect &a, const QSize &size) {
+    const int w = size.width(), h = size.height();
+    // Integer edges: the right/bottom of [x, x + width).
+    const int maxX = a.x() + a.width(), maxY = a.y() + a.height();
+    const int midX = a.x() + floorHalf(a.width()), midY = a.y() + floorHalf(a.height());
+    switch (d) {
+    case MVArrowDirection::undefined:
+        return {};
+    case MVArrowDirection::left:
+        return {maxX, midY - floorHalf(h), w, h};
+    case MVArrowDirection::right:
+        return {a.x() - w, midY - floorHalf(h), w, h};
+    case MVArrowDirection::up:
+        return {midX - floorHalf(w), maxY, w, h};
+    case MVArrowDirection::down:
+        return {midX - floorHalf(w), a.y() - h, w, h};
+    case MVArrowDirection::upLeft:
+        return {a.x(), maxY, w, h};
+    case MVArrowDirection::upRight:
+        return {maxX - w, maxY, w, h};
+    }
+    return {};
+}
+
+MVArrowDirection mvFittingArrowDirection(MVArrowDirection preferred, const QRect &anchor, const QSize &size,
+                                         const QRect &screen) {
+    // The anchor moves 6 px out on the side the panel opens towards, so the arrow's
+    // tip always stops 6 px short of the anchor, flipped or not.
+    const auto frameFor = [&](MVArrowDirection d) {
+        return mvPopoverFrame(d, anchor.translated(originOffset(d)), size);
+    };
+    if (contains(screen, frameFor(preferred)))
+        return preferred;
+
+    MVArrowDirection opposite = MVArrowDirection::undefined;
+    switch (preferred) {
+    case MVArrowDirection::left:
+        opposite = MVArrowDirection::right;
+        break;
+    case MVArrowDirection::right:
+        opposite = MVArrowDirection::left;
+        break;
+    case MVArrowDirection::up:
+        opposite = MVArrowDirection::down;
+        break;
+    case MVArrowDirection::down:
+        opposite = MVArrowDirection::up;
+        break;
+    default:
+        break;
+    }
+    if (opposite != MVArrowDirection::undefined && contains(screen, frameFor(opposite)))
+        return opposite;
+
+    MVArrowDirection side = MVArrowDirection::undefined;
+    const int screenRight = screen.x() + screen.width(), screenBottom = screen.y() + screen.height();
+    if (preferred == MVArrowDirection::left || preferred == MVArrowDirection::right) {
+        const int below = screenBottom - (anchor.y() + anchor.height());
+        const int above = anchor.y() - screen.y();
+        side = below > above ? MVArrowDirection::up : MVArrowDirection::down;
+    } else if (preferred == MVArrowDirection::up || preferred == MVArrowDirection::down) {
+        const int right = screenRight - (anchor.x() + anchor.width());
+        const int left = anchor.x() - screen.x();
+        side = right > left ? MVArrowDirection::left : MVArrowDirection::right;
+    }
+    if (side != MVArrowDirection::undefined && contains(screen, frameFor(side)))
+        return side;
+    return preferred;
+}
+
+MVPopoverPanel::MVPopoverPanel(QWidget *anchorWindow)
+    : QWidget(anchorWindow, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                Qt::NoDropShadowWindowHint) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+}
+
+void MVPopoverPanel::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    background.paint(painter, mvPopoverBackground(QRectF(rect()), arrow), chrome::isDark(this));
+}
+
+MVPopover::MVPopover(QWidget *anchor, QWidget *content) : QObject(anchor), m_anchor(anchor), m_content(content) {
+    m_panel = new MVPopoverPanel(anchor->window());
+    // Popovers start on the behind-window material: the panel is a window of its own.
+    m_panel->background = PopoverBackground::plain(chrome::fullScreenUIMaterial(false).toRgb(),
+                                                    chrome::fullScreenUIMaterial(true).toRgb());
+    m_panel->background.light->setAlpha(255);
+    m_panel->background.dark->setAlpha(255);
+    if (m_content) {
+        m_content->setParent(m_panel);
+        m_content->move(kPadding, kPadding);
+    }
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] {
+        if (isShown())
+            close();
+    });
+}
+
+MVPopover::~MVPopover() {
+    setMonitoring(false);
+    delete m_panel.data();
+}
+
+bool MVPopover::isShown() const { return m_panel && m_panel->isVisible(); }
+
+void MVPopover::setPopoverBackground(const PopoverBackground &background) {
+    if (m_panel) {
+        m_panel->background = background;
+        m_panel->update();
+    }
+}
+
+void MVPopover::show(Qt::Edge edge) {
+    if (!m_anchor || !m_panel || !m_anchor->window()->windowHandle() || !m_anchor->isVisible())
+        return;
+    // Keep the panel a child window of the anchor's current window.
+    if (m_panel->parentWidget() != m_anchor->window())
+        m_panel->setParent(m_anchor->window(), m_panel->windowFlags());
+
+    // Measure the content first: the fit is decided with the real size.
+    QSize contentSize = m_content ? m_content->sizeHint().expandedTo(m_content->minimumSize()) : QSize();
+    if (m_content)
+        m_content->resize(contentSize);
+    const QSize size = contentSize + QSize(2 * kPadding, 2 * kPadding);
+
+    const QRect anchor(m_anchor->mapToGlobal(QPoint(0, 0)), m_anchor->size());
+    QRect screen;
+    if (QScreen *s = m_anchor->screen())
+        screen = s->geometry();
+    const MVArrowDirection preferred = directionFor(edge);
+    m_arrowDirection = screen.isEmpty() ? preferred : mvFittingArrowDirection(preferred, anchor, size, screen);
+
+    const QRect frame = mvPopoverFrame(m_arrowDirection, anchor.translated(originOffset(m_arrowDirection)), size);
+    m_panel->arrow = m_arrowDirection;
+    chrome::adoptScheme(m_panel, m_anchor);
+    m_panel->setGeometry(frame);
+    // Without a compositing manager a window's transparent corners show black: cut
+    // the window to its bubble.
+    m_panel->setMask(bubbleRegion(size, mvArrowSide(m_arrowDirection)));
+    if (m_content) {
+        m_content->move(kPadding, kPadding);
+        m_content->show();
+    }
+    m_panel->show();
+    m_panel->raise();
+    setMonitoring(true);
+    QTimer::singleShot(0, m_panel, [panel = m_panel] {
+        if (panel && panel->isVisible())
+            panel->activateWindow();
+    });
+}
+
+void MVPopover::close() {
+    Q_EMIT willClose();
+    setMonitoring(false);
+    if (!m_panel)
+        return;
+    if (m_panel->isVisible() && m_anchor)
+        m_anchor->window()->activateWindow();
+    m_panel->hide();
+}
+
+void MVPopover::setMonitoring(bool on) {
+    if (on == m_monitoring)
+        return;
+    if (on)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+    m_monitoring = on;
+}
+
+bool MVPopover::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() != QEvent::MouseButtonPress || !isShown())
+        return false;
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return false;
+    // The click is seen by its window and by the widgets it reaches; any of them
+    // inside the panel means a click inside.
+    bool inside = false;
+    if (watched->isWindowType())
+        inside = watched == m_panel->windowHandle();
+    else if (watched->isWidgetType())
+        inside = static_cast<QWidget *>(watched)->window() == m_panel;
+    else
+        return false;
+    if (!inside)
+        close();
+    return false;
+}
+
+MVPopoverModyfier::MVPopoverModyfier(QWidget *anchor, Qt::Edge preferredEdge, QWidget *content)
+    : QObject(anchor), m_popover(new MVPopover(anchor, content)), m_edge(preferredEdge) {
+    m_popover->setParent(this);
+    connect(m_popover, &MVPopover::willClose, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            if (m_popover->isShown())
+                return;
+            m_visible = false;
+            Q_EMIT visibleChanged(false);
+        });
+    });
+}
+
+void MVPopoverModyfier::setVisible(bool visible) {
+    m_visible = visible;
+    if (visible && !m_popover->isShown())
+        m_popover->show(m_edge);
+    else if (!visible && m_popover->isShown())
+        m_popover->close();
+    Q_EMIT visibleChanged(visible);
+}
+
+} // namespace qn
