@@ -1,59 +1,17 @@
 #include "annotation/ColorsPalette.h"
 
 #include "annotation/DrawViewModel.h"
+#include "editor_ui/DrawViewButton.h"
+#include "editor_ui/EditorIcons.h"
 #include "platform/Observe.h"
 #include "uikit/HexColor.h"
 
 #include <QGridLayout>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSvgRenderer>
 #include <QVBoxLayout>
 
 namespace qn {
-
-namespace {
-
-// An editor button of the palette: a light rounded plate when active or hovered.
-class PaletteButton : public QAbstractButton {
-public:
-    PaletteButton(QColor swatch, QWidget *parent) : QAbstractButton(parent), m_swatch(swatch) {
-        setCheckable(false);
-        setCursor(Qt::PointingHandCursor);
-        setAttribute(Qt::WA_Hover);
-    }
-    bool active = false;
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        if (active || underMouse()) {
-            QColor plate = colorFromHex(QStringLiteral("#7C7C7C"), active ? 0.35 : 0.18);
-            p.setPen(Qt::NoPen);
-            p.setBrush(plate);
-            p.drawRoundedRect(QRectF(rect()), 4, 4);
-        }
-        if (m_swatch.isValid()) {
-            QPainterPath path;
-            path.addRoundedRect(QRectF(rect()).adjusted(4, 4, -4, -4), 2, 2);
-            p.fillPath(path, m_swatch);
-            return;
-        }
-        QSvgRenderer icon(QStringLiteral(":/icons/inversion@draw-view.svg"));
-        icon.render(&p, QRectF(2, 2, 24, 24));
-        QFont f(QStringLiteral("Inter"));
-        f.setPixelSize(11);
-        p.setFont(f);
-        p.setPen(palette().color(QPalette::WindowText));
-        p.drawText(QRectF(30, 0, width() - 30, height()), Qt::AlignVCenter | Qt::AlignLeft, text());
-    }
-
-private:
-    QColor m_swatch;
-};
-
-} // namespace
 
 ColorsPalette::ColorsPalette(DrawViewModel &model, QWidget *parent) : QWidget(parent), m_model(model) {
     setFixedSize(100, 165);
@@ -61,9 +19,17 @@ ColorsPalette::ColorsPalette(DrawViewModel &model, QWidget *parent) : QWidget(pa
     column->setContentsMargins(8, 8, 8, 8);
     column->setSpacing(0);
 
-    auto *inversion = new PaletteButton(QColor(), this);
+    auto *inversion = new DrawViewButton(DrawViewButtonStyleCase::Secondary, this);
     inversion->setText(tr("Inversion"));
     inversion->setFixedHeight(28);
+    inversion->setContentPainter([label = inversion->text()](QPainter &p, const QRectF &r, const QColor &fg) {
+        paintEditorIcon(p, QStringLiteral("inversion@draw-view"), QRectF(r.left() + 2, r.top() + 2, 24, 24), QColor());
+        QFont f(QStringLiteral("Inter"));
+        f.setPixelSize(11);
+        p.setFont(f);
+        p.setPen(fg);
+        p.drawText(QRectF(r.left() + 30, r.top(), r.width() - 30, r.height()), Qt::AlignVCenter | Qt::AlignLeft, label);
+    });
     m_inversion = inversion;
     connect(inversion, &QAbstractButton::clicked, this,
             [this] { m_model.setColor(QNColor{m_model.color().color, true}); });
@@ -84,8 +50,14 @@ ColorsPalette::ColorsPalette(DrawViewModel &model, QWidget *parent) : QWidget(pa
     grid->setContentsMargins(0, 0, 0, 0);
     const QList<QColor> &colors = QNColor::palette();
     for (qsizetype i = 0; i < colors.size(); ++i) {
-        auto *swatch = new PaletteButton(colors[i], this);
+        auto *swatch = new DrawViewButton(DrawViewButtonStyleCase::Secondary, this);
         swatch->setFixedSize(28, 28);
+        swatch->setContentPainter([color = colors[i]](QPainter &p, const QRectF &r, const QColor &) {
+            QPainterPath path;
+            path.addRoundedRect(r.adjusted(4, 4, -4, -4), 2, 2);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.fillPath(path, color);
+        });
         swatch->setToolTip(QLatin1Char('#') + hexString(colors[i]).value_or(QString()));
         const QColor color = colors[i];
         connect(swatch, &QAbstractButton::clicked, this, [this, color] { m_model.setColor(QNColor{color, false}); });
@@ -100,14 +72,10 @@ ColorsPalette::ColorsPalette(DrawViewModel &model, QWidget *parent) : QWidget(pa
 }
 
 void ColorsPalette::showColor(const QNColor &color) {
-    static_cast<PaletteButton *>(m_inversion)->active = color.mask;
+    static_cast<DrawViewButton *>(m_inversion)->setActive(color.mask);
     const QList<QColor> &colors = QNColor::palette();
     for (qsizetype i = 0; i < m_swatches.size(); ++i)
-        static_cast<PaletteButton *>(m_swatches[i])->active = !color.mask && colors[i] == color.color;
-    update();
-    for (QAbstractButton *b : m_swatches)
-        b->update();
-    m_inversion->update();
+        static_cast<DrawViewButton *>(m_swatches[i])->setActive(!color.mask && colors[i] == color.color);
 }
 
 } // namespace qn

@@ -1,6 +1,7 @@
 #include "annotation/PointComment.h"
 
 #include "annotation/ToolEditor.h"
+#include "editor_ui/DrawViewButton.h"
 #include "uikit/HexColor.h"
 
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <QtMath>
@@ -24,6 +24,13 @@ QFont commentFont() {
     QFont f(QStringLiteral("Inter"));
     f.setWeight(QFont::Medium);
     f.setPixelSize(15);
+    return f;
+}
+
+QFont saveFont() {
+    QFont f(QStringLiteral("Inter"));
+    f.setWeight(QFont::Medium);
+    f.setPixelSize(14);
     return f;
 }
 
@@ -82,35 +89,44 @@ PointComment::PointComment(ToolEditor &editor, QWidget *parent) : QWidget(parent
     row->setSpacing(0);
     row->setContentsMargins(7, 0, 0, 0);
     for (const QString &emoji : emojis()) {
-        auto *button = new QPushButton(emoji, this);
+        auto *button = new DrawViewButton(DrawViewButtonStyleCase::Emoji, this);
         button->setFixedSize(25, 25);
         button->setFocusPolicy(Qt::NoFocus);
-        button->setFlat(true);
-        QFont f = button->font();
-        f.setFamilies({QStringLiteral("Noto Color Emoji"), f.family()});
-        f.setPixelSize(14);
-        button->setFont(f);
-        connect(button, &QPushButton::clicked, this, [this, emoji] { typeText(emoji); });
+        button->setContentPainter([emoji](QPainter &p, const QRectF &r, const QColor &) {
+            QFont f(QStringLiteral("Noto Color Emoji"));
+            f.setFamilies({QStringLiteral("Noto Color Emoji"), QStringLiteral("Inter")});
+            f.setPixelSize(14);
+            p.setFont(f);
+            p.drawText(r, Qt::AlignCenter, emoji);
+        });
+        connect(button, &QAbstractButton::clicked, this, [this, emoji] { typeText(emoji); });
         row->addWidget(button);
         m_emojiButtons.append(button);
     }
     row->addStretch(1);
-    m_delete = new QPushButton(this);
-    m_delete->setObjectName(QStringLiteral("deleteComment"));
-    m_delete->setIcon(QIcon(QStringLiteral(":/icons/delete@draw-view.svg")));
-    m_delete->setIconSize(QSize(25, 25));
-    m_delete->setFixedSize(25, 25);
-    m_delete->setFlat(true);
-    m_delete->setFocusPolicy(Qt::NoFocus);
-    m_delete->setToolTip(tr("Delete"));
-    connect(m_delete, &QPushButton::clicked, this, &PointComment::remove);
+    auto *remove = new DrawViewButton(DrawViewButtonStyleCase::Emoji, this);
+    remove->setObjectName(QStringLiteral("deleteComment"));
+    remove->setIconName(QStringLiteral("delete@draw-view"), QSizeF(25, 25), false);
+    remove->setFixedSize(25, 25);
+    remove->setFocusPolicy(Qt::NoFocus);
+    remove->setToolTip(tr("Delete"));
+    m_delete = remove;
+    connect(m_delete, &QAbstractButton::clicked, this, &PointComment::remove);
     row->addWidget(m_delete);
     row->addSpacing(8);
-    m_save = new QPushButton(tr("Save"), this);
-    m_save->setObjectName(QStringLiteral("saveComment"));
-    m_save->setFixedHeight(32);
-    m_save->setFocusPolicy(Qt::NoFocus);
-    connect(m_save, &QPushButton::clicked, this, &PointComment::save);
+    auto *save = new DrawViewButton(DrawViewButtonStyleCase::Upload, this);
+    save->setObjectName(QStringLiteral("saveComment"));
+    save->setText(tr("Save"));
+    save->setFixedHeight(32);
+    save->setFixedWidth(QFontMetrics(saveFont()).horizontalAdvance(save->text()) + 45);
+    save->setFocusPolicy(Qt::NoFocus);
+    save->setContentPainter([label = save->text()](QPainter &p, const QRectF &r, const QColor &fg) {
+        p.setFont(saveFont());
+        p.setPen(fg);
+        p.drawText(r, Qt::AlignCenter, label);
+    });
+    m_save = save;
+    connect(m_save, &QAbstractButton::clicked, this, &PointComment::save);
     row->addWidget(m_save);
     column->addLayout(row);
 
@@ -259,19 +275,11 @@ void PointComment::updateLook() {
     QPalette pal = m_divider->palette();
     pal.setColor(QPalette::Window, divider);
     m_divider->setPalette(pal);
-    const QString buttonCss = QStringLiteral(
-        "QPushButton { border: none; border-radius: 4px; background: transparent; }"
-        "QPushButton:hover { background: %1; }").arg(css(colorFromHex(QStringLiteral("#7C7C7C"), 0.3)));
-    for (QPushButton *b : m_emojiButtons)
-        b->setStyleSheet(buttonCss);
-    m_delete->setStyleSheet(buttonCss);
+    QPalette scheme = palette();
+    scheme.setColor(QPalette::Window, colorFromHex(m_dark ? QStringLiteral("#282828") : QStringLiteral("#FFFFFF")));
+    scheme.setColor(QPalette::WindowText, text);
+    setPalette(scheme);
     m_save->setEnabled(!isSaveDisabled());
-    m_save->setStyleSheet(QStringLiteral(
-        "QPushButton { color: white; background: #0075FF; border: none; border-radius: 8px; padding: 0 22px;"
-        " font-family: Inter; font-size: 14px; font-weight: 500; }"
-        "QPushButton:disabled { background: %1; color: %2; }")
-                              .arg(css(colorFromHex(QStringLiteral("#7C7C7C"), 0.3)),
-                                   css(colorFromHex(QStringLiteral("#8D8D8D")))));
     update();
 }
 

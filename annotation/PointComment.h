@@ -4,7 +4,7 @@
 #include <QWidget>
 
 class QLabel;
-class QPushButton;
+class QAbstractButton;
 class QPlainTextEdit;
 
 namespace qn {
@@ -43,7 +43,7 @@ public:
     void startEditing();
 
     QPlainTextEdit *textEdit() const { return m_editor; }
-    QPushButton *saveButton() const { return m_save; }
+    QAbstractButton *saveButton() const { return m_save; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -69,9 +69,9 @@ private:
     QLabel *m_shown;
     QPlainTextEdit *m_editor;
     QWidget *m_divider;
-    QList<QPushButton *> m_emojiButtons;
-    QPushButton *m_delete;
-    QPushButton *m_save;
+    QList<QAbstractButton *> m_emojiButtons;
+    QAbstractButton *m_delete;
+    QAbstractButton *m_save;
 };
 
 } // namespace qn

@@ -10,7 +10,7 @@
 #include "annotation/ToolEditor.h"
 
 #include <QPlainTextEdit>
-#include <QPushButton>
+#include <QAbstractButton>
 #include <QShortcut>
 #include <QSignalSpy>
 #include <QTest>
