@@ -29,21 +29,20 @@ QList<ToolHandle> BaseTool::handleViews(bool, bool) const { return {}; }
 
 QColor BaseTool::paintColor() const { return color.mask ? QColor(Qt::white) : color.color; }
 
-ToolPtr withActive(const ToolPtr &tool, bool active) {
-    if (!tool || tool->active == active)
+namespace {
+// A copy with one flag changed; the value itself when the flag already has it.
+ToolPtr withFlag(const ToolPtr &tool, bool BaseTool::*flag, bool value) {
+    if (!tool || (*tool).*flag == value)
         return tool;
     auto copy = tool->clone();
-    copy->active = active;
+    (*copy).*flag = value;
     return copy;
 }
+} // namespace
 
-ToolPtr withDrawed(const ToolPtr &tool, bool drawed) {
-    if (!tool || tool->drawed == drawed)
-        return tool;
-    auto copy = tool->clone();
-    copy->drawed = drawed;
-    return copy;
-}
+ToolPtr withActive(const ToolPtr &tool, bool active) { return withFlag(tool, &BaseTool::active, active); }
+
+ToolPtr withDrawed(const ToolPtr &tool, bool drawed) { return withFlag(tool, &BaseTool::drawed, drawed); }
 
 ToolPtr withPoints(const ToolPtr &tool, std::optional<QPointF> start, std::optional<QPointF> end) {
     if (!tool)

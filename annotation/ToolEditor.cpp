@@ -190,11 +190,15 @@ void ToolEditor::selectForDrag(const ToolPtr &shown) {
     m_host.setDrawingTool(nullptr);
 }
 
+void ToolEditor::showCopy(const ToolPtr &shown, const ToolPtr &copy, bool keepDragged) {
+    m_host.setDrawingTool(copy);
+    m_host.setNeedDeleteTool(keepDragged ? nullptr : shown);
+    m_host.setActiveTool(std::nullopt);
+}
+
 void ToolEditor::applyCopy(const ToolPtr &shown, const ToolPtr &copy, bool keepDragged) {
     if (shown->drawed) {
-        m_host.setDrawingTool(copy);
-        m_host.setNeedDeleteTool(keepDragged ? nullptr : shown);
-        m_host.setActiveTool(std::nullopt);
+        showCopy(shown, copy, keepDragged);
         return;
     }
     // The object being drawn is moved in place: it keeps its identity.
@@ -230,18 +234,12 @@ void ToolEditor::moveDragChanged(const ToolPtr &shown, QPointF t) {
         moved.reserve(shown->points.size());
         for (const QPointF &p : shown->points)
             moved.append(p - t);
-        if (const ToolPtr copy = makeTool(std::nullopt, std::nullopt, moved, Tool::Pen, false, data)) {
-            m_host.setDrawingTool(copy);
-            m_host.setNeedDeleteTool(duplicate ? nullptr : shown);
-            m_host.setActiveTool(std::nullopt);
-        }
+        if (const ToolPtr copy = makeTool(std::nullopt, std::nullopt, moved, Tool::Pen, false, data))
+            showCopy(shown, copy, duplicate);
     } else if (shown->type == Tool::Text && shown->startPoint) {
         if (const ToolPtr copy =
-                makeTool(*shown->startPoint - t, std::nullopt, shown->points, Tool::Text, false, data)) {
-            m_host.setDrawingTool(copy);
-            m_host.setNeedDeleteTool(duplicate ? nullptr : shown);
-            m_host.setActiveTool(std::nullopt);
-        }
+                makeTool(*shown->startPoint - t, std::nullopt, shown->points, Tool::Text, false, data))
+            showCopy(shown, copy, duplicate);
     }
     if (!m_host.isDrawing())
         m_host.setIsDrawing(true);

@@ -55,6 +55,9 @@ Q_SIGNALS:
 
 private:
     void scheduleRefresh();
+    // The moved or reshaped copy of a committed object is shown while the dragged
+    // object waits to be replaced (kept with a duplicating drag).
+    void showCopy(const ToolPtr &shown, const ToolPtr &copy, bool keepDragged);
     void applyCopy(const ToolPtr &shown, const ToolPtr &copy, bool keepDragged);
 
     ToolHost &m_host;

@@ -21,6 +21,17 @@ void leaveMoveCase(DragMoveState &state) {
         state.tempLocations.clear();
 }
 
+// One step of a Space move: the shape's two points are taken at the first step (from
+// the moved start once there has been a move); returns the pointer's offset from
+// where Space went down.
+QPointF beginMoveStep(QPointF start, QPointF current, const DragInputs &in, DragMoveState &state) {
+    if (state.tempLocations.isEmpty()) {
+        state.tempLocations.insert(0, state.tempStartLocation.value_or(start));
+        state.tempLocations.insert(1, current);
+    }
+    return *in.pointer - *in.spaceKeyPoint;
+}
+
 QRectF fitIntoFrame(const QRectF &r, const QRectF &mf) {
     double x = std::max(r.left(), mf.left());
     double y = std::max(r.top(), mf.top());
@@ -76,13 +87,7 @@ QRectF rectForHandleDrag(bool clamp, bool squareAllowed, QPointF start, QPointF 
     const bool shift = squareAllowed && in.shift;
     QRectF result;
     if (in.pointer && in.spaceKeyPoint) {
-        if (state.tempLocations.isEmpty()) {
-            if (state.tempStartLocation)
-                start = *state.tempStartLocation;
-            state.tempLocations.insert(0, start);
-            state.tempLocations.insert(1, current);
-        }
-        const QPointF offset = *in.pointer - *in.spaceKeyPoint;
+        const QPointF offset = beginMoveStep(start, current, in, state);
         const QPointF k0 = state.tempLocations.value(0);
         const QPointF k1 = state.tempLocations.value(1);
         result = rectFromPoints(k0, k1, shift, in.maxFrame).translated(offset);
@@ -109,13 +114,7 @@ QRectF rectForHandleDrag(bool clamp, bool squareAllowed, QPointF start, QPointF 
 
 QList<QPointF> dragPointsFromMouse(QPointF start, QPointF current, const DragInputs &in, DragMoveState &state) {
     if (in.pointer && in.spaceKeyPoint) {
-        if (state.tempLocations.isEmpty()) {
-            if (state.tempStartLocation)
-                start = *state.tempStartLocation;
-            state.tempLocations.insert(0, start);
-            state.tempLocations.insert(1, current);
-        }
-        const QPointF offset = *in.pointer - *in.spaceKeyPoint;
+        const QPointF offset = beginMoveStep(start, current, in, state);
         const QPointF s = state.tempLocations.value(0) + offset;
         const QPointF e = snapAngle(in.shift, s, current);
         state.tempStartLocation = s;
