@@ -305,6 +305,13 @@ void ToolEditor::resizeDragEnded(const ToolPtr &shown) {
     m_host.pinCursor(std::nullopt);
 }
 
+void ToolEditor::abandonDrag() {
+    m_host.setIsDrawing(false);
+    m_host.pinCursor(std::nullopt);
+    m_host.clearSpaceKeyPoint();
+    m_host.dragState().clear();
+}
+
 void ToolEditor::saveComment(const PointTool &point, const QString &text) {
     const auto copy = withCommentText(point, text);
     if (point.drawed) {

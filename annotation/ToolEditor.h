@@ -42,6 +42,9 @@ public:
     void resizeDragChanged(std::optional<QPointF> first, std::optional<QPointF> second, const QList<QPointF> &points,
                            const ToolPtr &shown, CornerType corner);
     void resizeDragEnded(const ToolPtr &shown);
+    // Drops a drag that will not end normally (the capture closes under it): no pinned
+    // cursor, Space anchor or move state is left for the next capture.
+    void abandonDrag();
 
     // The comment card's operations on its point.
     void saveComment(const PointTool &point, const QString &text);

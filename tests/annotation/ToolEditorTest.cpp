@@ -236,6 +236,20 @@ TEST_F(ToolEditorTest, CommentCardSavesReplacesAndDeletes) {
     EXPECT_EQ(host.tools.size(), 1);
 }
 
+TEST_F(ToolEditorTest, AnAbandonedDragLeavesNoState) {
+    const ToolPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+    act([&] { editor.appendTool(rect); });
+    host.inputs.spaceKeyPoint = QPointF(150, 150);
+    editor.moveDragChanged(shown(rect), QPointF(0, 0));
+    editor.moveDragChanged(shown(rect), QPointF(-20, 0));
+    ASSERT_TRUE(host.cursor);
+    editor.abandonDrag();
+    EXPECT_FALSE(host.cursor);
+    EXPECT_FALSE(host.drawingFlag);
+    EXPECT_FALSE(host.inputs.spaceKeyPoint);
+    EXPECT_TRUE(host.state.tempLocations.isEmpty());
+}
+
 TEST_F(ToolEditorTest, UndoWithNothingToUndoKeepsTheEdit) {
     host.drawing = build(Tool::Rectangle, QPointF(10, 10), QPointF(60, 60));
     editor.undo();
