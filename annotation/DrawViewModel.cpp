@@ -2,11 +2,73 @@
 
 #include "platform/PreferencesStore.h"
 
+#include <QFile>
+#include <QGuiApplication>
+#include <QHash>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+#include <QTimer>
+
 namespace qn {
+
+// ---------------------------------------------------------------- UndoManager
+
+UndoManager::UndoManager(QObject *parent) : QObject(parent) {}
+
+void UndoManager::registerUndo(std::function<void()> action) {
+    if (m_state != State::Idle) {
+        // While a step is replayed, its inverses are collected for the other stack.
+        m_collect.append(std::move(action));
+        return;
+    }
+    if (!m_groupOpen) {
+        m_undo.append(Group{});
+        m_groupOpen = true;
+        // The step ends with the user action that is being handled now.
+        QTimer::singleShot(0, this, &UndoManager::endGrouping);
+    }
+    m_undo.last().append(std::move(action));
+    m_redo.clear();
+    Q_EMIT changed();
+}
+
+void UndoManager::endGrouping() { m_groupOpen = false; }
+bool UndoManager::canUndo() const { return !m_undo.isEmpty(); }
+bool UndoManager::canRedo() const { return !m_redo.isEmpty(); }
+
+void UndoManager::replay(QList<Group> &from, QList<Group> &to, State state) {
+    endGrouping();
+    if (from.isEmpty() || m_state != State::Idle)
+        return;
+    const Group group = from.takeLast();
+    m_state = state;
+    m_collect.clear();
+    for (auto it = group.crbegin(); it != group.crend(); ++it)
+        (*it)();
+    m_state = State::Idle;
+    if (!m_collect.isEmpty())
+        to.append(m_collect);
+    m_collect.clear();
+    Q_EMIT changed();
+}
+
+void UndoManager::undo() { replay(m_undo, m_redo, State::Undoing); }
+void UndoManager::redo() { replay(m_redo, m_undo, State::Redoing); }
+
+void UndoManager::removeAllActions() {
+    m_undo.clear();
+    m_redo.clear();
+    m_groupOpen = false;
+    Q_EMIT changed();
+}
+
+// ---------------------------------------------------------------- DrawViewModel
 
 DrawViewModel::DrawViewModel(PreferencesStore &store, QObject *parent)
     : QObject(parent), m_store(store), m_tool(loadTool("tool", Tool::Pointer)),
-      m_quickTool(loadTool("quickTool", Tool::Arrow)), m_color(loadColor()) {}
+      m_quickTool(loadTool("quickTool", Tool::Arrow)), m_color(loadColor()), m_cursor(drawAreaCursor()),
+      m_undoManager(new UndoManager(this)) {}
 
 Tool DrawViewModel::loadTool(const char *key, Tool fallback) const {
     const auto raw = m_store.text(QLatin1String(key));
@@ -32,6 +94,8 @@ void DrawViewModel::setTool(Tool tool) {
     m_tool = tool;
     Q_EMIT toolChanged();
     m_store.setText(QStringLiteral("tool"), toolRawValue(m_tool));
+    if (m_toolCursor)
+        setCursor(m_toolCursor());
 }
 
 void DrawViewModel::setQuickTool(Tool tool) {
@@ -45,5 +109,102 @@ void DrawViewModel::setColor(const QNColor &color) {
     Q_EMIT colorChanged();
     m_store.setData(QStringLiteral("color"), m_color.toJson());
 }
+
+void DrawViewModel::setChooceWindowMode(bool v) { assign(m_chooceWindowMode, v, &DrawViewModel::chooceWindowModeChanged); }
+void DrawViewModel::setWhiteboard(const QColor &v) { assign(m_whiteboard, v, &DrawViewModel::whiteboardChanged); }
+void DrawViewModel::setCursor(const QCursor &v) { assign(m_cursor, v, &DrawViewModel::cursorChanged); }
+void DrawViewModel::setCacheCursor(const std::optional<QCursor> &v) {
+    m_cacheCursor = v;
+    Q_EMIT cacheCursorChanged();
+}
+void DrawViewModel::setTrackCursor(bool v) { assign(m_trackCursor, v, &DrawViewModel::trackCursorChanged); }
+void DrawViewModel::setCropScreen(QScreen *v) {
+    m_cropScreen = v;
+    Q_EMIT cropScreenChanged();
+}
+void DrawViewModel::setTempCroppedArea(const QRectF &v) { assign(m_tempCroppedArea, v, &DrawViewModel::tempCroppedAreaChanged); }
+void DrawViewModel::setCroppedArea(const QRectF &v) { assign(m_croppedArea, v, &DrawViewModel::croppedAreaChanged); }
+void DrawViewModel::setCroppedAreaDrawing(bool v) { assign(m_croppedAreaDrawing, v, &DrawViewModel::croppedAreaDrawingChanged); }
+void DrawViewModel::setSpaceKeyPoint(const std::optional<QPointF> &v) { assign(m_spaceKeyPoint, v, &DrawViewModel::spaceKeyPointChanged); }
+void DrawViewModel::setActiveTool(const std::optional<QUuid> &v) { assign(m_activeTool, v, &DrawViewModel::activeToolChanged); }
+void DrawViewModel::setDrawingTool(const ToolPtr &v) { assign(m_drawingTool, v, &DrawViewModel::drawingToolChanged); }
+void DrawViewModel::setNeedDeleteTool(const ToolPtr &v) { assign(m_needDeleteTool, v, &DrawViewModel::needDeleteToolChanged); }
+void DrawViewModel::setDrawedTools(const QList<ToolPtr> &v) { assign(m_drawedTools, v, &DrawViewModel::drawedToolsChanged); }
+void DrawViewModel::setIsDrawing(bool v) { assign(m_isDrawing, v, &DrawViewModel::isDrawingChanged); }
+void DrawViewModel::setScreenshotName(const QString &v) { assign(m_screenshotName, v, &DrawViewModel::screenshotNameChanged); }
+
+void DrawViewModel::reset() {
+    setWhiteboard(Qt::transparent);
+    setChooceWindowMode(false);
+    setCropScreen(nullptr);
+    setCroppedArea(QRectF());
+    setTempCroppedArea(QRectF());
+    setCroppedAreaDrawing(false);
+    setCursor(drawAreaCursor());
+    setTrackCursor(true);
+    setSpaceKeyPoint(std::nullopt);
+    setActiveTool(std::nullopt);
+    setDrawingTool(nullptr);
+    setNeedDeleteTool(nullptr);
+    setDrawedTools({});
+    m_undoManager->removeAllActions();
+    m_canRedo = false;
+    Q_EMIT canRedoChanged();
+    m_canUndo = false;
+    Q_EMIT canUndoChanged();
+}
+
+void DrawViewModel::toggleWhiteboard(const std::optional<QColor> &from) {
+    const QColor current = from.value_or(m_whiteboard);
+    const QColor next = current.alpha() == 0 ? QColor(Qt::white) : QColor(Qt::transparent);
+    setWhiteboard(next);
+    QPointer<DrawViewModel> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self)
+            self->updateUndoState();
+    });
+    m_undoManager->registerUndo([self, next] {
+        if (self)
+            self->toggleWhiteboard(next);
+    });
+}
+
+void DrawViewModel::updateUndoState() {
+    m_canUndo = m_undoManager->canUndo();
+    Q_EMIT canUndoChanged();
+    m_canRedo = m_undoManager->canRedo();
+    Q_EMIT canRedoChanged();
+}
+
+QCursor DrawViewModel::imageCursor(const QString &name, QPointF hotSpot) {
+    static QHash<QString, QCursor> cache;
+    const QString key = name + QLatin1Char('@') + QString::number(hotSpot.x()) + QLatin1Char(',') +
+                        QString::number(hotSpot.y());
+    if (const auto it = cache.constFind(key); it != cache.constEnd())
+        return *it;
+    const QString path = QStringLiteral(":/icons/cursors/") + name + QStringLiteral(".svg");
+    QSvgRenderer renderer(path);
+    if (!renderer.isValid()) {
+        // A cursor image that is not packaged still leaves a usable pointer.
+        const QCursor fallback(Qt::CrossCursor);
+        cache.insert(key, fallback);
+        return fallback;
+    }
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal dpr = screen ? screen->devicePixelRatio() : 1.0;
+    const QSizeF size = renderer.defaultSize().isEmpty() ? QSizeF(28, 28) : QSizeF(renderer.defaultSize());
+    QPixmap pixmap((size * dpr).toSize());
+    pixmap.fill(Qt::transparent);
+    {
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+    }
+    pixmap.setDevicePixelRatio(dpr);
+    const QCursor cursor(pixmap, qRound(hotSpot.x()), qRound(hotSpot.y()));
+    cache.insert(key, cursor);
+    return cursor;
+}
+
+QCursor DrawViewModel::drawAreaCursor() { return imageCursor(QStringLiteral("draw-area"), {14, 14}); }
 
 } // namespace qn

@@ -1,8 +1,13 @@
 #include "app/ApplicationDelegate.h"
 
+#include "app/Analytic.h"
+#include "app/MainMenu.h"
 #include "app/Models.h"
 #include "app/SettingsModel.h"
+#include "app/TrayMenu.h"
+#include "capture/WindowsCore.h"
 #include "platform/Analytics.h"
+#include "platform/NotificationHub.h"
 #include "recording/RecordModel.h"
 
 #include <QPointer>
@@ -14,11 +19,24 @@ namespace qn {
 ApplicationDelegate::ApplicationDelegate(QObject *parent) : QObject(parent) {}
 
 void ApplicationDelegate::applicationDidFinishLaunching() {
+    // An exception that escapes to the event loop ends the process (Qt's own rule),
+    // so there is nothing to register for it here.
     Analytics::shared().configure();
-    Analytics::shared().setDefaultParameters({{QStringLiteral("username"), Models::shared().settingsModel()->name()}});
+    // The first read of the user's name creates the three shared models.
+    Analytic::setDefaultParameters();
+    MainMenu::shared().build();
 
-    Models::shared().settingsModel()->setFirstRun(false);
+    TrayMenu &tray = TrayMenu::shared();
+    tray.setup();
+    m_tokenExpired = NotificationHub::shared().observe(QStringLiteral("tokenExpired"), &tray,
+                                                       [&tray] { tray.logoutAction(); });
 
+    SettingsModel *settings = Models::shared().settingsModel();
+    if (settings->needOnboarding())
+        WindowsCore::shared().openOnboarding();
+    settings->setFirstRun(false);
+
+    // The camera and microphone lists stay fresh for the whole run.
     QPointer<RecordModel> record = Models::shared().recordModel();
     auto *devices = new QTimer(this);
     devices->setInterval(10'000);
@@ -34,6 +52,9 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
     std::fflush(stdout);
 }
 
-void ApplicationDelegate::applicationWillTerminate() {}
+void ApplicationDelegate::applicationWillTerminate() {
+    QObject::disconnect(m_tokenExpired);
+    TrayMenu::shared().teardown();
+}
 
 } // namespace qn

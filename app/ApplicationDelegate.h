@@ -1,4 +1,5 @@
 #pragma once
+#include <QMetaObject>
 #include <QObject>
 
 namespace qn {
@@ -11,6 +12,9 @@ public:
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
+
+private:
+    QMetaObject::Connection m_tokenExpired;
 };
 
 } // namespace qn

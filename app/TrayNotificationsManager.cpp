@@ -1,32 +1,190 @@
 #include "app/TrayNotificationsManager.h"
 
+#include "app/Defines.h"
+#include "app/Models.h"
+#include "app/SettingsModel.h"
+#include "app/TrayMenu.h"
+#include "app/TrayNotification.h"
+#include "capture/DrawCore.h"
+#include "platform/Diagnostics.h"
+#include "platform/Reachability.h"
+#include "platform/StatusItem.h"
+#include "platform/UrlOpener.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTextBoundaryFinder>
 #include <QTimer>
-#include <QWidget>
-#include <cstdio>
+#include <QUrl>
 
 namespace qn {
+
+namespace {
+const QString kSaveToComputer = QStringLiteral("Save to your Computer");
+}
 
 TrayNotificationsManager &TrayNotificationsManager::shared() {
     static TrayNotificationsManager manager;
     return manager;
 }
 
-TrayNotificationsManager::TrayNotificationsManager(QObject *parent) : QObject(parent) {}
-
-void TrayNotificationsManager::show(const std::optional<QString> &, bool, QWidget *content) { delete content; }
-void TrayNotificationsManager::hide() {}
-void TrayNotificationsManager::showError(const std::optional<QByteArray> &, const QString &description) {
-    std::printf("notice error: %s\n", qPrintable(description));
-    std::fflush(stdout);
+TrayNotificationsManager::TrayNotificationsManager(QObject *parent) : QObject(parent), m_worker(new QTimer(this)) {
+    m_worker->setSingleShot(true);
+    m_worker->setInterval(kAutoHideMs);
+    connect(m_worker, &QTimer::timeout, this, &TrayNotificationsManager::closeWindow);
 }
-void TrayNotificationsManager::showSigningIn() {}
-void TrayNotificationsManager::showSignedIn(const QString &) {}
-QWidget *TrayNotificationsManager::showSignInRequired(const QByteArray &) { return nullptr; }
-void TrayNotificationsManager::showUploaded(const std::optional<QString> &) {}
-QWidget *TrayNotificationsManager::showNoInternet(const QByteArray &) { return nullptr; }
-void TrayNotificationsManager::showErrorInfo(const QString &) {}
+
+TrayNotificationsManager::Placement TrayNotificationsManager::placement(QSize size, const QRect &icon,
+                                                                         const QRect &available) {
+    const int w = size.width(), h = size.height();
+    Placement p;
+    if (!icon.isValid()) {
+        p.topLeft = {available.x() + available.width() - w - 8, available.y() + 8};
+        p.tipX = w * 0.5;
+        return p;
+    }
+    const qreal centre = icon.x() + icon.width() * 0.5;
+    int x = qRound(centre - w * 0.5);
+    x = qBound(available.left(), x, qMax(available.left(), available.x() + available.width() - w));
+    p.tipPointsDown = icon.center().y() > available.center().y();
+    const int y = p.tipPointsDown ? icon.y() - 6 - h : icon.y() + icon.height() + 6;
+    p.topLeft = {x, y};
+    // The tip stays over the icon, but on the straight part of the edge.
+    p.tipX = qBound<qreal>(8 + 4.5, centre - x, qMax<qreal>(8 + 4.5, w - 8 - 4.5));
+    return p;
+}
+
+void TrayNotificationsManager::show(const std::optional<QString> &emoji, bool autoHide, QWidget *content) {
+    m_worker->stop();
+    closeWindow();
+
+    const QString text = notice::textOf(content);
+    auto *window = new TrayNotification(emoji, content);
+    window->adjustSize();
+
+    const StatusItem *item = StatusItem::main();
+    const QRect icon = item ? item->geometry() : QRect();
+    QScreen *screen = icon.isValid() ? QGuiApplication::screenAt(icon.center()) : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+    const Placement p = placement(window->size(), icon, available);
+    window->setTip(p.tipX, p.tipPointsDown);
+    window->move(p.topLeft);
+    window->show();
+    window->raise();
+    m_window = window;
+    diagnostics::print(QStringLiteral("notice: ") + text);
+
+    if (autoHide)
+        m_worker->start();
+}
+
+void TrayNotificationsManager::closeWindow() {
+    if (!m_window)
+        return;
+    TrayNotification *window = m_window;
+    m_window.clear();
+    window->hide();
+    window->deleteLater();
+    diagnostics::print(QStringLiteral("notice hidden"));
+}
+
+void TrayNotificationsManager::hide() {
+    m_worker->stop();
+    closeWindow();
+}
+
 QWidget *TrayNotificationsManager::currentWindow() const { return m_window; }
 
-bool isConnectedToNetwork() { return true; }
+QString TrayNotificationsManager::errorMessageText(const QString &description) {
+    constexpr int kLimit = 35;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, description);
+    int count = 0;
+    qsizetype cut = -1;
+    while (graphemes.toNextBoundary() != -1) {
+        ++count;
+        if (count == kLimit)
+            cut = graphemes.position();
+    }
+    if (count > kLimit)
+        return description.left(cut) + QStringLiteral("... ");
+    return description + QLatin1Char(' ');
+}
+
+void TrayNotificationsManager::showError(const std::optional<QByteArray> &pngData, const QString &errorDescription) {
+    auto *message = notice::text(errorMessageText(errorDescription));
+    auto *info = notice::button(QStringLiteral("Info"), [this, errorDescription] { showErrorInfo(errorDescription); });
+    QWidget *row;
+    if (pngData) {
+        const QByteArray data = *pngData;
+        row = notice::row({message, info, notice::separator(),
+                           notice::button(kSaveToComputer, [data] { DrawCore::shared().saveImageData(data); }),
+                           notice::separator(), notice::button(QStringLiteral("Close"), [this] { hide(); })});
+    } else {
+        row = notice::row({message, info, notice::separator(),
+                           notice::button(QStringLiteral("Ok."), [this] { hide(); })});
+    }
+    show(QStringLiteral("\U0001F97A"), false, row);
+}
+
+void TrayNotificationsManager::showSigningIn() {
+    show(QStringLiteral("\U0001F349"), true, notice::row({notice::text(QStringLiteral("Signing in through the browser"))}));
+}
+
+void TrayNotificationsManager::showSignedIn(const QString &name) {
+    show(QStringLiteral("\U0001F60B"), true,
+         notice::row({notice::text(QStringLiteral("Hey, ") + name + QStringLiteral(". You are successfully Signed in!"))}));
+}
+
+QWidget *TrayNotificationsManager::showSignInRequired(const QByteArray &pngData) {
+    return notice::row({notice::text(QStringLiteral("You have to ")),
+                        notice::button(QStringLiteral("Sign in"), [] { TrayMenu::shared().loginAction(); }),
+                        notice::text(QStringLiteral(" first. ")),
+                        notice::button(kSaveToComputer, [pngData] { DrawCore::shared().saveImageData(pngData); }),
+                        notice::separator(), notice::button(QStringLiteral("Close"), [this] { hide(); })});
+}
+
+void TrayNotificationsManager::showUploaded(const std::optional<QString> &linkPath) {
+    if (!Models::shared().settingsModel()->showNotifications())
+        return;
+    QWidget *row;
+    if (linkPath) {
+        const auto address = Defines::serviceAddress(*linkPath);
+        row = notice::row({notice::text(QStringLiteral("Uploaded!")),
+                           notice::button(QStringLiteral(" Open in browser"), [address] {
+                               if (address)
+                                   UrlOpener::openWebPage(*address);
+                           })});
+    } else {
+        row = notice::row({notice::text(QStringLiteral("Uploaded!"))});
+    }
+    show(std::nullopt, true, row);
+}
+
+QWidget *TrayNotificationsManager::showNoInternet(const QByteArray &pngData) {
+    return notice::row({notice::text(QStringLiteral("Check the Internet connection! ")),
+                        notice::button(kSaveToComputer, [pngData] { DrawCore::shared().saveImageData(pngData); }),
+                        notice::separator(), notice::button(QStringLiteral("Close"), [this] { hide(); })});
+}
+
+void TrayNotificationsManager::showErrorInfo(const QString &errorDescription) {
+    QMessageBox box;
+    box.setIcon(QMessageBox::Information);
+    box.setWindowTitle(QStringLiteral("Quillnest"));
+    box.setText(QStringLiteral("Info"));
+    box.setInformativeText(errorDescription +
+                           QStringLiteral("\n\nIf the error continues to occur in the future, please contact support."));
+    QPushButton *support = box.addButton(QStringLiteral("Support"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(support);
+    box.exec();
+    if (box.clickedButton() == support)
+        UrlOpener::open(QStringLiteral("mailto:") + Defines::supportMail());
+}
+
+bool isConnectedToNetwork() { return Reachability::isReachable(); }
 
 } // namespace qn

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <optional>
 
@@ -9,6 +10,8 @@ class QTimer;
 class QWidget;
 
 namespace qn {
+
+class TrayNotification;
 
 // One tray notification at a time, hanging under the tray icon.
 class TrayNotificationsManager : public QObject {
@@ -33,9 +36,27 @@ public:
     // The window of the notification shown now, if any (tests, placement).
     QWidget *currentWindow() const;
 
+    // The error notice's text: at most 35 user-perceived characters, "..." after a
+    // cut, then one blank.
+    static QString errorMessageText(const QString &description);
+
+    struct Placement {
+        QPoint topLeft;
+        qreal tipX = 0;
+        bool tipPointsDown = false;
+    };
+    // Centred under the tray icon (above it when the icon sits in the lower half of
+    // the screen), kept inside the screen's available area; at its top right when
+    // the tray gives no icon geometry.
+    static Placement placement(QSize size, const QRect &icon, const QRect &available);
+
+    static constexpr int kAutoHideMs = 5000;
+
 private:
     explicit TrayNotificationsManager(QObject *parent = nullptr);
-    QPointer<QWidget> m_window;
+    void closeWindow();
+
+    QPointer<TrayNotification> m_window;
     QTimer *m_worker = nullptr;
 };
 

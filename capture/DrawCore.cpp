@@ -1,23 +1,804 @@
 #include "capture/DrawCore.h"
 
+#include "annotation/DrawViewModel.h"
+#include "app/Helper.h"
+#include "app/Models.h"
+#include "app/SettingsModel.h"
+#include "app/SoundsCore.h"
+#include "app/TrayNotificationsManager.h"
+#include "capture/CropHandles.h"
+#include "capture/CropWindow.h"
+#include "capture/DrawView.h"
+#include "capture/ImageEncoding.h"
+#include "capture/SnapshotView.h"
+#include "capture/WindowsCore.h"
+#include "platform/Analytics.h"
+#include "platform/Ocr.h"
+#include "platform/ScreenGrabber.h"
+#include "recording/RecordModel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtConcurrent>
 #include <cstdio>
+#include <malloc.h>
 
 namespace qn {
+
+namespace {
+// Both copy events start with the Cyrillic letter "с" (U+0441), as the analytics
+// account has always received them.
+const QString kCopyEvent = QString::fromUtf8("\xd1\x81opy_to_\xd1\x81lipboard");
+const QString kCopyTextEvent = QString::fromUtf8("\xd1\x81opy_to_\xd1\x81lipboard_as_text");
+const QString kSaveEvent = QStringLiteral("save_to_mac");
+
+void diagnostic(const QString &line) {
+    std::printf("capture: %s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+QCursor named(const char *name, QPointF hot = {14, 14}) { return DrawViewModel::imageCursor(QLatin1String(name), hot); }
+
+// Writes the bytes to `path` through a temporary file that replaces it only when
+// complete, so a full disk never leaves half a file. Returns the error, or empty.
+QString writeAtomically(const QString &path, const QByteArray &bytes, bool privateFile) {
+    if (bytes.isEmpty())
+        return QStringLiteral("the image could not be encoded");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (privateFile)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (file.write(bytes) != bytes.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+bool isTextEditor(QWidget *w) {
+    return qobject_cast<QLineEdit *>(w) || qobject_cast<QTextEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
+}
+
+QFileDialog *makeSaveDialog(QWidget *parent, const QString &name) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    auto *dialog = new QFileDialog(parent, QStringLiteral("Save"), folder);
+    // Our own dialog: it stacks above the overlay and behaves the same everywhere.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters({QStringLiteral("PNG image (*.png)"), QStringLiteral("JPEG image (*.jpg *.jpeg)")});
+    dialog->setDefaultSuffix(QStringLiteral("png"));
+    dialog->selectFile(name + QStringLiteral(".png"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString &filter) {
+        const bool jpeg = filter.startsWith(QLatin1String("JPEG"));
+        dialog->setDefaultSuffix(jpeg ? QStringLiteral("jpg") : QStringLiteral("png"));
+        // The proposed name follows the chosen type unless the user typed one of their own.
+        const QStringList chosen = dialog->selectedFiles();
+        if (!chosen.isEmpty()) {
+            QFileInfo info(chosen.first());
+            dialog->selectFile(info.completeBaseName() + (jpeg ? QStringLiteral(".jpg") : QStringLiteral(".png")));
+        }
+    });
+    return dialog;
+}
+
+// The chosen file and whether it is to hold JPEG bytes: a .jpg/.jpeg name or the
+// JPEG filter with a name without a type of its own.
+std::pair<QString, bool> chosenFile(QFileDialog *dialog) {
+    QString path = dialog->selectedFiles().value(0);
+    const bool jpegFilter = dialog->selectedNameFilter().startsWith(QLatin1String("JPEG"));
+    if (QFileInfo(path).suffix().isEmpty())
+        path += jpegFilter ? QStringLiteral(".jpg") : QStringLiteral(".png");
+    return {path, imageEncoding::isJpegFileName(path)};
+}
+} // namespace
 
 DrawCore &DrawCore::shared() {
     static DrawCore core;
     return core;
 }
 
-DrawCore::DrawCore(QObject *parent) : QObject(parent) {}
-
-void DrawCore::createDrawController() {
-    std::printf("capture: createDrawController\n");
-    std::fflush(stdout);
+DrawCore::DrawCore(QObject *parent) : QObject(parent) {
+    model().setToolCursorProvider([this] { return toolCursor(); });
 }
 
-void DrawCore::saveImageData(const QByteArray &) {}
-void DrawCore::undo() {}
-void DrawCore::redo() {}
+DrawViewModel &DrawCore::model() const { return *Models::shared().drawViewModel(); }
+
+QMap<QScreen *, CropWindow *> DrawCore::windows() const {
+    QMap<QScreen *, CropWindow *> out;
+    for (auto it = m_windows.cbegin(); it != m_windows.cend(); ++it)
+        if (it.value())
+            out.insert(it.key(), it.value());
+    return out;
+}
+
+QScreen *DrawCore::mouseScreen() const { return QGuiApplication::screenAt(QCursor::pos()); }
+
+// ---------------------------------------------------------------- life cycle
+
+void DrawCore::createDrawController() {
+    if (isOpen())
+        return;
+    ++m_generation;
+    model().setScreenshotName(Helper::screenshotFileName());
+    QScreen *underMouse = mouseScreen();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    // Every screen is frozen before any overlay maps, so no overlay is in a picture.
+    for (QScreen *screen : screens) {
+        const QImage image = grabScreen(screen);
+        if (image.isNull())
+            m_snapshots.remove(screen);
+        else
+            m_snapshots.insert(screen, image);
+    }
+    Q_EMIT snapshotsChanged();
+    for (QScreen *screen : screens)
+        createCropWindow(screen, underMouse);
+    // Listed once the overlays are up (they are left out of the list anyway), so the
+    // frozen screens appear without waiting for the window manager's answers.
+    for (QScreen *screen : screens)
+        m_hightlightWindows.insert(screen, WindowsCore::shared().windowsOnDisplay(screen));
+    Q_EMIT hightlightWindowsChanged();
+    Q_EMIT overlayOpened();
+    diagnostic(QStringLiteral("overlay opened on %1 screen(s)").arg(screens.size()));
+}
+
+void DrawCore::createCropWindow(QScreen *screen, QScreen *underMouse) {
+    if (CropWindow *old = m_windows.value(screen)) {
+        old->close();
+        old->deleteLater();
+    }
+    auto *window = new CropWindow(screen);
+    m_windows.insert(screen, window);
+    window->show();
+    if (screen == underMouse)
+        window->takeFocus();
+    else
+        window->raise();
+}
+
+void DrawCore::requestClose(bool ask) {
+    if (m_closeAlertShown)
+        return;
+    const bool recording = Models::shared().recordModel()->isRecording();
+    UndoManager *undo = model().undoManager();
+    if (!ask || (!undo->canUndo() && !undo->canRedo() && !recording)) {
+        closeOverlay(true, true);
+        return;
+    }
+    QWidget *parent = dialogParent(mouseScreen());
+    if (!parent)
+        return;
+    m_closeAlertShown = true;
+    auto *box = new QMessageBox(QMessageBox::Information, QStringLiteral("Quillnest"), QStringLiteral("Are you sure?"),
+                                QMessageBox::NoButton, parent);
+    box->setInformativeText(QStringLiteral("Everything you\u2019ve done will be lost."));
+    QPushButton *ok = box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box->setDefaultButton(ok);
+    box->setWindowModality(Qt::WindowModal);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this, box, ok] {
+        m_closeAlertShown = false;
+        if (box->clickedButton() == ok)
+            closeOverlay(true, true);
+    });
+    box->open();
+}
+
+QWidget *DrawCore::dialogParent(QScreen *screen) const {
+    if (CropWindow *w = m_windows.value(screen))
+        return w;
+    if (CropWindow *w = m_windows.value(model().cropScreen()))
+        return w;
+    for (const auto &w : m_windows)
+        if (w)
+            return w;
+    return nullptr;
+}
+
+void DrawCore::closeOverlay(bool resetModel, bool clearState) {
+    const bool wasOpen = isOpen();
+    for (const auto &window : std::as_const(m_windows)) {
+        if (window) {
+            window->hide();
+            window->deleteLater();
+        }
+    }
+    m_windows.clear();
+    if (clearState) {
+        m_hightlightWindows.clear();
+        Q_EMIT hightlightWindowsChanged();
+        m_snapshots.clear();
+        Q_EMIT snapshotsChanged();
+        m_snapshotsSmallQuality.clear();
+        Q_EMIT snapshotsSmallQualityChanged();
+        m_closeAlertShown = false;
+        m_skipToolCreation = false;
+        m_moveRecorded = false;
+        m_geometry.endDrag();
+        // A drag cut short by the close must not pin a cursor in the next capture.
+        model().setCacheCursor(std::nullopt);
+        model().setIsDrawing(false);
+    }
+    if (resetModel)
+        model().reset();
+    if (wasOpen) {
+        // A capture frees tens of megabytes of pictures at once; hand them back to
+        // the system once the windows are gone, so a tray program stays small.
+        QTimer::singleShot(100, this, [] { malloc_trim(0); });
+        Q_EMIT overlayClosed();
+        diagnostic(QStringLiteral("overlay closed"));
+    }
+}
+
+void DrawCore::startLowQualityCopy(QScreen *screen) {
+    if (!screen || m_snapshotsSmallQuality.contains(screen) || Models::shared().settingsModel()->autoUpload())
+        return;
+    const QImage snapshot = m_snapshots.value(screen);
+    if (snapshot.isNull())
+        return;
+    const int generation = m_generation;
+    QPointer<QScreen> target(screen);
+    QtConcurrent::run([snapshot] { return imageEncoding::lowQualityCopy(snapshot); })
+        .then(this, [this, generation, target](const QImage &small) {
+            if (generation == m_generation && target && isOpen())
+                setSnapshotSmallQuality(target, small);
+        });
+}
+
+void DrawCore::setSnapshotSmallQuality(QScreen *screen, const QImage &image) {
+    m_snapshotsSmallQuality.insert(screen, image);
+    Q_EMIT snapshotsSmallQualityChanged();
+}
+
+QImage DrawCore::lowQualitySnapshot(QScreen *screen) {
+    if (const QImage ready = m_snapshotsSmallQuality.value(screen); !ready.isNull())
+        return ready;
+    const QImage made = imageEncoding::lowQualityCopy(m_snapshots.value(screen));
+    if (!made.isNull() && isOpen())
+        setSnapshotSmallQuality(screen, made);
+    return made;
+}
+
+// ---------------------------------------------------------------- drags
+
+OverlayGeometry::Input DrawCore::geometryInput() const {
+    OverlayGeometry::Input input;
+    QScreen *screen = model().cropScreen();
+    if (screen && m_windows.value(screen))
+        input.pointer = QPointF(QCursor::pos(screen) - screen->geometry().topLeft());
+    input.spaceKeyPoint = model().spaceKeyPoint();
+    input.shift = QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+    return input;
+}
+
+void DrawCore::dragChanged(const std::optional<QPointF> &start, const std::optional<QPointF> &current,
+                           const QList<QPointF> &points, QScreen *screen) {
+    DrawViewModel &m = model();
+    if (!m.isDrawing())
+        m.setIsDrawing(true);
+    const bool click = start && current && *start == *current;
+    const Tool tool = m.tool();
+    if (!m.hasCroppedArea()) {
+        if (!start || !current) {
+            m.setCroppedAreaDrawing(true);
+            return;
+        }
+        if (!m.cropScreen()) {
+            if (!screen) {
+                m.setCroppedAreaDrawing(true);
+                return;
+            }
+            m.setCropScreen(screen);
+            startLowQualityCopy(screen);
+        }
+        QScreen *crop = m.cropScreen();
+        m_geometry.maxFrame = QRectF(QPointF(0, 0), QSizeF(crop->geometry().size()));
+        m.setTempCroppedArea(m_geometry.rectForHandleDrag(true, true, *start, *current, geometryInput()));
+        m.setCroppedAreaDrawing(true);
+        return;
+    }
+    // A crop area exists: the drag draws an object with the current tool.
+    if (click && (m.activeTool() || m.drawingTool())) {
+        if (tool == Tool::Text || tool == Tool::Point)
+            m_skipToolCreation = true;
+        finishEditing();
+    }
+    if (tool == Tool::Point && start && !m.croppedArea().contains(*start))
+        m_skipToolCreation = true;
+    if (m_skipToolCreation)
+        return;
+    if (start && !(click && tool != Tool::Point && tool != Tool::Text)) {
+        std::optional<QPointF> a = start, b = current;
+        QList<QPointF> list = points;
+        if (tool == Tool::Text) {
+            a = b = QPointF(start->x(), start->y() - 13);
+            list.clear();
+        } else if ((tool == Tool::Line || tool == Tool::Arrow) && current) {
+            const QList<QPointF> ends = m_geometry.dragPointsFromMouse(*start, *current, geometryInput());
+            a = ends.value(0);
+            b = ends.value(1);
+        } else if ((tool == Tool::Rectangle || tool == Tool::Oval || tool == Tool::Point || tool == Tool::Blur) &&
+                   current) {
+            const QRectF r = m_geometry.rectForHandleDrag(false, true, *start, *current, geometryInput());
+            a = r.topLeft();
+            b = r.bottomRight();
+        }
+        m.setDrawingTool(makeTool(a, b, list, tool, true));
+    }
+    if (!m.cacheCursor())
+        m.setCacheCursor(toolCursor());
+}
+
+void DrawCore::dragEnded(QScreen *screen) {
+    DrawViewModel &m = model();
+    m.setIsDrawing(false);
+    m.setSpaceKeyPoint(std::nullopt);
+    m.setChooceWindowMode(false);
+    m_skipToolCreation = false;
+    m_geometry.tempStartLocation.reset();
+    m_geometry.tempOffset = QSizeF();
+    if (!m.hasCroppedArea()) {
+        m.setCroppedArea(m.tempCroppedArea());
+        m.setTempCroppedArea(QRectF());
+        m.setCroppedAreaDrawing(false);
+        m.setCursor(toolCursor());
+        if (Models::shared().settingsModel()->autoUpload())
+            QTimer::singleShot(0, this, [this] { uploadAction(); });
+        if (CropWindow *window = m_windows.value(screen))
+            window->takeFocus();
+    }
+    if (m.drawingTool() && m.tool() != Tool::Text && m.tool() != Tool::Point)
+        commitDrawingTool(true);
+    if (m.tool() == Tool::Pointer)
+        finishEditing();
+    m.setCacheCursor(std::nullopt);
+}
+
+void DrawCore::resizeCropArea(const std::optional<QPointF> &start, const std::optional<QPointF> &end,
+                              bool squareAllowed) {
+    model().setCroppedAreaDrawing(true);
+    if (!start || !end)
+        return;
+    model().setCroppedArea(m_geometry.rectForHandleDrag(true, squareAllowed, *start, *end, geometryInput()));
+}
+
+void DrawCore::moveCropArea(QSizeF translation) {
+    if (Models::shared().recordModel()->isRecording())
+        return;
+    DrawViewModel &m = model();
+    if (m.hasCroppedArea()) {
+        m_geometry.tempLocations.insert(0, m.croppedArea().topLeft());
+        m_geometry.tempLocations.insert(1, m.croppedArea().bottomRight());
+    }
+    if (m_geometry.tempLocations.contains(0) && m_geometry.tempLocations.contains(1)) {
+        QRectF moved = QRectF(m_geometry.tempLocations.value(0), m_geometry.tempLocations.value(1))
+                           .translated(translation.width(), translation.height());
+        // The whole rectangle stops at the frame's edge and keeps its size.
+        if (const auto frame = m_geometry.maxFrame) {
+            moved.moveLeft(std::clamp(moved.left(), frame->left(), std::max(frame->left(), frame->right() - moved.width())));
+            moved.moveTop(std::clamp(moved.top(), frame->top(), std::max(frame->top(), frame->bottom() - moved.height())));
+        }
+        m.setTempCroppedArea(moved);
+    }
+    if (m.hasCroppedArea())
+        m.setCroppedArea(QRectF());
+    if (!m.cacheCursor())
+        m.setCacheCursor(named("close-hand"));
+}
+
+void DrawCore::endMoveCropArea() {
+    DrawViewModel &m = model();
+    m_geometry.tempLocations.clear();
+    m.setCroppedArea(m.tempCroppedArea());
+    m.setTempCroppedArea(QRectF());
+    m.setCacheCursor(std::nullopt);
+}
+
+void DrawCore::endCropDrag() {
+    DrawViewModel &m = model();
+    m.setCroppedAreaDrawing(false);
+    m.setSpaceKeyPoint(std::nullopt);
+    m_geometry.tempStartLocation.reset();
+    m_geometry.tempOffset = QSizeF();
+}
+
+void DrawCore::chooseWindow(QScreen *screen, const QRectF &localBounds) {
+    if (!screen)
+        return;
+    const QRectF screenRect(QPointF(0, 0), QSizeF(screen->geometry().size()));
+    // A window that reaches past its screen is taken as far as the screen shows it.
+    const QRectF crop = localBounds.intersected(screenRect);
+    if (crop.isEmpty())
+        return;
+    DrawViewModel &m = model();
+    m.setChooceWindowMode(false);
+    m.setCroppedArea(crop);
+    m.setCropScreen(screen);
+    m_geometry.maxFrame = screenRect;
+    m.setCursor(toolCursor());
+    startLowQualityCopy(screen);
+}
+
+// ---------------------------------------------------------------- cursors
+
+QCursor DrawCore::toolCursor() const {
+    const DrawViewModel &m = model();
+    if (m.chooceWindowMode())
+        return named("window-capture", {14, 12.5});
+    if (!m.hasCroppedArea())
+        return named("draw-area");
+    switch (m.tool()) {
+    case Tool::Point: return named("create-comment");
+    case Tool::Text: return named("create-text");
+    case Tool::Pen: return named("pencil", {7, 21});
+    case Tool::Arrow: return named("create-arrow");
+    case Tool::Line: return named("create-line");
+    case Tool::Rectangle: return named("create-rectangle");
+    case Tool::Oval: return named("create-oval");
+    case Tool::Blur: return named("create-blur");
+    case Tool::Pointer:
+    case Tool::Video: break;
+    }
+    return QCursor(Qt::ArrowCursor);
+}
+
+QCursor DrawCore::cursorAt(QWidget *view, QPointF location) const {
+    const DrawViewModel &m = model();
+    if (isTextEditor(QApplication::focusWidget()))
+        return view->cursor();
+    if (const auto pinned = m.cacheCursor())
+        return *pinned;
+    if (!m.trackCursor() || !qobject_cast<CropWindow *>(view->window()))
+        return QCursor(Qt::ArrowCursor);
+    const auto *drawView = qobject_cast<DrawView *>(view);
+    const bool cropScreen = drawView && drawView->isCropScreen();
+    if (cropScreen && m.hasCroppedArea() && !m.chooceWindowMode()) {
+        if (const auto handle = cropHandles::hit(m.croppedArea(), location))
+            return cropHandles::cursor(*handle);
+        if (cropHandles::onBorder(m.croppedArea(), location))
+            return named("open-hand");
+    }
+    if (cropScreen) {
+        QList<ToolPtr> tools = m.drawedTools();
+        if (m.drawingTool())
+            tools.append(m.drawingTool());
+        ToolIntersection found;
+        for (const ToolPtr &tool : tools) {
+            const ToolIntersection hit = tool ? tool->intersect(location) : ToolIntersection{};
+            if (hit.kind != 0)
+                found = hit;
+        }
+        if (found.kind == 1) {
+            if (QGuiApplication::keyboardModifiers().testFlag(Qt::AltModifier))
+                return named("copy", {9, 9});
+            return named(m.isDrawing() ? "close-hand" : "open-hand");
+        }
+        if (found.kind == 2)
+            return QCursor(Qt::ArrowCursor);
+    }
+    return toolCursor();
+}
+
+// ---------------------------------------------------------------- drawn objects
+
+ToolPtr DrawCore::makeTool(const std::optional<QPointF> &, const std::optional<QPointF> &, const QList<QPointF> &,
+                           Tool, bool) {
+    // The drawn-object kinds are built by the annotation tools; without them a
+    // drag over the crop area draws nothing.
+    return nullptr;
+}
+
+bool DrawCore::isToolValid(const BaseTool &tool) const {
+    switch (tool.type) {
+    case Tool::Rectangle:
+    case Tool::Oval:
+    case Tool::Blur: return tool.area.width() >= 10 && tool.area.height() >= 10;
+    case Tool::Pen: return tool.points.size() > 1;
+    case Tool::Line:
+    case Tool::Arrow:
+        return tool.startPoint && tool.endPoint &&
+               std::hypot(tool.endPoint->x() - tool.startPoint->x(), tool.endPoint->y() - tool.startPoint->y()) >= 10;
+    case Tool::Text:
+    case Tool::Point: return true;
+    case Tool::Pointer:
+    case Tool::Video: return false;
+    }
+    return false;
+}
+
+void DrawCore::selectTool(Tool tool) {
+    finishEditing();
+    if (isQuickTool(tool))
+        model().setQuickTool(tool);
+    model().setTool(tool);
+}
+
+void DrawCore::finishEditing() {
+    model().setActiveTool(std::nullopt);
+    commitDrawingTool(false);
+    model().setDrawingTool(nullptr);
+}
+
+void DrawCore::commitDrawingTool(bool selectAfterwards) {
+    DrawViewModel &m = model();
+    const ToolPtr drawing = m.drawingTool();
+    if (!drawing || !isToolValid(*drawing))
+        return;
+    const ToolPtr kept(drawing->clone());
+    appendTool(kept);
+    m.setDrawingTool(nullptr);
+    if (selectAfterwards)
+        m.setActiveTool(kept->id);
+    if (const ToolPtr replaced = m.needDeleteTool())
+        removeTool(replaced);
+}
+
+void DrawCore::refreshUndoState() {
+    QPointer<DrawCore> self(this);
+    QTimer::singleShot(0, this, [self] {
+        if (self)
+            self->model().updateUndoState();
+    });
+}
+
+void DrawCore::appendTool(const ToolPtr &tool) {
+    if (!tool)
+        return;
+    QList<ToolPtr> list = model().drawedTools();
+    list.append(tool);
+    model().setDrawedTools(list);
+    refreshUndoState();
+    model().undoManager()->registerUndo([this, tool] { removeTool(tool); });
+}
+
+void DrawCore::removeTool(const ToolPtr &tool) {
+    if (!tool)
+        return;
+    QList<ToolPtr> list = model().drawedTools();
+    list.removeIf([&](const ToolPtr &t) { return t && t->id == tool->id; });
+    model().setDrawedTools(list);
+    refreshUndoState();
+    model().undoManager()->registerUndo([this, tool] { appendTool(tool); });
+}
+
+void DrawCore::undo() {
+    if (!model().undoManager()->canUndo())
+        return;
+    finishEditing();
+    model().undoManager()->undo();
+    model().updateUndoState();
+}
+
+void DrawCore::redo() {
+    if (!model().undoManager()->canRedo())
+        return;
+    finishEditing();
+    model().undoManager()->redo();
+    model().updateUndoState();
+}
+
+// ---------------------------------------------------------------- rendering
+
+QImage DrawCore::renderImage(QScreen *, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
+                             const QRectF &crop) const {
+    SnapshotView view{snapshot, small, tools, model().whiteboard(), crop, false, false};
+    return view.render(Models::shared().settingsModel());
+}
+
+QImage DrawCore::renderPlainImage(QScreen *, const QImage &snapshot, const QImage &small) const {
+    SnapshotView view{snapshot, small, model().drawedTools(), model().whiteboard(), model().croppedArea(), true, false};
+    return view.render(Models::shared().settingsModel());
+}
+
+QImage DrawCore::renderTextImage(const QImage &snapshot, const QRectF &crop) const {
+    SnapshotView view{snapshot, QImage(), model().drawedTools(), model().whiteboard(), crop, true, true};
+    return view.render(nullptr);
+}
+
+QString DrawCore::lastScreenshotPath() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QStringLiteral("/.cache/Quillnest");
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return folder + QStringLiteral("/last-screenshot.png");
+}
+
+// ---------------------------------------------------------------- outputs
+
+void DrawCore::showNotice(const QString &text) {
+    auto *label = new QLabel(text);
+    label->setObjectName(QStringLiteral("noticeText"));
+    TrayNotificationsManager::shared().show(std::nullopt, true, label);
+}
+
+void DrawCore::playScreenshotSound() {
+    if (!Models::shared().settingsModel()->muted())
+        SoundsCore::playScreenshotSound();
+}
+
+std::optional<DrawCore::OutputSource> DrawCore::takeOutputSource() {
+    finishEditing();
+    QScreen *screen = model().cropScreen();
+    OutputSource source{screen, m_snapshots.value(screen), m_snapshotsSmallQuality.value(screen), model().croppedArea()};
+    if (!screen || source.snapshot.isNull()) {
+        closeOverlay(true, true);
+        return std::nullopt;
+    }
+    closeOverlay(false, true);
+    return source;
+}
+
+void DrawCore::copyAction() {
+    const auto source = takeOutputSource();
+    if (!source)
+        return;
+    QTimer::singleShot(0, this, [this, s = *source] {
+        Analytics::shared().logEvent(kCopyEvent);
+        const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
+        model().reset();
+        if (image.isNull()) {
+            diagnostic(QStringLiteral("nothing to copy: the crop area is empty"));
+            return;
+        }
+        QtConcurrent::run([image] { return imageEncoding::pngData(image); })
+            .then(this, [this](const QByteArray &png) { finishCopy(png); });
+    });
+}
+
+void DrawCore::finishCopy(const QByteArray &png) {
+    if (png.isEmpty()) {
+        diagnostic(QStringLiteral("the capture could not be encoded"));
+        return;
+    }
+    auto *mime = new QMimeData;
+    mime->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
+    const QString path = lastScreenshotPath();
+    (void)QtConcurrent::run([png, path] {
+        if (!writeAtomically(path, png, true).isEmpty()) {
+            std::printf("Handle the error, i.e. disk can be full\n");
+            std::fflush(stdout);
+        }
+    });
+    playScreenshotSound();
+    if (Models::shared().settingsModel()->showNotifications())
+        showNotice(QStringLiteral("Screenshot copied to Clipboard!"));
+    diagnostic(QStringLiteral("copied %1 bytes of PNG").arg(png.size()));
+}
+
+void DrawCore::copyAsTextAction() {
+    const auto source = takeOutputSource();
+    if (!source)
+        return;
+    QTimer::singleShot(0, this, [this, s = *source] {
+        const QImage image = renderTextImage(s.snapshot, s.crop);
+        model().reset();
+        if (image.isNull())
+            return;
+        QtConcurrent::run([image] { return recognizeText(image); }).then(this, [this](const QString &text) {
+            if (text.isEmpty()) {
+                // The clipboard keeps what it held: nothing was found to replace it.
+                diagnostic(QStringLiteral("no text found"));
+                return;
+            }
+            QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+            Analytics::shared().logEvent(kCopyTextEvent);
+            playScreenshotSound();
+            if (Models::shared().settingsModel()->showNotifications())
+                showNotice(QStringLiteral("Text copied to Clipboard!"));
+            diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
+        });
+    });
+}
+
+void DrawCore::saveImageAction() {
+    finishEditing();
+    // The crop screen's picture, wherever the pointer is when saving.
+    QScreen *screen = model().cropScreen();
+    CropWindow *window = m_windows.value(screen);
+    const QImage snapshot = m_snapshots.value(screen);
+    if (!screen || !window || snapshot.isNull()) {
+        closeOverlay(true, true);
+        return;
+    }
+    QFileDialog *dialog = makeSaveDialog(window, model().screenshotName());
+    dialog->setWindowModality(Qt::WindowModal);
+    QPointer<QScreen> target(screen);
+    connect(dialog, &QFileDialog::accepted, this, [this, dialog, target, snapshot] {
+        const auto [path, jpeg] = chosenFile(dialog);
+        const QImage image = renderImage(target, snapshot, m_snapshotsSmallQuality.value(target),
+                                         model().drawedTools(), model().croppedArea());
+        closeOverlay(false, true);
+        model().reset();
+        if (image.isNull()) {
+            diagnostic(QStringLiteral("nothing to save: the crop area is empty"));
+            return;
+        }
+        writeImageFile(path, image, jpeg);
+    });
+    dialog->open();
+}
+
+void DrawCore::writeImageFile(const QString &path, const QImage &image, bool jpeg) {
+    QtConcurrent::run([image, path, jpeg] {
+        const QByteArray bytes = jpeg ? imageEncoding::jpegData(image) : imageEncoding::pngData(image);
+        return writeAtomically(path, bytes, false);
+    }).then(this, [this, path, image](const QString &error) {
+        if (error.isEmpty()) {
+            Analytics::shared().logEvent(kSaveEvent);
+            diagnostic(QStringLiteral("saved %1").arg(path));
+            return;
+        }
+        // The capture is not lost: the notice offers it for saving elsewhere.
+        diagnostic(QStringLiteral("could not save %1: %2").arg(path, error));
+        TrayNotificationsManager::shared().showError(imageEncoding::pngData(image),
+                                                     QStringLiteral("Could not save the image: ") + error);
+    });
+}
+
+void DrawCore::saveImageData(const QByteArray &pngData) {
+    QFileDialog *dialog = makeSaveDialog(nullptr, model().screenshotName());
+    connect(dialog, &QFileDialog::accepted, this, [this, dialog, pngData] {
+        const auto [path, jpeg] = chosenFile(dialog);
+        QImage image;
+        image.loadFromData(pngData, "PNG");
+        if (image.isNull()) {
+            diagnostic(QStringLiteral("the image to save could not be read"));
+            return;
+        }
+        writeImageFile(path, image, jpeg);
+    });
+    dialog->open();
+}
+
+void DrawCore::uploadAction() {
+    const auto source = takeOutputSource();
+    if (!source)
+        return;
+    QTimer::singleShot(0, this, [this, s = *source] {
+        const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
+        model().reset();
+        if (image.isNull())
+            return;
+        const QByteArray png = imageEncoding::pngData(image);
+        (void)QtConcurrent::run([png, path = lastScreenshotPath()] { writeAtomically(path, png, true); });
+        SettingsModel *settings = Models::shared().settingsModel();
+        if (!settings->signedIn()) {
+            TrayNotificationsManager &notices = TrayNotificationsManager::shared();
+            notices.show(QString::fromUtf8("\xf0\x9f\x98\x91"), false, notices.showSignInRequired(png));
+            return;
+        }
+        // The hand-over to the cloud client: until it is linked in, the capture is
+        // offered for saving so that nothing is lost.
+        diagnostic(QStringLiteral("upload is not available in this build"));
+        TrayNotificationsManager::shared().showError(png, QStringLiteral("Uploading is not available yet"));
+    });
+}
 
 } // namespace qn

@@ -1,25 +1,153 @@
 #pragma once
+#include "annotation/BaseTool.h"
+#include "annotation/Tool.h"
+#include "capture/OverlayGeometry.h"
+#include "capture/Window.h"
+
 #include <QByteArray>
+#include <QCursor>
+#include <QImage>
+#include <QList>
+#include <QMap>
 #include <QObject>
+#include <QScreen>
+#include <QPointer>
+#include <QSizeF>
+#include <optional>
+
+class QScreen;
+class QWidget;
 
 namespace qn {
 
-// The overlay controller: opens one overlay per screen, turns drags into crop areas
-// and drawn objects, and runs the output actions.
+class CropWindow;
+class DrawViewModel;
+
+// The overlay controller: freezes every screen under an overlay window of its own,
+// turns drags into the crop area, and runs the output actions (copy, copy as text,
+// save). Everything runs on the GUI thread; encoding, text recognition and file
+// writes run on the thread pool and come back here.
 class DrawCore : public QObject {
     Q_OBJECT
 public:
     static DrawCore &shared();
 
+    // ---- capture life cycle ------------------------------------------------
     // Starts a capture; does nothing while one is open.
     void createDrawController();
-    // Offers to save already-rendered PNG data through a save dialog.
-    void saveImageData(const QByteArray &pngData);
+    // Esc and the close button: closes at once when there is nothing to lose, else
+    // asks "Are you sure?" first (once: a second request while asking does nothing).
+    void requestClose(bool ask = true);
+    // Closes the overlay windows; `clearState` forgets the snapshots and the drag
+    // state, `resetModel` resets the editor state.
+    void closeOverlay(bool resetModel, bool clearState);
+    bool isOpen() const { return !m_windows.isEmpty(); }
+    QScreen *mouseScreen() const;
+
+    QMap<QScreen *, QImage> snapshots() const { return m_snapshots; }
+    QMap<QScreen *, QImage> snapshotsSmallQuality() const { return m_snapshotsSmallQuality; }
+    QMap<QScreen *, QList<Window>> hightlightWindows() const { return m_hightlightWindows; }
+    // The overlay window of each screen while a capture is open.
+    QMap<QScreen *, CropWindow *> windows() const;
+    // The crop screen's low-quality copy, made now when the background one is not ready.
+    QImage lowQualitySnapshot(QScreen *screen);
+    void setSnapshotSmallQuality(QScreen *screen, const QImage &image);
+
+    // ---- drags ------------------------------------------------------------
+    OverlayGeometry &geometry() { return m_geometry; }
+    std::optional<QRectF> maxFrame() const { return m_geometry.maxFrame; }
+    void setMaxFrame(const std::optional<QRectF> &frame) { m_geometry.maxFrame = frame; }
+    QSizeF tempOffset() const { return m_geometry.tempOffset; }
+    // One step of a drag over an overlay (points local to that screen).
+    void dragChanged(const std::optional<QPointF> &start, const std::optional<QPointF> &current,
+                     const QList<QPointF> &points, QScreen *screen);
+    void dragEnded(QScreen *screen);
+    void resizeCropArea(const std::optional<QPointF> &start, const std::optional<QPointF> &end, bool squareAllowed);
+    void moveCropArea(QSizeF translation);
+    void endMoveCropArea();
+    void endCropDrag();
+    // Window choosing: the chosen window's frame (local to `screen`, cut to it)
+    // becomes the crop area.
+    void chooseWindow(QScreen *screen, const QRectF &localBounds);
+
+    // ---- cursors ----------------------------------------------------------
+    QCursor toolCursor() const;
+    // The cursor for the pointer at `location` over the overlay `view`.
+    QCursor cursorAt(QWidget *view, QPointF location) const;
+
+    // ---- drawn objects ----------------------------------------------------
+    void selectTool(Tool tool);
+    void finishEditing();
+    void appendTool(const ToolPtr &tool);
+    void removeTool(const ToolPtr &tool);
+    void commitDrawingTool(bool selectAfterwards);
     void undo();
     void redo();
 
+    // ---- outputs ----------------------------------------------------------
+    void copyAction();
+    void copyAsTextAction();
+    void saveImageAction();
+    // Hands the capture to the cloud service (signed in) or offers it for saving.
+    void uploadAction();
+    // Offers already-rendered PNG data through a save dialog.
+    void saveImageData(const QByteArray &pngData);
+
+    // The exported picture of a crop: the snapshot with the drawn objects and the
+    // local watermark. `renderPlainImage` is the cloud's picture, `renderTextImage`
+    // the one read for its text.
+    QImage renderImage(QScreen *screen, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
+                       const QRectF &crop) const;
+    QImage renderPlainImage(QScreen *screen, const QImage &snapshot, const QImage &small) const;
+    QImage renderTextImage(const QImage &snapshot, const QRectF &crop) const;
+
+    // Where the last copied capture is kept (per user, readable only by them).
+    static QString lastScreenshotPath();
+
+Q_SIGNALS:
+    void snapshotsChanged();
+    void snapshotsSmallQualityChanged();
+    void hightlightWindowsChanged();
+    // A capture opened or closed (tests, diagnostics).
+    void overlayOpened();
+    void overlayClosed();
+
 private:
     explicit DrawCore(QObject *parent = nullptr);
+    DrawViewModel &model() const;
+    OverlayGeometry::Input geometryInput() const;
+    void createCropWindow(QScreen *screen, QScreen *underMouse);
+    void startLowQualityCopy(QScreen *screen);
+    ToolPtr makeTool(const std::optional<QPointF> &start, const std::optional<QPointF> &end,
+                     const QList<QPointF> &points, Tool kind, bool isNew);
+    bool isToolValid(const BaseTool &tool) const;
+    void refreshUndoState();
+    void finishCopy(const QByteArray &png);
+    void writeImageFile(const QString &path, const QImage &image, bool jpeg);
+    void showNotice(const QString &text);
+    void playScreenshotSound();
+    QWidget *dialogParent(QScreen *screen) const;
+    // What an output works from, taken before the overlay closes (the editor state
+    // is kept until the output has rendered).
+    struct OutputSource {
+        QPointer<QScreen> screen;
+        QImage snapshot;
+        QImage small;
+        QRectF crop;
+    };
+    // Finishes the edit and closes the overlay; none (and the capture closed) when
+    // there is nothing to output.
+    std::optional<OutputSource> takeOutputSource();
+
+    QMap<QScreen *, QPointer<CropWindow>> m_windows;
+    QMap<QScreen *, QImage> m_snapshots;
+    QMap<QScreen *, QImage> m_snapshotsSmallQuality;
+    QMap<QScreen *, QList<Window>> m_hightlightWindows;
+    OverlayGeometry m_geometry;
+    bool m_closeAlertShown = false;
+    bool m_skipToolCreation = false;
+    bool m_moveRecorded = false;
+    int m_generation = 0; // which capture background work belongs to
 };
 
 } // namespace qn

@@ -178,3 +178,25 @@ def parse_ini_value(text):
     if text in ("true", "false"):
         return text == "true"
     return text
+
+
+# --- capture helpers ----------------------------------------------------------
+OVERLAY_TITLE = "Quillnest capture"
+HOT_KEY = "alt+shift+s"
+
+
+def open_capture(app, x, count=1):
+    """Presses the screenshot hot key and waits until the overlays are up."""
+    before = sum(1 for line in app.lines if "capture: overlay opened" in line)
+    x.key(HOT_KEY)
+    deadline = time.time() + 10
+    while time.time() < deadline:
+        if sum(1 for line in app.lines if "capture: overlay opened" in line) > before:
+            x.wait_window(OVERLAY_TITLE)
+            return
+        time.sleep(0.02)
+    raise AssertionError("the capture overlay did not open; output:\n" + "\n".join(app.lines[-40:]))
+
+
+def wait_capture_closed(app, x, timeout=10):
+    x.wait_window(OVERLAY_TITLE, present=False, timeout=timeout)

@@ -24,7 +24,16 @@ class X:
     def type(self, text):
         self._xdo("type", "--delay", "20", text)
 
+    def pointer(self):
+        """(x, y) of the pointer on the root."""
+        out = self._xdo("getmouselocation", "--shell")
+        vals = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(vals["X"]), int(vals["Y"])
+
     def move(self, x, y):
+        # --sync waits for the pointer to move, so a move to where it already is would hang.
+        if self.pointer() == (int(x), int(y)):
+            return
         self._xdo("mousemove", "--sync", x, y)
 
     def click(self, x=None, y=None, button=1):

@@ -1,0 +1,101 @@
+#pragma once
+#include "cloud/CloudRecords.h"
+
+#include <QAction>
+#include <QJsonArray>
+#include <QKeySequence>
+#include <QObject>
+#include <QPointer>
+#include <variant>
+
+#include <QMenu>
+class QTimer;
+
+namespace qn {
+
+class SettingsModel;
+class SleepWatcher;
+class StatusItem;
+class UpdateChecker;
+
+// A status menu item; project and draft entries carry their record.
+class TrayMenuItem : public QAction {
+    Q_OBJECT
+public:
+    using QAction::QAction;
+    std::variant<std::monostate, Project, Draft> anyData;
+};
+
+// The tray icon and its menu. The menu is rebuilt from the preferences whenever
+// they change; the icon shows when there are new comments or an update.
+class TrayMenu : public QObject {
+    Q_OBJECT
+public:
+    static TrayMenu &shared();
+    // A controller on its own preferences model; `updater` may be none (tests).
+    TrayMenu(SettingsModel &settings, UpdateChecker *updater, QObject *parent = nullptr);
+    ~TrayMenu() override;
+
+    // Icon, menu, hot key, first information load, refresh timer, sleep watching.
+    void setup();
+    void teardown();
+    // Discards the menu and builds it anew, with the icon.
+    void rebuildMenu();
+    // Loads the status information / the project list when signed in.
+    void reloadTrayInfo();
+    void reloadProjects();
+
+    // The update checker's answers.
+    void updateFound();
+    void updateNotFound();
+
+    // What the menu items, the hot key and other parts of the program run.
+    void screenshotAction();
+    void loginAction();
+    void logoutAction();
+    void settingsAction();
+    void aboutAction();
+    void keyboardAction();
+    void howItWorkAction();
+    void quillnestmeAction();
+    void screenshotsAction();
+    void projectAction(QObject *sender);
+    void markAllAsReadAction();
+    void autoUploadAction();
+    void showNotificationsAction();
+    void muteAction();
+    void quitAction();
+
+    StatusItem *statusBar() const { return m_statusBar; }
+    QMenu *mainMenu() const { return m_mainMenu; }
+    // "default@tray-logo" or "notification@tray-logo".
+    QString iconName() const { return m_iconName; }
+    bool hasUpdate() const { return m_hasUpdate; }
+    bool deviceSleed() const { return m_deviceSleed; }
+    void setDeviceSleed(bool sleeping) { m_deviceSleed = sleeping; }
+
+    // The browser sign-in's poll timer and count of polls sent.
+    QPointer<QTimer> timer;
+    qint64 repeatCount = 0;
+
+    // A menu as data: [{title, checked, enabled, shortcut, submenu:[…]} | {separator}].
+    static QJsonArray describe(const QMenu *menu);
+
+private:
+    TrayMenuItem *item(QMenu *menu, const QString &title, void (TrayMenu::*action)());
+    void refreshTick();
+    void sendReadAllComments();
+    void hotKeyTaken(const QKeySequence &sequence);
+
+    SettingsModel &m_settings;
+    UpdateChecker *m_updater;
+    StatusItem *m_statusBar;
+    QPointer<QMenu> m_mainMenu;
+    QTimer *m_updateTrayTimer = nullptr;
+    SleepWatcher *m_sleepWatcher = nullptr;
+    QString m_iconName;
+    bool m_hasUpdate = false;
+    bool m_deviceSleed = false;
+};
+
+} // namespace qn

@@ -1,0 +1,87 @@
+// Render + encode of a full 4K crop: the work between the copy key and the PNG on
+// the clipboard (the overlay closing and the clipboard hand-over are not included).
+#include "app/SettingsModel.h"
+#include "capture/ImageEncoding.h"
+#include "capture/SnapshotView.h"
+#include "platform/PreferencesStore.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+// A desktop-like picture: flat areas, gradients and text, at 3840x2160.
+QImage desktop4k() {
+    QImage image(3840, 2160, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient g(0, 0, 3840, 2160);
+    g.setColorAt(0, QColor(30, 60, 120));
+    g.setColorAt(1, QColor(200, 120, 60));
+    p.fillRect(image.rect(), g);
+    for (int i = 0; i < 12; ++i) {
+        const QRect window(100 + i * 280, 120 + (i % 4) * 480, 900, 600);
+        p.fillRect(window, QColor(245, 245, 245));
+        p.fillRect(window.adjusted(0, 0, 0, -560), QColor(60, 60, 70));
+        p.setPen(Qt::black);
+        for (int line = 0; line < 20; ++line)
+            p.drawText(window.left() + 20, window.top() + 70 + line * 26,
+                       QStringLiteral("The quick brown fox %1 jumps over the lazy dog").arg(line * i));
+    }
+    return image;
+}
+
+struct Fixture {
+    QTemporaryDir dir;
+    qn::PreferencesStore store{dir.filePath(QStringLiteral("prefs.ini"))};
+    qn::SettingsModel settings{store};
+    QImage screen = desktop4k();
+};
+
+Fixture &fixture() {
+    static Fixture f;
+    return f;
+}
+
+void BM_Render4kCrop(benchmark::State &state) {
+    Fixture &f = fixture();
+    const qn::SnapshotView view{f.screen, {}, {}, Qt::transparent, QRectF(0, 0, 3840, 2160), false, false};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(view.render(&f.settings));
+}
+
+void BM_EncodePng4k(benchmark::State &state) {
+    Fixture &f = fixture();
+    const qn::SnapshotView view{f.screen, {}, {}, Qt::transparent, QRectF(0, 0, 3840, 2160), false, false};
+    const QImage rendered = view.render(&f.settings);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(qn::imageEncoding::pngData(rendered));
+}
+
+void BM_RenderAndEncode4kCrop(benchmark::State &state) {
+    Fixture &f = fixture();
+    const qn::SnapshotView view{f.screen, {}, {}, Qt::transparent, QRectF(0, 0, 3840, 2160), false, false};
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const QByteArray png = qn::imageEncoding::pngData(view.render(&f.settings));
+        bytes = std::size_t(png.size());
+        benchmark::DoNotOptimize(png);
+    }
+    state.counters["png_MB"] = double(bytes) / 1e6;
+}
+} // namespace
+
+BENCHMARK(BM_Render4kCrop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodePng4k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenderAndEncode4kCrop)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

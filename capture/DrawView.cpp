@@ -1,0 +1,314 @@
+#include "capture/DrawView.h"
+
+#include "annotation/DrawViewModel.h"
+#include "annotation/ToolsCanvas.h"
+#include "app/Models.h"
+#include "capture/CropWindow.h"
+#include "capture/DrawCore.h"
+#include "recording/RecordModel.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <cmath>
+
+namespace qn {
+
+namespace {
+const QColor kBorderColor(0xF2, 0xF2, 0xF2, 128); // #F2F2F2 at 0.5
+const QColor kLabelColor(0xF6, 0xF6, 0xF6);
+const QColor kHighlightColor(0x1C, 0x6A, 0xFF);
+// Before a crop area exists every screen is slightly dimmed, so the frozen picture
+// is visibly the capture and not the live desktop.
+constexpr qreal kReadyDim = 0.2;
+
+DrawViewModel &model() { return *Models::shared().drawViewModel(); }
+bool recording() { return Models::shared().recordModel()->isRecording(); }
+
+QRectF shownRect() {
+    const DrawViewModel &m = model();
+    return m.hasCroppedArea() ? m.croppedArea() : m.tempCroppedArea();
+}
+
+QString sizeLabel(const QRectF &r) {
+    return QStringLiteral("%1 X %2").arg(qint64(std::trunc(r.width()))).arg(qint64(std::trunc(r.height())));
+}
+
+QFont labelFont() {
+    QFont font(QStringLiteral("Inter"));
+    font.setPixelSize(13);
+    return font;
+}
+
+// Everything the crop area paints around a rectangle: border, handles and label.
+QRectF decorationBounds(const QRectF &r) {
+    if (DrawViewModel::isZeroRect(r))
+        return {};
+    return r.adjusted(-90, -40, 90, 30);
+}
+} // namespace
+
+DrawView::DrawView(QScreen *screen, QWidget *parent) : QWidget(parent), m_screen(screen) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    m_snapshot = DrawCore::shared().snapshots().value(screen);
+    setCursor(model().cursor());
+
+    DrawViewModel *m = &model();
+    // Changes of the crop rectangle alone repaint only around the old and new one.
+    auto rectChanged = [this] {
+        const QRectF now = shownRect();
+        if (!isCropScreen()) {
+            return;
+        }
+        QRectF dirty = decorationBounds(m_lastShown).united(decorationBounds(now));
+        m_lastShown = now;
+        if (dirty.isEmpty())
+            update();
+        else
+            update(dirty.toAlignedRect());
+    };
+    connect(m, &DrawViewModel::croppedAreaChanged, this, rectChanged);
+    connect(m, &DrawViewModel::tempCroppedAreaChanged, this, rectChanged);
+    for (auto signal : {&DrawViewModel::cropScreenChanged, &DrawViewModel::croppedAreaDrawingChanged,
+                        &DrawViewModel::chooceWindowModeChanged, &DrawViewModel::drawedToolsChanged,
+                        &DrawViewModel::drawingToolChanged, &DrawViewModel::whiteboardChanged,
+                        &DrawViewModel::activeToolChanged, &DrawViewModel::needDeleteToolChanged})
+        connect(m, signal, this, &DrawView::mirrorChanged);
+    connect(m, &DrawViewModel::cursorChanged, this, &DrawView::refreshCursor);
+    connect(m, &DrawViewModel::cacheCursorChanged, this, &DrawView::refreshCursor);
+    connect(m, &DrawViewModel::chooceWindowModeChanged, this, [this] {
+        if (model().chooceWindowMode())
+            updateHover(mapFromGlobal(QCursor::pos()));
+        refreshCursor();
+    });
+    connect(&DrawCore::shared(), &DrawCore::snapshotsSmallQualityChanged, this, [this] {
+        if (isCropScreen())
+            update();
+    });
+}
+
+bool DrawView::isCropScreen() const { return m_screen && model().cropScreen() == m_screen; }
+
+void DrawView::mirrorChanged() {
+    m_lastShown = shownRect();
+    update();
+}
+
+void DrawView::refreshCursor() {
+    const QPointF local = mapFromGlobal(QCursor::pos());
+    setCursor(DrawCore::shared().cursorAt(this, local));
+}
+
+// ---------------------------------------------------------------- painting
+
+void DrawView::paintEvent(QPaintEvent *event) {
+    QPainter painter(this);
+    painter.setClipRect(event->rect());
+    if (m_snapshot.isNull())
+        painter.fillRect(rect(), Qt::black);
+    else
+        painter.drawImage(QPointF(0, 0), m_snapshot);
+
+    const DrawViewModel &m = model();
+    if (isCropScreen()) {
+        painter.setRenderHint(QPainter::Antialiasing);
+        AnnotationScene scene = AnnotationScene::fromModel(m);
+        const QImage small = DrawCore::shared().snapshotsSmallQuality().value(m_screen);
+        scene.snapshot = &m_snapshot;
+        scene.lowQuality = small.isNull() ? nullptr : &small;
+        toolsCanvas::paintScene(painter, scene, QRectF(rect()));
+        paintCropArea(painter, shownRect());
+    } else if (m.cropScreen()) {
+        painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, 0.7));
+    } else {
+        painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, kReadyDim));
+    }
+    if (m.chooceWindowMode())
+        paintHighlight(painter);
+}
+
+void DrawView::paintCropArea(QPainter &painter, const QRectF &shown) {
+    const DrawViewModel &m = model();
+    const qreal opacity = (m.croppedAreaDrawing() || recording()) ? 0.2 : 0.7;
+    QPainterPath dim;
+    dim.addRect(rect());
+    if (!DrawViewModel::isZeroRect(shown)) {
+        QPainterPath cut;
+        cut.addRect(shown);
+        dim = dim.subtracted(cut);
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.fillPath(dim, QColor::fromRgbF(0, 0, 0, opacity));
+    painter.restore();
+    if (DrawViewModel::isZeroRect(shown))
+        return;
+
+    painter.setPen(QPen(kBorderColor, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(shown.adjusted(-0.5, -0.5, 0.5, 0.5));
+
+    if (m.hasCroppedArea() && !recording()) {
+        painter.setPen(QPen(kBorderColor, 3, Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin));
+        for (CornerType type : cropHandles::order())
+            painter.drawPath(cropHandles::outline(type, cropHandles::frame(type, m.croppedArea())));
+    }
+
+    const QString label = sizeLabel(shown);
+    painter.setFont(labelFont());
+    const QFontMetricsF metrics(painter.font());
+    const qreal width = metrics.horizontalAdvance(label);
+    const qreal height = 21;
+    const QRectF labelRect(shown.center().x() - width / 2, shown.top() - height - 6, width, height);
+    painter.setPen(kLabelColor);
+    painter.drawText(labelRect, Qt::AlignCenter, label);
+}
+
+void DrawView::paintHighlight(QPainter &painter) {
+    if (!m_hover || !m_hover->bounds)
+        return;
+    painter.fillRect(*m_hover->bounds, QColor(kHighlightColor.red(), kHighlightColor.green(), kHighlightColor.blue(),
+                                              int(0.3 * 255)));
+}
+
+// ---------------------------------------------------------------- window choosing
+
+std::optional<Window> DrawView::windowAt(QPointF local) const {
+    if (!m_screen)
+        return std::nullopt;
+    const QPointF origin = m_screen->geometry().topLeft();
+    std::optional<Window> found;
+    // Back to front: the last window that holds the point is the one on top.
+    for (const Window &window : DrawCore::shared().hightlightWindows().value(m_screen)) {
+        if (!window.bounds)
+            continue;
+        const QRectF local_bounds = window.bounds->translated(-origin);
+        if (local_bounds.contains(local)) {
+            Window hover;
+            hover.id = window.id;
+            hover.bounds = local_bounds;
+            found = hover;
+        }
+    }
+    return found;
+}
+
+void DrawView::updateHover(QPointF local) {
+    const std::optional<Window> before = m_hover;
+    m_hover = windowAt(local);
+    const bool changed = before.has_value() != m_hover.has_value() || (before && m_hover && before->id != m_hover->id);
+    if (changed)
+        update();
+}
+
+// ---------------------------------------------------------------- mouse
+
+void DrawView::enterEvent(QEnterEvent *event) {
+    QWidget::enterEvent(event);
+    // The overlay under the pointer takes the keys, unless a dialog is asking.
+    if (!QApplication::activeModalWidget() && !QApplication::activePopupWidget())
+        if (auto *window = qobject_cast<CropWindow *>(this->window()); window && !window->isActiveWindow())
+            window->takeFocus();
+    refreshCursor();
+}
+
+void DrawView::wheelEvent(QWheelEvent *event) { event->accept(); }
+
+void DrawView::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    DrawCore &core = DrawCore::shared();
+    const DrawViewModel &m = model();
+    const QPointF pos = event->position();
+    m_pressPos = pos;
+    if (m.chooceWindowMode()) {
+        m_gesture = Gesture::Choose;
+        updateHover(pos);
+        return;
+    }
+    if (isCropScreen() && m.hasCroppedArea() && !recording()) {
+        if (const auto handle = cropHandles::hit(m.croppedArea(), pos)) {
+            m_gesture = Gesture::Handle;
+            m_handle = *handle;
+            mouseMoveEvent(event);
+            return;
+        }
+        if (cropHandles::onMoveBand(m.croppedArea(), pos)) {
+            m_gesture = Gesture::Move;
+            core.moveCropArea(QSizeF());
+            return;
+        }
+    }
+    m_gesture = Gesture::Overlay;
+    m_points.clear();
+    mouseMoveEvent(event);
+}
+
+void DrawView::mouseMoveEvent(QMouseEvent *event) {
+    DrawCore &core = DrawCore::shared();
+    DrawViewModel &m = model();
+    const QPointF pos = event->position();
+    const QPointF delta = pos - m_pressPos;
+    switch (m_gesture) {
+    case Gesture::None:
+        if (m.chooceWindowMode())
+            updateHover(pos);
+        setCursor(core.cursorAt(this, pos));
+        return;
+    case Gesture::Choose:
+        updateHover(pos);
+        return;
+    case Gesture::Handle: {
+        const auto step = m_handleDrag.changed(m_handle, m.croppedArea(), pos, QSizeF(delta.x(), delta.y()),
+                                               event->modifiers().testFlag(Qt::ShiftModifier),
+                                               m.spaceKeyPoint().has_value(), core.tempOffset());
+        core.resizeCropArea(step.anchor, step.moving, step.squareAllowed);
+        if (!m.cacheCursor())
+            m.setCacheCursor(cropHandles::cursor(m_handle));
+        return;
+    }
+    case Gesture::Move:
+        core.moveCropArea(QSizeF(delta.x(), delta.y()));
+        return;
+    case Gesture::Overlay:
+        // Once a crop area exists on another screen, drags here change nothing.
+        if (m.cropScreen() && m.cropScreen() != m_screen)
+            return;
+        m_points.append(pos);
+        core.dragChanged(m_pressPos, pos, m_points, m_screen);
+        return;
+    }
+}
+
+void DrawView::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    DrawCore &core = DrawCore::shared();
+    const Gesture gesture = m_gesture;
+    m_gesture = Gesture::None;
+    switch (gesture) {
+    case Gesture::None: break;
+    case Gesture::Choose:
+        updateHover(event->position());
+        if (m_hover && m_hover->bounds)
+            core.chooseWindow(m_screen, *m_hover->bounds);
+        break;
+    case Gesture::Handle:
+        core.endCropDrag();
+        m_handleDrag.ended();
+        model().setCacheCursor(std::nullopt);
+        break;
+    case Gesture::Move: core.endMoveCropArea(); break;
+    case Gesture::Overlay:
+        core.dragEnded(m_screen);
+        m_points.clear();
+        break;
+    }
+    setCursor(core.cursorAt(this, event->position()));
+}
+
+} // namespace qn

@@ -1,0 +1,60 @@
+#pragma once
+#include "annotation/CornerType.h"
+#include "capture/CropHandles.h"
+#include "capture/Window.h"
+
+#include <QImage>
+#include <QList>
+#include <QPointF>
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+
+#include <QScreen>
+
+namespace qn {
+
+// What one overlay window shows: the frozen screen; on the crop screen the drawn
+// objects, the crop area (dimming, border, handles, size label) and, in
+// window-choosing mode, the tint of the window under the pointer; on the other
+// screens, once a crop exists, the frozen screen dimmed. Turns the mouse into the
+// overlay controller's drags and keeps the cursor right.
+class DrawView : public QWidget {
+    Q_OBJECT
+public:
+    explicit DrawView(QScreen *screen, QWidget *parent = nullptr);
+
+    QScreen *overlayScreen() const { return m_screen; }
+    bool isCropScreen() const;
+    // Recomputes the cursor for the pointer where it is now (modifier keys changed).
+    void refreshCursor();
+    // Window choosing: finds the topmost listed window under a point (local).
+    std::optional<Window> windowAt(QPointF local) const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    enum class Gesture { None, Overlay, Handle, Move, Choose };
+    void paintCropArea(QPainter &painter, const QRectF &shown);
+    void paintHighlight(QPainter &painter);
+    void updateHover(QPointF local);
+    void mirrorChanged();
+
+    QPointer<QScreen> m_screen;
+    QImage m_snapshot;
+    Gesture m_gesture = Gesture::None;
+    QPointF m_pressPos;
+    QList<QPointF> m_points;
+    CornerType m_handle = CornerType::TopLeft;
+    cropHandles::Drag m_handleDrag;
+    std::optional<Window> m_hover;
+    QRectF m_lastShown; // the crop rectangle painted last, to repaint only what changed
+};
+
+} // namespace qn

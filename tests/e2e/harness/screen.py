@@ -1,0 +1,131 @@
+"""Pictures of an X display for capture tests: a test pattern on the root window,
+grabs of the root, PNG/JPEG decoding through ImageMagick, and test windows."""
+import os
+import subprocess
+import tempfile
+import time
+
+
+class Picture:
+    """An RGB picture: width, height and rows of bytes (3 per pixel)."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def crop(self, x, y, w, h):
+        rows = []
+        for row in range(y, y + h):
+            start = (row * self.width + x) * 3
+            rows.append(self.data[start:start + w * 3])
+        return Picture(w, h, b"".join(rows))
+
+    def __eq__(self, other):
+        return (self.width, self.height, self.data) == (other.width, other.height, other.data)
+
+    def __repr__(self):
+        return f"<Picture {self.width}x{self.height}>"
+
+
+def _parse_ppm(blob):
+    # P6 <w> <h> <max>\n<data>, header fields separated by any whitespace.
+    parts, pos = [], 0
+    while len(parts) < 4:
+        while blob[pos:pos + 1].isspace():
+            pos += 1
+        start = pos
+        while not blob[pos:pos + 1].isspace():
+            pos += 1
+        parts.append(blob[start:pos])
+    pos += 1
+    if parts[0] != b"P6" or int(parts[3]) != 255:
+        raise ValueError("not an 8-bit PPM")
+    w, h = int(parts[1]), int(parts[2])
+    return Picture(w, h, blob[pos:pos + w * h * 3])
+
+
+def decode(data, display=None):
+    """Decodes PNG or JPEG bytes into a Picture (alpha dropped)."""
+    run = display.run if display else (lambda argv, **kw: subprocess.run(argv, capture_output=True, check=True, **kw))
+    out = run(["convert", "-", "-alpha", "off", "-depth", "8", "ppm:-"], input=data).stdout
+    return _parse_ppm(out)
+
+
+def image_format(data):
+    if data.startswith(b"\x89PNG"):
+        return "png"
+    if data.startswith(b"\xff\xd8\xff"):
+        return "jpeg"
+    return None
+
+
+def grab(display):
+    """The root window as a Picture."""
+    out = display.run(["import", "-window", "root", "-depth", "8", "ppm:-"]).stdout
+    return _parse_ppm(out)
+
+
+def paint_pattern(display):
+    """Covers the root window with a pattern in which no two nearby pixels are equal."""
+    w, h = display.width, display.height
+    path = os.path.join(display.tmp, "pattern.ppm")
+    if not os.path.exists(path):
+        row_cache = {}
+        rows = []
+        for y in range(h):
+            key = (y % 256, y // 256)
+            row = row_cache.get(key)
+            if row is None:
+                row = bytearray(w * 3)
+                for x in range(w):
+                    row[3 * x] = x % 256
+                    row[3 * x + 1] = y % 256
+                    row[3 * x + 2] = (x // 256 * 37 + y // 256 * 59) % 256
+                row_cache[key] = bytes(row)
+                row = row_cache[key]
+            rows.append(row)
+        with open(path, "wb") as f:
+            f.write(f"P6 {w} {h} 255\n".encode() + b"".join(rows))
+    display.run(["display", "-window", "root", path], check=False)
+
+
+class TestWindow:
+    """A window of another program (ImageMagick's viewer) showing a picture."""
+
+    def __init__(self, display, x, title, at=(400, 300), size=(500, 300), text=None):
+        self.d, self.title = display, title
+        path = os.path.join(display.tmp, f"{title}.png")
+        argv = ["convert", "-size", f"{size[0]}x{size[1]}", "xc:white"]
+        if text:
+            argv += ["-font", "DejaVu-Sans", "-pointsize", "28", "-fill", "black", "-annotate", "+20+70", text]
+        display.run(argv + [path])
+        self.proc = subprocess.Popen(["display", "-title", title, "-geometry", f"+{at[0]}+{at[1]}", path],
+                                     env=display.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.wid = x.wait_window(title)[0]
+        self.x = x
+        deadline = time.time() + 5
+        while time.time() < deadline and "_NET_FRAME_EXTENTS(CARDINAL)" not in x.xprop(self.wid, "_NET_FRAME_EXTENTS"):
+            time.sleep(0.05)
+
+    def client(self):
+        """(x, y, w, h) of the window's own area on the root."""
+        return self.x.geometry(self.wid)
+
+    def frame(self):
+        """(x, y, w, h) with the window manager's decorations."""
+        x, y, w, h = self.client()
+        out = self.x.xprop(self.wid, "_NET_FRAME_EXTENTS")
+        if "=" in out:
+            left, right, top, bottom = [int(v) for v in out.split("=")[1].split(",")]
+            return (x - left, y - top, w + left + right, h + top + bottom)
+        return (x, y, w, h)
+
+    def close(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()

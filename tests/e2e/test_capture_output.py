@@ -1,0 +1,82 @@
+"""Capture outputs: save as PNG and JPEG through the save dialog, copy as text."""
+import os
+import re
+import time
+
+from harness import screen
+from harness.app import open_capture, wait_capture_closed
+
+PREFS = {"localWatermark": False}
+DEFAULT_NAME = re.compile(r"^.+ \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d\.png$")
+
+
+def save_dialog(x):
+    return x.wait_window("^Save$")
+
+
+def test_save_writes_png_by_default_name_and_jpeg_by_chosen_name(launch, x, display):
+    screen.paint_pattern(display)
+    app = launch(prefs=PREFS)
+    before = screen.grab(display)
+
+    open_capture(app, x)
+    x.drag((100, 100), (300, 250))
+    x.key("ctrl+s")
+    save_dialog(x)
+    x.key("Return")  # the proposed name
+    path = app.wait_for_line(r"capture: saved (.+)$").group(1)
+    wait_capture_closed(app, x)
+    assert DEFAULT_NAME.match(os.path.basename(path)), path
+    with open(path, "rb") as f:
+        data = f.read()
+    assert screen.image_format(data) == "png"
+    assert screen.decode(data, display) == before.crop(100, 100, 200, 150)
+    assert len(app.events("save_to_mac")) == 1
+
+    target = os.path.join(app.home, "chosen shot.jpg")
+    open_capture(app, x)
+    x.drag((400, 300), (520, 380))
+    x.key("ctrl+s")
+    save_dialog(x)
+    time.sleep(0.3)
+    x.key("ctrl+a")
+    x.type(target)
+    x.key("Return")
+    app.wait_for_line(r"capture: saved .*chosen shot\.jpg$")
+    with open(target, "rb") as f:
+        data = f.read()
+    assert screen.image_format(data) == "jpeg"
+    picture = screen.decode(data, display)
+    assert (picture.width, picture.height) == (120, 80)
+    assert len(app.events("save_to_mac")) == 2
+
+
+def test_cancelled_save_keeps_the_capture(launch, x, display):
+    app = launch(prefs=PREFS)
+    open_capture(app, x)
+    x.drag((100, 100), (300, 250))
+    x.key("ctrl+s")
+    save_dialog(x)
+    x.key("Escape")
+    x.wait_window("^Save$", present=False)
+    assert x.windows(name="Quillnest capture")
+    x.key("ctrl+c")
+    data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
+    assert screen.decode(data, display).width == 200
+
+
+def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, display):
+    window = screen.TestWindow(display, x, "textsource", at=(300, 200), size=(600, 120), text="Hello Quillnest 42")
+    try:
+        app = launch(prefs=PREFS)
+        x.set_clipboard_text("before")
+        time.sleep(0.3)
+        cx, cy, w, h = window.client()
+        open_capture(app, x)
+        x.drag((cx + 4, cy + 4), (cx + w - 4, cy + h - 4))
+        x.key("ctrl+t")
+        text = x.wait_clipboard(lambda v: v.decode("utf-8", "replace") != "before", timeout=20).decode()
+        assert text == "Hello Quillnest 42"
+        assert len(app.events("\u0441opy_to_\u0441lipboard_as_text")) == 1
+    finally:
+        window.close()

@@ -1,0 +1,131 @@
+"""The capture overlay: hot key, one overlay per screen, crop drags, handles, Space, window choosing, Esc."""
+import time
+
+from harness import screen
+from harness.app import HOT_KEY, OVERLAY_TITLE, open_capture, wait_capture_closed
+
+PREFS = {"localWatermark": False}
+
+
+def copied_picture(app, x, display):
+    x.key("ctrl+c")
+    data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
+    wait_capture_closed(app, x)
+    return screen.decode(data, display)
+
+
+def test_hot_key_opens_one_overlay_per_screen_and_esc_closes_without_asking(launch, x, display):
+    app = launch(prefs=PREFS)
+    open_capture(app, x)
+    assert len(x.windows(name=OVERLAY_TITLE)) == 1  # one screen on this display
+    x.key(HOT_KEY)
+    time.sleep(0.5)
+    assert len(x.windows(name=OVERLAY_TITLE)) == 1
+    assert sum("capture: overlay opened" in line for line in app.lines) == 1
+
+    x.drag((100, 100), (300, 250))
+    x.key("Escape")  # only a crop area: nothing to lose
+    wait_capture_closed(app, x)
+    assert not x.windows(name="^Quillnest$")
+    # The next press starts a fresh capture.
+    open_capture(app, x)
+    x.key("Escape")
+    wait_capture_closed(app, x)
+
+
+def test_drag_copies_exactly_the_pixels_under_the_crop(launch, x, display):
+    screen.paint_pattern(display)
+    app = launch(prefs=PREFS)
+    before = screen.grab(display)
+    open_capture(app, x)
+    x.drag((100, 100), (300, 250))
+    picture = copied_picture(app, x, display)
+    assert (picture.width, picture.height) == (200, 150)
+    assert picture == before.crop(100, 100, 200, 150)
+    assert len(app.events("\u0441opy_to_\u0441lipboard")) == 1
+
+
+def test_handles_resize_the_crop(launch, x, display):
+    screen.paint_pattern(display)
+    app = launch(prefs=PREFS)
+    before = screen.grab(display)
+    open_capture(app, x)
+    x.drag((100, 100), (300, 250))
+    # A corner handle puts the corner under the pointer: pressed on the corner, it follows.
+    x.drag((300, 250), (400, 330))  # bottom-right handle
+    x.drag((250, 96), (250, 56))    # top edge handle (4 outside the top edge, at its middle)
+    picture = copied_picture(app, x, display)
+    assert (picture.width, picture.height) == (300, 270)
+    assert picture == before.crop(100, 60, 300, 270)
+
+
+def test_space_moves_the_crop_being_dragged(launch, x, display):
+    screen.paint_pattern(display)
+    app = launch(prefs=PREFS)
+    before = screen.grab(display)
+    open_capture(app, x)
+    x.move(100, 100)
+    x._xdo("mousedown", 1)
+    for step in range(1, 5):
+        x.move(100 + 50 * step, 100 + 37 * step + (2 if step == 4 else 0))
+    x.keydown("space")
+    time.sleep(0.8)  # held long enough for the key to repeat: repeats must not count
+    # The rectangle takes the first point after the press as its far corner, then moves.
+    x.move(301, 251)
+    for step in range(1, 5):
+        x.move(301 + 25 * step - (1 if step == 4 else 0), 251 + 12 * step + (1 if step == 4 else 0))
+    x.keyup("space")
+    time.sleep(0.1)
+    x._xdo("mouseup", 1)
+    picture = copied_picture(app, x, display)
+    assert (picture.width, picture.height) == (201, 151)
+    # Moved by the pointer's way from where Space went down: (100, 50).
+    assert picture == before.crop(200, 150, 201, 151)
+
+
+def test_window_choosing_takes_the_frame_of_the_window_under_the_pointer(launch, x, display):
+    screen.paint_pattern(display)
+    window = screen.TestWindow(display, x, "capturetarget", at=(400, 300), size=(500, 300))
+    try:
+        app = launch(prefs=PREFS)
+        time.sleep(0.3)
+        frame = window.frame()
+        before = screen.grab(display)
+        open_capture(app, x)
+        x.key("space")  # Space released before any crop: choose a window
+        x.click(frame[0] + frame[2] // 2, frame[1] + frame[3] // 2)
+        picture = copied_picture(app, x, display)
+        assert (picture.width, picture.height) == (frame[2], frame[3])
+        assert picture == before.crop(*frame)
+    finally:
+        window.close()
+
+
+def test_esc_asks_first_when_there_is_something_to_lose(launch, x, display):
+    app = launch(prefs=PREFS)
+    open_capture(app, x)
+    x.drag((100, 100), (300, 250))
+    x.key("w")  # the whiteboard: an edit that can be undone
+    time.sleep(0.2)
+    x.key("Escape")
+    alert = x.wait_window("^Quillnest$")
+    x.key("Escape")  # closes the alert (Cancel): the capture stays
+    x.wait_window("^Quillnest$", present=False)
+    assert x.windows(name=OVERLAY_TITLE)
+    x.key("Escape")
+    x.wait_window("^Quillnest$")
+    x.key("Return")  # OK
+    wait_capture_closed(app, x)
+    assert alert
+
+
+def test_a_click_without_a_drag_copies_nothing(launch, x, display):
+    app = launch(prefs=PREFS)
+    x.set_clipboard_text("kept")
+    open_capture(app, x)
+    x.click(500, 500)
+    x.key("ctrl+c")
+    app.wait_for_line("capture: nothing to copy")
+    wait_capture_closed(app, x)
+    assert x.clipboard_text() == "kept"
+    assert not [line for line in app.lines if line.startswith("notice: ")]
