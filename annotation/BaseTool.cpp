@@ -27,6 +27,10 @@ bool BaseTool::hoverContains(QPointF point) const { return intersect(point).kind
 
 QList<ToolHandle> BaseTool::handleViews(bool, bool) const { return {}; }
 
+QRectF BaseTool::boundingRect() const {
+    return area.isEmpty() ? QRectF(-1e5, -1e5, 2e5, 2e5) : area;
+}
+
 QColor BaseTool::paintColor() const { return color.mask ? QColor(Qt::white) : color.color; }
 
 namespace {

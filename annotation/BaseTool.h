@@ -94,8 +94,9 @@ public:
     virtual bool hoverContains(QPointF point) const;
     // The handles to paint, with their opacities, for the given hover state.
     virtual QList<ToolHandle> handleViews(bool showControls, bool hovered) const;
-    // Everything the object may paint (handles and frames included).
-    virtual QRectF boundingRect() const = 0;
+    // Everything the object may paint (handles and frames included); the whole drawing
+    // frame unless a kind knows better.
+    virtual QRectF boundingRect() const;
 
     // White for an inversion mark (painted through the difference blend), else the colour.
     QColor paintColor() const;
