@@ -12,7 +12,8 @@ namespace qn {
 namespace {
 
 QPointF clampInto(QPointF p, const QRectF &frame) {
-    return {std::clamp(p.x(), frame.left(), frame.right()), std::clamp(p.y(), frame.top(), frame.bottom())};
+    return {std::clamp(p.x(), frame.left(), std::max(frame.left(), frame.right())),
+            std::clamp(p.y(), frame.top(), std::max(frame.top(), frame.bottom()))};
 }
 
 // Forgets a Space move once the drag resizes again, so a later press starts afresh.
@@ -32,25 +33,28 @@ QPointF beginMoveStep(QPointF start, QPointF current, const DragInputs &in, Drag
     return *in.pointer - *in.spaceKeyPoint;
 }
 
+} // namespace
+
 QRectF fitIntoFrame(const QRectF &r, const QRectF &mf) {
+    constexpr double margin = 5;
     double x = std::max(r.left(), mf.left());
     double y = std::max(r.top(), mf.top());
-    if (x <= 5)
+    // Measured from the frame's own edges, so a frame that does not start at the
+    // origin snaps the same way.
+    if (x <= mf.left() + margin)
         x = mf.left();
-    if (y <= 5)
+    if (y <= mf.top() + margin)
         y = mf.top();
-    double w = (r.right() > mf.right() - 5 ? mf.width() : r.right()) - x;
-    double h = (r.bottom() > mf.bottom() - 5 ? mf.height() : r.bottom()) - y;
+    double w = (r.right() > mf.right() - margin ? mf.right() : r.right()) - x;
+    double h = (r.bottom() > mf.bottom() - margin ? mf.bottom() : r.bottom()) - y;
     w = std::min(mf.width(), w);
     h = std::min(mf.height(), h);
-    if (x + w + 5 > mf.right())
+    if (x + w + margin > mf.right())
         x = std::max(mf.right() - w, mf.left());
-    if (y + h + 5 > mf.bottom())
+    if (y + h + margin > mf.bottom())
         y = std::max(mf.bottom() - h, mf.top());
-    return {x, y, w, h};
+    return {x, y, std::max(0.0, w), std::max(0.0, h)};
 }
-
-} // namespace
 
 QRectF rectFromPoints(const std::optional<QPointF> &first, const std::optional<QPointF> &second, bool square,
                       const std::optional<QRectF> &maxFrame) {

@@ -44,6 +44,9 @@ QRectF rectFromPoints(const std::optional<QPointF> &a, const std::optional<QPoin
 QRectF rectForHandleDrag(bool clamp, bool squareAllowed, QPointF start, QPointF current, const DragInputs &in,
                          DragMoveState &state);
 
+// `r` fitted into `frame`, with a 5-point margin in which an edge snaps to the frame.
+QRectF fitIntoFrame(const QRectF &r, const QRectF &frame);
+
 // The two end points of a line drag: the end snaps to 15° steps while Shift is down;
 // while Space is held both ends follow the pointer.
 QList<QPointF> dragPointsFromMouse(QPointF start, QPointF current, const DragInputs &in, DragMoveState &state);
