@@ -16,7 +16,9 @@ def color_pref(hex_digits, mask=False):
 
 
 def prefs(color="0075FF", mask=False, tool="rectangle"):
-    return {"localWatermark": False, "color": color_pref(color, mask), "tool": tool}
+    # No onboarding window in the frozen picture.
+    return {"localWatermark": False, "needOnboarding": False, "isFirstRun": False,
+            "color": color_pref(color, mask), "tool": tool}
 
 
 def start(app, x, crop=CROP):
