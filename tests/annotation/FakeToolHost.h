@@ -1,6 +1,6 @@
 #pragma once
 #include "annotation/ToolHost.h"
-#include "UndoHistory.h"
+#include "annotation/DrawViewModel.h"
 
 #include <QCoreApplication>
 
@@ -17,7 +17,7 @@ public:
     std::optional<DragCursor> cursor;
     QNColor color{QColor("#0075FF"), false};
     std::optional<QRectF> frame = QRectF(0, 0, 1000, 800);
-    UndoHistory history;
+    UndoManager history;
     int refreshes = 0;
     DragInputs inputs;
     bool alt = false;

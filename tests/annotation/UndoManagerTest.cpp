@@ -1,5 +1,5 @@
 #include "FakeToolHost.h"
-#include "UndoHistory.h"
+#include "annotation/DrawViewModel.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@ namespace {
 // A counter with a self-registering increment, the way the editor's operations
 // register their opposite.
 struct Counter {
-    test::UndoHistory &undo;
+    UndoManager &undo;
     int value = 0;
     void add(int n) {
         value += n;
@@ -19,8 +19,8 @@ struct Counter {
     }
 };
 
-TEST(UndoHistory, OneStepPerUserAction) {
-    test::UndoHistory undo;
+TEST(UndoManagerSteps, OneStepPerUserAction) {
+    UndoManager undo;
     Counter c{undo};
     c.add(1);
     c.add(2);  // same event: one step
@@ -37,8 +37,8 @@ TEST(UndoHistory, OneStepPerUserAction) {
     EXPECT_EQ(c.value, 0);
 }
 
-TEST(UndoHistory, RegistrationsWhileUndoingBecomeTheRedo) {
-    test::UndoHistory undo;
+TEST(UndoManagerSteps, RegistrationsWhileUndoingBecomeTheRedo) {
+    UndoManager undo;
     Counter c{undo};
     c.add(1);
     c.add(2);
@@ -53,8 +53,8 @@ TEST(UndoHistory, RegistrationsWhileUndoingBecomeTheRedo) {
     EXPECT_EQ(c.value, 0);
 }
 
-TEST(UndoHistory, ANewActionClearsTheRedoHistory) {
-    test::UndoHistory undo;
+TEST(UndoManagerSteps, ANewActionClearsTheRedoHistory) {
+    UndoManager undo;
     Counter c{undo};
     c.add(1);
     test::FakeToolHost::settle();
@@ -63,17 +63,17 @@ TEST(UndoHistory, ANewActionClearsTheRedoHistory) {
     EXPECT_FALSE(undo.canRedo());
 }
 
-TEST(UndoHistory, UndoClosesTheOpenGroupFirst) {
-    test::UndoHistory undo;
+TEST(UndoManagerSteps, UndoClosesTheOpenGroupFirst) {
+    UndoManager undo;
     Counter c{undo};
     c.add(1);
     undo.undo();  // in the same turn: the open step is undone whole
     EXPECT_EQ(c.value, 0);
 }
 
-TEST(UndoHistory, ResetForgetsEverything) {
-    test::UndoHistory undo;
-    QSignalSpy changed(&undo, &test::UndoHistory::changed);
+TEST(UndoManagerSteps, ResetForgetsEverything) {
+    UndoManager undo;
+    QSignalSpy changed(&undo, &UndoManager::changed);
     Counter c{undo};
     c.add(1);
     undo.removeAllActions();
