@@ -61,3 +61,35 @@ def test_whiteboard_is_undone_and_redone(launch, x, display):
     assert shown(display).pixel(1100, 400) == (0, 0, 0)
     x.key("ctrl+shift+z")
     assert shown(display).pixel(1100, 400) == (255, 255, 255)
+
+
+def test_alt_drag_duplicates_and_a_capture_closed_mid_drag_leaves_nothing_behind(launch, x, display):
+    screen.paint_halves(display)
+    app = launch(prefs=annotate.prefs())
+    start(app, x)
+    x.drag((200, 200), (350, 300))
+    # Alt goes down after the press: the window manager takes Alt+press for itself.
+    x.move(200, 250)
+    x.press()
+    x.keydown("alt")
+    for step in range(1, 7):
+        x.move(200 + step * 10, 250)
+    x.release()
+    x.keyup("alt")
+    assert blue_at(display, 200, 250) and blue_at(display, 260, 250), "both the original and its copy"
+
+    # Press on the rectangle, move, and close the capture before releasing.
+    x.move(260, 250)
+    x.press()
+    x.move(300, 260)
+    x.move(320, 270)
+    x.key("Escape")
+    time.sleep(0.5)
+    x.key("Return")  # "Are you sure?"
+    x.release()
+    x.wait_window("Quillnest capture", present=False)
+
+    start(app, x)
+    x.drag((500, 300), (650, 400))
+    assert blue_at(display, 500, 350), "the next capture draws again"
+    assert not blue_at(display, 200, 250), "nothing of the last capture"
