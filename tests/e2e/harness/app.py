@@ -253,7 +253,9 @@ def ini_value(value):
     if isinstance(value, bool):
         return "true" if value else "false"
     if isinstance(value, (bytes, bytearray)):
-        return "@ByteArray(" + bytes(value).decode("utf-8").replace("\\", "\\\\").replace('"', '\\"') + ")"
+        text = "@ByteArray(" + bytes(value).decode("utf-8").replace("\\", "\\\\").replace('"', '\\"') + ")"
+        # Quoted as QSettings writes it: a bare comma would make the value a list.
+        return '"' + text + '"' if "," in text else text
     return str(value)
 
 
