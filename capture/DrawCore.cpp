@@ -163,6 +163,7 @@ void DrawCore::createDrawController() {
     if (isOpen())
         return;
     ++m_generation;
+    m_pointerScreen = nullptr;
     model().setScreenshotName(Helper::screenshotFileName());
     QScreen *underMouse = mouseScreen();
     const QList<QScreen *> screens = QGuiApplication::screens();
@@ -307,11 +308,22 @@ QImage DrawCore::lowQualitySnapshot(QScreen *screen) {
 
 // ---------------------------------------------------------------- drags
 
+void DrawCore::notePointer(QScreen *screen, QPointF local) {
+    m_pointerScreen = screen;
+    m_pointer = local;
+}
+
+QPointF DrawCore::pointerOn(QScreen *screen) const {
+    if (screen && m_pointerScreen == screen)
+        return m_pointer;
+    return screen ? QPointF(QCursor::pos(screen) - screen->geometry().topLeft()) : QPointF();
+}
+
 OverlayGeometry::Input DrawCore::geometryInput() const {
     OverlayGeometry::Input input;
     QScreen *screen = model().cropScreen();
     if (screen && m_windows.value(screen))
-        input.pointer = QPointF(QCursor::pos(screen) - screen->geometry().topLeft());
+        input.pointer = pointerOn(screen);
     input.spaceKeyPoint = model().spaceKeyPoint();
     input.shift = QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
     return input;

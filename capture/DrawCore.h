@@ -59,6 +59,12 @@ public:
     OverlayGeometry &geometry() { return m_geometry; }
     // The pointer, Space anchor and Shift state of the moment, for drag geometry.
     OverlayGeometry::Input geometryInput() const;
+    // Where the pointer was at the last mouse event an overlay handled, in that
+    // screen's local coordinates. Drag geometry reads this rather than asking the X
+    // server: on a busy machine events are handled late, and the live pointer is
+    // then already somewhere else.
+    void notePointer(QScreen *screen, QPointF local);
+    QPointF pointerOn(QScreen *screen) const;
     std::optional<QRectF> maxFrame() const { return m_geometry.maxFrame; }
     void setMaxFrame(const std::optional<QRectF> &frame) { m_geometry.maxFrame = frame; }
     QSizeF tempOffset() const { return m_geometry.tempOffset; }
@@ -152,6 +158,8 @@ private:
     bool m_skipToolCreation = false;
     bool m_moveRecorded = false;
     int m_generation = 0; // which capture background work belongs to
+    QPointer<QScreen> m_pointerScreen;
+    QPointF m_pointer;
 };
 
 } // namespace qn

@@ -251,6 +251,7 @@ void DrawView::enterEvent(QEnterEvent *event) {
 void DrawView::wheelEvent(QWheelEvent *event) { event->accept(); }
 
 void DrawView::mousePressEvent(QMouseEvent *event) {
+    DrawCore::shared().notePointer(m_screen, event->position());
     if (event->button() != Qt::LeftButton)
         return;
     DrawCore &core = DrawCore::shared();
@@ -293,6 +294,7 @@ void DrawView::mouseDoubleClickEvent(QMouseEvent *event) {
 }
 
 void DrawView::mouseMoveEvent(QMouseEvent *event) {
+    DrawCore::shared().notePointer(m_screen, event->position());
     DrawCore &core = DrawCore::shared();
     DrawViewModel &m = model();
     const QPointF pos = event->position();
@@ -335,6 +337,7 @@ void DrawView::mouseMoveEvent(QMouseEvent *event) {
 }
 
 void DrawView::mouseReleaseEvent(QMouseEvent *event) {
+    DrawCore::shared().notePointer(m_screen, event->position());
     if (event->button() != Qt::LeftButton)
         return;
     DrawCore &core = DrawCore::shared();

@@ -283,10 +283,22 @@ def open_capture(app, x, count=1):
     deadline = time.time() + 10
     while time.time() < deadline:
         if sum(1 for line in app.lines if "capture: overlay opened" in line) > before:
-            x.wait_window(OVERLAY_TITLE)
+            overlays = x.wait_window(OVERLAY_TITLE)
+            wait_focus_in(x, overlays, deadline)
             return
         time.sleep(0.02)
     raise AssertionError("the capture overlay did not open; output:\n" + "\n".join(app.lines[-40:]))
+
+
+def wait_focus_in(x, windows, deadline):
+    """Waits until one of `windows` has the keyboard focus: keys typed before that would go
+    to whatever window had it, which on a busy machine is a real race."""
+    while time.time() < deadline:
+        focused = x._xdo("getwindowfocus", "-f", check=False).strip()
+        if focused.isdigit() and int(focused) in windows:
+            return
+        time.sleep(0.02)
+    raise AssertionError("the capture overlay never took the keyboard focus")
 
 
 def wait_capture_closed(app, x, timeout=10):
