@@ -98,6 +98,15 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
             updateHover(mapFromGlobal(QCursor::pos()));
         refreshCursor();
     });
+    // The overlay window is kept between captures: each capture brings its own
+    // frozen screen and starts with no gesture under way.
+    connect(&DrawCore::shared(), &DrawCore::snapshotsChanged, this, [this] {
+        m_snapshot = DrawCore::shared().snapshots().value(m_screen);
+        m_gesture = Gesture::None;
+        m_points.clear();
+        m_hover.reset();
+        update();
+    });
     connect(&DrawCore::shared(), &DrawCore::snapshotsSmallQualityChanged, this, [this] {
         if (isCropScreen())
             update();
