@@ -1,0 +1,54 @@
+"""Reading the editor chrome (action bar and tool column) from the program's diagnostics:
+X11 cannot see the child widgets they are made of."""
+import re
+import time
+
+PLACEMENT = re.compile(r"^chrome: bar (\S+) column (\S+)$")
+CONTROLS = re.compile(r"^chrome: controls (.*)$")
+
+
+def _rect(text):
+    return None if text == "none" else tuple(int(v) for v in text.split(","))
+
+
+def placements(app):
+    """Every placement so far, as (bar, column) frames (x, y, w, h) or None when hidden."""
+    found = []
+    for line in list(app.lines):
+        m = PLACEMENT.match(line)
+        if m:
+            found.append((_rect(m.group(1)), _rect(m.group(2))))
+    return found
+
+
+def wait_placement(app, predicate=lambda bar, column: bar is not None, timeout=10):
+    """Waits until the latest placement satisfies `predicate` and returns it."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        found = placements(app)
+        if found and predicate(*found[-1]):
+            return found[-1]
+        time.sleep(0.02)
+    raise AssertionError("no such placement of the chrome; last: %r" % (placements(app)[-1:],))
+
+
+def controls(app):
+    """The latest frames of the chrome's controls by name (global x, y, w, h)."""
+    for line in reversed(list(app.lines)):
+        m = CONTROLS.match(line)
+        if m:
+            return {name: _rect(frame) for name, frame in (p.split("=") for p in m.group(1).split())}
+    raise AssertionError("the chrome never reported its controls")
+
+
+def centre(frame):
+    x, y, w, h = frame
+    return (x + w // 2, y + h // 2)
+
+
+def click_control(app, x, name):
+    x.click(*centre(controls(app)[name]))
+
+
+def hover_control(app, x, name):
+    x.move(*centre(controls(app)[name]))
