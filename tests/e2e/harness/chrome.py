@@ -52,3 +52,23 @@ def click_control(app, x, name):
 
 def hover_control(app, x, name):
     x.move(*centre(controls(app)[name]))
+
+
+def mark(app):
+    """A point in the program's output to look for later lines from."""
+    return len(app.lines)
+
+
+def lines_since(app, since, pattern):
+    rx = re.compile(pattern)
+    return [line for line in list(app.lines)[since:] if rx.search(line)]
+
+
+def wait_line_since(app, since, pattern, timeout=10):
+    """Waits for a line matching `pattern` printed after `since`; returns the time it was seen."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if lines_since(app, since, pattern):
+            return time.time()
+        time.sleep(0.01)
+    raise AssertionError("no line matching %r; output was:\n%s" % (pattern, "\n".join(app.lines[since:][-40:])))
