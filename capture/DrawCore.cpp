@@ -13,6 +13,7 @@
 #include "capture/DrawView.h"
 #include "capture/ImageEncoding.h"
 #include "capture/SnapshotView.h"
+#include "capture/SnapshotWithCommentsView.h"
 #include "capture/WindowsCore.h"
 #include "platform/Analytics.h"
 #include "platform/Ocr.h"
@@ -588,7 +589,21 @@ void DrawCore::redo() {
 QImage DrawCore::renderImage(QScreen *, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
                              const QRectF &crop) const {
     SnapshotView view{snapshot, small, tools, model().whiteboard(), crop, false, false};
-    return view.render(Models::shared().settingsModel());
+    const QImage picture = view.render(Models::shared().settingsModel());
+    QList<PointTool> points;
+    for (const ToolPtr &tool : tools)
+        if (const auto *point = dynamic_cast<const PointTool *>(tool.get()))
+            points.append(*point);
+    if (picture.isNull() || points.isEmpty())
+        return picture;
+    const SettingsModel *settings = Models::shared().settingsModel();
+    SnapshotWithCommentsView sheet;
+    sheet.image = picture;
+    sheet.tools = points;
+    sheet.appearance = settings->appearance();
+    sheet.localWatermark = settings->localWatermark();
+    sheet.logo = settings->logo();
+    return sheet.render();
 }
 
 QImage DrawCore::renderPlainImage(QScreen *, const QImage &snapshot, const QImage &small) const {

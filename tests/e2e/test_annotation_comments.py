@@ -71,3 +71,21 @@ def test_text_typed_in_place_keeps_its_keys_and_survives_escape(launch, x, displ
     pic = copy(app, x, display)
     blue = sum(1 for yy in range(380, 420) for xx in range(295, 360) if is_blue(pic.pixel(xx - O, yy - O)))
     assert blue > 30, "the text is painted in the chosen colour"
+
+
+def test_a_capture_with_points_copies_as_a_comments_sheet(launch, x, display):
+    screen.paint_halves(display)
+    app = launch(prefs=dict(annotate.prefs(tool="point"), appearance=b'"dark"'))
+    start(app, x, crop=((100, 100), (500, 400)))
+    add_comment(x, (300, 200), "second in drawing")
+    add_comment(x, (200, 300), "first")
+    wait_points(app, "1@300,200 2@200,300")
+    pic = copy(app, x, display)
+    # 400 x 300 crop: the picture column is 400 + 120 wide, the comment column 334.
+    assert pic.width == 854
+    assert pic.height >= 420
+    assert pic.pixel(5, 5) == (0x28, 0x28, 0x28)
+    assert pic.pixel(853, pic.height - 3) == (0x42, 0x42, 0x42)
+    # The crop itself sits 60 points in from the top-left corner.
+    before = screen.grab(display)
+    assert pic.pixel(60 + 10, 60 + 250) == before.pixel(110, 350)
