@@ -110,6 +110,8 @@ void OverlayChrome::reportPlacement() {
         return;
     m_lastPlacement = line;
     diagnostics::print(line);
+    if (!bar->isVisible())
+        return;
 
     // Where each control stands on the screen, for tests that click them.
     QStringList controls;

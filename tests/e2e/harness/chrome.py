@@ -11,34 +11,52 @@ def _rect(text):
     return None if text == "none" else tuple(int(v) for v in text.split(","))
 
 
-def placements(app):
-    """Every placement so far, as (bar, column) frames (x, y, w, h) or None when hidden."""
+def _placement_lines(app):
+    """(index, bar, column) of every placement line so far."""
     found = []
-    for line in list(app.lines):
+    for i, line in enumerate(list(app.lines)):
         m = PLACEMENT.match(line)
         if m:
-            found.append((_rect(m.group(1)), _rect(m.group(2))))
+            found.append((i, _rect(m.group(1)), _rect(m.group(2))))
     return found
 
 
+def placements(app):
+    """Every placement so far, as (bar, column) frames (x, y, w, h) or None when hidden."""
+    return [(bar, column) for _, bar, column in _placement_lines(app)]
+
+
+def _controls_after(app, index):
+    for line in list(app.lines)[index + 1:]:
+        m = CONTROLS.match(line)
+        if m:
+            return {name: _rect(frame) for name, frame in (p.split("=") for p in m.group(1).split())}
+        if PLACEMENT.match(line):
+            break
+    return None
+
+
 def wait_placement(app, predicate=lambda bar, column: bar is not None, timeout=10):
-    """Waits until the latest placement satisfies `predicate` and returns it."""
+    """Waits until the latest placement satisfies `predicate` (and, with a bar shown, its
+    controls have been reported) and returns it."""
     deadline = time.time() + timeout
     while time.time() < deadline:
-        found = placements(app)
-        if found and predicate(*found[-1]):
-            return found[-1]
+        found = _placement_lines(app)
+        if found:
+            index, bar, column = found[-1]
+            if predicate(bar, column) and (bar is None or _controls_after(app, index) is not None):
+                return bar, column
         time.sleep(0.02)
     raise AssertionError("no such placement of the chrome; last: %r" % (placements(app)[-1:],))
 
 
 def controls(app):
-    """The latest frames of the chrome's controls by name (global x, y, w, h)."""
-    for line in reversed(list(app.lines)):
-        m = CONTROLS.match(line)
-        if m:
-            return {name: _rect(frame) for name, frame in (p.split("=") for p in m.group(1).split())}
-    raise AssertionError("the chrome never reported its controls")
+    """The frames of the chrome's controls by name (global x, y, w, h) at the latest placement."""
+    found = _placement_lines(app)
+    shown = _controls_after(app, found[-1][0]) if found else None
+    if shown is None:
+        raise AssertionError("the chrome has not reported its controls at its latest placement")
+    return shown
 
 
 def centre(frame):
