@@ -16,6 +16,7 @@ namespace {
 enum XKey : quint32 {
     kEsc = 9, kSpace = 65, kBackSpace = 22, kDelete = 119,
     kC = 54, kW = 25, kT = 28, kP = 33, kA = 38, kL = 46, kR = 27, kO = 32, kB = 56, kS = 39,
+    kReturn = 36, kKeypadEnter = 104,
 };
 // X modifier masks; Num Lock (Mod2) is a state, not a modifier, and never blocks a key.
 constexpr quint32 kLockMask = 2, kControlMask = 4, kNumLockMask = 16;
@@ -87,6 +88,8 @@ void CropWindow::keyPressEvent(QKeyEvent *event) {
             core.saveImageAction();
         else if (code == kT)
             core.copyAsTextAction();
+        else if (code == kReturn || code == kKeypadEnter)
+            core.uploadAction();
         return;
     }
     if (mods != 0 || event->isAutoRepeat())
