@@ -12,6 +12,7 @@
 #include "capture/WindowsCore.h"
 #include "cloud/APICore.h"
 #include "cloud/CloudLoaders.h"
+#include "cloud/ToolbarDelegate.h"
 #include "platform/Diagnostics.h"
 #include "platform/ShortcutRegistry.h"
 #include "platform/SleepWatcher.h"
@@ -49,7 +50,8 @@ TrayMenu &TrayMenu::shared() {
 
 TrayMenu::TrayMenu(SettingsModel &settings, UpdateChecker *updater, QObject *parent, APICore *api)
     : QObject(parent), m_settings(settings), m_api(api ? *api : APICore::shared()), m_updater(updater),
-      m_signIn(new BrowserSignIn(m_api, m_settings, this)), m_statusBar(new StatusItem(this)) {
+      m_signIn(new BrowserSignIn(m_api, m_settings, this)), m_toolbarDelegate(new ToolbarDelegate(m_api, this)),
+      m_statusBar(new StatusItem(this)) {
     m_signIn->effects().reloadTrayInfo = [this] { reloadTrayInfo(); };
     m_signIn->effects().rebuildMenu = [this] { rebuildMenu(); };
     connect(&m_settings, &SettingsModel::statusMenuRebuildRequested, this, &TrayMenu::rebuildMenu);
@@ -69,6 +71,7 @@ TrayMenu::~TrayMenu() {
 void TrayMenu::setup() {
     m_iconName = kDefaultIcon;
     m_statusBar->setIcon(QIcon(QStringLiteral(":/icons/") + m_iconName + QStringLiteral(".svg")));
+    m_statusBar->setDropHandler(m_toolbarDelegate);
     m_statusBar->show();
     if (!StatusItem::trayAvailable())
         std::printf("No system tray is running: the Quillnest icon cannot be shown; the hot key still works\n");

@@ -18,6 +18,7 @@ class BrowserSignIn;
 class SettingsModel;
 class SleepWatcher;
 class StatusItem;
+class ToolbarDelegate;
 class UpdateChecker;
 
 // A status menu item; project and draft entries carry their record.
@@ -94,6 +95,7 @@ private:
     APICore &m_api;
     UpdateChecker *m_updater;
     BrowserSignIn *m_signIn;
+    ToolbarDelegate *m_toolbarDelegate; // uploads files dropped on the icon
     StatusItem *m_statusBar;
     QPointer<QMenu> m_mainMenu;
     QTimer *m_updateTrayTimer = nullptr;
