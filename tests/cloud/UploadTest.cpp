@@ -258,3 +258,19 @@ TEST(UploadPoints, SortedStablyByNumberWithColourCodes) {
     EXPECT_EQ(sorted[2].color, 11); // first palette colour
     EXPECT_EQ(sorted[4].color, 14); // fourth palette colour
 }
+
+TEST_F(UploadTest, TheDefaultNameIsTheOneOfTheCaptureBeingUploaded) {
+    QString current = QStringLiteral("Screenshot 2024-05-06 07.08.09");
+    api->setDefaultName([&current] { return current; });
+    server.answer("/api/v2/create_task", R"({"success":true,"task_id":1})");
+    server.answer("/api/v2/create_draft", R"({"success":true})");
+    int calls = 0;
+    api->uploadImage(capture(40, 20, 1.0), std::nullopt, std::nullopt, 1.0, QRectF(0, 0, 40, 20), {},
+                     [&](APICore::UploadResult) { ++calls; });
+    // The next capture names itself while this one is still being encoded.
+    current = QStringLiteral("Screenshot 2024-05-06 07.08.10");
+    ASSERT_TRUE(waitFor([&] { return calls == 1; }));
+    const QByteArray task = server.requests("/api/v2/create_task").value(0).body;
+    EXPECT_TRUE(task.contains("name=Screenshot%202024-05-06%2007.08.09")) << task.constData();
+    EXPECT_TRUE(server.requests("/api/v2/create_draft").value(0).body.contains("fileName=Screenshot%202024-05-06%2007.08.09"));
+}
