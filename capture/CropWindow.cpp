@@ -64,7 +64,7 @@ void CropWindow::keyPressEvent(QKeyEvent *event) {
     if (code == kSpace) {
         // A held key repeats; the anchor is taken once, at the first press.
         if (!event->isAutoRepeat() && !model.spaceKeyPoint() && m_screen)
-            model.setSpaceKeyPoint(QPointF(QCursor::pos(m_screen) - m_screen->geometry().topLeft()));
+            model.setSpaceKeyPoint(core.pointerOn(m_screen));
         return;
     }
     if (code == kBackSpace || code == kDelete) {

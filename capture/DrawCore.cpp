@@ -1,6 +1,8 @@
 #include "capture/DrawCore.h"
 
 #include "annotation/DrawViewModel.h"
+#include "annotation/PointTool.h"
+#include "annotation/ToolGeometry.h"
 #include "app/Helper.h"
 #include "app/Models.h"
 #include "app/SettingsModel.h"
@@ -11,6 +13,7 @@
 #include "capture/DrawView.h"
 #include "capture/ImageEncoding.h"
 #include "capture/SnapshotView.h"
+#include "capture/SnapshotWithCommentsView.h"
 #include "capture/WindowsCore.h"
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
@@ -24,6 +27,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineF>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -36,6 +40,7 @@
 #include <QTimer>
 #include <QtConcurrent>
 #include <cstdio>
+#include <limits>
 #include <malloc.h>
 
 namespace qn {
@@ -50,6 +55,23 @@ const QString kSaveEvent = QStringLiteral("save_to_mac");
 void diagnostic(const QString &line) {
     std::printf("capture: %s\n", qPrintable(line));
     std::fflush(stdout);
+}
+
+// The corner of `r` nearest to `location` (bottom-right without one); on a tie the
+// first in the order top-left, top-right, bottom-right, bottom-left.
+CornerType nearestCorner(const QRectF &r, const std::optional<QPointF> &location) {
+    if (!location)
+        return CornerType::BottomRight;
+    CornerType best = CornerType::TopLeft;
+    double bestDistance = std::numeric_limits<double>::max();
+    for (CornerType c : {CornerType::TopLeft, CornerType::TopRight, CornerType::BottomRight, CornerType::BottomLeft}) {
+        const double d = QLineF(cornerOf(r, c), *location).length();
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = c;
+        }
+    }
+    return best;
 }
 
 QCursor named(const char *name, QPointF hot = {14, 14}) { return DrawViewModel::imageCursor(QLatin1String(name), hot); }
@@ -143,6 +165,7 @@ void DrawCore::createDrawController() {
     if (isOpen())
         return;
     ++m_generation;
+    m_pointerScreen = nullptr;
     model().setScreenshotName(Helper::screenshotFileName());
     QScreen *underMouse = mouseScreen();
     const QList<QScreen *> screens = QGuiApplication::screens();
@@ -287,11 +310,22 @@ QImage DrawCore::lowQualitySnapshot(QScreen *screen) {
 
 // ---------------------------------------------------------------- drags
 
+void DrawCore::notePointer(QScreen *screen, QPointF local) {
+    m_pointerScreen = screen;
+    m_pointer = local;
+}
+
+QPointF DrawCore::pointerOn(QScreen *screen) const {
+    if (screen && m_pointerScreen == screen)
+        return m_pointer;
+    return screen ? QPointF(QCursor::pos(screen) - screen->geometry().topLeft()) : QPointF();
+}
+
 OverlayGeometry::Input DrawCore::geometryInput() const {
     OverlayGeometry::Input input;
     QScreen *screen = model().cropScreen();
     if (screen && m_windows.value(screen))
-        input.pointer = QPointF(QCursor::pos(screen) - screen->geometry().topLeft());
+        input.pointer = pointerOn(screen);
     input.spaceKeyPoint = model().spaceKeyPoint();
     input.shift = QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
     return input;
@@ -349,7 +383,18 @@ void DrawCore::dragChanged(const std::optional<QPointF> &start, const std::optio
             a = r.topLeft();
             b = r.bottomRight();
         }
-        m.setDrawingTool(makeTool(a, b, list, tool, true));
+        ToolPtr made = m_tools.makeTool(a, b, list, tool, true, std::nullopt);
+        if (auto point = copyAs<PointTool>(made)) {
+            // Numbered after the points already kept; the pin takes the corner nearest the pointer.
+            int count = 0;
+            for (const ToolPtr &t : m.drawedTools())
+                count += t && t->type == Tool::Point;
+            point->number = count + 1;
+            point->pointCorner = nearestCorner(rectFromPoints(point->startPoint, point->endPoint, false, std::nullopt),
+                                               current);
+            made = point;
+        }
+        m.setDrawingTool(made);
     }
     if (!m.cacheCursor())
         m.setCacheCursor(toolCursor());
@@ -373,8 +418,16 @@ void DrawCore::dragEnded(QScreen *screen) {
         if (CropWindow *window = m_windows.value(screen))
             window->takeFocus();
     }
-    if (m.drawingTool() && m.tool() != Tool::Text && m.tool() != Tool::Point)
-        commitDrawingTool(true);
+    if (const ToolPtr drawing = m.drawingTool()) {
+        if (m.tool() == Tool::Point) {
+            // The point stays in drawing for its comment card, which adds it.
+            const ToolPtr rebuilt = m_tools.makeTool(drawing->startPoint, drawing->endPoint, drawing->points,
+                                                     drawing->type, true, drawing->toolData());
+            m.setDrawingTool(std::dynamic_pointer_cast<const PointTool>(rebuilt) ? rebuilt : nullptr);
+        } else if (m.tool() != Tool::Text) {
+            commitDrawingTool(true);
+        }
+    }
     if (m.tool() == Tool::Pointer)
         finishEditing();
     m.setCacheCursor(std::nullopt);
@@ -507,31 +560,6 @@ QCursor DrawCore::cursorAt(QWidget *view, QPointF location) const {
 
 // ---------------------------------------------------------------- drawn objects
 
-ToolPtr DrawCore::makeTool(const std::optional<QPointF> &, const std::optional<QPointF> &, const QList<QPointF> &,
-                           Tool, bool) {
-    // The drawn-object kinds are built by the annotation tools; without them a
-    // drag over the crop area draws nothing.
-    return nullptr;
-}
-
-bool DrawCore::isToolValid(const BaseTool &tool) const {
-    switch (tool.type) {
-    case Tool::Rectangle:
-    case Tool::Oval:
-    case Tool::Blur: return tool.area.width() >= 10 && tool.area.height() >= 10;
-    case Tool::Pen: return tool.points.size() > 1;
-    case Tool::Line:
-    case Tool::Arrow:
-        return tool.startPoint && tool.endPoint &&
-               std::hypot(tool.endPoint->x() - tool.startPoint->x(), tool.endPoint->y() - tool.startPoint->y()) >= 10;
-    case Tool::Text:
-    case Tool::Point: return true;
-    case Tool::Pointer:
-    case Tool::Video: return false;
-    }
-    return false;
-}
-
 void DrawCore::selectTool(Tool tool) {
     finishEditing();
     if (isQuickTool(tool))
@@ -539,67 +567,21 @@ void DrawCore::selectTool(Tool tool) {
     model().setTool(tool);
 }
 
-void DrawCore::finishEditing() {
-    model().setActiveTool(std::nullopt);
-    commitDrawingTool(false);
-    model().setDrawingTool(nullptr);
-}
+void DrawCore::finishEditing() { m_tools.finishEditing(); }
 
-void DrawCore::commitDrawingTool(bool selectAfterwards) {
-    DrawViewModel &m = model();
-    const ToolPtr drawing = m.drawingTool();
-    if (!drawing || !isToolValid(*drawing))
-        return;
-    const ToolPtr kept(drawing->clone());
-    appendTool(kept);
-    m.setDrawingTool(nullptr);
-    if (selectAfterwards)
-        m.setActiveTool(kept->id);
-    if (const ToolPtr replaced = m.needDeleteTool())
-        removeTool(replaced);
-}
+void DrawCore::commitDrawingTool(bool selectAfterwards) { m_tools.commitDrawingTool(selectAfterwards); }
 
-void DrawCore::refreshUndoState() {
-    QPointer<DrawCore> self(this);
-    QTimer::singleShot(0, this, [self] {
-        if (self)
-            self->model().updateUndoState();
-    });
-}
+void DrawCore::appendTool(const ToolPtr &tool) { m_tools.appendTool(tool); }
 
-void DrawCore::appendTool(const ToolPtr &tool) {
-    if (!tool)
-        return;
-    QList<ToolPtr> list = model().drawedTools();
-    list.append(tool);
-    model().setDrawedTools(list);
-    refreshUndoState();
-    model().undoManager()->registerUndo([this, tool] { removeTool(tool); });
-}
-
-void DrawCore::removeTool(const ToolPtr &tool) {
-    if (!tool)
-        return;
-    QList<ToolPtr> list = model().drawedTools();
-    list.removeIf([&](const ToolPtr &t) { return t && t->id == tool->id; });
-    model().setDrawedTools(list);
-    refreshUndoState();
-    model().undoManager()->registerUndo([this, tool] { appendTool(tool); });
-}
+void DrawCore::removeTool(const ToolPtr &tool) { m_tools.removeTool(tool); }
 
 void DrawCore::undo() {
-    if (!model().undoManager()->canUndo())
-        return;
-    finishEditing();
-    model().undoManager()->undo();
+    m_tools.undo();
     model().updateUndoState();
 }
 
 void DrawCore::redo() {
-    if (!model().undoManager()->canRedo())
-        return;
-    finishEditing();
-    model().undoManager()->redo();
+    m_tools.redo();
     model().updateUndoState();
 }
 
@@ -608,7 +590,21 @@ void DrawCore::redo() {
 QImage DrawCore::renderImage(QScreen *, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
                              const QRectF &crop) const {
     SnapshotView view{snapshot, small, tools, model().whiteboard(), crop, false, false};
-    return view.render(Models::shared().settingsModel());
+    const QImage picture = view.render(Models::shared().settingsModel());
+    QList<PointTool> points;
+    for (const ToolPtr &tool : tools)
+        if (const auto *point = dynamic_cast<const PointTool *>(tool.get()))
+            points.append(*point);
+    if (picture.isNull() || points.isEmpty())
+        return picture;
+    const SettingsModel *settings = Models::shared().settingsModel();
+    SnapshotWithCommentsView sheet;
+    sheet.image = picture;
+    sheet.tools = points;
+    sheet.appearance = settings->appearance();
+    sheet.localWatermark = settings->localWatermark();
+    sheet.logo = settings->logo();
+    return sheet.render();
 }
 
 QImage DrawCore::renderPlainImage(QScreen *, const QImage &snapshot, const QImage &small) const {

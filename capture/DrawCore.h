@@ -1,7 +1,9 @@
 #pragma once
 #include "annotation/BaseTool.h"
 #include "annotation/Tool.h"
+#include "annotation/ToolEditor.h"
 #include "capture/OverlayGeometry.h"
+#include "capture/OverlayToolHost.h"
 #include "capture/Window.h"
 
 #include <QByteArray>
@@ -55,6 +57,14 @@ public:
 
     // ---- drags ------------------------------------------------------------
     OverlayGeometry &geometry() { return m_geometry; }
+    // The pointer, Space anchor and Shift state of the moment, for drag geometry.
+    OverlayGeometry::Input geometryInput() const;
+    // Where the pointer was at the last mouse event an overlay handled, in that
+    // screen's local coordinates. Drag geometry reads this rather than asking the X
+    // server: on a busy machine events are handled late, and the live pointer is
+    // then already somewhere else.
+    void notePointer(QScreen *screen, QPointF local);
+    QPointF pointerOn(QScreen *screen) const;
     std::optional<QRectF> maxFrame() const { return m_geometry.maxFrame; }
     void setMaxFrame(const std::optional<QRectF> &frame) { m_geometry.maxFrame = frame; }
     QSizeF tempOffset() const { return m_geometry.tempOffset; }
@@ -76,6 +86,9 @@ public:
     QCursor cursorAt(QWidget *view, QPointF location) const;
 
     // ---- drawn objects ----------------------------------------------------
+    // The life of the drawn objects of the capture (building, keeping, selecting,
+    // moving and reshaping them, with undo).
+    ToolEditor &tools() { return m_tools; }
     void selectTool(Tool tool);
     void finishEditing();
     void appendTool(const ToolPtr &tool);
@@ -115,13 +128,8 @@ Q_SIGNALS:
 private:
     explicit DrawCore(QObject *parent = nullptr);
     DrawViewModel &model() const;
-    OverlayGeometry::Input geometryInput() const;
     void createCropWindow(QScreen *screen, QScreen *underMouse);
     void startLowQualityCopy(QScreen *screen);
-    ToolPtr makeTool(const std::optional<QPointF> &start, const std::optional<QPointF> &end,
-                     const QList<QPointF> &points, Tool kind, bool isNew);
-    bool isToolValid(const BaseTool &tool) const;
-    void refreshUndoState();
     void finishCopy(const QByteArray &png);
     void writeImageFile(const QString &path, const QImage &image, bool jpeg);
     void showNotice(const QString &text);
@@ -148,10 +156,14 @@ private:
     QMap<QScreen *, QImage> m_snapshotsSmallQuality;
     QMap<QScreen *, QList<Window>> m_hightlightWindows;
     OverlayGeometry m_geometry;
+    OverlayToolHost m_toolHost{*this};
+    ToolEditor m_tools{m_toolHost};
     bool m_closeAlertShown = false;
     bool m_skipToolCreation = false;
     bool m_moveRecorded = false;
     int m_generation = 0; // which capture background work belongs to
+    QPointer<QScreen> m_pointerScreen;
+    QPointF m_pointer;
 };
 
 } // namespace qn

@@ -1,6 +1,11 @@
 #include "capture/DrawView.h"
 
 #include "annotation/DrawViewModel.h"
+#include "annotation/PointComment.h"
+#include "annotation/PointCommentPanel.h"
+#include "annotation/TextToolEditor.h"
+#include "annotation/ToolInputDispatcher.h"
+#include "annotation/ToolPainter.h"
 #include "annotation/ToolsCanvas.h"
 #include "app/Models.h"
 #include "capture/CropWindow.h"
@@ -50,7 +55,10 @@ QRectF decorationBounds(const QRectF &r) {
 }
 } // namespace
 
-DrawView::DrawView(QScreen *screen, QWidget *parent) : QWidget(parent), m_screen(screen) {
+DrawView::DrawView(QScreen *screen, QWidget *parent)
+    : QWidget(parent), m_screen(screen), m_objects(new ToolInputDispatcher(DrawCore::shared().tools(), this)),
+      m_textEditor(new TextToolEditor(DrawCore::shared().tools(), this)),
+      m_comments(new PointCommentPanel(DrawCore::shared().tools(), this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -78,6 +86,11 @@ DrawView::DrawView(QScreen *screen, QWidget *parent) : QWidget(parent), m_screen
                         &DrawViewModel::drawingToolChanged, &DrawViewModel::whiteboardChanged,
                         &DrawViewModel::activeToolChanged, &DrawViewModel::needDeleteToolChanged})
         connect(m, signal, this, &DrawView::mirrorChanged);
+    for (auto signal : {&DrawViewModel::drawedToolsChanged, &DrawViewModel::drawingToolChanged,
+                        &DrawViewModel::activeToolChanged, &DrawViewModel::croppedAreaChanged,
+                        &DrawViewModel::isDrawingChanged, &DrawViewModel::cropScreenChanged})
+        connect(m, signal, this, &DrawView::refreshEditors);
+    connect(m_objects, &ToolInputDispatcher::hoverChanged, this, qOverload<>(&QWidget::update));
     connect(m, &DrawViewModel::cursorChanged, this, &DrawView::refreshCursor);
     connect(m, &DrawViewModel::cacheCursorChanged, this, &DrawView::refreshCursor);
     connect(m, &DrawViewModel::chooceWindowModeChanged, this, [this] {
@@ -96,6 +109,24 @@ bool DrawView::isCropScreen() const { return m_screen && model().cropScreen() ==
 void DrawView::mirrorChanged() {
     m_lastShown = shownRect();
     update();
+}
+
+void DrawView::refreshEditors() {
+    if (!isCropScreen()) {
+        m_textEditor->hide();
+        m_comments->refresh(QRectF(), true);
+        return;
+    }
+    QWidget *focus = QApplication::focusWidget();
+    const bool hadFocus = focus && (m_textEditor->isAncestorOf(focus) ||
+                                    (m_comments->card() && m_comments->card()->isAncestorOf(focus)));
+    m_textEditor->refresh();
+    // No card while a drag on the overlay runs.
+    m_comments->refresh(model().croppedArea(), m_gesture == Gesture::Overlay && model().isDrawing());
+    // The keys go back to the overlay once an editor is gone.
+    if (hadFocus && !focus->isVisible())
+        if (auto *window = qobject_cast<CropWindow *>(this->window()))
+            window->takeFocus();
 }
 
 void DrawView::refreshCursor() {
@@ -121,6 +152,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
         scene.snapshot = &m_snapshot;
         scene.lowQuality = small.isNull() ? nullptr : &small;
         toolsCanvas::paintScene(painter, scene, QRectF(rect()));
+        paintToolControls(painter, *m_objects);
         paintCropArea(painter, shownRect());
     } else if (m.cropScreen()) {
         painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, 0.7));
@@ -219,6 +251,7 @@ void DrawView::enterEvent(QEnterEvent *event) {
 void DrawView::wheelEvent(QWheelEvent *event) { event->accept(); }
 
 void DrawView::mousePressEvent(QMouseEvent *event) {
+    DrawCore::shared().notePointer(m_screen, event->position());
     if (event->button() != Qt::LeftButton)
         return;
     DrawCore &core = DrawCore::shared();
@@ -243,12 +276,25 @@ void DrawView::mousePressEvent(QMouseEvent *event) {
             return;
         }
     }
+    // A press on a drawn object selects, moves or reshapes it instead of drawing.
+    if (isCropScreen() && m.hasCroppedArea() && m_objects->press(pos)) {
+        m_gesture = Gesture::Object;
+        return;
+    }
     m_gesture = Gesture::Overlay;
     m_points.clear();
     mouseMoveEvent(event);
 }
 
+void DrawView::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() == Qt::LeftButton && isCropScreen() && model().hasCroppedArea() &&
+        m_objects->doubleClick(event->position()))
+        return;
+    mousePressEvent(event);
+}
+
 void DrawView::mouseMoveEvent(QMouseEvent *event) {
+    DrawCore::shared().notePointer(m_screen, event->position());
     DrawCore &core = DrawCore::shared();
     DrawViewModel &m = model();
     const QPointF pos = event->position();
@@ -257,6 +303,12 @@ void DrawView::mouseMoveEvent(QMouseEvent *event) {
     case Gesture::None:
         if (m.chooceWindowMode())
             updateHover(pos);
+        else if (isCropScreen())
+            m_objects->hoverMove(pos);
+        setCursor(core.cursorAt(this, pos));
+        return;
+    case Gesture::Object:
+        m_objects->move(pos);
         setCursor(core.cursorAt(this, pos));
         return;
     case Gesture::Choose:
@@ -285,6 +337,7 @@ void DrawView::mouseMoveEvent(QMouseEvent *event) {
 }
 
 void DrawView::mouseReleaseEvent(QMouseEvent *event) {
+    DrawCore::shared().notePointer(m_screen, event->position());
     if (event->button() != Qt::LeftButton)
         return;
     DrawCore &core = DrawCore::shared();
@@ -303,9 +356,11 @@ void DrawView::mouseReleaseEvent(QMouseEvent *event) {
         model().setCacheCursor(std::nullopt);
         break;
     case Gesture::Move: core.endMoveCropArea(); break;
+    case Gesture::Object: m_objects->release(event->position()); break;
     case Gesture::Overlay:
         core.dragEnded(m_screen);
         m_points.clear();
+        refreshEditors();
         break;
     }
     setCursor(core.cursorAt(this, event->position()));

@@ -14,6 +14,10 @@
 
 namespace qn {
 
+class PointCommentPanel;
+class TextToolEditor;
+class ToolInputDispatcher;
+
 // What one overlay window shows: the frozen screen; on the crop screen the drawn
 // objects, the crop area (dimming, border, handles, size label) and, in
 // window-choosing mode, the tint of the window under the pointer; on the other
@@ -36,15 +40,18 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:
-    enum class Gesture { None, Overlay, Handle, Move, Choose };
+    enum class Gesture { None, Overlay, Handle, Move, Choose, Object };
     void paintCropArea(QPainter &painter, const QRectF &shown);
     void paintHighlight(QPainter &painter);
     void updateHover(QPointF local);
     void mirrorChanged();
+    // The text editor and the comment card follow the editor state.
+    void refreshEditors();
 
     QPointer<QScreen> m_screen;
     QImage m_snapshot;
@@ -54,7 +61,10 @@ private:
     CornerType m_handle = CornerType::TopLeft;
     cropHandles::Drag m_handleDrag;
     std::optional<Window> m_hover;
-    QRectF m_lastShown; // the crop rectangle painted last, to repaint only what changed
+    QRectF m_lastShown;
+    ToolInputDispatcher *m_objects;
+    TextToolEditor *m_textEditor;
+    PointCommentPanel *m_comments; // the crop rectangle painted last, to repaint only what changed
 };
 
 } // namespace qn

@@ -1,4 +1,6 @@
 #pragma once
+#include "annotation/ToolGeometry.h"
+
 #include <QList>
 #include <QMap>
 #include <QPainterPath>
@@ -16,7 +18,7 @@ namespace qn {
 // Every coordinate is local to one screen's overlay: points, origin at the top
 // left of that screen, y down. The object keeps the move state of the one drag
 // that can run at a time.
-class OverlayGeometry {
+class OverlayGeometry : public DragMoveState {
 public:
     // What the geometry needs to know of the moment: where the pointer is (when it
     // can be read), the Space anchor (while Space is held) and whether Shift is down.
@@ -28,12 +30,8 @@ public:
 
     // Rectangles and tool points are clamped into this frame when it is set.
     std::optional<QRectF> maxFrame;
-    // The two points of the shape when the current Space move began (keys 0 and 1).
-    QMap<int, QPointF> tempLocations;
-    // The start point that replaces the gesture's own after a Space move.
-    std::optional<QPointF> tempStartLocation;
-    // The offset of the last Space move.
-    QSizeF tempOffset;
+    // The move state (tempLocations, tempStartLocation, tempOffset) is the drag's
+    // DragMoveState, shared with the drags of drawn objects.
 
     // Spanned by two points (each clamped into maxFrame first), optionally squared,
     // normalised to a positive size. An absent point gives the zero rectangle.
@@ -60,8 +58,7 @@ public:
     static QRectF fitIntoFrame(const QRectF &r, const QRectF &frame);
 
 private:
-    // Starts (or continues) a Space move; returns the pointer's offset from the anchor.
-    QPointF beginMove(QPointF start, QPointF current, const Input &input);
+    DragInputs inputs(const Input &input) const;
 };
 
 } // namespace qn

@@ -75,7 +75,7 @@ def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, displ
         open_capture(app, x)
         x.drag((cx + 4, cy + 4), (cx + w - 4, cy + h - 4))
         x.key("ctrl+t")
-        text = x.wait_clipboard(lambda v: v.decode("utf-8", "replace") != "before", timeout=20).decode()
+        text = x.wait_clipboard(lambda v: v.decode("utf-8", "replace") != "before", timeout=60).decode()
         assert text == "Hello Quillnest 42"
         assert len(app.events("\u0441opy_to_\u0441lipboard_as_text")) == 1
     finally:

@@ -253,7 +253,9 @@ def ini_value(value):
     if isinstance(value, bool):
         return "true" if value else "false"
     if isinstance(value, (bytes, bytearray)):
-        return "@ByteArray(" + bytes(value).decode("utf-8").replace("\\", "\\\\").replace('"', '\\"') + ")"
+        text = "@ByteArray(" + bytes(value).decode("utf-8").replace("\\", "\\\\").replace('"', '\\"') + ")"
+        # Quoted as QSettings writes it: a bare comma would make the value a list.
+        return '"' + text + '"' if "," in text else text
     return str(value)
 
 
@@ -281,10 +283,22 @@ def open_capture(app, x, count=1):
     deadline = time.time() + 10
     while time.time() < deadline:
         if sum(1 for line in app.lines if "capture: overlay opened" in line) > before:
-            x.wait_window(OVERLAY_TITLE)
+            overlays = x.wait_window(OVERLAY_TITLE)
+            wait_focus_in(x, overlays, deadline)
             return
         time.sleep(0.02)
     raise AssertionError("the capture overlay did not open; output:\n" + "\n".join(app.lines[-40:]))
+
+
+def wait_focus_in(x, windows, deadline):
+    """Waits until one of `windows` has the keyboard focus: keys typed before that would go
+    to whatever window had it, which on a busy machine is a real race."""
+    while time.time() < deadline:
+        focused = x._xdo("getwindowfocus", "-f", check=False).strip()
+        if focused.isdigit() and int(focused) in windows:
+            return
+        time.sleep(0.02)
+    raise AssertionError("the capture overlay never took the keyboard focus")
 
 
 def wait_capture_closed(app, x, timeout=10):

@@ -127,3 +127,13 @@ class TestWindow:
             self.proc.wait(timeout=5)
         except subprocess.TimeoutExpired:
             self.proc.kill()
+
+
+def paint_halves(display):
+    """Covers the root window: the left half white, the right half black."""
+    w, h = display.width, display.height
+    path = os.path.join(display.tmp, "halves.png")
+    if not os.path.exists(path):
+        display.run(["convert", "-size", f"{w}x{h}", "xc:white", "-fill", "black",
+                     "-draw", f"rectangle {w // 2},0 {w},{h}", path])
+    display.run(["display", "-window", "root", path], check=False)

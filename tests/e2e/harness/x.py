@@ -80,6 +80,12 @@ class X:
             self.move(x, y)
         self._xdo("click", button)
 
+    def press(self, button=1):
+        self._xdo("mousedown", button)
+
+    def release(self, button=1):
+        self._xdo("mouseup", button)
+
     def drag(self, start, end, steps=8, button=1, hold=None):
         """Presses at start, moves to end in steps, releases; `hold` is a key held during the drag."""
         self.move(*start)

@@ -1,0 +1,125 @@
+#include "annotation/TextToolEditor.h"
+
+#include "annotation/TextTool.h"
+#include "annotation/ToolEditor.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QTextDocument>
+#include <QtMath>
+
+namespace qn {
+
+namespace {
+bool plainKey(const QKeyEvent *e) {
+    return !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
+} // namespace
+
+// Keeps every plain key to itself, so that no shortcut of the overlay (tool letters,
+// Delete, Backspace) acts while text is typed.
+class TextToolEditor::Edit : public QPlainTextEdit {
+public:
+    std::function<void()> onEscape;
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    bool event(QEvent *e) override {
+        if (e->type() == QEvent::ShortcutOverride && plainKey(static_cast<QKeyEvent *>(e))) {
+            e->accept();
+            return true;
+        }
+        return QPlainTextEdit::event(e);
+    }
+    void keyPressEvent(QKeyEvent *e) override {
+        if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+            e->accept();
+            if (onEscape)
+                onEscape();
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(e);
+        e->accept();
+    }
+};
+
+TextToolEditor::TextToolEditor(ToolEditor &editor, QWidget *parent)
+    : QWidget(parent), m_editor(editor), m_edit(new Edit(this)) {
+    setAttribute(Qt::WA_NoSystemBackground);
+    m_edit->setFrameShape(QFrame::NoFrame);
+    m_edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_edit->document()->setDocumentMargin(0);
+    m_edit->viewport()->setAutoFillBackground(false);
+    m_edit->setAutoFillBackground(false);
+    m_edit->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; color: white; border: none; }"));
+    m_edit->onEscape = [this] { m_editor.finishEditing(); };
+    connect(m_edit, &QPlainTextEdit::textChanged, this, &TextToolEditor::textEdited);
+    hide();
+}
+
+QPlainTextEdit *TextToolEditor::textEdit() const { return m_edit; }
+
+void TextToolEditor::refresh() {
+    const auto text = std::dynamic_pointer_cast<const TextTool>(m_editor.host().drawingTool());
+    if (!text || !text->activeTextEdit) {
+        hide();
+        return;
+    }
+    place(*text);
+    if (!isVisible()) {
+        show();
+        raise();
+    }
+    m_edit->setFocus(Qt::OtherFocusReason);
+}
+
+void TextToolEditor::place(const TextTool &text) {
+    m_updating = true;
+    const QFont font = TextTool::font(text.fontSize);
+    if (m_edit->font() != font)
+        m_edit->setFont(font);
+    if (m_edit->toPlainText() != text.text) {
+        m_edit->setPlainText(text.text);
+        m_edit->moveCursor(QTextCursor::End);
+    }
+    m_updating = false;
+    m_box = TextTool::boxSize(text.text, text.fontSize);
+    const QSizeF editorSize = TextTool::editorSize(text.text, text.fontSize) + QSizeF(2, 4);
+    const QPointF origin = text.origin();
+    const QSize size(qCeil(std::max(m_box.width() + 14, 7 + editorSize.width())),
+                     qCeil(std::max(m_box.height() + 10, 5 + editorSize.height())));
+    setGeometry(QRect(QPoint(qFloor(origin.x() - 7), qFloor(origin.y() - 5)), size));
+    m_edit->setGeometry(QRect(QPoint(7, 5), editorSize.toSize()));
+    update();
+}
+
+void TextToolEditor::textEdited() {
+    if (m_updating)
+        return;
+    auto text = copyAs<TextTool>(m_editor.host().drawingTool());
+    if (!text)
+        return;
+    // Qt's soft line breaks count as new lines of the text.
+    text->text = m_edit->toPlainText().replace(QChar::LineSeparator, QLatin1Char('\n'));
+    m_editor.syncDrawingTool(text);
+    place(*text);
+}
+
+void TextToolEditor::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF outer(0, 0, m_box.width() + 14, m_box.height() + 10);
+    QColor fill(Qt::black);
+    fill.setAlphaF(0.3);
+    QPainterPath box;
+    box.addRoundedRect(outer, 3, 3);
+    p.fillPath(box, fill);
+    QColor border(Qt::white);
+    border.setAlphaF(0.5);
+    p.setPen(QPen(border, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawRoundedRect(outer.adjusted(1.5, 1.5, -1.5, -1.5), 2, 2);
+}
+
+} // namespace qn

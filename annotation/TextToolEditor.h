@@ -1,0 +1,37 @@
+#pragma once
+#include <QPlainTextEdit>
+#include <QWidget>
+
+namespace qn {
+
+class TextTool;
+class ToolEditor;
+
+// The in-place editor of a text object being typed: a transparent multi-line editor
+// in the text face, white, in a dark translucent box that grows with the text. Escape
+// ends the edit; every other key (Backspace, letters that are tool keys elsewhere,
+// Return for a new line) stays in the editor.
+class TextToolEditor : public QWidget {
+    Q_OBJECT
+public:
+    explicit TextToolEditor(ToolEditor &editor, QWidget *parent = nullptr);
+
+    // Shows the editor for the object being drawn when it is a text in editing, else hides.
+    void refresh();
+    QPlainTextEdit *textEdit() const;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    class Edit;
+    void place(const TextTool &text);
+    void textEdited();
+
+    ToolEditor &m_editor;
+    Edit *m_edit;
+    QSizeF m_box;
+    bool m_updating = false;
+};
+
+} // namespace qn

@@ -1,0 +1,91 @@
+"""Comment points (numbered pins with their cards) and text typed in place."""
+import time
+
+from harness import annotate, screen
+from harness.annotate import copy, is_blue, near, start, wait_points
+
+O = 100
+
+
+def add_comment(x, at, text):
+    x.click(*at)
+    time.sleep(0.3)
+    x.type(text)
+    x.key("Return")
+    time.sleep(0.2)
+
+
+def test_points_renumber_after_a_delete_and_come_back_on_undo(launch, x, display):
+    screen.paint_halves(display)
+    app = launch(prefs=annotate.prefs(tool="point"))
+    start(app, x)
+    add_comment(x, (300, 200), "one")
+    add_comment(x, (500, 200), "two")
+    add_comment(x, (700, 200), "three")
+    wait_points(app, "1@300,200 2@500,200 3@700,200")
+
+    # The pin of the second point opens its card; its delete button removes it.
+    x.click(500, 190)
+    time.sleep(0.3)
+    card = find_card(display)
+    assert card, "the comment card did not open"
+    x.click(*card["delete"])
+    wait_points(app, "1@300,200 2@700,200")
+
+    x.key("ctrl+z")
+    wait_points(app, "1@300,200 3@700,200 2@500,200")
+    x.key("ctrl+shift+z")
+    wait_points(app, "1@300,200 2@700,200")
+    assert x.windows(name="Quillnest capture")
+
+
+def find_card(display):
+    """The comment card on screen, found by its Save button (grey while viewing, blue
+    while editing); the delete button sits just left of it."""
+    pic = screen.grab(display)
+    save_colours = {(227, 227, 227), (0, 89, 255)}
+    for y in range(150, 600, 2):
+        run = 0
+        for xx in range(150, 900):
+            run = run + 1 if pic.pixel(xx, y) in save_colours else 0
+            if run == 30:
+                left = xx - 29
+                return {"save": (left + 20, y + 15), "delete": (left - 21, y + 15)}
+    return None
+
+
+def test_text_typed_in_place_keeps_its_keys_and_survives_escape(launch, x, display):
+    screen.paint_halves(display)
+    app = launch(prefs=annotate.prefs(tool="text"))
+    start(app, x)
+    x.click(300, 400)
+    time.sleep(0.3)
+    x.type("Wow")
+    x.key("BackSpace")
+    x.type("W")
+    x.key("Escape")
+    time.sleep(0.3)
+    # Escape ended the edit, not the capture; "W" did not turn the whiteboard on.
+    assert x.windows(name="Quillnest capture")
+    assert screen.grab(display).pixel(1100, 400) == (0, 0, 0)
+    pic = copy(app, x, display)
+    blue = sum(1 for yy in range(380, 420) for xx in range(295, 360) if is_blue(pic.pixel(xx - O, yy - O)))
+    assert blue > 30, "the text is painted in the chosen colour"
+
+
+def test_a_capture_with_points_copies_as_a_comments_sheet(launch, x, display):
+    screen.paint_halves(display)
+    app = launch(prefs=dict(annotate.prefs(tool="point"), appearance=b'"dark"'))
+    start(app, x, crop=((100, 100), (500, 400)))
+    add_comment(x, (300, 200), "second in drawing")
+    add_comment(x, (200, 300), "first")
+    wait_points(app, "1@300,200 2@200,300")
+    pic = copy(app, x, display)
+    # 400 x 300 crop: the picture column is 400 + 120 wide, the comment column 334.
+    assert pic.width == 854
+    assert pic.height >= 420
+    assert pic.pixel(5, 5) == (0x28, 0x28, 0x28)
+    assert pic.pixel(853, pic.height - 3) == (0x42, 0x42, 0x42)
+    # The crop itself sits 60 points in from the top-left corner.
+    before = screen.grab(display)
+    assert pic.pixel(60 + 10, 60 + 250) == before.pixel(110, 350)
