@@ -8,7 +8,8 @@ import time
 
 import pytest
 
-from harness import screen
+from harness import annotate, screen
+from harness.annotate import wait_points
 from harness.app import open_capture, wait_capture_closed
 
 API = "/api/v2"
@@ -31,8 +32,20 @@ def escape(text):
     return "".join(chr(b) if b in SAFE else "%%%02X" % b for b in text.encode("utf-8"))
 
 
-def form(pairs):
-    return "&".join(sorted(f"{escape(k)}={escape(v)}" for k, v in pairs)).encode("ascii")
+def written(pairs):
+    return [f"{escape(k)}={escape(v)}" for k, v in pairs]
+
+
+def form(pairs, records=()):
+    """A body: the pairs and, for each record of a list, its pairs joined as one unit."""
+    units = written(pairs) + ["&".join(sorted(written(record))) for record in records]
+    return "&".join(sorted(units)).encode("ascii")
+
+
+def number(value):
+    """A double as the service reads it: shortest round trip, always with a fraction."""
+    text = repr(float(value))
+    return text if ("." in text or "e" in text) else text + ".0"
 
 
 def field(body, key):
@@ -101,6 +114,48 @@ def test_upload_sends_task_then_draft_and_puts_the_link_on_the_clipboard(launch,
     app.wait_for_line(r"^notice: Uploaded!")
     assert len(app.events("upload_to_cloud")) == 1
     assert app.events("upload_to_cloud")[0]["username"] == "Ann"
+
+
+def test_comment_points_travel_with_the_draft(launch, x, display, cloud):
+    screen.paint_halves(display)
+    cloud.answer(API + "/create_task", {"success": True, "task_id": 5, "link": "/t/P"})
+    cloud.answer(API + "/create_draft", {"success": True, "draft_url": "/d/p"})
+    app = signed_in(launch, cloud, prefs=dict(SIGNED_IN, **annotate.prefs(color="FF4141", tool="point")))
+    annotate.start(app, x, crop=((100, 100), (500, 400)))
+    # The first point marks an area, its pin at the corner where the drag ended; the
+    # second is a plain pin. Their comments sort "Alpha..." before "Fix...". The
+    # colour is the palette's fourth (code 14).
+    x.drag((200, 150), (300, 250))
+    time.sleep(0.3)
+    x.type("Fix this + that")
+    x.key("Return")
+    time.sleep(0.2)
+    x.click(420, 330)
+    time.sleep(0.3)
+    x.type("Alpha & beta=1")
+    x.key("Return")
+    wait_points(app, "1@300,250 2@420,330")
+    x.key("ctrl+Return")
+    [task] = cloud.wait_for(API + "/create_task")
+    [draft] = cloud.wait_for(API + "/create_draft")
+
+    crop_w, crop_h = 400, 300
+    area = [("points[][color]", "14"), ("points[][comment]", "Fix this + that"), ("points[][order]", "1"),
+            ("points[][position]", "2"),  # bottom right
+            ("points[][width]", number(100 / crop_w * 100)), ("points[][height]", number(100 / crop_h * 100)),
+            # the far corner of the area, from the crop's top left, in pixels
+            ("points[][left]", number(100 + 100)), ("points[][top]", number(100 + 50))]
+    pin = [("points[][color]", "14"), ("points[][comment]", "Alpha & beta=1"), ("points[][order]", "2"),
+           ("points[][position]", "3"), ("points[][width]", "0.0"), ("points[][height]", "0.0"),
+           ("points[][left]", number(420 - 100)), ("points[][top]", number(330 - 100))]
+    file_data = field(draft.body, "file_data")
+    assert screen.decode(base64.b64decode(file_data.split(",", 1)[1]), display).width == crop_w
+    expected = form([("authid", TOKEN), ("fileName", field(task.body, "name")), ("file_data", file_data),
+                     ("height", "300.0"), ("projectid", "9"), ("templateid", "5"), ("width", "400.0")],
+                    records=[area, pin])
+    assert draft.body == expected
+    assert draft.body.index(b"Alpha") < draft.body.index(b"Fix")
+    app.wait_for_line(r"^notice: Uploaded!")
 
 
 def test_a_refused_task_offers_the_capture_and_sends_no_draft(launch, x, display, cloud):
