@@ -2,12 +2,34 @@
 position, wait for the target's status, drop, and hand over the file list
 ("text/uri-list") when the target asks for it. Needs python3-xlib."""
 import select
+import socket
 import time
 from urllib.parse import quote
 
 from Xlib import X, Xatom
 from Xlib import display as xdisplay
 from Xlib import protocol
+from Xlib.support import unix_connect
+
+_file_socket_first = unix_connect.get_socket
+
+
+def _abstract_socket_first(dname, protocol_name, host, dno):
+    # Each test file runs in a network namespace of its own, with an X server of its
+    # own that may share its display number with another file's: the abstract socket
+    # (one per namespace) reaches ours, the socket file in /tmp may be another's.
+    # libxcb tries the abstract socket first as well.
+    if not host and protocol_name in (None, "unix"):
+        s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        try:
+            s.connect("\0/tmp/.X11-unix/X%d" % dno)
+            return s
+        except OSError:
+            s.close()
+    return _file_socket_first(dname, protocol_name, host, dno)
+
+
+unix_connect.get_socket = _abstract_socket_first
 
 
 class DropRefused(AssertionError):
