@@ -23,6 +23,8 @@ void printLoginError(const CloudError &error) {
 BrowserSignIn::BrowserSignIn(APICore &api, SettingsModel &settings, QObject *parent)
     : QObject(parent), m_api(api), m_settings(settings), m_timer(new QTimer(this)) {
     m_timer->setInterval(kPollIntervalMs);
+    // Polls every 5 s, not "about" every 5 s: a coarse timer may fire 5 % early.
+    m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &BrowserSignIn::poll);
 
     m_effects.openPage = [](const QUrl &url) { return QDesktopServices::openUrl(url); };

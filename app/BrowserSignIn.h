@@ -48,6 +48,8 @@ public:
 
     // "Sign In / Sign Up": starts (or restarts) an attempt.
     void loginAction();
+    // Stops polling (the program is ending); a running attempt is abandoned.
+    void stopPolling() { stop(); }
 
     bool polling() const;
     qint64 repeatCount() const { return m_repeatCount; }

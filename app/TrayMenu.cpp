@@ -2,6 +2,7 @@
 
 #include "BuildInfo.h"
 #include "app/Analytic.h"
+#include "app/BrowserSignIn.h"
 #include "app/Defines.h"
 #include "app/Models.h"
 #include "app/SettingsModel.h"
@@ -9,6 +10,9 @@
 #include "app/TrayNotificationsManager.h"
 #include "capture/DrawCore.h"
 #include "capture/WindowsCore.h"
+#include "cloud/APICore.h"
+#include "cloud/CloudLoaders.h"
+#include "cloud/ToolbarDelegate.h"
 #include "platform/Diagnostics.h"
 #include "platform/ShortcutRegistry.h"
 #include "platform/SleepWatcher.h"
@@ -44,8 +48,12 @@ TrayMenu &TrayMenu::shared() {
     return *menu;
 }
 
-TrayMenu::TrayMenu(SettingsModel &settings, UpdateChecker *updater, QObject *parent)
-    : QObject(parent), m_settings(settings), m_updater(updater), m_statusBar(new StatusItem(this)) {
+TrayMenu::TrayMenu(SettingsModel &settings, UpdateChecker *updater, QObject *parent, APICore *api)
+    : QObject(parent), m_settings(settings), m_api(api ? *api : APICore::shared()), m_updater(updater),
+      m_signIn(new BrowserSignIn(m_api, m_settings, this)), m_toolbarDelegate(new ToolbarDelegate(m_api, this)),
+      m_statusBar(new StatusItem(this)) {
+    m_signIn->effects().reloadTrayInfo = [this] { reloadTrayInfo(); };
+    m_signIn->effects().rebuildMenu = [this] { rebuildMenu(); };
     connect(&m_settings, &SettingsModel::statusMenuRebuildRequested, this, &TrayMenu::rebuildMenu);
     connect(m_statusBar, &StatusItem::menuAboutToShow, this, &TrayMenu::printMenu);
     if (m_updater) {
@@ -63,6 +71,7 @@ TrayMenu::~TrayMenu() {
 void TrayMenu::setup() {
     m_iconName = kDefaultIcon;
     m_statusBar->setIcon(QIcon(QStringLiteral(":/icons/") + m_iconName + QStringLiteral(".svg")));
+    m_statusBar->setDropHandler(m_toolbarDelegate);
     m_statusBar->show();
     if (!StatusItem::trayAvailable())
         std::printf("No system tray is running: the Quillnest icon cannot be shown; the hot key still works\n");
@@ -93,8 +102,7 @@ void TrayMenu::teardown() {
     m_sleepWatcher = nullptr;
     if (m_updateTrayTimer)
         m_updateTrayTimer->stop();
-    if (timer)
-        timer->stop();
+    m_signIn->stopPolling();
 }
 
 void TrayMenu::refreshTick() {
@@ -116,15 +124,11 @@ void TrayMenu::hotKeyTaken(const QKeySequence &sequence) {
 }
 
 void TrayMenu::reloadTrayInfo() {
-    if (m_settings.token().isEmpty())
-        return;
-    // The cloud client fills feeds and projects from the service.
+    CloudLoaders::reloadTrayInfo(m_api, m_settings, this, [this] { rebuildMenu(); });
 }
 
 void TrayMenu::reloadProjects() {
-    if (m_settings.token().isEmpty())
-        return;
-    // The cloud client fills projects from the service.
+    CloudLoaders::reloadProjects(m_api, m_settings, this, [this] { rebuildMenu(); });
 }
 
 void TrayMenu::updateFound() {
@@ -284,9 +288,7 @@ void TrayMenu::screenshotAction() {
     DrawCore::shared().createDrawController();
 }
 
-void TrayMenu::loginAction() {
-    // The browser sign-in arrives with the cloud client.
-}
+void TrayMenu::loginAction() { m_signIn->loginAction(); }
 
 void TrayMenu::logoutAction() {
     m_settings.logout();
@@ -336,16 +338,7 @@ void TrayMenu::projectAction(QObject *sender) {
     }
 }
 
-void TrayMenu::markAllAsReadAction() {
-    m_settings.setFeeds({});
-    sendReadAllComments();
-}
-
-void TrayMenu::sendReadAllComments() {
-    if (m_settings.token().isEmpty())
-        return;
-    // The cloud client tells the service; its answer changes nothing here.
-}
+void TrayMenu::markAllAsReadAction() { CloudLoaders::markAllAsRead(m_api, m_settings); }
 
 void TrayMenu::autoUploadAction() { m_settings.setAutoUpload(!m_settings.autoUpload()); }
 

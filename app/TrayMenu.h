@@ -13,9 +13,12 @@ class QTimer;
 
 namespace qn {
 
+class APICore;
+class BrowserSignIn;
 class SettingsModel;
 class SleepWatcher;
 class StatusItem;
+class ToolbarDelegate;
 class UpdateChecker;
 
 // A status menu item; project and draft entries carry their record.
@@ -33,7 +36,8 @@ class TrayMenu : public QObject {
 public:
     static TrayMenu &shared();
     // A controller on its own preferences model; `updater` may be none (tests).
-    TrayMenu(SettingsModel &settings, UpdateChecker *updater, QObject *parent = nullptr);
+    // `api` is the cloud client it talks to (the shared one when none).
+    TrayMenu(SettingsModel &settings, UpdateChecker *updater, QObject *parent = nullptr, APICore *api = nullptr);
     ~TrayMenu() override;
 
     // Icon, menu, hot key, first information load, refresh timer, sleep watching.
@@ -74,9 +78,8 @@ public:
     bool deviceSleed() const { return m_deviceSleed; }
     void setDeviceSleed(bool sleeping) { m_deviceSleed = sleeping; }
 
-    // The browser sign-in's poll timer and count of polls sent.
-    QPointer<QTimer> timer;
-    qint64 repeatCount = 0;
+    // The browser sign-in: its poll timer and the count of polls sent.
+    BrowserSignIn &signIn() const { return *m_signIn; }
 
     // A menu as data: [{title, checked, enabled, shortcut, submenu:[…]} | {separator}].
     static QJsonArray describe(const QMenu *menu);
@@ -86,11 +89,13 @@ private:
     void refreshTick();
     // The menu as a diagnostic line, for tests that cannot read menus from X11.
     void printMenu() const;
-    void sendReadAllComments();
     void hotKeyTaken(const QKeySequence &sequence);
 
     SettingsModel &m_settings;
+    APICore &m_api;
     UpdateChecker *m_updater;
+    BrowserSignIn *m_signIn;
+    ToolbarDelegate *m_toolbarDelegate; // uploads files dropped on the icon
     StatusItem *m_statusBar;
     QPointer<QMenu> m_mainMenu;
     QTimer *m_updateTrayTimer = nullptr;

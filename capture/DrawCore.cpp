@@ -15,6 +15,7 @@
 #include "capture/SnapshotView.h"
 #include "capture/SnapshotWithCommentsView.h"
 #include "capture/WindowsCore.h"
+#include "cloud/APICore.h"
 #include "platform/Analytics.h"
 #include "platform/Ocr.h"
 #include "platform/ScreenGrabber.h"
@@ -801,24 +802,74 @@ void DrawCore::uploadAction() {
     const auto source = takeOutputSource();
     if (!source)
         return;
-    QTimer::singleShot(0, this, [this, s = *source] {
-        const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
-        model().reset();
-        if (image.isNull())
-            return;
-        const QByteArray png = imageEncoding::pngData(image);
-        (void)QtConcurrent::run([png, path = lastScreenshotPath()] { writeAtomically(path, png, true); });
-        SettingsModel *settings = Models::shared().settingsModel();
-        if (!settings->signedIn()) {
-            TrayNotificationsManager &notices = TrayNotificationsManager::shared();
-            notices.show(QString::fromUtf8("\xf0\x9f\x98\x91"), false, notices.showSignInRequired(png));
-            return;
+    QTimer::singleShot(0, this, [this, s = *source] { uploadImage(s); });
+}
+
+void DrawCore::uploadImage(const OutputSource &s) {
+    const QList<ToolPtr> tools = model().drawedTools();
+    // The cloud's picture carries no comments column: the points travel as data.
+    const QImage image = renderPlainImage(s.screen, s.snapshot, s.small);
+    if (image.isNull()) {
+        diagnostic(QStringLiteral("nothing to upload: the crop area is empty"));
+    } else {
+        APICore &api = APICore::shared();
+        const bool signedIn = Models::shared().settingsModel()->signedIn();
+        if (signedIn && api.isServiceReachable()) {
+            const qreal scale = s.screen ? s.screen->devicePixelRatio() : image.devicePixelRatio();
+            QPointer<DrawCore> self(this);
+            api.uploadImage(image, std::nullopt, std::nullopt, scale, s.crop, commentPointsOf(tools),
+                            [self, s, tools](APICore::UploadResult result) {
+                                if (!self)
+                                    return;
+                                if (result.ok()) {
+                                    const auto &draft = result.value();
+                                    diagnostic(QStringLiteral("uploaded"));
+                                    TrayNotificationsManager::shared().showUploaded(draft ? draft->draft_url
+                                                                                          : std::nullopt);
+                                    return;
+                                }
+                                self->uploadFailed(s, tools, result.error().description(),
+                                                   result.error().isQlntError());
+                            });
+            diagnostic(QStringLiteral("upload started"));
+        } else {
+            keepForSaving(s, signedIn);
         }
-        // The hand-over to the cloud client: until it is linked in, the capture is
-        // offered for saving so that nothing is lost.
-        diagnostic(QStringLiteral("upload is not available in this build"));
-        TrayNotificationsManager::shared().showError(png, QStringLiteral("Uploading is not available yet"));
+    }
+    model().reset();
+}
+
+void DrawCore::keepForSaving(const OutputSource &s, bool signedIn) {
+    const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
+    const QByteArray png = imageEncoding::pngData(image);
+    if (png.isEmpty()) {
+        diagnostic(QStringLiteral("the capture could not be encoded"));
+        return;
+    }
+    (void)QtConcurrent::run([png, path = lastScreenshotPath()] {
+        if (!writeAtomically(path, png, true).isEmpty()) {
+            std::printf("Handle the error, i.e. disk can be full\n");
+            std::fflush(stdout);
+        }
     });
+    TrayNotificationsManager &notices = TrayNotificationsManager::shared();
+    if (!signedIn) {
+        notices.show(QString::fromUtf8("\xf0\x9f\x98\x91"), false, notices.showSignInRequired(png));
+        return;
+    }
+    // Offline: the capture is offered for saving even when the network has come back
+    // in the meantime, so that it is never dropped without a word.
+    notices.show(QString::fromUtf8("\xf0\x9f\x94\x8c"), false, notices.showNoInternet(png));
+}
+
+void DrawCore::uploadFailed(const OutputSource &s, const QList<ToolPtr> &tools, const QString &error, bool ownError) {
+    if (!ownError) {
+        std::printf("%s\n", qPrintable(error));
+        std::fflush(stdout);
+    }
+    // The capture as it was uploaded, drawn objects included, offered for saving.
+    const QByteArray png = imageEncoding::pngData(renderImage(s.screen, s.snapshot, s.small, tools, s.crop));
+    TrayNotificationsManager::shared().showError(png.isEmpty() ? std::nullopt : std::optional<QByteArray>(png), error);
 }
 
 } // namespace qn

@@ -146,6 +146,10 @@ private:
     // Finishes the edit and closes the overlay; none (and the capture closed) when
     // there is nothing to output.
     std::optional<OutputSource> takeOutputSource();
+    // The upload of a closed capture, and what becomes of it when it cannot go.
+    void uploadImage(const OutputSource &source);
+    void keepForSaving(const OutputSource &source, bool signedIn);
+    void uploadFailed(const OutputSource &source, const QList<ToolPtr> &tools, const QString &error, bool ownError);
 
     QMap<QScreen *, QPointer<CropWindow>> m_windows;
     // Overlay windows of the last capture, hidden, waiting for the next one.

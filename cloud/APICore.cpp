@@ -3,19 +3,24 @@
 #include "BuildInfo.h"
 #include "app/Helper.h"
 #include "app/Models.h"
+#include "annotation/DrawViewModel.h"
 #include "app/SettingsModel.h"
+#include "app/SoundsCore.h"
+#include "app/TrayNotification.h"
 #include "app/TrayNotificationsManager.h"
 #include "cloud/FormEncoder.h"
 #include "cloud/RecordReader.h"
 #include "platform/Analytics.h"
 #include "platform/NotificationHub.h"
+#include "platform/Reachability.h"
 
 #include <QBuffer>
 #include <QClipboard>
 #include <QFutureWatcher>
 #include <QGuiApplication>
-#include <QLabel>
+#include <QHostAddress>
 #include <QNetworkAccessManager>
+#include <QNetworkInterface>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -73,11 +78,32 @@ QString APICore::defaultHost() {
 APICore::APICore(const QString &host, SettingsModel *settings, QObject *parent)
     : QObject(parent), m_host(host), m_settings(settings), m_network(new QNetworkAccessManager(this)) {
     m_uploadNotice = [] {
-        auto *text = new QLabel(QStringLiteral("Uploading... URL copied to Clipboard"));
-        text->setAlignment(Qt::AlignCenter);
-        TrayNotificationsManager::shared().show(std::nullopt, true, text);
+        TrayNotificationsManager::shared().show(
+            std::nullopt, true, notice::row({notice::text(QStringLiteral("Uploading... URL copied to Clipboard"))}));
     };
-    m_defaultName = [] { return Helper::screenshotFileName(); };
+    m_uploadSound = [] { SoundsCore::playScreenshotSound(); };
+    m_defaultName = [] {
+        const QString name = Models::shared().drawViewModel()->screenshotName();
+        return name.isEmpty() ? Helper::screenshotFileName() : name;
+    };
+}
+
+bool APICore::isLoopbackHost(const QString &host) {
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+bool APICore::isServiceReachable() const {
+    if (!isLoopbackHost(QUrl(m_host).host()))
+        return Reachability::isReachable();
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    return std::any_of(interfaces.cbegin(), interfaces.cend(), [](const QNetworkInterface &i) {
+        const auto flags = i.flags();
+        return flags.testFlag(QNetworkInterface::IsLoopBack) && flags.testFlag(QNetworkInterface::IsUp) &&
+               flags.testFlag(QNetworkInterface::IsRunning);
+    });
 }
 
 SettingsModel &APICore::settings() const {
@@ -234,8 +260,11 @@ void APICore::uploadImage(const QImage &image, const std::optional<QByteArray> &
                           const QList<CommentPoint> &points, UploadCompletion completion) {
     const QList<Point> uploadPoints = makeUploadPoints(points, cropArea, screenScale);
     const QSizeF size = image.deviceIndependentSize();
+    // The default name belongs to the capture being uploaded: read it now, before the
+    // editor moves on to the next capture.
+    const std::optional<QString> fileName = name ? name : std::optional<QString>(m_defaultName());
     QPointer<APICore> self(this);
-    auto send = [self, name, size, uploadPoints, completion = std::move(completion)](std::optional<QString> fileData) {
+    auto send = [self, name = fileName, size, uploadPoints, completion = std::move(completion)](std::optional<QString> fileData) {
         if (!self)
             return;
         if (!fileData) {

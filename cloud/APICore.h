@@ -46,6 +46,11 @@ public:
     // flavour, the production host otherwise.
     static QString defaultHost();
     QString host() const { return m_host; }
+    // Whether the service can be reached now. A service on this machine (loopback)
+    // needs only a working loopback interface, whatever the wider network says;
+    // any other host needs the network (an unknown state counts as reachable).
+    bool isServiceReachable() const;
+    static bool isLoopbackHost(const QString &host);
     QString api() const { return m_host + QStringLiteral("/api/v2"); }
 
     void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
@@ -53,7 +58,8 @@ public:
     // notifications are shown) and then the sound (unless muted).
     void setUploadNotice(std::function<void()> notice) { m_uploadNotice = std::move(notice); }
     void setUploadSound(std::function<void()> sound) { m_uploadSound = std::move(sound); }
-    // The task and file name of an upload that names none (the capture's default name).
+    // The task and file name of an upload that names none (the capture's default
+    // name), read when the upload starts.
     void setDefaultName(std::function<QString()> name) { m_defaultName = std::move(name); }
 
     // The two sign-in steps: no token, no answer test of their own.

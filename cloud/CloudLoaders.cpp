@@ -59,7 +59,8 @@ void CloudLoaders::reloadProjects(APICore &api, SettingsModel &settings, const Q
 
 void CloudLoaders::markAllAsRead(APICore &api, SettingsModel &settings) {
     settings.setFeeds({});
-    api.readAllComments([](CloudResult<SuccessResponse>) {});
+    if (settings.signedIn())
+        api.readAllComments([](CloudResult<SuccessResponse>) {});
 }
 
 } // namespace qn

@@ -1,4 +1,5 @@
 #pragma once
+#include "annotation/BaseTool.h"
 #include "annotation/CornerType.h"
 #include "annotation/QNColor.h"
 
@@ -21,5 +22,8 @@ struct CommentPoint {
     QPointF endPoint;
     std::optional<CornerType> pointCorner; // the crop corner the comment box sits at
 };
+
+// The comment points among a capture's drawn objects, in drawing order.
+QList<CommentPoint> commentPointsOf(const QList<ToolPtr> &tools);
 
 } // namespace qn

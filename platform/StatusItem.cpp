@@ -1,14 +1,27 @@
 #include "platform/StatusItem.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QWidget>
 
 namespace qn {
 
 namespace {
 StatusItem *g_main = nullptr;
+
+// The window Qt embeds in an XEmbed tray for an icon at `geometry`; none where the
+// tray draws icons itself (StatusNotifierItem) or no tray runs.
+QWidget *embeddedIconWindow(const QRect &geometry) {
+    if (!geometry.isValid())
+        return nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->inherits("QSystemTrayIconSys") && QRect(w->mapToGlobal(QPoint(0, 0)), w->size()) == geometry)
+            return w;
+    return nullptr;
 }
+} // namespace
 
 StatusItem::StatusItem(QObject *parent) : QObject(parent), m_tray(new QSystemTrayIcon(this)) {
     if (!g_main)
@@ -28,7 +41,10 @@ StatusItem::~StatusItem() {
 
 StatusItem *StatusItem::main() { return g_main; }
 
-void StatusItem::setIcon(const QIcon &icon) { m_tray->setIcon(icon); }
+void StatusItem::setIcon(const QIcon &icon) {
+    m_tray->setIcon(icon);
+    attachDropSurface();
+}
 
 void StatusItem::setMenu(QMenu *menu) {
     if (m_menu)
@@ -39,7 +55,30 @@ void StatusItem::setMenu(QMenu *menu) {
         connect(menu, &QMenu::aboutToShow, this, &StatusItem::menuAboutToShow);
 }
 
-void StatusItem::show() { m_tray->show(); }
+void StatusItem::show() {
+    m_tray->show();
+    attachDropSurface();
+}
+
+void StatusItem::setDropHandler(QObject *handler) {
+    if (m_dropSurface && m_dropHandler)
+        m_dropSurface->removeEventFilter(m_dropHandler);
+    m_dropHandler = handler;
+    m_dropSurface.clear();
+    attachDropSurface();
+}
+
+void StatusItem::attachDropSurface() {
+    if (!m_dropHandler || !m_tray->isVisible())
+        return;
+    // The tray may have embedded the icon anew (a restarted tray): follow its window.
+    QWidget *surface = embeddedIconWindow(m_tray->geometry());
+    if (!surface || surface == m_dropSurface)
+        return;
+    m_dropSurface = surface;
+    surface->setAcceptDrops(true);
+    surface->installEventFilter(m_dropHandler);
+}
 
 QRect StatusItem::geometry() const { return m_tray->isVisible() ? m_tray->geometry() : QRect(); }
 

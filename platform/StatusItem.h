@@ -30,14 +30,24 @@ public:
     // A tray host is running, so the icon can be seen.
     static bool trayAvailable();
 
+    // Drags over the icon go to `handler`, an event filter that takes the drag and
+    // drop events. Only a tray that shows the icon as a window of ours (XEmbed) lets
+    // drops reach it; a tray that draws the icon itself offers no place to drop.
+    void setDropHandler(QObject *handler);
+    // Whether drops on the icon reach the handler now.
+    bool acceptsDrops() const { return !m_dropSurface.isNull(); }
+
 Q_SIGNALS:
     void menuAboutToShow();
 
 private:
     void popUpMenu();
+    void attachDropSurface();
 
     QSystemTrayIcon *m_tray;
     QPointer<QMenu> m_menu;
+    QPointer<QObject> m_dropHandler;
+    QPointer<QWidget> m_dropSurface;
 };
 
 } // namespace qn

@@ -17,7 +17,7 @@ build_pkgs=(
 run_pkgs=(xdg-utils)
 test_pkgs=(
   xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick
-  python3 python3-pytest xserver-xorg-core xserver-xorg-video-dummy x11-xkb-utils
+  python3 python3-pytest python3-xlib xserver-xorg-core xserver-xorg-video-dummy x11-xkb-utils
   sox pulseaudio pulseaudio-utils dbus dbus-x11 procps util-linux iproute2
 )
 

@@ -160,3 +160,12 @@ TEST(APICoreHost, ProductionHostIsHttpsWithoutTrailingSlash) {
     EXPECT_EQ(production.scheme(), QStringLiteral("https"));
     EXPECT_FALSE(QString::fromUtf8(build::kProductionHost).endsWith(QLatin1Char('/')));
 }
+
+TEST(APICoreHost, ServicesOnThisMachineNeedOnlyTheLoopback) {
+    for (const char *host : {"127.0.0.1", "127.8.9.10", "::1", "localhost", "LocalHost"})
+        EXPECT_TRUE(APICore::isLoopbackHost(QString::fromLatin1(host))) << host;
+    for (const char *host : {"quillnest.app", "10.0.0.1", "192.168.1.127", "127.example.org", ""})
+        EXPECT_FALSE(APICore::isLoopbackHost(QString::fromLatin1(host))) << host;
+    // The machine running the tests has its loopback up (the tests talk over it).
+    EXPECT_TRUE(APICore(QStringLiteral("http://127.0.0.1:9")).isServiceReachable());
+}

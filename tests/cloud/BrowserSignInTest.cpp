@@ -1,5 +1,6 @@
 #include "CloudTestSupport.h"
 #include "app/BrowserSignIn.h"
+#include "app/TrayMenu.h"
 
 using namespace qn;
 using qn::test::CloudTest;
@@ -148,4 +149,19 @@ TEST(SignInPage, AddressFromHostIdAndSeed) {
     EXPECT_TRUE(BrowserSignIn::signInPage(QString(), 1, QStringLiteral("s")).isEmpty());
     EXPECT_TRUE(BrowserSignIn::signInPage(QStringLiteral("file://"), 1, QStringLiteral("s")).isEmpty());
     EXPECT_TRUE(BrowserSignIn::signInPage(QStringLiteral("http://bad host"), 1, QStringLiteral("s")).isEmpty());
+}
+
+TEST_F(SignInTest, TheStatusMenuSignsInThroughItsClientAndStopsPollingAtTheEnd) {
+    server.answer(kPoll, kNoToken);
+    TrayMenu tray(*settings, nullptr, nullptr, api.get());
+    tray.signIn().setPollInterval(100);
+    tray.signIn().effects() = signIn->effects();
+    tray.loginAction();
+    ASSERT_TRUE(waitFor([&] { return server.count(kPoll) >= 1; }));
+    EXPECT_EQ(pages.size(), 1);
+    tray.teardown();
+    EXPECT_FALSE(tray.signIn().polling());
+    const qsizetype polls = server.count(kPoll);
+    QTest::qWait(350);
+    EXPECT_EQ(server.count(kPoll), polls);
 }

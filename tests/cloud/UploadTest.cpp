@@ -1,4 +1,6 @@
 #include "CloudTestSupport.h"
+#include "annotation/BoxTool.h"
+#include "annotation/PointTool.h"
 #include "cloud/FormEncoder.h"
 
 #include <QClipboard>
@@ -257,4 +259,49 @@ TEST(UploadPoints, SortedStablyByNumberWithColourCodes) {
     EXPECT_EQ(sorted[1].color, 10); // inversion mark
     EXPECT_EQ(sorted[2].color, 11); // first palette colour
     EXPECT_EQ(sorted[4].color, 14); // fourth palette colour
+}
+
+TEST_F(UploadTest, TheDefaultNameIsTheOneOfTheCaptureBeingUploaded) {
+    QString current = QStringLiteral("Screenshot 2024-05-06 07.08.09");
+    api->setDefaultName([&current] { return current; });
+    server.answer("/api/v2/create_task", R"({"success":true,"task_id":1})");
+    server.answer("/api/v2/create_draft", R"({"success":true})");
+    int calls = 0;
+    api->uploadImage(capture(40, 20, 1.0), std::nullopt, std::nullopt, 1.0, QRectF(0, 0, 40, 20), {},
+                     [&](APICore::UploadResult) { ++calls; });
+    // The next capture names itself while this one is still being encoded.
+    current = QStringLiteral("Screenshot 2024-05-06 07.08.10");
+    ASSERT_TRUE(waitFor([&] { return calls == 1; }));
+    const QByteArray task = server.requests("/api/v2/create_task").value(0).body;
+    EXPECT_TRUE(task.contains("name=Screenshot%202024-05-06%2007.08.09")) << task.constData();
+    EXPECT_TRUE(server.requests("/api/v2/create_draft").value(0).body.contains("fileName=Screenshot%202024-05-06%2007.08.09"));
+}
+
+TEST(UploadPoints, TheCommentPointsAmongTheDrawnObjectsInDrawingOrder) {
+    auto pin = [](std::optional<int> number, const QString &text, QPointF a, QPointF b,
+                  std::optional<CornerType> corner) {
+        auto p = std::make_shared<PointTool>();
+        p->number = number;
+        p->text = text;
+        p->startPoint = a;
+        p->endPoint = b;
+        p->pointCorner = corner;
+        p->color = QNColor{QColor(0xFF, 0x41, 0x41), false};
+        return p;
+    };
+    auto box = std::make_shared<RectangleTool>();
+    box->startPoint = QPointF(1, 1);
+    box->endPoint = QPointF(9, 9);
+    const QList<ToolPtr> drawn = {pin(2, QStringLiteral("second"), {10, 20}, {30, 40}, CornerType::TopRight), box,
+                                  pin(std::nullopt, QStringLiteral("loose"), {5, 5}, {5, 5}, std::nullopt)};
+    const QList<CommentPoint> points = commentPointsOf(drawn);
+    ASSERT_EQ(points.size(), 2);
+    EXPECT_EQ(points[0].number, 2);
+    EXPECT_EQ(points[0].text, QStringLiteral("second"));
+    EXPECT_EQ(points[0].startPoint, QPointF(10, 20));
+    EXPECT_EQ(points[0].endPoint, QPointF(30, 40));
+    EXPECT_EQ(points[0].pointCorner, CornerType::TopRight);
+    EXPECT_EQ(points[0].color, (QNColor{QColor(0xFF, 0x41, 0x41), false}));
+    EXPECT_FALSE(points[1].number.has_value());
+    EXPECT_EQ(points[1].text, QStringLiteral("loose"));
 }

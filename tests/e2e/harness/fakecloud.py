@@ -1,6 +1,7 @@
 """A local fake of the cloud service: records every request, answers from a table the test sets."""
 import json
 import threading
+import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qsl
 
@@ -10,6 +11,7 @@ DEV_PORT = 18765
 class Request:
     def __init__(self, method, path, headers, body):
         self.method, self.path, self.headers, self.body = method, path, headers, body
+        self.time = time.monotonic()  # when it arrived
 
     @property
     def form(self):

@@ -31,10 +31,13 @@ class Picture:
 
 
 def _parse_ppm(blob):
-    # P6 <w> <h> <max>\n<data>, header fields separated by any whitespace.
+    # P6 <w> <h> <max>\n<data>, header fields separated by any whitespace; "#" starts
+    # a comment up to the end of its line (ImageMagick writes some for JPEG input).
     parts, pos = [], 0
     while len(parts) < 4:
-        while blob[pos:pos + 1].isspace():
+        while blob[pos:pos + 1].isspace() or blob[pos:pos + 1] == b"#":
+            if blob[pos:pos + 1] == b"#":
+                pos = blob.index(b"\n", pos)
             pos += 1
         start = pos
         while not blob[pos:pos + 1].isspace():

@@ -1,0 +1,77 @@
+"""Image files dropped on the tray icon are uploaded like captures, under their own
+names; other files are ignored."""
+import base64
+import os
+import time
+
+from harness import screen
+from harness.xdnd import drop_files
+from test_cloud_upload import API, HOST, SIGNED_IN, api_requests, close_enough, field, form, signed_in, TOKEN
+
+
+def drop(app, x, display, *paths):
+    icon = app.tray_icon(x)
+    gx, gy, w, h = x.geometry(icon)
+    return drop_files(display.name, icon, list(paths), (gx + w // 2, gy + h // 2))
+
+
+def make_image(app, display, name, size="64x48", fill="xc:#3366cc"):
+    path = os.path.join(app.home, name)
+    fmt = "gif" if name.lower().endswith(".gif") else "png"
+    display.run(["convert", "-size", size, fill, "-depth", "8", f"{fmt}:{path}"])
+    return path
+
+
+def test_a_dropped_png_is_uploaded_under_its_own_name(launch, x, display, cloud):
+    cloud.answer(API + "/create_task", {"success": True, "task_id": 31, "link": "/t/Drop"})
+    cloud.answer(API + "/create_draft", {"success": True, "draft_url": "/d/drop"})
+    app = signed_in(launch, cloud)
+    path = make_image(app, display, "shot one.png", fill="gradient:red-blue")
+    with open(path, "rb") as f:
+        original = screen.decode(f.read(), display)
+
+    assert drop(app, x, display, path)
+    [task] = cloud.wait_for(API + "/create_task")
+    [draft] = cloud.wait_for(API + "/create_draft")
+    assert task.body == form([("authid", TOKEN), ("description", ""), ("fastLoad", "1"), ("name", "shot one.png"),
+                              ("projectid", "9")])
+    file_data = field(draft.body, "file_data")
+    assert file_data.startswith("data:image/png;base64,")
+    close_enough(screen.decode(base64.b64decode(file_data.split(",", 1)[1]), display), original)
+    # Dropped files carry no comment points and no crop area.
+    assert draft.body == form([("authid", TOKEN), ("fileName", "shot one.png"), ("file_data", file_data),
+                               ("height", "48.0"), ("projectid", "9"), ("templateid", "31"), ("width", "64.0")])
+    assert x.wait_clipboard(lambda v: v.endswith(b"/t/Drop")) == (HOST + "/t/Drop").encode()
+    app.wait_for_line(r"^notice: Uploaded!")
+    assert len(app.events("upload_to_cloud")) == 1
+
+
+def test_gif_bytes_travel_unchanged_and_other_files_are_ignored(launch, x, display, cloud):
+    cloud.answer(API + "/create_task", {"success": True, "task_id": 32})
+    cloud.answer(API + "/create_draft", {"success": True})
+    app = signed_in(launch, cloud, prefs=dict(SIGNED_IN, showNotifications=False))
+    notes = os.path.join(app.home, "notes.txt")
+    with open(notes, "w") as f:
+        f.write("not a picture\n")
+    assert drop(app, x, display, notes)  # taken, as every file drag is, then ignored
+    time.sleep(1)
+    assert api_requests(cloud)[-1].path == API + "/get_user_tray_info"
+
+    gif = make_image(app, display, "Anim.GIF", size="30x20")
+    assert drop(app, x, display, gif)
+    [draft] = cloud.wait_for(API + "/create_draft")
+    with open(gif, "rb") as f:
+        raw = f.read()
+    assert field(draft.body, "file_data") == "data:image/gif;base64," + base64.b64encode(raw).decode()
+    assert (field(draft.body, "width"), field(draft.body, "height")) == ("30.0", "20.0")
+    assert field(draft.body, "fileName") == "Anim.GIF"
+    time.sleep(0.5)
+    assert not [n for n in app.notices() if n.startswith("Uploaded!")]  # notifications are off
+
+
+def test_a_failed_drop_upload_offers_the_image(launch, x, display, cloud):
+    cloud.answer(API + "/create_task", {"success": False, "message": "Not allowed"})
+    app = signed_in(launch, cloud)
+    assert drop(app, x, display, make_image(app, display, "a.png"))
+    app.wait_for_line(r"^notice: Create Task: Not allowed Info  \|  Save to your Computer  \|  Close$")
+    assert not cloud.requests_to(API + "/create_draft")
