@@ -191,7 +191,14 @@ EndSection
                 argv.append("--primary")
         self.run(argv)
         # The same key codes as on Xvfb (evdev), so keys mean the same on both servers.
-        self.run(["setxkbmap", "-rules", "evdev", "-model", "pc105", "-layout", "us"])
+        # A freshly started server can still be busy with its own keymap: try again briefly.
+        for attempt in range(10):
+            if self.run(["setxkbmap", "-rules", "evdev", "-model", "pc105", "-layout", "us"],
+                        check=False).returncode == 0:
+                break
+            time.sleep(0.2)
+        else:
+            self.run(["setxkbmap", "-rules", "evdev", "-model", "pc105", "-layout", "us"])
         listed = self.run(["xrandr", "--listmonitors"]).stdout.decode()
         found = sorted(Monitor(int(x), int(y), int(w), int(h))
                        for w, h, x, y in re.findall(r"(\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)", listed))
