@@ -66,6 +66,9 @@ OverlayChrome::OverlayChrome(DrawView *view) : QObject(view), m_view(view), m_st
     m_panels->bottomMenu()->setCursor(Qt::ArrowCursor);
     m_panels->controlsMenu()->setCursor(Qt::ArrowCursor);
     connect(m_panels, &DrawPanels::laidOut, this, &OverlayChrome::reportPlacement);
+    // Overlay windows are kept between captures: each capture starts with the cursor
+    // tracked, whatever the last one ended with.
+    connect(&DrawCore::shared(), &DrawCore::overlayOpened, this, [this] { m_state->setTrackCursor(true); });
     reportPlacement();
 
     observe(settings, &SettingsModel::appearance, &SettingsModel::appearanceChanged, this,
