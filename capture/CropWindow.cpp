@@ -15,11 +15,10 @@ namespace {
 // X key codes of the keys the capture reacts to (the evdev positions of a US layout).
 enum XKey : quint32 {
     kEsc = 9, kSpace = 65, kBackSpace = 22, kDelete = 119,
-    kC = 54, kW = 25, kT = 28, kP = 33, kA = 38, kL = 46, kR = 27, kO = 32, kB = 56, kS = 39,
-    kReturn = 36, kKeypadEnter = 104,
+    kC = 54, kW = 25, kT = 28, kP = 33, kA = 38, kL = 46, kR = 27, kO = 32, kB = 56,
 };
 // X modifier masks; Num Lock (Mod2) is a state, not a modifier, and never blocks a key.
-constexpr quint32 kLockMask = 2, kControlMask = 4, kNumLockMask = 16;
+constexpr quint32 kNumLockMask = 16;
 constexpr quint32 kModifierMask = 0xFF & ~kNumLockMask;
 } // namespace
 
@@ -78,18 +77,6 @@ void CropWindow::keyPressEvent(QKeyEvent *event) {
                 return;
             }
         }
-        return;
-    }
-    // The outputs, until the editor's action bar offers them as buttons.
-    if ((mods & ~kLockMask) == kControlMask && !event->isAutoRepeat()) {
-        if (code == kC)
-            core.copyAction();
-        else if (code == kS)
-            core.saveImageAction();
-        else if (code == kT)
-            core.copyAsTextAction();
-        else if (code == kReturn || code == kKeypadEnter)
-            core.uploadAction();
         return;
     }
     if (mods != 0 || event->isAutoRepeat())

@@ -194,7 +194,15 @@ void DrawCore::createCropWindow(QScreen *screen, QScreen *underMouse) {
         old->close();
         old->deleteLater();
     }
-    auto *window = new CropWindow(screen);
+    // A window kept from the last capture opens far faster than a new one: its
+    // native window and its backing store already exist.
+    CropWindow *window = m_parkedWindows.take(screen);
+    if (window && (window->overlayScreen() != screen || window->geometry() != screen->geometry())) {
+        window->deleteLater();
+        window = nullptr;
+    }
+    if (!window)
+        window = new CropWindow(screen);
     m_windows.insert(screen, window);
     window->show();
     if (screen == underMouse)
@@ -246,13 +254,29 @@ QWidget *DrawCore::dialogParent(QScreen *screen) const {
 
 void DrawCore::closeOverlay(bool resetModel, bool clearState) {
     const bool wasOpen = isOpen();
-    for (const auto &window : std::as_const(m_windows)) {
-        if (window) {
-            window->hide();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (auto it = m_windows.cbegin(); it != m_windows.cend(); ++it) {
+        CropWindow *window = it.value();
+        if (!window)
+            continue;
+        window->hide();
+        // Kept hidden for the next capture while its screen is still there.
+        if (screens.contains(it.key()) && window->overlayScreen() == it.key() && !m_parkedWindows.value(it.key()))
+            m_parkedWindows.insert(it.key(), window);
+        else
             window->deleteLater();
-        }
     }
     m_windows.clear();
+    // Windows of screens that went away are not kept.
+    for (auto it = m_parkedWindows.begin(); it != m_parkedWindows.end();) {
+        if (!it.value() || !screens.contains(it.key())) {
+            if (it.value())
+                it.value()->deleteLater();
+            it = m_parkedWindows.erase(it);
+        } else {
+            ++it;
+        }
+    }
     if (clearState) {
         m_hightlightWindows.clear();
         Q_EMIT hightlightWindowsChanged();

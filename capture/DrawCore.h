@@ -152,6 +152,8 @@ private:
     void uploadFailed(const OutputSource &source, const QList<ToolPtr> &tools, const QString &error, bool ownError);
 
     QMap<QScreen *, QPointer<CropWindow>> m_windows;
+    // Overlay windows of the last capture, hidden, waiting for the next one.
+    QMap<QScreen *, QPointer<CropWindow>> m_parkedWindows;
     QMap<QScreen *, QImage> m_snapshots;
     QMap<QScreen *, QImage> m_snapshotsSmallQuality;
     QMap<QScreen *, QList<Window>> m_hightlightWindows;

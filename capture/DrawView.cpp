@@ -10,6 +10,7 @@
 #include "app/Models.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
+#include "capture/OverlayChrome.h"
 #include "recording/RecordModel.h"
 
 #include <QApplication>
@@ -58,7 +59,7 @@ QRectF decorationBounds(const QRectF &r) {
 DrawView::DrawView(QScreen *screen, QWidget *parent)
     : QWidget(parent), m_screen(screen), m_objects(new ToolInputDispatcher(DrawCore::shared().tools(), this)),
       m_textEditor(new TextToolEditor(DrawCore::shared().tools(), this)),
-      m_comments(new PointCommentPanel(DrawCore::shared().tools(), this)) {
+      m_comments(new PointCommentPanel(DrawCore::shared().tools(), this)), m_chrome(new OverlayChrome(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -97,6 +98,15 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
         if (model().chooceWindowMode())
             updateHover(mapFromGlobal(QCursor::pos()));
         refreshCursor();
+    });
+    // The overlay window is kept between captures: each capture brings its own
+    // frozen screen and starts with no gesture under way.
+    connect(&DrawCore::shared(), &DrawCore::snapshotsChanged, this, [this] {
+        m_snapshot = DrawCore::shared().snapshots().value(m_screen);
+        m_gesture = Gesture::None;
+        m_points.clear();
+        m_hover.reset();
+        update();
     });
     connect(&DrawCore::shared(), &DrawCore::snapshotsSmallQualityChanged, this, [this] {
         if (isCropScreen())

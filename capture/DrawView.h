@@ -14,6 +14,7 @@
 
 namespace qn {
 
+class OverlayChrome;
 class PointCommentPanel;
 class TextToolEditor;
 class ToolInputDispatcher;
@@ -61,10 +62,11 @@ private:
     CornerType m_handle = CornerType::TopLeft;
     cropHandles::Drag m_handleDrag;
     std::optional<Window> m_hover;
-    QRectF m_lastShown;
+    QRectF m_lastShown; // the crop rectangle painted last, to repaint only what changed
     ToolInputDispatcher *m_objects;
     TextToolEditor *m_textEditor;
-    PointCommentPanel *m_comments; // the crop rectangle painted last, to repaint only what changed
+    PointCommentPanel *m_comments;
+    OverlayChrome *m_chrome; // the action bar and tool column beside the crop area
 };
 
 } // namespace qn

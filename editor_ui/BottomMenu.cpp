@@ -7,6 +7,8 @@
 #include "editor_ui/PanelBackground.h"
 #include "editor_ui/Tooltip.h"
 #include "platform/Observe.h"
+#include "uikit/Color.h"
+#include "uikit/Typography.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,7 +45,7 @@ public:
     using QWidget::QWidget;
 
 protected:
-    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), chrome::divider7C7C7C30()); }
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Color::AppPlah::hex7C7C7COpacity30()); }
 };
 
 } // namespace
@@ -96,13 +98,13 @@ void BottomMenu::build() {
     // what is left widens the buttons evenly.
     const int fixed = kLeading + 36 + 3 * 1 + 7 * kSpacing + kUploadWidth;
     const int available = kWidth - fixed;
-    QFont font = chrome::buttonsAndFormsFont(14);
+    QFont font = TextStyle::buttonsAndForms().font();
     std::array<qreal, 3> textWidths{};
     int paddings = 0;
     for (const auto &t : kTextButtons)
         paddings += 2 * t.padding;
     for (int px = 14; px >= 10; --px) {
-        font = chrome::buttonsAndFormsFont(px);
+        font = TextStyle::buttonsAndForms(px / 14.0).font();
         m_labelPixelSize = px;
         const QFontMetricsF metrics(font);
         qreal sum = 0;
@@ -187,7 +189,9 @@ void BottomMenu::build() {
 
 void BottomMenu::addShortcut(Control control, const QKeySequence &keys) {
     auto *shortcut = new QShortcut(keys, this);
-    shortcut->setContext(Qt::WindowShortcut);
+    // The keys work from whichever overlay window has the keyboard (the pointer may
+    // rest on another screen than the crop area); a hidden bar's keys never match.
+    shortcut->setContext(Qt::ApplicationShortcut);
     connect(shortcut, &QShortcut::activated, this, [this, control] { trigger(control); });
     item(control).shortcuts.append(shortcut);
 }

@@ -1,45 +1,25 @@
 #pragma once
 #include <QColor>
-#include <QFont>
 
 class QWidget;
 
 namespace qn {
 
-// The colours, fonts and materials the editor chrome paints with, in one place.
-// Light and dark: a widget is dark unless its palette's window colour is light,
-// so an overlay picks the scheme for every bar and bubble by setting its palette.
+// What the editor chrome paints with beyond the kit's named colours and text styles.
+// Light and dark follow the kit's scheme of the widget (its own preference or an
+// ancestor's, else the lightness of its palette), so an overlay picks the scheme
+// for every bar and bubble at once.
 namespace chrome {
 
 bool isDark(const QWidget *widget);
 // Gives `target` (a bubble or popover living elsewhere) the scheme of `source`.
 void adoptScheme(QWidget *target, const QWidget *source);
 
-// Named colours of the kit, as the chrome uses them.
-QColor gray282828();
-QColor gray373737();
-QColor gray505050();
-QColor gray8D8D8D();
-QColor grayC5C5C5();
-QColor grayE3E3E3();
-QColor grayF6F6F6();
-QColor divider7C7C7C30();
-QColor fillF2F2F250();
-QColor fill00000040();
-QColor fill28282810();
-QColor fill28282815();
-QColor fillF6F6F610();
-QColor fillF6F6F615();
-
-// Translucent stand-ins for the platform's blurred materials.
+// The help bubbles' material: a translucent stand-in for the platform's blurred bar
+// material, which the kit does not have.
 QColor barMaterial(bool dark);
+// The kit's full-screen material, translucent.
 QColor fullScreenUIMaterial(bool dark);
-
-// Inter stands for the system font: help text (13 px, kerning 0.1, 6 px between
-// lines) and button text (14 px, kerning -0.3).
-QFont contentSFont();
-constexpr double kContentSLineSpacing = 6;
-QFont buttonsAndFormsFont(int pixelSize = 14);
 
 } // namespace chrome
 } // namespace qn

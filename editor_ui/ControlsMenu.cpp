@@ -10,6 +10,7 @@
 #include "editor_ui/ToolsPalette.h"
 #include "editor_ui/Tooltip.h"
 #include "platform/Observe.h"
+#include "uikit/Color.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -29,7 +30,7 @@ public:
     using QWidget::QWidget;
 
 protected:
-    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), chrome::divider7C7C7C30()); }
+    void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Color::AppPlah::hex7C7C7COpacity30()); }
 };
 
 // A button with its three dots on the left: the popover rows. The row is the
@@ -43,7 +44,7 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
-        painter.setBrush(chrome::isDark(this) ? chrome::gray8D8D8D() : chrome::gray282828());
+        painter.setBrush(chrome::isDark(this) ? Color::Gray::hex8D8D8D() : Color::Gray::hex282828());
         // Three 2 × 2 dots, 1 apart, centred on the row's height.
         const qreal top = (height() - 8) / 2.0;
         for (int i = 0; i < 3; ++i)
@@ -166,6 +167,7 @@ void ControlsMenu::build() {
         }
     });
     m_toolsPalette = new ToolsPalette(m_actions);
+    m_toolsPalette->setObjectName(QStringLiteral("toolsPalette"));
     m_toolsPopover = new PopoverModyfier(toolsRow, Edge::Leading, false, m_toolsPalette);
     connect(m_toolsPopover, &PopoverModyfier::hoverChanged, this,
             [this](bool on) { updateHoverRegion(on, ToolsPart); });

@@ -40,6 +40,9 @@ DrawPanels::~DrawPanels() {
         m_state->setTrackCursor(true);
 }
 
+BottomMenu *DrawPanels::bottomMenu() const { return m_bottomMenu; }
+ControlsMenu *DrawPanels::controlsMenu() const { return m_controlsMenu; }
+
 void DrawPanels::setInside(int bar, bool inside) {
     m_inside[bar] = inside;
     m_state->setTrackCursor(!inside);
@@ -72,6 +75,7 @@ void DrawPanels::layout() {
     } else {
         m_bottomMenu->hide();
     }
+    Q_EMIT laidOut();
 }
 
 bool DrawPanels::eventFilter(QObject *watched, QEvent *event) {

@@ -29,14 +29,18 @@ public:
                Placement controlsMenuPosition);
     ~DrawPanels() override;
 
-    BottomMenu *bottomMenu() const { return m_bottomMenu; }
-    ControlsMenu *controlsMenu() const { return m_controlsMenu; }
+    BottomMenu *bottomMenu() const;
+    ControlsMenu *controlsMenu() const;
 
     // Places both bars again (the host calls it when its size changes).
     void layout();
 
     static constexpr int kBottomHeight = 48;
     static constexpr int kSideWidth = 48;
+
+Q_SIGNALS:
+    // Both bars have been placed (or hidden) again.
+    void laidOut();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -3,6 +3,7 @@
 #include "editor_ui/ChromeStyle.h"
 #include "editor_ui/EditorIcons.h"
 #include "uikit/HexColor.h"
+#include "uikit/Color.h"
 
 #include <QEnterEvent>
 #include <QPainter>
@@ -22,20 +23,20 @@ DrawViewButtonLook secondaryLook(const DrawViewButtonState &s, bool dark) {
     if (s.disabled)
         look.fill = Qt::transparent;
     else if (s.pressed || s.active)
-        look.fill = dark ? chrome::fillF6F6F610() : chrome::fill28282815();
+        look.fill = dark ? Color::Settings::hexF6F6F6Opacity10() : Color::Settings::hex282828Opacity15();
     else if (s.hovered)
-        look.fill = dark ? chrome::fillF6F6F615() : chrome::fill28282810();
+        look.fill = dark ? Color::Settings::hexF6F6F6Opacity15() : Color::Settings::hex282828Opacity10();
     else
         look.fill = Qt::transparent;
-    look.foreground = dark ? chrome::grayC5C5C5() : chrome::gray282828();
+    look.foreground = dark ? Color::Gray::hexC5C5C5() : Color::Gray::hex282828();
     look.opacity = s.disabled ? 0.3 : 1;
     return look;
 }
 
 DrawViewButtonLook primaryLook(const DrawViewButtonState &s, bool dark) {
     DrawViewButtonLook look;
-    const QColor restFill = dark ? chrome::fill00000040() : chrome::fillF2F2F250();
-    const QColor restText = dark ? chrome::grayF6F6F6() : chrome::gray282828();
+    const QColor restFill = dark ? Color::AppPlah::hex000000Opacity40() : Color::AppPlah::hexF2F2F2Opacity50();
+    const QColor restText = dark ? Color::Gray::hexF6F6F6() : Color::Gray::hex282828();
     if (s.disabled) {
         look.fill = restFill;
         look.foreground = withAlpha(restText, 0.3);
@@ -56,7 +57,7 @@ DrawViewButtonLook uploadLook(const DrawViewButtonState &s, bool dark) {
     DrawViewButtonLook look;
     look.cornerRadius = 6;
     if (s.disabled) {
-        look.fill = dark ? chrome::gray505050() : chrome::grayE3E3E3();
+        look.fill = dark ? Color::Gray::hex505050() : Color::Gray::hexE3E3E3();
         look.foreground = dark ? colorFromHex(QStringLiteral("#8D8D8D")) : QColor(Qt::white);
     } else if (s.hovered && !s.pressed) {
         look.fill = colorFromHex(QStringLiteral("#1B6AFF"));
@@ -72,9 +73,9 @@ DrawViewButtonLook emojiLook(const DrawViewButtonState &s, bool dark) {
     DrawViewButtonLook look;
     look.cornerRadius = 4;
     if (s.pressed)
-        look.fill = dark ? chrome::gray373737() : chrome::grayE3E3E3();
+        look.fill = dark ? Color::Gray::hex373737() : Color::Gray::hexE3E3E3();
     else if (s.hovered)
-        look.fill = dark ? chrome::gray505050() : chrome::grayF6F6F6();
+        look.fill = dark ? Color::Gray::hex505050() : Color::Gray::hexF6F6F6();
     else
         look.fill = Qt::transparent;
     return look;

@@ -2,6 +2,7 @@
 
 #include "editor_ui/BubbleShape.h"
 #include "editor_ui/ChromeStyle.h"
+#include "platform/Diagnostics.h"
 
 #include <QApplication>
 #include <QGraphicsDropShadowEffect>
@@ -152,6 +153,7 @@ void PopoverModyfier::setShow(bool show) {
     if (!show) {
         removeMonitor();
         if (m_frame && m_frame->isVisible()) {
+            diagnostics::print(QStringLiteral("chrome: popover hidden %1").arg(m_content ? m_content->objectName() : QString()));
             m_frame->hide();
             Q_EMIT hoverChanged(false);
         }
@@ -176,7 +178,17 @@ void PopoverModyfier::setShow(bool show) {
     m_content->show();
     reposition();
     m_frame->raise();
+    const bool wasVisible = m_frame->isVisible();
     m_frame->show();
+    if (!wasVisible && diagnostics::enabled()) {
+        const QRect r(m_content->mapToGlobal(QPoint(0, 0)), m_content->size());
+        diagnostics::print(QStringLiteral("chrome: popover shown %1 %2,%3,%4,%5")
+                               .arg(m_content->objectName())
+                               .arg(r.x())
+                               .arg(r.y())
+                               .arg(r.width())
+                               .arg(r.height()));
+    }
     installMonitor();
 }
 

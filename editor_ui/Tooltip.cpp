@@ -1,6 +1,9 @@
 #include "editor_ui/Tooltip.h"
 
 #include "editor_ui/ChromeStyle.h"
+#include "platform/Diagnostics.h"
+#include "uikit/Color.h"
+#include "uikit/Typography.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -45,12 +48,12 @@ qreal pick(VSide side, qreal min, qreal mid, qreal max) {
 QStringList lines(const QString &title) { return title.split(QLatin1Char('\n')); }
 
 QSizeF textSize(const QString &title) {
-    const QFontMetricsF metrics(chrome::contentSFont());
+    const QFontMetricsF metrics(TextStyle::contentS().font());
     qreal width = 0;
     const QStringList all = lines(title);
     for (const QString &line : all)
         width = std::max(width, metrics.horizontalAdvance(line));
-    const qreal height = all.size() * metrics.height() + (all.size() - 1) * chrome::kContentSLineSpacing;
+    const qreal height = all.size() * metrics.height() + (all.size() - 1) * TextStyle::contentS().lineSpacing;
     return {std::ceil(width), std::ceil(height)};
 }
 
@@ -125,15 +128,15 @@ void Tooltip::paintEvent(QPaintEvent *) {
     }
     painter.fillPath(shape, chrome::barMaterial(dark));
 
-    const QFont font = chrome::contentSFont();
+    const QFont font = TextStyle::contentS().font();
     const QFontMetricsF metrics(font);
     painter.setFont(font);
-    painter.setPen(dark ? chrome::grayF6F6F6() : chrome::gray282828());
+    painter.setPen(dark ? Color::Gray::hexF6F6F6() : Color::Gray::hex282828());
     const QRectF label = labelRect().adjusted(kInnerX, kInnerY, -kInnerX, -kInnerY);
     qreal y = label.top() + metrics.ascent();
     for (const QString &line : lines(m_title)) {
         painter.drawText(QPointF(label.left(), y), line);
-        y += metrics.height() + chrome::kContentSLineSpacing;
+        y += metrics.height() + TextStyle::contentS().lineSpacing;
     }
 }
 
@@ -190,8 +193,12 @@ void TooltipModifier::setShow(bool show) {
         chrome::adoptScheme(m_bubble, m_anchor);
         reposition();
         m_bubble->raise();
+        if (!m_bubble->isVisible())
+            diagnostics::print(QStringLiteral("chrome: help shown \"%1\"").arg(m_text));
         m_bubble->show();
     } else if (m_bubble) {
+        if (m_bubble->isVisible())
+            diagnostics::print(QStringLiteral("chrome: help hidden \"%1\"").arg(m_text));
         m_bubble->hide();
     }
 }

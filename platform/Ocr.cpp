@@ -2,25 +2,85 @@
 
 #include <QStringList>
 #include <cstdio>
+#include <dlfcn.h>
 #include <memory>
-#include <tesseract/baseapi.h>
+#include <mutex>
+#include <tesseract/capi.h>
 
 namespace qn {
 
 namespace {
+// Tesseract and its chain of image libraries weigh several megabytes of resident
+// memory; a tray program that may never read text loads them at the first
+// recognition instead of at start.
+struct TesseractLibrary {
+    decltype(&::TessBaseAPICreate) create = nullptr;
+    decltype(&::TessBaseAPIDelete) destroy = nullptr;
+    decltype(&::TessBaseAPIInit2) init = nullptr;
+    decltype(&::TessBaseAPISetPageSegMode) setPageSegMode = nullptr;
+    decltype(&::TessBaseAPISetImage) setImage = nullptr;
+    decltype(&::TessBaseAPISetSourceResolution) setSourceResolution = nullptr;
+    decltype(&::TessBaseAPIGetUTF8Text) text = nullptr;
+    decltype(&::TessDeleteText) deleteText = nullptr;
+    decltype(&::TessBaseAPIClear) clear = nullptr;
+    bool loaded = false;
+};
+
+void report(const char *what) {
+    std::printf("RecognizeTextRequest error: %s\n", what);
+    std::fflush(stdout);
+}
+
+template <typename F> bool resolve(void *handle, const char *name, F &target) {
+    target = reinterpret_cast<F>(dlsym(handle, name));
+    return target != nullptr;
+}
+
+const TesseractLibrary &tesseractLibrary() {
+    static TesseractLibrary lib;
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Never closed: engines live in worker threads until the program ends.
+        void *handle = dlopen("libtesseract.so.5", RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            report("the text recognition library could not be loaded");
+            return;
+        }
+        TesseractLibrary l;
+        const bool ok = resolve(handle, "TessBaseAPICreate", l.create) &&
+                        resolve(handle, "TessBaseAPIDelete", l.destroy) &&
+                        resolve(handle, "TessBaseAPIInit2", l.init) &&
+                        resolve(handle, "TessBaseAPISetPageSegMode", l.setPageSegMode) &&
+                        resolve(handle, "TessBaseAPISetImage", l.setImage) &&
+                        resolve(handle, "TessBaseAPISetSourceResolution", l.setSourceResolution) &&
+                        resolve(handle, "TessBaseAPIGetUTF8Text", l.text) &&
+                        resolve(handle, "TessDeleteText", l.deleteText) && resolve(handle, "TessBaseAPIClear", l.clear);
+        if (!ok) {
+            report("the text recognition library is incomplete");
+            return;
+        }
+        l.loaded = true;
+        lib = l;
+    });
+    return lib;
+}
+
+struct EngineDeleter {
+    void operator()(TessBaseAPI *api) const { tesseractLibrary().destroy(api); }
+};
+
 // One engine per worker thread: starting one costs far more than a recognition.
-tesseract::TessBaseAPI *engine() {
-    thread_local std::unique_ptr<tesseract::TessBaseAPI> api;
+TessBaseAPI *engine(const TesseractLibrary &lib) {
+    thread_local std::unique_ptr<TessBaseAPI, EngineDeleter> api;
     thread_local bool failed = false;
     if (!api && !failed) {
-        auto candidate = std::make_unique<tesseract::TessBaseAPI>();
-        if (candidate->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
-            std::printf("RecognizeTextRequest error: the English recognition data could not be loaded\n");
-            std::fflush(stdout);
+        std::unique_ptr<TessBaseAPI, EngineDeleter> candidate(lib.create());
+        if (!candidate || lib.init(candidate.get(), nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
+            report("the English recognition data could not be loaded");
             failed = true;
             return nullptr;
         }
-        candidate->SetPageSegMode(tesseract::PSM_AUTO);
+        lib.setPageSegMode(candidate.get(), tesseract::PSM_AUTO);
         api = std::move(candidate);
     }
     return api.get();
@@ -40,14 +100,17 @@ QImage prepare(const QImage &image) {
 QString recognizeText(const QImage &image) {
     if (image.isNull() || image.width() < 1 || image.height() < 1)
         return {};
-    tesseract::TessBaseAPI *api = engine();
+    const TesseractLibrary &lib = tesseractLibrary();
+    if (!lib.loaded)
+        return {};
+    TessBaseAPI *api = engine(lib);
     if (!api)
         return {};
     const QImage gray = prepare(image);
-    api->SetImage(gray.constBits(), gray.width(), gray.height(), 1, static_cast<int>(gray.bytesPerLine()));
-    api->SetSourceResolution(144);
-    std::unique_ptr<char[]> raw(api->GetUTF8Text());
-    api->Clear();
+    lib.setImage(api, gray.constBits(), gray.width(), gray.height(), 1, static_cast<int>(gray.bytesPerLine()));
+    lib.setSourceResolution(api, 144);
+    const std::unique_ptr<char, decltype(lib.deleteText)> raw(lib.text(api), lib.deleteText);
+    lib.clear(api);
     if (!raw)
         return {};
     QStringList lines;

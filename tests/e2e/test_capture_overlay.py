@@ -122,3 +122,23 @@ def test_a_click_without_a_drag_copies_nothing(launch, x, display):
     wait_capture_closed(app, x)
     assert x.clipboard_text() == "kept"
     assert not [line for line in app.lines if line.startswith("notice: ")]
+
+
+def test_each_capture_shows_and_copies_the_screen_of_its_own_press(launch, x, display):
+    display.run(["xsetroot", "-solid", "#204060"], check=False)
+    app = launch(prefs=PREFS)
+    open_capture(app, x)
+    x.key("Escape")
+    wait_capture_closed(app, x)
+    screen.paint_pattern(display)
+    before = screen.grab(display)
+    open_capture(app, x)
+    x.drag((100, 100), (300, 250))
+    # The overlay shows the new screen inside the crop, not the previous capture's.
+    inside = before.crop(150, 150, 100, 50)
+    deadline = time.time() + 5
+    while screen.grab(display).crop(150, 150, 100, 50) != inside and time.time() < deadline:
+        time.sleep(0.05)
+    assert screen.grab(display).crop(150, 150, 100, 50) == inside
+    picture = copied_picture(app, x, display)
+    assert picture == before.crop(100, 100, 200, 150)

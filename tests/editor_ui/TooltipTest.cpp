@@ -1,6 +1,7 @@
 #include "ChromeTestSupport.h"
 #include "editor_ui/ChromeStyle.h"
 #include "editor_ui/Tooltip.h"
+#include "uikit/Typography.h"
 
 #include <QFontMetricsF>
 #include <gtest/gtest.h>
@@ -52,7 +53,7 @@ TEST(TooltipTest, BubbleStandsOutsideTheAnchorOnItsSide) {
 TEST(TooltipTest, FourLineHelpIsOneBubbleAsWideAsItsWidestLine) {
     const QString text = QStringLiteral("Draw an Arrow - A\nDraw a Line - L\nDraw a Rectangle - R\nDraw an Oval - O");
     Tooltip bubble(text, Qt::AlignLeft);
-    const QFontMetricsF metrics(chrome::contentSFont());
+    const QFontMetricsF metrics(TextStyle::contentS().font());
     const qreal widest = metrics.horizontalAdvance(QStringLiteral("Draw a Rectangle - R"));
     EXPECT_EQ(bubble.sizeHint().width(), int(std::ceil(widest) + 24 + 12));
     EXPECT_EQ(bubble.sizeHint().height(), int(std::ceil(4 * metrics.height() + 3 * 6) + 12 + 12));

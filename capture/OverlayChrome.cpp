@@ -1,0 +1,161 @@
+#include "capture/OverlayChrome.h"
+
+#include "annotation/ColorsPalette.h"
+#include "annotation/DrawViewModel.h"
+#include "app/Helper.h"
+#include "app/Models.h"
+#include "app/SettingsModel.h"
+#include "capture/DrawCore.h"
+#include "capture/DrawView.h"
+#include "editor_ui/BottomMenu.h"
+#include "editor_ui/ChromeState.h"
+#include "editor_ui/ControlsMenu.h"
+#include "editor_ui/DrawPanels.h"
+#include "editor_ui/DrawViewButton.h"
+#include "platform/Diagnostics.h"
+#include "platform/Observe.h"
+#include "recording/RecordModel.h"
+#include "uikit/ColorScheme.h"
+
+#include <QScreen>
+#include <QStringList>
+
+namespace qn {
+
+namespace {
+DrawViewModel &model() { return *Models::shared().drawViewModel(); }
+
+// A widget's frame in global coordinates, `origin` being its parent's corner.
+QString rectText(const QWidget *w, QPoint origin) {
+    if (!w || !w->isVisible())
+        return QStringLiteral("none");
+    const QRect r = w->geometry().translated(origin);
+    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+} // namespace
+
+OverlayChrome::OverlayChrome(DrawView *view) : QObject(view), m_view(view), m_state(new ChromeState(this)) {
+    DrawViewModel *m = &model();
+    RecordModel *record = Models::shared().recordModel();
+    SettingsModel *settings = Models::shared().settingsModel();
+
+    // The state flows one way, from the models into the chrome; only the cursor
+    // tracking goes back.
+    observe(m, &DrawViewModel::tool, &DrawViewModel::toolChanged, this, [this](Tool t) { m_state->setTool(t); });
+    observe(m, &DrawViewModel::quickTool, &DrawViewModel::quickToolChanged, this,
+            [this](Tool t) { m_state->setQuickTool(t); });
+    observe(m, &DrawViewModel::color, &DrawViewModel::colorChanged, this,
+            [this](const QNColor &c) { m_state->setColor(c); });
+    observe(m, &DrawViewModel::canUndo, &DrawViewModel::canUndoChanged, this,
+            [this](bool v) { m_state->setCanUndo(v); });
+    observe(m, &DrawViewModel::canRedo, &DrawViewModel::canRedoChanged, this,
+            [this](bool v) { m_state->setCanRedo(v); });
+    observe(record, &RecordModel::isRecording, &RecordModel::isRecordingChanged, this,
+            [this](bool v) { m_state->setIsRecording(v); });
+    observe(record, &RecordModel::isPaused, &RecordModel::isPausedChanged, this,
+            [this](bool v) { m_state->setIsPaused(v); });
+    feedCropArea();
+    connect(m, &DrawViewModel::croppedAreaChanged, this, &OverlayChrome::feedCropArea);
+    connect(m, &DrawViewModel::cropScreenChanged, this, &OverlayChrome::feedCropArea);
+    connect(m_state, &ChromeState::trackCursorChanged, this,
+            [this] { model().setTrackCursor(m_state->trackCursor()); });
+
+    m_panels = new DrawPanels(m_state, this, view, &Helper::bottomMenuPosition, &Helper::controlsMenuPosition);
+    // The overlay's cross-hair stops at the bars: they are buttons, not canvas.
+    m_panels->bottomMenu()->setCursor(Qt::ArrowCursor);
+    m_panels->controlsMenu()->setCursor(Qt::ArrowCursor);
+    connect(m_panels, &DrawPanels::laidOut, this, &OverlayChrome::reportPlacement);
+    reportPlacement();
+
+    observe(settings, &SettingsModel::appearance, &SettingsModel::appearanceChanged, this,
+            [this](Appearance) { applyScheme(); });
+}
+
+OverlayChrome::~OverlayChrome() {
+    // The bars go with the view; a pointer resting on one of them must not leave
+    // the next capture without cursor tracking.
+    delete m_panels.data();
+    model().setTrackCursor(true);
+}
+
+void OverlayChrome::feedCropArea() {
+    // Only the crop screen's overlay shows the chrome; elsewhere it sees no crop.
+    const bool here = m_view && m_view->isCropScreen();
+    m_state->setCroppedArea(here ? model().croppedArea() : QRectF());
+}
+
+void OverlayChrome::applyScheme() {
+    if (!m_panels || !m_view)
+        return;
+    ColorScheme scheme = environmentColorScheme(m_view);
+    switch (Models::shared().settingsModel()->appearance()) {
+    case Appearance::Light: scheme = ColorScheme::Light; break;
+    case Appearance::Dark: scheme = ColorScheme::Dark; break;
+    case Appearance::None: break;
+    }
+    setPreferredColorScheme(m_panels->bottomMenu(), scheme);
+    setPreferredColorScheme(m_panels->controlsMenu(), scheme);
+}
+
+void OverlayChrome::reportPlacement() {
+    if (!diagnostics::enabled() || !m_view || !m_panels)
+        return;
+    const QPoint origin = m_view->mapToGlobal(QPoint(0, 0));
+    BottomMenu *bar = m_panels->bottomMenu();
+    ControlsMenu *column = m_panels->controlsMenu();
+    const QString line = QStringLiteral("chrome: bar %1 column %2").arg(rectText(bar, origin), rectText(column, origin));
+    // Drags move the bars on every step; say only what changed.
+    if (line == m_lastPlacement)
+        return;
+    m_lastPlacement = line;
+    diagnostics::print(line);
+    if (!bar->isVisible())
+        return;
+
+    // Where each control stands on the screen, for tests that click them.
+    QStringList controls;
+    const auto add = [&](const char *name, const QWidget *w) {
+        if (w && w->isVisible())
+            controls << QStringLiteral("%1=%2").arg(QLatin1String(name),
+                                                    rectText(w, w->parentWidget()->mapToGlobal(QPoint(0, 0))));
+    };
+    using B = BottomMenu::Control;
+    using C = ControlsMenu::Control;
+    add("close", bar->button(B::Close));
+    add("save", bar->button(B::SaveMac));
+    add("copyText", bar->button(B::CopyText));
+    add("copy", bar->button(B::Copy));
+    add("upload", bar->button(B::Upload));
+    add("pointer", column->button(C::Pointer));
+    add("text", column->button(C::Text));
+    add("pen", column->button(C::Pen));
+    add("shapes", column->button(C::QuickeTools));
+    add("blur", column->button(C::Blur));
+    add("whiteboard", column->button(C::Whiteboard));
+    add("color", column->colorButton());
+    add("undo", column->button(C::Undo));
+    add("redo", column->button(C::Redo));
+    diagnostics::print(QStringLiteral("chrome: controls ") + controls.join(QLatin1Char(' ')));
+}
+
+void OverlayChrome::requestClose(bool ask) { DrawCore::shared().requestClose(ask); }
+void OverlayChrome::saveImageAction() { DrawCore::shared().saveImageAction(); }
+// Screen recording has no save path of its own yet; the video tool keeps the
+// button disabled until a recording is paused, which cannot happen without one.
+void OverlayChrome::saveVideoAction() { diagnostics::print(QStringLiteral("chrome: no recording to save")); }
+void OverlayChrome::copyAsTextAction() { DrawCore::shared().copyAsTextAction(); }
+void OverlayChrome::copyAction() { DrawCore::shared().copyAction(); }
+void OverlayChrome::uploadAction() { DrawCore::shared().uploadAction(); }
+void OverlayChrome::selectTool(Tool tool) { DrawCore::shared().selectTool(tool); }
+void OverlayChrome::undo() { DrawCore::shared().undo(); }
+void OverlayChrome::redo() { DrawCore::shared().redo(); }
+void OverlayChrome::toggleWhiteboard() { model().toggleWhiteboard(); }
+
+QWidget *OverlayChrome::makeColorsPalette(QWidget *parent) {
+    auto *palette = new ColorsPalette(model(), parent);
+    palette->setObjectName(QStringLiteral("colorsPalette"));
+    return palette;
+}
+
+} // namespace qn

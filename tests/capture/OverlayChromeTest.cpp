@@ -1,0 +1,88 @@
+#include "annotation/DrawViewModel.h"
+#include "app/Models.h"
+#include "app/SettingsModel.h"
+#include "capture/DrawView.h"
+#include "capture/OverlayChrome.h"
+#include "editor_ui/BottomMenu.h"
+#include "editor_ui/ChromeState.h"
+#include "editor_ui/ControlsMenu.h"
+#include "editor_ui/DrawPanels.h"
+#include "recording/RecordModel.h"
+#include "uikit/ColorScheme.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace qn;
+
+namespace {
+// The shared models keep their preferences in the test area, not the user's.
+const bool kTestPaths = (QStandardPaths::setTestModeEnabled(true), true);
+
+DrawViewModel &model() { return *Models::shared().drawViewModel(); }
+
+struct OverlayChromeTest : ::testing::Test {
+    void SetUp() override {
+        model().reset();
+        model().setCropScreen(nullptr);
+        model().setCroppedArea(QRectF());
+        Models::shared().recordModel()->setIsRecording(false);
+        view = std::make_unique<DrawView>(QGuiApplication::primaryScreen());
+        view->resize(1920, 1080);
+        chrome = view->findChild<OverlayChrome *>();
+        ASSERT_NE(chrome, nullptr);
+    }
+    void TearDown() override {
+        view.reset();
+        model().setCropScreen(nullptr);
+        model().setCroppedArea(QRectF());
+        Models::shared().settingsModel()->setAppearance(Appearance::None);
+    }
+    std::unique_ptr<DrawView> view;
+    OverlayChrome *chrome = nullptr;
+};
+} // namespace
+
+TEST_F(OverlayChromeTest, ChromeSeesTheCropOnlyOnTheCropScreenAndTheColumnOnlyWithoutARecording) {
+    ASSERT_TRUE(kTestPaths);
+    view->show();
+    const QRectF crop(600, 300, 400, 400);
+    model().setCroppedArea(crop);
+    // No crop screen yet: this overlay shows nothing.
+    EXPECT_EQ(chrome->state()->croppedArea(), QRectF());
+    EXPECT_FALSE(chrome->panels()->bottomMenu()->isVisible());
+
+    model().setCropScreen(QGuiApplication::primaryScreen());
+    EXPECT_EQ(chrome->state()->croppedArea(), crop);
+    EXPECT_TRUE(chrome->panels()->bottomMenu()->isVisible());
+    EXPECT_TRUE(chrome->panels()->controlsMenu()->isVisible());
+    EXPECT_EQ(chrome->panels()->bottomMenu()->pos(), QPoint(465, 716));
+
+    Models::shared().recordModel()->setIsRecording(true);
+    EXPECT_TRUE(chrome->state()->isRecording());
+    EXPECT_FALSE(chrome->panels()->controlsMenu()->isVisible());
+    Models::shared().recordModel()->setIsRecording(false);
+    EXPECT_TRUE(chrome->panels()->controlsMenu()->isVisible());
+}
+
+TEST_F(OverlayChromeTest, CursorTrackingComesBackWhenTheChromeGoesWithThePointerOnABar) {
+    model().setCropScreen(QGuiApplication::primaryScreen());
+    model().setCroppedArea(QRectF(600, 300, 400, 400));
+    chrome->state()->setTrackCursor(false);
+    EXPECT_FALSE(model().trackCursor());
+    view.reset();
+    EXPECT_TRUE(model().trackCursor());
+}
+
+TEST_F(OverlayChromeTest, BarsFollowTheChosenAppearance) {
+    SettingsModel *settings = Models::shared().settingsModel();
+    for (const auto &[appearance, scheme] : {std::pair{Appearance::Dark, ColorScheme::Dark},
+                                             std::pair{Appearance::Light, ColorScheme::Light}}) {
+        settings->setAppearance(appearance);
+        EXPECT_EQ(environmentColorScheme(chrome->panels()->bottomMenu()), scheme);
+        EXPECT_EQ(environmentColorScheme(chrome->panels()->controlsMenu()), scheme);
+    }
+}
