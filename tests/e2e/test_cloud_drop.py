@@ -1,8 +1,12 @@
 """Image files dropped on the tray icon are uploaded like captures, under their own
 names; other files are ignored."""
 import base64
+import contextlib
 import os
+import subprocess
 import time
+
+import pytest
 
 from harness import screen
 from harness.xdnd import drop_files
@@ -13,6 +17,32 @@ def drop(app, x, display, *paths):
     icon = app.tray_icon(x)
     gx, gy, w, h = x.geometry(icon)
     return drop_files(display.name, icon, list(paths), (gx + w // 2, gy + h // 2))
+
+
+@contextlib.contextmanager
+def drag_from_another_program(app, x, display, path):
+    """Drags the file with the pointer from another program's window onto the tray
+    icon, as from a file manager; gives how the drag ended for that program. The
+    program keeps running meanwhile: the data of a drop is fetched from it."""
+    source = subprocess.Popen([os.environ["QN_DRAG_SOURCE"], path], env=dict(display.env, QT_QPA_PLATFORM="xcb"),
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    try:
+        [window] = x.wait_window("^drag source$")
+        time.sleep(0.5)  # mapped is not yet shown
+        wx, wy, ww, wh = x.geometry(window)
+        gx, gy, w, h = x.geometry(app.tray_icon(x))
+        start, end = (wx + ww // 2, wy + wh // 2), (gx + w // 2, gy + h // 2)
+        x.move(*start)
+        x._xdo("mousedown", 1)
+        for i in range(1, 21):
+            x.move(start[0] + (end[0] - start[0]) * i // 20, start[1] + (end[1] - start[1]) * i // 20)
+            time.sleep(0.05)
+        time.sleep(0.3)
+        x._xdo("mouseup", 1)
+        yield source.stdout.readline().strip()
+    finally:
+        source.terminate()
+        source.wait(timeout=5)
 
 
 def make_image(app, display, name, size="64x48", fill="xc:#3366cc"):
@@ -44,6 +74,20 @@ def test_a_dropped_png_is_uploaded_under_its_own_name(launch, x, display, cloud)
     assert x.wait_clipboard(lambda v: v.endswith(b"/t/Drop")) == (HOST + "/t/Drop").encode()
     app.wait_for_line(r"^notice: Uploaded!")
     assert len(app.events("upload_to_cloud")) == 1
+
+
+@pytest.mark.skipif("QN_DRAG_SOURCE" not in os.environ, reason="the drag source program is built with the tests")
+def test_a_file_dragged_from_another_program_onto_the_icon_is_uploaded(launch, x, display, cloud):
+    cloud.answer(API + "/create_task", {"success": True, "task_id": 33, "link": "/t/Dragged"})
+    cloud.answer(API + "/create_draft", {"success": True, "draft_url": "/d/dragged"})
+    app = signed_in(launch, cloud)
+    path = make_image(app, display, "dragged.png")
+    with drag_from_another_program(app, x, display, path) as ended:
+        assert ended == "drag ended: copied"
+        [task] = cloud.wait_for(API + "/create_task")
+    assert field(task.body, "name") == "dragged.png"
+    cloud.wait_for(API + "/create_draft")
+    assert x.wait_clipboard(lambda v: v.endswith(b"/t/Dragged")) == (HOST + "/t/Dragged").encode()
 
 
 def test_gif_bytes_travel_unchanged_and_other_files_are_ignored(launch, x, display, cloud):
