@@ -25,7 +25,7 @@ def test_help_shows_only_after_the_pointer_rests_for_a_second(launch, x):
     # Passing over a control shows nothing.
     since = chrome.mark(app)
     chrome.hover_control(app, x, "save")
-    time.sleep(0.5)
+    time.sleep(0.2)
     x.move(800, 500)
     time.sleep(1.2)
     assert chrome.lines_since(app, since, r"^chrome: help shown") == []
