@@ -9,6 +9,12 @@ case "$flavour" in
   *) echo "usage: $0 release|dev [dir]" >&2; exit 2 ;;
 esac
 jobs=$(nproc)
+# Several checkouts of the tree (worktrees) share one compiler cache when ccache is there.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$root")}
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQN_DEV=$dev \
-  -DQN_BUILD_TESTS=$tests -DQN_BUILD_BENCH=$tests >/dev/null
+  -DQN_BUILD_TESTS=$tests -DQN_BUILD_BENCH=$tests "${launcher[@]}" >/dev/null
 cmake --build "$dir" -j "$jobs"

@@ -5,7 +5,7 @@ set -euo pipefail
 want=${1:-build}
 
 build_pkgs=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins qt6-qpa-plugins libqt6dbus6
   libx11-dev libx11-xcb-dev libxcb1-dev libxext-dev libxfixes-dev libxtst-dev libxrandr-dev
