@@ -69,6 +69,9 @@ TEST_F(CapsuletServiceTest, ReleasesTheNameWhenItEnds) {
     {
         CapsuletService service;
         ASSERT_TRUE(service.publish(bus.connect()));
+        // A round trip after the watch: the bus handles one connection's messages
+        // in order, so the watch is in place before the name goes.
+        ASSERT_TRUE(client.interface()->isServiceRegistered(kName).value());
     }
     ASSERT_TRUE(released.count() > 0 || released.wait(10000));
     EXPECT_FALSE(client.interface()->isServiceRegistered(kName).value());
