@@ -1,0 +1,3 @@
+#include "service/CapsuletMain.h"
+
+int main(int argc, char **argv) { return qn::capsuletMain(argc, argv); }
