@@ -1,0 +1,96 @@
+#include "settings/Settings.h"
+
+#include "app/Models.h"
+#include "app/SettingsModel.h"
+#include "platform/Diagnostics.h"
+#include "platform/Observe.h"
+#include "settings/AboutSettings.h"
+#include "settings/AppearanceSettings.h"
+#include "settings/ApplicationSettings.h"
+#include "settings/CloudSettings.h"
+#include "settings/HotkeySettings.h"
+#include "settings/NotificationSettings.h"
+#include "uikit/BundleInfo.h"
+#include "uikit/SettingsTemplate.h"
+#include "uikit/SidebarRow.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace qn {
+
+Settings::ViewModel::ViewModel(SettingsModel &model, QObject *parent)
+    : QObject(parent), menuItems(allSettingsMenus()), settings(model.settings()) {
+    QPointer<ViewModel> self(this);
+    observe(&model, &SettingsModel::settings, &SettingsModel::settingsChanged, this, [self](SettingsMenu page) {
+        if (!self)
+            return;
+        self->settings = page;
+        if (self->changed)
+            self->changed();
+    });
+}
+
+Settings::Settings(SettingsModel *model, QWidget *parent)
+    : QWidget(parent), m_model(model ? *model : *Models::shared().settingsModel()),
+      m_viewModel(new ViewModel(m_model, this)), m_shown(m_viewModel->settings) {
+    auto *menu = new QWidget();
+    auto *menuColumn = new QVBoxLayout(menu);
+    menuColumn->setContentsMargins(0, 0, 0, 0);
+    menuColumn->setSpacing(0);
+    for (SettingsMenu page : m_viewModel->menuItems) {
+        auto *row = new SidebarRow(settingsMenuRawValue(page), page == m_shown);
+        row->setObjectName(QStringLiteral("sidebar:") + settingsMenuRawValue(page));
+        connect(row, &SidebarRow::clicked, this, [this, page] { selectPage(page); });
+        menuColumn->addWidget(row);
+        m_rows << row;
+    }
+    const QString label = BundleInfo::main().appName().value_or(QStringLiteral("Settings"));
+    m_template = new SettingsTemplate(ColorScheme::Light, label, menu, makeDetail(m_shown), this);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_template);
+    setMinimumHeight(kMinimumHeight);
+    m_viewModel->changed = [this] { apply(); };
+}
+
+QWidget *Settings::detail() const { return m_template->content(); }
+
+void Settings::selectPage(SettingsMenu page) { m_model.setSettings(page); }
+
+QWidget *Settings::makeDetail(SettingsMenu page) {
+    switch (page) {
+    case SettingsMenu::Account: return new CloudSettings(m_model);
+    case SettingsMenu::Notification: return new NotificationSettings(m_model);
+    case SettingsMenu::Appearance: return new AppearanceSettings(m_model);
+    case SettingsMenu::Settings: return new ApplicationSettings(m_model);
+    case SettingsMenu::About: return new AboutSettings();
+    case SettingsMenu::Hotkeys: {
+        auto *scroll = new QScrollArea();
+        scroll->setObjectName(QStringLiteral("hotkeysScroll"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        scroll->setWidget(new HotkeySettings());
+        return scroll;
+    }
+    }
+    return new CloudSettings(m_model);
+}
+
+void Settings::apply() {
+    const SettingsMenu page = m_viewModel->settings;
+    for (int i = 0; i < m_rows.size(); ++i)
+        m_rows[i]->setActive(m_viewModel->menuItems.value(i) == page);
+    // The row of the page on show writes the same page again: nothing to redo.
+    if (page == m_shown && detail())
+        return;
+    m_shown = page;
+    m_template->setContent(makeDetail(page));
+    diagnostics::print(QStringLiteral("settings: showing \"%1\"").arg(settingsMenuRawValue(page)));
+}
+
+} // namespace qn
