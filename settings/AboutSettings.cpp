@@ -71,7 +71,7 @@ AboutSettings::AboutSettings(const BundleInfo *bundle, QWidget *parent)
     connect(support, &LinkButton::clicked, this, [] { UrlOpener::open(QStringLiteral("mailto:") + Defines::supportMail()); });
 
     auto *identity = new QVBoxLayout();
-    identity->setContentsMargins(0, 0, 0, 40);
+    identity->setContentsMargins(0, 0, 0, 39);
     identity->setSpacing(0);
     const QIcon icon = BundleInfo::appIcon();
     if (!icon.isNull()) {
@@ -105,7 +105,8 @@ AboutSettings::AboutSettings(const BundleInfo *bundle, QWidget *parent)
     top->setGeometry(0, 0, 534, 150);
     top->setObjectName(QStringLiteral("bannerSite"));
     m_areas << top;
-    const int xs[] = {0, 165, 335, 500};
+    // Under the four app pictures of the banner; the last one kept inside the page.
+    const int xs[] = {0, 165, 335, 434};
     for (int i = 0; i < 4; ++i) {
         auto *area = new BannerArea(banner);
         area->setGeometry(xs[i], 248, 100, 32);

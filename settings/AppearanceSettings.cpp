@@ -196,14 +196,15 @@ QWidget *AppearanceSettings::makeLogoCard() {
 
 QWidget *AppearanceSettings::makeThemeCard() {
     auto *card = new Card();
+    card->setObjectName(QStringLiteral("themeCard"));
     card->setFixedHeight(97);
     auto *row = new QHBoxLayout(card);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     auto *left = new QWidget();
     auto *leftColumn = new QVBoxLayout(left);
-    leftColumn->setContentsMargins(10, 13, 0, 0);
-    leftColumn->setSpacing(5);
+    leftColumn->setContentsMargins(10, 10, 0, 4);
+    leftColumn->setSpacing(3);
     leftColumn->addWidget(new KitLabel(QStringLiteral("App theme"), TextStyle::contentS(), Color::Gray::hex282828()));
     auto *group = new QButtonGroup(card);
     const struct {
@@ -217,6 +218,7 @@ QWidget *AppearanceSettings::makeThemeCard() {
     buttons->setSpacing(0);
     for (int i = 0; i < 3; ++i) {
         auto *radio = new QRadioButton(QString::fromLatin1(options[i].label));
+        radio->setFixedHeight(20);
         radio->setObjectName(QString::fromLatin1(options[i].name));
         TextStyle::contentS().apply(radio, Color::Gray::hex282828());
         radio->setCursor(Qt::PointingHandCursor);

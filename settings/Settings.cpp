@@ -8,6 +8,7 @@
 #include "settings/AppearanceSettings.h"
 #include "settings/ApplicationSettings.h"
 #include "settings/CloudSettings.h"
+#include "settings/ControlsReport.h"
 #include "settings/HotkeySettings.h"
 #include "settings/NotificationSettings.h"
 #include "uikit/BundleInfo.h"
@@ -35,7 +36,8 @@ Settings::ViewModel::ViewModel(SettingsModel &model, QObject *parent)
 
 Settings::Settings(SettingsModel *model, QWidget *parent)
     : QWidget(parent), m_model(model ? *model : *Models::shared().settingsModel()),
-      m_viewModel(new ViewModel(m_model, this)), m_shown(m_viewModel->settings) {
+      m_viewModel(new ViewModel(m_model, this)), m_shown(m_viewModel->settings),
+      m_report(new ControlsReport(this, QStringLiteral("settings: window"))) {
     auto *menu = new QWidget();
     auto *menuColumn = new QVBoxLayout(menu);
     menuColumn->setContentsMargins(0, 0, 0, 0);
@@ -54,6 +56,13 @@ Settings::Settings(SettingsModel *model, QWidget *parent)
     layout->addWidget(m_template);
     setMinimumHeight(kMinimumHeight);
     m_viewModel->changed = [this] { apply(); };
+    if (diagnostics::enabled()) {
+        // Keyboard tests follow the focus through the window.
+        connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+            if (now && isAncestorOf(now) && !now->objectName().isEmpty())
+                diagnostics::print(QStringLiteral("settings: focus ") + now->objectName());
+        });
+    }
 }
 
 QWidget *Settings::detail() const { return m_template->content(); }
@@ -91,6 +100,12 @@ void Settings::apply() {
     m_shown = page;
     m_template->setContent(makeDetail(page));
     diagnostics::print(QStringLiteral("settings: showing \"%1\"").arg(settingsMenuRawValue(page)));
+    m_report->request();
+}
+
+void Settings::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    m_report->request();
 }
 
 } // namespace qn

@@ -8,6 +8,7 @@
 
 namespace qn {
 
+class ControlsReport;
 class SettingsModel;
 class SettingsTemplate;
 class SidebarRow;
@@ -40,6 +41,9 @@ public:
 
     static constexpr int kMinimumHeight = 468;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void apply();
 
@@ -48,6 +52,7 @@ private:
     SettingsTemplate *m_template;
     QList<SidebarRow *> m_rows;
     SettingsMenu m_shown;
+    ControlsReport *m_report;
 };
 
 } // namespace qn
