@@ -22,8 +22,12 @@ QString filePath() {
 }
 
 QSizeF reportedSize(const QImage &image) {
-    const auto points = [](int pixels, int dotsPerMeter) {
-        if (dotsPerMeter <= 0)
+    // A file that names no resolution gets the screen's default from Qt; such a file
+    // counts at 72 dpi, one point per pixel.
+    static const int unnamed = QImage(1, 1, QImage::Format_ARGB32).dotsPerMeterX();
+    const bool named = image.dotsPerMeterX() != unnamed || image.dotsPerMeterY() != unnamed;
+    const auto points = [named](int pixels, int dotsPerMeter) {
+        if (!named || dotsPerMeter <= 0)
             return qreal(pixels);
         const qreal dpi = dotsPerMeter * 0.0254;
         return pixels * 72.0 / dpi;
