@@ -96,6 +96,7 @@ QWidget *WindowsCore::settingsWindow() const { return findByTitle(settingsTitle)
 QWidget *WindowsCore::onboardingWindow() const { return findByTitle(onboardingTitle); }
 
 void WindowsCore::openSettings() {
+    Settings::markOpenRequested();
     Models::shared().settingsModel()->setSettings(SettingsMenu::Account);
     if (QWidget *window = settingsWindow()) {
         bringForward(window);

@@ -30,7 +30,8 @@ QString ControlsReport::line() const {
         if (name.isEmpty() || name.startsWith(QLatin1String("qt_")) || !w->isVisibleTo(window))
             continue;
         const QPoint at = w->mapTo(window, QPoint(0, 0));
-        parts << QStringLiteral("%1=%2,%3,%4,%5").arg(name).arg(at.x()).arg(at.y()).arg(w->width()).arg(w->height());
+        // One word per control: the line is split at blanks.
+        parts << QStringLiteral("%1=%2,%3,%4,%5").arg(QString(name).replace(QLatin1Char(' '), QLatin1Char('_'))).arg(at.x()).arg(at.y()).arg(w->width()).arg(w->height());
     }
     return parts.join(QLatin1Char(' '));
 }

@@ -16,11 +16,26 @@
 #include "uikit/SidebarRow.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QTimer>
 #include <QPointer>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace qn {
+
+namespace {
+QElapsedTimer &clock() {
+    static QElapsedTimer timer;
+    if (!timer.isValid())
+        timer.start();
+    return timer;
+}
+qint64 g_openRequested = -1;
+} // namespace
+
+void Settings::markOpenRequested() { g_openRequested = clock().nsecsElapsed(); }
 
 Settings::ViewModel::ViewModel(SettingsModel &model, QObject *parent)
     : QObject(parent), menuItems(allSettingsMenus()), settings(model.settings()) {
@@ -56,6 +71,11 @@ Settings::Settings(SettingsModel *model, QWidget *parent)
     layout->addWidget(m_template);
     setMinimumHeight(kMinimumHeight);
     m_viewModel->changed = [this] { apply(); };
+    if (g_openRequested >= 0) {
+        m_timedSince = g_openRequested;
+        g_openRequested = -1;
+        timePaintOf(detail(), QStringLiteral("opened"));
+    }
     if (diagnostics::enabled()) {
         // Keyboard tests follow the focus through the window.
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
@@ -98,9 +118,36 @@ void Settings::apply() {
     if (page == m_shown && detail())
         return;
     m_shown = page;
+    m_timedSince = clock().nsecsElapsed();
     m_template->setContent(makeDetail(page));
+    timePaintOf(detail(), QStringLiteral("switched"));
     diagnostics::print(QStringLiteral("settings: showing \"%1\"").arg(settingsMenuRawValue(page)));
     m_report->request();
+}
+
+void Settings::timePaintOf(QWidget *page, const QString &what) {
+    if (!diagnostics::enabled() || !page)
+        return;
+    if (m_timedPage)
+        m_timedPage->removeEventFilter(this);
+    m_timedPage = page;
+    m_timedWhat = what;
+    page->installEventFilter(this);
+}
+
+bool Settings::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_timedPage && event->type() == QEvent::Paint) {
+        m_timedPage->removeEventFilter(this);
+        m_timedPage = nullptr;
+        const qint64 since = m_timedSince;
+        const QString what = m_timedWhat;
+        // After this paint the frame is handed to the X server on the same turn.
+        QTimer::singleShot(0, this, [since, what] {
+            const double ms = (clock().nsecsElapsed() - since) / 1e6;
+            diagnostics::print(QStringLiteral("settings: page %1 and painted in %2 ms").arg(what).arg(ms, 0, 'f', 1));
+        });
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Settings::showEvent(QShowEvent *event) {

@@ -41,11 +41,18 @@ public:
 
     static constexpr int kMinimumHeight = 468;
 
+    // The opener marks when the user asked for the window; the first painted page
+    // reports how long that took (diagnostics only, for the benchmarks).
+    static void markOpenRequested();
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
 
 private:
     void apply();
+    void timePaintOf(QWidget *page, const QString &what);
 
     SettingsModel &m_model;
     ViewModel *m_viewModel;
@@ -53,6 +60,9 @@ private:
     QList<SidebarRow *> m_rows;
     SettingsMenu m_shown;
     ControlsReport *m_report;
+    QWidget *m_timedPage = nullptr;
+    QString m_timedWhat;
+    qint64 m_timedSince = -1;
 };
 
 } // namespace qn

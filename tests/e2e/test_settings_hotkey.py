@@ -1,7 +1,7 @@
 """The screenshot hot key recorded on the Settings page: the new chord opens the overlay and the
 old one no longer does, Esc cancels, a chord another program holds is refused with a notice and
 the old one kept, and the reset brings Alt+Shift+S back."""
-from Xlib import X, XK
+from Xlib import X, XK, error
 from Xlib import display as xdisplay
 
 from harness.app import wait_capture_closed
@@ -47,6 +47,13 @@ class OtherProgramGrab:
         code = self.d.keysym_to_keycode(XK.string_to_keysym(key))
         root.grab_key(code, modifiers, True, X.GrabModeAsync, X.GrabModeAsync)
         self.d.sync()
+        # Held indeed: a third client is refused the same combination.
+        probe = xdisplay.Display(display_name)
+        caught = error.CatchError(error.BadAccess)
+        probe.screen().root.grab_key(code, modifiers, True, X.GrabModeAsync, X.GrabModeAsync, onerror=caught)
+        probe.sync()
+        probe.close()
+        assert caught.get_error() is not None, "the other program's grab is not in place"
 
     def close(self):
         self.d.close()

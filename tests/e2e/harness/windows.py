@@ -78,7 +78,7 @@ class SettingsWindow:
         """Clicks the page's sidebar row and waits until the page reports its controls."""
         since = self.mark()
         frames = last_report(self.app, "settings: window")
-        self.x.click(*centre_on_root(self.x, SETTINGS, frames["sidebar:" + page]))
+        self.x.click(*centre_on_root(self.x, SETTINGS, frames["sidebar:" + page.replace(" ", "_")]))
         if not any(f'settings: showing "{page}"' in l for l in self.app.lines[since:]):
             # Already on show: nothing is rebuilt.
             pass
