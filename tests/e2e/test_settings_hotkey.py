@@ -1,8 +1,8 @@
 """The screenshot hot key recorded on the Settings page: the new chord opens the overlay and the
 old one no longer does, Esc cancels, a chord another program holds is refused with a notice and
 the old one kept, and the reset brings Alt+Shift+S back."""
-from Xlib import X, XK, error
-from Xlib import display as xdisplay
+import ctypes
+import ctypes.util
 
 from harness.app import wait_capture_closed
 from harness.windows import SettingsWindow, page_prefix, wait_line, wait_report
@@ -39,24 +39,52 @@ def record(app, x, window, chord):
 
 
 class OtherProgramGrab:
-    """Another X client holding a key combination on the root window."""
+    """Another X client holding a key combination on the root window. Through libX11 (and so
+    libxcb), which reaches the display the way the program does: a test's own X server may be
+    known only by its abstract socket in the test's network namespace."""
+
+    CONTROL, MOD1 = 1 << 2, 1 << 3
+    _errors = []
 
     def __init__(self, display_name, key, modifiers):
-        self.d = xdisplay.Display(display_name)
-        root = self.d.screen().root
-        code = self.d.keysym_to_keycode(XK.string_to_keysym(key))
-        root.grab_key(code, modifiers, True, X.GrabModeAsync, X.GrabModeAsync)
-        self.d.sync()
-        # Held indeed: a third client is refused the same combination.
-        probe = xdisplay.Display(display_name)
-        caught = error.CatchError(error.BadAccess)
-        probe.screen().root.grab_key(code, modifiers, True, X.GrabModeAsync, X.GrabModeAsync, onerror=caught)
-        probe.sync()
-        probe.close()
-        assert caught.get_error() is not None, "the other program's grab is not in place"
+        self.x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x11.XStringToKeysym.restype = ctypes.c_ulong
+        self.x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        self.x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x11.XGrabKey.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int,
+                                      ctypes.c_int, ctypes.c_int]
+        self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        handler_type = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+        # XErrorEvent: type, display, resourceid, serial, error_code (unsigned char), …
+        self._handler = handler_type(lambda _d, event: OtherProgramGrab._errors.append(
+            ctypes.cast(event, ctypes.POINTER(ctypes.c_ubyte))[ctypes.sizeof(ctypes.c_void_p) * 3 + 8]) or 0)
+        self.x11.XSetErrorHandler(self._handler)
+        self.d = self._grab(display_name, key, modifiers)
+        assert self.d, "the other program could not grab the key"
+        # Held indeed: a third client is refused the same combination (BadAccess).
+        probe = self._grab(display_name, key, modifiers)
+        assert not probe, "the other program's grab is not in place"
+
+    def _grab(self, display_name, key, modifiers):
+        d = self.x11.XOpenDisplay(display_name.encode())
+        assert d, f"cannot open {display_name}"
+        OtherProgramGrab._errors.clear()
+        code = self.x11.XKeysymToKeycode(d, self.x11.XStringToKeysym(key.encode()))
+        self.x11.XGrabKey(d, code, modifiers, self.x11.XDefaultRootWindow(d), 1, 1, 1)
+        self.x11.XSync(d, 0)
+        if OtherProgramGrab._errors:
+            self.x11.XCloseDisplay(d)
+            return None
+        return d
 
     def close(self):
-        self.d.close()
+        self.x11.XCloseDisplay(self.d)
 
 
 def test_recorded_chord_replaces_the_global_hot_key(launch, x, display):
@@ -101,7 +129,7 @@ def test_escape_cancels_and_a_taken_chord_is_refused(launch, x, display):
     wait_line(app, r"^Hot key Ctrl\+Alt\+P registered", since=since)
     assert app.pref("KeyboardShortcuts/openScreenshot") == "Ctrl+Alt+P"
 
-    grab = OtherProgramGrab(display.name, "k", X.ControlMask | X.Mod1Mask)
+    grab = OtherProgramGrab(display.name, "k", OtherProgramGrab.CONTROL | OtherProgramGrab.MOD1)
     try:
         since = record(app, x, window, "ctrl+alt+k")
         wait_line(app, r"^settings: shortcut refused Ctrl\+Alt\+K", since=since)
