@@ -126,7 +126,7 @@ void Settings::apply() {
 }
 
 void Settings::timePaintOf(QWidget *page, const QString &what) {
-    if (!diagnostics::enabled() || !page)
+    if (!page)
         return;
     if (m_timedPage)
         m_timedPage->removeEventFilter(this);

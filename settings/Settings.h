@@ -3,6 +3,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 
@@ -60,7 +61,7 @@ private:
     QList<SidebarRow *> m_rows;
     SettingsMenu m_shown;
     ControlsReport *m_report;
-    QWidget *m_timedPage = nullptr;
+    QPointer<QWidget> m_timedPage;
     QString m_timedWhat;
     qint64 m_timedSince = -1;
 };

@@ -11,8 +11,34 @@ def item(menu, title):
     return next(i for i in menu if i.get("title") == title)
 
 
+def popups(app, x):
+    return [w for w in x.windows(pid=app.pid) if x.override_redirect(w) and x.name(w) != "Quillnest - Notification"]
+
+
+def choose_more_info(app, x, title):
+    """Picks an item of the "More info" submenu from the keyboard, sending the keys for the
+    submenu only once it is on screen."""
+    items = [i for i in app.open_menu(x) if not i.get("separator") and i["enabled"]]
+    titles = [i["title"] for i in items]
+    for _ in range(titles.index("More info") + 1):
+        x.key("Down")
+    shown = len(popups(app, x))
+    x.key("Right")
+    deadline = time.time() + 10
+    while len(popups(app, x)) <= shown:
+        assert time.time() < deadline, "the submenu did not open"
+        time.sleep(0.02)
+    sub = [i["title"] for i in items[titles.index("More info")]["submenu"]]
+    for _ in range(sub.index(title)):
+        x.key("Down")
+    x.key("Return")
+
+
 def open_settings(app, x, *path):
-    app.choose(x, *(path or ("Settings",)))
+    if path and path[0] == "More info":
+        choose_more_info(app, x, path[1])
+    else:
+        app.choose(x, *(path or ("Settings",)))
     return SettingsWindow(app, x).wait_open()
 
 
@@ -40,7 +66,10 @@ def test_menu_items_open_the_window_on_their_pages(launch, x):
     for path, page in [(("More info", "About"), "About"), (("More info", "Keyboard"), "Hotkeys"),
                        (("Settings",), "Cloud account")]:
         since = len(app.lines)
-        app.choose(x, *path)
+        if path[0] == "More info":
+            choose_more_info(app, x, path[1])
+        else:
+            app.choose(x, *path)
         wait_line(app, f'^settings: showing "{page}"', since=since)
     assert len(x.windows(name=SETTINGS)) == 1
     # Closed and opened again, it starts on "Cloud account" whatever was shown last.
@@ -144,10 +173,30 @@ def test_appearance_theme_watermarks_and_reset_keep_the_stored_forms(launch, x):
     x.key("space")
     app.wait_for_pref("localWatermark", False)
 
+    # The theme from the keyboard: arrows move along the three choices and pick them.
+    focus_control(app, x, window, "themeDark")
+    x.key("Down")
+    app.wait_for_pref("appearance", b'"light"')
+    x.key("Up")
+    x.key("Up")
+    app.wait_for_pref("appearance", b'"none"')
+
+    window.click("Appearance", "themeDark")
+    app.wait_for_pref("appearance", b'"dark"')
     window.click("Appearance", "reset")
     app.wait_for_pref("uploadWatermark", True)
     app.wait_for_pref("localWatermark", True)
     app.wait_for_pref("appearance", b'"none"')
+
+
+def test_sidebar_pages_from_the_keyboard(launch, x):
+    app = launch(prefs={"needOnboarding": False})
+    window = open_settings(app, x)
+    focus_control(app, x, window, "sidebar:Hotkeys")
+    since = len(app.lines)
+    x.key("space")
+    wait_line(app, r'^settings: showing "Hotkeys"', since=since)
+    wait_line(app, r'^settings: hotkeys row 0 "Alt\+Shift\+S"', since=since)
 
 
 def test_cloud_account_page_follows_sign_in_state_and_opens_its_links(launch, x):

@@ -107,3 +107,19 @@ TEST(AboutSettings, VersionTexts) {
     page.versionButton()->click();
     EXPECT_EQ(page.versionButton()->text(), QStringLiteral("Q 1"));
 }
+
+TEST(SettingsView, APageReplacedBeforeItWasPaintedIsNotTouchedAgain) {
+    // The status menu's "About" opens the window and changes the page at once, before
+    // the first page was ever painted.
+    test::TempPreferences prefs;
+    SettingsModel model(prefs.store());
+    Settings::markOpenRequested();
+    Settings view(&model);
+    model.setSettings(SettingsMenu::About);
+    model.setSettings(SettingsMenu::Hotkeys);
+    view.resize(716, 468);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.shownPage(), SettingsMenu::Hotkeys);
+}
