@@ -17,7 +17,10 @@
 #include "uikit/MorvaneButton.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QImageReader>
@@ -329,6 +332,11 @@ void AppearanceSettings::browseLogo() {
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setNameFilter(QStringLiteral("Images (*.png *.jpg *.jpeg)"));
     dialog->setWindowModality(Qt::WindowModal);
+    // Where pictures usually are, not wherever the program happened to be started.
+    QString start = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (start.isEmpty() || !QFileInfo(start).isDir())
+        start = QDir::homePath();
+    dialog->setDirectory(start);
     QPointer<AppearanceSettings> self(this);
     connect(dialog, &QFileDialog::fileSelected, this, [self](const QString &file) {
         if (self)
