@@ -223,8 +223,19 @@ void OnboardingView::paintEvent(QPaintEvent *) {
     p.fillRect(rect(), Qt::white);
 }
 
+void OnboardingView::hideEvent(QHideEvent *event) {
+    QWidget::hideEvent(event);
+    // A closed window keeps its view: the video must not go on playing unseen.
+    if (m_player) {
+        stopVideo();
+        diagnostics::print(QStringLiteral("onboarding: video stopped"));
+    }
+}
+
 void OnboardingView::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
+    if (!m_player && mediaName(m_shown).isEmpty())
+        showMedia(m_shown);
     // X11 gives every program the screen, so there is no permission to ask for and
     // the first page stays; it says so and its button moves on.
     m_report->request();

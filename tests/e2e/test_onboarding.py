@@ -4,7 +4,7 @@ import os
 import time
 
 from harness import screen
-from harness.windows import ONBOARDING, centre_on_root, last_report, origin, wait_line, wait_report
+from harness.windows import ONBOARDING, centre_on_root, choose_more_info, last_report, origin, wait_line, wait_report
 
 BLUE = (0x1D, 0x8A, 0xFF)
 
@@ -84,10 +84,18 @@ def test_first_start_walks_five_pages_and_got_it_ends_it_for_good(launch, x, dis
 def test_menu_opens_the_onboarding_after_it_was_finished(launch, x):
     app = launch(prefs={"needOnboarding": False})
     assert not x.windows(name=ONBOARDING)
-    app.choose(x, "More info", "Onboarding")
+    choose_more_info(app, x, "Onboarding")
     x.wait_window(ONBOARDING)
     wait_line(app, r'^onboarding: step 0 "Next"')
-    # Closing it is not finishing it: the preference stays as it was.
+    wait_line(app, r"^onboarding: video shown")
+    # Closing it is not finishing it: the preference stays as it was, and the video stops.
+    since = len(app.lines)
     x.close_window(x.wait_window(ONBOARDING)[0])
     x.wait_window(ONBOARDING, present=False)
+    wait_line(app, r"^onboarding: video stopped", since=since)
     assert app.pref("needOnboarding") is False
+    # Opened again, it plays again.
+    since = len(app.lines)
+    choose_more_info(app, x, "Onboarding")
+    x.wait_window(ONBOARDING)
+    wait_line(app, r"^onboarding: video shown", since=since)

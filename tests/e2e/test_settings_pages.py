@@ -4,34 +4,12 @@ links bringing the defaults back."""
 import os
 import time
 
-from harness.windows import SETTINGS, SettingsWindow, last_report, page_prefix, wait_line, wait_report
+from harness.windows import (SETTINGS, SettingsWindow, choose_more_info, last_report, page_prefix, wait_line,
+                             wait_report)
 
 
 def item(menu, title):
     return next(i for i in menu if i.get("title") == title)
-
-
-def popups(app, x):
-    return [w for w in x.windows(pid=app.pid) if x.override_redirect(w) and x.name(w) != "Quillnest - Notification"]
-
-
-def choose_more_info(app, x, title):
-    """Picks an item of the "More info" submenu from the keyboard, sending the keys for the
-    submenu only once it is on screen."""
-    items = [i for i in app.open_menu(x) if not i.get("separator") and i["enabled"]]
-    titles = [i["title"] for i in items]
-    for _ in range(titles.index("More info") + 1):
-        x.key("Down")
-    shown = len(popups(app, x))
-    x.key("Right")
-    deadline = time.time() + 10
-    while len(popups(app, x)) <= shown:
-        assert time.time() < deadline, "the submenu did not open"
-        time.sleep(0.02)
-    sub = [i["title"] for i in items[titles.index("More info")]["submenu"]]
-    for _ in range(sub.index(title)):
-        x.key("Down")
-    x.key("Return")
 
 
 def open_settings(app, x, *path):

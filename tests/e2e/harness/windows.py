@@ -112,3 +112,26 @@ def wait_line(app, pattern, since=0, timeout=10):
                 return line
         time.sleep(0.03)
     raise AssertionError(f"no line {pattern!r} after {since}; last lines:\n" + "\n".join(app.lines[-30:]))
+
+
+def popups(app, x):
+    return [w for w in x.windows(pid=app.pid) if x.override_redirect(w) and x.name(w) != "Quillnest - Notification"]
+
+
+def choose_more_info(app, x, title):
+    """Picks an item of the "More info" submenu from the keyboard, sending the keys for the
+    submenu only once it is on screen."""
+    items = [i for i in app.open_menu(x) if not i.get("separator") and i["enabled"]]
+    titles = [i["title"] for i in items]
+    for _ in range(titles.index("More info") + 1):
+        x.key("Down")
+    shown = len(popups(app, x))
+    x.key("Right")
+    deadline = time.time() + 10
+    while len(popups(app, x)) <= shown:
+        assert time.time() < deadline, "the submenu did not open"
+        time.sleep(0.02)
+    sub = [i["title"] for i in items[titles.index("More info")]["submenu"]]
+    for _ in range(sub.index(title)):
+        x.key("Down")
+    x.key("Return")
