@@ -4,6 +4,8 @@
 #include "app/SettingsModel.h"
 #include "platform/WindowList.h"
 #include "settings/FullSizeWindow.h"
+#include "settings/OnboardingView.h"
+#include "settings/Settings.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -75,7 +77,7 @@ void centreOnScreen(QWidget *window) {
 
 bool shown(const QWidget *window) { return window && window->isVisible(); }
 
-QWidget *makeWindow(const QString &title, QSize size) {
+FullSizeWindow *makeWindow(const QString &title, QSize size) {
     auto *window = new FullSizeWindow();
     window->setWindowTitle(title);
     // Not resizable: the pages give the window its size.
@@ -94,12 +96,14 @@ QWidget *WindowsCore::settingsWindow() const { return findByTitle(settingsTitle)
 QWidget *WindowsCore::onboardingWindow() const { return findByTitle(onboardingTitle); }
 
 void WindowsCore::openSettings() {
+    Settings::markOpenRequested();
     Models::shared().settingsModel()->setSettings(SettingsMenu::Account);
     if (QWidget *window = settingsWindow()) {
         bringForward(window);
         return;
     }
-    QWidget *window = makeWindow(settingsTitle, QSize(760, 520));
+    FullSizeWindow *window = makeWindow(settingsTitle, QSize(716, Settings::kMinimumHeight));
+    window->setContentView(new Settings());
     bringForward(window);
     centreOnScreen(window);
 }
@@ -109,7 +113,8 @@ void WindowsCore::openOnboarding() {
         bringForward(window);
         return;
     }
-    QWidget *window = makeWindow(onboardingTitle, QSize(720, 560));
+    FullSizeWindow *window = makeWindow(onboardingTitle, OnboardingView::kSize);
+    window->setContentView(new OnboardingView());
     bringForward(window);
     centreOnScreen(window);
 }

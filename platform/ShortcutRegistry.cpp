@@ -57,6 +57,37 @@ void ShortcutRegistry::reset(const QString &name) {
     Q_EMIT shortcutChanged(name);
 }
 
+GlobalHotKey::Status ShortcutRegistry::trySetShortcut(const QString &name, const QKeySequence &sequence) {
+    const std::optional<QString> previous = m_store.text(storageKey(name));
+    const QKeySequence first = sequence.isEmpty() ? QKeySequence() : QKeySequence(sequence[0]);
+    m_store.setText(storageKey(name), first.toString(QKeySequence::PortableText));
+    applyHotKey(name, false);
+    const GlobalHotKey::Status status = hotKeyStatus(name);
+    if (status == GlobalHotKey::Status::Taken || status == GlobalHotKey::Status::Unsupported) {
+        if (previous)
+            m_store.setText(storageKey(name), *previous);
+        else
+            m_store.remove(storageKey(name));
+        applyHotKey(name);
+    }
+    Q_EMIT shortcutChanged(name);
+    return status;
+}
+
+void ShortcutRegistry::setHotKeysSuspended(bool suspended) {
+    if (suspended == m_suspended)
+        return;
+    m_suspended = suspended;
+    for (auto it = m_hotKeys.cbegin(); it != m_hotKeys.cend(); ++it) {
+        if (suspended)
+            it.value()->setShortcut(QKeyCombination());
+        else
+            applyHotKey(it.key());
+    }
+    std::printf("Hot keys %s\n", suspended ? "suspended" : "resumed");
+    std::fflush(stdout);
+}
+
 void ShortcutRegistry::onKeyDown(const QString &name, QObject *context, std::function<void()> handler) {
     GlobalHotKey *&key = m_hotKeys[name];
     if (!key)
@@ -70,9 +101,9 @@ GlobalHotKey::Status ShortcutRegistry::hotKeyStatus(const QString &name) const {
     return key ? key->status() : GlobalHotKey::Status::None;
 }
 
-void ShortcutRegistry::applyHotKey(const QString &name) {
+void ShortcutRegistry::applyHotKey(const QString &name, bool announceTaken) {
     GlobalHotKey *key = m_hotKeys.value(name);
-    if (!key)
+    if (!key || m_suspended)
         return;
     const QKeySequence sequence = shortcut(name);
     const auto status = key->setShortcut(sequence.isEmpty() ? QKeyCombination() : sequence[0]);
@@ -82,7 +113,8 @@ void ShortcutRegistry::applyHotKey(const QString &name) {
     } else if (status == GlobalHotKey::Status::Taken) {
         std::printf("Hot key %s could not be registered for %s: another program uses it\n", qPrintable(text),
                     qPrintable(name));
-        Q_EMIT hotKeyTaken(name, sequence);
+        if (announceTaken)
+            Q_EMIT hotKeyTaken(name, sequence);
     } else if (status == GlobalHotKey::Status::Unsupported) {
         std::printf("Hot key %s could not be registered for %s: no X11 display or unknown key\n",
                     qPrintable(text), qPrintable(name));

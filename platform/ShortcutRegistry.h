@@ -41,6 +41,15 @@ public:
     void setShortcut(const QString &name, const QKeySequence &sequence);
     // Forgets the user's choice: the default applies again.
     void reset(const QString &name);
+    // Like setShortcut, for a combination the user just recorded: when the X server
+    // will not grab it (another program holds it, or the key has no code here), the
+    // previous choice is put back and nothing is announced. Returns the grab's status
+    // (None when the name has no hot key, or the shortcut was cleared).
+    GlobalHotKey::Status trySetShortcut(const QString &name, const QKeySequence &sequence);
+    // While a shortcut is being recorded the hot keys must not swallow the keys the
+    // user presses: suspended, every grab is released; resuming grabs them again.
+    void setHotKeysSuspended(bool suspended);
+    bool hotKeysSuspended() const { return m_suspended; }
 
     // Makes the name's shortcut a system-wide hot key: `handler` runs on key down.
     void onKeyDown(const QString &name, QObject *context, std::function<void()> handler);
@@ -56,10 +65,11 @@ Q_SIGNALS:
     void hotKeyTaken(const QString &name, const QKeySequence &sequence);
 
 private:
-    void applyHotKey(const QString &name);
+    void applyHotKey(const QString &name, bool announceTaken = true);
 
     PreferencesStore &m_store;
     QHash<QString, GlobalHotKey *> m_hotKeys;
+    bool m_suspended = false;
 };
 
 } // namespace qn

@@ -14,11 +14,13 @@ build_pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-inter fonts-dejavu-core fonts-noto-color-emoji
 )
-run_pkgs=(xdg-utils)
+# The onboarding video plays through Qt Multimedia's GStreamer backend.
+media_pkgs=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav)
+run_pkgs=(xdg-utils "${media_pkgs[@]}")
 test_pkgs=(
   xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick
   python3 python3-pytest python3-xlib xserver-xorg-core xserver-xorg-video-dummy x11-xkb-utils
-  sox pulseaudio pulseaudio-utils dbus dbus-x11 procps util-linux iproute2
+  sox pulseaudio pulseaudio-utils dbus dbus-x11 procps util-linux iproute2 "${media_pkgs[@]}"
 )
 
 pkgs=("${build_pkgs[@]}")

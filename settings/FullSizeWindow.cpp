@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace qn {
 
@@ -12,6 +13,18 @@ FullSizeWindow::FullSizeWindow(QWidget *parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
+}
+
+void FullSizeWindow::setContentView(QWidget *content) {
+    delete m_content;
+    m_content = content;
+    if (!layout()) {
+        auto *column = new QVBoxLayout(this);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(0);
+    }
+    if (m_content)
+        layout()->addWidget(m_content);
 }
 
 void FullSizeWindow::closeEvent(QCloseEvent *event) {

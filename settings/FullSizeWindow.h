@@ -11,11 +11,18 @@ class FullSizeWindow : public QWidget {
 public:
     explicit FullSizeWindow(QWidget *parent = nullptr);
 
+    // The page shown in the window, filling it (ownership passes).
+    void setContentView(QWidget *content);
+    QWidget *contentView() const { return m_content; }
+
 Q_SIGNALS:
     void closed();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+
+private:
+    QWidget *m_content = nullptr;
 };
 
 } // namespace qn

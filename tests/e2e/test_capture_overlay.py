@@ -4,7 +4,8 @@ import time
 from harness import screen
 from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed
 
-PREFS = {"localWatermark": False}
+# No onboarding window (its video plays) in the frozen picture.
+PREFS = {"localWatermark": False, "needOnboarding": False}
 
 
 def test_hot_key_opens_one_overlay_per_screen_and_esc_closes_without_asking(launch, x, display):

@@ -1,0 +1,137 @@
+"""The settings and onboarding windows: where their controls are, read from the program's
+diagnostic lines (X11 cannot see child widgets), placed on the root through the window's
+own position."""
+import re
+import time
+
+SETTINGS = "Quillnest - Settings"
+ONBOARDING = "Quillnest - Onboarding"
+
+
+def _parse(rest):
+    out = {}
+    for part in rest.split():
+        if "=" not in part:
+            continue
+        name, frame = part.rsplit("=", 1)
+        try:
+            out[name] = tuple(int(v) for v in frame.split(","))
+        except ValueError:
+            continue
+    return out
+
+
+def last_report(app, prefix):
+    """The frames of the latest report line that starts with `prefix`, window-relative."""
+    for line in reversed(list(app.lines)):
+        if line.startswith(prefix + " ") or line == prefix:
+            return _parse(line[len(prefix):])
+    return None
+
+
+def wait_report(app, prefix, predicate=lambda frames: True, timeout=10, since=0):
+    """Waits for a report line after output line `since` that satisfies predicate(frames)."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        for line in reversed(list(app.lines)[since:]):
+            if line.startswith(prefix + " "):
+                frames = _parse(line[len(prefix):])
+                if predicate(frames):
+                    return frames
+                break
+        time.sleep(0.03)
+    raise AssertionError(f"no report {prefix!r} matched; last: {last_report(app, prefix)!r}")
+
+
+def origin(x, title):
+    """Top-left corner of the window's client area on the root."""
+    wids = x.wait_window(title)
+    gx, gy, _, _ = x.geometry(wids[0])
+    return gx, gy
+
+
+def centre_on_root(x, title, frame):
+    ox, oy = origin(x, title)
+    fx, fy, fw, fh = frame
+    return ox + fx + fw // 2, oy + fy + fh // 2
+
+
+def page_prefix(page):
+    return f'settings: page "{page}"'
+
+
+class SettingsWindow:
+    """Drives the settings window like a user: sidebar rows and page controls by name."""
+
+    def __init__(self, app, x):
+        self.app, self.x = app, x
+
+    def wait_open(self):
+        self.x.wait_window(SETTINGS)
+        wait_report(self.app, "settings: window", lambda f: any(k.startswith("sidebar:") for k in f))
+        return self
+
+    def mark(self):
+        return len(self.app.lines)
+
+    def show(self, page):
+        """Clicks the page's sidebar row and waits until the page reports its controls."""
+        since = self.mark()
+        frames = last_report(self.app, "settings: window")
+        self.x.click(*centre_on_root(self.x, SETTINGS, frames["sidebar:" + page.replace(" ", "_")]))
+        if not any(f'settings: showing "{page}"' in l for l in self.app.lines[since:]):
+            # Already on show: nothing is rebuilt.
+            pass
+        return wait_report(self.app, page_prefix(page), since=0)
+
+    def controls(self, page):
+        frames = last_report(self.app, page_prefix(page))
+        if frames is None:
+            raise AssertionError(f"page {page!r} has not reported its controls")
+        return frames
+
+    def click(self, page, name):
+        frames = self.controls(page)
+        if name not in frames:
+            raise AssertionError(f"no control {name!r} on {page!r}: {sorted(frames)}")
+        self.x.click(*centre_on_root(self.x, SETTINGS, frames[name]))
+
+    def focus(self):
+        """Gives the settings window the keyboard focus (as a click on its title would)."""
+        wid = self.x.wait_window(SETTINGS)[0]
+        self.x._xdo("windowactivate", "--sync", wid, check=False)
+        self.x._xdo("windowfocus", "--sync", wid, check=False)
+
+
+def wait_line(app, pattern, since=0, timeout=10):
+    rx = re.compile(pattern)
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        for line in list(app.lines)[since:]:
+            if rx.search(line):
+                return line
+        time.sleep(0.03)
+    raise AssertionError(f"no line {pattern!r} after {since}; last lines:\n" + "\n".join(app.lines[-30:]))
+
+
+def popups(app, x):
+    return [w for w in x.windows(pid=app.pid) if x.override_redirect(w) and x.name(w) != "Quillnest - Notification"]
+
+
+def choose_more_info(app, x, title):
+    """Picks an item of the "More info" submenu from the keyboard, sending the keys for the
+    submenu only once it is on screen."""
+    items = [i for i in app.open_menu(x) if not i.get("separator") and i["enabled"]]
+    titles = [i["title"] for i in items]
+    for _ in range(titles.index("More info") + 1):
+        x.key("Down")
+    shown = len(popups(app, x))
+    x.key("Right")
+    deadline = time.time() + 10
+    while len(popups(app, x)) <= shown:
+        assert time.time() < deadline, "the submenu did not open"
+        time.sleep(0.02)
+    sub = [i["title"] for i in items[titles.index("More info")]["submenu"]]
+    for _ in range(sub.index(title)):
+        x.key("Down")
+    x.key("Return")
