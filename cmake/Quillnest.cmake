@@ -35,6 +35,11 @@ function(qn_folder_library name)
   list(FILTER cpp INCLUDE REGEX "\\.cpp$")
   if(cpp)
     qn_add_library(${name} ${sources})
+    # Moc runs again when a header joins the folder: its own dependency list only
+    # knows the headers it has already seen.
+    set(headers ${sources})
+    list(FILTER headers INCLUDE REGEX "\\.h$")
+    set_property(TARGET ${name} PROPERTY AUTOGEN_TARGET_DEPENDS ${headers})
     if(F_LIBS)
       target_link_libraries(${name} PUBLIC ${F_LIBS})
     endif()
