@@ -62,6 +62,7 @@ struct VideoRecorderCore::Private {
     CameraFactory cameraFactory = [] { return CameraCapture::createQt(); };
     QString movieOverride;
     bool soundsEnabled = true;
+    int writerQueueDepth = kStreamQueueDepth;
 
     // GUI thread only.
     enum class Phase { Idle, Starting, Recording, Finishing };
@@ -86,6 +87,7 @@ struct VideoRecorderCore::Private {
     WriterStatus status = WriterStatus::Unknown;
     std::atomic<float> level{0};
     std::atomic<bool> recordTimePosted{false};
+    int64_t streamLost = 0;  // of the last finished stream
 
     bool writing() const { return writer && writer->status() == MovieWriter::Status::Writing; }
 
@@ -95,7 +97,7 @@ struct VideoRecorderCore::Private {
     void onStreamStopped(const QString &error);
     // Ends the movie: no more samples, the stream stopped, the writer finished.
     // Blocking; called off the GUI thread, or on it at exit.
-    void finishMovie(std::unique_ptr<ScreenStream> ownedStream);
+    void finishMovie(ScreenStream *ownedStream);
     void resetModelAfterFinish();
     void setStatus(WriterStatus value);
 };
@@ -209,7 +211,7 @@ void VideoRecorderCore::Private::onStreamStopped(const QString &error) {
     }, Qt::QueuedConnection);
 }
 
-void VideoRecorderCore::Private::finishMovie(std::unique_ptr<ScreenStream> ownedStream) {
+void VideoRecorderCore::Private::finishMovie(ScreenStream *ownedStream) {
     std::shared_ptr<MovieWriter> finishing;
     int64_t end = 0;
     {
@@ -219,8 +221,11 @@ void VideoRecorderCore::Private::finishMovie(std::unique_ptr<ScreenStream> owned
     }
     // The stream's thread may be inside onFrame: stopping it first means no frame
     // arrives after the end is measured.
-    if (ownedStream)
+    if (ownedStream) {
         ownedStream->stop();
+        std::lock_guard lock(mutex);
+        streamLost = ownedStream->lostFrames();
+    }
     {
         std::lock_guard lock(mutex);
         finishing = writer;
@@ -293,6 +298,12 @@ void VideoRecorderCore::setMicrophoneFactory(MicrophoneFactory factory) { d->mic
 void VideoRecorderCore::setCameraFactory(CameraFactory factory) { d->cameraFactory = std::move(factory); }
 void VideoRecorderCore::setMovieFileOverride(const QString &path) { d->movieOverride = path; }
 void VideoRecorderCore::setSoundsEnabled(bool enabled) { d->soundsEnabled = enabled; }
+void VideoRecorderCore::setWriterQueueDepth(int depth) { d->writerQueueDepth = std::max(1, depth); }
+
+int64_t VideoRecorderCore::lostFrames() const {
+    std::lock_guard lock(d->mutex);
+    return (d->writer ? d->writer->droppedFrames() : 0) + d->streamLost;
+}
 
 bool VideoRecorderCore::isRecording() const {
     std::lock_guard lock(d->mutex);
@@ -341,7 +352,8 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
     };
     auto *dd = d.get();
     QPointer<VideoRecorderCore> self = this;
-    auto chain = [dd, config, video, source, screenPixels, path]() -> std::shared_ptr<Outcome> {
+    const int queueDepth = d->writerQueueDepth;
+    auto chain = [dd, config, video, source, screenPixels, path, queueDepth]() -> std::shared_ptr<Outcome> {
         auto outcome = std::make_shared<Outcome>();
         const QSize size = video.encoderSize();
         if (source.isEmpty() || size.width() < 2 || size.height() < 2 || !screenPixels.contains(source)) {
@@ -353,6 +365,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         settings.path = path;
         settings.width = size.width();
         settings.height = size.height();
+        settings.maxQueuedFrames = queueDepth;
         QString error;
         if (!writer->start(settings, &error)) {
             outcome->error = error.isEmpty() ? videoRecordingErrorMessage(VideoRecordingError::cantCreateAVAssetWriter)
@@ -362,6 +375,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         {
             std::lock_guard lock(dd->mutex);
             dd->output = MainStreamOutput();
+            dd->streamLost = 0;
             dd->pendingAudio.clear();
             dd->writer = writer;
             dd->url = path;
@@ -401,6 +415,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         std::shared_ptr<Outcome> outcome = watcher->result();
         if (!outcome->error.isEmpty()) {
             printError(outcome->error);
+            Q_EMIT recordingFailed(outcome->error);
             {
                 std::lock_guard lock(d->mutex);
                 d->recording = false;
@@ -458,10 +473,7 @@ void VideoRecorderCore::stop() {
     QPointer<VideoRecorderCore> self = this;
     auto future = QtConcurrent::run([dd, s = std::shared_ptr<ScreenStream>(std::move(stream))]() mutable {
         // The stream has already stopped by itself; its thread is joined here.
-        std::unique_ptr<ScreenStream> owned;
-        if (s)
-            s->stop();
-        dd->finishMovie(std::move(owned));
+        dd->finishMovie(s.get());
     });
     auto *watcher = new QFutureWatcher<void>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, self] {
@@ -503,10 +515,7 @@ void VideoRecorderCore::finishRecording(std::function<void()> completion) {
     QPointer<VideoRecorderCore> self = this;
     auto future = QtConcurrent::run(
         [dd, s = std::shared_ptr<ScreenStream>(std::move(stream))]() mutable {
-            std::unique_ptr<ScreenStream> owned;
-            if (s)
-                s->stop();
-            dd->finishMovie(std::move(owned));
+            dd->finishMovie(s.get());
         });
     auto *watcher = new QFutureWatcher<void>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, self, completion] {
@@ -541,7 +550,8 @@ void VideoRecorderCore::finishNow() {
     if (d->phase != Private::Phase::Recording)
         return;
     d->phase = Private::Phase::Finishing;
-    d->finishMovie(std::move(d->stream));
+    d->finishMovie(d->stream.get());
+    d->stream.reset();
     d->phase = Private::Phase::Idle;
     d->resetModelAfterFinish();
 }
