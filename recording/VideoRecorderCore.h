@@ -99,6 +99,9 @@ public:
     void setMovieFileOverride(const QString &path);
     // Start and pause sounds; on by default, still subject to the user's "muted".
     void setSoundsEnabled(bool enabled);
+    // The capture clock (microseconds) by which pause and mute are timed; the
+    // screen stream and the microphone stamp their samples with the same clock.
+    void setClock(std::function<int64_t()> clock);
     // Pictures that may wait for the encoder before new ones are turned away; the
     // live stream's own buffers bound it further.
     void setWriterQueueDepth(int depth);

@@ -29,12 +29,14 @@ struct VideoRecorderCoreTest : ::testing::Test {
     std::unique_ptr<VideoRecorderCore> core;
     QString path;
     size_t micSamples = 0;
+    std::atomic<int64_t> now{kStart};
 
     void SetUp() override {
         core = std::make_unique<VideoRecorderCore>(&model);
         core->setSoundsEnabled(false);
         // The fake stream hands pictures in far faster than real time.
         core->setWriterQueueDepth(100000);
+        core->setClock([this] { return now.load(); });
         core->setScreenStreamFactory([this] { return std::make_unique<FakeStream>(stream); });
         core->setMicrophoneFactory([this] { return std::make_unique<FakeMic>(mic); });
         path = dir.filePath(QStringLiteral("movie.mov"));
@@ -54,6 +56,7 @@ struct VideoRecorderCoreTest : ::testing::Test {
         ScreenFrame f;
         f.status = status;
         f.captureTimeUs = kStart + i * kTick;
+        now = f.captureTimeUs + kTick / 2;
         if (status == ScreenFrame::Status::Complete)
             f.buffer = std::make_shared<SolidFrame>(kW, kH, i % 2 ? QColor(220, 220, 220) : QColor(30, 30, 30));
         stream->frame(f);
@@ -65,6 +68,26 @@ struct VideoRecorderCoreTest : ::testing::Test {
             ++micSamples;
         }
         mic->chunk(c);
+    }
+    // Sound as a sound server with a long latency gives it: whole seconds at once,
+    // long after it was taken. `from` and `to` are ticks.
+    void lateSound(int from, int to) {
+        MicrophoneCapture::Chunk c;
+        c.startTimeUs = kStart + from * kTick;
+        const size_t n = size_t(double(to - from) * kTick * 44100 / 1e6);
+        c.samples.resize(n);
+        for (auto &v : c.samples) {
+            v = int16_t(16000 * std::sin(2 * M_PI * 440 * double(micSamples) / 44100.0));
+            ++micSamples;
+        }
+        mic->chunk(c);
+    }
+    void picture(int i) {
+        ScreenFrame f;
+        f.captureTimeUs = kStart + i * kTick;
+        now = f.captureTimeUs + kTick / 2;
+        f.buffer = std::make_shared<SolidFrame>(kW, kH, i % 2 ? QColor(220, 220, 220) : QColor(30, 30, 30));
+        stream->frame(f);
     }
     void finish() {
         bool done = false;
@@ -120,6 +143,47 @@ TEST_F(VideoRecorderCoreTest, PauseAndMuteKeepOneTimeLine) {
     EXPECT_GT(p.rms(0.2, 1.8), 0.25);
     EXPECT_GT(p.rms(2.1, 2.9), 0.25);  // after the resume, no gap
     EXPECT_LT(p.rms(3.1, 3.9), 0.01);  // muted
+}
+
+// The same story with sound that arrives a second late and a second at a time:
+// mute, pause and the end still fall where they happened.
+TEST_F(VideoRecorderCoreTest, LateSoundFollowsTheTimesOfMuteAndPause) {
+    startMicrophone();
+    ASSERT_TRUE(start());
+    int i = 0;
+    for (; i < 60; ++i)
+        picture(i);  // 0-2 s live
+    lateSound(0, 30);
+    model.setMuteMicrophone(true);
+    for (; i < 90; ++i)
+        picture(i);  // 2-3 s muted
+    lateSound(30, 60);
+    model.setMuteMicrophone(false);
+    for (; i < 120; ++i)
+        picture(i);  // 3-4 s live
+    lateSound(60, 90);
+    core->pause();
+    for (; i < 150; ++i)
+        picture(i);  // paused
+    model.setIsPaused(false);
+    lateSound(90, 120);
+    for (; i < 180; ++i)
+        picture(i);  // 4-5 s live
+    lateSound(120, 150);
+    bool done = false;
+    core->finishRecording([&] { done = true; });
+    QTest::qWait(20);
+    EXPECT_FALSE(done);  // waiting for the last second of sound
+    lateSound(150, 181);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
+
+    const MovieProbe p = MovieProbe::read(path);
+    EXPECT_NEAR(p.videoDuration, 5.0, 1.0 / 30);
+    EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
+    EXPECT_GT(p.rms(0.1, 1.9), 0.25);
+    EXPECT_LT(p.rms(2.1, 2.9), 0.01);
+    EXPECT_GT(p.rms(3.1, 3.9), 0.25);
+    EXPECT_GT(p.rms(4.1, 4.9), 0.25);
 }
 
 TEST_F(VideoRecorderCoreTest, StoppingWhilePausedLeavesNoFrozenTail) {
