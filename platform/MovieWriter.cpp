@@ -9,7 +9,11 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <QFileInfo>
+
 #include <algorithm>
+#include <chrono>
+#include <sys/statvfs.h>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -64,6 +68,9 @@ struct MovieWriter::Private {
     Status status = Status::Unknown;
     QString error;
     std::atomic<int64_t> dropped{0};
+    std::atomic<bool> diskFull{false};
+    std::chrono::steady_clock::time_point lastSpaceCheck{};
+    void checkSpace();
     std::atomic<int64_t> encoded{0};
 
     void fail(const QString &text) {
@@ -147,9 +154,27 @@ bool MovieWriter::Private::convertAndEncode(const PendingPicture &pending) {
         fail(QStringLiteral("Out of memory."));
         return false;
     }
-    const uint8_t *source[1] = {picture.data};
-    const int sourceStride[1] = {picture.stride};
-    sws_scale(sws, source, sourceStride, 0, picture.height, lastPicture->data, lastPicture->linesize);
+    // The stream's picture is lent to the converter as it is: a buffer reference
+    // that frees nothing, so the frame API (which converts on several threads)
+    // does not copy it first.
+    AVFrame *source = av_frame_alloc();
+    if (!source) {
+        fail(QStringLiteral("Out of memory."));
+        return false;
+    }
+    source->format = AV_PIX_FMT_BGRA;
+    source->width = picture.width;
+    source->height = picture.height;
+    source->data[0] = const_cast<uint8_t *>(picture.data);
+    source->linesize[0] = picture.stride;
+    source->buf[0] = av_buffer_create(source->data[0], size_t(picture.stride) * size_t(picture.height),
+                                      [](void *, uint8_t *) {}, nullptr, AV_BUFFER_FLAG_READONLY);
+    const int scaled = source->buf[0] ? sws_scale_frame(sws, lastPicture, source) : AVERROR(ENOMEM);
+    av_frame_free(&source);
+    if (scaled < 0) {
+        fail(QStringLiteral("The picture cannot be converted: ") + avError(scaled));
+        return false;
+    }
     lastPicture->pts = av_rescale_q(pending.ptsUs, kMicros, video->time_base);
     return encodePicture(lastPicture);
 }
@@ -169,6 +194,28 @@ bool MovieWriter::Private::encodeSound(const int16_t *samples, int count) {
         return false;
     }
     return writePackets(audio, audioStream, 0);
+}
+
+int64_t freeBytesOf(const QString &folder) {
+    struct statvfs info {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &info) != 0)
+        return INT64_MAX;  // unknown: do not stop a recording over it
+    return int64_t(info.f_bavail) * int64_t(info.f_frsize);
+}
+
+void MovieWriter::Private::checkSpace() {
+    const auto now = std::chrono::steady_clock::now();
+    if (diskFull || now - lastSpaceCheck < std::chrono::milliseconds(500))
+        return;
+    lastSpaceCheck = now;
+    const QString folder = QFileInfo(settings.path).absolutePath();
+    const int64_t free = settings.freeSpace ? settings.freeSpace(folder) : freeBytesOf(folder);
+    if (free < settings.minFreeBytes) {
+        diskFull = true;
+        std::lock_guard lock(mutex);
+        if (error.isEmpty())
+            error = QStringLiteral("The disk is full.");
+    }
 }
 
 void MovieWriter::Private::run() {
@@ -197,6 +244,7 @@ void MovieWriter::Private::run() {
         }
         if (haveNext)
             convertAndEncode(next);
+        checkSpace();
         next.picture.reset();  // the stream's buffer goes back to its pool now
         for (size_t at = 0; at + size_t(frameSize) <= chunk.size(); at += size_t(frameSize))
             encodeSound(chunk.data() + at, frameSize);
@@ -399,7 +447,7 @@ bool MovieWriter::start(const Settings &settings, QString *error) {
 
 bool MovieWriter::appendVideo(FrameBufferPtr picture, int64_t ptsUs) {
     std::lock_guard lock(d->mutex);
-    if (d->status != Status::Writing || d->finishing || !picture || ptsUs <= d->lastQueuedUs ||
+    if (d->status != Status::Writing || d->finishing || d->diskFull || !picture || ptsUs <= d->lastQueuedUs ||
         ptsUs <= d->heldUs)
         return false;
     if (int(d->pictures.size()) >= d->settings.maxQueuedFrames) {
@@ -414,13 +462,13 @@ bool MovieWriter::appendVideo(FrameBufferPtr picture, int64_t ptsUs) {
 
 void MovieWriter::holdVideo(int64_t ptsUs) {
     std::lock_guard lock(d->mutex);
-    if (ptsUs > d->lastQueuedUs)
+    if (ptsUs > d->lastQueuedUs && !d->diskFull)
         d->heldUs = std::max(d->heldUs, ptsUs);
 }
 
 void MovieWriter::appendAudio(const int16_t *samples, size_t count) {
     std::lock_guard lock(d->mutex);
-    if (d->status != Status::Writing || d->finishing)
+    if (d->status != Status::Writing || d->finishing || d->diskFull)
         return;
     d->sound.insert(d->sound.end(), samples, samples + count);
     d->audioTaken += int64_t(count);
@@ -472,5 +520,6 @@ QString MovieWriter::errorText() const {
 
 int64_t MovieWriter::droppedFrames() const { return d->dropped; }
 int64_t MovieWriter::encodedFrames() const { return d->encoded; }
+bool MovieWriter::diskFull() const { return d->diskFull; }
 
 } // namespace qn

@@ -27,6 +27,11 @@ public:
         QString preset = QStringLiteral("veryfast");
         int crf = 23;
         int maxQueuedFrames = 3;  // pictures waiting for the encoder
+        // Below this much free space on the movie's disk the writer takes nothing
+        // more, so that what it has can still be finished into a playable movie.
+        int64_t minFreeBytes = int64_t(64) << 20;
+        // Free bytes of the disk that holds a folder; empty means statvfs.
+        std::function<int64_t(const QString &folder)> freeSpace;
     };
 
     MovieWriter();
@@ -53,6 +58,8 @@ public:
     QString errorText() const;
     // Pictures the writer had to turn away because the encoder was behind.
     int64_t droppedFrames() const;
+    // The disk ran low: nothing more is taken; finish() still completes the movie.
+    bool diskFull() const;
     int64_t encodedFrames() const;
 
 private:

@@ -250,6 +250,33 @@ TEST_F(VideoRecorderCoreTest, AStartThatFailsLeavesTheRecorderIdle) {
     EXPECT_TRUE(QFile::exists(path));
 }
 
+// The disk runs low after a second: the recording stops with a message and what
+// was written is a playable movie.
+TEST_F(VideoRecorderCoreTest, AFullDiskEndsTheRecordingWithAPlayableMovie) {
+    std::atomic<int64_t> free{int64_t(1) << 40};
+    core->setFreeSpaceProbe([&free](const QString &) { return free.load(); });
+    QSignalSpy failed(core.get(), &VideoRecorderCore::recordingFailed);
+    ASSERT_TRUE(start());
+    int i = 0;
+    for (; i < 30; ++i)
+        tick(i);
+    QTRY_VERIFY(model.recordTime() > 0.9);
+    free = 1 << 20;
+    // The writer looks at the disk every half second of its own clock.
+    for (; i < 200 && failed.isEmpty(); ++i) {
+        tick(i);
+        QTest::qWait(5);
+    }
+    QTRY_COMPARE(failed.count(), 1);
+    EXPECT_EQ(failed.first().first().toString(), QStringLiteral("The disk is full; the recording was stopped."));
+    QTRY_VERIFY(!model.isRecording());
+    EXPECT_EQ(core->writerStatus(), VideoRecorderCore::WriterStatus::Completed);
+    const MovieProbe p = MovieProbe::read(path, false);
+    ASSERT_TRUE(p.opened);
+    EXPECT_GE(p.videoDuration, 1.0);
+    EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
+}
+
 TEST_F(VideoRecorderCoreTest, FinishNowEndsTheMovieBeforeReturning) {
     ASSERT_TRUE(start());
     for (int i = 0; i < 15; ++i)
