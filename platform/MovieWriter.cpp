@@ -9,11 +9,16 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/statvfs.h>
+#include <unistd.h>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -54,6 +59,7 @@ struct MovieWriter::Private {
     int64_t lastEncodedPts = -1;     // video time base
     int64_t audioPts = 0;            // samples handed to the encoder
     bool ioFailed = false;
+    bool created = false;
 
     std::thread worker;
     mutable std::mutex mutex;
@@ -337,6 +343,9 @@ bool MovieWriter::start(const Settings &settings, QString *error) {
         if (error)
             *error = text;
         d->release();
+        // A file made here and left empty would only confuse.
+        if (d->created)
+            QFile::remove(d->settings.path);
         std::lock_guard lock(d->mutex);
         d->status = Status::Failed;
         d->error = text;
@@ -348,7 +357,25 @@ bool MovieWriter::start(const Settings &settings, QString *error) {
     if (d->settings.width < 2 || d->settings.height < 2)
         return failWith(QStringLiteral("The recorded area is too small."));
 
-    const QByteArray path = settings.path.toUtf8();
+    // The file is created here, exclusively and without following a link, so a
+    // name planted in a shared folder cannot point the movie at someone's file.
+    QString chosen = settings.path;
+    for (int n = 2;; ++n) {
+        const int fd = ::open(QFile::encodeName(chosen).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            break;
+        }
+        if (errno != EEXIST || n > 99)
+            return failWith(QStringLiteral("The movie file cannot be created: ") +
+                            QString::fromLocal8Bit(std::strerror(errno)));
+        const QFileInfo info(settings.path);
+        chosen = info.dir().filePath(info.completeBaseName() + QStringLiteral(" %1.").arg(n) + info.suffix());
+    }
+    d->settings.path = chosen;
+    d->created = true;
+    const QByteArray path = chosen.toUtf8();
     if (avformat_alloc_output_context2(&d->format, nullptr, "mov", path.constData()) < 0 || !d->format)
         return failWith(QStringLiteral("Can't create AVAssetWriter."));
 
@@ -506,6 +533,11 @@ bool MovieWriter::finish(int64_t endUs) {
     std::lock_guard lock(d->mutex);
     d->status = d->ioFailed ? Status::Failed : Status::Completed;
     return d->status == Status::Completed;
+}
+
+QString MovieWriter::path() const {
+    std::lock_guard lock(d->mutex);
+    return d->settings.path;
 }
 
 MovieWriter::Status MovieWriter::status() const {

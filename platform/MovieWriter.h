@@ -40,8 +40,12 @@ public:
     MovieWriter &operator=(const MovieWriter &) = delete;
 
     // Opens the file and its encoders and starts the writer's thread (the status
-    // becomes Writing). False with `error` set when any of it fails.
+    // becomes Writing). False with `error` set when any of it fails. The file is
+    // made new, never one that is there already (nor one a link points to): when
+    // the name is taken, " 2", " 3"... goes before the extension; path() tells
+    // the name used.
     bool start(const Settings &settings, QString *error);
+    QString path() const;
     // A new picture at `ptsUs` (microseconds on the movie's time line). False when
     // the picture was not taken (queue full, out of order, not writing).
     bool appendVideo(FrameBufferPtr picture, int64_t ptsUs);

@@ -461,7 +461,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
             dd->diskFullReported = false;
             dd->pendingAudio.clear();
             dd->writer = writer;
-            dd->url = path;
+            dd->url = writer->path();
             dd->recording = true;
         }
         std::unique_ptr<ScreenStream> stream = dd->streamFactory ? dd->streamFactory() : nullptr;
@@ -481,7 +481,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
             }
             // Nothing was recorded: no half-made file stays behind.
             writer->finish(0);
-            QFile::remove(path);
+            QFile::remove(writer->path());
             outcome->error = error.isEmpty() ? QStringLiteral("The screen stream did not start.") : error;
             return outcome;
         }
@@ -652,6 +652,9 @@ void VideoRecorderCore::installTerminationHandlers() {
     if (!app || signalPipe[0] >= 0)
         return;
     QObject::connect(app, &QCoreApplication::aboutToQuit, [] { shared().finishNow(); });
+    // A closed standard output (the terminal that started us went away) must not
+    // kill the program in the middle of a movie; a failed print is harmless.
+    ::signal(SIGPIPE, SIG_IGN);
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     // The signal only writes a byte: the movie is finished on the GUI thread, where
