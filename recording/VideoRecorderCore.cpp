@@ -74,6 +74,7 @@ struct VideoRecorderCore::Private {
     enum class Phase { Idle, Starting, Recording, Finishing };
     Phase phase = Phase::Idle;
     bool finishRequested = false;                       // a finish arrived while starting
+    bool stopAfterStart = false;                        // the stream failed while starting
     std::vector<std::function<void()>> finishCallbacks;  // completions waiting for that finish
     std::unique_ptr<ScreenStream> stream;
     std::unique_ptr<CameraCapture> camera;
@@ -410,6 +411,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         SoundsCore::playStartVideoSound();
     d->phase = Private::Phase::Starting;
     d->finishRequested = false;
+    d->stopAfterStart = false;
 
     const int scale = backingScale(screen);
     const StreamConfiguration config = streamConfiguration(scale, crop);
@@ -519,6 +521,11 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         d->model->setIsRecording(true);
         d->model->setIsPaused(false);
         printLine(QStringLiteral("Recording started: ") + url().value_or(QString()));
+        if (d->stopAfterStart) {
+            d->stopAfterStart = false;
+            stop();
+            return;
+        }
         if (d->finishRequested) {
             auto callbacks = std::move(d->finishCallbacks);
             d->finishCallbacks.clear();
@@ -544,8 +551,12 @@ void VideoRecorderCore::pause() {
 }
 
 void VideoRecorderCore::stop() {
-    // A stream that fails while a finish is already under way, or after it, has
-    // nothing left to end.
+    // A stream that fails while the start is still landing ends the recording
+    // as soon as it has landed; during or after a finish there is nothing to end.
+    if (d->phase == Private::Phase::Starting) {
+        d->stopAfterStart = true;
+        return;
+    }
     if (d->phase != Private::Phase::Recording)
         return;
     d->phase = Private::Phase::Finishing;
@@ -565,6 +576,12 @@ void VideoRecorderCore::stop() {
             return;
         d->phase = Private::Phase::Idle;
         d->resetModelAfterFinish();
+        // Finishes asked for while this one ran are done too.
+        auto callbacks = std::move(d->finishCallbacks);
+        d->finishCallbacks.clear();
+        for (auto &callback : callbacks)
+            if (callback)
+                callback();
     });
     watcher->setFuture(future);
 }

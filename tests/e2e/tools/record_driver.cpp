@@ -147,13 +147,14 @@ int main(int argc, char **argv) {
                 core.start(QGuiApplication::primaryScreen(), crop);
             } else if (c == QLatin1String("pause")) {
                 core.pause();
-                say(QStringLiteral("paused"));
+                say(QStringLiteral("paused ") + QString::number(model->recordTime(), 'f', 3));
             } else if (c == QLatin1String("resume")) {
                 model->setIsPaused(false);
-                say(QStringLiteral("resumed"));
+                say(QStringLiteral("resumed ") + QString::number(model->recordTime(), 'f', 3));
             } else if (c == QLatin1String("mute") || c == QLatin1String("unmute")) {
+                // Each change is told with the recorded time at which it took effect.
                 model->setMuteMicrophone(c == QLatin1String("mute"));
-                say(c + QStringLiteral("d"));
+                say(c + QStringLiteral("d ") + QString::number(model->recordTime(), 'f', 3));
             } else if (c == QLatin1String("fail")) {
                 if (live)
                     live->fail();
