@@ -417,7 +417,9 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
     const StreamConfiguration config = streamConfiguration(scale, crop);
     const VideoOutputSettings video = videoOutputSettings(scale, crop);
     // The crop is in points of the screen; the stream reads root-window pixels.
-    const QRect screenPixels(screen->geometry().topLeft() * scale, screen->geometry().size() * scale);
+    // Qt keeps a scaled screen's origin where the X server has it and scales only
+    // its size.
+    const QRect screenPixels(screen->geometry().topLeft(), screen->geometry().size() * scale);
     QRect source(screenPixels.topLeft() + QPoint(int(crop.x() * scale), int(crop.y() * scale)),
                  QSize(config.width, config.height));
     const QString path = d->movieOverride.isEmpty() ? Helper::videoFileURL() : d->movieOverride;

@@ -34,7 +34,7 @@ def driver_binary():
 class Driver:
     """qn_record_driver with commands on its standard input and its lines read back."""
 
-    def __init__(self, display, pulse, mic=True, out=None, region=REGION):
+    def __init__(self, display, pulse, mic=True, out=None, region=REGION, screen=None):
         self.home = tempfile.mkdtemp(prefix="qn-rec-home-")
         self.tmp = os.path.join(self.home, "tmp")
         os.makedirs(self.tmp)
@@ -51,6 +51,8 @@ class Driver:
             args.append("--mic")
         if out:
             args += ["--out", out]
+        if screen is not None:
+            args += ["--screen", str(screen)]
         self.lines = []
         self._queue = queue.Queue()
         self.proc = subprocess.Popen(args, env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -250,3 +252,33 @@ def test_an_unchanged_screen_holds_its_picture(display, drivers):
     # Without a microphone the sound track is silence of the same length.
     assert abs(float(streams["audio"]["duration"]) - duration) <= 1 / 30
     assert max(sound_levels(out)) < 50
+
+
+def test_records_the_crop_of_a_screen_beside_the_first(two_screens, drivers):
+    """The crop is in points of its own screen: on a second monitor that sits right of
+    and below the first, the recorder reads that monitor's part of the root window."""
+    second = two_screens.monitors[1]
+    x, y = second.to_root(REGION[0], REGION[1])
+    anim = subprocess.Popen(["/usr/bin/python3", ANIMATE, str(x), str(y), *(str(v) for v in REGION[2:]), "60"],
+                            env=two_screens.env, stdout=subprocess.PIPE, text=True)
+    try:
+        assert anim.stdout.readline().strip() == "animating"
+        out = os.path.join(tempfile.mkdtemp(prefix="qn-rec-out-"), "second.mov")
+        screens = subprocess.run(["xrandr", "--listactivemonitors"], env=two_screens.env, capture_output=True,
+                                 text=True).stdout
+        # Qt lists the screens in RandR's order; find the one at the second monitor's place.
+        index = next(i for i, line in enumerate(l for l in screens.splitlines()[1:])
+                     if f"+{second.x}+{second.y}" in line)
+        d = Driver(two_screens, None, mic=False, out=out, screen=index)
+        drivers.append(d)
+        d.send("start")
+        d.wait_for(r"^recording$")
+        d.wait_until("time", 1.5)
+        d.send("stop")
+        d.wait_for(r"^stopped$")
+    finally:
+        anim.terminate()
+        anim.wait()
+    _, streams = probe(out)
+    assert (streams["video"]["width"], streams["video"]["height"]) == REGION[2:]
+    assert int(streams["video"]["nb_read_packets"]) >= 0.8 * 30 * 1.5
