@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QGuiApplication>
 #include <QThreadPool>
 #include <QPointer>
 #include <QScreen>
@@ -77,6 +78,7 @@ struct VideoRecorderCore::Private {
     bool stopAfterStart = false;                        // the stream failed while starting
     std::vector<std::function<void()>> finishCallbacks;  // completions waiting for that finish
     std::unique_ptr<ScreenStream> stream;
+    QPointer<QScreen> screen;  // the one being recorded
     std::unique_ptr<CameraCapture> camera;
     QImage lastCameraFrame;
     std::unique_ptr<MicrophoneCapture> microphone;
@@ -353,6 +355,18 @@ VideoRecorderCore::VideoRecorderCore(RecordModel *model, QObject *parent)
     });
     d->paused = model->isPaused();
     d->muted = model->muteMicrophone();
+    // A monitor that is unplugged or switched off takes its part of the root
+    // window with it (or leaves it unseen): the recording of it ends there.
+    if (auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::screenRemoved, this, [this](QScreen *removed) {
+            if (!removed || removed != d->screen)
+                return;
+            if (d->phase != Private::Phase::Recording && d->phase != Private::Phase::Starting)
+                return;
+            printLine(QStringLiteral("delegate error"));
+            stop();
+        });
+    }
     d->meter.setInterval(50);
     connect(&d->meter, &QTimer::timeout, this, [this] {
         d->model->setPowerMetter(d->model->muteMicrophone() ? 0.0f : d->level.load());
@@ -412,6 +426,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
     d->phase = Private::Phase::Starting;
     d->finishRequested = false;
     d->stopAfterStart = false;
+    d->screen = screen;
 
     const int scale = backingScale(screen);
     const StreamConfiguration config = streamConfiguration(scale, crop);

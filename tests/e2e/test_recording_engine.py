@@ -254,6 +254,29 @@ def test_an_unchanged_screen_holds_its_picture(display, drivers):
     assert max(sound_levels(out)) < 50
 
 
+def _second_screen_index(display):
+    """Qt lists the screens in RandR's order: the index of the second monitor's."""
+    second = display.monitors[1]
+    listing = subprocess.run(["xrandr", "--listactivemonitors"], env=display.env, capture_output=True,
+                             text=True).stdout
+    return next(i for i, line in enumerate(listing.splitlines()[1:]) if f"+{second.x}+{second.y}" in line)
+
+
+def test_a_screen_that_goes_away_ends_the_recording(two_screens, drivers):
+    out = os.path.join(tempfile.mkdtemp(prefix="qn-rec-out-"), "gone.mov")
+    d = Driver(two_screens, None, mic=False, out=out, screen=_second_screen_index(two_screens))
+    drivers.append(d)
+    d.send("start")
+    d.wait_for(r"^recording$")
+    d.wait_until("time", 1.0)
+    subprocess.run(["xrandr", "--output", "DUMMY1", "--off"], env=two_screens.env, check=True)
+    d.wait_for(r"^delegate error$")
+    d.wait_for(r"^finished ")
+    d.wait_for(r"^idle$")
+    _, streams = probe(out)
+    assert float(streams["video"]["duration"]) >= 1.0
+
+
 def test_records_the_crop_of_a_screen_beside_the_first(two_screens, drivers):
     """The crop is in points of its own screen: on a second monitor that sits right of
     and below the first, the recorder reads that monitor's part of the root window."""
@@ -264,11 +287,7 @@ def test_records_the_crop_of_a_screen_beside_the_first(two_screens, drivers):
     try:
         assert anim.stdout.readline().strip() == "animating"
         out = os.path.join(tempfile.mkdtemp(prefix="qn-rec-out-"), "second.mov")
-        screens = subprocess.run(["xrandr", "--listactivemonitors"], env=two_screens.env, capture_output=True,
-                                 text=True).stdout
-        # Qt lists the screens in RandR's order; find the one at the second monitor's place.
-        index = next(i for i, line in enumerate(l for l in screens.splitlines()[1:])
-                     if f"+{second.x}+{second.y}" in line)
+        index = _second_screen_index(two_screens)
         d = Driver(two_screens, None, mic=False, out=out, screen=index)
         drivers.append(d)
         d.send("start")
