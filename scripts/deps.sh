@@ -8,7 +8,7 @@ build_pkgs=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins qt6-qpa-plugins libqt6dbus6
-  libx11-dev libx11-xcb-dev libxcb1-dev libxext-dev libxfixes-dev libxtst-dev libxrandr-dev
+  libx11-dev libx11-xcb-dev libxcb1-dev libxext-dev libxfixes-dev libxtst-dev libxrandr-dev libxdamage-dev
   libtesseract-dev libleptonica-dev tesseract-ocr-eng
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -20,7 +20,7 @@ run_pkgs=(xdg-utils "${media_pkgs[@]}")
 test_pkgs=(
   xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick
   python3 python3-pytest python3-xlib xserver-xorg-core xserver-xorg-video-dummy x11-xkb-utils
-  sox pulseaudio pulseaudio-utils dbus dbus-x11 procps util-linux iproute2 "${media_pkgs[@]}"
+  sox pulseaudio pulseaudio-utils dbus dbus-x11 procps util-linux iproute2 ffmpeg "${media_pkgs[@]}"
 )
 
 pkgs=("${build_pkgs[@]}")

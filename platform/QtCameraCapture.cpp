@@ -1,0 +1,66 @@
+#include "platform/CameraCapture.h"
+
+#include <QCamera>
+#include <QCameraDevice>
+#include <QMediaCaptureSession>
+#include <QMediaDevices>
+#include <QPointer>
+#include <QVideoFrame>
+#include <QVideoSink>
+
+namespace qn {
+
+namespace {
+
+class QtCameraCapture final : public CameraCapture {
+public:
+    ~QtCameraCapture() override { stop(); }
+
+    bool start(const QString &deviceId, FrameHandler onFrame) override {
+        stop();
+        QCameraDevice device;
+        for (const QCameraDevice &candidate : QMediaDevices::videoInputs())
+            if (QString::fromUtf8(candidate.id()) == deviceId)
+                device = candidate;
+        if (device.isNull())
+            return false;
+        m_camera = std::make_unique<QCamera>(device);
+        m_session = std::make_unique<QMediaCaptureSession>();
+        m_sink = std::make_unique<QVideoSink>();
+        m_session->setCamera(m_camera.get());
+        m_session->setVideoSink(m_sink.get());
+        QObject::connect(m_sink.get(), &QVideoSink::videoFrameChanged, m_sink.get(),
+                         [onFrame](const QVideoFrame &frame) {
+                             const QImage image = frame.toImage();
+                             if (!image.isNull())
+                                 onFrame(image);
+                         });
+        m_camera->start();
+        if (m_camera->error() != QCamera::NoError) {
+            stop();
+            return false;
+        }
+        return true;
+    }
+
+    void stop() override {
+        if (m_camera)
+            m_camera->stop();
+        m_session.reset();
+        m_sink.reset();
+        m_camera.reset();
+    }
+
+    bool isRunning() const override { return m_camera != nullptr; }
+
+private:
+    std::unique_ptr<QCamera> m_camera;
+    std::unique_ptr<QMediaCaptureSession> m_session;
+    std::unique_ptr<QVideoSink> m_sink;
+};
+
+} // namespace
+
+std::unique_ptr<CameraCapture> CameraCapture::createQt() { return std::make_unique<QtCameraCapture>(); }
+
+} // namespace qn
