@@ -1,0 +1,196 @@
+#include "capture/StreamWindowHost.h"
+
+#include "annotation/DrawViewModel.h"
+#include "app/Models.h"
+#include "app/SettingsModel.h"
+#include "capture/CropWindow.h"
+#include "capture/DrawCore.h"
+#include "capture/DrawView.h"
+#include "platform/Diagnostics.h"
+#include "recording/RecordModel.h"
+#include "recording/RecorderSettings.h"
+#include "recording/StreamView.h"
+#include "recording/VideoRecorderCore.h"
+#include "recording/VideoRecorderOptions.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QWindow>
+#include <cstdio>
+
+namespace qn {
+
+namespace {
+DrawViewModel &editor() { return *Models::shared().drawViewModel(); }
+RecordModel &record() { return *Models::shared().recordModel(); }
+
+QString rectText(const QRect &r) {
+    if (r.isEmpty())
+        return QStringLiteral("none");
+    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+ColorScheme overlayScheme(const QWidget *view) {
+    switch (Models::shared().settingsModel()->appearance()) {
+    case Appearance::Light: return ColorScheme::Light;
+    case Appearance::Dark: return ColorScheme::Dark;
+    case Appearance::None: break;
+    }
+    return environmentColorScheme(view);
+}
+
+RecorderSettings::Sessions sharedSessions() {
+    RecorderSettings::Sessions s;
+    s.startCamera = [] {
+        if (const auto error = VideoRecorderCore::shared().startCameraSession()) {
+            std::printf("%s\n", qPrintable(videoRecordingErrorMessage(*error)));
+            std::fflush(stdout);
+        }
+    };
+    s.stopCamera = [] {
+        VideoRecorderCore::shared().stopCameraSession();
+        record().setCameraStreaming(false);
+    };
+    s.startMicrophone = [] { (void)VideoRecorderCore::shared().startMicrophoneSession(); };
+    s.stopMicrophone = [] { VideoRecorderCore::shared().stopMicrophoneSession(); };
+    return s;
+}
+} // namespace
+
+StreamWindowHost &StreamWindowHost::shared() {
+    static StreamWindowHost host;
+    return host;
+}
+
+StreamWindowHost::StreamWindowHost() {
+    DrawCore &core = DrawCore::shared();
+    DrawViewModel *m = &editor();
+    RecordModel *r = &record();
+    connect(&core, &DrawCore::overlayOpened, this, &StreamWindowHost::sync);
+    connect(&core, &DrawCore::overlayClosed, this, &StreamWindowHost::sync);
+    connect(m, &DrawViewModel::toolChanged, this, &StreamWindowHost::sync);
+    connect(m, &DrawViewModel::croppedAreaChanged, this, &StreamWindowHost::sync);
+    connect(m, &DrawViewModel::cropScreenChanged, this, &StreamWindowHost::sync);
+    connect(r, &RecordModel::isRecordingChanged, this, &StreamWindowHost::sync);
+
+    // The recording state reaches the overlay through these: while a recording runs
+    // unpaused the overlay lets the mouse through to the windows beneath.
+    RecordModel::setOverlayWindowLookup([]() -> QWidget * {
+        DrawCore &c = DrawCore::shared();
+        QScreen *screen = editor().cropScreen();
+        return c.isOpen() && screen ? c.windows().value(screen) : nullptr;
+    });
+    RecordModel::setOverlayMousePolicy([](QWidget *overlay, bool ignoresMouse) {
+        if (!overlay || !overlay->windowHandle())
+            return;
+        overlay->windowHandle()->setFlag(Qt::WindowTransparentForInput, ignoresMouse);
+        diagnostics::print(QStringLiteral("recorder: overlay mouse %1").arg(ignoresMouse ? "through" : "taken"));
+        StreamWindowHost::shared().raiseAboveOverlay();
+    });
+    connect(&VideoRecorderCore::shared(), &VideoRecorderCore::cameraFrameChanged, this, [this](const QImage &frame) {
+        if (m_stream)
+            m_stream->setCameraFrame(frame);
+    });
+}
+
+StreamView *StreamWindowHost::streamView() const { return m_stream; }
+QWidget *StreamWindowHost::optionsCard() const { return m_options; }
+
+void StreamWindowHost::raiseAboveOverlay() {
+    if (m_stream && m_stream->isVisible())
+        m_stream->raise();
+}
+
+void StreamWindowHost::clear() {
+    if (m_masked) {
+        m_masked->clearMask();
+        if (m_masked->windowHandle())
+            m_masked->windowHandle()->setFlag(Qt::WindowTransparentForInput, false);
+    }
+    m_masked.clear();
+    // Deleted later: this can run from inside one of their own signals.
+    for (QWidget *w : {m_options.data(), static_cast<QWidget *>(m_stream.data())}) {
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
+    }
+    m_options.clear();
+    m_stream.clear();
+    if (!m_hole.isEmpty())
+        diagnostics::print(QStringLiteral("recorder: overlay hole none"));
+    m_hole = QRect();
+    m_shapeCard = QRect();
+    m_screen.clear();
+}
+
+void StreamWindowHost::sync() {
+    DrawCore &core = DrawCore::shared();
+    DrawViewModel &m = editor();
+    QScreen *screen = m.cropScreen();
+    CropWindow *window = core.isOpen() && screen ? core.windows().value(screen) : nullptr;
+    if (!window || m.tool() != Tool::Video) {
+        clear();
+        return;
+    }
+    if (m_masked && m_masked != window)
+        clear();
+
+    if (!m_stream || m_screen != screen) {
+        // Only one "Stream window" ever exists.
+        if (m_stream) {
+            m_stream->hide();
+            m_stream->deleteLater();
+        }
+        StreamView::Drawing drawing;
+        drawing.changed = [](const QList<QPointF> &points, QPointF start, QPointF current) {
+            DrawCore::shared().recordingDrawChanged(points, start, current);
+        };
+        drawing.ended = [] { DrawCore::shared().recordingDrawEnded(); };
+        m_stream = new StreamView(screen, &record(), &m, drawing);
+        m_screen = screen;
+        diagnostics::print(QStringLiteral("recorder: stream window on %1").arg(rectText(screen->geometry())));
+    }
+
+    const bool recording = record().isRecording();
+    if (!recording && !m_options && window->view()) {
+        auto *wrapper = new VideoRecorderOprionsWrapper(
+            &m, overlayScheme(window->view()),
+            [] {
+                return new RecorderSettings(&record(), Models::shared().settingsModel(), sharedSessions());
+            },
+            window->view());
+        connect(wrapper, &VideoRecorderOprionsWrapper::placed, this, &StreamWindowHost::sync);
+        m_options = wrapper;
+        wrapper->show();
+        wrapper->raise();
+    } else if (recording && m_options) {
+        m_options->hide();
+        m_options->deleteLater();
+        m_options.clear();
+    }
+
+    // The hole: the crop rectangle shows the live desktop and passes clicks to it,
+    // except where the options card stands.
+    const QRect hole = m.hasCroppedArea() ? m.croppedArea().toAlignedRect() : QRect();
+    const QRect card = (m_options && m_options->isVisible()) ? m_options->geometry() : QRect();
+    if (hole != m_hole || card != m_shapeCard || m_masked != window) {
+        m_hole = hole;
+        m_shapeCard = card;
+        m_masked = window;
+        if (hole.isEmpty()) {
+            window->clearMask();
+        } else {
+            QRegion shape = QRegion(window->rect()).subtracted(QRegion(hole));
+            if (!card.isEmpty())
+                shape += card;
+            window->setMask(shape);
+        }
+        const QPoint origin = screen->geometry().topLeft();
+        diagnostics::print(QStringLiteral("recorder: overlay hole %1 card %2")
+                               .arg(rectText(hole.translated(origin)), rectText(card.translated(origin))));
+        raiseAboveOverlay();
+    }
+}
+
+} // namespace qn
