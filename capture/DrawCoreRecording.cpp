@@ -58,6 +58,12 @@ void DrawCore::showRecordControls() {
         return;
     const QSize size(VideoRecorderView::kWidth, VideoRecorderView::kHeight);
     auto *panel = new Panel(recordControlsFrame(model().croppedArea(), screen->geometry(), size));
+    // Kept above the full-screen overlay by belonging to it, as its dialogs do.
+    if (CropWindow *window = m_windows.value(screen)) {
+        const QRect frame = panel->geometry();
+        panel->setParent(window, panel->windowFlags());
+        panel->setGeometry(frame);
+    }
     panel->setObjectName(QStringLiteral("recordControls"));
     panel->setWindowTitle(QStringLiteral("Quillnest recording"));
     auto *bar = new VideoRecorderView(Models::shared().recordModel(), Models::shared().settingsModel(),

@@ -7,6 +7,7 @@
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
 #include "platform/Diagnostics.h"
+#include "platform/InputShape.h"
 #include "recording/RecordModel.h"
 #include "recording/RecorderSettings.h"
 #include "recording/StreamView.h"
@@ -81,9 +82,11 @@ StreamWindowHost::StreamWindowHost() {
         return c.isOpen() && screen ? c.windows().value(screen) : nullptr;
     });
     RecordModel::setOverlayMousePolicy([](QWidget *overlay, bool ignoresMouse) {
-        if (!overlay || !overlay->windowHandle())
+        if (!overlay)
             return;
-        overlay->windowHandle()->setFlag(Qt::WindowTransparentForInput, ignoresMouse);
+        // An input shape of its own, not Qt's flag: a window flagged transparent for
+        // input loses its keys too, and the overlay must keep Esc.
+        setInputPassThrough(overlay, ignoresMouse);
         diagnostics::print(QStringLiteral("recorder: overlay mouse %1").arg(ignoresMouse ? "through" : "taken"));
         StreamWindowHost::shared().raiseAboveOverlay();
     });
@@ -104,8 +107,7 @@ void StreamWindowHost::raiseAboveOverlay() {
 void StreamWindowHost::clear() {
     if (m_masked) {
         m_masked->clearMask();
-        if (m_masked->windowHandle())
-            m_masked->windowHandle()->setFlag(Qt::WindowTransparentForInput, false);
+        setInputPassThrough(m_masked, false);
     }
     m_masked.clear();
     // Deleted later: this can run from inside one of their own signals.
@@ -118,7 +120,7 @@ void StreamWindowHost::clear() {
     m_options.clear();
     m_stream.clear();
     if (!m_hole.isEmpty())
-        diagnostics::print(QStringLiteral("recorder: overlay hole none"));
+        diagnostics::print(QStringLiteral("recorder: overlay hole none card none"));
     m_hole = QRect();
     m_shapeCard = QRect();
     m_screen.clear();
@@ -153,6 +155,12 @@ void StreamWindowHost::sync() {
     }
 
     const bool recording = record().isRecording();
+    if (recording != m_recording) {
+        m_recording = recording;
+        // The overlay dims less while recording, everywhere at once.
+        if (window->view())
+            window->view()->update();
+    }
     if (!recording && !m_options && window->view()) {
         auto *wrapper = new VideoRecorderOprionsWrapper(
             &m, overlayScheme(window->view()),

@@ -40,6 +40,7 @@ private:
     QPointer<QScreen> m_screen;
     QRect m_hole;
     QRect m_shapeCard;
+    bool m_recording = false;
 };
 
 } // namespace qn

@@ -207,7 +207,17 @@ VideoRecorderView::VideoRecorderView(RecordModel *model, SettingsModel *settings
     });
 
     const auto changed = [this] { refresh(); };
-    connect(model, &RecordModel::recordTimeChanged, this, changed);
+    // The time changes with every frame written; only a new text is repainted.
+    connect(model, &RecordModel::recordTimeChanged, this, [this] {
+        if (!m_model)
+            return;
+        const QString shown = timeText(m_model->recordTime()) + hourBadgeText(m_model->recordTime());
+        if (shown == m_shownTime)
+            return;
+        m_shownTime = shown;
+        update(kCard.toAlignedRect());
+        printState();
+    });
     connect(model, &RecordModel::isRecordingChanged, this, changed);
     connect(model, &RecordModel::isPausedChanged, this, changed);
     connect(model, &RecordModel::cameraEnabledChanged, this, changed);
@@ -278,21 +288,41 @@ void VideoRecorderView::refresh() {
     m_meter->setPalette(meterPalette);
     update();
 
-    if (diagnostics::enabled()) {
-        diagnostics::print(QStringLiteral("recorder: bar state=%1 title=\"%2\" time=%3 badge=%4 drawing=%5 "
-                                          "microphone=%6 camera=%7 scheme=%8")
-                               .arg(QLatin1String(stateName(s)), m_recordButton->text(), timeText(m.recordTime()),
-                                    hourBadgeText(m.recordTime()), m.drawingMode() ? "on" : "off",
-                                    QStringLiteral("%1/%2").arg(mic.first, mic.second.name()),
-                                    QStringLiteral("%1/%2").arg(cam.first, cam.second.name()),
-                                    scheme == ColorScheme::Light ? "light" : "dark"));
-        if (isVisible())
-            diagnostics::print(QStringLiteral("recorder: controls bar=%1 record=%2 pencil=%3 pointer=%4 "
-                                              "microphone=%5 camera=%6")
-                                   .arg(rectText(this), rectText(m_recordButton), rectText(m_pencil),
-                                        rectText(m_pointer), rectText(m_microphone), rectText(m_camera)));
-    }
+    m_shownTime = timeText(m.recordTime()) + hourBadgeText(m.recordTime());
+    printState();
     Q_EMIT lookChanged();
+}
+
+void VideoRecorderView::printState() {
+    if (!diagnostics::enabled() || !m_model)
+        return;
+    const RecordModel &m = *m_model;
+    const ColorScheme scheme = effectiveColorScheme();
+    const auto mic = muteButtonImage(QStringLiteral("microphone"), m.microphoneEnabled(), m.muteMicrophone(), scheme);
+    const auto cam = muteButtonImage(QStringLiteral("camera"), m.cameraEnabled(), m.muteCamera(), scheme);
+    // Said only when it changes: the state is refreshed far more often than it differs.
+    const QString line =
+        QStringLiteral("recorder: bar state=%1 title=\"%2\" time=%3 badge=%4 drawing=%5 microphone=%6 camera=%7 "
+                       "scheme=%8")
+            .arg(QLatin1String(stateName(state())), m_recordButton->text(), timeText(m.recordTime()),
+                 hourBadgeText(m.recordTime()), m.drawingMode() ? "on" : "off",
+                 QStringLiteral("%1/%2").arg(mic.first, mic.second.name()),
+                 QStringLiteral("%1/%2").arg(cam.first, cam.second.name()),
+                 scheme == ColorScheme::Light ? "light" : "dark");
+    if (line != m_lastState) {
+        m_lastState = line;
+        diagnostics::print(line);
+    }
+    if (isVisible()) {
+        const QString controls = QStringLiteral("recorder: controls bar=%1 record=%2 pencil=%3 pointer=%4 "
+                                                "microphone=%5 camera=%6")
+                                     .arg(rectText(this), rectText(m_recordButton), rectText(m_pencil),
+                                          rectText(m_pointer), rectText(m_microphone), rectText(m_camera));
+        if (controls != m_lastControls) {
+            m_lastControls = controls;
+            diagnostics::print(controls);
+        }
+    }
 }
 
 // ---------------------------------------------------------------- actions

@@ -98,6 +98,7 @@ private:
     void startCaptureDevices();
     void stopCaptureDevices();
     void refresh();
+    void printState();
     void paintCard(QPainter &p, const QRectF &card);
 
     QPointer<RecordModel> m_model;
@@ -108,6 +109,9 @@ private:
     bool m_showTools = false;
     bool m_devicesStarted = false;
     QTimer m_ticker;
+    QString m_shownTime;
+    QString m_lastState;
+    QString m_lastControls;
     MorvaneButton *m_recordButton = nullptr;
     QWidget *m_drawingGroup = nullptr;
     DrawViewButton *m_pencil = nullptr;
