@@ -174,10 +174,12 @@ void StreamView::reshape() {
                                                m_record->canvasOpacity(), m_record->isPaused(), rect());
     if (bubbleShown())
         shape += QRegion(bubbleRect().toAlignedRect(), QRegion::Ellipse);
-    if (shape == m_shape && (shape.isEmpty() || isVisible())) {
+    const int strokes = int(m_record->drawedTools().size());
+    if (shape == m_shape && strokes == m_shownStrokes && (shape.isEmpty() || isVisible())) {
         update();
         return;
     }
+    m_shownStrokes = strokes;
     m_shape = shape;
     if (shape.isEmpty()) {
         // An empty shape would mean "no shape" (the whole window): hide instead.

@@ -102,6 +102,7 @@ private:
     bool m_bubbleWasShown = false;
     QImage m_cameraFrame;
     QRegion m_shape;
+    int m_shownStrokes = 0;
     std::unique_ptr<InputOnlyWindow> m_catcher;
 };
 

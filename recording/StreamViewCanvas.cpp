@@ -14,6 +14,28 @@ qreal fadeOpacity(qint64 ms) {
     return 1.0 - qreal(ms - kHoldMs) / kFadeMs;
 }
 
+namespace {
+// A window of its own cannot invert what lies beneath it without a compositing
+// manager: an inversion stroke is drawn white with a dark rim instead, which
+// shows on light and dark screens alike.
+void drawStroke(QPainter &painter, const BaseTool &tool) {
+    if (!tool.color.mask) {
+        tool.draw(painter, nullptr, std::nullopt);
+        return;
+    }
+    const std::shared_ptr<BaseTool> copy = tool.clone();
+    copy->color = QNColor{QColor(0x28, 0x28, 0x28), false};
+    for (const QPointF offset : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)}) {
+        painter.save();
+        painter.translate(offset);
+        copy->draw(painter, nullptr, std::nullopt);
+        painter.restore();
+    }
+    copy->color = QNColor{Qt::white, false};
+    copy->draw(painter, nullptr, std::nullopt);
+}
+} // namespace
+
 void paint(QPainter &painter, const QList<ToolPtr> &strokes, const ToolPtr &drawing, qreal opacity, bool paused) {
     if (paused || opacity <= 0)
         return;
@@ -24,9 +46,9 @@ void paint(QPainter &painter, const QList<ToolPtr> &strokes, const ToolPtr &draw
     for (bool inversion : {false, true}) {
         for (const ToolPtr &tool : strokes)
             if (tool && tool->color.mask == inversion)
-                tool->draw(painter, nullptr, std::nullopt);
+                drawStroke(painter, *tool);
         if (drawing && drawing->color.mask == inversion)
-            drawing->draw(painter, nullptr, std::nullopt);
+            drawStroke(painter, *drawing);
     }
     painter.restore();
 }

@@ -1,0 +1,98 @@
+"""Strokes drawn during a recording: shown at once over the live screen, in the movie,
+faded and gone 4 s after release."""
+import os
+import re
+import time
+
+from harness import chrome, recorder, screen
+from harness.app import open_capture, wait_capture_closed
+
+# Strokes in plain green (the default colour is the inversion mark).
+GREEN_COLOR = b'{"color":"IjMzRjEwMyI=","mask":false}'
+PREFS = {"localWatermark": False, "needOnboarding": False, "color": GREEN_COLOR}
+CROP = (300, 200, 400, 300)
+GREEN = (0x33, 0xF1, 0x03)
+
+
+def greenish(p):
+    r, g, b = p
+    return g > 180 and r < 140 and b < 120
+
+
+def start_recording(app, x):
+    open_capture(app, x)
+    x.drag((CROP[0], CROP[1]), (CROP[0] + CROP[2], CROP[1] + CROP[3]))
+    chrome.wait_placement(app)
+    save = chrome.controls(app)["save"]
+    x.key("v")
+    recorder.wait_bar(app, lambda s: s["state"] == "idle")
+    recorder.click(app, x, "record")
+    recorder.wait_bar(app, lambda s: s["state"] == "recording")
+    return save
+
+
+def shape_lines(app, since):
+    rx = re.compile(r"^recorder: stream shape (\S+) strokes=(\d+) opacity=(\S+)")
+    out = []
+    for line in list(app.lines)[since:]:
+        m = rx.match(line)
+        if m:
+            out.append((m.group(1), int(m.group(2)), float(m.group(3))))
+    return out
+
+
+def test_a_stroke_shows_at_once_is_recorded_and_is_gone_4_s_after_release(launch, x, display):
+    window = screen.TestWindow(display, x, "recsource", at=(250, 150), size=(600, 450))
+    try:
+        app = launch(prefs=PREFS)
+        save = start_recording(app, x)
+        recorder.click(app, x, "pencil")
+        recorder.wait_bar(app, lambda s: s["drawing"] == "on")
+        app.wait_for_line(r"^recorder: drawing surface %d,%d,%d,%d$" % CROP)
+
+        since = chrome.mark(app)
+        x.drag((400, 300), (600, 400), steps=12)
+        released = time.time()
+        chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=1 opacity=1 ")
+        # On screen over the live window, at once.
+        picture = screen.grab(display)
+        assert greenish(picture.pixel(500, 350)) or any(greenish(picture.pixel(500 + d, 350 + d // 2))
+                                                        for d in range(-4, 5)), picture.pixel(500, 350)
+        seen_at = time.time() - released
+        # Faded out and removed 4 s after the release, not before 2 s.
+        chrome.wait_line_since(app, since, r"^recorder: stream shape none strokes=0 ", timeout=10)
+        gone_after = time.time() - released
+        fading = [s for s in shape_lines(app, since) if 0 < s[2] < 1]
+        assert fading, shape_lines(app, since)
+        assert 3.6 <= gone_after <= 5.5, gone_after
+        assert seen_at < 1.5, seen_at
+        picture = screen.grab(display)
+        assert not any(greenish(picture.pixel(400 + i * 10, 300 + i * 5)) for i in range(21))
+
+        # Pause, save, and find the stroke in the movie's frames (and gone at the end).
+        recorder.wait_bar(app, lambda s: s["time"] >= "00:01")
+        recorder.click(app, x, "record")
+        recorder.wait_bar(app, lambda s: s["state"] == "paused")
+        x.click(*chrome.centre(save))
+        x.wait_window("^Save$")
+        target = os.path.join(app.home, "strokes.mov")
+        time.sleep(0.3)
+        x.key("ctrl+a")
+        x.type(target)
+        x.key("Return")
+        app.wait_for_line(r"^capture: saved movie .*strokes\.mov$", timeout=30)
+        wait_capture_closed(app, x)
+        info = recorder.probe(target)
+        duration = float(info["format"]["duration"])
+        size = (CROP[2], CROP[3])
+        found = False
+        t = 0.2
+        while t < min(duration, 3.0) and not found:
+            frame = recorder.frame_at(target, t, size)
+            found = any(greenish(recorder.pixel(frame, size, 200 + d, 150 + d // 2)) for d in range(-6, 7))
+            t += 0.4
+        assert found, "no stroke in the movie's first seconds"
+        last = recorder.frame_at(target, max(0.0, duration - 0.3), size)
+        assert not any(greenish(recorder.pixel(last, size, 100 + i * 10, 100 + i * 5)) for i in range(21))
+    finally:
+        window.close()
