@@ -229,7 +229,10 @@ void MovieWriter::Private::run() {
     }
     hold = std::max(hold, end - oneFrame);
     const int64_t holdPts = av_rescale_q(hold, kMicros, video->time_base);
-    if (holdPts > lastEncodedPts) {
+    // Within half a picture of the last one, the last picture's own length already
+    // reaches the end.
+    const int64_t halfFrame = av_rescale_q(oneFrame / 2, kMicros, video->time_base);
+    if (holdPts > lastEncodedPts + halfFrame) {
         AVFrame *again = av_frame_clone(lastPicture);
         if (again) {
             again->pts = holdPts;
@@ -280,6 +283,8 @@ MovieWriter::~MovieWriter() {
 }
 
 bool MovieWriter::start(const Settings &settings, QString *error) {
+    // The encoders' chatter (settings, statistics) is not for the user's terminal.
+    av_log_set_level(AV_LOG_ERROR);
     auto failWith = [&](const QString &text) {
         if (error)
             *error = text;

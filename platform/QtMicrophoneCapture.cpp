@@ -7,6 +7,7 @@
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <future>
@@ -36,10 +37,18 @@ public:
         if (!m_io || m_source->error() != QAudio::NoError)
             return false;
         connect(m_io, &QIODevice::readyRead, this, &SourceReader::read);
+        // Some sources announce new data only now and then; reading on a steady
+        // beat keeps the chunks short whatever the backend does.
+        m_poll = new QTimer(this);
+        m_poll->setInterval(20);
+        connect(m_poll, &QTimer::timeout, this, &SourceReader::read);
+        m_poll->start();
         return true;
     }
 
     void close() {
+        if (m_poll)
+            m_poll->stop();
         if (m_source) {
             m_source->stop();
             delete m_source;
@@ -68,6 +77,7 @@ private:
     MicrophoneCapture::ChunkHandler m_handler;
     QAudioSource *m_source = nullptr;
     QIODevice *m_io = nullptr;
+    QTimer *m_poll = nullptr;
 };
 
 class QtMicrophoneCapture final : public MicrophoneCapture {

@@ -335,10 +335,11 @@ void X11ScreenStream::run(std::promise<QString> &started) {
     } else {
         // A consumer still reads a picture: the connection closes with the last
         // picture instead of under its feet.
-        std::thread([weak, display, unregisterAndClose = closeDisplay]() mutable {
+        std::thread([weak, display] {
             while (!weak.expired())
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            unregisterAndClose();
+            unregisterDisplay(display);
+            XCloseDisplay(display);
         }).detach();
     }
     if (!failure.isEmpty() && m_onStop)

@@ -9,6 +9,7 @@
 #include "platform/MicrophoneCapture.h"
 #include "platform/MovieWriter.h"
 #include "platform/ScreenStream.h"
+#include "recording/AudioTimeline.h"
 #include "recording/MainStreamOutput.h"
 #include "recording/MicLevelTable.h"
 #include "recording/RecordModel.h"
@@ -32,6 +33,7 @@
 #include <cstdio>
 #include <deque>
 #include <fcntl.h>
+#include <condition_variable>
 #include <mutex>
 #include <unistd.h>
 
@@ -43,6 +45,9 @@ constexpr int64_t kFrameIntervalUs = 1'000'000 / kMaxFramesPerSecond;
 // moved there (silence in a gap, samples dropped on an overlap).
 constexpr int64_t kAudioToleranceSamples = MicrophoneCapture::kSampleRate / kMaxFramesPerSecond;
 constexpr size_t kMaxPendingChunks = 64;
+// Sound servers hand over sound up to a couple of seconds late; a finish waits
+// this long at most for the sound of the recording's last moments.
+constexpr int64_t kAudioTailWaitUs = 2'500'000;
 
 void printLine(const QString &line) {
     std::printf("%s\n", line.toLocal8Bit().constData());
@@ -62,6 +67,8 @@ struct VideoRecorderCore::Private {
     CameraFactory cameraFactory = [] { return CameraCapture::createQt(); };
     QString movieOverride;
     bool soundsEnabled = true;
+    int writerQueueDepth = kStreamQueueDepth;
+    std::function<int64_t()> clock = [] { return monotonicMicros(); };
 
     // GUI thread only.
     enum class Phase { Idle, Starting, Recording, Finishing };
@@ -82,20 +89,30 @@ struct VideoRecorderCore::Private {
     std::shared_ptr<MovieWriter> writer;
     MainStreamOutput output;
     std::deque<MicrophoneCapture::Chunk> pendingAudio;
+    AudioTimeline timeline;
+    bool acceptingAudio = false;
+    bool microphoneRunning = false;
+    int64_t pausedAt = 0;
+    int64_t audioEndPosition = INT64_MAX;  // movie µs; sound beyond it is cut
+    int64_t lastAudioEnd = 0;      // capture time just after the newest sample
+    int64_t endCaptureTime = 0;    // where the movie ends, on the capture clock
+    std::condition_variable audioArrived;
     std::optional<QString> url;
     WriterStatus status = WriterStatus::Unknown;
     std::atomic<float> level{0};
     std::atomic<bool> recordTimePosted{false};
+    int64_t streamLost = 0;  // of the last finished stream
 
     bool writing() const { return writer && writer->status() == MovieWriter::Status::Writing; }
 
     void onFrame(const ScreenFrame &frame);
     void onAudio(const MicrophoneCapture::Chunk &chunk);
-    void writeAudioLocked(const MicrophoneCapture::Chunk &chunk);
+    void placeAudioLocked(const MicrophoneCapture::Chunk &chunk);
+    void writeRunLocked(const int16_t *samples, size_t count, int64_t moviePosition, bool muted);
     void onStreamStopped(const QString &error);
     // Ends the movie: no more samples, the stream stopped, the writer finished.
     // Blocking; called off the GUI thread, or on it at exit.
-    void finishMovie(std::unique_ptr<ScreenStream> ownedStream);
+    void finishMovie(ScreenStream *ownedStream);
     void resetModelAfterFinish();
     void setStatus(WriterStatus value);
 };
@@ -130,11 +147,16 @@ void VideoRecorderCore::Private::onFrame(const ScreenFrame &frame) {
         writer->holdVideo(moviePts);
     }
     output.frameWritten(decision.pts, frame.captureTimeUs);
-    // Sound held back since a resume can be placed now that the pause is cut out.
-    while (!pendingAudio.empty()) {
-        writeAudioLocked(pendingAudio.front());
-        pendingAudio.pop_front();
+    if (decision.startsSession) {
+        timeline.start(frame.captureTimeUs, output.offset());
+        timeline.setMuted(frame.captureTimeUs, muted);
     }
+    timeline.resumeOffset(output.offset());
+    // Sound held back since a resume can be placed now that the pause is cut out.
+    std::deque<MicrophoneCapture::Chunk> waiting;
+    waiting.swap(pendingAudio);
+    for (const auto &chunk : waiting)
+        placeAudioLocked(chunk);
     // One hand-over to the GUI thread at a time: a busy GUI thread then sees the
     // newest time instead of a backlog.
     if (!recordTimePosted.exchange(true)) {
@@ -164,24 +186,38 @@ void VideoRecorderCore::Private::onAudio(const MicrophoneCapture::Chunk &chunk) 
         level = MicLevelTable::level(averagePowerLevel(chunk.samples.data(), int(chunk.samples.size())));
 
     std::lock_guard lock(mutex);
-    if (!recording || !writing() || output.firstSampleTime() == 0 || paused)
+    lastAudioEnd = AudioTimeline::sampleTime(chunk.startTimeUs, chunk.samples.size());
+    audioArrived.notify_all();
+    // Before the first picture there is no time line, and a chunk that arrives
+    // then holds only sound from before it.
+    if (!acceptingAudio || !writing() || !timeline.started())
         return;
-    if (output.needOffset()) {
-        if (pendingAudio.size() < kMaxPendingChunks)
-            pendingAudio.push_back(chunk);
-        return;
+    placeAudioLocked(chunk);
+}
+
+void VideoRecorderCore::Private::placeAudioLocked(const MicrophoneCapture::Chunk &chunk) {
+    const auto placement = timeline.place(chunk.startTimeUs, chunk.samples.size());
+    for (const auto &run : placement.runs)
+        writeRunLocked(chunk.samples.data() + run.from, run.count, run.moviePosition, run.muted);
+    if (placement.holdFrom < chunk.samples.size() && pendingAudio.size() < kMaxPendingChunks) {
+        MicrophoneCapture::Chunk rest;
+        rest.startTimeUs = AudioTimeline::sampleTime(chunk.startTimeUs, placement.holdFrom);
+        rest.samples.assign(chunk.samples.begin() + ptrdiff_t(placement.holdFrom), chunk.samples.end());
+        pendingAudio.push_back(std::move(rest));
     }
-    writeAudioLocked(chunk);
 }
 
 // The sound is placed by its capture time on the picture's time line, so it stays
 // with the picture across pauses and whatever the two clocks do.
-void VideoRecorderCore::Private::writeAudioLocked(const MicrophoneCapture::Chunk &chunk) {
-    const int64_t position = chunk.startTimeUs - output.offset() - output.firstSampleTime();
-    const int64_t target = position * MicrophoneCapture::kSampleRate / 1'000'000;
+void VideoRecorderCore::Private::writeRunLocked(const int16_t *samples, size_t count, int64_t moviePosition,
+                                                bool muteRun) {
+    if (moviePosition >= audioEndPosition)
+        return;
+    if (audioEndPosition != INT64_MAX)
+        count = std::min<size_t>(count, size_t((audioEndPosition - moviePosition) * MicrophoneCapture::kSampleRate /
+                                               1'000'000));
+    const int64_t target = moviePosition * MicrophoneCapture::kSampleRate / 1'000'000;
     const int64_t written = writer->audioSamples();
-    const int16_t *samples = chunk.samples.data();
-    size_t count = chunk.samples.size();
     if (target > written + kAudioToleranceSamples) {
         const std::vector<int16_t> gap(size_t(target - written), 0);
         writer->appendAudio(gap.data(), gap.size());
@@ -192,7 +228,7 @@ void VideoRecorderCore::Private::writeAudioLocked(const MicrophoneCapture::Chunk
     }
     if (count == 0)
         return;
-    if (muted) {
+    if (muteRun) {
         const std::vector<int16_t> silence(count, 0);
         writer->appendAudio(silence.data(), count);
     } else {
@@ -209,25 +245,37 @@ void VideoRecorderCore::Private::onStreamStopped(const QString &error) {
     }, Qt::QueuedConnection);
 }
 
-void VideoRecorderCore::Private::finishMovie(std::unique_ptr<ScreenStream> ownedStream) {
+void VideoRecorderCore::Private::finishMovie(ScreenStream *ownedStream) {
     std::shared_ptr<MovieWriter> finishing;
     int64_t end = 0;
+    bool waitForSound = false;
     {
         std::lock_guard lock(mutex);
         recording = false;
-        pendingAudio.clear();
+        waitForSound = acceptingAudio && timeline.started() && microphoneRunning;
+        endCaptureTime = paused ? pausedAt : clock();
     }
     // The stream's thread may be inside onFrame: stopping it first means no frame
     // arrives after the end is measured.
-    if (ownedStream)
+    if (ownedStream) {
         ownedStream->stop();
-    {
         std::lock_guard lock(mutex);
-        finishing = writer;
+        streamLost = ownedStream->lostFrames();
+    }
+    {
+        std::unique_lock lock(mutex);
         // The movie ends one picture after the last one written, so a stop while
         // paused leaves no frozen tail.
         if (output.hasLastFrame())
             end = output.lastWrittenPts() - output.firstSampleTime() + kFrameIntervalUs;
+        audioEndPosition = end;
+        // The sound of the last moments is still on its way from the sound server.
+        if (waitForSound)
+            audioArrived.wait_for(lock, std::chrono::microseconds(kAudioTailWaitUs),
+                                  [this] { return lastAudioEnd >= endCaptureTime || !microphoneRunning; });
+        acceptingAudio = false;
+        pendingAudio.clear();
+        finishing = writer;
     }
     if (!finishing || finishing->status() != MovieWriter::Status::Writing)
         return;
@@ -267,12 +315,22 @@ VideoRecorderCore::VideoRecorderCore(RecordModel *model, QObject *parent)
     d->model = model;
     // The sample threads read these flags under the lock rather than the model.
     connect(model, &RecordModel::isPausedChanged, this, [this] {
+        const int64_t now = d->clock();
         std::lock_guard lock(d->mutex);
-        d->paused = d->model->isPaused();
+        const bool paused = d->model->isPaused();
+        if (paused && !d->paused)
+            d->pausedAt = now;
+        d->paused = paused;
+        if (paused)
+            d->timeline.pause(now);
+        else
+            d->timeline.resume(now);
     });
     connect(model, &RecordModel::muteMicrophoneChanged, this, [this] {
+        const int64_t now = d->clock();
         std::lock_guard lock(d->mutex);
         d->muted = d->model->muteMicrophone();
+        d->timeline.setMuted(now, d->muted);
     });
     d->paused = model->isPaused();
     d->muted = model->muteMicrophone();
@@ -293,6 +351,13 @@ void VideoRecorderCore::setMicrophoneFactory(MicrophoneFactory factory) { d->mic
 void VideoRecorderCore::setCameraFactory(CameraFactory factory) { d->cameraFactory = std::move(factory); }
 void VideoRecorderCore::setMovieFileOverride(const QString &path) { d->movieOverride = path; }
 void VideoRecorderCore::setSoundsEnabled(bool enabled) { d->soundsEnabled = enabled; }
+void VideoRecorderCore::setClock(std::function<int64_t()> clock) { d->clock = std::move(clock); }
+void VideoRecorderCore::setWriterQueueDepth(int depth) { d->writerQueueDepth = std::max(1, depth); }
+
+int64_t VideoRecorderCore::lostFrames() const {
+    std::lock_guard lock(d->mutex);
+    return (d->writer ? d->writer->droppedFrames() : 0) + d->streamLost;
+}
 
 bool VideoRecorderCore::isRecording() const {
     std::lock_guard lock(d->mutex);
@@ -341,7 +406,8 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
     };
     auto *dd = d.get();
     QPointer<VideoRecorderCore> self = this;
-    auto chain = [dd, config, video, source, screenPixels, path]() -> std::shared_ptr<Outcome> {
+    const int queueDepth = d->writerQueueDepth;
+    auto chain = [dd, config, video, source, screenPixels, path, queueDepth]() -> std::shared_ptr<Outcome> {
         auto outcome = std::make_shared<Outcome>();
         const QSize size = video.encoderSize();
         if (source.isEmpty() || size.width() < 2 || size.height() < 2 || !screenPixels.contains(source)) {
@@ -353,6 +419,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         settings.path = path;
         settings.width = size.width();
         settings.height = size.height();
+        settings.maxQueuedFrames = queueDepth;
         QString error;
         if (!writer->start(settings, &error)) {
             outcome->error = error.isEmpty() ? videoRecordingErrorMessage(VideoRecordingError::cantCreateAVAssetWriter)
@@ -362,6 +429,11 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         {
             std::lock_guard lock(dd->mutex);
             dd->output = MainStreamOutput();
+            dd->timeline.reset();
+            dd->acceptingAudio = true;
+            dd->lastAudioEnd = 0;
+            dd->audioEndPosition = INT64_MAX;
+            dd->streamLost = 0;
             dd->pendingAudio.clear();
             dd->writer = writer;
             dd->url = path;
@@ -378,6 +450,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
             {
                 std::lock_guard lock(dd->mutex);
                 dd->recording = false;
+                dd->acceptingAudio = false;
                 dd->writer.reset();
                 dd->url.reset();
             }
@@ -401,6 +474,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         std::shared_ptr<Outcome> outcome = watcher->result();
         if (!outcome->error.isEmpty()) {
             printError(outcome->error);
+            Q_EMIT recordingFailed(outcome->error);
             {
                 std::lock_guard lock(d->mutex);
                 d->recording = false;
@@ -437,7 +511,6 @@ void VideoRecorderCore::pause() {
     {
         std::lock_guard lock(d->mutex);
         d->output.setNeedOffset(true);
-        d->paused = true;
     }
     d->model->setIsPaused(true);
     d->model->setDrawingMode(false);
@@ -458,10 +531,7 @@ void VideoRecorderCore::stop() {
     QPointer<VideoRecorderCore> self = this;
     auto future = QtConcurrent::run([dd, s = std::shared_ptr<ScreenStream>(std::move(stream))]() mutable {
         // The stream has already stopped by itself; its thread is joined here.
-        std::unique_ptr<ScreenStream> owned;
-        if (s)
-            s->stop();
-        dd->finishMovie(std::move(owned));
+        dd->finishMovie(s.get());
     });
     auto *watcher = new QFutureWatcher<void>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, self] {
@@ -503,10 +573,7 @@ void VideoRecorderCore::finishRecording(std::function<void()> completion) {
     QPointer<VideoRecorderCore> self = this;
     auto future = QtConcurrent::run(
         [dd, s = std::shared_ptr<ScreenStream>(std::move(stream))]() mutable {
-            std::unique_ptr<ScreenStream> owned;
-            if (s)
-                s->stop();
-            dd->finishMovie(std::move(owned));
+            dd->finishMovie(s.get());
         });
     auto *watcher = new QFutureWatcher<void>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, self, completion] {
@@ -541,7 +608,8 @@ void VideoRecorderCore::finishNow() {
     if (d->phase != Private::Phase::Recording)
         return;
     d->phase = Private::Phase::Finishing;
-    d->finishMovie(std::move(d->stream));
+    d->finishMovie(d->stream.get());
+    d->stream.reset();
     d->phase = Private::Phase::Idle;
     d->resetModelAfterFinish();
 }
@@ -664,12 +732,21 @@ std::optional<VideoRecordingError> VideoRecorderCore::startMicrophoneSession() {
         d->microphone->stop();
     d->microphone = std::move(microphone);
     d->level = 0;
+    {
+        std::lock_guard lock(d->mutex);
+        d->microphoneRunning = true;
+    }
     d->model->setMicrophoneStreaming(true);
     d->meter.start();
     return std::nullopt;
 }
 
 void VideoRecorderCore::stopMicrophoneSession() {
+    {
+        std::lock_guard lock(d->mutex);
+        d->microphoneRunning = false;
+    }
+    d->audioArrived.notify_all();
     if (d->microphone)
         d->microphone->stop();
     d->meter.stop();

@@ -99,12 +99,23 @@ public:
     void setMovieFileOverride(const QString &path);
     // Start and pause sounds; on by default, still subject to the user's "muted".
     void setSoundsEnabled(bool enabled);
+    // The capture clock (microseconds) by which pause and mute are timed; the
+    // screen stream and the microphone stamp their samples with the same clock.
+    void setClock(std::function<int64_t()> clock);
+    // Pictures that may wait for the encoder before new ones are turned away; the
+    // live stream's own buffers bound it further.
+    void setWriterQueueDepth(int depth);
+    // Pictures turned away so far in this recording (stream buffers all held, or
+    // the encoder behind), for the benchmark.
+    int64_t lostFrames() const;
 
 Q_SIGNALS:
     void cameraFrameChanged(const QImage &frame);
     void writerStatusChanged();
     // A movie was finished (playable) at `path`.
     void recordingFinished(const QString &path);
+    // A start failed; `message` is the text printed after "VideoRecorderCore Error: ".
+    void recordingFailed(const QString &message);
 
 private:
     struct Private;

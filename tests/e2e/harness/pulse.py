@@ -1,0 +1,44 @@
+"""A PulseAudio server of its own for one test, with a 440 Hz sine source as the only
+microphone. It lives in a private runtime folder, so servers of tests that run side by
+side never meet."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+
+class PulseAudio:
+    def __init__(self, frequency=440):
+        self.home = tempfile.mkdtemp(prefix="qn-pulse-")
+        self.runtime_dir = os.path.join(self.home, "runtime")
+        os.makedirs(self.runtime_dir, mode=0o700)
+        self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime_dir, HOME=self.home,
+                        PULSE_RUNTIME_PATH=os.path.join(self.runtime_dir, "pulse"))
+        self.log = open(os.path.join(self.home, "pulse.log"), "wb")
+        self.proc = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
+             "--load=module-native-protocol-unix",
+             f"--load=module-sine-source frequency={frequency}",
+             "--load=module-null-sink"],
+            env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
+        deadline = time.time() + 20
+        while time.time() < deadline:
+            if self.proc.poll() is not None:
+                raise RuntimeError("pulseaudio exited: " + open(self.log.name).read())
+            if subprocess.run(["pactl", "info"], env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0:
+                return
+            time.sleep(0.05)
+        raise RuntimeError("pulseaudio did not answer")
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+        shutil.rmtree(self.home, ignore_errors=True)

@@ -1,0 +1,49 @@
+#!/usr/bin/python3
+"""A window that changes every frame: an override-redirect rectangle whose grey level
+steps at the given rate, with a bar that walks across it. Used as a moving screen by
+the recorder's end-to-end test and its benchmark.
+
+usage: animate.py X Y W H [FPS]   (prints "animating" once the window shows)
+"""
+import sys
+import time
+
+from Xlib import X, display
+
+
+def main():
+    x, y, w, h = (int(v) for v in sys.argv[1:5])
+    fps = float(sys.argv[5]) if len(sys.argv) > 5 else 60.0
+    d = display.Display()
+    screen = d.screen()
+    win = screen.root.create_window(x, y, w, h, 0, screen.root_depth, X.InputOutput, X.CopyFromParent,
+                                    override_redirect=True, background_pixel=screen.black_pixel,
+                                    event_mask=X.ExposureMask)
+    win.map()
+    d.sync()
+    colormap = screen.default_colormap
+    greys = [colormap.alloc_color(v * 257, v * 257, v * 257).pixel for v in range(0, 256, 8)]
+    white = screen.white_pixel
+    gc = win.create_gc(foreground=greys[0])
+    print("animating", flush=True)
+    step = 0
+    period = 1.0 / fps
+    next_time = time.monotonic()
+    while True:
+        gc.change(foreground=greys[step % len(greys)])
+        win.fill_rectangle(gc, 0, 0, w, h)
+        gc.change(foreground=white)
+        bar = max(4, w // 20)
+        win.fill_rectangle(gc, (step * bar) % max(1, w - bar), 0, bar, h)
+        d.flush()
+        step += 1
+        next_time += period
+        delay = next_time - time.monotonic()
+        if delay > 0:
+            time.sleep(delay)
+        else:
+            next_time = time.monotonic()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,129 @@
+#include "FakeSources.h"
+#include "MovieProbe.h"
+#include "platform/MovieWriter.h"
+
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
+
+using namespace qn;
+
+namespace {
+std::vector<int16_t> sine(size_t count, size_t from = 0, double amplitude = 0.5) {
+    std::vector<int16_t> s(count);
+    for (size_t i = 0; i < count; ++i)
+        s[i] = int16_t(amplitude * 32767 * std::sin(2 * M_PI * 440 * double(from + i) / 44100.0));
+    return s;
+}
+} // namespace
+
+TEST(MovieWriter, WritesAPlayableQuickTimeMovie) {
+    QTemporaryDir dir;
+    MovieWriter writer;
+    MovieWriter::Settings settings;
+    settings.path = dir.filePath(QStringLiteral("a.mov"));
+    settings.width = 321;  // odd sizes are cut to even ones
+    settings.height = 240;
+    QString error;
+    ASSERT_TRUE(writer.start(settings, &error)) << error.toStdString();
+    EXPECT_EQ(writer.status(), MovieWriter::Status::Writing);
+
+    // One second: frames alternate dark and bright, with a sine under them.
+    for (int i = 0; i < 30; ++i) {
+        auto frame = std::make_shared<SolidFrame>(321, 240, i % 2 ? QColor(230, 230, 230) : QColor(20, 20, 20));
+        while (!writer.appendVideo(frame, int64_t(i) * 33'333))
+            std::this_thread::yield();
+        const auto s = sine(1470, size_t(i) * 1470);
+        writer.appendAudio(s.data(), s.size());
+    }
+    // Out of order and repeated times are turned away, not errors.
+    auto late = std::make_shared<SolidFrame>(321, 240, Qt::red);
+    EXPECT_FALSE(writer.appendVideo(late, 29 * 33'333));
+    EXPECT_FALSE(writer.appendVideo(late, 10));
+    ASSERT_TRUE(writer.finish(1'000'000));
+    EXPECT_TRUE(writer.finish(1'000'000));  // twice is harmless
+    EXPECT_EQ(writer.status(), MovieWriter::Status::Completed);
+
+    const MovieProbe p = MovieProbe::read(settings.path);
+    ASSERT_TRUE(p.opened);
+    EXPECT_TRUE(p.format.contains(QStringLiteral("mov")));
+    EXPECT_EQ(p.audioIndex, 0);  // sound first, then the picture
+    EXPECT_EQ(p.videoIndex, 1);
+    EXPECT_EQ(p.videoCodec, QStringLiteral("h264"));
+    EXPECT_EQ(p.audioCodec, QStringLiteral("aac"));
+    EXPECT_EQ(p.width, 320);
+    EXPECT_EQ(p.height, 240);
+    EXPECT_EQ(p.colorPrimaries, AVCOL_PRI_BT709);
+    EXPECT_EQ(p.colorTrc, AVCOL_TRC_BT709);
+    EXPECT_EQ(p.colorSpace, AVCOL_SPC_BT709);
+    EXPECT_EQ(p.sampleRate, 44100);
+    EXPECT_EQ(p.channels, 1);
+    EXPECT_NEAR(p.videoDuration, 1.0, 0.034);
+    EXPECT_NEAR(p.audioDuration, 1.0, 0.03);
+    ASSERT_EQ(p.videoPts.size(), 30u);
+    for (size_t i = 1; i < p.videoPts.size(); ++i)
+        EXPECT_GT(p.videoPts[i], p.videoPts[i - 1]);
+    ASSERT_EQ(p.lumaMeans.size(), 30u);
+    EXPECT_LT(p.lumaMeans[0], 40);
+    EXPECT_GT(p.lumaMeans[1], 200);
+    EXPECT_NEAR(p.rms(0.2, 0.8), 0.5 / std::sqrt(2.0), 0.05);
+}
+
+// A held picture is not encoded again until the end, where it lasts until then;
+// the sound is padded with silence to the same end.
+TEST(MovieWriter, HeldPictureAndShortSoundReachTheEnd) {
+    QTemporaryDir dir;
+    MovieWriter writer;
+    MovieWriter::Settings settings;
+    settings.path = dir.filePath(QStringLiteral("b.mov"));
+    settings.width = 64;
+    settings.height = 48;
+    ASSERT_TRUE(writer.start(settings, nullptr));
+    writer.appendVideo(std::make_shared<SolidFrame>(64, 48, Qt::white), 0);
+    for (int i = 1; i < 60; ++i)
+        writer.holdVideo(int64_t(i) * 33'333);
+    const auto s = sine(44100 / 2);
+    writer.appendAudio(s.data(), s.size());
+    ASSERT_TRUE(writer.finish(2'000'000));
+    const MovieProbe p = MovieProbe::read(settings.path);
+    EXPECT_EQ(p.videoPts.size(), 2u);
+    EXPECT_NEAR(p.videoDuration, 2.0, 0.04);
+    EXPECT_NEAR(p.audioDuration, 2.0, 0.03);
+    EXPECT_GT(p.rms(0.1, 0.4), 0.2);
+    EXPECT_LT(p.rms(0.6, 1.9), 0.01);
+}
+
+TEST(MovieWriter, NothingWrittenStillGivesAPlayableMovie) {
+    QTemporaryDir dir;
+    MovieWriter writer;
+    MovieWriter::Settings settings;
+    settings.path = dir.filePath(QStringLiteral("c.mov"));
+    settings.width = 64;
+    settings.height = 48;
+    ASSERT_TRUE(writer.start(settings, nullptr));
+    ASSERT_TRUE(writer.finish(0));
+    const MovieProbe p = MovieProbe::read(settings.path);
+    EXPECT_EQ(p.videoPts.size(), 1u);
+    EXPECT_EQ(p.lumaMeans.size(), 1u);
+}
+
+TEST(MovieWriter, FailuresToStartAreReported) {
+    MovieWriter tiny;
+    MovieWriter::Settings settings;
+    settings.path = QStringLiteral("/proc/no/such/folder/x.mov");
+    settings.width = 64;
+    settings.height = 48;
+    QString error;
+    EXPECT_FALSE(tiny.start(settings, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(tiny.status(), MovieWriter::Status::Failed);
+    EXPECT_FALSE(tiny.finish(0));
+
+    MovieWriter small;
+    settings.width = 1;
+    EXPECT_FALSE(small.start(settings, &error));
+}
