@@ -90,6 +90,17 @@ StreamWindowHost::StreamWindowHost() {
         diagnostics::print(QStringLiteral("recorder: overlay mouse %1").arg(ignoresMouse ? "through" : "taken"));
         StreamWindowHost::shared().raiseAboveOverlay();
     });
+    // Which device each capture session runs on, for tests and diagnostics.
+    connect(r, &RecordModel::microphoneStreamingChanged, this, [r] {
+        const auto device = r->selectedAudioDevice();
+        diagnostics::print(QStringLiteral("recorder: microphone session %1 \"%2\"")
+                               .arg(r->microphoneStreaming() ? "running" : "stopped", device ? device->name : QString()));
+    });
+    connect(r, &RecordModel::cameraStreamingChanged, this, [r] {
+        const auto device = r->selectedVideoDevice();
+        diagnostics::print(QStringLiteral("recorder: camera session %1 \"%2\"")
+                               .arg(r->cameraStreaming() ? "running" : "stopped", device ? device->name : QString()));
+    });
     connect(&VideoRecorderCore::shared(), &VideoRecorderCore::cameraFrameChanged, this, [this](const QImage &frame) {
         if (m_stream)
             m_stream->setCameraFrame(frame);

@@ -163,6 +163,19 @@ void RecorderSettings::showEvent(QShowEvent *event) {
         m_model->updateVideoDevices();
         m_model->updateAudioDevices();
     }
+    // Where the controls stand once the popover has placed the panel.
+    QTimer::singleShot(0, this, [this] {
+        if (!diagnostics::enabled() || !isVisible())
+            return;
+        const auto frame = [](const QWidget *w) {
+            const QRect r(w->mapToGlobal(QPoint(0, 0)), w->size());
+            return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        };
+        diagnostics::print(QStringLiteral("recorder: settings controls cameraSwitch=%1 cameraChooser=%2 "
+                                          "microphoneSwitch=%3 microphoneChooser=%4")
+                               .arg(frame(m_cameraSwitch), frame(m_cameraChooser), frame(m_microphoneSwitch),
+                                    frame(m_microphoneChooser)));
+    });
 }
 
 void RecorderSettings::fillChooser(QComboBox *chooser, const QList<CaptureDevice> &devices,

@@ -132,6 +132,12 @@ void VideoRecorderOprionsWrapper::place() {
     move(p.frame.topLeft());
     setVisible(p.visible);
     raise();
+    if (p.visible && diagnostics::enabled()) {
+        const QWidget *button = m_card->optionsButton();
+        const QRect r(button->mapToGlobal(QPoint(0, 0)), button->size());
+        diagnostics::print(QStringLiteral("recorder: options button=%1,%2,%3,%4")
+                               .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+    }
     Q_EMIT placed();
 }
 
