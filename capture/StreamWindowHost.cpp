@@ -11,6 +11,7 @@
 #include "recording/RecordModel.h"
 #include "recording/RecorderSettings.h"
 #include "recording/StreamView.h"
+#include "recording/TestCamera.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VideoRecorderOptions.h"
 
@@ -64,6 +65,7 @@ StreamWindowHost &StreamWindowHost::shared() {
 }
 
 StreamWindowHost::StreamWindowHost() {
+    installTestCameraFromEnvironment();
     DrawCore &core = DrawCore::shared();
     DrawViewModel *m = &editor();
     RecordModel *r = &record();
