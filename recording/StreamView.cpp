@@ -171,14 +171,17 @@ void StreamView::reshape() {
     if (!m_record)
         return;
     QRegion shape = StreamViewCanvas::coverage(m_record->drawedTools(), m_record->drawingTool(),
-                                               m_record->canvasOpacity(), m_record->isPaused(), rect());
+                                               m_record->canvasOpacity(), m_record->isPaused(), rect(), &m_regions);
     if (bubbleShown())
         shape += QRegion(bubbleRect().toAlignedRect(), QRegion::Ellipse);
     const int strokes = int(m_record->drawedTools().size());
-    if (shape == m_shape && strokes == m_shownStrokes && (shape.isEmpty() || isVisible())) {
-        update();
+    // The strokes are painted whole; the fade only thins the shape. An unchanged
+    // shape with unchanged strokes needs no repaint (the fade's steps between its
+    // dissolve levels cost nothing).
+    if (shape == m_shape && strokes == m_shownStrokes && (shape.isEmpty() || isVisible()))
         return;
-    }
+    // Only what changed is painted again: a growing stroke, not all the others.
+    const QRect dirty = m_shape.xored(shape).boundingRect();
     m_shownStrokes = strokes;
     m_shape = shape;
     if (shape.isEmpty()) {
@@ -191,7 +194,7 @@ void StreamView::reshape() {
         raise();
         if (m_catcher->isShown())
             m_catcher->raise();
-        update();
+        update(dirty);
     }
     if (diagnostics::enabled())
         diagnostics::print(QStringLiteral("recorder: stream shape %1 strokes=%2 opacity=%3 bubble=%4")
@@ -205,8 +208,15 @@ void StreamView::reshape() {
 void StreamView::paintEvent(QPaintEvent *event) {
     QPainter p(this);
     p.setClipRegion(event->region());
-    if (m_record)
-        StreamViewCanvas::paint(p, m_record->drawedTools(), m_record->drawingTool(), 1.0, m_record->isPaused());
+    if (m_record) {
+        // Strokes away from the repainted part are left out before any drawing.
+        const QRect area = event->rect();
+        QList<ToolPtr> strokes;
+        for (const ToolPtr &tool : m_record->drawedTools())
+            if (tool && StreamViewCanvas::strokeBounds(*tool).intersects(area))
+                strokes << tool;
+        StreamViewCanvas::paint(p, strokes, m_record->drawingTool(), 1.0, m_record->isPaused());
+    }
     if (bubbleShown())
         CameraPreview::paint(p, bubbleRect(), m_cameraFrame);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "annotation/BaseTool.h"
+#include "recording/StreamViewCanvas.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -102,6 +103,7 @@ private:
     bool m_bubbleWasShown = false;
     QImage m_cameraFrame;
     QRegion m_shape;
+    StreamViewCanvas::RegionCache m_regions;
     int m_shownStrokes = 0;
     std::unique_ptr<InputOnlyWindow> m_catcher;
 };

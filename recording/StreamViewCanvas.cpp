@@ -62,59 +62,69 @@ qreal dissolveStep(qreal opacity) {
     return std::ceil(opacity * 4) / 4;
 }
 
-QRegion coverage(const QList<ToolPtr> &strokes, const ToolPtr &drawing, qreal opacity, bool paused,
-                 const QRect &bounds) {
-    const qreal step = dissolveStep(opacity);
-    if (paused || step <= 0)
+QRect strokeBounds(const BaseTool &tool) {
+    // Room for the line width and arrow heads around the frame.
+    QRectF r = tool.area.normalized();
+    for (const QPointF &p : tool.points)
+        r = r.united(QRectF(p, QSizeF(1, 1)));
+    if (tool.startPoint)
+        r = r.united(QRectF(*tool.startPoint, QSizeF(1, 1)));
+    if (tool.endPoint)
+        r = r.united(QRectF(*tool.endPoint, QSizeF(1, 1)));
+    return r.adjusted(-24, -24, 24, 24).toAlignedRect();
+}
+
+QRegion strokeRegion(const ToolPtr &tool, const QRect &bounds) {
+    if (!tool)
         return {};
-    QRectF area;
-    const auto add = [&](const ToolPtr &tool) {
-        if (!tool)
-            return;
-        // A stroke's frame with room for its line width and arrow heads.
-        QRectF r = tool->area.normalized();
-        for (const QPointF &p : tool->points)
-            r = r.united(QRectF(p, QSizeF(1, 1)));
-        if (tool->startPoint)
-            r = r.united(QRectF(*tool->startPoint, QSizeF(1, 1)));
-        if (tool->endPoint)
-            r = r.united(QRectF(*tool->endPoint, QSizeF(1, 1)));
-        area = area.united(r.adjusted(-24, -24, 24, 24));
-    };
-    for (const ToolPtr &tool : strokes)
-        add(tool);
-    add(drawing);
-    const QRect box = area.toAlignedRect().intersected(bounds);
+    const QRect box = strokeBounds(*tool).intersected(bounds);
     if (box.isEmpty())
         return {};
-
     QImage image(box.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
         p.translate(-box.topLeft());
-        paint(p, strokes, drawing, 1.0, false);
-    }
-    if (step < 1) {
-        // A 2 x 2 ordered pattern: each step keeps one more of four pixels.
-        static const int order[2][2] = {{0, 2}, {3, 1}};
-        const int keep = int(std::lround(step * 4));
-        for (int y = 0; y < image.height(); ++y) {
-            auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                if (order[(y + box.top()) & 1][(x + box.left()) & 1] >= keep)
-                    line[x] = 0;
-        }
+        drawStroke(p, *tool);
     }
     // Faint antialiasing fringes would show as hard dark edges in a binary shape.
-    for (int y = 0; y < image.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(line[x]) < 96)
-                line[x] = 0;
+    return QRegion(QBitmap::fromImage(image.createAlphaMask(Qt::ThresholdAlphaDither))).translated(box.topLeft());
+}
+
+QRegion coverage(const QList<ToolPtr> &strokes, const ToolPtr &drawing, qreal opacity, bool paused,
+                 const QRect &bounds, RegionCache *cache) {
+    const qreal step = dissolveStep(opacity);
+    if (paused || step <= 0)
+        return {};
+    QRegion region;
+    RegionCache kept;
+    for (const ToolPtr &tool : strokes) {
+        if (!tool)
+            continue;
+        QRegion one;
+        if (cache && cache->contains(tool.get()))
+            one = cache->value(tool.get());
+        else
+            one = strokeRegion(tool, bounds);
+        kept.insert(tool.get(), one);
+        region += one;
     }
-    QRegion region(QBitmap::fromImage(image.createAlphaMask(Qt::ThresholdAlphaDither)));
-    return region.translated(box.topLeft());
+    if (cache)
+        *cache = kept;
+    region += strokeRegion(drawing, bounds);
+    if (region.isEmpty() || step >= 1)
+        return region;
+    // Lines of four: each step keeps one line fewer.
+    const int keep = int(std::lround(step * 4));
+    const QRect box = region.boundingRect();
+    QList<QRect> rows;
+    for (int y = box.top() - (box.top() % 4 + 4) % 4; y <= box.bottom(); y += 4)
+        for (int k = 0; k < keep; ++k)
+            rows << QRect(box.left(), y + k, box.width(), 1);
+    QRegion lines;
+    lines.setRects(rows.constData(), int(rows.size()));
+    return region.intersected(lines);
 }
 
 } // namespace qn::StreamViewCanvas
