@@ -1,6 +1,7 @@
 #include "recording/ToolsPaletteRecorder.h"
 
 #include "editor_ui/DrawViewButton.h"
+#include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 #include "recording/RecordModel.h"
 
@@ -35,6 +36,7 @@ ToolsPaletteRecorder::ToolsPaletteRecorder(RecordModel *model, QWidget *parent) 
     observe(model, &RecordModel::tool, &RecordModel::toolChanged, this, [this](Tool current) {
         for (int i = 0; i < m_buttons.size(); ++i)
             m_buttons[i]->setActive(tools()[i] == current);
+        diagnostics::print(QStringLiteral("recorder: recording tool ") + toolRawValue(current));
     });
 }
 

@@ -359,9 +359,22 @@ void VideoRecorderView::toggleMute(MuteField field) {
 void VideoRecorderView::openToolsOnHover(bool) {
     if (!m_model || !m_model->isRecording())
         return;
+    const bool opening = !m_tools->isVisible();
     m_showTools = true;
     m_tools->setVisible(true);
     Q_EMIT lookChanged();
+    if (!opening || !diagnostics::enabled())
+        return;
+    // Where the palette's buttons stand once it has opened, for tests that click them.
+    QTimer::singleShot(0, this, [this] {
+        auto *palette = qobject_cast<ToolsPaletteRecorder *>(toolsPalette());
+        if (!palette || !palette->isVisible())
+            return;
+        QStringList frames;
+        for (Tool tool : ToolsPaletteRecorder::tools())
+            frames << toolRawValue(tool) + QLatin1Char('=') + rectText(palette->button(tool));
+        diagnostics::print(QStringLiteral("recorder: tools ") + frames.join(QLatin1Char(' ')));
+    });
 }
 
 void VideoRecorderView::animationTick() {

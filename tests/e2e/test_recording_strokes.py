@@ -96,3 +96,39 @@ def test_a_stroke_shows_at_once_is_recorded_and_is_gone_4_s_after_release(launch
         assert not any(greenish(recorder.pixel(last, size, 100 + i * 10, 100 + i * 5)) for i in range(21))
     finally:
         window.close()
+
+
+def test_the_palette_chooses_the_tool_and_the_pointer_ends_drawing(launch, x, display):
+    app = launch(prefs=dict(PREFS, appearance=b'"dark"'))
+    start_recording(app, x)
+    state = recorder.wait_bar(app, lambda s: s["state"] == "recording")
+    assert state["scheme"] == "dark"
+    if os.environ.get("QN_E2E_SHOTS"):
+        display.screenshot(os.path.join(os.environ["QN_E2E_SHOTS"], "recording-dark.png"))
+    # Hovering the pencil while recording opens the palette beside it.
+    since = chrome.mark(app)
+    pencil = recorder.controls(app)["pencil"]
+    x.move(pencil[0] + 18, pencil[1] + 18)
+    chrome.wait_line_since(app, since, r"^recorder: tools ")
+    line = [l for l in app.lines[since:] if l.startswith("recorder: tools ")][-1]
+    frames = {k: tuple(int(v) for v in f.split(",")) for k, f in (p.split("=") for p in line.split()[2:])}
+    assert set(frames) == {"pen", "arrow", "rectangle", "oval"}
+    x.click(*chrome.centre(frames["oval"]))
+    chrome.wait_line_since(app, since, r"^recorder: recording tool oval$")
+    # The palette chose the tool only; the pencil turns drawing on.
+    recorder.click(app, x, "pencil")
+    recorder.wait_bar(app, lambda s: s["drawing"] == "on")
+    app.wait_for_line(r"^recorder: drawing surface %d,%d,%d,%d$" % CROP)
+    since = chrome.mark(app)
+    x.drag((400, 260), (560, 380), steps=8)
+    chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=1 opacity=1 ")
+    # An oval: its outline passes the middle of the box's sides, its centre stays clear.
+    picture = screen.grab(display)
+    assert any(greenish(picture.pixel(400 + d, 320)) for d in range(-4, 5))
+    assert any(greenish(picture.pixel(480, 260 + d)) for d in range(-4, 5))
+    assert not greenish(picture.pixel(480, 320))
+    # The pointer button ends drawing: the crop area lets the mouse through again.
+    since = chrome.mark(app)
+    recorder.click(app, x, "pointer")
+    recorder.wait_bar(app, lambda s: s["drawing"] == "off")
+    chrome.wait_line_since(app, since, r"^recorder: drawing surface none$")
