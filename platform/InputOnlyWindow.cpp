@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QRegion>
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
 #include <xcb/xcb.h>
 
 namespace qn {
@@ -48,6 +51,26 @@ void InputOnlyWindow::show(const QRect &global) {
     xcb_map_window(c, m_window);
     xcb_flush(c);
     m_shown = true;
+    m_rect = global;
+    setExcluded(m_excluded);
+}
+
+void InputOnlyWindow::setExcluded(const QList<QRect> &global) {
+    m_excluded = global;
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display *display = x11 ? x11->display() : nullptr;
+    int event = 0, error = 0;
+    if (!display || !m_window || m_rect.isEmpty() || !XShapeQueryExtension(display, &event, &error))
+        return;
+    QRegion region(QRect(QPoint(0, 0), m_rect.size()));
+    for (const QRect &r : global)
+        region -= r.translated(-m_rect.topLeft());
+    QList<XRectangle> rects;
+    for (const QRect &r : region)
+        rects.append(XRectangle{short(r.x()), short(r.y()), ushort(r.width()), ushort(r.height())});
+    for (int kind : {ShapeBounding, ShapeInput})
+        XShapeCombineRectangles(display, m_window, kind, 0, 0, rects.data(), int(rects.size()), ShapeSet, Unsorted);
+    XFlush(display);
 }
 
 void InputOnlyWindow::raise() {
@@ -93,8 +116,8 @@ bool InputOnlyWindow::nativeEventFilter(const QByteArray &eventType, void *messa
         if (m_handler)
             m_handler(Phase::Press, global);
     } else if (type == XCB_MOTION_NOTIFY) {
-        if (m_pressed && m_handler)
-            m_handler(Phase::Move, global);
+        if (m_handler)
+            m_handler(m_pressed ? Phase::Move : Phase::Hover, global);
     } else {
         if (e->detail != XCB_BUTTON_INDEX_1 || !m_pressed)
             return true;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QAbstractNativeEventFilter>
 #include <QPointF>
+#include <QList>
 #include <QRect>
 #include <functional>
 
@@ -12,7 +13,8 @@ namespace qn {
 // handlers get global positions. Without X11 it does nothing.
 class InputOnlyWindow : public QAbstractNativeEventFilter {
 public:
-    enum class Phase { Press, Move, Release };
+    // Hover: the pointer moves over the window without a button held.
+    enum class Phase { Press, Move, Release, Hover };
     using Handler = std::function<void(Phase, QPointF global)>;
 
     explicit InputOnlyWindow(Handler handler);
@@ -26,12 +28,17 @@ public:
     bool isShown() const { return m_shown; }
     // Puts it above every window again (other windows raised in the meantime).
     void raise();
+    // Leaves these parts of the screen (global) to the windows beneath: the program's
+    // own panels standing over the area keep their clicks.
+    void setExcluded(const QList<QRect> &global);
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
     Handler m_handler;
     quint32 m_window = 0;
+    QRect m_rect;
+    QList<QRect> m_excluded;
     bool m_shown = false;
     bool m_pressed = false;
 };

@@ -7,6 +7,7 @@
 #include "recording/RecordModel.h"
 #include "recording/StreamViewCanvas.h"
 
+#include <QApplication>
 #include <QLineF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -159,11 +160,25 @@ void StreamView::updateInput() {
     const QRectF crop = cropArea();
     if (m_record->drawingMode() && !crop.isEmpty()) {
         m_catcher->show(crop.toAlignedRect().translated(m_screen->geometry().topLeft()));
+        excludeOwnWindows();
         diagnostics::print(QStringLiteral("recorder: drawing surface %1")
                                .arg(rectText(crop.toAlignedRect().translated(m_screen->geometry().topLeft()))));
     } else if (m_catcher->isShown()) {
         m_catcher->hide();
         diagnostics::print(QStringLiteral("recorder: drawing surface none"));
+    }
+}
+
+void StreamView::excludeOwnWindows() {
+    // The bar, its palette and any other panel of ours over the crop area keep their
+    // clicks; only the overlay and this window lie beneath the drawing surface.
+    QList<QRect> panels;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible() && !w->inherits("qn::CropWindow"))
+            panels.append(w->frameGeometry());
+    if (panels != m_excludedPanels) {
+        m_excludedPanels = panels;
+        m_catcher->setExcluded(panels);
     }
 }
 
@@ -267,6 +282,9 @@ void StreamView::catcherEvent(int phase, QPointF global) {
         drawingChanged(local, local);
         return;
     }
+    case InputOnlyWindow::Phase::Hover:
+        excludeOwnWindows();
+        return;
     case InputOnlyWindow::Phase::Move:
         if (m_dragStart)
             bubbleDragChanged(global - *m_dragStart);

@@ -84,6 +84,7 @@ private:
     void updateInput();
     void fadeStep();
     void catcherEvent(int phase, QPointF global);
+    void excludeOwnWindows();
 
     QPointer<QScreen> m_screen;
     QPointer<RecordModel> m_record;
@@ -106,6 +107,7 @@ private:
     StreamViewCanvas::RegionCache m_regions;
     int m_shownStrokes = 0;
     std::unique_ptr<InputOnlyWindow> m_catcher;
+    QList<QRect> m_excludedPanels;
 };
 
 } // namespace qn

@@ -132,3 +132,26 @@ def test_the_palette_chooses_the_tool_and_the_pointer_ends_drawing(launch, x, di
     recorder.click(app, x, "pointer")
     recorder.wait_bar(app, lambda s: s["drawing"] == "off")
     chrome.wait_line_since(app, since, r"^recorder: drawing surface none$")
+
+
+def test_the_bar_keeps_its_clicks_over_a_crop_area_that_holds_it(launch, x, display):
+    app = launch(prefs=PREFS)
+    open_capture(app, x)
+    x.drag((10, 10), (1900, 1070))
+    chrome.wait_placement(app)
+    x.key("v")
+    recorder.wait_bar(app, lambda s: s["state"] == "idle")
+    bar = recorder.controls(app)["bar"]
+    assert 10 < bar[0] and bar[0] + bar[2] < 1900  # the bar stands inside the crop area
+    recorder.click(app, x, "record")
+    recorder.wait_bar(app, lambda s: s["state"] == "recording")
+    recorder.click(app, x, "pencil")
+    recorder.wait_bar(app, lambda s: s["drawing"] == "on")
+    app.wait_for_line(r"^recorder: drawing surface 10,10,1890,1060$")
+    # Drawing works around the bar, and the bar's buttons still answer.
+    since = chrome.mark(app)
+    x.drag((200, 200), (500, 300), steps=6)
+    chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=1 ")
+    recorder.click(app, x, "record")
+    recorder.wait_bar(app, lambda s: s["state"] == "paused" and s["drawing"] == "off")
+    app.wait_for_line(r"^recorder: drawing surface none$")
