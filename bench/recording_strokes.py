@@ -79,6 +79,8 @@ def one_run(binary, strokes, seconds):
         recorder.click(app, x, "record")
         recorder.wait_bar(app, lambda s: s["state"] == "recording")
         recorder.wait_bar(app, lambda s: s["time"] >= "00:01", timeout=20)
+        if os.environ.get("QN_BENCH_SHOT"):
+            d.screenshot(os.environ["QN_BENCH_SHOT"])
         cpu0, wall0 = cpu_seconds(app.proc.pid), time.time()
         if strokes:
             recorder.click(app, x, "pencil")
