@@ -9,7 +9,16 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
+#include <chrono>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -50,6 +59,7 @@ struct MovieWriter::Private {
     int64_t lastEncodedPts = -1;     // video time base
     int64_t audioPts = 0;            // samples handed to the encoder
     bool ioFailed = false;
+    bool created = false;
 
     std::thread worker;
     mutable std::mutex mutex;
@@ -64,6 +74,9 @@ struct MovieWriter::Private {
     Status status = Status::Unknown;
     QString error;
     std::atomic<int64_t> dropped{0};
+    std::atomic<bool> diskFull{false};
+    std::chrono::steady_clock::time_point lastSpaceCheck{};
+    void checkSpace();
     std::atomic<int64_t> encoded{0};
 
     void fail(const QString &text) {
@@ -147,9 +160,27 @@ bool MovieWriter::Private::convertAndEncode(const PendingPicture &pending) {
         fail(QStringLiteral("Out of memory."));
         return false;
     }
-    const uint8_t *source[1] = {picture.data};
-    const int sourceStride[1] = {picture.stride};
-    sws_scale(sws, source, sourceStride, 0, picture.height, lastPicture->data, lastPicture->linesize);
+    // The stream's picture is lent to the converter as it is: a buffer reference
+    // that frees nothing, so the frame API (which converts on several threads)
+    // does not copy it first.
+    AVFrame *source = av_frame_alloc();
+    if (!source) {
+        fail(QStringLiteral("Out of memory."));
+        return false;
+    }
+    source->format = AV_PIX_FMT_BGRA;
+    source->width = picture.width;
+    source->height = picture.height;
+    source->data[0] = const_cast<uint8_t *>(picture.data);
+    source->linesize[0] = picture.stride;
+    source->buf[0] = av_buffer_create(source->data[0], size_t(picture.stride) * size_t(picture.height),
+                                      [](void *, uint8_t *) {}, nullptr, AV_BUFFER_FLAG_READONLY);
+    const int scaled = source->buf[0] ? sws_scale_frame(sws, lastPicture, source) : AVERROR(ENOMEM);
+    av_frame_free(&source);
+    if (scaled < 0) {
+        fail(QStringLiteral("The picture cannot be converted: ") + avError(scaled));
+        return false;
+    }
     lastPicture->pts = av_rescale_q(pending.ptsUs, kMicros, video->time_base);
     return encodePicture(lastPicture);
 }
@@ -169,6 +200,28 @@ bool MovieWriter::Private::encodeSound(const int16_t *samples, int count) {
         return false;
     }
     return writePackets(audio, audioStream, 0);
+}
+
+int64_t freeBytesOf(const QString &folder) {
+    struct statvfs info {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &info) != 0)
+        return INT64_MAX;  // unknown: do not stop a recording over it
+    return int64_t(info.f_bavail) * int64_t(info.f_frsize);
+}
+
+void MovieWriter::Private::checkSpace() {
+    const auto now = std::chrono::steady_clock::now();
+    if (diskFull || now - lastSpaceCheck < std::chrono::milliseconds(500))
+        return;
+    lastSpaceCheck = now;
+    const QString folder = QFileInfo(settings.path).absolutePath();
+    const int64_t free = settings.freeSpace ? settings.freeSpace(folder) : freeBytesOf(folder);
+    if (free < settings.minFreeBytes) {
+        diskFull = true;
+        std::lock_guard lock(mutex);
+        if (error.isEmpty())
+            error = QStringLiteral("The disk is full.");
+    }
 }
 
 void MovieWriter::Private::run() {
@@ -197,6 +250,7 @@ void MovieWriter::Private::run() {
         }
         if (haveNext)
             convertAndEncode(next);
+        checkSpace();
         next.picture.reset();  // the stream's buffer goes back to its pool now
         for (size_t at = 0; at + size_t(frameSize) <= chunk.size(); at += size_t(frameSize))
             encodeSound(chunk.data() + at, frameSize);
@@ -289,6 +343,9 @@ bool MovieWriter::start(const Settings &settings, QString *error) {
         if (error)
             *error = text;
         d->release();
+        // A file made here and left empty would only confuse.
+        if (d->created)
+            QFile::remove(d->settings.path);
         std::lock_guard lock(d->mutex);
         d->status = Status::Failed;
         d->error = text;
@@ -300,7 +357,25 @@ bool MovieWriter::start(const Settings &settings, QString *error) {
     if (d->settings.width < 2 || d->settings.height < 2)
         return failWith(QStringLiteral("The recorded area is too small."));
 
-    const QByteArray path = settings.path.toUtf8();
+    // The file is created here, exclusively and without following a link, so a
+    // name planted in a shared folder cannot point the movie at someone's file.
+    QString chosen = settings.path;
+    for (int n = 2;; ++n) {
+        const int fd = ::open(QFile::encodeName(chosen).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            break;
+        }
+        if (errno != EEXIST || n > 99)
+            return failWith(QStringLiteral("The movie file cannot be created: ") +
+                            QString::fromLocal8Bit(std::strerror(errno)));
+        const QFileInfo info(settings.path);
+        chosen = info.dir().filePath(info.completeBaseName() + QStringLiteral(" %1.").arg(n) + info.suffix());
+    }
+    d->settings.path = chosen;
+    d->created = true;
+    const QByteArray path = chosen.toUtf8();
     if (avformat_alloc_output_context2(&d->format, nullptr, "mov", path.constData()) < 0 || !d->format)
         return failWith(QStringLiteral("Can't create AVAssetWriter."));
 
@@ -399,7 +474,7 @@ bool MovieWriter::start(const Settings &settings, QString *error) {
 
 bool MovieWriter::appendVideo(FrameBufferPtr picture, int64_t ptsUs) {
     std::lock_guard lock(d->mutex);
-    if (d->status != Status::Writing || d->finishing || !picture || ptsUs <= d->lastQueuedUs ||
+    if (d->status != Status::Writing || d->finishing || d->diskFull || !picture || ptsUs <= d->lastQueuedUs ||
         ptsUs <= d->heldUs)
         return false;
     if (int(d->pictures.size()) >= d->settings.maxQueuedFrames) {
@@ -414,13 +489,13 @@ bool MovieWriter::appendVideo(FrameBufferPtr picture, int64_t ptsUs) {
 
 void MovieWriter::holdVideo(int64_t ptsUs) {
     std::lock_guard lock(d->mutex);
-    if (ptsUs > d->lastQueuedUs)
+    if (ptsUs > d->lastQueuedUs && !d->diskFull)
         d->heldUs = std::max(d->heldUs, ptsUs);
 }
 
 void MovieWriter::appendAudio(const int16_t *samples, size_t count) {
     std::lock_guard lock(d->mutex);
-    if (d->status != Status::Writing || d->finishing)
+    if (d->status != Status::Writing || d->finishing || d->diskFull)
         return;
     d->sound.insert(d->sound.end(), samples, samples + count);
     d->audioTaken += int64_t(count);
@@ -460,6 +535,11 @@ bool MovieWriter::finish(int64_t endUs) {
     return d->status == Status::Completed;
 }
 
+QString MovieWriter::path() const {
+    std::lock_guard lock(d->mutex);
+    return d->settings.path;
+}
+
 MovieWriter::Status MovieWriter::status() const {
     std::lock_guard lock(d->mutex);
     return d->status;
@@ -472,5 +552,6 @@ QString MovieWriter::errorText() const {
 
 int64_t MovieWriter::droppedFrames() const { return d->dropped; }
 int64_t MovieWriter::encodedFrames() const { return d->encoded; }
+bool MovieWriter::diskFull() const { return d->diskFull; }
 
 } // namespace qn

@@ -27,6 +27,11 @@ public:
         QString preset = QStringLiteral("veryfast");
         int crf = 23;
         int maxQueuedFrames = 3;  // pictures waiting for the encoder
+        // Below this much free space on the movie's disk the writer takes nothing
+        // more, so that what it has can still be finished into a playable movie.
+        int64_t minFreeBytes = int64_t(64) << 20;
+        // Free bytes of the disk that holds a folder; empty means statvfs.
+        std::function<int64_t(const QString &folder)> freeSpace;
     };
 
     MovieWriter();
@@ -35,8 +40,12 @@ public:
     MovieWriter &operator=(const MovieWriter &) = delete;
 
     // Opens the file and its encoders and starts the writer's thread (the status
-    // becomes Writing). False with `error` set when any of it fails.
+    // becomes Writing). False with `error` set when any of it fails. The file is
+    // made new, never one that is there already (nor one a link points to): when
+    // the name is taken, " 2", " 3"... goes before the extension; path() tells
+    // the name used.
     bool start(const Settings &settings, QString *error);
+    QString path() const;
     // A new picture at `ptsUs` (microseconds on the movie's time line). False when
     // the picture was not taken (queue full, out of order, not writing).
     bool appendVideo(FrameBufferPtr picture, int64_t ptsUs);
@@ -53,6 +62,8 @@ public:
     QString errorText() const;
     // Pictures the writer had to turn away because the encoder was behind.
     int64_t droppedFrames() const;
+    // The disk ran low: nothing more is taken; finish() still completes the movie.
+    bool diskFull() const;
     int64_t encodedFrames() const;
 
 private:

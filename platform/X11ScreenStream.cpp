@@ -177,10 +177,10 @@ void X11ScreenStream::run(std::promise<QString> &started) {
         return;
     }
 
-    // As many pictures as the consumer may hold, within about 100 MB: a 4K
+    // As many pictures as the consumer may hold, within about 70 MB: a 4K
     // picture alone is 33 MB.
     const size_t pictureBytes = size_t(rect.width()) * size_t(rect.height()) * 4;
-    const int budget = int(std::max<size_t>(2, (100u << 20) / std::max<size_t>(pictureBytes, 1)));
+    const int budget = int(std::max<size_t>(2, (70u << 20) / std::max<size_t>(pictureBytes, 1)));
     const int count = std::clamp(std::min(m_config.queueDepth, budget), 2, 6);
     auto pool = std::make_shared<Pool>();
     pool->display = display;

@@ -102,6 +102,8 @@ struct VideoRecorderCore::Private {
     std::atomic<float> level{0};
     std::atomic<bool> recordTimePosted{false};
     int64_t streamLost = 0;  // of the last finished stream
+    bool diskFullReported = false;
+    std::function<int64_t(const QString &)> freeSpace;  // tests
 
     bool writing() const { return writer && writer->status() == MovieWriter::Status::Writing; }
 
@@ -132,6 +134,22 @@ void VideoRecorderCore::Private::onFrame(const ScreenFrame &frame) {
     std::lock_guard lock(mutex);
     if (!writer)
         return;
+    if (writer->diskFull()) {
+        // What is written stays a movie: the recording ends here, as when the
+        // stream fails, and the user reads why.
+        if (recording && !diskFullReported) {
+            diskFullReported = true;
+            QMetaObject::invokeMethod(q, [self = QPointer(q)] {
+                if (!self)
+                    return;
+                const QString text = QStringLiteral("The disk is full; the recording was stopped.");
+                printError(text);
+                Q_EMIT self->recordingFailed(text);
+                self->stop();
+            }, Qt::QueuedConnection);
+        }
+        return;
+    }
     const auto status = frame.status == ScreenFrame::Status::Complete ? MainStreamOutput::Status::Complete
                                                                       : MainStreamOutput::Status::Idle;
     const auto decision = output.handle(frame.captureTimeUs, status, recording, paused, writing());
@@ -351,6 +369,9 @@ void VideoRecorderCore::setMicrophoneFactory(MicrophoneFactory factory) { d->mic
 void VideoRecorderCore::setCameraFactory(CameraFactory factory) { d->cameraFactory = std::move(factory); }
 void VideoRecorderCore::setMovieFileOverride(const QString &path) { d->movieOverride = path; }
 void VideoRecorderCore::setSoundsEnabled(bool enabled) { d->soundsEnabled = enabled; }
+void VideoRecorderCore::setFreeSpaceProbe(std::function<int64_t(const QString &folder)> probe) {
+    d->freeSpace = std::move(probe);
+}
 void VideoRecorderCore::setClock(std::function<int64_t()> clock) { d->clock = std::move(clock); }
 void VideoRecorderCore::setWriterQueueDepth(int depth) { d->writerQueueDepth = std::max(1, depth); }
 
@@ -407,7 +428,9 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
     auto *dd = d.get();
     QPointer<VideoRecorderCore> self = this;
     const int queueDepth = d->writerQueueDepth;
-    auto chain = [dd, config, video, source, screenPixels, path, queueDepth]() -> std::shared_ptr<Outcome> {
+    const auto freeSpace = d->freeSpace;
+    auto chain = [dd, config, video, source, screenPixels, path, queueDepth,
+                  freeSpace]() -> std::shared_ptr<Outcome> {
         auto outcome = std::make_shared<Outcome>();
         const QSize size = video.encoderSize();
         if (source.isEmpty() || size.width() < 2 || size.height() < 2 || !screenPixels.contains(source)) {
@@ -420,6 +443,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         settings.width = size.width();
         settings.height = size.height();
         settings.maxQueuedFrames = queueDepth;
+        settings.freeSpace = freeSpace;
         QString error;
         if (!writer->start(settings, &error)) {
             outcome->error = error.isEmpty() ? videoRecordingErrorMessage(VideoRecordingError::cantCreateAVAssetWriter)
@@ -434,9 +458,10 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
             dd->lastAudioEnd = 0;
             dd->audioEndPosition = INT64_MAX;
             dd->streamLost = 0;
+            dd->diskFullReported = false;
             dd->pendingAudio.clear();
             dd->writer = writer;
-            dd->url = path;
+            dd->url = writer->path();
             dd->recording = true;
         }
         std::unique_ptr<ScreenStream> stream = dd->streamFactory ? dd->streamFactory() : nullptr;
@@ -456,7 +481,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
             }
             // Nothing was recorded: no half-made file stays behind.
             writer->finish(0);
-            QFile::remove(path);
+            QFile::remove(writer->path());
             outcome->error = error.isEmpty() ? QStringLiteral("The screen stream did not start.") : error;
             return outcome;
         }
@@ -627,6 +652,9 @@ void VideoRecorderCore::installTerminationHandlers() {
     if (!app || signalPipe[0] >= 0)
         return;
     QObject::connect(app, &QCoreApplication::aboutToQuit, [] { shared().finishNow(); });
+    // A closed standard output (the terminal that started us went away) must not
+    // kill the program in the middle of a movie; a failed print is harmless.
+    ::signal(SIGPIPE, SIG_IGN);
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     // The signal only writes a byte: the movie is finished on the GUI thread, where

@@ -102,6 +102,8 @@ public:
     // The capture clock (microseconds) by which pause and mute are timed; the
     // screen stream and the microphone stamp their samples with the same clock.
     void setClock(std::function<int64_t()> clock);
+    // Free bytes of the movie's disk (tests pretend the disk fills up).
+    void setFreeSpaceProbe(std::function<int64_t(const QString &folder)> probe);
     // Pictures that may wait for the encoder before new ones are turned away; the
     // live stream's own buffers bound it further.
     void setWriterQueueDepth(int depth);

@@ -2,6 +2,8 @@
 #include "MovieProbe.h"
 #include "platform/MovieWriter.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -109,6 +111,32 @@ TEST(MovieWriter, NothingWrittenStillGivesAPlayableMovie) {
     const MovieProbe p = MovieProbe::read(settings.path);
     EXPECT_EQ(p.videoPts.size(), 1u);
     EXPECT_EQ(p.lumaMeans.size(), 1u);
+}
+
+// A name that is taken, by a file or by a planted link, is left alone.
+TEST(MovieWriter, NeverWritesThroughAnExistingName) {
+    QTemporaryDir dir;
+    const QString wanted = dir.filePath(QStringLiteral("Video.mov"));
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    QFile v(victim);
+    ASSERT_TRUE(v.open(QIODevice::WriteOnly));
+    v.write("keep me");
+    v.close();
+    ASSERT_TRUE(QFile::link(victim, wanted));
+    MovieWriter::Settings settings;
+    settings.path = wanted;
+    settings.width = 64;
+    settings.height = 48;
+    MovieWriter first, second;
+    ASSERT_TRUE(first.start(settings, nullptr));
+    ASSERT_TRUE(second.start(settings, nullptr));
+    EXPECT_EQ(first.path(), dir.filePath(QStringLiteral("Video 2.mov")));
+    EXPECT_EQ(second.path(), dir.filePath(QStringLiteral("Video 3.mov")));
+    ASSERT_TRUE(first.finish(0));
+    ASSERT_TRUE(second.finish(0));
+    ASSERT_TRUE(v.open(QIODevice::ReadOnly));
+    EXPECT_EQ(v.readAll(), QByteArray("keep me"));
+    EXPECT_EQ(QFileInfo(first.path()).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0);
 }
 
 TEST(MovieWriter, FailuresToStartAreReported) {

@@ -1,3 +1,5 @@
+#include "app/Models.h"
+#include "platform/CameraCapture.h"
 #include "recording/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
@@ -150,4 +152,50 @@ TEST_F(RecordModelTest, ChoosingADeviceWithoutASessionStartsNothing) {
     EXPECT_FALSE(m.cameraStreaming());
     EXPECT_FALSE(m.microphoneStreaming());
     EXPECT_FALSE(VideoRecorderCore::shared().cameraSessionRunning());
+}
+
+namespace {
+struct FakeCamera final : CameraCapture {
+    QStringList *started;
+    bool running = false;
+    explicit FakeCamera(QStringList *log) : started(log) {}
+    bool start(const QString &deviceId, FrameHandler onFrame) override {
+        started->append(deviceId);
+        running = true;
+        onFrame(QImage(4, 4, QImage::Format_RGB32));
+        return true;
+    }
+    void stop() override { running = false; }
+    bool isRunning() const override { return running; }
+};
+} // namespace
+
+// The shared recorder restarts a running camera with the camera chosen now;
+// subscribers see the session go down and come up again.
+TEST_F(RecordModelTest, ChoosingAnotherCameraRestartsTheRunningSession) {
+    RecordModel *shared = Models::shared().recordModel();
+    VideoRecorderCore &core = VideoRecorderCore::shared();
+    QStringList started;
+    core.setCameraFactory([&started] { return std::make_unique<FakeCamera>(&started); });
+    shared->setSelectedVideoDevice(cam("a"));
+    QSignalSpy frames(&core, &VideoRecorderCore::cameraFrameChanged);
+    ASSERT_FALSE(core.startCameraSession());
+    EXPECT_TRUE(shared->cameraStreaming());
+    EXPECT_EQ(frames.count(), 1);
+    EXPECT_FALSE(core.lastCameraFrame().isNull());
+
+    QList<bool> streaming;
+    auto c = QObject::connect(shared, &RecordModel::cameraStreamingChanged, [&] {
+        streaming.append(shared->cameraStreaming());
+    });
+    shared->setSelectedVideoDevice(cam("b"));
+    EXPECT_EQ(started, (QStringList{QStringLiteral("cam-a"), QStringLiteral("cam-b")}));
+    EXPECT_EQ(streaming, (QList<bool>{false, true}));
+    QObject::disconnect(c);
+
+    core.stopCameraSession();
+    EXPECT_FALSE(shared->cameraStreaming());
+    shared->setSelectedVideoDevice(cam("c"));
+    EXPECT_EQ(started.size(), 2);
+    core.setCameraFactory([] { return CameraCapture::createQt(); });
 }

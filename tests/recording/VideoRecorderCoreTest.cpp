@@ -186,6 +186,64 @@ TEST_F(VideoRecorderCoreTest, LateSoundFollowsTheTimesOfMuteAndPause) {
     EXPECT_GT(p.rms(4.1, 4.9), 0.25);
 }
 
+// A minute with two pauses, a microphone whose clock runs 0.2 % fast and sound
+// that arrives in late half-second chunks: a flash in the picture and a beep in
+// the sound, made at the same moment near the end, land within one frame.
+TEST_F(VideoRecorderCoreTest, SoundAndPictureStayTogetherOverAMinute) {
+    startMicrophone();
+    ASSERT_TRUE(start());
+    const int flash = 1650;  // tick of the flash and the beep
+    std::vector<int16_t> pending;
+    double phase = 0;
+    for (int i = 0; i < 1800; ++i) {
+        if (i == 400 || i == 1000)
+            core->pause();
+        if (i == 500 || i == 1100)
+            model.setIsPaused(false);
+        ScreenFrame f;
+        f.captureTimeUs = kStart + i * kTick;
+        now = f.captureTimeUs + kTick / 2;
+        const bool white = i >= flash && i < flash + 15;
+        f.buffer = std::make_shared<SolidFrame>(kW, kH, white ? QColor(Qt::white) : QColor(40, 40, 40));
+        stream->frame(f);
+        // The device's clock is fast: a tick holds 1473 samples, not 1470.
+        for (int k = 0; k < 1473; ++k) {
+            const bool beep = i >= flash && i < flash + 15;
+            pending.push_back(beep ? int16_t(20000 * std::sin(phase)) : 0);
+            phase += 2 * M_PI * 1000 / 44100.0;
+        }
+        if (pending.size() >= 22050) {
+            MicrophoneCapture::Chunk c;
+            c.samples.swap(pending);
+            // Stamped as the sound layer does: when it arrives, minus its length.
+            c.startTimeUs = f.captureTimeUs + kTick - int64_t(c.samples.size()) * 1'000'000 / 44100;
+            mic->chunk(c);
+        }
+    }
+    finish();
+    const MovieProbe p = MovieProbe::read(path);
+    EXPECT_NEAR(p.videoDuration, 1600.0 / 30, 2.0 / 30);
+    EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
+    // First white picture.
+    double flashAt = -1;
+    for (size_t k = 0; k < p.lumaMeans.size(); ++k)
+        if (p.lumaMeans[k] > 200) {
+            flashAt = p.videoPts[k] - p.videoPts.front();
+            break;
+        }
+    // First loud sound.
+    double beepAt = -1;
+    for (size_t k = 0; k < p.audio.size(); ++k)
+        if (std::abs(p.audio[k]) > 0.3f) {
+            beepAt = double(k) / 44100;
+            break;
+        }
+    ASSERT_GT(flashAt, 0);
+    ASSERT_GT(beepAt, 0);
+    EXPECT_NEAR(flashAt, (flash - 200) / 30.0, 2.0 / 30);
+    EXPECT_NEAR(beepAt, flashAt, 1.0 / 30);
+}
+
 TEST_F(VideoRecorderCoreTest, StoppingWhilePausedLeavesNoFrozenTail) {
     ASSERT_TRUE(start());
     int i = 0;
@@ -248,6 +306,33 @@ TEST_F(VideoRecorderCoreTest, AStartThatFailsLeavesTheRecorderIdle) {
     ASSERT_TRUE(start());
     finish();
     EXPECT_TRUE(QFile::exists(path));
+}
+
+// The disk runs low after a second: the recording stops with a message and what
+// was written is a playable movie.
+TEST_F(VideoRecorderCoreTest, AFullDiskEndsTheRecordingWithAPlayableMovie) {
+    std::atomic<int64_t> free{int64_t(1) << 40};
+    core->setFreeSpaceProbe([&free](const QString &) { return free.load(); });
+    QSignalSpy failed(core.get(), &VideoRecorderCore::recordingFailed);
+    ASSERT_TRUE(start());
+    int i = 0;
+    for (; i < 30; ++i)
+        tick(i);
+    QTRY_VERIFY(model.recordTime() > 0.9);
+    free = 1 << 20;
+    // The writer looks at the disk every half second of its own clock.
+    for (; i < 200 && failed.isEmpty(); ++i) {
+        tick(i);
+        QTest::qWait(5);
+    }
+    QTRY_COMPARE(failed.count(), 1);
+    EXPECT_EQ(failed.first().first().toString(), QStringLiteral("The disk is full; the recording was stopped."));
+    QTRY_VERIFY(!model.isRecording());
+    EXPECT_EQ(core->writerStatus(), VideoRecorderCore::WriterStatus::Completed);
+    const MovieProbe p = MovieProbe::read(path, false);
+    ASSERT_TRUE(p.opened);
+    EXPECT_GE(p.videoDuration, 1.0);
+    EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
 }
 
 TEST_F(VideoRecorderCoreTest, FinishNowEndsTheMovieBeforeReturning) {
