@@ -185,8 +185,19 @@ void StreamView::excludeOwnWindows() {
 void StreamView::reshape() {
     if (!m_record)
         return;
-    QRegion shape = StreamViewCanvas::coverage(m_record->drawedTools(), m_record->drawingTool(),
-                                               m_record->canvasOpacity(), m_record->isPaused(), rect(), &m_regions);
+    // The fade asks every 50 ms; the shape only changes at its few dissolve steps.
+    CoverageKey key;
+    for (const ToolPtr &tool : m_record->drawedTools())
+        key.strokes.append(tool.get());
+    key.drawing = m_record->drawingTool().get();
+    key.step = StreamViewCanvas::dissolveStep(m_record->canvasOpacity());
+    key.paused = m_record->isPaused();
+    if (!(key == m_coverageKey)) {
+        m_coverageKey = key;
+        m_coverage = StreamViewCanvas::coverage(m_record->drawedTools(), m_record->drawingTool(),
+                                                m_record->canvasOpacity(), m_record->isPaused(), rect(), &m_regions);
+    }
+    QRegion shape = m_coverage;
     if (bubbleShown())
         shape += QRegion(bubbleRect().toAlignedRect(), QRegion::Ellipse);
     const int strokes = int(m_record->drawedTools().size());

@@ -104,6 +104,15 @@ private:
     bool m_bubbleWasShown = false;
     QImage m_cameraFrame;
     QRegion m_shape;
+    struct CoverageKey {
+        QList<const BaseTool *> strokes;
+        const BaseTool *drawing = nullptr;
+        qreal step = -1;
+        bool paused = false;
+        bool operator==(const CoverageKey &) const = default;
+    };
+    CoverageKey m_coverageKey;
+    QRegion m_coverage;
     StreamViewCanvas::RegionCache m_regions;
     int m_shownStrokes = 0;
     std::unique_ptr<InputOnlyWindow> m_catcher;

@@ -115,16 +115,27 @@ QRegion coverage(const QList<ToolPtr> &strokes, const ToolPtr &drawing, qreal op
     region += strokeRegion(drawing, bounds);
     if (region.isEmpty() || step >= 1)
         return region;
-    // Lines of four: each step keeps one line fewer.
+    // Squares of 2 x 2 pixels in an ordered pattern of four: each step keeps one
+    // square fewer, whatever way a stroke runs.
+    static const int order[2][2] = {{0, 2}, {3, 1}};
     const int keep = int(std::lround(step * 4));
     const QRect box = region.boundingRect();
-    QList<QRect> rows;
-    for (int y = box.top() - (box.top() % 4 + 4) % 4; y <= box.bottom(); y += 4)
-        for (int k = 0; k < keep; ++k)
-            rows << QRect(box.left(), y + k, box.width(), 1);
-    QRegion lines;
-    lines.setRects(rows.constData(), int(rows.size()));
-    return region.intersected(lines);
+    QImage mask(box.size(), QImage::Format_Mono);
+    mask.fill(0);
+    for (const QRect &r : region) {
+        const QRect local = r.translated(-box.topLeft());
+        for (int y = local.top(); y <= local.bottom(); ++y) {
+            uchar *line = mask.scanLine(y);
+            const int by = ((y + box.top()) >> 1) & 1;
+            for (int x = local.left(); x <= local.right(); ++x)
+                if (order[by][((x + box.left()) >> 1) & 1] < keep)
+                    line[x >> 3] |= uchar(0x80 >> (x & 7));
+        }
+    }
+    mask.setColorCount(2);
+    mask.setColor(0, QColor(Qt::color0).rgb());
+    mask.setColor(1, QColor(Qt::color1).rgb());
+    return QRegion(QBitmap::fromImage(mask)).translated(box.topLeft());
 }
 
 } // namespace qn::StreamViewCanvas
