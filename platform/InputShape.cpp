@@ -1,6 +1,8 @@
 #include "platform/InputShape.h"
 
 #include <QGuiApplication>
+#include <QList>
+#include <QRegion>
 #include <QWidget>
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
@@ -22,5 +24,33 @@ void setInputPassThrough(QWidget *window, bool through) {
         XShapeCombineMask(display, id, ShapeInput, 0, 0, None, ShapeSet);
     XFlush(display);
 }
+
+namespace {
+bool combine(QWidget *window, const QRegion &region, int operation) {
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display *display = x11 ? x11->display() : nullptr;
+    if (!display || !window || !window->window()->winId())
+        return false;
+    int event = 0, error = 0;
+    if (!XShapeQueryExtension(display, &event, &error))
+        return false;
+    const qreal scale = window->devicePixelRatioF();
+    QList<XRectangle> rects;
+    for (const QRect &r : region) {
+        const QRect device(QPoint(qRound(r.x() * scale), qRound(r.y() * scale)),
+                           QSize(qRound(r.width() * scale), qRound(r.height() * scale)));
+        rects.append(XRectangle{short(device.x()), short(device.y()), ushort(device.width()),
+                                ushort(device.height())});
+    }
+    XShapeCombineRectangles(display, ::Window(window->window()->winId()), ShapeBounding, 0, 0, rects.data(),
+                            int(rects.size()), operation, Unsorted);
+    XFlush(display);
+    return true;
+}
+} // namespace
+
+bool setWindowShape(QWidget *window, const QRegion &region) { return combine(window, region, ShapeSet); }
+
+bool addToWindowShape(QWidget *window, const QRegion &region) { return combine(window, region, ShapeUnion); }
 
 } // namespace qn

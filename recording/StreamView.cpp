@@ -2,6 +2,7 @@
 
 #include "annotation/DrawViewModel.h"
 #include "platform/Diagnostics.h"
+#include "platform/InputShape.h"
 #include "platform/InputOnlyWindow.h"
 #include "recording/CameraPreview.h"
 #include "recording/RecordModel.h"
@@ -208,18 +209,25 @@ void StreamView::reshape() {
         return;
     // Only what changed is painted again: a growing stroke, not all the others.
     const QRect dirty = m_shape.xored(shape).boundingRect();
+    const QRegion previous = m_shape;
     m_shownStrokes = strokes;
     m_shape = shape;
     if (shape.isEmpty()) {
         // An empty shape would mean "no shape" (the whole window): hide instead.
         hide();
     } else {
-        setMask(shape);
-        if (!isVisible())
+        // A shape that only grew (a stroke being drawn) gets its new part alone.
+        const QRegion added = shape.subtracted(previous);
+        const bool grew = isVisible() && !previous.isEmpty() && previous.subtracted(shape).isEmpty();
+        if (!(grew && addToWindowShape(this, added)) && !setWindowShape(this, shape))
+            setMask(shape);
+        // Raised when it appears and when a stroke begins, not on every step of one.
+        if (!isVisible() || m_points.size() <= 1) {
             show();
-        raise();
-        if (m_catcher->isShown())
-            m_catcher->raise();
+            raise();
+            if (m_catcher->isShown())
+                m_catcher->raise();
+        }
         update(dirty);
     }
     if (diagnostics::enabled())
