@@ -129,7 +129,15 @@ bool MovieWriter::Private::encodePicture(AVFrame *frame) {
 }
 
 bool MovieWriter::Private::convertAndEncode(const PendingPicture &pending) {
-    const FrameBuffer &picture = *pending.picture;
+    FrameBuffer picture = *pending.picture;
+    // An odd last row or column that the even movie size leaves out is cut off,
+    // not squeezed in: the rest of the picture keeps its pixels.
+    if (picture.width - video->width == 1 || picture.height - video->height == 1) {
+        if (picture.width - video->width == 1)
+            picture.width = video->width;
+        if (picture.height - video->height == 1)
+            picture.height = video->height;
+    }
     if (!sws || swsWidth != picture.width || swsHeight != picture.height) {
         sws_freeContext(sws);
         // Same size: a plain colour conversion; otherwise the picture is fitted.

@@ -79,6 +79,9 @@ struct HeldFrame final : FrameBuffer {
     ~HeldFrame() override { owner->held = false; }
 };
 
+// The stream's X connection and its shared-memory pictures. Whoever lets go of it
+// last (the stream's thread, or the consumer of the last picture) detaches the
+// memory and closes the connection, so the two never happen at once.
 struct Pool {
     Display *display = nullptr;
     std::vector<std::unique_ptr<ShmBuffer>> buffers;
@@ -91,8 +94,10 @@ struct Pool {
             if (b->info.shmaddr)
                 shmdt(b->info.shmaddr);
         }
-        if (display)
-            XSync(display, False);
+        if (display) {
+            unregisterDisplay(display);
+            XCloseDisplay(display);
+        }
     }
 };
 
@@ -151,15 +156,13 @@ void X11ScreenStream::run(std::promise<QString> &started) {
         return;
     }
     registerDisplay(display);
-    auto closeDisplay = [&] {
-        unregisterDisplay(display);
-        XCloseDisplay(display);
-    };
+    auto pool = std::make_shared<Pool>();
+    pool->display = display;
     const int screen = DefaultScreen(display);
     const Window root = RootWindow(display, screen);
     int damageEvent = 0, damageError = 0;
     if (!XShmQueryExtension(display)) {
-        closeDisplay();
+        pool.reset();
         started.set_value(QStringLiteral("The X server cannot share pictures (MIT-SHM)."));
         return;
     }
@@ -172,7 +175,7 @@ void X11ScreenStream::run(std::promise<QString> &started) {
     XGetWindowAttributes(display, root, &rootAttributes);
     if (rect.isEmpty() || rect.left() < 0 || rect.top() < 0 || rect.right() >= rootAttributes.width ||
         rect.bottom() >= rootAttributes.height) {
-        closeDisplay();
+        pool.reset();
         started.set_value(QStringLiteral("Can't find screen."));
         return;
     }
@@ -182,8 +185,6 @@ void X11ScreenStream::run(std::promise<QString> &started) {
     const size_t pictureBytes = size_t(rect.width()) * size_t(rect.height()) * 4;
     const int budget = int(std::max<size_t>(2, (70u << 20) / std::max<size_t>(pictureBytes, 1)));
     const int count = std::clamp(std::min(m_config.queueDepth, budget), 2, 6);
-    auto pool = std::make_shared<Pool>();
-    pool->display = display;
     Visual *visual = DefaultVisual(display, screen);
     const int depth = DefaultDepth(display, screen);
     for (int i = 0; i < count; ++i) {
@@ -192,7 +193,6 @@ void X11ScreenStream::run(std::promise<QString> &started) {
                                         unsigned(rect.width()), unsigned(rect.height()));
         if (!buffer->image) {
             pool.reset();
-            closeDisplay();
             started.set_value(QStringLiteral("The screen cannot be read."));
             return;
         }
@@ -209,7 +209,6 @@ void X11ScreenStream::run(std::promise<QString> &started) {
             XDestroyImage(buffer->image);
             buffer->image = nullptr;
             pool.reset();
-            closeDisplay();
             started.set_value(QStringLiteral("The screen cannot be read."));
             return;
         }
@@ -221,7 +220,6 @@ void X11ScreenStream::run(std::promise<QString> &started) {
     }
     if (pool->buffers.front()->image->bits_per_pixel != 32) {
         pool.reset();
-        closeDisplay();
         started.set_value(QStringLiteral("The screen's pixel format is not supported."));
         return;
     }
@@ -326,22 +324,9 @@ void X11ScreenStream::run(std::promise<QString> &started) {
         XDamageDestroy(display, damage);
     if (region)
         XFixesDestroyRegion(display, region);
-    // Pictures still held keep the pool (and with it the connection) alive.
-    pool->display = display;
-    std::weak_ptr<Pool> weak = pool;
+    // Pictures still held keep the pool, and with it the connection, alive; the
+    // last of them closes it.
     pool.reset();
-    if (weak.expired()) {
-        closeDisplay();
-    } else {
-        // A consumer still reads a picture: the connection closes with the last
-        // picture instead of under its feet.
-        std::thread([weak, display] {
-            while (!weak.expired())
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            unregisterDisplay(display);
-            XCloseDisplay(display);
-        }).detach();
-    }
     if (!failure.isEmpty() && m_onStop)
         m_onStop(failure);
 }

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFutureWatcher>
+#include <QGuiApplication>
 #include <QThreadPool>
 #include <QPointer>
 #include <QScreen>
@@ -74,8 +75,10 @@ struct VideoRecorderCore::Private {
     enum class Phase { Idle, Starting, Recording, Finishing };
     Phase phase = Phase::Idle;
     bool finishRequested = false;                       // a finish arrived while starting
+    bool stopAfterStart = false;                        // the stream failed while starting
     std::vector<std::function<void()>> finishCallbacks;  // completions waiting for that finish
     std::unique_ptr<ScreenStream> stream;
+    QPointer<QScreen> screen;  // the one being recorded
     std::unique_ptr<CameraCapture> camera;
     QImage lastCameraFrame;
     std::unique_ptr<MicrophoneCapture> microphone;
@@ -352,6 +355,18 @@ VideoRecorderCore::VideoRecorderCore(RecordModel *model, QObject *parent)
     });
     d->paused = model->isPaused();
     d->muted = model->muteMicrophone();
+    // A monitor that is unplugged or switched off takes its part of the root
+    // window with it (or leaves it unseen): the recording of it ends there.
+    if (auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        connect(gui, &QGuiApplication::screenRemoved, this, [this](QScreen *removed) {
+            if (!removed || removed != d->screen)
+                return;
+            if (d->phase != Private::Phase::Recording && d->phase != Private::Phase::Starting)
+                return;
+            printLine(QStringLiteral("delegate error"));
+            stop();
+        });
+    }
     d->meter.setInterval(50);
     connect(&d->meter, &QTimer::timeout, this, [this] {
         d->model->setPowerMetter(d->model->muteMicrophone() ? 0.0f : d->level.load());
@@ -410,12 +425,16 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         SoundsCore::playStartVideoSound();
     d->phase = Private::Phase::Starting;
     d->finishRequested = false;
+    d->stopAfterStart = false;
+    d->screen = screen;
 
     const int scale = backingScale(screen);
     const StreamConfiguration config = streamConfiguration(scale, crop);
     const VideoOutputSettings video = videoOutputSettings(scale, crop);
     // The crop is in points of the screen; the stream reads root-window pixels.
-    const QRect screenPixels(screen->geometry().topLeft() * scale, screen->geometry().size() * scale);
+    // Qt keeps a scaled screen's origin where the X server has it and scales only
+    // its size.
+    const QRect screenPixels(screen->geometry().topLeft(), screen->geometry().size() * scale);
     QRect source(screenPixels.topLeft() + QPoint(int(crop.x() * scale), int(crop.y() * scale)),
                  QSize(config.width, config.height));
     const QString path = d->movieOverride.isEmpty() ? Helper::videoFileURL() : d->movieOverride;
@@ -519,6 +538,11 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         d->model->setIsRecording(true);
         d->model->setIsPaused(false);
         printLine(QStringLiteral("Recording started: ") + url().value_or(QString()));
+        if (d->stopAfterStart) {
+            d->stopAfterStart = false;
+            stop();
+            return;
+        }
         if (d->finishRequested) {
             auto callbacks = std::move(d->finishCallbacks);
             d->finishCallbacks.clear();
@@ -544,8 +568,12 @@ void VideoRecorderCore::pause() {
 }
 
 void VideoRecorderCore::stop() {
-    // A stream that fails while a finish is already under way, or after it, has
-    // nothing left to end.
+    // A stream that fails while the start is still landing ends the recording
+    // as soon as it has landed; during or after a finish there is nothing to end.
+    if (d->phase == Private::Phase::Starting) {
+        d->stopAfterStart = true;
+        return;
+    }
     if (d->phase != Private::Phase::Recording)
         return;
     d->phase = Private::Phase::Finishing;
@@ -565,6 +593,12 @@ void VideoRecorderCore::stop() {
             return;
         d->phase = Private::Phase::Idle;
         d->resetModelAfterFinish();
+        // Finishes asked for while this one ran are done too.
+        auto callbacks = std::move(d->finishCallbacks);
+        d->finishCallbacks.clear();
+        for (auto &callback : callbacks)
+            if (callback)
+                callback();
     });
     watcher->setFuture(future);
 }

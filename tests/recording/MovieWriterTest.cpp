@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 
 extern "C" {
@@ -97,6 +98,29 @@ TEST(MovieWriter, HeldPictureAndShortSoundReachTheEnd) {
     EXPECT_NEAR(p.audioDuration, 2.0, 0.03);
     EXPECT_GT(p.rms(0.1, 0.4), 0.2);
     EXPECT_LT(p.rms(0.6, 1.9), 0.01);
+}
+
+// The odd column and row an even movie leaves out are cut off, not squeezed in.
+TEST(MovieWriter, OddPicturesAreCutNotScaled) {
+    QTemporaryDir dir;
+    MovieWriter writer;
+    MovieWriter::Settings settings;
+    settings.path = dir.filePath(QStringLiteral("odd.mov"));
+    settings.width = 65;
+    settings.height = 49;
+    ASSERT_TRUE(writer.start(settings, nullptr));
+    auto picture = std::make_shared<SolidFrame>(65, 49, Qt::black);
+    for (int y = 0; y < 49; ++y)
+        for (int x = 0; x < 65; ++x)
+            if (x == 64 || y == 48)
+                std::memset(picture->bytes.data() + size_t(y) * 65 * 4 + size_t(x) * 4, 255, 4);
+    ASSERT_TRUE(writer.appendVideo(picture, 0));
+    ASSERT_TRUE(writer.finish(100'000));
+    const MovieProbe p = MovieProbe::read(settings.path);
+    EXPECT_EQ(p.width, 64);
+    EXPECT_EQ(p.height, 48);
+    ASSERT_FALSE(p.lumaMeans.empty());
+    EXPECT_LT(p.lumaMeans.front(), 17.0) << "the edge bled into the picture";
 }
 
 TEST(MovieWriter, NothingWrittenStillGivesAPlayableMovie) {

@@ -87,6 +87,8 @@ int main(int argc, char **argv) {
                       QStringLiteral("rect")});
     parser.addOption({QStringLiteral("out"), QStringLiteral("movie file"), QStringLiteral("path")});
     parser.addOption({QStringLiteral("mic"), QStringLiteral("use the first microphone")});
+    parser.addOption({QStringLiteral("screen"), QStringLiteral("index of the screen (default: the primary one)"),
+                      QStringLiteral("index")});
     parser.process(app);
     const QStringList r = parser.value(QStringLiteral("rect")).split(QLatin1Char(','));
     if (r.size() != 4) {
@@ -94,6 +96,16 @@ int main(int argc, char **argv) {
         return 2;
     }
     const QRectF crop(r[0].toDouble(), r[1].toDouble(), r[2].toDouble(), r[3].toDouble());
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (parser.isSet(QStringLiteral("screen"))) {
+        const int index = parser.value(QStringLiteral("screen")).toInt();
+        const auto screens = QGuiApplication::screens();
+        if (index < 0 || index >= screens.size()) {
+            say(QStringLiteral("no screen %1 of %2").arg(index).arg(screens.size()));
+            return 2;
+        }
+        screen = screens[index];
+    }
 
     VideoRecorderCore &core = VideoRecorderCore::shared();
     RecordModel *model = Models::shared().recordModel();
@@ -144,16 +156,17 @@ int main(int argc, char **argv) {
                 cpuAtStart = cpuSeconds();
                 wallAtStart = monotonicMicros();
                 delivered = 0;
-                core.start(QGuiApplication::primaryScreen(), crop);
+                core.start(screen, crop);
             } else if (c == QLatin1String("pause")) {
                 core.pause();
-                say(QStringLiteral("paused"));
+                say(QStringLiteral("paused ") + QString::number(model->recordTime(), 'f', 3));
             } else if (c == QLatin1String("resume")) {
                 model->setIsPaused(false);
-                say(QStringLiteral("resumed"));
+                say(QStringLiteral("resumed ") + QString::number(model->recordTime(), 'f', 3));
             } else if (c == QLatin1String("mute") || c == QLatin1String("unmute")) {
+                // Each change is told with the recorded time at which it took effect.
                 model->setMuteMicrophone(c == QLatin1String("mute"));
-                say(c + QStringLiteral("d"));
+                say(c + QStringLiteral("d ") + QString::number(model->recordTime(), 'f', 3));
             } else if (c == QLatin1String("fail")) {
                 if (live)
                     live->fail();
