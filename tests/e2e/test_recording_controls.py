@@ -128,3 +128,19 @@ def test_closing_the_overlay_finishes_a_playable_movie(launch, x, display):
         time.sleep(0.2)
     info = recorder.probe(movies[0])
     assert float(info["format"]["duration"]) >= 0.5
+
+
+def test_a_crop_drawn_with_the_video_tool_chosen_shows_the_bar_at_once(launch, x, display):
+    app = launch(prefs=dict(PREFS, tool="video"))
+    open_capture(app, x)
+    # Before any crop area: no bar and no hole, the whole screen frozen.
+    assert not [l for l in app.lines if l == "capture: recording controls shown"]
+    x.drag((CROP[0], CROP[1]), (CROP[0] + CROP[2], CROP[1] + CROP[3]))
+    app.wait_for_line(r"^capture: recording controls shown$")
+    recorder.wait_bar(app, lambda s: s["state"] == "idle")
+    recorder.wait_hole(app, lambda h, c: h == CROP and c is not None)
+    # Closing without a recording asks nothing and leaves no hole behind.
+    x.key("Escape")
+    wait_capture_closed(app, x)
+    recorder.wait_hole(app, lambda h, c: h is None)
+    app.wait_for_line(r"^capture: recording controls closed$")
