@@ -101,7 +101,13 @@ def one_run(binary, strokes, seconds, size=(1920, 1080)):
         recorder.click(app, x, "record")
         recorder.wait_bar(app, lambda s: s["state"] == "paused")
         x.click(*chrome.centre(save))
-        x.wait_window("^Save$")
+        try:
+            x.wait_window("^Save$")
+        except AssertionError:
+            d.screenshot("/tmp/bench-failed.png")
+            print("program exit code:", app.proc.poll())
+            print("\n".join(app.lines[-15:]))
+            raise
         path = os.path.join(app.home, "bench.mov")
         time.sleep(0.3)
         x.key("ctrl+a")

@@ -6,6 +6,10 @@
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
+#include "capture/OverlayChrome.h"
+#include "editor_ui/BottomMenu.h"
+#include "editor_ui/ControlsMenu.h"
+#include "editor_ui/DrawPanels.h"
 #include "platform/Diagnostics.h"
 #include "platform/InputShape.h"
 #include "recording/RecordModel.h"
@@ -75,6 +79,7 @@ StreamWindowHost::StreamWindowHost() {
     connect(m, &DrawViewModel::croppedAreaChanged, this, &StreamWindowHost::sync);
     connect(m, &DrawViewModel::cropScreenChanged, this, &StreamWindowHost::sync);
     connect(r, &RecordModel::isRecordingChanged, this, &StreamWindowHost::sync);
+    connect(r, &RecordModel::isPausedChanged, this, &StreamWindowHost::sync);
 
     // The recording state reaches the overlay through these: while a recording runs
     // unpaused the overlay lets the mouse through to the windows beneath.
@@ -192,12 +197,30 @@ void StreamWindowHost::sync() {
     }
 
     // The hole: the crop rectangle shows the live desktop and passes clicks to it,
-    // except where the options card stands.
+    // except where the options card stands, and where the action bar or the tool
+    // column had to be placed inside a large crop area: they stay usable whenever
+    // nothing is being recorded (while a recording runs the bar is see-through and
+    // the column is gone, so the whole area is recorded).
     const QRect hole = m.hasCroppedArea() ? m.croppedArea().toAlignedRect() : QRect();
-    const QRect card = (m_options && m_options->isVisible()) ? m_options->geometry() : QRect();
-    if (hole != m_hole || card != m_shapeCard || m_masked != window) {
+    QRect card = (m_options && m_options->isVisible()) ? m_options->geometry() : QRect();
+    QList<QRect> chrome;
+    if (OverlayChrome *overlayChrome = window->view() ? window->view()->findChild<OverlayChrome *>() : nullptr) {
+        if (DrawPanels *panels = overlayChrome->panels()) {
+            if (m_laidOut != panels) {
+                m_laidOut = panels;
+                connect(panels, &DrawPanels::laidOut, this, &StreamWindowHost::sync, Qt::UniqueConnection);
+            }
+            const bool running = record().isRecording() && !record().isPaused();
+            for (QWidget *bar : {static_cast<QWidget *>(panels->bottomMenu()),
+                                 static_cast<QWidget *>(panels->controlsMenu())})
+                if (bar && bar->isVisible() && !running && bar->geometry().intersects(hole))
+                    chrome.append(bar->geometry());
+        }
+    }
+    if (hole != m_hole || card != m_shapeCard || chrome != m_shapeChrome || m_masked != window) {
         m_hole = hole;
         m_shapeCard = card;
+        m_shapeChrome = chrome;
         m_masked = window;
         if (hole.isEmpty()) {
             window->clearMask();
@@ -205,6 +228,8 @@ void StreamWindowHost::sync() {
             QRegion shape = QRegion(window->rect()).subtracted(QRegion(hole));
             if (!card.isEmpty())
                 shape += card;
+            for (const QRect &r : chrome)
+                shape += r;
             window->setMask(shape);
         }
         const QPoint origin = screen->geometry().topLeft();

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QPointer>
+#include <QList>
 #include <QRect>
 
 class QScreen;
@@ -40,6 +41,8 @@ private:
     QPointer<QScreen> m_screen;
     QRect m_hole;
     QRect m_shapeCard;
+    QList<QRect> m_shapeChrome;
+    QPointer<QObject> m_laidOut;
     bool m_recording = false;
 };
 

@@ -68,6 +68,7 @@ void InputOnlyWindow::setExcluded(const QList<QRect> &global) {
     QList<XRectangle> rects;
     for (const QRect &r : region)
         rects.append(XRectangle{short(r.x()), short(r.y()), ushort(r.width()), ushort(r.height())});
+    // The panels are few, so the request stays small.
     for (int kind : {ShapeBounding, ShapeInput})
         XShapeCombineRectangles(display, m_window, kind, 0, 0, rects.data(), int(rects.size()), ShapeSet, Unsorted);
     XFlush(display);

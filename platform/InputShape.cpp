@@ -4,6 +4,7 @@
 #include <QList>
 #include <QRegion>
 #include <QWidget>
+#include <algorithm>
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
 
@@ -42,8 +43,18 @@ bool combine(QWidget *window, const QRegion &region, int operation) {
         rects.append(XRectangle{short(device.x()), short(device.y()), ushort(device.width()),
                                 ushort(device.height())});
     }
-    XShapeCombineRectangles(display, ::Window(window->window()->winId()), ShapeBounding, 0, 0, rects.data(),
-                            int(rects.size()), operation, Unsorted);
+    // A shape of many small parts (a fading stroke) can hold more rectangles than one
+    // request may carry, and an over-long request ends the whole X connection: it is
+    // sent in parts, the first setting (or adding) and the others adding.
+    constexpr qsizetype kPart = 4096;
+    const ::Window id = ::Window(window->window()->winId());
+    qsizetype sent = 0;
+    do {
+        const qsizetype count = std::min(kPart, rects.size() - sent);
+        XShapeCombineRectangles(display, id, ShapeBounding, 0, 0, rects.data() + sent, int(count),
+                                sent == 0 ? operation : ShapeUnion, Unsorted);
+        sent += count;
+    } while (sent < rects.size());
     XFlush(display);
     return true;
 }

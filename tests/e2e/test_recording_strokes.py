@@ -155,3 +155,27 @@ def test_the_bar_keeps_its_clicks_over_a_crop_area_that_holds_it(launch, x, disp
     recorder.click(app, x, "record")
     recorder.wait_bar(app, lambda s: s["state"] == "paused" and s["drawing"] == "off")
     app.wait_for_line(r"^recorder: drawing surface none$")
+
+
+def test_many_long_strokes_fading_together_keep_the_program_running(launch, x, display):
+    # A fading shape of many small parts once overran the X request size and ended the program.
+    app = launch(prefs=PREFS)
+    open_capture(app, x)
+    x.drag((0, 0), (1600, 900))
+    chrome.wait_placement(app)
+    x.key("v")
+    recorder.wait_bar(app, lambda s: s["state"] == "idle")
+    recorder.click(app, x, "record")
+    recorder.wait_bar(app, lambda s: s["state"] == "recording")
+    recorder.click(app, x, "pencil")
+    recorder.wait_bar(app, lambda s: s["drawing"] == "on")
+    since = chrome.mark(app)
+    for i in range(50):
+        y = 20 + (i * 19) % 820
+        x0 = 20 + (i * 37) % 533
+        x.drag((x0, y), (x0 + 800, y + 40), steps=4)
+    chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=\d+ opacity=0.25 ", timeout=20)
+    chrome.wait_line_since(app, since, r"^recorder: stream shape none strokes=0 ", timeout=20)
+    recorder.click(app, x, "record")
+    recorder.wait_bar(app, lambda s: s["state"] == "paused")
+    assert app.proc.poll() is None
