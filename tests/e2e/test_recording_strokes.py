@@ -31,6 +31,10 @@ def start_recording(app, x):
     return save
 
 
+def overlaps_rect(a, b):
+    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+
+
 def shape_lines(app, since):
     rx = re.compile(r"^recorder: stream shape (\S+) strokes=(\d+) opacity=(\S+)")
     out = []
@@ -139,6 +143,7 @@ def test_the_bar_keeps_its_clicks_over_a_crop_area_that_holds_it(launch, x, disp
     open_capture(app, x)
     x.drag((10, 10), (1900, 1070))
     chrome.wait_placement(app)
+    save = chrome.controls(app)["save"]
     x.key("v")
     recorder.wait_bar(app, lambda s: s["state"] == "idle")
     bar = recorder.controls(app)["bar"]
@@ -155,6 +160,13 @@ def test_the_bar_keeps_its_clicks_over_a_crop_area_that_holds_it(launch, x, disp
     recorder.click(app, x, "record")
     recorder.wait_bar(app, lambda s: s["state"] == "paused" and s["drawing"] == "off")
     app.wait_for_line(r"^recorder: drawing surface none$")
+    # The action bar had to go inside the crop area: paused, it shows and saves.
+    hole, _ = recorder.hole(app)
+    assert overlaps_rect(save, hole)
+    x.click(*chrome.centre(save))
+    x.wait_window("^Save$")
+    x.key("Escape")
+    x.wait_window("^Save$", present=False)
 
 
 def test_many_long_strokes_fading_together_keep_the_program_running(launch, x, display):
