@@ -15,7 +15,7 @@ namespace {
 // X key codes of the keys the capture reacts to (the evdev positions of a US layout).
 enum XKey : quint32 {
     kEsc = 9, kSpace = 65, kBackSpace = 22, kDelete = 119,
-    kC = 54, kW = 25, kT = 28, kP = 33, kA = 38, kL = 46, kR = 27, kO = 32, kB = 56,
+    kC = 54, kW = 25, kT = 28, kP = 33, kA = 38, kL = 46, kR = 27, kO = 32, kB = 56, kV = 55,
 };
 // X modifier masks; Num Lock (Mod2) is a state, not a modifier, and never blocks a key.
 constexpr quint32 kNumLockMask = 16;
@@ -91,6 +91,7 @@ void CropWindow::keyPressEvent(QKeyEvent *event) {
     case kR: core.selectTool(Tool::Rectangle); break;
     case kO: core.selectTool(Tool::Oval); break;
     case kB: core.selectTool(Tool::Blur); break;
+    case kV: core.selectTool(Tool::Video); break;
     default: break;
     }
 }

@@ -14,12 +14,14 @@
 #include "capture/ImageEncoding.h"
 #include "capture/SnapshotView.h"
 #include "capture/SnapshotWithCommentsView.h"
+#include "capture/StreamWindowHost.h"
 #include "capture/WindowsCore.h"
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
 #include "platform/Ocr.h"
 #include "platform/ScreenGrabber.h"
 #include "recording/RecordModel.h"
+#include "recording/VideoRecorderCore.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -185,6 +187,8 @@ void DrawCore::createDrawController() {
     for (QScreen *screen : screens)
         m_hightlightWindows.insert(screen, WindowsCore::shared().windowsOnDisplay(screen));
     Q_EMIT hightlightWindowsChanged();
+    // The video tool's windows follow the overlay from its first capture on.
+    StreamWindowHost::shared();
     Q_EMIT overlayOpened();
     diagnostic(QStringLiteral("overlay opened on %1 screen(s)").arg(screens.size()));
 }
@@ -214,7 +218,8 @@ void DrawCore::createCropWindow(QScreen *screen, QScreen *underMouse) {
 void DrawCore::requestClose(bool ask) {
     if (m_closeAlertShown)
         return;
-    const bool recording = Models::shared().recordModel()->isRecording();
+    // A movie still being written is work that a close would end.
+    const bool recording = Models::shared().recordModel()->isRecording() || VideoRecorderCore::shared().isWriting();
     UndoManager *undo = model().undoManager();
     if (!ask || (!undo->canUndo() && !undo->canRedo() && !recording)) {
         closeOverlay(true, true);
@@ -267,6 +272,7 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
             window->deleteLater();
     }
     m_windows.clear();
+    closeRecordControls();
     // Windows of screens that went away are not kept.
     for (auto it = m_parkedWindows.begin(); it != m_parkedWindows.end();) {
         if (!it.value() || !screens.contains(it.key())) {
@@ -294,6 +300,8 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
     }
     if (resetModel)
         model().reset();
+    // Closing ends a recording: the movie is finished and stays in the recordings' folder.
+    VideoRecorderCore::stopRecording();
     if (wasOpen) {
         // A capture frees tens of megabytes of pictures at once; hand them back to
         // the system once the windows are gone, so a tray program stays small.
@@ -439,6 +447,8 @@ void DrawCore::dragEnded(QScreen *screen) {
         m.setCursor(toolCursor());
         if (Models::shared().settingsModel()->autoUpload())
             QTimer::singleShot(0, this, [this] { uploadAction(); });
+        else if (m.tool() == Tool::Video)
+            showRecordControls();
         if (CropWindow *window = m_windows.value(screen))
             window->takeFocus();
     }
@@ -589,6 +599,10 @@ void DrawCore::selectTool(Tool tool) {
     if (isQuickTool(tool))
         model().setQuickTool(tool);
     model().setTool(tool);
+    if (tool == Tool::Video && model().hasCroppedArea())
+        showRecordControls();
+    else if (tool != Tool::Video)
+        closeRecordControls();
 }
 
 void DrawCore::finishEditing() { m_tools.finishEditing(); }

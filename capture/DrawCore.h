@@ -114,6 +114,18 @@ public:
     QImage renderPlainImage(QScreen *screen, const QImage &snapshot, const QImage &small) const;
     QImage renderTextImage(const QImage &snapshot, const QRectF &crop) const;
 
+    // ---- screen recording -------------------------------------------------
+    // The recording bar in its panel beside the crop area (brought to the front
+    // when it is already there), and its closing.
+    void showRecordControls();
+    void closeRecordControls();
+    QWidget *recordControlsWindow() const;
+    // The save action with the video tool: asks where, finishes the movie and copies it there.
+    void saveVideoAction();
+    // A stroke over the recording, from its points so far, its start and the pointer.
+    void recordingDrawChanged(const QList<QPointF> &points, QPointF start, QPointF current);
+    void recordingDrawEnded();
+
     // Where the last copied capture is kept (per user, readable only by them).
     static QString lastScreenshotPath();
 
@@ -151,6 +163,7 @@ private:
     void keepForSaving(const OutputSource &source, bool signedIn);
     void uploadFailed(const OutputSource &source, const QList<ToolPtr> &tools, const QString &error, bool ownError);
 
+    QPointer<QWidget> m_recordControlsWindow;
     QMap<QScreen *, QPointer<CropWindow>> m_windows;
     // Overlay windows of the last capture, hidden, waiting for the next one.
     QMap<QScreen *, QPointer<CropWindow>> m_parkedWindows;

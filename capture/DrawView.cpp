@@ -157,12 +157,15 @@ void DrawView::paintEvent(QPaintEvent *event) {
     const DrawViewModel &m = model();
     if (isCropScreen()) {
         painter.setRenderHint(QPainter::Antialiasing);
-        AnnotationScene scene = AnnotationScene::fromModel(m);
-        const QImage small = DrawCore::shared().snapshotsSmallQuality().value(m_screen);
-        scene.snapshot = &m_snapshot;
-        scene.lowQuality = small.isNull() ? nullptr : &small;
-        toolsCanvas::paintScene(painter, scene, QRectF(rect()));
-        paintToolControls(painter, *m_objects);
+        // The video tool shows the live screen in the crop area, without the drawn objects.
+        if (m.tool() != Tool::Video) {
+            AnnotationScene scene = AnnotationScene::fromModel(m);
+            const QImage small = DrawCore::shared().snapshotsSmallQuality().value(m_screen);
+            scene.snapshot = &m_snapshot;
+            scene.lowQuality = small.isNull() ? nullptr : &small;
+            toolsCanvas::paintScene(painter, scene, QRectF(rect()));
+            paintToolControls(painter, *m_objects);
+        }
         paintCropArea(painter, shownRect());
     } else if (m.cropScreen()) {
         painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, 0.7));

@@ -144,9 +144,7 @@ void OverlayChrome::reportPlacement() {
 
 void OverlayChrome::requestClose(bool ask) { DrawCore::shared().requestClose(ask); }
 void OverlayChrome::saveImageAction() { DrawCore::shared().saveImageAction(); }
-// Screen recording has no save path of its own yet; the video tool keeps the
-// button disabled until a recording is paused, which cannot happen without one.
-void OverlayChrome::saveVideoAction() { diagnostics::print(QStringLiteral("chrome: no recording to save")); }
+void OverlayChrome::saveVideoAction() { DrawCore::shared().saveVideoAction(); }
 void OverlayChrome::copyAsTextAction() { DrawCore::shared().copyAsTextAction(); }
 void OverlayChrome::copyAction() { DrawCore::shared().copyAction(); }
 void OverlayChrome::uploadAction() { DrawCore::shared().uploadAction(); }

@@ -38,6 +38,16 @@ class Monitor(NamedTuple):
 TWO_SCREENS = (Monitor(0, 0, 1920, 1080), Monitor(1920, 200, 1280, 1024))
 
 
+def _display_number():
+    """A display number to try. Left to itself, a server picks the lowest number that is free
+    in its own network namespace, so test files running side by side (each in a namespace of its
+    own) all get :0 and share the socket file /tmp/.X11-unix/X0: a client that connects through
+    that file (python-xlib does) can land on another test's display. An explicit number is
+    checked against the lock files in /tmp, which every namespace sees; a taken one makes the
+    server exit at once and the caller tries another."""
+    return ":%d" % random.randint(20, 4000)
+
+
 def _read_display_number(fd, proc, what):
     number = b""
     deadline = time.time() + 20
@@ -94,7 +104,7 @@ class Display:
     def _try_xvfb(self):
         r, w = os.pipe()
         proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(w), "-screen", "0", f"{self.width}x{self.height}x24",
+            ["Xvfb", _display_number(), "-displayfd", str(w), "-screen", "0", f"{self.width}x{self.height}x24",
              "-nolisten", "tcp", "-noreset", "+extension", "XTEST"],
             pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(w)
@@ -157,7 +167,7 @@ EndSection
         server = "/usr/lib/xorg/Xorg" if os.access("/usr/lib/xorg/Xorg", os.X_OK) else "Xorg"
         r, w = os.pipe()
         proc = subprocess.Popen(
-            [server, "-config", config, "-configdir", config_dir, "-logfile", self.xorg_log,
+            [server, _display_number(), "-config", config, "-configdir", config_dir, "-logfile", self.xorg_log,
              "-displayfd", str(w), "-nolisten", "tcp", "-noreset", "-novtswitch", "-sharevts",
              "+extension", "XTEST", "+extension", "RANDR"],
             pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -1,0 +1,242 @@
+#include "capture/StreamWindowHost.h"
+
+#include "annotation/DrawViewModel.h"
+#include "app/Models.h"
+#include "app/SettingsModel.h"
+#include "capture/CropWindow.h"
+#include "capture/DrawCore.h"
+#include "capture/DrawView.h"
+#include "capture/OverlayChrome.h"
+#include "editor_ui/BottomMenu.h"
+#include "editor_ui/ControlsMenu.h"
+#include "editor_ui/DrawPanels.h"
+#include "platform/Diagnostics.h"
+#include "platform/InputShape.h"
+#include "recording/RecordModel.h"
+#include "recording/RecorderSettings.h"
+#include "recording/StreamView.h"
+#include "recording/TestCamera.h"
+#include "recording/VideoRecorderCore.h"
+#include "recording/VideoRecorderOptions.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QWindow>
+#include <cstdio>
+
+namespace qn {
+
+namespace {
+DrawViewModel &editor() { return *Models::shared().drawViewModel(); }
+RecordModel &record() { return *Models::shared().recordModel(); }
+
+QString rectText(const QRect &r) {
+    if (r.isEmpty())
+        return QStringLiteral("none");
+    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+ColorScheme overlayScheme(const QWidget *view) {
+    switch (Models::shared().settingsModel()->appearance()) {
+    case Appearance::Light: return ColorScheme::Light;
+    case Appearance::Dark: return ColorScheme::Dark;
+    case Appearance::None: break;
+    }
+    return environmentColorScheme(view);
+}
+
+RecorderSettings::Sessions sharedSessions() {
+    RecorderSettings::Sessions s;
+    s.startCamera = [] {
+        if (const auto error = VideoRecorderCore::shared().startCameraSession()) {
+            std::printf("%s\n", qPrintable(videoRecordingErrorMessage(*error)));
+            std::fflush(stdout);
+        }
+    };
+    s.stopCamera = [] {
+        VideoRecorderCore::shared().stopCameraSession();
+        record().setCameraStreaming(false);
+    };
+    s.startMicrophone = [] { (void)VideoRecorderCore::shared().startMicrophoneSession(); };
+    s.stopMicrophone = [] { VideoRecorderCore::shared().stopMicrophoneSession(); };
+    return s;
+}
+} // namespace
+
+StreamWindowHost &StreamWindowHost::shared() {
+    static StreamWindowHost host;
+    return host;
+}
+
+StreamWindowHost::StreamWindowHost() {
+    installTestCameraFromEnvironment();
+    DrawCore &core = DrawCore::shared();
+    DrawViewModel *m = &editor();
+    RecordModel *r = &record();
+    connect(&core, &DrawCore::overlayOpened, this, &StreamWindowHost::sync);
+    connect(&core, &DrawCore::overlayClosed, this, &StreamWindowHost::sync);
+    connect(m, &DrawViewModel::toolChanged, this, &StreamWindowHost::sync);
+    connect(m, &DrawViewModel::croppedAreaChanged, this, &StreamWindowHost::sync);
+    connect(m, &DrawViewModel::cropScreenChanged, this, &StreamWindowHost::sync);
+    connect(r, &RecordModel::isRecordingChanged, this, &StreamWindowHost::sync);
+    connect(r, &RecordModel::isPausedChanged, this, &StreamWindowHost::sync);
+
+    // The recording state reaches the overlay through these: while a recording runs
+    // unpaused the overlay lets the mouse through to the windows beneath.
+    RecordModel::setOverlayWindowLookup([]() -> QWidget * {
+        DrawCore &c = DrawCore::shared();
+        QScreen *screen = editor().cropScreen();
+        return c.isOpen() && screen ? c.windows().value(screen) : nullptr;
+    });
+    RecordModel::setOverlayMousePolicy([](QWidget *overlay, bool ignoresMouse) {
+        if (!overlay)
+            return;
+        // An input shape of its own, not Qt's flag: a window flagged transparent for
+        // input loses its keys too, and the overlay must keep Esc.
+        setInputPassThrough(overlay, ignoresMouse);
+        diagnostics::print(QStringLiteral("recorder: overlay mouse %1").arg(ignoresMouse ? "through" : "taken"));
+        StreamWindowHost::shared().raiseAboveOverlay();
+    });
+    // Which device each capture session runs on, for tests and diagnostics.
+    connect(r, &RecordModel::microphoneStreamingChanged, this, [r] {
+        const auto device = r->selectedAudioDevice();
+        diagnostics::print(QStringLiteral("recorder: microphone session %1 \"%2\"")
+                               .arg(r->microphoneStreaming() ? "running" : "stopped", device ? device->name : QString()));
+    });
+    connect(r, &RecordModel::cameraStreamingChanged, this, [r] {
+        const auto device = r->selectedVideoDevice();
+        diagnostics::print(QStringLiteral("recorder: camera session %1 \"%2\"")
+                               .arg(r->cameraStreaming() ? "running" : "stopped", device ? device->name : QString()));
+    });
+    connect(&VideoRecorderCore::shared(), &VideoRecorderCore::cameraFrameChanged, this, [this](const QImage &frame) {
+        if (m_stream)
+            m_stream->setCameraFrame(frame);
+    });
+}
+
+StreamView *StreamWindowHost::streamView() const { return m_stream; }
+QWidget *StreamWindowHost::optionsCard() const { return m_options; }
+
+void StreamWindowHost::raiseAboveOverlay() {
+    if (m_stream && m_stream->isVisible())
+        m_stream->raise();
+}
+
+void StreamWindowHost::clear() {
+    if (m_masked) {
+        m_masked->clearMask();
+        setInputPassThrough(m_masked, false);
+    }
+    m_masked.clear();
+    // Deleted later: this can run from inside one of their own signals.
+    for (QWidget *w : {m_options.data(), static_cast<QWidget *>(m_stream.data())}) {
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
+    }
+    m_options.clear();
+    m_stream.clear();
+    if (!m_hole.isEmpty())
+        diagnostics::print(QStringLiteral("recorder: overlay hole none card none"));
+    m_hole = QRect();
+    m_shapeCard = QRect();
+    m_screen.clear();
+}
+
+void StreamWindowHost::sync() {
+    DrawCore &core = DrawCore::shared();
+    DrawViewModel &m = editor();
+    QScreen *screen = m.cropScreen();
+    CropWindow *window = core.isOpen() && screen ? core.windows().value(screen) : nullptr;
+    if (!window || m.tool() != Tool::Video) {
+        clear();
+        return;
+    }
+    if (m_masked && m_masked != window)
+        clear();
+
+    if (!m_stream || m_screen != screen) {
+        // Only one "Stream window" ever exists.
+        if (m_stream) {
+            m_stream->hide();
+            m_stream->deleteLater();
+        }
+        StreamView::Drawing drawing;
+        drawing.changed = [](const QList<QPointF> &points, QPointF start, QPointF current) {
+            DrawCore::shared().recordingDrawChanged(points, start, current);
+        };
+        drawing.ended = [] { DrawCore::shared().recordingDrawEnded(); };
+        m_stream = new StreamView(screen, &record(), &m, drawing);
+        m_screen = screen;
+        diagnostics::print(QStringLiteral("recorder: stream window on %1").arg(rectText(screen->geometry())));
+    }
+
+    const bool recording = record().isRecording();
+    if (recording != m_recording) {
+        m_recording = recording;
+        // The overlay dims less while recording, everywhere at once.
+        if (window->view())
+            window->view()->update();
+    }
+    if (!recording && !m_options && window->view()) {
+        auto *wrapper = new VideoRecorderOprionsWrapper(
+            &m, overlayScheme(window->view()),
+            [] {
+                return new RecorderSettings(&record(), Models::shared().settingsModel(), sharedSessions());
+            },
+            window->view());
+        connect(wrapper, &VideoRecorderOprionsWrapper::placed, this, &StreamWindowHost::sync);
+        m_options = wrapper;
+        wrapper->show();
+        wrapper->raise();
+    } else if (recording && m_options) {
+        m_options->hide();
+        m_options->deleteLater();
+        m_options.clear();
+    }
+
+    // The hole: the crop rectangle shows the live desktop and passes clicks to it,
+    // except where the options card stands, and where the action bar or the tool
+    // column had to be placed inside a large crop area: they stay usable whenever
+    // nothing is being recorded (while a recording runs the bar is see-through and
+    // the column is gone, so the whole area is recorded).
+    const QRect hole = m.hasCroppedArea() ? m.croppedArea().toAlignedRect() : QRect();
+    QRect card = (m_options && m_options->isVisible()) ? m_options->geometry() : QRect();
+    QList<QRect> chrome;
+    if (OverlayChrome *overlayChrome = window->view() ? window->view()->findChild<OverlayChrome *>() : nullptr) {
+        if (DrawPanels *panels = overlayChrome->panels()) {
+            if (m_laidOut != panels) {
+                m_laidOut = panels;
+                connect(panels, &DrawPanels::laidOut, this, &StreamWindowHost::sync, Qt::UniqueConnection);
+            }
+            const bool running = record().isRecording() && !record().isPaused();
+            for (QWidget *bar : {static_cast<QWidget *>(panels->bottomMenu()),
+                                 static_cast<QWidget *>(panels->controlsMenu())})
+                if (bar && bar->isVisible() && !running && bar->geometry().intersects(hole))
+                    chrome.append(bar->geometry());
+        }
+    }
+    if (hole != m_hole || card != m_shapeCard || chrome != m_shapeChrome || m_masked != window) {
+        m_hole = hole;
+        m_shapeCard = card;
+        m_shapeChrome = chrome;
+        m_masked = window;
+        if (hole.isEmpty()) {
+            window->clearMask();
+        } else {
+            QRegion shape = QRegion(window->rect()).subtracted(QRegion(hole));
+            if (!card.isEmpty())
+                shape += card;
+            for (const QRect &r : chrome)
+                shape += r;
+            window->setMask(shape);
+        }
+        const QPoint origin = screen->geometry().topLeft();
+        diagnostics::print(QStringLiteral("recorder: overlay hole %1 card %2")
+                               .arg(rectText(hole.translated(origin)), rectText(card.translated(origin))));
+        raiseAboveOverlay();
+    }
+}
+
+} // namespace qn

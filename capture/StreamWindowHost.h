@@ -1,0 +1,49 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <QList>
+#include <QRect>
+
+class QScreen;
+class QWidget;
+
+namespace qn {
+
+class CropWindow;
+class StreamView;
+
+// What the video tool changes on the crop screen's overlay: the overlay opens a
+// hole over the crop rectangle (shape and input), so the live desktop shows there
+// and is what gets recorded; the "Stream window" with the strokes and the camera
+// bubble stands over it; the options card sits in the middle of the crop area
+// until a recording starts. Everything follows the editor and recording state.
+class StreamWindowHost : public QObject {
+    Q_OBJECT
+public:
+    static StreamWindowHost &shared();
+
+    StreamView *streamView() const;
+    QWidget *optionsCard() const;
+    // The overlay's shape hole, in the crop screen's coordinates (empty without one).
+    QRect hole() const { return m_hole; }
+
+    // Brings the recording windows above the overlay again (after it was raised).
+    void raiseAboveOverlay();
+
+private:
+    StreamWindowHost();
+    void sync();
+    void clear();
+
+    QPointer<CropWindow> m_masked;
+    QPointer<StreamView> m_stream;
+    QPointer<QWidget> m_options;
+    QPointer<QScreen> m_screen;
+    QRect m_hole;
+    QRect m_shapeCard;
+    QList<QRect> m_shapeChrome;
+    QPointer<QObject> m_laidOut;
+    bool m_recording = false;
+};
+
+} // namespace qn

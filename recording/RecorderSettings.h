@@ -1,0 +1,62 @@
+#pragma once
+#include "recording/RecordModel.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+
+namespace qn {
+
+class SettingsModel;
+
+// The camera and microphone settings of a recording: a switch and a "Source:"
+// chooser for each, and three rows of features to come, shown off and disabled.
+// The lists follow the recording state; a choice is written back to it, which
+// restarts a running capture session on the new device.
+class RecorderSettings : public QWidget {
+    Q_OBJECT
+public:
+    // What the switches start and stop. Tests put fakes here.
+    struct Sessions {
+        std::function<void()> startCamera;
+        std::function<void()> stopCamera;
+        std::function<void()> startMicrophone;
+        std::function<void()> stopMicrophone;
+        static Sessions shared();
+    };
+
+    static constexpr int kWidth = 445;
+    static constexpr int kHeight = 345;
+
+    RecorderSettings(RecordModel *model, SettingsModel *settings, Sessions sessions, QWidget *parent = nullptr);
+
+    // The first device of `list` named `name`; none for an unknown or empty name.
+    static std::optional<CaptureDevice> deviceNamed(const QList<CaptureDevice> &list, const QString &name);
+
+    QCheckBox *cameraSwitch() const { return m_cameraSwitch; }
+    QCheckBox *microphoneSwitch() const { return m_microphoneSwitch; }
+    QComboBox *cameraChooser() const { return m_cameraChooser; }
+    QComboBox *microphoneChooser() const { return m_microphoneChooser; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void fillChooser(QComboBox *chooser, const QList<CaptureDevice> &devices,
+                     const std::optional<CaptureDevice> &selected);
+    void choose(bool camera, const QString &name);
+    void switchChanged(bool camera, bool on);
+
+    QPointer<RecordModel> m_model;
+    Sessions m_sessions;
+    QCheckBox *m_cameraSwitch = nullptr;
+    QCheckBox *m_microphoneSwitch = nullptr;
+    QComboBox *m_cameraChooser = nullptr;
+    QComboBox *m_microphoneChooser = nullptr;
+};
+
+} // namespace qn

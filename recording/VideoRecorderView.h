@@ -1,0 +1,125 @@
+#pragma once
+#include "app/SettingsModel.h"
+#include "recording/RecorderState.h"
+#include "uikit/ColorScheme.h"
+
+#include <QColor>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+namespace qn {
+
+class DrawViewButton;
+class MorvaneButton;
+class MVPopoverModyfier;
+class RecordModel;
+class VoiceIndicator;
+
+// The floating recording bar beside the crop area: recorded time with its hour
+// badge, the animated record graphic, the microphone meter, the feature icons, the
+// record / pause / resume button and the drawing, pointer, microphone and camera
+// buttons. It follows the recording state; its clicks only ask for changes.
+class VideoRecorderView : public QWidget {
+    Q_OBJECT
+public:
+    // What the bar asks of the recorder. Tests put fakes here; the bar made by the
+    // overlay talks to the shared recorder.
+    struct Recorder {
+        std::function<void()> startRecording;
+        std::function<void()> pause;
+        std::function<void()> playStartSound;
+        std::function<bool()> startCameraSession;      // false: it failed (already printed)
+        std::function<bool()> startMicrophoneSession;
+        std::function<void()> stopMicrophoneSession;
+        std::function<void()> stopCameraSession;
+        static Recorder shared();
+    };
+
+    static constexpr int kWidth = 170;
+    static constexpr int kHeight = 299;
+
+    explicit VideoRecorderView(RecordModel *model, SettingsModel *settings, Recorder recorder,
+                               QWidget *parent = nullptr);
+    ~VideoRecorderView() override;
+
+    // ---- what the bar shows, as pure functions of the state --------------------
+    static QString timeText(double seconds);
+    static QString hourBadgeText(double seconds);
+    static QString recordTitle(bool isRecording, bool isPaused);
+    static QColor stateColor(RecorderState state, const QColor &paused, const QString &recordingHex,
+                             const QColor &idle);
+    static QColor cardColor(RecorderState state);
+    static QColor cardInk(RecorderState state);
+    static QColor featureIconColor(RecorderState state, bool active);
+    static QColor schemeGrey(ColorScheme scheme);
+    // The microphone and camera button images: name and colour.
+    static std::pair<QString, QColor> muteButtonImage(const QString &device, bool enabled, bool muted,
+                                                      ColorScheme scheme);
+    // One step of the record graphic's animation: (frame, opacity) after (frame, opacity).
+    static std::pair<int, double> animationStep(RecorderState state, int frame, double opacity);
+
+    ColorScheme effectiveColorScheme() const;
+    RecorderState state() const;
+    int recordingFrame() const { return m_recordingFrame; }
+    double pausedOpacity() const { return m_pausedOpacity; }
+    bool showTools() const { return m_showTools; }
+
+    // ---- actions ---------------------------------------------------------------
+    void recordAction();
+    void setDrawingMode(bool on);
+    enum class MuteField { Camera, Microphone };
+    void toggleMute(MuteField field);
+    void openToolsOnHover(bool inside);
+    void animationTick();
+
+    // Controls, for tests and diagnostics.
+    MorvaneButton *recordButton() const { return m_recordButton; }
+    DrawViewButton *pencilButton() const { return m_pencil; }
+    DrawViewButton *pointerButton() const { return m_pointer; }
+    DrawViewButton *microphoneButton() const { return m_microphone; }
+    DrawViewButton *cameraButton() const { return m_camera; }
+    QWidget *toolsPalette() const;
+
+    QSize sizeHint() const override { return QSize(kWidth, kHeight); }
+
+Q_SIGNALS:
+    // Whatever the bar shows changed (tests, diagnostics).
+    void lookChanged();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void startCaptureDevices();
+    void stopCaptureDevices();
+    void refresh();
+    void printState();
+    void paintCard(QPainter &p, const QRectF &card);
+
+    QPointer<RecordModel> m_model;
+    Recorder m_recorder;
+    Appearance m_appearance;
+    int m_recordingFrame = 1;
+    double m_pausedOpacity = 1.0;
+    bool m_showTools = false;
+    bool m_devicesStarted = false;
+    QTimer m_ticker;
+    QString m_shownTime;
+    QString m_lastState;
+    QString m_lastControls;
+    MorvaneButton *m_recordButton = nullptr;
+    QWidget *m_drawingGroup = nullptr;
+    DrawViewButton *m_pencil = nullptr;
+    DrawViewButton *m_pointer = nullptr;
+    DrawViewButton *m_microphone = nullptr;
+    DrawViewButton *m_camera = nullptr;
+    VoiceIndicator *m_meter = nullptr;
+    MVPopoverModyfier *m_tools = nullptr;
+};
+
+} // namespace qn
