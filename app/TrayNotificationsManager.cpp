@@ -80,6 +80,8 @@ void TrayNotificationsManager::show(const std::optional<QString> &emoji, bool au
     window->raise();
     m_window = window;
     diagnostics::print(QStringLiteral("notice: ") + text);
+    if (emoji)
+        diagnostics::print(QStringLiteral("notice emoji: U+%1").arg(emoji->toUcs4().value(0), 4, 16, QLatin1Char('0')).toUpper());
 
     if (autoHide)
         m_worker->start();

@@ -18,6 +18,7 @@
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
 #include "platform/Ocr.h"
+#include "platform/OverlayInput.h"
 #include "platform/ScreenGrabber.h"
 #include "recording/RecordModel.h"
 
@@ -28,6 +29,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineF>
+#include <QWindow>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -145,6 +147,43 @@ DrawCore &DrawCore::shared() {
 
 DrawCore::DrawCore(QObject *parent) : QObject(parent) {
     model().setToolCursorProvider([this] { return toolCursor(); });
+    // Menus and dialogs take the devices for themselves and give them back to no one:
+    // the overlay takes them again when one of our windows gets the focus back.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
+        if (window && isOpen())
+            holdInput();
+    });
+    connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, [this] {
+        if (Models::shared().recordModel()->isRecording())
+            overlayInput::release();
+        else if (isOpen())
+            holdInput();
+    });
+}
+
+void DrawCore::holdInput() {
+    if (!isOpen() || Models::shared().recordModel()->isRecording())
+        return;
+    // No hold while one of our popups or dialogs has the devices.
+    if (QApplication::activePopupWidget() || QApplication::activeModalWidget())
+        return;
+    CropWindow *window = m_windows.value(mouseScreen());
+    if (!window)
+        for (const auto &w : m_windows)
+            if (w)
+                window = w;
+    if (window && window->isVisible() && window->windowHandle())
+        overlayInput::hold(window->windowHandle());
+}
+
+void DrawCore::catchUpPointer(QPoint global) {
+    for (const auto &window : m_windows) {
+        if (!window || !window->overlayScreen())
+            continue;
+        const QPointF local = QPointF(global - window->overlayScreen()->geometry().topLeft());
+        if (window->view()->catchUpPointer(local))
+            return;
+    }
 }
 
 DrawViewModel &DrawCore::model() const { return *Models::shared().drawViewModel(); }
@@ -254,6 +293,7 @@ QWidget *DrawCore::dialogParent(QScreen *screen) const {
 
 void DrawCore::closeOverlay(bool resetModel, bool clearState) {
     const bool wasOpen = isOpen();
+    overlayInput::release();
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (auto it = m_windows.cbegin(); it != m_windows.cend(); ++it) {
         CropWindow *window = it.value();
@@ -663,6 +703,25 @@ void DrawCore::playScreenshotSound() {
         SoundsCore::playScreenshotSound();
 }
 
+bool DrawCore::refuseEmptyCrop() {
+    QScreen *screen = model().cropScreen();
+    const QImage snapshot = m_snapshots.value(screen);
+    if (!screen || snapshot.isNull() || !isOpen())
+        return false;
+    const QRect pixels = imageEncoding::pixelRect(model().croppedArea(), snapshot.devicePixelRatio());
+    if (!pixels.intersected(snapshot.rect()).isEmpty())
+        return false;
+    diagnostic(QStringLiteral("nothing to output: the crop area is empty"));
+    showNotice(QStringLiteral("The selected area is empty. Drag out a bigger one."));
+    // Handles of an empty crop sit on one point; with nothing drawn yet, the next drag
+    // starts a new crop instead.
+    if (model().drawedTools().isEmpty()) {
+        model().setCroppedArea(QRectF());
+        model().setCropScreen(nullptr);
+    }
+    return true;
+}
+
 std::optional<DrawCore::OutputSource> DrawCore::takeOutputSource() {
     finishEditing();
     QScreen *screen = model().cropScreen();
@@ -676,6 +735,9 @@ std::optional<DrawCore::OutputSource> DrawCore::takeOutputSource() {
 }
 
 void DrawCore::copyAction() {
+    finishEditing();
+    if (refuseEmptyCrop())
+        return;
     const auto source = takeOutputSource();
     if (!source)
         return;
@@ -714,32 +776,51 @@ void DrawCore::finishCopy(const QByteArray &png) {
 }
 
 void DrawCore::copyAsTextAction() {
-    const auto source = takeOutputSource();
-    if (!source)
+    finishEditing();
+    if (m_readingText || refuseEmptyCrop())
         return;
-    QTimer::singleShot(0, this, [this, s = *source] {
-        const QImage image = renderTextImage(s.snapshot, s.crop);
-        model().reset();
-        if (image.isNull())
+    QScreen *screen = model().cropScreen();
+    const QImage snapshot = m_snapshots.value(screen);
+    if (!screen || snapshot.isNull()) {
+        closeOverlay(true, true);
+        return;
+    }
+    // The capture stays open while the text is read: when there is none, the user is
+    // told and can pick another area.
+    const QImage image = renderTextImage(snapshot, model().croppedArea());
+    if (image.isNull()) {
+        refuseEmptyCrop();
+        return;
+    }
+    m_readingText = true;
+    const int generation = m_generation;
+    diagnostic(QStringLiteral("reading text"));
+    QtConcurrent::run([image] { return recognizeText(image); }).then(this, [this, generation](const QString &text) {
+        m_readingText = false;
+        const bool sameCapture = isOpen() && generation == m_generation;
+        if (text.isEmpty()) {
+            // The clipboard keeps what it held: nothing was found to replace it.
+            diagnostic(QStringLiteral("no text found"));
+            showNotice(QStringLiteral("No text found in the selected area."));
             return;
-        QtConcurrent::run([image] { return recognizeText(image); }).then(this, [this](const QString &text) {
-            if (text.isEmpty()) {
-                // The clipboard keeps what it held: nothing was found to replace it.
-                diagnostic(QStringLiteral("no text found"));
-                return;
-            }
-            QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
-            Analytics::shared().logEvent(kCopyTextEvent);
-            playScreenshotSound();
-            if (Models::shared().settingsModel()->showNotifications())
-                showNotice(QStringLiteral("Text copied to Clipboard!"));
-            diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
-        });
+        }
+        if (sameCapture) {
+            closeOverlay(false, true);
+            model().reset();
+        }
+        QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+        Analytics::shared().logEvent(kCopyTextEvent);
+        playScreenshotSound();
+        if (Models::shared().settingsModel()->showNotifications())
+            showNotice(QStringLiteral("Text copied to Clipboard!"));
+        diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
     });
 }
 
 void DrawCore::saveImageAction() {
     finishEditing();
+    if (refuseEmptyCrop())
+        return;
     // The crop screen's picture, wherever the pointer is when saving.
     QScreen *screen = model().cropScreen();
     CropWindow *window = m_windows.value(screen);
@@ -799,6 +880,9 @@ void DrawCore::saveImageData(const QByteArray &pngData) {
 }
 
 void DrawCore::uploadAction() {
+    finishEditing();
+    if (refuseEmptyCrop())
+        return;
     const auto source = takeOutputSource();
     if (!source)
         return;
@@ -859,7 +943,7 @@ void DrawCore::keepForSaving(const OutputSource &s, bool signedIn) {
     }
     // Offline: the capture is offered for saving even when the network has come back
     // in the meantime, so that it is never dropped without a word.
-    notices.show(QString::fromUtf8("\xf0\x9f\x94\x8c"), false, notices.showNoInternet(png));
+    notices.show(QString::fromUtf8("\xf0\x9f\xa4\x94"), false, notices.showNoInternet(png));
 }
 
 void DrawCore::uploadFailed(const OutputSource &s, const QList<ToolPtr> &tools, const QString &error, bool ownError) {

@@ -44,6 +44,11 @@ public:
     // state, `resetModel` resets the editor state.
     void closeOverlay(bool resetModel, bool clearState);
     bool isOpen() const { return !m_windows.isEmpty(); }
+    // Keeps the pointer and keys with the open overlay (not while the live screen is
+    // recorded, when the user works in the windows under it).
+    void holdInput();
+    // The gesture under way on any overlay takes a step at this global position.
+    void catchUpPointer(QPoint global);
     QScreen *mouseScreen() const;
 
     QMap<QScreen *, QImage> snapshots() const { return m_snapshots; }
@@ -133,6 +138,8 @@ private:
     void finishCopy(const QByteArray &png);
     void writeImageFile(const QString &path, const QImage &image, bool jpeg);
     void showNotice(const QString &text);
+    // An output asked for on a crop with no pixels: says so and keeps the capture open.
+    bool refuseEmptyCrop();
     void playScreenshotSound();
     QWidget *dialogParent(QScreen *screen) const;
     // What an output works from, taken before the overlay closes (the editor state
@@ -161,6 +168,7 @@ private:
     OverlayToolHost m_toolHost{*this};
     ToolEditor m_tools{m_toolHost};
     bool m_closeAlertShown = false;
+    bool m_readingText = false; // "Copy as Text" is reading the crop
     bool m_skipToolCreation = false;
     bool m_moveRecorded = false;
     int m_generation = 0; // which capture background work belongs to

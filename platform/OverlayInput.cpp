@@ -1,0 +1,113 @@
+#include "platform/OverlayInput.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+#include <array>
+#include <xcb/xcb.h>
+
+namespace qn::overlayInput {
+
+namespace {
+
+xcb_connection_t *connection() {
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+// Remembers the pointer position of the last key events, read from the X events
+// themselves as they arrive (before the toolkit queues its own key events).
+class KeyPositions : public QAbstractNativeEventFilter {
+public:
+    struct Entry {
+        quint32 code = 0;
+        quint64 time = 0;
+        QPoint root;
+        bool used = false;
+    };
+
+    bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override {
+        if (type != "xcb_generic_event_t")
+            return false;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        const uint8_t kind = event->response_type & ~0x80;
+        if (kind != XCB_KEY_PRESS && kind != XCB_KEY_RELEASE)
+            return false;
+        const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
+        m_entries[m_next] = Entry{key->detail, key->time, QPoint(key->root_x, key->root_y), true};
+        m_next = (m_next + 1) % m_entries.size();
+        return false;
+    }
+
+    std::optional<QPoint> find(quint32 code, quint64 time) const {
+        for (const Entry &e : m_entries)
+            if (e.used && e.code == code && e.time == time)
+                return e.root;
+        return std::nullopt;
+    }
+
+private:
+    std::array<Entry, 32> m_entries{};
+    size_t m_next = 0;
+};
+
+KeyPositions *positions() {
+    static KeyPositions *filter = [] {
+        auto *f = new KeyPositions;
+        if (QCoreApplication *app = QCoreApplication::instance())
+            app->installNativeEventFilter(f);
+        return f;
+    }();
+    return filter;
+}
+
+bool g_holding = false;
+
+} // namespace
+
+void hold(QWindow *window) {
+    positions();
+    xcb_connection_t *c = connection();
+    if (!c || !window)
+        return;
+    const xcb_window_t id = xcb_window_t(window->winId());
+    // Owner events: the program's own windows get their events as usual; the hold only
+    // keeps presses away from everyone else's bindings.
+    auto pointer = xcb_grab_pointer(c, 1, id,
+                                    XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                        XCB_EVENT_MASK_POINTER_MOTION,
+                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
+    auto keyboard = xcb_grab_keyboard(c, 1, id, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    xcb_grab_pointer_reply_t *p = xcb_grab_pointer_reply(c, pointer, nullptr);
+    xcb_grab_keyboard_reply_t *k = xcb_grab_keyboard_reply(c, keyboard, nullptr);
+    g_holding = p && p->status == XCB_GRAB_STATUS_SUCCESS;
+    free(p);
+    free(k);
+}
+
+void release() {
+    if (!g_holding)
+        return;
+    g_holding = false;
+    if (xcb_connection_t *c = connection()) {
+        xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
+        xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+        xcb_flush(c);
+    }
+}
+
+bool holding() { return g_holding; }
+
+std::optional<QPoint> pointerAtKey(quint32 keyCode, quint64 timestamp) {
+    const auto root = positions()->find(keyCode, timestamp);
+    if (!root)
+        return std::nullopt;
+    // X reports device pixels; the program works in device-independent ones.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    return QPoint(qRound(root->x() / ratio), qRound(root->y() / ratio));
+}
+
+} // namespace qn::overlayInput
