@@ -17,6 +17,7 @@
 #include "capture/WindowsCore.h"
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
+#include "platform/Diagnostics.h"
 #include "platform/Ocr.h"
 #include "platform/OverlayInput.h"
 #include "platform/ScreenGrabber.h"
@@ -57,6 +58,12 @@ const QString kSaveEvent = QStringLiteral("save_to_mac");
 void diagnostic(const QString &line) {
     std::printf("capture: %s\n", qPrintable(line));
     std::fflush(stdout);
+}
+
+// The crop area as it stands after a gesture, for the tests that drive the overlay.
+void reportCrop(const QRectF &r) {
+    if (diagnostics::enabled())
+        diagnostic(QStringLiteral("crop area %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
 }
 
 // The corner of `r` nearest to `location` (bottom-right without one); on a tie the
@@ -477,6 +484,7 @@ void DrawCore::dragEnded(QScreen *screen) {
         m.setTempCroppedArea(QRectF());
         m.setCroppedAreaDrawing(false);
         m.setCursor(toolCursor());
+        reportCrop(m.croppedArea());
         if (Models::shared().settingsModel()->autoUpload())
             QTimer::singleShot(0, this, [this] { uploadAction(); });
         if (CropWindow *window = m_windows.value(screen))
@@ -535,6 +543,7 @@ void DrawCore::endMoveCropArea() {
     m.setCroppedArea(m.tempCroppedArea());
     m.setTempCroppedArea(QRectF());
     m.setCacheCursor(std::nullopt);
+    reportCrop(m.croppedArea());
 }
 
 void DrawCore::endCropDrag() {
@@ -543,6 +552,7 @@ void DrawCore::endCropDrag() {
     m.setSpaceKeyPoint(std::nullopt);
     m_geometry.tempStartLocation.reset();
     m_geometry.tempOffset = QSizeF();
+    reportCrop(m.croppedArea());
 }
 
 void DrawCore::chooseWindow(QScreen *screen, const QRectF &localBounds) {
@@ -560,6 +570,7 @@ void DrawCore::chooseWindow(QScreen *screen, const QRectF &localBounds) {
     m_geometry.maxFrame = screenRect;
     m.setCursor(toolCursor());
     startLowQualityCopy(screen);
+    reportCrop(crop);
 }
 
 // ---------------------------------------------------------------- cursors

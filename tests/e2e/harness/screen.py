@@ -71,6 +71,18 @@ def grab(display):
     return _parse_ppm(out)
 
 
+def wait_until(display, look, timeout=5):
+    """Grabs the display until look(picture) gives something true and returns that; on a
+    timeout returns the last answer. The program paints when it gets to it: a test looks
+    again rather than sleeping a fixed time."""
+    deadline = time.time() + timeout
+    while True:
+        answer = look(grab(display))
+        if answer or time.time() >= deadline:
+            return answer
+        time.sleep(0.03)
+
+
 def paint_pattern(display):
     """Covers the root window with a pattern in which no two nearby pixels are equal."""
     w, h = display.width, display.height
