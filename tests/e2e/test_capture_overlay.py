@@ -2,7 +2,7 @@
 import time
 
 from harness import screen
-from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed
+from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed, wait_focus_in
 
 PREFS = {"localWatermark": False}
 
@@ -12,11 +12,12 @@ def test_hot_key_opens_one_overlay_per_screen_and_esc_closes_without_asking(laun
     open_capture(app, x)
     assert len(x.windows(name=OVERLAY_TITLE)) == 1  # one screen on this display
     x.key(HOT_KEY)
-    time.sleep(0.5)
+    mark = app.mark()
+    x.drag((100, 100), (300, 250))
+    # The drag is handled after the key: a second capture would have opened by now.
+    app.wait_after(mark, "^capture: crop area ")
     assert len(x.windows(name=OVERLAY_TITLE)) == 1
     assert sum("capture: overlay opened" in line for line in app.lines) == 1
-
-    x.drag((100, 100), (300, 250))
     x.key("Escape")  # only a crop area: nothing to lose
     wait_capture_closed(app, x)
     assert not x.windows(name="^Quillnest$")
@@ -83,7 +84,6 @@ def test_window_choosing_takes_the_frame_of_the_window_under_the_pointer(launch,
     window = screen.TestWindow(display, x, "capturetarget", at=(400, 300), size=(500, 300))
     try:
         app = launch(prefs=PREFS)
-        time.sleep(0.3)
         frame = window.frame()
         before = screen.grab(display)
         open_capture(app, x)
@@ -101,14 +101,14 @@ def test_esc_asks_first_when_there_is_something_to_lose(launch, x, display):
     open_capture(app, x)
     x.drag((100, 100), (300, 250))
     x.key("w")  # the whiteboard: an edit that can be undone
-    time.sleep(0.2)
     x.key("Escape")
     alert = x.wait_window("^Quillnest$")
+    wait_focus_in(x, alert, time.time() + 10)
     x.key("Escape")  # closes the alert (Cancel): the capture stays
     x.wait_window("^Quillnest$", present=False)
     assert x.windows(name=OVERLAY_TITLE)
     x.key("Escape")
-    x.wait_window("^Quillnest$")
+    wait_focus_in(x, x.wait_window("^Quillnest$"), time.time() + 10)
     x.key("Return")  # OK
     wait_capture_closed(app, x)
     assert alert

@@ -119,6 +119,11 @@ class TestWindow:
         deadline = time.time() + 5
         while time.time() < deadline and "_NET_FRAME_EXTENTS(CARDINAL)" not in x.xprop(self.wid, "_NET_FRAME_EXTENTS"):
             time.sleep(0.05)
+        # Mapped is not yet painted: wait for the picture's white corner on the screen.
+        cx, cy, _, _ = self.client()
+        white = (255, 255, 255)
+        wait_until(display, lambda pic: all(pic.pixel(cx + 2 + i, cy + 2 + j) == white
+                                            for i in range(4) for j in range(4)))
 
     def client(self):
         """(x, y, w, h) of the window's own area on the root."""
