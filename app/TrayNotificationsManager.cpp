@@ -81,7 +81,7 @@ void TrayNotificationsManager::show(const std::optional<QString> &emoji, bool au
     m_window = window;
     diagnostics::print(QStringLiteral("notice: ") + text);
     if (emoji)
-        diagnostics::print(QStringLiteral("notice emoji: U+%1").arg(emoji->toUcs4().value(0), 4, 16, QLatin1Char('0')).toUpper());
+        diagnostics::print(QStringLiteral("notice emoji: U+") + QString::number(emoji->toUcs4().value(0), 16).toUpper());
 
     if (autoHide)
         m_worker->start();
