@@ -73,9 +73,14 @@ void hold(QWindow *window) {
     if (!c || !window)
         return;
     const xcb_window_t id = xcb_window_t(window->winId());
+    const xcb_setup_t *setup = xcb_get_setup(c);
+    const xcb_screen_t *screen = setup ? xcb_setup_roots_iterator(setup).data : nullptr;
+    if (!screen)
+        return;
     // Owner events: the program's own windows get their events as usual; the hold only
-    // keeps presses away from everyone else's bindings.
-    auto pointer = xcb_grab_pointer(c, 1, id,
+    // keeps presses away from everyone else's bindings. The pointer is held on the root,
+    // so that every window keeps showing its own cursor.
+    auto pointer = xcb_grab_pointer(c, 1, screen->root,
                                     XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
                                         XCB_EVENT_MASK_POINTER_MOTION,
                                     XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
@@ -104,10 +109,16 @@ std::optional<QPoint> pointerAtKey(quint32 keyCode, quint64 timestamp) {
     const auto root = positions()->find(keyCode, timestamp);
     if (!root)
         return std::nullopt;
-    // X reports device pixels; the program works in device-independent ones.
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
-    return QPoint(qRound(root->x() / ratio), qRound(root->y() / ratio));
+    // X reports device pixels; the program works in device-independent ones. A screen
+    // keeps its origin in both and scales only its size.
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QPoint origin = screen->geometry().topLeft();
+        const qreal ratio = screen->devicePixelRatio();
+        const QRect native(origin, (QSizeF(screen->geometry().size()) * ratio).toSize());
+        if (native.contains(*root))
+            return origin + (QPointF(*root - origin) / ratio).toPoint();
+    }
+    return root;
 }
 
 } // namespace qn::overlayInput
