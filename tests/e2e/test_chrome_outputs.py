@@ -51,7 +51,6 @@ def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, displ
     try:
         app = launch(prefs=PREFS)
         x.set_clipboard_text("before")
-        time.sleep(0.3)
         cx, cy, w, h = window.client()
         start(app, x, (cx + 4, cy + 4), (cx + w - 4, cy + h - 4))
         use(app, x, how, "copyText", "ctrl+t")
@@ -89,12 +88,14 @@ def test_keys_reach_the_overlay_after_a_click_on_the_bar_and_wait_for_a_crop(lau
     # No crop area, no bar: its keys do nothing and the capture stays.
     x.key("ctrl+c")
     x.key("ctrl+s")
-    time.sleep(0.5)
+    mark = app.mark()
+    x.drag((100, 100), (300, 250))
+    # Handled after the keys: had they closed the capture, there would be no crop now.
+    app.wait_after(mark, "^capture: crop area ")
     assert x.windows(name="Quillnest capture")
     assert not x.windows(name="^Save$")
     assert x.clipboard_text() == "before"
 
-    x.drag((100, 100), (300, 250))
     chrome.wait_placement(app)
     # A click on a tool leaves the keyboard with the overlay.
     chrome.click_control(app, x, "pen")
