@@ -138,7 +138,8 @@ def test_an_output_of_an_empty_crop_says_so_and_keeps_the_capture_open(launch, x
 
 def test_before_a_crop_the_screen_shows_exactly_as_it_was(launch, x, display):
     screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
+    # No onboarding window that could come up after the picture below.
+    app = launch(prefs=dict(PREFS, needOnboarding=False, isFirstRun=False))
     before = screen.grab(display)
     open_capture(app, x)
     app.wait_for_line("^capture: overlay painted$")
