@@ -808,17 +808,20 @@ void DrawCore::copyAsTextAction() {
     diagnostic(QStringLiteral("reading text"));
     QtConcurrent::run([image] { return recognizeText(image); }).then(this, [this, generation](const QString &text) {
         m_readingText = false;
-        const bool sameCapture = isOpen() && generation == m_generation;
+        // Closed or copied otherwise while the text was read: the user has moved on, and
+        // a late text must not replace what they copied since.
+        if (!isOpen() || generation != m_generation) {
+            diagnostic(QStringLiteral("text read after the capture closed; dropped"));
+            return;
+        }
         if (text.isEmpty()) {
             // The clipboard keeps what it held: nothing was found to replace it.
             diagnostic(QStringLiteral("no text found"));
             showNotice(QStringLiteral("No text found in the selected area."));
             return;
         }
-        if (sameCapture) {
-            closeOverlay(false, true);
-            model().reset();
-        }
+        closeOverlay(false, true);
+        model().reset();
         QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
         Analytics::shared().logEvent(kCopyTextEvent);
         playScreenshotSound();
