@@ -161,10 +161,12 @@ DrawCore::DrawCore(QObject *parent) : QObject(parent) {
             holdInput();
     });
     connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, [this] {
-        if (Models::shared().recordModel()->isRecording())
+        if (Models::shared().recordModel()->isRecording()) {
             overlayInput::release();
-        else if (isOpen())
+        } else if (isOpen()) {
+            overlayInput::holdPointer();
             holdInput();
+        }
     });
 }
 
@@ -180,7 +182,7 @@ void DrawCore::holdInput() {
             if (w)
                 window = w;
     if (window && window->isVisible() && window->windowHandle())
-        overlayInput::hold(window->windowHandle());
+        overlayInput::holdKeyboard(window->windowHandle());
 }
 
 void DrawCore::catchUpPointer(QPoint global) {
@@ -212,6 +214,11 @@ void DrawCore::createDrawController() {
         return;
     ++m_generation;
     m_pointerScreen = nullptr;
+    // The toolkit merges queued pointer moves into the last one, also across a key
+    // event between them: a Space pressed mid-drag would then see the pointer's later
+    // place. While a capture is open every move is handled, in order with the keys.
+    m_compressedMoves = QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents);
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     model().setScreenshotName(Helper::screenshotFileName());
     QScreen *underMouse = mouseScreen();
     const QList<QScreen *> screens = QGuiApplication::screens();
@@ -226,6 +233,8 @@ void DrawCore::createDrawController() {
     Q_EMIT snapshotsChanged();
     for (QScreen *screen : screens)
         createCropWindow(screen, underMouse);
+    if (!Models::shared().recordModel()->isRecording())
+        overlayInput::holdPointer();
     // Listed once the overlays are up (they are left out of the list anyway), so the
     // frozen screens appear without waiting for the window manager's answers.
     for (QScreen *screen : screens)
@@ -301,6 +310,8 @@ QWidget *DrawCore::dialogParent(QScreen *screen) const {
 void DrawCore::closeOverlay(bool resetModel, bool clearState) {
     const bool wasOpen = isOpen();
     overlayInput::release();
+    if (wasOpen)
+        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, m_compressedMoves);
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (auto it = m_windows.cbegin(); it != m_windows.cend(); ++it) {
         CropWindow *window = it.value();

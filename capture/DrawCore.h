@@ -44,8 +44,8 @@ public:
     // state, `resetModel` resets the editor state.
     void closeOverlay(bool resetModel, bool clearState);
     bool isOpen() const { return !m_windows.isEmpty(); }
-    // Keeps the pointer and keys with the open overlay (not while the live screen is
-    // recorded, when the user works in the windows under it).
+    // Keeps the keys with the open overlay (not while the live screen is recorded, when
+    // the user works in the windows under it). The pointer is held from the opening on.
     void holdInput();
     // The gesture under way on any overlay takes a step at this global position.
     void catchUpPointer(QPoint global);
@@ -169,6 +169,7 @@ private:
     ToolEditor m_tools{m_toolHost};
     bool m_closeAlertShown = false;
     bool m_readingText = false; // "Copy as Text" is reading the crop
+    bool m_compressedMoves = true; // the toolkit's merging of pointer moves, outside a capture
     bool m_skipToolCreation = false;
     bool m_moveRecorded = false;
     int m_generation = 0; // which capture background work belongs to

@@ -67,29 +67,43 @@ bool g_holding = false;
 
 } // namespace
 
-void hold(QWindow *window) {
+xcb_window_t rootWindow(xcb_connection_t *c) {
+    const xcb_setup_t *setup = xcb_get_setup(c);
+    const xcb_screen_t *screen = setup ? xcb_setup_roots_iterator(setup).data : nullptr;
+    return screen ? screen->root : XCB_NONE;
+}
+
+void holdPointer() {
+    positions();
+    xcb_connection_t *c = connection();
+    if (!c)
+        return;
+    const xcb_window_t root = rootWindow(c);
+    if (root == XCB_NONE)
+        return;
+    // Owner events: the program's own windows get their events as usual; the hold only
+    // keeps presses away from everyone else's bindings. The pointer is held on the root,
+    // so that every window keeps showing its own cursor, and the root is always there to
+    // be held, also before the overlay has been mapped.
+    auto cookie = xcb_grab_pointer(c, 1, root,
+                                   XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                       XCB_EVENT_MASK_POINTER_MOTION,
+                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
+    xcb_grab_pointer_reply_t *reply = xcb_grab_pointer_reply(c, cookie, nullptr);
+    g_holding = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    free(reply);
+}
+
+void holdKeyboard(QWindow *window) {
     positions();
     xcb_connection_t *c = connection();
     if (!c || !window)
         return;
-    const xcb_window_t id = xcb_window_t(window->winId());
-    const xcb_setup_t *setup = xcb_get_setup(c);
-    const xcb_screen_t *screen = setup ? xcb_setup_roots_iterator(setup).data : nullptr;
-    if (!screen)
-        return;
-    // Owner events: the program's own windows get their events as usual; the hold only
-    // keeps presses away from everyone else's bindings. The pointer is held on the root,
-    // so that every window keeps showing its own cursor.
-    auto pointer = xcb_grab_pointer(c, 1, screen->root,
-                                    XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-                                        XCB_EVENT_MASK_POINTER_MOTION,
-                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
-    auto keyboard = xcb_grab_keyboard(c, 1, id, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-    xcb_grab_pointer_reply_t *p = xcb_grab_pointer_reply(c, pointer, nullptr);
-    xcb_grab_keyboard_reply_t *k = xcb_grab_keyboard_reply(c, keyboard, nullptr);
-    g_holding = p && p->status == XCB_GRAB_STATUS_SUCCESS;
-    free(p);
-    free(k);
+    // Keys typed before the window manager has handed the focus over come to `window`.
+    auto cookie = xcb_grab_keyboard(c, 1, xcb_window_t(window->winId()), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
+                                    XCB_GRAB_MODE_ASYNC);
+    free(xcb_grab_keyboard_reply(c, cookie, nullptr));
+    g_holding = true;
 }
 
 void release() {

@@ -9,11 +9,14 @@ namespace qn::overlayInput {
 // Holds the pointer and the keyboard for the program while a capture overlay is open.
 // Window managers bind presses of their own on the windows they manage (openbox moves a
 // window on Alt+drag); while the program holds the devices, such a press reaches the
-// overlay instead. Events over the program's own windows (dialogs, menus, the chrome)
-// arrive as they would without the hold; keys typed before the window manager has
-// handed the focus over come to `window`. Does nothing off X11 or when another
-// program holds the devices.
-void hold(QWindow *window);
+// overlay instead. Events over the program's own windows (dialogs, the chrome) arrive as
+// they would without the hold. Does nothing off X11 or when another program holds the
+// devices. The pointer is best held before the overlay takes its first press: a hold
+// taken in the middle of a drag can cost the toolkit the drag's end.
+void holdPointer();
+// Keys typed before the window manager has handed the focus over come to `window`
+// (which must be on screen).
+void holdKeyboard(QWindow *window);
 // Gives the devices back (the capture closed, or the live screen is being recorded).
 void release();
 bool holding();
