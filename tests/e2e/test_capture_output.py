@@ -6,7 +6,8 @@ import time
 from harness import screen
 from harness.app import OVERLAY_TITLE, open_capture, wait_capture_closed, wait_focus_in
 
-PREFS = {"localWatermark": False}
+# No onboarding window: it comes up on its own time and could be in a picture.
+PREFS = {"localWatermark": False, "needOnboarding": False}
 DEFAULT_NAME = re.compile(r"^.+ \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d\.png$")
 
 

@@ -4,7 +4,8 @@ import time
 from harness import screen
 from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed, wait_focus_in
 
-PREFS = {"localWatermark": False}
+# No onboarding window: it comes up on its own time and could be in a picture.
+PREFS = {"localWatermark": False, "needOnboarding": False}
 
 
 def test_hot_key_opens_one_overlay_per_screen_and_esc_closes_without_asking(launch, x, display):
@@ -138,8 +139,7 @@ def test_an_output_of_an_empty_crop_says_so_and_keeps_the_capture_open(launch, x
 
 def test_before_a_crop_the_screen_shows_exactly_as_it_was(launch, x, display):
     screen.paint_pattern(display)
-    # No onboarding window that could come up after the picture below.
-    app = launch(prefs=dict(PREFS, needOnboarding=False, isFirstRun=False))
+    app = launch(prefs=PREFS)
     before = screen.grab(display)
     open_capture(app, x)
     app.wait_for_line("^capture: overlay painted$")

@@ -6,7 +6,8 @@ import pytest
 from harness import chrome, screen
 from harness.app import open_capture, wait_capture_closed
 
-PREFS = {"localWatermark": False}
+# No onboarding window: it comes up on its own time and could be in a picture.
+PREFS = {"localWatermark": False, "needOnboarding": False}
 
 
 def start(app, x, start=(100, 100), end=(300, 250)):
