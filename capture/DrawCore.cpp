@@ -170,9 +170,13 @@ DrawCore::DrawCore(QObject *parent) : QObject(parent) {
     });
 }
 
-void DrawCore::holdInput() {
+void DrawCore::holdInput(bool pointerToo) {
     if (!isOpen() || Models::shared().recordModel()->isRecording())
         return;
+    if (pointerToo && !overlayInput::holdingPointer()) {
+        overlayInput::holdPointer();
+        diagnostic(QStringLiteral("pointer held late: %1").arg(overlayInput::holdingPointer() ? "yes" : "no"));
+    }
     // No hold while one of our popups or dialogs has the devices.
     if (QApplication::activePopupWidget() || QApplication::activeModalWidget())
         return;
@@ -181,7 +185,7 @@ void DrawCore::holdInput() {
         for (const auto &w : m_windows)
             if (w)
                 window = w;
-    if (window && window->isVisible() && window->windowHandle())
+    if (window && window->windowHandle())
         overlayInput::holdKeyboard(window->windowHandle());
 }
 
@@ -233,8 +237,10 @@ void DrawCore::createDrawController() {
     Q_EMIT snapshotsChanged();
     for (QScreen *screen : screens)
         createCropWindow(screen, underMouse);
-    if (!Models::shared().recordModel()->isRecording())
+    if (!Models::shared().recordModel()->isRecording()) {
         overlayInput::holdPointer();
+        holdInput();
+    }
     // Listed once the overlays are up (they are left out of the list anyway), so the
     // frozen screens appear without waiting for the window manager's answers.
     for (QScreen *screen : screens)

@@ -46,7 +46,8 @@ public:
     bool isOpen() const { return !m_windows.isEmpty(); }
     // Keeps the keys with the open overlay (not while the live screen is recorded, when
     // the user works in the windows under it). The pointer is held from the opening on.
-    void holdInput();
+    // `pointerToo`: also the pointer, when holding it at the opening failed.
+    void holdInput(bool pointerToo = false);
     // The gesture under way on any overlay takes a step at this global position.
     void catchUpPointer(QPoint global);
     QScreen *mouseScreen() const;

@@ -206,7 +206,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
         // Tests wait for this before they look at the screen.
         if (diagnostics::enabled())
             diagnostics::print(QStringLiteral("capture: overlay painted"));
-        DrawCore::shared().holdInput();
+        DrawCore::shared().holdInput(true);
     }
 
     const DrawViewModel &m = model();
@@ -318,6 +318,8 @@ void DrawView::enterEvent(QEnterEvent *event) {
 void DrawView::wheelEvent(QWheelEvent *event) { event->accept(); }
 
 void DrawView::mousePressEvent(QMouseEvent *event) {
+    if (diagnostics::enabled())
+        diagnostics::print(QStringLiteral("capture: press %1,%2").arg(event->position().x()).arg(event->position().y()));
     DrawCore::shared().notePointer(m_screen, event->position());
     m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)
@@ -422,6 +424,9 @@ void DrawView::pointerMoved(QPointF pos, Qt::KeyboardModifiers modifiers) {
 }
 
 void DrawView::mouseReleaseEvent(QMouseEvent *event) {
+    if (diagnostics::enabled())
+        diagnostics::print(
+            QStringLiteral("capture: release %1,%2").arg(event->position().x()).arg(event->position().y()));
     DrawCore::shared().notePointer(m_screen, event->position());
     m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)

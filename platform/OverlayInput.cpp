@@ -31,15 +31,21 @@ public:
     bool nativeEventFilter(const QByteArray &type, void *message, qintptr *) override {
         if (type != "xcb_generic_event_t")
             return false;
-        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        auto *event = static_cast<xcb_generic_event_t *>(message);
         const uint8_t kind = event->response_type & ~0x80;
         if (kind != XCB_KEY_PRESS && kind != XCB_KEY_RELEASE)
             return false;
-        const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
+        auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
         m_entries[m_next] = Entry{key->detail, key->time, QPoint(key->root_x, key->root_y), true};
         m_next = (m_next + 1) % m_entries.size();
+        // A key held for the overlay while another program's window still has the focus
+        // is reported on the root; it goes to the overlay instead.
+        if (keyTarget != XCB_NONE && key->event == key->root)
+            key->event = keyTarget;
         return false;
     }
+
+    xcb_window_t keyTarget = XCB_NONE;
 
     std::optional<QPoint> find(quint32 code, quint64 time) const {
         for (const Entry &e : m_entries)
@@ -64,6 +70,7 @@ KeyPositions *positions() {
 }
 
 bool g_holding = false;
+bool g_pointerHeld = false;
 
 } // namespace
 
@@ -90,26 +97,31 @@ void holdPointer() {
                                        XCB_EVENT_MASK_POINTER_MOTION,
                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
     xcb_grab_pointer_reply_t *reply = xcb_grab_pointer_reply(c, cookie, nullptr);
-    g_holding = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    g_pointerHeld = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+    g_holding = g_holding || g_pointerHeld;
     free(reply);
 }
 
+bool holdingPointer() { return g_pointerHeld; }
+
 void holdKeyboard(QWindow *window) {
-    positions();
     xcb_connection_t *c = connection();
     if (!c || !window)
         return;
-    // Keys typed before the window manager has handed the focus over come to `window`.
-    auto cookie = xcb_grab_keyboard(c, 1, xcb_window_t(window->winId()), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
-                                    XCB_GRAB_MODE_ASYNC);
+    const xcb_window_t root = rootWindow(c);
+    positions()->keyTarget = xcb_window_t(window->winId());
+    // Held on the root, which can be held before the overlay is mapped.
+    auto cookie = xcb_grab_keyboard(c, 1, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     free(xcb_grab_keyboard_reply(c, cookie, nullptr));
     g_holding = true;
 }
 
 void release() {
+    positions()->keyTarget = XCB_NONE;
     if (!g_holding)
         return;
     g_holding = false;
+    g_pointerHeld = false;
     if (xcb_connection_t *c = connection()) {
         xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
         xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);

@@ -14,8 +14,10 @@ namespace qn::overlayInput {
 // devices. The pointer is best held before the overlay takes its first press: a hold
 // taken in the middle of a drag can cost the toolkit the drag's end.
 void holdPointer();
-// Keys typed before the window manager has handed the focus over come to `window`
-// (which must be on screen).
+// Whether the last holdPointer() got the pointer (another program may have held it).
+bool holdingPointer();
+// Keys typed before the window manager has handed the focus over to one of the
+// program's windows come to `window`.
 void holdKeyboard(QWindow *window);
 // Gives the devices back (the capture closed, or the live screen is being recorded).
 void release();

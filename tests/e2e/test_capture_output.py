@@ -23,7 +23,7 @@ def test_save_writes_png_by_default_name_and_jpeg_by_chosen_name(launch, x, disp
     open_capture(app, x)
     x.drag((100, 100), (300, 250))
     x.key("ctrl+s")
-    save_dialog(x)
+    wait_focus_in(x, save_dialog(x), time.time() + 10)
     x.key("Return")  # the proposed name
     path = app.wait_for_line(r"capture: saved (.+)$").group(1)
     wait_capture_closed(app, x)
@@ -56,7 +56,7 @@ def test_cancelled_save_keeps_the_capture(launch, x, display):
     open_capture(app, x)
     x.drag((100, 100), (300, 250))
     x.key("ctrl+s")
-    save_dialog(x)
+    wait_focus_in(x, save_dialog(x), time.time() + 10)
     x.key("Escape")
     x.wait_window("^Save$", present=False)
     assert x.windows(name="Quillnest capture")

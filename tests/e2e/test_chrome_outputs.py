@@ -4,7 +4,7 @@ import time
 import pytest
 
 from harness import chrome, screen
-from harness.app import open_capture, wait_capture_closed
+from harness.app import open_capture, wait_capture_closed, wait_focus_in
 
 # No onboarding window: it comes up on its own time and could be in a picture.
 PREFS = {"localWatermark": False, "needOnboarding": False}
@@ -40,7 +40,8 @@ def test_save_offers_the_save_dialog_and_a_cancel_keeps_the_capture(launch, x, h
     app = launch(prefs=PREFS)
     start(app, x)
     use(app, x, how, "save", "ctrl+s")
-    x.wait_window("^Save$")
+    # The dialog takes the keys once the window manager has focused it, as a user sees.
+    wait_focus_in(x, x.wait_window("^Save$"), time.time() + 10)
     x.key("Escape")
     x.wait_window("^Save$", present=False)
     assert x.windows(name="Quillnest capture")

@@ -246,6 +246,9 @@ class X:
     def set_clipboard_text(self, text):
         subprocess.Popen(["xclip", "-selection", "clipboard", "-i"], env=self.d.env,
                          stdin=subprocess.PIPE).communicate(text.encode(), timeout=5)
+        # xclip takes the selection from a process of its own after it has returned: until
+        # it has, a copy made now could be taken over by it.
+        self.wait_clipboard(lambda v: v == text.encode(), timeout=5)
 
     def wait_clipboard(self, predicate, target="UTF8_STRING", timeout=10):
         deadline = time.time() + timeout
