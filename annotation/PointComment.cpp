@@ -34,7 +34,16 @@ QFont saveFont() {
     return f;
 }
 
-bool noModifiers(const QKeyEvent *e) { return (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier; }
+// X's Lock modifier: Caps Lock on. Num Lock (Mod2) is a state and counts for nothing.
+constexpr quint32 kCapsLockMask = 0x02;
+
+// Return and Escape act on the card only when pressed on their own: with Shift, Alt,
+// Control or Caps Lock, Return writes a new line and Escape goes on to the overlay.
+bool noModifiers(const QKeyEvent *e) {
+    return e->modifiers() == Qt::NoModifier && !(e->nativeModifiers() & kCapsLockMask);
+}
+
+bool isCopyKey(const QKeyEvent *e) { return e->matches(QKeySequence::Copy); }
 
 QString css(const QColor &c) { return c.name(QColor::HexArgb); }
 
@@ -222,11 +231,11 @@ bool PointComment::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_editor && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         const bool ret = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (ret && noModifiers(key)) {
+        if (key->key() == Qt::Key_Return && noModifiers(key)) {
             save();
             return true;
         }
-        if (ret && (key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier))) {
+        if (ret) {
             m_editor->insertPlainText(QStringLiteral("\n"));
             return true;
         }
@@ -242,10 +251,11 @@ bool PointComment::eventFilter(QObject *watched, QEvent *event) {
             event->accept();
             return true;
         }
-    }
-    if (watched == m_shown && event->type() == QEvent::MouseButtonRelease) {
-        startEditing();
-        return true;
+        // The program has no Copy command of its own for text: Ctrl+C copies the capture.
+        if (isCopyKey(key)) {
+            event->ignore();
+            return true;
+        }
     }
     if (event->type() == QEvent::MouseButtonPress && isVisible() && m_hasPoint) {
         auto *mouse = static_cast<QMouseEvent *>(event);
@@ -282,6 +292,21 @@ void PointComment::updateLook() {
     m_save->setEnabled(!isSaveDisabled());
     update();
 }
+
+// The card is no part of the canvas: a press anywhere on it stays here, and a click on
+// the shown text starts editing.
+void PointComment::mousePressEvent(QMouseEvent *event) { event->accept(); }
+
+void PointComment::mouseReleaseEvent(QMouseEvent *event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton || m_edit || !m_shown->isVisible())
+        return;
+    const QRect text(m_shown->mapTo(this, QPoint(0, 0)), m_shown->size());
+    if (text.contains(event->position().toPoint()))
+        startEditing();
+}
+
+void PointComment::mouseDoubleClickEvent(QMouseEvent *event) { event->accept(); }
 
 // Leaving the screen ends editing; the next time it shows it starts afresh.
 void PointComment::hideEvent(QHideEvent *event) {

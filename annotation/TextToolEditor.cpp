@@ -4,6 +4,7 @@
 #include "annotation/ToolEditor.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTextDocument>
 #include <QtMath>
@@ -27,6 +28,11 @@ protected:
     bool event(QEvent *e) override {
         if (e->type() == QEvent::ShortcutOverride && plainKey(static_cast<QKeyEvent *>(e))) {
             e->accept();
+            return true;
+        }
+        // The program has no Copy command of its own for text: Ctrl+C copies the capture.
+        if (e->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(e)->matches(QKeySequence::Copy)) {
+            e->ignore();
             return true;
         }
         return QPlainTextEdit::event(e);
@@ -106,6 +112,23 @@ void TextToolEditor::textEdited() {
     m_editor.syncDrawingTool(text);
     place(*text);
 }
+
+// The box around the text belongs to the editor: a press there places the insertion
+// point as a press on the nearest text would, and never reaches the canvas below.
+void TextToolEditor::mousePressEvent(QMouseEvent *event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QRect inner = m_edit->geometry().adjusted(0, 0, -1, -1);
+    const QPoint at(qBound(inner.left(), event->position().toPoint().x(), inner.right()),
+                    qBound(inner.top(), event->position().toPoint().y(), inner.bottom()));
+    m_edit->setFocus(Qt::MouseFocusReason);
+    m_edit->setTextCursor(m_edit->cursorForPosition(m_edit->viewport()->mapFrom(this, at)));
+}
+
+void TextToolEditor::mouseReleaseEvent(QMouseEvent *event) { event->accept(); }
+
+void TextToolEditor::mouseDoubleClickEvent(QMouseEvent *event) { event->accept(); }
 
 void TextToolEditor::paintEvent(QPaintEvent *) {
     QPainter p(this);

@@ -48,11 +48,12 @@ SettingsModel::SettingsModel(PreferencesStore &store, QObject *parent) : QObject
             PreferencesStore::reportUnusable(QLatin1String(Key::appearance), QStringLiteral("not an appearance"));
     }
     if (const auto data = m_store.data(QLatin1String(Key::logo))) {
-        const auto path = json::decodeString(*data);
-        if (path && isReadableLogoFile(*path))
-            m_logo = *path;
-        else if (!path)
+        // A removed logo is stored as JSON null: that is no logo, not damage.
+        const auto path = json::decodeOptionalString(*data);
+        if (!path)
             PreferencesStore::reportUnusable(QLatin1String(Key::logo), QStringLiteral("not a file path"));
+        else if (*path && isReadableLogoFile(**path))
+            m_logo = **path;
     }
     m_needOnboarding = boolOr(Key::needOnboarding, true);
 }

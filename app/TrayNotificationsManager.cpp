@@ -80,6 +80,8 @@ void TrayNotificationsManager::show(const std::optional<QString> &emoji, bool au
     window->raise();
     m_window = window;
     diagnostics::print(QStringLiteral("notice: ") + text);
+    if (emoji)
+        diagnostics::print(QStringLiteral("notice emoji: U+") + QString::number(emoji->toUcs4().value(0), 16).toUpper());
 
     if (autoHide)
         m_worker->start();

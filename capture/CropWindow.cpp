@@ -4,6 +4,7 @@
 #include "app/Models.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
+#include "platform/OverlayInput.h"
 
 #include <QCursor>
 #include <QKeyEvent>
@@ -62,8 +63,13 @@ void CropWindow::keyPressEvent(QKeyEvent *event) {
     }
     if (code == kSpace) {
         // A held key repeats; the anchor is taken once, at the first press.
-        if (!event->isAutoRepeat() && !model.spaceKeyPoint() && m_screen)
+        if (!event->isAutoRepeat() && !model.spaceKeyPoint() && m_screen) {
+            // The drag first reaches where the pointer was when the key went down, so
+            // the move starts from there however late the events are handled.
+            if (const auto at = overlayInput::pointerAtKey(code, event->timestamp()))
+                core.catchUpPointer(*at);
             model.setSpaceKeyPoint(core.pointerOn(m_screen));
+        }
         return;
     }
     if (code == kBackSpace || code == kDelete) {
@@ -104,6 +110,11 @@ void CropWindow::keyReleaseEvent(QKeyEvent *event) {
     if (event->nativeScanCode() != kSpace || event->isAutoRepeat())
         return;
     DrawViewModel &model = *Models::shared().drawViewModel();
+    // The move ends where the pointer was when the key came up, also when the pointer
+    // events before it were merged into one after it.
+    if (model.spaceKeyPoint())
+        if (const auto at = overlayInput::pointerAtKey(event->nativeScanCode(), event->timestamp()))
+            DrawCore::shared().catchUpPointer(*at);
     model.setSpaceKeyPoint(std::nullopt);
     // Space released before any crop area exists: pick a window instead.
     if (!model.hasCroppedArea() && !model.croppedAreaDrawing())

@@ -18,7 +18,9 @@
 #include "capture/WindowsCore.h"
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
+#include "platform/Diagnostics.h"
 #include "platform/Ocr.h"
+#include "platform/OverlayInput.h"
 #include "platform/ScreenGrabber.h"
 #include "recording/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
@@ -30,6 +32,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineF>
+#include <QWindow>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
@@ -57,6 +60,12 @@ const QString kSaveEvent = QStringLiteral("save_to_mac");
 void diagnostic(const QString &line) {
     std::printf("capture: %s\n", qPrintable(line));
     std::fflush(stdout);
+}
+
+// The crop area as it stands after a gesture, for the tests that drive the overlay.
+void reportCrop(const QRectF &r) {
+    if (diagnostics::enabled())
+        diagnostic(QStringLiteral("crop area %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
 }
 
 // The corner of `r` nearest to `location` (bottom-right without one); on a tie the
@@ -147,6 +156,49 @@ DrawCore &DrawCore::shared() {
 
 DrawCore::DrawCore(QObject *parent) : QObject(parent) {
     model().setToolCursorProvider([this] { return toolCursor(); });
+    // Menus and dialogs take the devices for themselves and give them back to no one:
+    // the overlay takes them again when one of our windows gets the focus back.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
+        if (window && isOpen())
+            holdInput();
+    });
+    connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, [this] {
+        if (Models::shared().recordModel()->isRecording()) {
+            overlayInput::release();
+        } else if (isOpen()) {
+            overlayInput::holdPointer();
+            holdInput();
+        }
+    });
+}
+
+void DrawCore::holdInput(bool pointerToo) {
+    if (!isOpen() || Models::shared().recordModel()->isRecording())
+        return;
+    if (pointerToo && !overlayInput::holdingPointer()) {
+        overlayInput::holdPointer();
+        diagnostic(QStringLiteral("pointer held late: %1").arg(overlayInput::holdingPointer() ? "yes" : "no"));
+    }
+    // No hold while one of our popups or dialogs has the devices.
+    if (QApplication::activePopupWidget() || QApplication::activeModalWidget())
+        return;
+    CropWindow *window = m_windows.value(mouseScreen());
+    if (!window)
+        for (const auto &w : m_windows)
+            if (w)
+                window = w;
+    if (window && window->windowHandle())
+        overlayInput::holdKeyboard(window->windowHandle());
+}
+
+void DrawCore::catchUpPointer(QPoint global) {
+    for (const auto &window : m_windows) {
+        if (!window || !window->overlayScreen())
+            continue;
+        const QPointF local = QPointF(global - window->overlayScreen()->geometry().topLeft());
+        if (window->view()->catchUpPointer(local))
+            return;
+    }
 }
 
 DrawViewModel &DrawCore::model() const { return *Models::shared().drawViewModel(); }
@@ -168,6 +220,11 @@ void DrawCore::createDrawController() {
         return;
     ++m_generation;
     m_pointerScreen = nullptr;
+    // The toolkit merges queued pointer moves into the last one, also across a key
+    // event between them: a Space pressed mid-drag would then see the pointer's later
+    // place. While a capture is open every move is handled, in order with the keys.
+    m_compressedMoves = QCoreApplication::testAttribute(Qt::AA_CompressHighFrequencyEvents);
+    QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
     model().setScreenshotName(Helper::screenshotFileName());
     QScreen *underMouse = mouseScreen();
     const QList<QScreen *> screens = QGuiApplication::screens();
@@ -182,6 +239,10 @@ void DrawCore::createDrawController() {
     Q_EMIT snapshotsChanged();
     for (QScreen *screen : screens)
         createCropWindow(screen, underMouse);
+    if (!Models::shared().recordModel()->isRecording()) {
+        overlayInput::holdPointer();
+        holdInput();
+    }
     // Listed once the overlays are up (they are left out of the list anyway), so the
     // frozen screens appear without waiting for the window manager's answers.
     for (QScreen *screen : screens)
@@ -259,6 +320,9 @@ QWidget *DrawCore::dialogParent(QScreen *screen) const {
 
 void DrawCore::closeOverlay(bool resetModel, bool clearState) {
     const bool wasOpen = isOpen();
+    overlayInput::release();
+    if (wasOpen)
+        QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, m_compressedMoves);
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (auto it = m_windows.cbegin(); it != m_windows.cend(); ++it) {
         CropWindow *window = it.value();
@@ -445,6 +509,7 @@ void DrawCore::dragEnded(QScreen *screen) {
         m.setTempCroppedArea(QRectF());
         m.setCroppedAreaDrawing(false);
         m.setCursor(toolCursor());
+        reportCrop(m.croppedArea());
         if (Models::shared().settingsModel()->autoUpload())
             QTimer::singleShot(0, this, [this] { uploadAction(); });
         else if (m.tool() == Tool::Video)
@@ -505,6 +570,7 @@ void DrawCore::endMoveCropArea() {
     m.setCroppedArea(m.tempCroppedArea());
     m.setTempCroppedArea(QRectF());
     m.setCacheCursor(std::nullopt);
+    reportCrop(m.croppedArea());
 }
 
 void DrawCore::endCropDrag() {
@@ -513,6 +579,7 @@ void DrawCore::endCropDrag() {
     m.setSpaceKeyPoint(std::nullopt);
     m_geometry.tempStartLocation.reset();
     m_geometry.tempOffset = QSizeF();
+    reportCrop(m.croppedArea());
 }
 
 void DrawCore::chooseWindow(QScreen *screen, const QRectF &localBounds) {
@@ -530,6 +597,7 @@ void DrawCore::chooseWindow(QScreen *screen, const QRectF &localBounds) {
     m_geometry.maxFrame = screenRect;
     m.setCursor(toolCursor());
     startLowQualityCopy(screen);
+    reportCrop(crop);
 }
 
 // ---------------------------------------------------------------- cursors
@@ -677,6 +745,25 @@ void DrawCore::playScreenshotSound() {
         SoundsCore::playScreenshotSound();
 }
 
+bool DrawCore::refuseEmptyCrop() {
+    QScreen *screen = model().cropScreen();
+    const QImage snapshot = m_snapshots.value(screen);
+    if (!screen || snapshot.isNull() || !isOpen())
+        return false;
+    const QRect pixels = imageEncoding::pixelRect(model().croppedArea(), snapshot.devicePixelRatio());
+    if (!pixels.intersected(snapshot.rect()).isEmpty())
+        return false;
+    diagnostic(QStringLiteral("nothing to output: the crop area is empty"));
+    showNotice(QStringLiteral("The selected area is empty. Drag out a bigger one."));
+    // Handles of an empty crop sit on one point; with nothing drawn yet, the next drag
+    // starts a new crop instead.
+    if (model().drawedTools().isEmpty()) {
+        model().setCroppedArea(QRectF());
+        model().setCropScreen(nullptr);
+    }
+    return true;
+}
+
 std::optional<DrawCore::OutputSource> DrawCore::takeOutputSource() {
     finishEditing();
     QScreen *screen = model().cropScreen();
@@ -690,6 +777,9 @@ std::optional<DrawCore::OutputSource> DrawCore::takeOutputSource() {
 }
 
 void DrawCore::copyAction() {
+    finishEditing();
+    if (refuseEmptyCrop())
+        return;
     const auto source = takeOutputSource();
     if (!source)
         return;
@@ -728,32 +818,54 @@ void DrawCore::finishCopy(const QByteArray &png) {
 }
 
 void DrawCore::copyAsTextAction() {
-    const auto source = takeOutputSource();
-    if (!source)
+    finishEditing();
+    if (m_readingText || refuseEmptyCrop())
         return;
-    QTimer::singleShot(0, this, [this, s = *source] {
-        const QImage image = renderTextImage(s.snapshot, s.crop);
-        model().reset();
-        if (image.isNull())
+    QScreen *screen = model().cropScreen();
+    const QImage snapshot = m_snapshots.value(screen);
+    if (!screen || snapshot.isNull()) {
+        closeOverlay(true, true);
+        return;
+    }
+    // The capture stays open while the text is read: when there is none, the user is
+    // told and can pick another area.
+    const QImage image = renderTextImage(snapshot, model().croppedArea());
+    if (image.isNull()) {
+        refuseEmptyCrop();
+        return;
+    }
+    m_readingText = true;
+    const int generation = m_generation;
+    diagnostic(QStringLiteral("reading text"));
+    QtConcurrent::run([image] { return recognizeText(image); }).then(this, [this, generation](const QString &text) {
+        m_readingText = false;
+        // Closed or copied otherwise while the text was read: the user has moved on, and
+        // a late text must not replace what they copied since.
+        if (!isOpen() || generation != m_generation) {
+            diagnostic(QStringLiteral("text read after the capture closed; dropped"));
             return;
-        QtConcurrent::run([image] { return recognizeText(image); }).then(this, [this](const QString &text) {
-            if (text.isEmpty()) {
-                // The clipboard keeps what it held: nothing was found to replace it.
-                diagnostic(QStringLiteral("no text found"));
-                return;
-            }
-            QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
-            Analytics::shared().logEvent(kCopyTextEvent);
-            playScreenshotSound();
-            if (Models::shared().settingsModel()->showNotifications())
-                showNotice(QStringLiteral("Text copied to Clipboard!"));
-            diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
-        });
+        }
+        if (text.isEmpty()) {
+            // The clipboard keeps what it held: nothing was found to replace it.
+            diagnostic(QStringLiteral("no text found"));
+            showNotice(QStringLiteral("No text found in the selected area."));
+            return;
+        }
+        closeOverlay(false, true);
+        model().reset();
+        QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+        Analytics::shared().logEvent(kCopyTextEvent);
+        playScreenshotSound();
+        if (Models::shared().settingsModel()->showNotifications())
+            showNotice(QStringLiteral("Text copied to Clipboard!"));
+        diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
     });
 }
 
 void DrawCore::saveImageAction() {
     finishEditing();
+    if (refuseEmptyCrop())
+        return;
     // The crop screen's picture, wherever the pointer is when saving.
     QScreen *screen = model().cropScreen();
     CropWindow *window = m_windows.value(screen);
@@ -813,6 +925,9 @@ void DrawCore::saveImageData(const QByteArray &pngData) {
 }
 
 void DrawCore::uploadAction() {
+    finishEditing();
+    if (refuseEmptyCrop())
+        return;
     const auto source = takeOutputSource();
     if (!source)
         return;
@@ -873,7 +988,7 @@ void DrawCore::keepForSaving(const OutputSource &s, bool signedIn) {
     }
     // Offline: the capture is offered for saving even when the network has come back
     // in the meantime, so that it is never dropped without a word.
-    notices.show(QString::fromUtf8("\xf0\x9f\x94\x8c"), false, notices.showNoInternet(png));
+    notices.show(QString::fromUtf8("\xf0\x9f\xa4\x94"), false, notices.showNoInternet(png));
 }
 
 void DrawCore::uploadFailed(const OutputSource &s, const QList<ToolPtr> &tools, const QString &error, bool ownError) {

@@ -44,6 +44,12 @@ public:
     // state, `resetModel` resets the editor state.
     void closeOverlay(bool resetModel, bool clearState);
     bool isOpen() const { return !m_windows.isEmpty(); }
+    // Keeps the keys with the open overlay (not while the live screen is recorded, when
+    // the user works in the windows under it). The pointer is held from the opening on.
+    // `pointerToo`: also the pointer, when holding it at the opening failed.
+    void holdInput(bool pointerToo = false);
+    // The gesture under way on any overlay takes a step at this global position.
+    void catchUpPointer(QPoint global);
     QScreen *mouseScreen() const;
 
     QMap<QScreen *, QImage> snapshots() const { return m_snapshots; }
@@ -145,6 +151,8 @@ private:
     void finishCopy(const QByteArray &png);
     void writeImageFile(const QString &path, const QImage &image, bool jpeg);
     void showNotice(const QString &text);
+    // An output asked for on a crop with no pixels: says so and keeps the capture open.
+    bool refuseEmptyCrop();
     void playScreenshotSound();
     QWidget *dialogParent(QScreen *screen) const;
     // What an output works from, taken before the overlay closes (the editor state
@@ -174,6 +182,8 @@ private:
     OverlayToolHost m_toolHost{*this};
     ToolEditor m_tools{m_toolHost};
     bool m_closeAlertShown = false;
+    bool m_readingText = false; // "Copy as Text" is reading the crop
+    bool m_compressedMoves = true; // the toolkit's merging of pointer moves, outside a capture
     bool m_skipToolCreation = false;
     bool m_moveRecorded = false;
     int m_generation = 0; // which capture background work belongs to

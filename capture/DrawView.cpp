@@ -11,12 +11,14 @@
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/OverlayChrome.h"
+#include "platform/Diagnostics.h"
 #include "recording/RecordModel.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QVariantAnimation>
 #include <QScreen>
 #include <cmath>
 
@@ -26,12 +28,25 @@ namespace {
 const QColor kBorderColor(0xF2, 0xF2, 0xF2, 128); // #F2F2F2 at 0.5
 const QColor kLabelColor(0xF6, 0xF6, 0xF6);
 const QColor kHighlightColor(0x1C, 0x6A, 0xFF);
-// Before a crop area exists every screen is slightly dimmed, so the frozen picture
-// is visibly the capture and not the live desktop.
-constexpr qreal kReadyDim = 0.2;
+// Outside the crop: light while a crop is dragged out or the screen is recorded, so
+// the user sees what they aim at; dark once it is set.
+constexpr qreal kDimWhileDrawing = 0.2;
+constexpr qreal kDimAtRest = 0.7;
+constexpr int kDimFadeMs = 300;
+// A press that moves this far in window-choosing mode is a drag, not a click.
+constexpr qreal kChooseDragDistance = 4;
 
 DrawViewModel &model() { return *Models::shared().drawViewModel(); }
 bool recording() { return Models::shared().recordModel()->isRecording(); }
+
+qreal dimTarget() { return (model().croppedAreaDrawing() || recording()) ? kDimWhileDrawing : kDimAtRest; }
+
+QEasingCurve easeOut() {
+    // The common ease-out timing curve (0, 0) (0.58, 1) (1, 1).
+    QEasingCurve curve(QEasingCurve::BezierSpline);
+    curve.addCubicBezierSegment(QPointF(0, 0), QPointF(0.58, 1), QPointF(1, 1));
+    return curve;
+}
 
 QRectF shownRect() {
     const DrawViewModel &m = model();
@@ -59,7 +74,8 @@ QRectF decorationBounds(const QRectF &r) {
 DrawView::DrawView(QScreen *screen, QWidget *parent)
     : QWidget(parent), m_screen(screen), m_objects(new ToolInputDispatcher(DrawCore::shared().tools(), this)),
       m_textEditor(new TextToolEditor(DrawCore::shared().tools(), this)),
-      m_comments(new PointCommentPanel(DrawCore::shared().tools(), this)), m_chrome(new OverlayChrome(this)) {
+      m_comments(new PointCommentPanel(DrawCore::shared().tools(), this)), m_chrome(new OverlayChrome(this)),
+      m_dimFade(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -67,6 +83,15 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
     setCursor(model().cursor());
 
     DrawViewModel *m = &model();
+    m_dimFade->setDuration(kDimFadeMs);
+    m_dimFade->setEasingCurve(easeOut());
+    connect(m_dimFade, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+        m_dim = value.toReal();
+        if (isCropScreen())
+            update();
+    });
+    connect(m, &DrawViewModel::croppedAreaDrawingChanged, this, &DrawView::updateDim);
+    connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, &DrawView::updateDim);
     // Changes of the crop rectangle alone repaint only around the old and new one.
     auto rectChanged = [this] {
         const QRectF now = shownRect();
@@ -106,6 +131,9 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
         m_gesture = Gesture::None;
         m_points.clear();
         m_hover.reset();
+        m_painted = false;
+        m_dimShown = false;
+        m_dimFade->stop();
         update();
     });
     connect(&DrawCore::shared(), &DrawCore::snapshotsSmallQualityChanged, this, [this] {
@@ -115,6 +143,25 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
 }
 
 bool DrawView::isCropScreen() const { return m_screen && model().cropScreen() == m_screen; }
+
+bool DrawView::dimFading() const { return m_dimFade->state() == QAbstractAnimation::Running; }
+
+void DrawView::updateDim() {
+    const qreal target = dimTarget();
+    // The first crop of a capture shows its dimming at once; later changes fade.
+    if (!m_dimShown || !isCropScreen()) {
+        m_dimFade->stop();
+        m_dim = target;
+        return;
+    }
+    if (qFuzzyCompare(m_dimFade->state() == QAbstractAnimation::Running ? m_dimFade->endValue().toReal() : m_dim,
+                      target))
+        return;
+    m_dimFade->stop();
+    m_dimFade->setStartValue(m_dim);
+    m_dimFade->setEndValue(target);
+    m_dimFade->start();
+}
 
 void DrawView::mirrorChanged() {
     m_lastShown = shownRect();
@@ -154,8 +201,20 @@ void DrawView::paintEvent(QPaintEvent *event) {
     else
         painter.drawImage(QPointF(0, 0), m_snapshot);
 
+    if (!m_painted) {
+        m_painted = true;
+        // Tests wait for this before they look at the screen.
+        if (diagnostics::enabled())
+            diagnostics::print(QStringLiteral("capture: overlay painted"));
+        DrawCore::shared().holdInput(true);
+    }
+
     const DrawViewModel &m = model();
     if (isCropScreen()) {
+        if (!m_dimShown) {
+            m_dimShown = true;
+            m_dim = dimTarget();
+        }
         painter.setRenderHint(QPainter::Antialiasing);
         // The video tool shows the live screen in the crop area, without the drawn objects.
         if (m.tool() != Tool::Video) {
@@ -169,8 +228,6 @@ void DrawView::paintEvent(QPaintEvent *event) {
         paintCropArea(painter, shownRect());
     } else if (m.cropScreen()) {
         painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, 0.7));
-    } else {
-        painter.fillRect(rect(), QColor::fromRgbF(0, 0, 0, kReadyDim));
     }
     if (m.chooceWindowMode())
         paintHighlight(painter);
@@ -178,7 +235,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
 
 void DrawView::paintCropArea(QPainter &painter, const QRectF &shown) {
     const DrawViewModel &m = model();
-    const qreal opacity = (m.croppedAreaDrawing() || recording()) ? 0.2 : 0.7;
+    const qreal opacity = m_dim;
     QPainterPath dim;
     dim.addRect(rect());
     if (!DrawViewModel::isZeroRect(shown)) {
@@ -264,7 +321,10 @@ void DrawView::enterEvent(QEnterEvent *event) {
 void DrawView::wheelEvent(QWheelEvent *event) { event->accept(); }
 
 void DrawView::mousePressEvent(QMouseEvent *event) {
+    if (diagnostics::enabled())
+        diagnostics::print(QStringLiteral("capture: press %1,%2").arg(event->position().x()).arg(event->position().y()));
     DrawCore::shared().notePointer(m_screen, event->position());
+    m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)
         return;
     DrawCore &core = DrawCore::shared();
@@ -306,12 +366,29 @@ void DrawView::mouseDoubleClickEvent(QMouseEvent *event) {
     mousePressEvent(event);
 }
 
-void DrawView::mouseMoveEvent(QMouseEvent *event) {
-    DrawCore::shared().notePointer(m_screen, event->position());
+void DrawView::mouseMoveEvent(QMouseEvent *event) { pointerMoved(event->position(), event->modifiers()); }
+
+bool DrawView::catchUpPointer(QPointF local) {
+    if (m_gesture == Gesture::None || m_gesture == Gesture::Choose || local == m_lastPos)
+        return false;
+    pointerMoved(local, QGuiApplication::keyboardModifiers());
+    return true;
+}
+
+void DrawView::pointerMoved(QPointF pos, Qt::KeyboardModifiers modifiers) {
+    DrawCore::shared().notePointer(m_screen, pos);
+    m_lastPos = pos;
     DrawCore &core = DrawCore::shared();
     DrawViewModel &m = model();
-    const QPointF pos = event->position();
     const QPointF delta = pos - m_pressPos;
+    if (m_gesture == Gesture::Choose && QLineF(m_pressPos, pos).length() >= kChooseDragDistance) {
+        // A drag while choosing a window draws a crop after all; its end leaves the mode.
+        m_gesture = Gesture::Overlay;
+        m_hover.reset();
+        update();
+        m_points = {m_pressPos};
+        core.dragChanged(m_pressPos, m_pressPos, m_points, m_screen);
+    }
     switch (m_gesture) {
     case Gesture::None:
         if (m.chooceWindowMode())
@@ -329,7 +406,7 @@ void DrawView::mouseMoveEvent(QMouseEvent *event) {
         return;
     case Gesture::Handle: {
         const auto step = m_handleDrag.changed(m_handle, m.croppedArea(), pos, QSizeF(delta.x(), delta.y()),
-                                               event->modifiers().testFlag(Qt::ShiftModifier),
+                                               modifiers.testFlag(Qt::ShiftModifier),
                                                m.spaceKeyPoint().has_value(), core.tempOffset());
         core.resizeCropArea(step.anchor, step.moving, step.squareAllowed);
         if (!m.cacheCursor())
@@ -350,7 +427,11 @@ void DrawView::mouseMoveEvent(QMouseEvent *event) {
 }
 
 void DrawView::mouseReleaseEvent(QMouseEvent *event) {
+    if (diagnostics::enabled())
+        diagnostics::print(
+            QStringLiteral("capture: release %1,%2").arg(event->position().x()).arg(event->position().y()));
     DrawCore::shared().notePointer(m_screen, event->position());
+    m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)
         return;
     DrawCore &core = DrawCore::shared();

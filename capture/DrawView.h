@@ -12,6 +12,8 @@
 
 #include <QScreen>
 
+class QVariantAnimation;
+
 namespace qn {
 
 class OverlayChrome;
@@ -35,6 +37,13 @@ public:
     void refreshCursor();
     // Window choosing: finds the topmost listed window under a point (local).
     std::optional<Window> windowAt(QPointF local) const;
+    // A gesture under way takes one more step at `local` when the pointer was last seen
+    // elsewhere: a key pressed mid-drag knows where the pointer really was, and pointer
+    // events queued around the key may have been merged. True when a step was taken.
+    bool catchUpPointer(QPointF local);
+    // How dark the frozen screen is outside the crop area (0 to 1), as painted now.
+    qreal outsideDim() const { return m_dim; }
+    bool dimFading() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -51,6 +60,8 @@ private:
     void paintHighlight(QPainter &painter);
     void updateHover(QPointF local);
     void mirrorChanged();
+    void pointerMoved(QPointF pos, Qt::KeyboardModifiers modifiers);
+    void updateDim();
     // The text editor and the comment card follow the editor state.
     void refreshEditors();
 
@@ -67,6 +78,11 @@ private:
     TextToolEditor *m_textEditor;
     PointCommentPanel *m_comments;
     OverlayChrome *m_chrome; // the action bar and tool column beside the crop area
+    QVariantAnimation *m_dimFade;
+    qreal m_dim = 0.7;
+    bool m_dimShown = false; // this capture's crop dimming has been painted
+    bool m_painted = false;  // this capture's overlay has been painted
+    QPointF m_lastPos;       // where the last pointer event of a gesture was
 };
 
 } // namespace qn

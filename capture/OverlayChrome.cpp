@@ -71,8 +71,9 @@ OverlayChrome::OverlayChrome(DrawView *view) : QObject(view), m_view(view), m_st
     connect(&DrawCore::shared(), &DrawCore::overlayOpened, this, [this] { m_state->setTrackCursor(true); });
     reportPlacement();
 
-    observe(settings, &SettingsModel::appearance, &SettingsModel::appearanceChanged, this,
-            [this](Appearance) { applyScheme(); });
+    // An open capture keeps the look it opened with; a changed preference shows in the next one.
+    applyScheme();
+    connect(&DrawCore::shared(), &DrawCore::overlayOpened, this, &OverlayChrome::applyScheme);
 }
 
 OverlayChrome::~OverlayChrome() {

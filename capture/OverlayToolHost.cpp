@@ -77,7 +77,9 @@ DragInputs OverlayToolHost::dragInputs() const {
 }
 
 bool OverlayToolHost::alternateHeld() const {
-    return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::AltModifier);
+    // As of the event being handled, not the keyboard of this moment: on a busy machine
+    // Alt may already be up again when a move made with it held is handled.
+    return QGuiApplication::keyboardModifiers().testFlag(Qt::AltModifier);
 }
 
 DragMoveState &OverlayToolHost::dragState() { return m_core.geometry(); }

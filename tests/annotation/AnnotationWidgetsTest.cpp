@@ -9,6 +9,9 @@
 #include "annotation/TextToolEditor.h"
 #include "annotation/ToolEditor.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QAbstractButton>
 #include <QShortcut>
@@ -205,3 +208,146 @@ TEST(ColorsPalette, InversionKeepsTheColourUnderneath) {
 }
 
 } // namespace
+
+namespace {
+// Counts the presses that reach the canvas under the editors.
+struct PressCounter : QObject {
+    int presses = 0;
+    bool eventFilter(QObject *, QEvent *e) override {
+        presses += e->type() == QEvent::MouseButtonPress;
+        return false;
+    }
+};
+
+ToolPtr keptPoint(ToolEditor &editor, FakeToolHost &host, const QString &text) {
+    const ToolPtr kept = editor.makeTool(QPointF(500, 300), QPointF(500, 300), {}, Tool::Point, false,
+                                         pointData(text, 1, CornerType::BottomRight));
+    host.tools = {kept};
+    return kept;
+}
+
+void sendKey(QWidget *to, Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 nativeModifiers) {
+    const QString text = key == Qt::Key_Escape ? QStringLiteral("\x1b") : QStringLiteral("\r");
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, 0, 0, nativeModifiers, text);
+    QApplication::sendEvent(to, &press);
+}
+} // namespace
+
+TEST_F(WidgetsTest, ClickingTheShownTextEditsAndBlankPartsOfTheCardDoNothing) {
+    PressCounter canvas;
+    overlay.installEventFilter(&canvas);
+    const ToolPtr kept = keptPoint(editor, host, QStringLiteral("old"));
+    PointComment card(editor, &overlay);
+    auto shown = copyAs<PointTool>(kept);
+    shown->drawed = true;
+    card.setPoint(*shown, QPointF(100, 100));
+    card.show();
+    QLabel *text = nullptr;
+    for (QLabel *label : card.findChildren<QLabel *>())
+        if (label->text() == QStringLiteral("old"))
+            text = label;
+    ASSERT_NE(text, nullptr);
+
+    // Blank parts: between the emoji buttons and Delete, and the card's margin.
+    for (const QPoint at : {QPoint(card.width() / 2 + 20, card.height() - 20), QPoint(3, card.height() / 2)}) {
+        QTest::mouseClick(&card, Qt::LeftButton, {}, at);
+        EXPECT_FALSE(card.editing());
+        EXPECT_TRUE(card.isVisible());
+    }
+    QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(10, text->height() / 2));
+    EXPECT_TRUE(card.editing());
+    EXPECT_TRUE(card.textEdit()->isVisible());
+    EXPECT_EQ(canvas.presses, 0) << "a press on the card fell through to the canvas";
+    overlay.removeEventFilter(&canvas);
+}
+
+TEST_F(WidgetsTest, ReturnAndEscapeInTheCardFollowCapsLockButNotNumLock) {
+    constexpr quint32 caps = 0x02, numLock = 0x10;
+    struct Case {
+        const char *name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        quint32 native;
+        bool saved;
+        QString text; // the editor's text afterwards, when not saved
+    };
+    const Case cases[] = {
+        {"Return", Qt::Key_Return, Qt::NoModifier, 0, true, {}},
+        {"Return, Num Lock on", Qt::Key_Return, Qt::NoModifier, numLock, true, {}},
+        {"Return, Caps Lock on", Qt::Key_Return, Qt::NoModifier, caps, false, QStringLiteral("Hi\n")},
+        {"Shift+Return", Qt::Key_Return, Qt::ShiftModifier, 0, false, QStringLiteral("Hi\n")},
+        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, numLock, false, QStringLiteral("Hi\n")},
+    };
+    for (const Case &c : cases) {
+        host.tools.clear();
+        const ToolPtr point = placingPoint();
+        host.drawing = point;
+        PointComment card(editor, &overlay);
+        card.setPoint(static_cast<const PointTool &>(*point), QPointF(10, 10));
+        card.show();
+        QTest::keyClicks(card.textEdit(), QStringLiteral("Hi"));
+        sendKey(card.textEdit(), c.key, c.modifiers, c.native);
+        FakeToolHost::settle();
+        EXPECT_EQ(host.tools.size(), c.saved ? 1 : 0) << c.name;
+        if (!c.saved)
+            EXPECT_EQ(card.text(), c.text) << c.name;
+    }
+
+    // Escape ends the edit only on its own; with Caps Lock on it goes on to the overlay.
+    for (const auto &[native, ends] : {std::pair{0u, true}, std::pair{numLock, true}, std::pair{caps, false}}) {
+        host.tools.clear();
+        const ToolPtr point = placingPoint();
+        host.drawing = point;
+        PointComment card(editor, &overlay);
+        card.setPoint(static_cast<const PointTool &>(*point), QPointF(10, 10));
+        card.show();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, 0, 0, native, QStringLiteral("\x1b"));
+        const bool taken = QApplication::sendEvent(card.textEdit(), &press) && press.isAccepted();
+        EXPECT_EQ(taken, ends) << native;
+    }
+}
+
+TEST_F(WidgetsTest, CtrlCInAnEditorReachesTheCopyOfTheCapture) {
+    int copies = 0;
+    auto *copy = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_C), &overlay);
+    QObject::connect(copy, &QShortcut::activated, [&] { ++copies; });
+
+    TextToolEditor textEditor(editor, &overlay);
+    host.drawing = editor.makeTool(QPointF(100, 100), QPointF(100, 100), {}, Tool::Text, true, std::nullopt);
+    textEditor.refresh();
+    QTest::keyClicks(textEditor.textEdit(), QStringLiteral("Wow"));
+    textEditor.textEdit()->selectAll();
+    QTest::keyClick(textEditor.textEdit(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copies, 1) << "from the text being typed";
+    textEditor.hide();
+
+    const ToolPtr point = placingPoint();
+    host.drawing = point;
+    PointComment card(editor, &overlay);
+    card.setPoint(static_cast<const PointTool &>(*point), QPointF(10, 10));
+    card.show();
+    QTest::keyClicks(card.textEdit(), QStringLiteral("Hi"));
+    QTest::keyClick(card.textEdit(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copies, 2) << "from the comment card";
+}
+
+TEST_F(WidgetsTest, APressOnTheBoxAroundTypedTextStaysInTheEditor) {
+    PressCounter canvas;
+    overlay.installEventFilter(&canvas);
+    TextToolEditor textEditor(editor, &overlay);
+    host.drawing = editor.makeTool(QPointF(100, 100), QPointF(100, 100), {}, Tool::Text, true, std::nullopt);
+    textEditor.refresh();
+    QTest::keyClicks(textEditor.textEdit(), QStringLiteral("Wow"));
+    // The padding left of the text, and below it.
+    for (const QPoint at : {QPoint(2, textEditor.height() / 2), QPoint(textEditor.width() / 2, textEditor.height() - 2)}) {
+        QTest::mouseClick(&textEditor, Qt::LeftButton, {}, at);
+        EXPECT_TRUE(textEditor.isVisible());
+        EXPECT_TRUE(textEditor.textEdit()->hasFocus());
+    }
+    // Left of the text puts the insertion point before it.
+    QTest::mouseClick(&textEditor, Qt::LeftButton, {}, QPoint(2, textEditor.height() / 2));
+    EXPECT_EQ(textEditor.textEdit()->textCursor().position(), 0);
+    EXPECT_EQ(canvas.presses, 0) << "a press on the box fell through to the canvas";
+    EXPECT_TRUE(host.tools.isEmpty());
+    overlay.removeEventFilter(&canvas);
+}

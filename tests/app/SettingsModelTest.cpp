@@ -188,6 +188,23 @@ TEST(SettingsModel, LogoIsKeptOnlyForARegularReadableFile) {
     }
 }
 
+// A removed logo is stored as JSON null; reading it back is no logo and no complaint.
+TEST(SettingsModel, ForgottenLogoReadsAsNoneWithoutAComplaint) {
+    const struct {
+        QByteArray stored;
+        bool reported;
+    } cases[] = {{QByteArray("null"), false}, {QByteArray("42"), true}, {QByteArray("nul"), true}};
+    for (const auto &c : cases) {
+        test::TempPreferences prefs;
+        prefs.store().setData(QStringLiteral("logo"), c.stored);
+        testing::internal::CaptureStdout();
+        SettingsModel m(prefs.store());
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_FALSE(m.logo().has_value()) << c.stored.constData();
+        EXPECT_EQ(out.find("\"logo\" ignored") != std::string::npos, c.reported) << c.stored.constData() << out;
+    }
+}
+
 TEST(SettingsModel, EveryAssignmentNotifiesStoresAndRebuildsWhereItShould) {
     test::TempPreferences prefs;
     SettingsModel m(prefs.store());

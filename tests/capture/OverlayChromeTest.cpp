@@ -10,7 +10,10 @@
 #include "recording/RecordModel.h"
 #include "uikit/ColorScheme.h"
 
+#include "capture/DrawCore.h"
+
 #include <QGuiApplication>
+#include <QTest>
 #include <QScreen>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -77,12 +80,44 @@ TEST_F(OverlayChromeTest, CursorTrackingComesBackWhenTheChromeGoesWithThePointer
     EXPECT_TRUE(model().trackCursor());
 }
 
-TEST_F(OverlayChromeTest, BarsFollowTheChosenAppearance) {
+TEST_F(OverlayChromeTest, BarsTakeTheAppearanceTheCaptureOpenedWith) {
     SettingsModel *settings = Models::shared().settingsModel();
     for (const auto &[appearance, scheme] : {std::pair{Appearance::Dark, ColorScheme::Dark},
                                              std::pair{Appearance::Light, ColorScheme::Light}}) {
         settings->setAppearance(appearance);
+        Q_EMIT DrawCore::shared().overlayOpened();
+        EXPECT_EQ(environmentColorScheme(chrome->panels()->bottomMenu()), scheme);
+        EXPECT_EQ(environmentColorScheme(chrome->panels()->controlsMenu()), scheme);
+        // Changed while the capture is open: the bars stay as they were.
+        settings->setAppearance(appearance == Appearance::Dark ? Appearance::Light : Appearance::Dark);
         EXPECT_EQ(environmentColorScheme(chrome->panels()->bottomMenu()), scheme);
         EXPECT_EQ(environmentColorScheme(chrome->panels()->controlsMenu()), scheme);
     }
+}
+
+TEST_F(OverlayChromeTest, DimmingOutsideTheCropFadesBetweenItsTwoLevels) {
+    view->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    model().setCropScreen(QGuiApplication::primaryScreen());
+    model().setCroppedAreaDrawing(true);
+    model().setTempCroppedArea(QRectF(100, 100, 200, 200));
+    view->repaint();
+    // The first crop of a capture shows its light dimming at once.
+    EXPECT_DOUBLE_EQ(view->outsideDim(), 0.2);
+    EXPECT_FALSE(view->dimFading());
+
+    model().setCroppedArea(QRectF(100, 100, 200, 200));
+    model().setCroppedAreaDrawing(false);
+    EXPECT_TRUE(view->dimFading());
+    EXPECT_LT(view->outsideDim(), 0.7);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->dimFading(); }, 2000));
+    EXPECT_DOUBLE_EQ(view->outsideDim(), 0.7);
+
+    // A recording shows the screen lightly dimmed again, also fading.
+    Models::shared().recordModel()->setIsRecording(true);
+    EXPECT_TRUE(view->dimFading());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !view->dimFading(); }, 2000));
+    EXPECT_DOUBLE_EQ(view->outsideDim(), 0.2);
+    Models::shared().recordModel()->setIsRecording(false);
+    model().setCroppedAreaDrawing(false);
 }

@@ -8,11 +8,10 @@ O = 100
 
 
 def add_comment(x, at, text):
+    # The card opens and takes the keys while the click is handled: typing may follow at once.
     x.click(*at)
-    time.sleep(0.3)
     x.type(text)
     x.key("Return")
-    time.sleep(0.2)
 
 
 def test_points_renumber_after_a_delete_and_come_back_on_undo(launch, x, display):
@@ -26,8 +25,7 @@ def test_points_renumber_after_a_delete_and_come_back_on_undo(launch, x, display
 
     # The pin of the second point opens its card; its delete button removes it.
     x.click(500, 190)
-    time.sleep(0.3)
-    card = find_card(display)
+    card = screen.wait_until(display, find_card)
     assert card, "the comment card did not open"
     x.click(*card["delete"])
     wait_points(app, "1@300,200 2@700,200")
@@ -39,36 +37,46 @@ def test_points_renumber_after_a_delete_and_come_back_on_undo(launch, x, display
     assert x.windows(name="Quillnest capture")
 
 
-def find_card(display):
-    """The comment card on screen, found by its Save button (grey while viewing, blue
-    while editing); the delete button sits just left of it."""
-    pic = screen.grab(display)
-    save_colours = {(227, 227, 227), (0, 89, 255)}
+def find_card(pic):
+    """The comment card in a picture of the screen, found by its Save button (grey while
+    viewing, blue while editing); the delete button sits just left of it."""
+    viewing, editing = (227, 227, 227), (0, 89, 255)
     for y in range(150, 600, 2):
         run = 0
         for xx in range(150, 900):
-            run = run + 1 if pic.pixel(xx, y) in save_colours else 0
+            run = run + 1 if pic.pixel(xx, y) in (viewing, editing) else 0
             if run == 30:
                 left = xx - 29
-                return {"save": (left + 20, y + 15), "delete": (left - 21, y + 15)}
+                # The comment's text sits across the card's top, above the buttons' row.
+                return {"save": (left + 20, y + 15), "delete": (left - 21, y + 15), "text": (left - 100, y - 32),
+                        "editing": pic.pixel(xx, y) == editing}
     return None
+
+
+def test_ctrl_c_while_typing_copies_the_capture_with_the_text(launch, x, display):
+    screen.paint_halves(display)
+    app = launch(prefs=annotate.prefs(tool="text"))
+    start(app, x)
+    x.click(300, 400)
+    x.type("Wow")
+    pic = copy(app, x, display)
+    blue = sum(1 for yy in range(380, 420) for xx in range(295, 360) if is_blue(pic.pixel(xx - O, yy - O)))
+    assert blue > 30, "the text being typed is in the copy"
 
 
 def test_text_typed_in_place_keeps_its_keys_and_survives_escape(launch, x, display):
     screen.paint_halves(display)
     app = launch(prefs=annotate.prefs(tool="text"))
-    start(app, x)
+    start(app, x, ((100, 100), (1200, 700)))  # over both halves: a whiteboard would show
     x.click(300, 400)
-    time.sleep(0.3)
     x.type("Wow")
     x.key("BackSpace")
     x.type("W")
     x.key("Escape")
-    time.sleep(0.3)
-    # Escape ended the edit, not the capture; "W" did not turn the whiteboard on.
-    assert x.windows(name="Quillnest capture")
-    assert screen.grab(display).pixel(1100, 400) == (0, 0, 0)
     pic = copy(app, x, display)
+    # Escape ended the edit, not the capture (the copy came from it); "W" did not turn the
+    # whiteboard on.
+    assert pic.pixel(1100 - O, 400 - O) == (0, 0, 0)
     blue = sum(1 for yy in range(380, 420) for xx in range(295, 360) if is_blue(pic.pixel(xx - O, yy - O)))
     assert blue > 30, "the text is painted in the chosen colour"
 
@@ -89,3 +97,24 @@ def test_a_capture_with_points_copies_as_a_comments_sheet(launch, x, display):
     # The crop itself sits 60 points in from the top-left corner.
     before = screen.grab(display)
     assert pic.pixel(60 + 10, 60 + 250) == before.pixel(110, 350)
+
+
+def test_a_click_on_a_saved_comment_edits_it_and_its_blank_parts_do_nothing(launch, x, display):
+    screen.paint_halves(display)
+    app = launch(prefs=annotate.prefs(tool="point"))
+    start(app, x)
+    add_comment(x, (300, 200), "one")
+    wait_points(app, "1@300,200")
+    x.click(300, 190)  # the pin: its card opens for reading
+    card = screen.wait_until(display, find_card)
+    assert card and not card["editing"]
+    # Between the emoji buttons and Delete: nothing happens, the card stays as it is.
+    x.click(card["delete"][0] - 20, card["delete"][1])
+    assert screen.wait_until(display, lambda pic: (c := find_card(pic)) and not c["editing"])
+    x.click(*card["text"])
+    assert screen.wait_until(display, lambda pic: (c := find_card(pic)) and c["editing"]), \
+        "a click on the comment's text edits it"
+    x.type("s")  # into the comment, not the tool key for the pen
+    x.key("Escape")  # ends the edit, not the capture
+    pic = copy(app, x, display)
+    assert pic.width == 800 + 120 + 334, "the copy carries the comment"

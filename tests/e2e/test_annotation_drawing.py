@@ -1,6 +1,5 @@
 """Drawing on a capture: every kind in its colour, inversion, blur blocks, whiteboard,
 and the size below which a drawing is not kept."""
-import time
 
 from harness import annotate, screen
 from harness.annotate import copy, is_blue, near, start
@@ -59,7 +58,6 @@ def test_blur_shows_blocks_and_the_whiteboard_hides_it(launch, x, display):
     app = launch(prefs=annotate.prefs(tool="blur"))
     start(app, x)
     x.drag((200, 200), (400, 300))
-    time.sleep(0.2)
     pic = copy(app, x, display)
     # Blocks of 5 x 5 screen pixels of one colour, where the pattern has none.
     for by in range(205, 295, 5):

@@ -4,9 +4,10 @@ import re
 import time
 
 from harness import screen
-from harness.app import open_capture, wait_capture_closed
+from harness.app import OVERLAY_TITLE, open_capture, wait_capture_closed, wait_focus_in
 
-PREFS = {"localWatermark": False}
+# No onboarding window: it comes up on its own time and could be in a picture.
+PREFS = {"localWatermark": False, "needOnboarding": False}
 DEFAULT_NAME = re.compile(r"^.+ \d{4}-\d\d-\d\d \d\d\.\d\d\.\d\d\.png$")
 
 
@@ -22,7 +23,7 @@ def test_save_writes_png_by_default_name_and_jpeg_by_chosen_name(launch, x, disp
     open_capture(app, x)
     x.drag((100, 100), (300, 250))
     x.key("ctrl+s")
-    save_dialog(x)
+    wait_focus_in(x, save_dialog(x), time.time() + 10)
     x.key("Return")  # the proposed name
     path = app.wait_for_line(r"capture: saved (.+)$").group(1)
     wait_capture_closed(app, x)
@@ -37,8 +38,7 @@ def test_save_writes_png_by_default_name_and_jpeg_by_chosen_name(launch, x, disp
     open_capture(app, x)
     x.drag((400, 300), (520, 380))
     x.key("ctrl+s")
-    save_dialog(x)
-    time.sleep(0.3)
+    wait_focus_in(x, save_dialog(x), time.time() + 10)
     x.key("ctrl+a")
     x.type(target)
     x.key("Return")
@@ -56,7 +56,7 @@ def test_cancelled_save_keeps_the_capture(launch, x, display):
     open_capture(app, x)
     x.drag((100, 100), (300, 250))
     x.key("ctrl+s")
-    save_dialog(x)
+    wait_focus_in(x, save_dialog(x), time.time() + 10)
     x.key("Escape")
     x.wait_window("^Save$", present=False)
     assert x.windows(name="Quillnest capture")
@@ -70,7 +70,6 @@ def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, displ
     try:
         app = launch(prefs=PREFS)
         x.set_clipboard_text("before")
-        time.sleep(0.3)
         cx, cy, w, h = window.client()
         open_capture(app, x)
         x.drag((cx + 4, cy + 4), (cx + w - 4, cy + h - 4))
@@ -80,3 +79,22 @@ def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, displ
         assert len(app.events("\u0441opy_to_\u0441lipboard_as_text")) == 1
     finally:
         window.close()
+
+
+def test_copy_as_text_of_a_crop_without_text_says_so_and_keeps_the_capture(launch, x, display):
+    screen.paint_halves(display)
+    app = launch(prefs=PREFS)
+    x.set_clipboard_text("before")
+    open_capture(app, x)
+    x.drag((100, 100), (300, 250))  # plain white: nothing to read
+    x.key("ctrl+t")
+    app.wait_for_line("^capture: no text found$", timeout=60)
+    app.wait_for_line("^notice: No text found in the selected area.$")
+    assert x.windows(name=OVERLAY_TITLE)
+    assert x.clipboard_text() == "before"
+    # Another try on the same capture: a bigger area, copied as a picture.
+    x.drag((300, 250), (400, 300))  # the bottom-right handle
+    x.key("ctrl+c")
+    data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
+    assert screen.decode(data, display).width == 300
+    wait_capture_closed(app, x)

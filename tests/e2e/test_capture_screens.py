@@ -7,7 +7,7 @@ import time
 import pytest
 
 from harness import screen
-from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed
+from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed, wait_focus_in
 
 PREFS = {"localWatermark": False, "needOnboarding": False}
 # The second screen at twice the pixels per point of the first.
@@ -73,7 +73,10 @@ def test_hot_key_opens_one_overlay_per_screen_keys_on_the_one_under_the_pointer(
     app.wait_for_line(r"capture: overlay opened on 2 screen\(s\)")
     wait_active(display, overlay_on(x, right))
     x.key(HOT_KEY)
-    time.sleep(0.5)
+    mark = app.mark()
+    drag_on(x, right, (100, 100), (300, 250))
+    # The drag is handled after the key: a second capture would have opened by now.
+    app.wait_after(mark, "^capture: crop area ")
     assert len(x.windows(name=OVERLAY_TITLE)) == 2
     assert sum("capture: overlay opened" in line for line in app.lines) == 1
     # The keys follow the pointer onto the other screen.
@@ -130,11 +133,11 @@ def test_handles_and_size_label_work_on_the_second_screen(launch, x, display):
     drag_on(x, right, (300, 250), (400, 330))  # bottom-right handle
     drag_on(x, right, (250, 96), (250, 56))    # top edge handle, at its middle
     x.move(*right.to_root(700, 700))
-    time.sleep(0.3)
-    shown = screen.grab(display)
     # The label "300 X 270" sits centred above the crop on its own screen, and nowhere else.
     label_band = (250 - 40, 60 - 27, 80, 21)
-    assert bright_pixels(region(shown, right, label_band), (0, 0, 80, 21)) > 20
+    shown = screen.wait_until(
+        display, lambda pic: pic if bright_pixels(region(pic, right, label_band), (0, 0, 80, 21)) > 20 else None)
+    assert shown, "no size label above the crop"
     assert bright_pixels(region(shown, left, label_band), (0, 0, 80, 21)) == 0
     picture = copied_picture(app, x, display)
     assert (picture.width, picture.height) == (300, 270)
@@ -149,13 +152,11 @@ def test_space_moves_the_crop_on_the_second_screen(launch, x, display):
     for step in range(1, 5):
         x.move(*right.to_root(100 + 50 * step, 100 + 37 * step + (2 if step == 4 else 0)))
     x.keydown("space")
-    time.sleep(0.3)
     x.move(*right.to_root(301, 251))
     for step in range(1, 5):
         x.move(*right.to_root(301 + 25 * step - (1 if step == 4 else 0), 251 + 12 * step + (1 if step == 4 else 0)))
-    time.sleep(0.3)  # the last move is handled before Space is let go, as a hand would
+    # Let go at once: the move ends where the pointer was when the key came up.
     x.keyup("space")
-    time.sleep(0.1)
     x._xdo("mouseup", 1)
     picture = copied_picture(app, x, display)
     assert (picture.width, picture.height) == (201, 151)
@@ -180,7 +181,6 @@ def test_window_choosing_on_the_second_screen_takes_the_frame_cut_to_it(launch, 
     window = screen.TestWindow(display, x, "secondtarget", at=at, size=size)
     try:
         app = launch(prefs=PREFS, env=env)
-        time.sleep(0.3)
         frame = window.frame()
         shown = intersect(frame, right.rect)
         assert shown[2] > 100, f"the window is not on the second screen: {frame}"
@@ -188,7 +188,6 @@ def test_window_choosing_on_the_second_screen_takes_the_frame_cut_to_it(launch, 
         open_capture(app, x)
         x.key("space")  # Space released before any crop: choose a window
         x.move(shown[0] + shown[2] // 2, shown[1] + shown[3] // 2)
-        time.sleep(0.3)
         x.click()
         picture = copied_picture(app, x, display)
         assert (picture.width, picture.height) == shown[2:]
@@ -212,7 +211,6 @@ def test_the_close_alert_stacks_above_the_overlays_on_the_screen_under_the_point
     open_capture(app, x)
     drag_on(x, right, (100, 100), (300, 250))
     x.key("w")  # the whiteboard: an edit that can be undone
-    time.sleep(0.2)
     x.key("Escape")
     alert = x.wait_window("^Quillnest$")[0]
     assert_above_overlays_on(display, x, alert, right)
@@ -226,11 +224,11 @@ def test_save_from_the_second_screen_uses_its_snapshot(launch, x, display):
     drag_on(x, right, (100, 100), (300, 250))
     # Saved with the pointer (and so the keys) over the other screen.
     x.move(*left.to_root(900, 500))
-    time.sleep(0.2)
+    wait_active(display, overlay_on(x, left))
     target = os.path.join(app.home, "second screen.png")
     x.key("ctrl+s")
     dialog = x.wait_window("^Save$")[0]
-    time.sleep(0.3)
+    wait_focus_in(x, [dialog], time.time() + 10)
     # On the crop's screen, where the crop is, above both overlays.
     assert_above_overlays_on(display, x, dialog, right)
     x.key("ctrl+a")
@@ -251,10 +249,9 @@ def test_a_crop_on_a_2x_screen_is_copied_at_its_pixel_ratio(launch, x, display):
     # (100, 100) to (300, 250) in the second screen's points.
     drag_on(x, right, (200, 200), (600, 500))
     x.move(*right.to_root(900, 900))
-    time.sleep(0.3)
     # The overlay shows the frozen screen pixel for pixel, not scaled up from half of it.
     inside = (216, 216, 368, 268)
-    assert region(screen.grab(display), right, inside) == region(before, right, inside)
+    assert screen.wait_until(display, lambda pic: region(pic, right, inside) == region(before, right, inside))
     picture = copied_picture(app, x, display)
     assert (picture.width, picture.height) == (400, 300)
     assert picture == region(before, right, (200, 200, 400, 300))

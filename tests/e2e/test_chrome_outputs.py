@@ -4,9 +4,10 @@ import time
 import pytest
 
 from harness import chrome, screen
-from harness.app import open_capture, wait_capture_closed
+from harness.app import open_capture, wait_capture_closed, wait_focus_in
 
-PREFS = {"localWatermark": False}
+# No onboarding window: it comes up on its own time and could be in a picture.
+PREFS = {"localWatermark": False, "needOnboarding": False}
 
 
 def start(app, x, start=(100, 100), end=(300, 250)):
@@ -39,7 +40,8 @@ def test_save_offers_the_save_dialog_and_a_cancel_keeps_the_capture(launch, x, h
     app = launch(prefs=PREFS)
     start(app, x)
     use(app, x, how, "save", "ctrl+s")
-    x.wait_window("^Save$")
+    # The dialog takes the keys once the window manager has focused it, as a user sees.
+    wait_focus_in(x, x.wait_window("^Save$"), time.time() + 10)
     x.key("Escape")
     x.wait_window("^Save$", present=False)
     assert x.windows(name="Quillnest capture")
@@ -51,7 +53,6 @@ def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, displ
     try:
         app = launch(prefs=PREFS)
         x.set_clipboard_text("before")
-        time.sleep(0.3)
         cx, cy, w, h = window.client()
         start(app, x, (cx + 4, cy + 4), (cx + w - 4, cy + h - 4))
         use(app, x, how, "copyText", "ctrl+t")
@@ -89,12 +90,14 @@ def test_keys_reach_the_overlay_after_a_click_on_the_bar_and_wait_for_a_crop(lau
     # No crop area, no bar: its keys do nothing and the capture stays.
     x.key("ctrl+c")
     x.key("ctrl+s")
-    time.sleep(0.5)
+    mark = app.mark()
+    x.drag((100, 100), (300, 250))
+    # Handled after the keys: had they closed the capture, there would be no crop now.
+    app.wait_after(mark, "^capture: crop area ")
     assert x.windows(name="Quillnest capture")
     assert not x.windows(name="^Save$")
     assert x.clipboard_text() == "before"
 
-    x.drag((100, 100), (300, 250))
     chrome.wait_placement(app)
     # A click on a tool leaves the keyboard with the overlay.
     chrome.click_control(app, x, "pen")

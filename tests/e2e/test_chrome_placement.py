@@ -8,7 +8,8 @@ from conftest import ARTIFACTS
 from harness import chrome, screen
 from harness.app import open_capture
 
-PREFS = {"localWatermark": False}
+# No onboarding window: it comes up on its own time and could be in a picture.
+PREFS = {"localWatermark": False, "needOnboarding": False}
 BAR = (535, 48)
 COLUMN = (48, 375)
 

@@ -7,9 +7,13 @@ from harness.annotate import is_blue, near
 CROP = ((100, 100), (900, 700))
 
 
-def shown(display):
-    time.sleep(0.3)
-    return screen.grab(display)
+def blue_when(display, x, y, expected=True):
+    """Waits until there is (or is not) blue near the point; returns whether it came to that."""
+    return screen.wait_until(display, lambda pic: near(pic, x, y, is_blue) == expected)
+
+
+def pixel_when(display, x, y, colour):
+    return screen.wait_until(display, lambda pic: pic.pixel(x, y) == colour)
 
 
 def start(app, x, crop=CROP):
@@ -34,16 +38,16 @@ def test_undo_redo_and_whiteboard_buttons(launch, x, display):
     app = launch(prefs=annotate.prefs())
     start(app, x, ((700, 200), (1300, 700)))
     x.drag((800, 300), (950, 400))
-    assert near(shown(display), 800, 350, is_blue)
+    assert blue_when(display, 800, 350)
     chrome.click_control(app, x, "undo")
-    assert not near(shown(display), 800, 350, is_blue)
+    assert blue_when(display, 800, 350, expected=False)
     chrome.click_control(app, x, "redo")
-    assert near(shown(display), 800, 350, is_blue)
+    assert blue_when(display, 800, 350)
 
     # The right half of the screen is black; the whiteboard covers the crop in white.
-    assert shown(display).pixel(1100, 600) == (0, 0, 0)
+    assert pixel_when(display, 1100, 600, (0, 0, 0))
     chrome.click_control(app, x, "whiteboard")
-    assert shown(display).pixel(1100, 600) == (255, 255, 255)
+    assert pixel_when(display, 1100, 600, (255, 255, 255))
 
 
 def test_colour_palette_sets_the_drawing_colour(launch, x):

@@ -236,6 +236,7 @@ def test_offline_upload_sends_nothing_and_offers_the_capture(launch, x, display,
     try:
         x.key("ctrl+Return")
         app.wait_for_line(r"^notice: Check the Internet connection! Save to your Computer  \|  Close$")
+        app.wait_for_line(r"^notice emoji: U\+1F914$")
         wait_capture_closed(app, x)
     finally:
         loopback("up")

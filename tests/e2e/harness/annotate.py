@@ -24,12 +24,15 @@ def prefs(color="0075FF", mask=False, tool="rectangle"):
 def start(app, x, crop=CROP):
     """Opens a capture and drags out the crop area."""
     open_capture(app, x)
+    mark = app.mark()
     x.drag(*crop)
-    time.sleep(0.2)
+    app.wait_after(mark, r"^capture: crop area ")
 
 
 def copy(app, x, display):
     """Copies the capture and returns the clipboard's picture."""
+    # Whatever the clipboard held, even an earlier capture, must not pass for this one.
+    x.set_clipboard_text("waiting for the capture")
     x.key("ctrl+c")
     data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
     return screen.decode(data, display)

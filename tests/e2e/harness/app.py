@@ -91,6 +91,25 @@ class Quillnest:
                 return m
         raise AssertionError(f"no line matching {pattern!r}; output was:\n" + "\n".join(self.lines[-60:]))
 
+    def mark(self):
+        """A place in the output; wait_after(mark, ...) then sees only what came later."""
+        return len(self.lines)
+
+    def wait_after(self, mark, pattern, timeout=15):
+        """Waits for a line matching the regex printed after `mark`; returns the match."""
+        rx = re.compile(pattern)
+        deadline = time.time() + timeout
+        while True:
+            for line in self.lines[mark:]:
+                m = rx.search(line)
+                if m:
+                    return m
+            if time.time() >= deadline or self.proc.poll() is not None:
+                break
+            time.sleep(0.02)
+        raise AssertionError(f"no line matching {pattern!r} after line {mark}; output was:\n" +
+                             "\n".join(self.lines[-60:]))
+
     def events(self, name=None):
         """Analytics events printed so far, as dicts."""
         import json
@@ -309,6 +328,8 @@ def copied_picture(app, x, display):
     """Copies the capture (Ctrl+C), waits for the PNG on the clipboard and the overlay to
     close, and returns the PNG as a Picture."""
     from . import screen
+    # Whatever the clipboard held, even an earlier capture, must not pass for this one.
+    x.set_clipboard_text("waiting for the capture")
     x.key("ctrl+c")
     data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
     wait_capture_closed(app, x)

@@ -209,11 +209,21 @@ EndSection
             time.sleep(0.2)
         else:
             self.run(["setxkbmap", "-rules", "evdev", "-model", "pc105", "-layout", "us"])
-        listed = self.run(["xrandr", "--listmonitors"]).stdout.decode()
-        found = sorted(Monitor(int(x), int(y), int(w), int(h))
-                       for w, h, x, y in re.findall(r"(\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)", listed))
-        if found != sorted(self.monitors):
-            raise RuntimeError(f"the monitors were not set up as asked; xrandr lists:\n{listed}")
+        # A busy server can list the old layout for a moment, or miss the change: look again,
+        # and ask once more, before giving up.
+        for attempt in range(3):
+            deadline = time.time() + 3
+            while True:
+                listed = self.run(["xrandr", "--listmonitors"]).stdout.decode()
+                found = sorted(Monitor(int(x), int(y), int(w), int(h))
+                               for w, h, x, y in re.findall(r"(\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)", listed))
+                if found == sorted(self.monitors):
+                    return
+                if time.time() >= deadline:
+                    break
+                time.sleep(0.1)
+            self.run(argv, check=False)
+        raise RuntimeError(f"the monitors were not set up as asked; xrandr lists:\n{listed}")
 
     def _spawn(self, argv, wait_for):
         proc = subprocess.Popen(argv, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

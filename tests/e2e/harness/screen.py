@@ -71,6 +71,18 @@ def grab(display):
     return _parse_ppm(out)
 
 
+def wait_until(display, look, timeout=5):
+    """Grabs the display until look(picture) gives something true and returns that; on a
+    timeout returns the last answer. The program paints when it gets to it: a test looks
+    again rather than sleeping a fixed time."""
+    deadline = time.time() + timeout
+    while True:
+        answer = look(grab(display))
+        if answer or time.time() >= deadline:
+            return answer
+        time.sleep(0.03)
+
+
 def paint_pattern(display):
     """Covers the root window with a pattern in which no two nearby pixels are equal."""
     w, h = display.width, display.height
@@ -107,6 +119,11 @@ class TestWindow:
         deadline = time.time() + 5
         while time.time() < deadline and "_NET_FRAME_EXTENTS(CARDINAL)" not in x.xprop(self.wid, "_NET_FRAME_EXTENTS"):
             time.sleep(0.05)
+        # Mapped is not yet painted: wait for the picture's white corner on the screen.
+        cx, cy, _, _ = self.client()
+        white = (255, 255, 255)
+        wait_until(display, lambda pic: all(pic.pixel(cx + 2 + i, cy + 2 + j) == white
+                                            for i in range(4) for j in range(4)))
 
     def client(self):
         """(x, y, w, h) of the window's own area on the root."""

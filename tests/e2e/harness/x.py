@@ -29,6 +29,11 @@ def _xlibs():
     x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
     xfixes = ctypes.CDLL(ctypes.util.find_library("Xfixes") or "libXfixes.so.3")
     x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x11.XQueryPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_void_p] * 7
     x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     x11.XFree.argtypes = [ctypes.c_void_p]
@@ -37,9 +42,16 @@ def _xlibs():
     return x11, xfixes
 
 
+def _xtst():
+    xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
+    xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
+    return xtst
+
+
 class X:
     def __init__(self, display):
         self.d = display
+        self._input = None  # (x11, xtst, display connection) for pointer moves
 
     def _xdo(self, *args, check=True):
         return self.d.run(["xdotool", *map(str, args)], check=check).stdout.decode()
@@ -70,10 +82,40 @@ class X:
         return int(vals["X"]), int(vals["Y"])
 
     def move(self, x, y):
-        # --sync waits for the pointer to move, so a move to where it already is would hang.
-        if self.pointer() == (int(x), int(y)):
-            return
-        self._xdo("mousemove", "--sync", x, y)
+        """Moves the pointer as a mouse would and returns once the X server has moved it.
+        The move is a synthetic input event like xdotool's keys and buttons, so it is
+        handled after them: a warp (xdotool mousemove) takes effect at once and can
+        overtake a key or button sent just before it when the server is busy."""
+        x, y = int(x), int(y)
+        if self._input is None:
+            x11, _ = _xlibs()
+            dpy = x11.XOpenDisplay(self.d.name.encode())
+            if not dpy:
+                raise RuntimeError(f"cannot open display {self.d.name}")
+            self._input = (x11, _xtst(), dpy)
+        x11, xtst, dpy = self._input
+        xtst.XTestFakeMotionEvent(dpy, -1, x, y, 0)
+        x11.XSync(dpy, 0)
+        root = x11.XDefaultRootWindow(dpy)
+        ret_root, child = ctypes.c_ulong(), ctypes.c_ulong()
+        rx, ry, wx, wy, mask = (ctypes.c_int() for _ in range(5))
+
+        def where():
+            x11.XQueryPointer(dpy, root, ctypes.byref(ret_root), ctypes.byref(child), ctypes.byref(rx),
+                              ctypes.byref(ry), ctypes.byref(wx), ctypes.byref(wy), ctypes.byref(mask))
+            return rx.value, ry.value
+
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            if where() == (x, y):
+                return
+            time.sleep(0.002)
+            # A point between or beyond the monitors: the server keeps the pointer on one.
+            if time.time() > deadline - 9.5:
+                seen = where()
+                time.sleep(0.05)
+                if where() == seen:
+                    return
 
     def click(self, x=None, y=None, button=1):
         if x is not None:
@@ -204,6 +246,9 @@ class X:
     def set_clipboard_text(self, text):
         subprocess.Popen(["xclip", "-selection", "clipboard", "-i"], env=self.d.env,
                          stdin=subprocess.PIPE).communicate(text.encode(), timeout=5)
+        # xclip takes the selection from a process of its own after it has returned: until
+        # it has, a copy made now could be taken over by it.
+        self.wait_clipboard(lambda v: v == text.encode(), timeout=5)
 
     def wait_clipboard(self, predicate, target="UTF8_STRING", timeout=10):
         deadline = time.time() + timeout
