@@ -17,7 +17,9 @@
 #include "capture/WindowsCore.h"
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
+#include "platform/Background.h"
 #include "platform/Ocr.h"
+#include "platform/SafeFile.h"
 #include "platform/ScreenGrabber.h"
 #include "recording/RecordModel.h"
 
@@ -81,19 +83,7 @@ QCursor named(const char *name, QPointF hot = {14, 14}) { return DrawViewModel::
 QString writeAtomically(const QString &path, const QByteArray &bytes, bool privateFile) {
     if (bytes.isEmpty())
         return QStringLiteral("the image could not be encoded");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (privateFile)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return safeFile::write(path, bytes, privateFile ? safeFile::Mode::PrivateFile : safeFile::Mode::UserFile);
 }
 
 bool isTextEditor(QWidget *w) {
@@ -311,8 +301,9 @@ void DrawCore::startLowQualityCopy(QScreen *screen) {
         return;
     const int generation = m_generation;
     QPointer<QScreen> target(screen);
-    QtConcurrent::run([snapshot] { return imageEncoding::lowQualityCopy(snapshot); })
-        .then(this, [this, generation, target](const QImage &small) {
+    runInBackground(
+        this, [snapshot] { return imageEncoding::lowQualityCopy(snapshot); },
+        [this, generation, target](const QImage &small) {
             if (generation == m_generation && target && isOpen())
                 setSnapshotSmallQuality(target, small);
         });
@@ -645,8 +636,7 @@ QString DrawCore::lastScreenshotPath() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     if (folder.isEmpty())
         folder = QDir::homePath() + QStringLiteral("/.cache/Quillnest");
-    QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    safeFile::ensurePrivateFolder(folder);
     return folder + QStringLiteral("/last-screenshot.png");
 }
 
@@ -687,8 +677,8 @@ void DrawCore::copyAction() {
             diagnostic(QStringLiteral("nothing to copy: the crop area is empty"));
             return;
         }
-        QtConcurrent::run([image] { return imageEncoding::pngData(image); })
-            .then(this, [this](const QByteArray &png) { finishCopy(png); });
+        runInBackground(
+            this, [image] { return imageEncoding::pngData(image); }, [this](const QByteArray &png) { finishCopy(png); });
     });
 }
 
@@ -722,7 +712,7 @@ void DrawCore::copyAsTextAction() {
         model().reset();
         if (image.isNull())
             return;
-        QtConcurrent::run([image] { return recognizeText(image); }).then(this, [this](const QString &text) {
+        runInBackground(this, [image] { return recognizeText(image); }, [this](const QString &text) {
             if (text.isEmpty()) {
                 // The clipboard keeps what it held: nothing was found to replace it.
                 diagnostic(QStringLiteral("no text found"));
@@ -767,10 +757,13 @@ void DrawCore::saveImageAction() {
 }
 
 void DrawCore::writeImageFile(const QString &path, const QImage &image, bool jpeg) {
-    QtConcurrent::run([image, path, jpeg] {
-        const QByteArray bytes = jpeg ? imageEncoding::jpegData(image) : imageEncoding::pngData(image);
-        return writeAtomically(path, bytes, false);
-    }).then(this, [this, path, image](const QString &error) {
+    runInBackground(
+        this,
+        [image, path, jpeg] {
+            const QByteArray bytes = jpeg ? imageEncoding::jpegData(image) : imageEncoding::pngData(image);
+            return writeAtomically(path, bytes, false);
+        },
+        [this, path, image](const QString &error) {
         if (error.isEmpty()) {
             Analytics::shared().logEvent(kSaveEvent);
             diagnostic(QStringLiteral("saved %1").arg(path));
