@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 
 #include <cerrno>
+#include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -47,6 +48,28 @@ bool placeLink(const QByteArray &link, const QByteArray &target) {
     return true;
 }
 
+// The folder a variable names may not exist yet (a fresh ~/.cache): made here, as a
+// link to a missing folder could not be made into one through the link.
+void makeFolders(const QByteArray &path) {
+    for (qsizetype slash = path.indexOf('/', 1); slash != -1; slash = path.indexOf('/', slash + 1))
+        ::mkdir(path.left(slash).constData(), 0700);
+    ::mkdir(path.constData(), 0700);
+}
+
+// Links of earlier runs whose folders are gone.
+void removeDanglingLinks(const QByteArray &folder) {
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray path = folder + '/' + entry->d_name;
+        struct stat st {};
+        if (::lstat(path.constData(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(path.constData(), &st) != 0)
+            ::unlink(path.constData());
+    }
+    ::closedir(dir);
+}
+
 } // namespace
 
 bool PathEncoding::isUtf8(const QByteArray &bytes) {
@@ -80,10 +103,22 @@ int PathEncoding::redirectUnreadableFolders(const QByteArray &linkFolder) {
             std::fflush(stdout);
             return redirected;
         }
+        if (redirected == 0)
+            removeDanglingLinks(linkFolder);
         // Named by the folder it leads to, so programs started with other folders
         // never take each other's link.
         const QByteArray hash = QCryptographicHash::hash(value, QCryptographicHash::Sha1).toHex().left(16);
         const QByteArray link = linkFolder + '/' + name + '-' + hash;
+        // The runtime folder must be a real folder (Qt refuses a link), and it holds
+        // only what lives as long as the session: a private folder of its own will do.
+        if (qstrcmp(name, "XDG_RUNTIME_DIR") == 0) {
+            if (!privateFolder(link))
+                continue;
+            ::setenv(name, link.constData(), 1);
+            ++redirected;
+            continue;
+        }
+        makeFolders(value);
         if (!placeLink(link, value)) {
             std::printf("Paths: %s is not UTF-8 and its stand-in could not be made\n", name);
             std::fflush(stdout);
