@@ -402,7 +402,7 @@ void APICore::createTaskAndDraft(const DataUrlField &fileData, const std::option
             return;
         if (created.link) {
             if (!isServicePath(*created.link)) {
-                completion(CloudError::refused(QStringLiteral("Create Task: the service sent an unusable link")));
+                completion(CloudError::refused(QStringLiteral("Create Task: unusable link")));
                 return;
             }
             self->deliverLink(*created.link);

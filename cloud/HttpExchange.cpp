@@ -11,8 +11,9 @@ namespace {
 constexpr qint64 kWriteWindow = 256 * 1024;
 constexpr qint64 kMaxHeadBytes = 64 * 1024;
 
+// Failures are shown in notices that keep 35 characters: the texts say it in fewer.
 QString tooLarge(qint64 limit) {
-    return QStringLiteral("The cloud service's answer is larger than %1 MB.").arg(limit / (1024 * 1024));
+    return QStringLiteral("Answer too large (over %1 MB)").arg(limit / (1024 * 1024));
 }
 } // namespace
 
@@ -95,7 +96,7 @@ void HttpExchange::sendMore() {
     while (m_sent < m_body.length && m_socket->bytesToWrite() < kWriteWindow) {
         const QByteArray piece = m_body.next ? m_body.next(std::min(kWriteWindow, m_body.length - m_sent)) : QByteArray();
         if (piece.isEmpty()) {
-            fail(CloudError::encoding(QStringLiteral("The upload could not be read to the end.")));
+            fail(CloudError::encoding(QStringLiteral("Upload data ended early")));
             return;
         }
         m_sent += piece.size();
@@ -121,7 +122,7 @@ bool HttpExchange::parseHead() {
         const qsizetype end = m_raw.indexOf("\r\n\r\n");
         if (end < 0) {
             if (m_raw.size() > kMaxHeadBytes)
-                fail(CloudError::transport(QStringLiteral("The cloud service's answer has an oversized header.")));
+                fail(CloudError::transport(QStringLiteral("Answer header too large")));
             return false;
         }
         const QList<QByteArray> lines = m_raw.left(end).split('\n');
@@ -130,7 +131,7 @@ bool HttpExchange::parseHead() {
         bool ok = false;
         const int status = first.value(1).toInt(&ok);
         if (!first.value(0).startsWith("HTTP/1.") || !ok || status < 100 || status > 599) {
-            fail(CloudError::transport(QStringLiteral("The cloud service's answer is not HTTP.")));
+            fail(CloudError::transport(QStringLiteral("Answer is not HTTP")));
             return false;
         }
         // Interim answers ("100 Continue") precede the real one.
@@ -147,7 +148,7 @@ bool HttpExchange::parseHead() {
             if (name == "content-length") {
                 const qint64 length = value.toLongLong(&ok);
                 if (!ok || length < 0) {
-                    fail(CloudError::transport(QStringLiteral("The cloud service's answer has a bad length.")));
+                    fail(CloudError::transport(QStringLiteral("Answer has a bad length")));
                     return false;
                 }
                 m_contentLength = length;
@@ -162,7 +163,7 @@ bool HttpExchange::parseHead() {
         // to whoever the answer names.
         if (m_status >= 300 && m_status < 400) {
             fail(CloudError::transport(
-                QStringLiteral("The cloud service answered with a redirect (HTTP %1), which is not followed.").arg(m_status)));
+                QStringLiteral("Redirect refused (HTTP %1)").arg(m_status)));
             return false;
         }
         if (m_contentLength > m_limits.maxAnswerBytes) {
@@ -192,7 +193,7 @@ bool HttpExchange::parseBody() {
             const qsizetype eol = m_raw.indexOf("\r\n");
             if (eol < 0) {
                 if (m_raw.size() > 1024) {
-                    fail(CloudError::transport(QStringLiteral("The cloud service's answer is not valid HTTP.")));
+                    fail(CloudError::transport(QStringLiteral("Answer is not valid HTTP")));
                     return false;
                 }
                 return true;
@@ -201,7 +202,7 @@ bool HttpExchange::parseBody() {
             const qint64 size = m_raw.left(eol).split(';').value(0).trimmed().toLongLong(&ok, 16);
             m_raw.remove(0, eol + 2);
             if (!ok || size < 0) {
-                fail(CloudError::transport(QStringLiteral("The cloud service's answer is not valid HTTP.")));
+                fail(CloudError::transport(QStringLiteral("Answer is not valid HTTP")));
                 return false;
             }
             if (size == 0) {
@@ -242,8 +243,8 @@ void HttpExchange::closedByPeer() {
         finish(Answer{m_status, m_answer});
         return;
     }
-    fail(CloudError::transport(m_haveHead ? QStringLiteral("The connection to the cloud service broke off mid-answer.")
-                                          : QStringLiteral("The cloud service closed the connection without answering.")));
+    fail(CloudError::transport(m_haveHead ? QStringLiteral("Connection broke off mid-answer")
+                                          : QStringLiteral("Connection closed without answer")));
 }
 
 void HttpExchange::finish(CloudResult<Answer> result) {

@@ -98,8 +98,8 @@ bool ToolbarDelegate::uploadFile(const QString &path) {
         return false;
     }
     if (info.size() > kMaxFileBytes) {
-        const QString text = QStringLiteral("The file is too large to upload (more than %1 MB).")
-                                 .arg(kMaxFileBytes / (1024 * 1024));
+        // Short enough for the notice to show whole.
+        const QString text = QStringLiteral("File too large: over %1 MB").arg(kMaxFileBytes / (1024 * 1024));
         std::printf("Dropped file refused: %s is %lld bytes\n", qPrintable(path), static_cast<long long>(info.size()));
         std::fflush(stdout);
         if (m_effects.showError)

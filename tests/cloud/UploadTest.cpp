@@ -331,7 +331,7 @@ TEST_F(UploadTest, OnlyAPlainPathIsTakenAsTheTasksLink) {
         } else {
             EXPECT_EQ(clipboard(), QStringLiteral("before")) << link;
             EXPECT_TRUE(effects.isEmpty()) << link;
-            EXPECT_EQ(result->error().message, QStringLiteral("Create Task: the service sent an unusable link"));
+            EXPECT_EQ(result->error().message, QStringLiteral("Create Task: unusable link"));
             EXPECT_EQ(server.count("/api/v2/create_draft"), drafts) << link;
         }
     }

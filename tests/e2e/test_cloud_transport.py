@@ -37,7 +37,7 @@ def test_an_oversized_answer_is_refused_and_changes_nothing(launch, x, cloud):
     # 5 MB of one valid record repeated: no record of the service is anywhere near that.
     cloud.answer(API + "/get_user_tray_info", (Misbehave(repeat=50_000), b" " * 100))
     app = launch(prefs=SIGNED_IN)
-    app.wait_for_line(r"^Load user tray info error: The cloud service's answer is larger than 4 MB\.$")
+    app.wait_for_line(r"^Load user tray info error: Answer too large \(over 4 MB\)$")
     assert app.alive()
     assert app.pref("token") == SIGNED_IN["token"]
 
@@ -51,7 +51,7 @@ def test_a_redirect_to_another_host_is_not_followed(launch, x, cloud):
         app = signed_in(launch, cloud)
         x.set_clipboard_text("before")
         upload_a_capture(app, x)
-        app.wait_for_line(ERROR_NOTICE.format(r"The cloud service answered with"))
+        app.wait_for_line(ERROR_NOTICE.format(r"Redirect refused \(HTTP 307\)"))
         assert other.requests == []
         assert x.clipboard_text() == "before"
     finally:
@@ -79,7 +79,7 @@ def test_only_a_path_is_taken_as_the_tasks_link(launch, x, cloud):
     app = signed_in(launch, cloud)
     x.set_clipboard_text("before")
     upload_a_capture(app, x)
-    app.wait_for_line(ERROR_NOTICE.format(r"Create Task: the service sent an"))
+    app.wait_for_line(ERROR_NOTICE.format(r"Create Task: unusable link"))
     assert x.clipboard_text() == "before"
     assert not cloud.requests_to(API + "/create_draft")
 
@@ -88,6 +88,6 @@ def test_a_task_is_asked_for_once_even_when_the_connection_breaks(launch, x, clo
     cloud.answer(API + "/create_task", [(Misbehave(reset=True), b""), {"success": True, "task_id": 9, "link": "/t/9"}])
     app = signed_in(launch, cloud)
     upload_a_capture(app, x)
-    app.wait_for_line(ERROR_NOTICE.format(r"The cloud service closed the conne"))
+    app.wait_for_line(ERROR_NOTICE.format(r"Connection closed without answer"))
     assert len(cloud.requests_to(API + "/create_task")) == 1
     assert not cloud.requests_to(API + "/create_draft")

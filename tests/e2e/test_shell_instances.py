@@ -146,7 +146,7 @@ def test_an_oversized_dropped_file_is_refused_with_a_notice(launch, x, display, 
         f.truncate(101 * 1024 * 1024)
     requests = len(api_requests(cloud))
     assert drop(app, x, display, big)
-    app.wait_for_line(r"^notice: The file is too large to upload .* Info  \|  Ok\.$")
+    app.wait_for_line(r"^notice: File too large: over 100 MB Info  \|  Ok\.$")
     assert len(api_requests(cloud)) == requests
     assert app.alive()
 
