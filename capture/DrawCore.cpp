@@ -764,16 +764,17 @@ void DrawCore::writeImageFile(const QString &path, const QImage &image, bool jpe
             return writeAtomically(path, bytes, false);
         },
         [this, path, image](const QString &error) {
-        if (error.isEmpty()) {
-            Analytics::shared().logEvent(kSaveEvent);
-            diagnostic(QStringLiteral("saved %1").arg(path));
-            return;
-        }
-        // The capture is not lost: the notice offers it for saving elsewhere.
-        diagnostic(QStringLiteral("could not save %1: %2").arg(path, error));
-        TrayNotificationsManager::shared().showError(imageEncoding::pngData(image),
-                                                     QStringLiteral("Could not save the image: ") + error);
-    });
+            if (error.isEmpty()) {
+                Analytics::shared().logEvent(kSaveEvent);
+                diagnostic(QStringLiteral("saved %1").arg(path));
+                return;
+            }
+            // The capture is not lost: the notice offers it for saving elsewhere. Its
+            // text is short, so that the system's reason shows whole.
+            diagnostic(QStringLiteral("could not save %1: %2").arg(path, error));
+            TrayNotificationsManager::shared().showError(imageEncoding::pngData(image),
+                                                         QStringLiteral("Not saved: ") + error);
+        });
 }
 
 void DrawCore::saveImageData(const QByteArray &pngData) {

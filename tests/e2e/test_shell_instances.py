@@ -1,15 +1,17 @@
 """Start-up and the files the program keeps: one program per display, a clear exit
 without X11, preferences that cannot be saved, a home folder whose name is not UTF-8,
-a planted link at the kept capture, an oversized dropped file and an oversized logo."""
+a planted link at the kept capture, an oversized dropped file, an oversized logo and a
+save to a full disk."""
 import os
 import shutil
 import stat
 import subprocess
 import tempfile
+import time
 
 import pytest
 
-from harness.app import Quillnest, binary, open_capture, wait_capture_closed
+from harness.app import binary, open_capture, wait_capture_closed, wait_focus_in
 from test_cloud_drop import drop, make_image
 from test_cloud_upload import API, SIGNED_IN, api_requests, signed_in
 
@@ -99,7 +101,6 @@ def test_a_home_folder_whose_name_is_not_utf8_keeps_its_files_there(launch, x, d
 
 
 def _wait_file(path, timeout=10):
-    import time
     deadline = time.time() + timeout
     while time.time() < deadline:
         if os.path.isfile(path) and not os.path.islink(path):
@@ -171,3 +172,28 @@ def test_an_oversized_logo_is_neither_read_at_start_up_nor_drawn(launch, x, tmp_
     wait_capture_closed(app, x)
     assert peak_kb() < 1024 * 1024
     assert app.alive()
+
+
+@pytest.mark.skipif(os.geteuid() != 0, reason="a full disk needs a mount namespace of our own")
+def test_a_save_to_a_full_disk_names_the_reason_and_offers_the_capture(launch, x, display, monkeypatch, tmp_path):
+    # A tiny file system, filled up before the program starts, where the save goes.
+    wrapper = tmp_path / "full-disk"
+    wrapper.write_text('#!/bin/sh\nexec unshare -m sh -c \'mount -t tmpfs -o size=64k none "$1" && '
+                       '(head -c 1M /dev/zero > "$1/filler" 2>/dev/null; exec "$2")\' sh "$QN_FULL_DIR" "$QN_REAL_BIN"\n')
+    wrapper.chmod(0o755)
+    real = binary()
+    monkeypatch.setenv("QUILLNEST_BIN", str(wrapper))
+    home = tempfile.mkdtemp(prefix="qn-home-")
+    full = os.path.join(home, "full")
+    os.makedirs(full)
+    app = launch(prefs=dict(PREFS, localWatermark=False), home=home, env={"QN_FULL_DIR": full, "QN_REAL_BIN": real})
+    open_capture(app, x)
+    x.drag((100, 100), (300, 250))
+    x.key("ctrl+s")
+    dialog = x.wait_window("^Save$")
+    wait_focus_in(x, dialog, time.time() + 10)
+    x.key("ctrl+a")
+    x.type(os.path.join(full, "shot.png"))
+    x.key("Return")
+    app.wait_for_line(r"capture: could not save .*shot\.png: No space left on device$")
+    app.wait_for_line(r"^notice: Not saved: No space left on device Info  \|  Save to your Computer  \|  Close$")
