@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qn {
@@ -32,10 +33,16 @@ QString SingleInstance::defaultFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QDir(runtime).exists())
         return runtime;
+    // Without a runtime folder: one of our own in the temporary folder, used only when
+    // it is a real folder of ours (not a link someone planted) and closed to others.
     const QString folder = QDir::temp().filePath(QStringLiteral("quillnest-%1").arg(::geteuid()));
-    QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return folder;
+    const QByteArray path = QFile::encodeName(folder);
+    ::mkdir(path.constData(), 0700);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+        ((st.st_mode & 077) == 0 || ::chmod(path.constData(), 0700) == 0))
+        return folder;
+    return QDir::tempPath();
 }
 
 SingleInstance::SingleInstance(const QString &folder, QObject *parent) : QObject(parent) {
