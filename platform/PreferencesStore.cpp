@@ -124,7 +124,8 @@ QString PreferencesStore::whyNotWritable() const {
 }
 
 void PreferencesStore::written() {
-    m_writeFailed = m_settings->status() != QSettings::NoError;
+    // A format error belongs to reading a damaged file, which the next write repairs.
+    m_writeFailed = m_settings->status() == QSettings::AccessError;
     if (!m_writeFailed || m_writeFailureReported)
         return;
     m_writeFailureReported = true;

@@ -59,4 +59,18 @@ TEST(PreferencesStore, AWriteThatDoesNotReachTheFileIsReportedOnce) {
     PreferencesStore fine(dir.filePath(QStringLiteral("ok.ini")));
     fine.setBool(QStringLiteral("isMuted"), true);
     EXPECT_TRUE(fine.writable());
+
+    // A damaged file that can be written is not a failure to save.
+    const QString damaged = dir.filePath(QStringLiteral("damaged.ini"));
+    QFile garbage(damaged);
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("\x00\xff\xfe[[[General\n=\x01\x02\nisMuted\n\x89PNG\r\n");
+    garbage.close();
+    reasons.clear();
+    PreferencesStore::setWriteFailureHandler([&](const QString &reason) { reasons.append(reason); });
+    PreferencesStore repaired(damaged);
+    repaired.setBool(QStringLiteral("isMuted"), true);
+    PreferencesStore::setWriteFailureHandler({});
+    EXPECT_TRUE(repaired.writable());
+    EXPECT_TRUE(reasons.isEmpty());
 }
