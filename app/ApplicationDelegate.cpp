@@ -5,9 +5,12 @@
 #include "app/Models.h"
 #include "app/SettingsModel.h"
 #include "app/TrayMenu.h"
+#include "app/TrayNotification.h"
+#include "app/TrayNotificationsManager.h"
 #include "capture/WindowsCore.h"
 #include "platform/Analytics.h"
 #include "platform/NotificationHub.h"
+#include "platform/PreferencesStore.h"
 #include "recording/RecordModel.h"
 
 #include <QPointer>
@@ -22,6 +25,13 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
     // An exception that escapes to the event loop ends the process (Qt's own rule),
     // so there is nothing to register for it here.
     Analytics::shared().configure();
+    // Preferences that cannot be saved would look saved until the next start: say so,
+    // once.
+    PreferencesStore::setWriteFailureHandler([](const QString &reason) {
+        TrayNotificationsManager::shared().show(
+            std::nullopt, true,
+            notice::row({notice::text(QStringLiteral("Settings can't be saved: ") + reason)}));
+    });
     // The first read of the user's name creates the three shared models.
     Analytic::setDefaultParameters();
     MainMenu::shared().build();
@@ -49,6 +59,11 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
     devices->start();
 
     std::printf("Quillnest started\n");
+    std::fflush(stdout);
+}
+
+void ApplicationDelegate::anotherLaunchHandedOver() {
+    std::printf("Another launch handed over to this program\n");
     std::fflush(stdout);
 }
 

@@ -12,6 +12,8 @@ public:
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
+    // A second launch stepped aside for this program.
+    void anotherLaunchHandedOver();
 
 private:
     QMetaObject::Connection m_tokenExpired;

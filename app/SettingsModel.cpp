@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 namespace qn {
 
@@ -63,10 +64,19 @@ bool SettingsModel::isReadableLogoFile(const QString &path) {
     if (!info.isAbsolute() || !info.isFile() || !info.isReadable())
         return false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    file.readAll();
-    return file.error() == QFileDevice::NoError;
+    return file.open(QIODevice::ReadOnly);
+}
+
+QImage SettingsModel::loadLogo(const QString &path) {
+    if (!isReadableLogoFile(path) || QFileInfo(path).size() > kMaxLogoFileBytes)
+        return {};
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    // The header tells the size before anything is decoded.
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kMaxLogoSide || size.height() > kMaxLogoSide)
+        return {};
+    return reader.read();
 }
 
 void SettingsModel::storeBool(const char *key, bool value) { m_store.setBool(QLatin1String(key), value); }

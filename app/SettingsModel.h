@@ -3,6 +3,7 @@
 #include "settings/Appearance.h"
 #include "settings/SettingsMenu.h"
 
+#include <QImage>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -91,7 +92,15 @@ public:
 
     // A logo path is usable only when it names a regular, readable file: never a
     // FIFO or a device that would block or stream forever.
+    // Only opens the file: a logo is read when a capture is rendered, not at start-up.
     static bool isReadableLogoFile(const QString &path);
+    // A watermark logo is a small picture: files and pictures above these are refused
+    // instead of costing seconds and gigabytes on every render.
+    static constexpr qint64 kMaxLogoFileBytes = 16 * 1024 * 1024;
+    static constexpr int kMaxLogoSide = 4096;
+    // The logo's picture, decoded within the limits above; null when the file is not
+    // usable.
+    static QImage loadLogo(const QString &path);
 
 Q_SIGNALS:
     void settingsChanged();

@@ -18,9 +18,11 @@
 #include "capture/WindowsCore.h"
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
+#include "platform/Background.h"
 #include "platform/Diagnostics.h"
 #include "platform/Ocr.h"
 #include "platform/OverlayInput.h"
+#include "platform/SafeFile.h"
 #include "platform/ScreenGrabber.h"
 #include "recording/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
@@ -92,19 +94,7 @@ QCursor named(const char *name, QPointF hot = {14, 14}) { return DrawViewModel::
 QString writeAtomically(const QString &path, const QByteArray &bytes, bool privateFile) {
     if (bytes.isEmpty())
         return QStringLiteral("the image could not be encoded");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (privateFile)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return safeFile::write(path, bytes, privateFile ? safeFile::Mode::PrivateFile : safeFile::Mode::UserFile);
 }
 
 bool isTextEditor(QWidget *w) {
@@ -383,8 +373,9 @@ void DrawCore::startLowQualityCopy(QScreen *screen) {
         return;
     const int generation = m_generation;
     QPointer<QScreen> target(screen);
-    QtConcurrent::run([snapshot] { return imageEncoding::lowQualityCopy(snapshot); })
-        .then(this, [this, generation, target](const QImage &small) {
+    runInBackground(
+        this, [snapshot] { return imageEncoding::lowQualityCopy(snapshot); },
+        [this, generation, target](const QImage &small) {
             if (generation == m_generation && target && isOpen())
                 setSnapshotSmallQuality(target, small);
         });
@@ -727,8 +718,7 @@ QString DrawCore::lastScreenshotPath() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     if (folder.isEmpty())
         folder = QDir::homePath() + QStringLiteral("/.cache/Quillnest");
-    QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    safeFile::ensurePrivateFolder(folder);
     return folder + QStringLiteral("/last-screenshot.png");
 }
 
@@ -791,8 +781,8 @@ void DrawCore::copyAction() {
             diagnostic(QStringLiteral("nothing to copy: the crop area is empty"));
             return;
         }
-        QtConcurrent::run([image] { return imageEncoding::pngData(image); })
-            .then(this, [this](const QByteArray &png) { finishCopy(png); });
+        runInBackground(
+            this, [image] { return imageEncoding::pngData(image); }, [this](const QByteArray &png) { finishCopy(png); });
     });
 }
 
@@ -837,7 +827,7 @@ void DrawCore::copyAsTextAction() {
     m_readingText = true;
     const int generation = m_generation;
     diagnostic(QStringLiteral("reading text"));
-    QtConcurrent::run([image] { return recognizeText(image); }).then(this, [this, generation](const QString &text) {
+    runInBackground(this, [image] { return recognizeText(image); }, [this, generation](const QString &text) {
         m_readingText = false;
         // Closed or copied otherwise while the text was read: the user has moved on, and
         // a late text must not replace what they copied since.
@@ -893,20 +883,24 @@ void DrawCore::saveImageAction() {
 }
 
 void DrawCore::writeImageFile(const QString &path, const QImage &image, bool jpeg) {
-    QtConcurrent::run([image, path, jpeg] {
-        const QByteArray bytes = jpeg ? imageEncoding::jpegData(image) : imageEncoding::pngData(image);
-        return writeAtomically(path, bytes, false);
-    }).then(this, [this, path, image](const QString &error) {
-        if (error.isEmpty()) {
-            Analytics::shared().logEvent(kSaveEvent);
-            diagnostic(QStringLiteral("saved %1").arg(path));
-            return;
-        }
-        // The capture is not lost: the notice offers it for saving elsewhere.
-        diagnostic(QStringLiteral("could not save %1: %2").arg(path, error));
-        TrayNotificationsManager::shared().showError(imageEncoding::pngData(image),
-                                                     QStringLiteral("Could not save the image: ") + error);
-    });
+    runInBackground(
+        this,
+        [image, path, jpeg] {
+            const QByteArray bytes = jpeg ? imageEncoding::jpegData(image) : imageEncoding::pngData(image);
+            return writeAtomically(path, bytes, false);
+        },
+        [this, path, image](const QString &error) {
+            if (error.isEmpty()) {
+                Analytics::shared().logEvent(kSaveEvent);
+                diagnostic(QStringLiteral("saved %1").arg(path));
+                return;
+            }
+            // The capture is not lost: the notice offers it for saving elsewhere. Its
+            // text is short, so that the system's reason shows whole.
+            diagnostic(QStringLiteral("could not save %1: %2").arg(path, error));
+            TrayNotificationsManager::shared().showError(imageEncoding::pngData(image),
+                                                         QStringLiteral("Not saved: ") + error);
+        });
 }
 
 void DrawCore::saveImageData(const QByteArray &pngData) {

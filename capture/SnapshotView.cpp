@@ -33,9 +33,8 @@ void drawDefaultWatermark(QPainter &painter, const QRectF &crop) {
 
 void drawWatermark(QPainter &painter, const QRectF &crop, SettingsModel *settings) {
     const std::optional<QString> logoPath = settings->logo();
-    if (logoPath && SettingsModel::isReadableLogoFile(*logoPath)) {
-        QImageReader reader(*logoPath);
-        const QImage logo = reader.read();
+    if (logoPath) {
+        const QImage logo = SettingsModel::loadLogo(*logoPath);
         if (!logo.isNull()) {
             painter.drawImage(SnapshotView::watermarkRect(crop, logo.deviceIndependentSize()), logo);
             return;

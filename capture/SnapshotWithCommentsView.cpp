@@ -1,6 +1,7 @@
 #include "capture/SnapshotWithCommentsView.h"
 
 #include "annotation/ToolComment.h"
+#include "app/SettingsModel.h"
 #include "uikit/Color.h"
 #include "uikit/ColorScheme.h"
 #include "uikit/Typography.h"
@@ -33,17 +34,10 @@ QFont labelFont() {
     return style.font();
 }
 
-// A logo file only when it is a regular readable file whose bytes are an image.
+// A logo file only when it is a regular readable file whose bytes are an image of
+// a watermark's size.
 QImage loadLogo(const std::optional<QString> &path) {
-    if (!path)
-        return {};
-    const QFileInfo info(*path);
-    if (!info.isFile() || !info.isReadable())
-        return {};
-    QFile file(*path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QImage::fromData(file.readAll());
+    return path ? SettingsModel::loadLogo(*path) : QImage();
 }
 
 QList<PointTool> sortedByNumber(QList<PointTool> points) {

@@ -11,21 +11,18 @@
 #include "cloud/FormEncoder.h"
 #include "cloud/RecordReader.h"
 #include "platform/Analytics.h"
+#include "platform/Background.h"
 #include "platform/NotificationHub.h"
 #include "platform/Reachability.h"
 
 #include <QBuffer>
 #include <QClipboard>
-#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QHostAddress>
-#include <QNetworkAccessManager>
 #include <QNetworkInterface>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -34,13 +31,6 @@ namespace qn {
 namespace {
 
 const QString kFormContentType = QStringLiteral("application/x-www-form-urlencoded; charset=utf-8");
-
-// The reply carries an HTTP answer whose body counts whatever its status: the service
-// sends valid records with error statuses too.
-bool isHttpStatusError(QNetworkReply::NetworkError error) {
-    return (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError) ||
-           (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
-}
 
 double finiteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
 
@@ -66,7 +56,13 @@ CloudResult<Record> checkAnswer(CloudResult<Record> answer, const QString &prefi
 
 APICore &APICore::shared() {
     // Never destroyed: network objects must not outlive the application object.
-    static APICore *core = new APICore(defaultHost());
+    static APICore *core = [] {
+        auto *made = new APICore(defaultHost());
+        // Tests of slow services need not wait a whole minute.
+        if (const int ms = qEnvironmentVariableIntValue("QUILLNEST_CLOUD_DEADLINE_MS"); ms > 0)
+            made->setDeadline(ms);
+        return made;
+    }();
     return *core;
 }
 
@@ -76,7 +72,7 @@ QString APICore::defaultHost() {
 }
 
 APICore::APICore(const QString &host, SettingsModel *settings, QObject *parent)
-    : QObject(parent), m_host(host), m_settings(settings), m_network(new QNetworkAccessManager(this)) {
+    : QObject(parent), m_host(host), m_settings(settings) {
     m_uploadNotice = [] {
         TrayNotificationsManager::shared().show(
             std::nullopt, true, notice::row({notice::text(QStringLiteral("Uploading... URL copied to Clipboard"))}));
@@ -114,42 +110,42 @@ QString APICore::token() const { return settings().token(); }
 
 // --- transport ---------------------------------------------------------------------
 
-void APICore::post(const QString &path, const std::optional<QByteArray> &body, RawCompletion completion) {
-    QNetworkRequest request{QUrl(api() + path)};
-    request.setTransferTimeout(m_transferTimeoutMs);
-    // A request without a record has no body and no content type.
-    if (body)
-        request.setHeader(QNetworkRequest::ContentTypeHeader, kFormContentType);
-    QNetworkReply *reply = m_network->post(request, body.value_or(QByteArray()));
-    connect(reply, &QNetworkReply::finished, this, [reply, completion = std::move(completion)] {
-        reply->deleteLater();
-        const QNetworkReply::NetworkError error = reply->error();
-        const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-        if (error == QNetworkReply::NoError || (answered && isHttpStatusError(error))) {
-            completion(reply->readAll());
-        } else if (error == QNetworkReply::OperationCanceledError || error == QNetworkReply::TimeoutError) {
-            completion(CloudError::timeout());
-        } else {
-            completion(CloudError::transport(reply->errorString()));
-        }
-    });
+void APICore::post(const QString &path, HttpExchange::Body body, RawCompletion completion) {
+    HttpExchange::Limits limits;
+    limits.deadlineMs = static_cast<int>(
+        std::min<qint64>(m_deadlineMs + body.length * 1000 / kSlowestUploadBytesPerSecond, INT_MAX));
+    limits.maxAnswerBytes = m_maxAnswerBytes;
+    HttpExchange::post(this, QUrl(api() + path), std::move(body), limits, std::move(completion));
 }
 
+namespace {
+HttpExchange::Body formOf(const QByteArray &body) { return HttpExchange::Body::bytes(body, kFormContentType.toLatin1()); }
+} // namespace
+
 template <typename Record>
-void APICore::postRecord(const QString &path, const std::optional<QByteArray> &body, Completion<Record> completion) {
-    post(path, body, [completion = std::move(completion)](CloudResult<QByteArray> raw) {
+void APICore::postRecord(const QString &path, HttpExchange::Body body, Completion<Record> completion) {
+    post(path, std::move(body), [completion = std::move(completion)](CloudResult<HttpExchange::Answer> raw) {
         if (!raw.ok()) {
             completion(raw.error());
             return;
         }
-        completion(decodeRecord<Record>(raw.value()));
+        // The service sends its records with error statuses too ("Undefined @user"
+        // with 400): a body that reads counts whatever the status; one that does not
+        // is reported with the status, which says more than the body then.
+        const HttpExchange::Answer &answer = raw.value();
+        CloudResult<Record> record = decodeRecord<Record>(answer.body);
+        if (!record.ok() && (answer.status < 200 || answer.status > 299)) {
+            completion(CloudError::decoding(QStringLiteral("HTTP status %1").arg(answer.status)));
+            return;
+        }
+        completion(std::move(record));
     });
 }
 
 template <typename Record>
-void APICore::postChecked(const QString &path, const QByteArray &body, const QString &prefix,
+void APICore::postChecked(const QString &path, HttpExchange::Body body, const QString &prefix,
                           Completion<Record> completion) {
-    postRecord<Record>(path, body, [prefix, completion = std::move(completion)](CloudResult<Record> answer) {
+    postRecord<Record>(path, std::move(body), [prefix, completion = std::move(completion)](CloudResult<Record> answer) {
         completion(checkAnswer(std::move(answer), prefix));
     });
 }
@@ -157,38 +153,39 @@ void APICore::postChecked(const QString &path, const QByteArray &body, const QSt
 // --- operations ----------------------------------------------------------------------
 
 void APICore::magicLink(Completion<MagicLinkResponse> completion) {
-    postRecord<MagicLinkResponse>(QStringLiteral("/iwannagohome"), std::nullopt, std::move(completion));
+    // No record: no body and no content type.
+    postRecord<MagicLinkResponse>(QStringLiteral("/iwannagohome"), HttpExchange::Body{}, std::move(completion));
 }
 
 void APICore::magicLinkSecond(qint64 id, const QString &seed, Completion<MagicLinkSecondResponse> completion) {
-    postRecord<MagicLinkSecondResponse>(QStringLiteral("/login_iwgh"), formBody(MagicLinkSecondRequestParams{id, seed}),
+    postRecord<MagicLinkSecondResponse>(QStringLiteral("/login_iwgh"), formOf(formBody(MagicLinkSecondRequestParams{id, seed})),
                                         std::move(completion));
 }
 
 void APICore::getUserTrayInfo(Completion<GetUserTrayInfoResponse> completion) {
-    postChecked<GetUserTrayInfoResponse>(QStringLiteral("/get_user_tray_info"), formBody(GetUserTrayInfoParams{token()}),
+    postChecked<GetUserTrayInfoResponse>(QStringLiteral("/get_user_tray_info"), formOf(formBody(GetUserTrayInfoParams{token()})),
                                          QStringLiteral("Load User Tray Info: "), std::move(completion));
 }
 
 void APICore::getProjects(Completion<GetProjectsResponse> completion) {
-    postChecked<GetProjectsResponse>(QStringLiteral("/settings"), formBody(GetProjectsRequestParams{token()}),
+    postChecked<GetProjectsResponse>(QStringLiteral("/settings"), formOf(formBody(GetProjectsRequestParams{token()})),
                                      QStringLiteral("Load Projects: "), std::move(completion));
 }
 
 void APICore::readAllComments(Completion<SuccessResponse> completion) {
-    postChecked<SuccessResponse>(QStringLiteral("/read_all_comments"), formBody(GetProjectsRequestParams{token()}),
+    postChecked<SuccessResponse>(QStringLiteral("/read_all_comments"), formOf(formBody(GetProjectsRequestParams{token()})),
                                  QStringLiteral("Load Projects: "), std::move(completion));
 }
 
 void APICore::createTask(CreateTaskRequestParams params, Completion<CreateTaskResponse> completion) {
     params.authid = token();
-    postChecked<CreateTaskResponse>(QStringLiteral("/create_task"), formBody(params), QStringLiteral("Create Task: "),
+    postChecked<CreateTaskResponse>(QStringLiteral("/create_task"), formOf(formBody(params)), QStringLiteral("Create Task: "),
                                     std::move(completion));
 }
 
 void APICore::createDraft(CreateDraftRequestParams params, Completion<CreateDraftResponse> completion) {
     params.authid = token();
-    postChecked<CreateDraftResponse>(QStringLiteral("/create_draft"), formBody(params), QStringLiteral("Create Draft: "),
+    postChecked<CreateDraftResponse>(QStringLiteral("/create_draft"), formOf(formBody(params)), QStringLiteral("Create Draft: "),
                                      std::move(completion));
 }
 
@@ -244,13 +241,20 @@ QList<APICore::Point> APICore::makeUploadPoints(const QList<CommentPoint> &point
     return out;
 }
 
-std::optional<QString> APICore::jpegDataUrl(const QImage &image) {
+QByteArray APICore::jpegData(const QImage &image) {
     if (image.isNull())
-        return std::nullopt;
+        return {};
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "JPG", 90) || jpeg.isEmpty())
+    if (!image.save(&buffer, "JPG", 90))
+        return {};
+    return jpeg;
+}
+
+std::optional<QString> APICore::jpegDataUrl(const QImage &image) {
+    const QByteArray jpeg = jpegData(image);
+    if (jpeg.isEmpty())
         return std::nullopt;
     return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(jpeg.toBase64());
 }
@@ -260,35 +264,62 @@ void APICore::uploadImage(const QImage &image, const std::optional<QByteArray> &
                           const QList<CommentPoint> &points, UploadCompletion completion) {
     const QList<Point> uploadPoints = makeUploadPoints(points, cropArea, screenScale);
     const QSizeF size = image.deviceIndependentSize();
+    if (gifData) {
+        uploadEncoded([data = *gifData] { return std::optional(DataUrlField(QStringLiteral("data:image/gif;base64,"), data)); },
+                      size, uploadPoints, name, std::move(completion));
+        return;
+    }
+    // The label of a JPEG says png; the service expects exactly this.
+    uploadEncoded(
+        [image]() -> std::optional<DataUrlField> {
+            const QByteArray jpeg = jpegData(image);
+            if (jpeg.isEmpty())
+                return std::nullopt;
+            return DataUrlField(QStringLiteral("data:image/png;base64,"), jpeg);
+        },
+        size, uploadPoints, name, std::move(completion));
+}
+
+void APICore::uploadData(const QByteArray &data, const QString &dataUrlPrefix, const QSizeF &size,
+                         const std::optional<QString> &name, UploadCompletion completion) {
+    uploadEncoded([data, dataUrlPrefix] { return std::optional(DataUrlField(dataUrlPrefix, data)); }, size, {}, name,
+                  std::move(completion));
+}
+
+void APICore::uploadEncoded(std::function<std::optional<DataUrlField>()> encode, const QSizeF &size,
+                            const QList<Point> &points, const std::optional<QString> &name,
+                            UploadCompletion completion) {
     // The default name belongs to the capture being uploaded: read it now, before the
     // editor moves on to the next capture.
     const std::optional<QString> fileName = name ? name : std::optional<QString>(m_defaultName());
-    QPointer<APICore> self(this);
-    auto send = [self, name = fileName, size, uploadPoints, completion = std::move(completion)](std::optional<QString> fileData) {
-        if (!self)
-            return;
-        if (!fileData) {
-            completion(CloudError::encoding(QStringLiteral("The image could not be encoded as JPEG.")));
-            return;
-        }
-        self->createTaskAndDraft(*fileData, name, size.width(), size.height(), uploadPoints,
-                                 [completion](UploadResult result) {
-                                     if (result.ok())
-                                         Analytics::shared().logEvent(QStringLiteral("upload_to_cloud"));
-                                     completion(std::move(result));
-                                 });
-    };
-    if (gifData) {
-        send(QStringLiteral("data:image/gif;base64,") + QString::fromLatin1(gifData->toBase64()));
-        return;
-    }
-    // Encoding a large capture takes a while: off the GUI thread, back on it after.
-    auto *watcher = new QFutureWatcher<std::optional<QString>>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [watcher, send = std::move(send)] {
-        watcher->deleteLater();
-        send(watcher->result());
-    });
-    watcher->setFuture(QtConcurrent::run([image] { return jpegDataUrl(image); }));
+    // Encoding (and the pass that measures the escaped Base64 of a large file) takes a
+    // while: off the GUI thread, back on it after.
+    runInBackground(this, std::move(encode),
+                    [this, fileName, size, points, completion = std::move(completion)](
+                        const std::optional<DataUrlField> &fileData) {
+                        if (!fileData) {
+                            completion(CloudError::encoding(QStringLiteral("The image could not be encoded as JPEG.")));
+                            return;
+                        }
+                        createTaskAndDraft(*fileData, fileName, size.width(), size.height(), points,
+                                           [completion](UploadResult result) {
+                                               if (result.ok())
+                                                   Analytics::shared().logEvent(QStringLiteral("upload_to_cloud"));
+                                               completion(std::move(result));
+                                           });
+                    });
+}
+
+bool APICore::isServicePath(const QString &link) {
+    if (!link.startsWith(QLatin1Char('/')) || link.startsWith(QLatin1String("//")))
+        return false;
+    for (const QChar c : link)
+        if (c.isSpace() || c.category() == QChar::Other_Control || c == QLatin1Char('\\'))
+            return false;
+    // Whatever it holds, glued to a host it must stay on that host.
+    const QUrl url(QStringLiteral("http://service.invalid") + link, QUrl::StrictMode);
+    return url.isValid() && url.host() == QLatin1String("service.invalid") && url.userInfo().isEmpty() &&
+           url.port() == -1;
 }
 
 void APICore::deliverLink(const QString &link) {
@@ -302,7 +333,41 @@ void APICore::deliverLink(const QString &link) {
         m_uploadSound();
 }
 
-void APICore::createTaskAndDraft(const QString &fileData, const std::optional<QString> &name, double width,
+void APICore::createDraftStreamed(const CreateDraftRequestParams &params, const DataUrlField &fileData,
+                                  Completion<CreateDraftResponse> completion) {
+    CreateDraftRequestParams withToken = params;
+    withToken.authid = token();
+    StreamedForm form = formBody(withToken, fileData);
+    HttpExchange::Body body;
+    body.contentType = kFormContentType.toLatin1();
+    body.length = form.length();
+    // The parts in turn, each piece made as the connection asks for it.
+    body.next = [form, part = 0, offset = qint64(0)](qint64 max) mutable -> QByteArray {
+        QByteArray out;
+        while (out.size() < max && part < 3) {
+            if (part == 1) {
+                const QByteArray piece = form.field.read(max - out.size());
+                if (piece.isEmpty())
+                    ++part;
+                out += piece;
+                continue;
+            }
+            const QByteArray &bytes = part == 0 ? form.before : form.after;
+            const QByteArray piece = bytes.mid(offset, max - out.size());
+            offset += piece.size();
+            out += piece;
+            if (offset >= bytes.size()) {
+                ++part;
+                offset = 0;
+            }
+        }
+        return out;
+    };
+    postChecked<CreateDraftResponse>(QStringLiteral("/create_draft"), std::move(body), QStringLiteral("Create Draft: "),
+                                     std::move(completion));
+}
+
+void APICore::createTaskAndDraft(const DataUrlField &fileData, const std::optional<QString> &name, double width,
                                  double height, const QList<Point> &points, UploadCompletion completion) {
     const std::optional<Project> project = settings().temporaryProject();
     const std::optional<qint64> projectId = project ? std::optional<qint64>(project->id) : std::nullopt;
@@ -335,8 +400,13 @@ void APICore::createTaskAndDraft(const QString &fileData, const std::optional<QS
         }
         if (!self)
             return;
-        if (created.link)
+        if (created.link) {
+            if (!isServicePath(*created.link)) {
+                completion(CloudError::refused(QStringLiteral("Create Task: unusable link")));
+                return;
+            }
             self->deliverLink(*created.link);
+        }
 
         CreateDraftRequestParams draft;
         draft.width = width;
@@ -344,9 +414,8 @@ void APICore::createTaskAndDraft(const QString &fileData, const std::optional<QS
         draft.templateid = created.task_id;
         draft.projectid = projectId;
         draft.fileName = fileName;
-        draft.file_data = fileData;
         draft.points = points;
-        self->createDraft(draft, [completion](CloudResult<CreateDraftResponse> drafted) {
+        self->createDraftStreamed(draft, fileData, [completion](CloudResult<CreateDraftResponse> drafted) {
             if (!drafted.ok()) {
                 completion(drafted.error());
                 return;

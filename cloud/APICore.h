@@ -2,17 +2,18 @@
 #include "cloud/CloudError.h"
 #include "cloud/CloudRecords.h"
 #include "cloud/CommentPoint.h"
+#include "cloud/FormEncoder.h"
+#include "cloud/HttpExchange.h"
 
 #include <QByteArray>
 #include <QImage>
 #include <QList>
 #include <QObject>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 #include <functional>
 #include <optional>
-
-class QNetworkAccessManager;
 
 namespace qn {
 
@@ -21,7 +22,8 @@ class SettingsModel;
 // The client of the cloud service: every request is a POST of a form-encoded record
 // to host + "/api/v2" + path, every answer a JSON object read strictly into its
 // record. All calls are asynchronous on the GUI thread and complete there, exactly
-// once; a stalled transfer fails after the transfer timeout.
+// once. Every request has one overall deadline and a cap on its answer's size, is
+// sent once (never again after a broken connection) and never follows a redirect.
 class APICore : public QObject {
     Q_OBJECT
 public:
@@ -33,7 +35,11 @@ public:
 
     // The answer message that means the service no longer knows the token.
     static constexpr const char *kUndefinedUser = "Undefined @user";
-    static constexpr int kDefaultTransferTimeoutMs = 60'000;
+    static constexpr int kDefaultDeadlineMs = 60'000;
+    // The records are small; anything near this is not the service talking.
+    static constexpr qint64 kDefaultMaxAnswerBytes = 4 * 1024 * 1024;
+    // Uploads get longer than other requests: this many bytes a second at the least.
+    static constexpr qint64 kSlowestUploadBytesPerSecond = 64 * 1024;
 
     static APICore &shared();
 
@@ -53,7 +59,10 @@ public:
     static bool isLoopbackHost(const QString &host);
     QString api() const { return m_host + QStringLiteral("/api/v2"); }
 
-    void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
+    // From the start of a request to the last byte of its answer (plus the time a
+    // large upload needs at the slowest expected rate).
+    void setDeadline(int milliseconds) { m_deadlineMs = milliseconds; }
+    void setMaxAnswerBytes(qint64 bytes) { m_maxAnswerBytes = bytes; }
     // Feedback once an upload's link is on the clipboard: the notice (only when
     // notifications are shown) and then the sound (unless muted).
     void setUploadNotice(std::function<void()> notice) { m_uploadNotice = std::move(notice); }
@@ -84,8 +93,15 @@ public:
     void uploadImage(const QImage &image, const std::optional<QByteArray> &gifData,
                      const std::optional<QString> &name, qreal screenScale, const QRectF &cropArea,
                      const QList<CommentPoint> &points, UploadCompletion completion);
-    void createTaskAndDraft(const QString &fileData, const std::optional<QString> &name, double width,
+    // Uploads a file's own bytes (a GIF) as a data URL with `dataUrlPrefix`, without
+    // comment points; `size` is the picture's size in pixels.
+    void uploadData(const QByteArray &data, const QString &dataUrlPrefix, const QSizeF &size,
+                    const std::optional<QString> &name, UploadCompletion completion);
+    void createTaskAndDraft(const DataUrlField &fileData, const std::optional<QString> &name, double width,
                             double height, const QList<Point> &points, UploadCompletion completion);
+    // A task's link as the service sends it is a path on the service's host; anything
+    // else (an address of its own, "@other.host/x") is refused.
+    static bool isServicePath(const QString &link);
 
     // One comment point as the service stores it, measured against the crop area.
     static Point makeUploadPoint(const CommentPoint &point, const QRectF &cropArea, qreal screenScale);
@@ -95,23 +111,29 @@ public:
     // "data:image/png;base64," + the JPEG (quality 90) of the image; none when the
     // image cannot be encoded. The label says png; the service expects exactly this.
     static std::optional<QString> jpegDataUrl(const QImage &image);
+    // The JPEG (quality 90) of the image; empty when it cannot be encoded.
+    static QByteArray jpegData(const QImage &image);
 
 private:
-    using RawCompletion = std::function<void(CloudResult<QByteArray>)>;
-    void post(const QString &path, const std::optional<QByteArray> &body, RawCompletion completion);
+    using RawCompletion = std::function<void(CloudResult<HttpExchange::Answer>)>;
+    void post(const QString &path, HttpExchange::Body body, RawCompletion completion);
     template <typename Record>
-    void postRecord(const QString &path, const std::optional<QByteArray> &body, Completion<Record> completion);
+    void postRecord(const QString &path, HttpExchange::Body body, Completion<Record> completion);
     template <typename Record>
-    void postChecked(const QString &path, const QByteArray &body, const QString &prefix,
+    void postChecked(const QString &path, HttpExchange::Body body, const QString &prefix,
                      Completion<Record> completion);
+    void uploadEncoded(std::function<std::optional<DataUrlField>()> encode, const QSizeF &size,
+                       const QList<Point> &points, const std::optional<QString> &name, UploadCompletion completion);
+    void createDraftStreamed(const CreateDraftRequestParams &params, const DataUrlField &fileData,
+                             Completion<CreateDraftResponse> completion);
     SettingsModel &settings() const;
     QString token() const;
     void deliverLink(const QString &link);
 
     QString m_host;
     SettingsModel *m_settings;
-    QNetworkAccessManager *m_network;
-    int m_transferTimeoutMs = kDefaultTransferTimeoutMs;
+    int m_deadlineMs = kDefaultDeadlineMs;
+    qint64 m_maxAnswerBytes = kDefaultMaxAnswerBytes;
     std::function<void()> m_uploadNotice;
     std::function<void()> m_uploadSound;
     std::function<QString()> m_defaultName;

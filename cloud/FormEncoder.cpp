@@ -119,4 +119,65 @@ QByteArray formBody(const CreateDraftRequestParams &params) {
     return form.body();
 }
 
+namespace {
+// Base64 of whole groups of three bytes joins up without padding in between.
+constexpr qsizetype kSlice = 3 * 16 * 1024;
+
+QByteArray escapeBase64(const QByteArray &base64) {
+    QByteArray out;
+    out.reserve(base64.size() + base64.size() / 16);
+    for (const char c : base64) {
+        if (c == '+')
+            out.append("%2B", 3);
+        else if (c == '=')
+            out.append("%3D", 3);
+        else
+            out.append(c);
+    }
+    return out;
+}
+} // namespace
+
+DataUrlField::DataUrlField(const QString &prefix, const QByteArray &data)
+    : m_head(FormEncoder::escape(prefix)), m_data(data) {
+    m_length = m_head.size();
+    for (qsizetype offset = 0; offset < m_data.size(); offset += kSlice) {
+        const QByteArray base64 =
+            QByteArray::fromRawData(m_data.constData() + offset, std::min(kSlice, m_data.size() - offset)).toBase64();
+        m_length += base64.size() + 2 * (base64.count('+') + base64.count('='));
+    }
+}
+
+QByteArray DataUrlField::read(qint64 max) {
+    while (m_pending.size() < max && (m_headDone < m_head.size() || m_dataDone < m_data.size())) {
+        if (m_headDone < m_head.size()) {
+            m_pending += m_head.mid(m_headDone);
+            m_headDone = m_head.size();
+            continue;
+        }
+        const qsizetype take = std::min<qsizetype>(kSlice, m_data.size() - m_dataDone);
+        m_pending += escapeBase64(QByteArray::fromRawData(m_data.constData() + m_dataDone, take).toBase64());
+        m_dataDone += take;
+    }
+    const QByteArray out = m_pending.left(max);
+    m_pending.remove(0, out.size());
+    return out;
+}
+
+StreamedForm formBody(CreateDraftRequestParams params, const DataUrlField &fileData) {
+    // The field's place in the sorted body depends on its key alone ("file_data=",
+    // which no other field shares); a placeholder value marks it. Searched for with
+    // its key, as a value's own "=" is always escaped.
+    static const QString marker = QStringLiteral("\u0001file\u0001");
+    params.file_data = marker;
+    const QByteArray body = formBody(params);
+    const QByteArray unit = "file_data=" + FormEncoder::escape(marker);
+    const qsizetype at = body.indexOf(unit) + qsizetype(sizeof "file_data=") - 1;
+    StreamedForm form;
+    form.before = body.left(at);
+    form.field = fileData;
+    form.after = body.mid(at + unit.size() - (qsizetype(sizeof "file_data=") - 1));
+    return form;
+}
+
 } // namespace qn

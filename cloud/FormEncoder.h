@@ -60,10 +60,43 @@ private:
     QList<QByteArray> m_units;
 };
 
+// A data URL field ("data:image/gif;base64," + a file in Base64) as it goes into a form
+// body, escaped piece by piece from the file's own bytes: the Base64 text, several
+// times the file's size once escaped and widened, is never held whole. A value type:
+// copies share the file's bytes and read on from where they were made.
+class DataUrlField {
+public:
+    DataUrlField() = default;
+    // One pass over the data to learn the escaped length; run it off the GUI thread
+    // for large files.
+    DataUrlField(const QString &prefix, const QByteArray &data);
+
+    qint64 escapedLength() const { return m_length; }
+    // The next at most `max` escaped bytes; empty at the end.
+    QByteArray read(qint64 max);
+
+private:
+    QByteArray m_head;   // the escaped prefix
+    QByteArray m_data;   // the file's bytes
+    qint64 m_length = 0; // of head + escaped Base64
+    qint64 m_headDone = 0;
+    qint64 m_dataDone = 0; // bytes of m_data encoded so far
+    QByteArray m_pending;  // escaped bytes made but not yet read
+};
+
 // The bodies of the requests that carry a record.
 QByteArray formBody(const MagicLinkSecondRequestParams &params);
 QByteArray formBody(const AuthRequestParams &params);
 QByteArray formBody(const CreateTaskRequestParams &params);
 QByteArray formBody(const CreateDraftRequestParams &params);
+// The draft's body with `fileData` in place of `params.file_data`: the record's other
+// fields before and after it, in the order the form sorts them.
+struct StreamedForm {
+    QByteArray before;
+    DataUrlField field;
+    QByteArray after;
+    qint64 length() const { return before.size() + field.escapedLength() + after.size(); }
+};
+StreamedForm formBody(CreateDraftRequestParams params, const DataUrlField &fileData);
 
 } // namespace qn

@@ -1,5 +1,7 @@
 #pragma once
 #include <QByteArray>
+#include <QImage>
+#include <QSize>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -31,13 +33,21 @@ public:
 
     // The local file a drag carries, if any (remote and non-file URLs never count).
     static std::optional<QString> droppedFile(const QMimeData *data);
+    // Files above this size are refused with a notice: they would take minutes to send
+    // and memory the size of the file.
+    static constexpr qint64 kMaxFileBytes = 100 * 1024 * 1024;
+
     // Uploads the file; false when it is not a readable image (nothing happens then).
+    // The file is read and encoded off the GUI thread.
     bool uploadFile(const QString &path);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void upload(const QString &path, const QImage &image, const std::optional<QByteArray> &gif, const QString &name,
+                qreal scale, const QSize &size);
+
     APICore &m_api;
     Effects m_effects;
 };

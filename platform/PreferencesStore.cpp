@@ -3,8 +3,13 @@
 #include "BuildInfo.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace qn {
 
@@ -70,26 +75,67 @@ bool PreferencesStore::contains(const QString &key) const { return m_settings->c
 void PreferencesStore::setBool(const QString &key, bool value) {
     m_settings->setValue(key, value);
     m_settings->sync();
+    written();
 }
 
 void PreferencesStore::setText(const QString &key, const QString &value) {
     m_settings->setValue(key, value);
     m_settings->sync();
+    written();
 }
 
 void PreferencesStore::setData(const QString &key, const QByteArray &value) {
     m_settings->setValue(key, value);
     m_settings->sync();
+    written();
 }
 
 void PreferencesStore::remove(const QString &key) {
     m_settings->remove(key);
     m_settings->sync();
+    written();
 }
 
 QString PreferencesStore::filePath() const { return m_settings->fileName(); }
 
-void PreferencesStore::sync() { m_settings->sync(); }
+void PreferencesStore::sync() {
+    m_settings->sync();
+    written();
+}
+
+namespace {
+PreferencesStore::WriteFailureHandler &writeFailureHandler() {
+    static PreferencesStore::WriteFailureHandler handler;
+    return handler;
+}
+} // namespace
+
+void PreferencesStore::setWriteFailureHandler(WriteFailureHandler handler) { writeFailureHandler() = std::move(handler); }
+
+QString PreferencesStore::whyNotWritable() const {
+    // QSettings says only that it failed; the system says why.
+    const QString path = m_settings->fileName();
+    QByteArray probe = QFile::encodeName(path);
+    if (::access(probe.constData(), F_OK) != 0)
+        probe = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::access(probe.constData(), W_OK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    return QStringLiteral("the file could not be written");
+}
+
+void PreferencesStore::written() {
+    // A format error belongs to reading a damaged file, which the next write repairs.
+    m_writeFailed = m_settings->status() == QSettings::AccessError;
+    if (!m_writeFailed || m_writeFailureReported)
+        return;
+    m_writeFailureReported = true;
+    const QString reason = whyNotWritable();
+    std::printf("Preferences could not be saved to %s (%s); changes last only until Quillnest quits\n",
+                qPrintable(m_settings->fileName()), qPrintable(reason));
+    std::fflush(stdout);
+    if (const WriteFailureHandler &handler = writeFailureHandler())
+        handler(reason);
+}
 
 void PreferencesStore::reportUnusable(const QString &key, const QString &why) {
     std::printf("Preferences: value of \"%s\" ignored (%s); using the default\n", qPrintable(key),

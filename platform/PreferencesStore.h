@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -35,8 +36,21 @@ public:
     // Reports a stored value that could not be used (standard output).
     static void reportUnusable(const QString &key, const QString &why);
 
+    // Whether the last write reached the file.
+    bool writable() const { return !m_writeFailed; }
+    // Called once per store, on the first write that does not reach the file (a
+    // read-only file or folder, a full disk), with the reason; a line goes to the
+    // standard output as well. The values stay in effect until the program ends.
+    using WriteFailureHandler = std::function<void(const QString &reason)>;
+    static void setWriteFailureHandler(WriteFailureHandler handler);
+
 private:
+    void written();
+    QString whyNotWritable() const;
+
     std::unique_ptr<QSettings> m_settings;
+    bool m_writeFailed = false;
+    bool m_writeFailureReported = false;
 };
 
 } // namespace qn

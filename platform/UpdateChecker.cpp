@@ -26,9 +26,15 @@ void UpdateChecker::check(bool interactive) {
     if (!m_network)
         m_network = new QNetworkAccessManager(this);
     QNetworkRequest request{QUrl(m_feedUrl)};
-    request.setTransferTimeout(30'000);
+    request.setTransferTimeout(m_deadlineMs);
     QNetworkReply *reply = m_network->get(request);
     m_pending = reply;
+    // The transfer timeout restarts with every byte; this one does not.
+    QTimer::singleShot(m_deadlineMs, reply, [reply] { reply->abort(); });
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64 total) {
+        if (received > kMaxFeedBytes || total > kMaxFeedBytes)
+            reply->abort();
+    });
     connect(reply, &QNetworkReply::finished, this, [this, reply, interactive] {
         reply->deleteLater();
         finished(reply, interactive);
@@ -69,6 +75,8 @@ void UpdateChecker::finished(QNetworkReply *reply, bool interactive) {
     QString failure;
     if (reply->error() != QNetworkReply::NoError) {
         failure = reply->errorString();
+    } else if (reply->bytesAvailable() > kMaxFeedBytes) {
+        failure = tr("The update information could not be read.");
     } else {
         update = parseFeed(reply->readAll());
         if (!update)

@@ -27,6 +27,11 @@ public:
     void checkInBackground();
     void checkInteractively();
 
+    // From the request to the feed's last byte: a feed dripped slowly still ends.
+    void setDeadline(int milliseconds) { m_deadlineMs = milliseconds; }
+    // A version feed is a few hundred bytes; anything far larger is not one.
+    static constexpr qint64 kMaxFeedBytes = 64 * 1024;
+
     // The feed's record; none for anything malformed.
     static std::optional<Update> parseFeed(const QByteArray &json);
     // Newer by version, then by build number at an equal version.
@@ -47,6 +52,7 @@ private:
     QString m_build;
     QNetworkAccessManager *m_network = nullptr;
     QPointer<QNetworkReply> m_pending;
+    int m_deadlineMs = 30'000;
 };
 
 } // namespace qn

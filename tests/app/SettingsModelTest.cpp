@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -263,4 +264,28 @@ TEST(SettingsModel, TemporaryProjectIsTheFirstMarkedOne) {
     EXPECT_EQ(m.temporaryProject()->id, 2);
     m.setProjects({{1, QStringLiteral("a"), {}, false, 0}, {2, QStringLiteral("b"), {}, false, 2}});
     EXPECT_FALSE(m.temporaryProject());
+}
+
+// A logo is only opened at start-up, and decoded when drawn within a watermark's size:
+// a multi-gigabyte file costs neither time nor memory.
+TEST(SettingsModel, LogosAreDecodedOnlyWithinTheirLimits) {
+    QTemporaryDir dir;
+    const QString small = dir.filePath(QStringLiteral("small.png"));
+    QImage picture(40, 20, QImage::Format_ARGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(small));
+    const QString huge = dir.filePath(QStringLiteral("huge.png"));
+    {
+        // A real picture at the front, then a sparse tail: 3 GiB that take no disk.
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QFile source(small);
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        file.write(source.readAll());
+        ASSERT_TRUE(file.resize(3LL * 1024 * 1024 * 1024));
+    }
+    EXPECT_TRUE(SettingsModel::isReadableLogoFile(huge));
+    EXPECT_TRUE(SettingsModel::loadLogo(huge).isNull());
+    EXPECT_EQ(SettingsModel::loadLogo(small).size(), QSize(40, 20));
+    EXPECT_TRUE(SettingsModel::loadLogo(dir.filePath(QStringLiteral("gone.png"))).isNull());
 }

@@ -134,7 +134,7 @@ TEST_F(CloudTest, HttpStatusIsNotExaminedButTheBodyIs) {
 }
 
 TEST_F(CloudTest, AStalledServiceFailsAfterTheTransferTimeout) {
-    api->setTransferTimeout(300);
+    api->setDeadline(300);
     server.answer("/api/v2/get_user_tray_info", {Reply{200, {}, true}});
     QElapsedTimer clock;
     clock.start();
@@ -168,4 +168,92 @@ TEST(APICoreHost, ServicesOnThisMachineNeedOnlyTheLoopback) {
         EXPECT_FALSE(APICore::isLoopbackHost(QString::fromLatin1(host))) << host;
     // The machine running the tests has its loopback up (the tests talk over it).
     EXPECT_TRUE(APICore(QStringLiteral("http://127.0.0.1:9")).isServiceReachable());
+}
+
+// --- what the transport guarantees --------------------------------------------------
+
+TEST_F(CloudTest, AnAnswerDrippedByteByByteEndsAtTheDeadline) {
+    api->setDeadline(600);
+    server.answer("/api/v2/get_user_tray_info", {Reply{200, R"({"success":true,"projects":[]})", false, {}, 100}});
+    QElapsedTimer clock;
+    clock.start();
+    const auto result = run<GetUserTrayInfoResponse>([&](auto done) { api->getUserTrayInfo(done); });
+    ASSERT_TRUE(result.has_value());
+    ASSERT_FALSE(result->ok());
+    EXPECT_EQ(result->error().kind, CloudError::Kind::Timeout);
+    EXPECT_LT(clock.elapsed(), 3000);
+}
+
+TEST_F(CloudTest, OversizedAnswersFailWhateverTheirFraming) {
+    api->setMaxAnswerBytes(1000);
+    const QByteArray big = "{\"success\":true,\"x\":\"" + QByteArray(5000, 'a') + "\"}";
+    QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    for (int i = 0; i < 10; ++i)
+        chunked += "200\r\n" + QByteArray(0x200, 'a') + "\r\n";
+    chunked += "0\r\n\r\n";
+    const QByteArray unframed = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + big;
+    const QList<Reply> replies = {Reply{200, big}, Reply{200, {}, false, chunked}, Reply{200, {}, false, unframed}};
+    for (const Reply &reply : replies) {
+        server.answer("/api/v2/settings", {reply});
+        const auto result = run<GetProjectsResponse>([&](auto done) { api->getProjects(done); });
+        ASSERT_TRUE(result.has_value());
+        ASSERT_FALSE(result->ok());
+        EXPECT_TRUE(result->error().message.contains(QStringLiteral("too large"))) << qPrintable(result->error().message);
+    }
+    // Within the cap, every framing reads.
+    api->setMaxAnswerBytes(100000);
+    for (const Reply &reply : {Reply{200, {}, false, chunked}}) {
+        server.answer("/api/v2/settings", {reply});
+        const auto result = run<GetProjectsResponse>([&](auto done) { api->getProjects(done); });
+        EXPECT_EQ(result->error().kind, CloudError::Kind::Decoding); // read whole, just not JSON
+    }
+    server.answer("/api/v2/settings",
+                  {Reply{200, {}, false, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n{\"suc\r\n"
+                                         "B\r\ncess\":true}\r\n0\r\n\r\n"}});
+    EXPECT_TRUE(run<GetProjectsResponse>([&](auto done) { api->getProjects(done); })->ok());
+}
+
+// The form carries the access token: it goes to the service's host and nowhere else.
+TEST_F(CloudTest, RedirectsAreNeverFollowed) {
+    qn::test::FakeHttpServer elsewhere;
+    elsewhere.answer("/steal", R"({"success":true})");
+    for (int status : {301, 302, 307, 308}) {
+        server.answer("/api/v2/create_task", {Reply{status, {}, false, {}, 0, false, (elsewhere.host() + "/steal").toLatin1()}});
+        const auto result = run<CreateTaskResponse>([&](auto done) { api->createTask({}, done); });
+        ASSERT_TRUE(result.has_value());
+        ASSERT_FALSE(result->ok()) << status;
+        EXPECT_TRUE(result->error().message.contains(QStringLiteral("Redirect refused"))) << qPrintable(result->error().message);
+    }
+    QTest::qWait(50);
+    EXPECT_TRUE(elsewhere.requests().isEmpty());
+}
+
+// The service answers with error statuses and a record; the record counts.
+TEST_F(CloudTest, RecordsSentWithErrorStatusesAreRead) {
+    for (int status : {400, 407, 418, 500}) {
+        server.answer("/api/v2/get_user_tray_info", R"({"success":false,"message":"Undefined @user"})", status);
+        const int before = tokenExpired;
+        EXPECT_TRUE(run<GetUserTrayInfoResponse>([&](auto done) { api->getUserTrayInfo(done); })->ok()) << status;
+        EXPECT_EQ(tokenExpired, before + 1) << status;
+
+        server.answer("/api/v2/create_task", R"({"success":false,"message":"Quota reached"})", status);
+        const auto task = run<CreateTaskResponse>([&](auto done) { api->createTask({}, done); });
+        ASSERT_FALSE(task->ok());
+        EXPECT_EQ(task->error().message, QStringLiteral("Create Task: Quota reached")) << status;
+        EXPECT_TRUE(task->error().isQlntError());
+    }
+    server.answer("/api/v2/settings", "<html>Teapot</html>", 418);
+    const auto html = run<GetProjectsResponse>([&](auto done) { api->getProjects(done); });
+    EXPECT_EQ(html->error().kind, CloudError::Kind::Decoding);
+    EXPECT_TRUE(html->error().message.contains(QStringLiteral("418")));
+}
+
+TEST_F(CloudTest, APostIsNeverSentTwiceAfterABrokenConnection) {
+    server.answer("/api/v2/create_task", {Reply{200, {}, false, {}, 0, true}, Reply{200, R"({"success":true})"}});
+    const auto result = run<CreateTaskResponse>([&](auto done) { api->createTask({}, done); });
+    ASSERT_TRUE(result.has_value());
+    ASSERT_FALSE(result->ok());
+    EXPECT_EQ(result->error().kind, CloudError::Kind::Transport);
+    QTest::qWait(300);
+    EXPECT_EQ(server.count("/api/v2/create_task"), 1);
 }

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+#include <sys/socket.h>
 
 namespace qn::test {
 
@@ -17,6 +19,10 @@ public:
         int status = 200;
         QByteArray body;
         bool hold = false; // keep the request waiting until release()
+        QByteArray raw;    // sent as it stands instead of a formatted answer
+        int dripMs = 0;    // send one byte every so many milliseconds
+        bool reset = false; // drop the connection without answering
+        QByteArray location; // a Location header
     };
     struct Request {
         QByteArray method;
@@ -105,11 +111,36 @@ private:
     }
 
     static void send(QTcpSocket *socket, const Reply &reply) {
-        QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n";
-        out += "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
-        out += reply.body;
+        if (reply.reset) {
+            // Linger 0: the close is a reset, as a crashed or overloaded server gives.
+            const linger hard{1, 0};
+            ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+            socket->abort();
+            return;
+        }
+        QByteArray out = reply.raw;
+        if (out.isEmpty()) {
+            out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n";
+            if (!reply.location.isEmpty())
+                out += "Location: " + reply.location + "\r\n";
+            out += "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(reply.body.size()) +
+                   "\r\n\r\n";
+            out += reply.body;
+        }
+        if (reply.dripMs > 0) {
+            drip(QPointer<QTcpSocket>(socket), out, reply.dripMs);
+            return;
+        }
         socket->write(out);
         socket->flush();
+    }
+
+    static void drip(QPointer<QTcpSocket> socket, QByteArray rest, int ms) {
+        if (!socket || rest.isEmpty())
+            return;
+        socket->write(rest.left(1));
+        socket->flush();
+        QTimer::singleShot(ms, socket, [socket, rest = rest.mid(1), ms] { drip(socket, rest, ms); });
     }
 
     QTcpServer m_server;

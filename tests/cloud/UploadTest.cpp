@@ -6,6 +6,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QUrlQuery>
 
 using namespace qn;
@@ -304,4 +306,60 @@ TEST(UploadPoints, TheCommentPointsAmongTheDrawnObjectsInDrawingOrder) {
     EXPECT_EQ(points[0].color, (QNColor{QColor(0xFF, 0x41, 0x41), false}));
     EXPECT_FALSE(points[1].number.has_value());
     EXPECT_EQ(points[1].text, QStringLiteral("loose"));
+}
+
+// The task's link lands on the clipboard glued to the service's host: only a plain
+// path may be glued there.
+TEST_F(UploadTest, OnlyAPlainPathIsTakenAsTheTasksLink) {
+    server.answer("/api/v2/create_draft", R"({"success":true})");
+    const std::pair<const char *, bool> links[] = {
+        {"/t/Ab1", true},          {"/t/a@b", true},         {"@other.host/x", false},
+        {"//other.host/x", false}, {"http://evil/x", false}, {"t/Ab1", false},
+        {"/t/a b", false},         {"/t/\\\\evil", false},   {":9/x", false},
+    };
+    for (const auto &[link, usable] : links) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        effects.clear();
+        const QJsonObject answer{{"success", true}, {"task_id", 1}, {"link", QString::fromUtf8(link)}};
+        server.answer("/api/v2/create_task", QJsonDocument(answer).toJson(QJsonDocument::Compact));
+        const qsizetype drafts = server.count("/api/v2/create_draft");
+        const auto result = upload(capture(8, 8, 1.0));
+        ASSERT_TRUE(result.has_value()) << link;
+        EXPECT_EQ(result->ok(), usable) << link;
+        if (usable) {
+            EXPECT_EQ(clipboard(), server.host() + QString::fromUtf8(link));
+        } else {
+            EXPECT_EQ(clipboard(), QStringLiteral("before")) << link;
+            EXPECT_TRUE(effects.isEmpty()) << link;
+            EXPECT_EQ(result->error().message, QStringLiteral("Create Task: unusable link"));
+            EXPECT_EQ(server.count("/api/v2/create_draft"), drafts) << link;
+        }
+    }
+}
+
+// A large file travels without being held in several copies: the body is made as it
+// is sent, and it is byte for byte the form the service reads.
+TEST_F(UploadTest, ALargeFileIsStreamedAsTheExactForm) {
+    server.answer("/api/v2/create_task", R"({"success":true,"task_id":4,"link":"/t/x"})");
+    server.answer("/api/v2/create_draft", R"({"success":true})");
+    QByteArray gif(3 * 1024 * 1024 + 7, Qt::Uninitialized);
+    for (qsizetype i = 0; i < gif.size(); ++i)
+        gif[i] = static_cast<char>((i * 7919) >> 3); // every Base64 letter, '+' and '/' included
+    int calls = 0;
+    api->uploadData(gif, QStringLiteral("data:image/gif;base64,"), QSizeF(10, 20), QStringLiteral("big.gif"),
+                    [&](APICore::UploadResult r) {
+                        ++calls;
+                        EXPECT_TRUE(r.ok());
+                    });
+    ASSERT_TRUE(waitFor([&] { return calls > 0; }, 20000));
+    CreateDraftRequestParams expected;
+    expected.authid = QStringLiteral("tok 1");
+    expected.width = 10;
+    expected.height = 20;
+    expected.templateid = 4;
+    expected.fileName = QStringLiteral("big.gif");
+    expected.file_data = QStringLiteral("data:image/gif;base64,") + QString::fromLatin1(gif.toBase64());
+    const auto request = server.requests("/api/v2/create_draft").value(0);
+    EXPECT_EQ(request.headers.value("content-length").toLongLong(), request.body.size());
+    EXPECT_TRUE(request.body == formBody(expected));
 }

@@ -1,5 +1,9 @@
 #include "platform/UpdateChecker.h"
 
+#include "tests/cloud/FakeHttpServer.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 using namespace qn;
@@ -28,4 +32,24 @@ TEST(UpdateChecker, NewerByVersionThenBuild) {
                                          QStringLiteral("1.0.0"), QStringLiteral("1")),
                   c.newer)
             << c.version << " " << c.build;
+}
+
+// A feed dripped byte by byte ends at the deadline; an oversized one is refused.
+TEST(UpdateChecker, SlowOrOversizedFeedsEndAsNotFound) {
+    using Reply = qn::test::FakeHttpServer::Reply;
+    qn::test::FakeHttpServer server;
+    server.answer("/slow", {Reply{200, R"({"version":"99.0","build":"1","url":"u"})", false, {}, 200}});
+    server.answer("/big", "{\"version\":\"99.0\",\"x\":\"" + QByteArray(200 * 1024, 'a') + "\"}");
+    for (const char *path : {"/slow", "/big"}) {
+        UpdateChecker checker(server.host() + QString::fromLatin1(path), QStringLiteral("1.0"), QStringLiteral("1"));
+        checker.setDeadline(800);
+        QSignalSpy found(&checker, &UpdateChecker::updateFound);
+        QSignalSpy notFound(&checker, &UpdateChecker::updateNotFound);
+        QElapsedTimer clock;
+        clock.start();
+        checker.checkInBackground();
+        EXPECT_TRUE(notFound.wait(5000)) << path;
+        EXPECT_EQ(found.count(), 0) << path;
+        EXPECT_LT(clock.elapsed(), 4000) << path;
+    }
 }

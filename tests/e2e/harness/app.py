@@ -60,7 +60,8 @@ class Quillnest:
         script = f"#!/bin/sh\nprintf '%s\\n' \"$1\" >> '{self.browser_log}'\n"
         for name in ("xdg-open", "x-www-browser", "sensible-browser", "gio", "kde-open", "gnome-open"):
             path = os.path.join(bin_dir, name)
-            with open(path, "w") as f:
+            # The home folder's name may hold bytes that are not UTF-8: kept as they are.
+            with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                 f.write(script)
             os.chmod(path, 0o755)
 

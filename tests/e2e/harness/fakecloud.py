@@ -1,5 +1,7 @@
 """A local fake of the cloud service: records every request, answers from a table the test sets."""
 import json
+import socket
+import struct
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -22,9 +24,19 @@ class Request:
         return f"<{self.method} {self.path} {self.body[:200]!r}>"
 
 
+class Misbehave:
+    """How a reply departs from a plain answer: `drip` sends it one byte every so many
+    seconds, `reset` drops the connection without answering, `headers` adds headers,
+    `repeat` sends the body that many times (an oversized answer without a copy here)."""
+
+    def __init__(self, drip=0, reset=False, headers=None, repeat=1):
+        self.drip, self.reset, self.headers, self.repeat = drip, reset, headers or {}, repeat
+
+
 class FakeCloud:
     """answer(path, body, status=200) sets the reply for a path; a list of bodies is
-    answered in turn (the last one repeats). Unknown paths get 404."""
+    answered in turn (the last one repeats). Unknown paths get 404. A reply may be a
+    Misbehave wrapped around a body: (Misbehave(...), body)."""
 
     def __init__(self, port=DEV_PORT):
         self.requests = []
@@ -55,13 +67,34 @@ class FakeCloud:
                     return
                 if delay:
                     threading.Event().wait(delay)
+                how = Misbehave()
+                if isinstance(reply, tuple):
+                    how, reply = reply
+                if how.reset:
+                    # Linger 0: the close is a reset, as a crashed server or a proxy gives.
+                    self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                    self.connection.close()
+                    self.close_connection = True
+                    return
                 data = reply if isinstance(reply, (bytes, str)) else json.dumps(reply)
                 data = data.encode() if isinstance(data, str) else data
                 self.send_response(status)
                 self.send_header("Content-Type", "application/json")
-                self.send_header("Content-Length", str(len(data)))
+                self.send_header("Content-Length", str(len(data) * how.repeat))
+                for name, value in how.headers.items():
+                    self.send_header(name, value)
                 self.end_headers()
-                self.wfile.write(data)
+                try:
+                    if how.drip:
+                        for i in range(len(data)):
+                            self.wfile.write(data[i:i + 1])
+                            self.wfile.flush()
+                            threading.Event().wait(how.drip)
+                    else:
+                        for _ in range(how.repeat):
+                            self.wfile.write(data)
+                except OSError:
+                    self.close_connection = True  # the client gave up: as it should
 
             do_POST = _handle
             do_GET = _handle
