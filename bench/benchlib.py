@@ -43,6 +43,24 @@ def ensure_packages(names):
     return [n for n in missing if shutil.which(n) is None]
 
 
+def cpu_ms(pid):
+    """CPU time a process has used so far (all threads), in ms, from the scheduler's own
+    nanosecond counts: unlike wall time, hardly changed by other load on the machine."""
+    total = 0
+    try:
+        for task in os.listdir(f"/proc/{pid}/task"):
+            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+                total += int(f.read().split()[0])
+    except (FileNotFoundError, ProcessLookupError):
+        return float("nan")
+    return total / 1e6
+
+
+def server_pid(display):
+    """The X server of a display of the harness."""
+    return display.procs[0].pid
+
+
 def percentile(values, q):
     values = sorted(values)
     if not values:
@@ -121,15 +139,20 @@ class Quillnest(Program):
     trigger = ("key", "Alt_L+Shift_L+s")
     copy_key = "Control_L+c"
 
-    def __init__(self, display, binary):
+    def __init__(self, display, binary, name="quillnest", env=None, hot_key=None):
         super().__init__(display)
-        self.binary = binary
+        self.binary, self.name, self.extra_env = binary, name, env or {}
         self.app = None
+        self.prefs = {"needOnboarding": False, "showNotifications": False, "muted": True}
+        if hot_key:
+            # Instances side by side each need a hot key of their own: the first one
+            # to grab a combination is the only one that gets it.
+            self.prefs["KeyboardShortcuts/openScreenshot"] = f"Alt+Shift+{hot_key}"
+            self.trigger = ("key", f"Alt_L+Shift_L+{hot_key}")
 
     def start(self):
         os.environ["QUILLNEST_BIN"] = self.binary
-        self.app = qn_app.Quillnest(self.d, prefs={"needOnboarding": False, "showNotifications": False,
-                                                   "muted": True}, home=self.home)
+        self.app = qn_app.Quillnest(self.d, prefs=self.prefs, home=self.home, env=self.extra_env)
         self.proc = self.app.proc
         self.app.wait_for_line(r"^Quillnest started", timeout=30)
         time.sleep(1.5)
@@ -175,9 +198,16 @@ class Ksnip(Program):
         return self.proc.poll() is None
 
 
+VARIANTS = {}
+
+
 def make(name, display, binary):
     if name == "quillnest":
         return Quillnest(display, binary)
+    if name in VARIANTS:
+        build, env = VARIANTS[name]
+        hot_key = f"F{5 + list(VARIANTS).index(name)}"
+        return Quillnest(display, os.path.join(build, "bin", "quillnest"), name, env, hot_key)
     return {"ksnip": Ksnip, "flameshot": Flameshot}[name](display)
 
 
@@ -200,6 +230,9 @@ def common_args(ap):
     ap.add_argument("--build", default=os.path.join(ROOT, "build", "dev"))
     ap.add_argument("--only", action="append", help="measure only these programs")
     ap.add_argument("--sizes", default="1920x1080,3840x2160")
+    ap.add_argument("--variant", action="append", default=[],
+                    help="another Quillnest in the same run: name=build-dir[,VAR=value...], "
+                         "e.g. before=/tmp/main-build (measure before and after side by side)")
 
 
 def setup(args, default=("quillnest", "ksnip", "flameshot")):
@@ -207,7 +240,12 @@ def setup(args, default=("quillnest", "ksnip", "flameshot")):
     args.binary = os.path.join(args.build, "bin", "quillnest")
     args.probe = os.path.join(args.build, "bench", "paint_probe")
     names = args.only or list(default)
-    failed = ensure_packages([n for n in names if n != "quillnest"])
+    for spec in args.variant:
+        name, _, rest = spec.partition("=")
+        build, *envs = rest.split(",")
+        VARIANTS[name] = (os.path.abspath(build), dict(e.split("=", 1) for e in envs))
+        names.insert(names.index("quillnest") + 1 if "quillnest" in names else 0, name)
+    failed = ensure_packages([n for n in names if n != "quillnest" and n not in VARIANTS])
     if failed:
         print("  could not install " + " ".join(failed) + "; measuring without them")
     args.names = [n for n in names if n not in failed]

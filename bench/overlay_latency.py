@@ -8,7 +8,9 @@ program paints):
            anew for every run);
   steady   later captures of a running program (after --warmups).
 "painted" is the last drawing before the screen stays quiet for 300 ms; "changed" is
-the first drawing at all. After each run the settled screen is compared with the
+the first drawing at all; "CPU" is the processor time the program and the X server
+spent from the trigger to painted (a peer started by a command counts only the
+server), which other load on the machine hardly changes. After each run the settled screen is compared with the
 desktop before the trigger: "settled" gives the brightness factor seen at a 3x3 grid
 (1.00 = the plain snapshot, 0.80 = dimmed by 0.2) and whether all nine points agree,
 i.e. whether the overlay shows the frozen desktop.
@@ -41,9 +43,13 @@ def parse(lines):
 
 
 def run_once(d, args, program):
+    server = benchlib.server_pid(d)
+    cpu = benchlib.cpu_ms(program.pid) + benchlib.cpu_ms(server)
     out = benchlib.probe(d, args.probe, program, "open", *program.trigger)
+    cpu = benchlib.cpu_ms(program.pid) + benchlib.cpu_ms(server) - cpu
     benchlib.wait_quiet(d, args.probe, program)
-    return parse(out)
+    r = parse(out)
+    return r + (cpu,) if r else None
 
 
 def measure(width, height, args):
@@ -52,7 +58,8 @@ def measure(width, height, args):
     try:
         benchlib.detailed_desktop(d)
         for name in args.names:
-            results[name] = {"first": [], "steady": [], "first_changed": [], "steady_changed": [], "settled": []}
+            results[name] = {"first": [], "steady": [], "first_changed": [], "steady_changed": [], "settled": [],
+                             "first_cpu": [], "steady_cpu": []}
         # First capture after launch: a fresh start per run.
         for _ in range(args.first_runs):
             for name in args.names:
@@ -65,6 +72,7 @@ def measure(width, height, args):
                     if r:
                         results[name]["first"].append(r[1])
                         results[name]["first_changed"].append(r[0])
+                        results[name]["first_cpu"].append(r[3])
                         results[name]["settled"].append(r[2])
                 finally:
                     p.stop()
@@ -80,6 +88,7 @@ def measure(width, height, args):
                 if r and i >= args.warmups:
                     results[p.name]["steady"].append(r[1])
                     results[p.name]["steady_changed"].append(r[0])
+                    results[p.name]["steady_cpu"].append(r[3])
                     results[p.name]["settled"].append(r[2])
         for p in programs:
             p.stop()
@@ -111,7 +120,8 @@ def main():
         for name in args.names:
             r = results.get(name, {})
             for key, label in (("first", "first painted"), ("steady", "steady painted"),
-                               ("first_changed", "first changed"), ("steady_changed", "steady changed")):
+                               ("first_changed", "first changed"), ("steady_changed", "steady changed"),
+                               ("first_cpu", "first CPU"), ("steady_cpu", "steady CPU")):
                 print(f"{name:<10} {size:<10} {label:<16} {benchlib.summary(r.get(key, []))}", flush=True)
             print(f"{name:<10} {size:<10} {'settled':<16} {settled_text(r.get('settled', []))}", flush=True)
 

@@ -16,7 +16,8 @@
 //       Triggers, waits for a new owner of CLIPBOARD, reads it as image/png (INCR
 //       included) and prints "owner_ms readable_ms bytes"; the bytes go to out-file.
 //
-// Options before the mode: --quiet <ms> (default 300), --timeout <ms> (default 8000).
+// Options before the mode: --quiet <ms> (default 300), --timeout <ms> (default 8000),
+// --verbose 1 (every damaged rectangle on standard error).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -46,6 +47,7 @@ struct Probe {
     int damageEvent = 0, fixesEvent = 0;
     Damage damage = 0;
     double quietMs = 300, timeoutMs = 8000;
+    bool verbose = false;
 
     bool open() {
         d = XOpenDisplay(nullptr);
@@ -99,6 +101,9 @@ struct Probe {
                     const auto *n = reinterpret_cast<XDamageNotifyEvent *>(&e);
                     pixels += double(n->area.width) * double(n->area.height);
                     last = msSince(start);
+                    if (verbose)
+                        std::fprintf(stderr, "damage %.2f ms %d,%d %dx%d\n", last, n->area.x, n->area.y,
+                                     n->area.width, n->area.height);
                     if (first && *first < 0)
                         *first = last;
                     lastSeen = Clock::now();
@@ -305,6 +310,8 @@ int main(int argc, char **argv) {
             p.quietMs = std::atof(argv[i + 1]);
         else if (std::strcmp(argv[i], "--timeout") == 0)
             p.timeoutMs = std::atof(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--verbose") == 0)
+            p.verbose = std::atoi(argv[i + 1]) != 0;
     }
     if (i >= argc || !p.open())
         return 2;
