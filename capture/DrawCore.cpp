@@ -145,6 +145,19 @@ DrawCore &DrawCore::shared() {
 
 DrawCore::DrawCore(QObject *parent) : QObject(parent) {
     model().setToolCursorProvider([this] { return toolCursor(); });
+    m_releaseMemory.setSingleShot(true);
+    m_releaseMemory.setInterval(kKeepMemoryAfterCapture);
+    connect(&m_releaseMemory, &QTimer::timeout, this, &DrawCore::releaseOverlayMemory);
+}
+
+void DrawCore::releaseOverlayMemory() {
+    if (isOpen())
+        return;
+    for (const auto &window : std::as_const(m_parkedWindows))
+        if (window)
+            window->releaseFrame();
+    releaseScreenGrabMemory();
+    malloc_trim(0);
 }
 
 DrawViewModel &DrawCore::model() const { return *Models::shared().drawViewModel(); }
@@ -164,6 +177,7 @@ QScreen *DrawCore::mouseScreen() const { return QGuiApplication::screenAt(QCurso
 void DrawCore::createDrawController() {
     if (isOpen())
         return;
+    m_releaseMemory.stop();
     ++m_generation;
     m_pointerScreen = nullptr;
     model().setScreenshotName(Helper::screenshotFileName());
@@ -187,6 +201,21 @@ void DrawCore::createDrawController() {
     Q_EMIT hightlightWindowsChanged();
     Q_EMIT overlayOpened();
     diagnostic(QStringLiteral("overlay opened on %1 screen(s)").arg(screens.size()));
+}
+
+void DrawCore::prepareOverlays() {
+    if (isOpen())
+        return;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        CropWindow *parked = m_parkedWindows.value(screen);
+        if (parked && parked->geometry() == screen->geometry())
+            continue;
+        if (parked)
+            parked->deleteLater();
+        auto *window = new CropWindow(screen);
+        window->prepare();
+        m_parkedWindows.insert(screen, window);
+    }
 }
 
 void DrawCore::createCropWindow(QScreen *screen, QScreen *underMouse) {
@@ -298,6 +327,10 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
         // A capture frees tens of megabytes of pictures at once; hand them back to
         // the system once the windows are gone, so a tray program stays small.
         QTimer::singleShot(100, this, [] { malloc_trim(0); });
+        // The hidden windows' frame buffers and the screens' shared memory (a whole
+        // screen each) are kept a little longer: fresh memory costs the next capture
+        // more than everything else it does, and captures often come in a row.
+        m_releaseMemory.start();
         Q_EMIT overlayClosed();
         diagnostic(QStringLiteral("overlay closed"));
     }
