@@ -143,7 +143,7 @@ class Quillnest(Program):
         super().__init__(display)
         self.binary, self.name, self.extra_env = binary, name, env or {}
         self.app = None
-        self.prefs = {"needOnboarding": False, "showNotifications": False, "muted": True}
+        self.prefs = {"needOnboarding": False, "showNotifications": False, "muted": True, "localWatermark": False}
         if hot_key:
             # Instances side by side each need a hot key of their own: the first one
             # to grab a combination is the only one that gets it.
