@@ -158,6 +158,7 @@ void DrawCore::releaseOverlayMemory() {
             window->releaseFrame();
     releaseScreenGrabMemory();
     malloc_trim(0);
+    diagnostic(QStringLiteral("overlay memory released"));
 }
 
 DrawViewModel &DrawCore::model() const { return *Models::shared().drawViewModel(); }

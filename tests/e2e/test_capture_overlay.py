@@ -192,3 +192,26 @@ def test_a_crop_drag_leaves_nothing_behind_where_the_edges_were(launch, x, displ
     assert not bad, f"{len(bad)} stale pixels, e.g. {bad[:5]}"
     x.key("Escape")
     wait_capture_closed(app, x)
+
+
+def test_a_capture_after_the_overlay_gave_its_memory_back_shows_and_copies_the_frozen_screen(launch, x, display):
+    # A while after a capture its screen-sized buffers go back to the system; the next
+    # capture makes new ones and must look and copy exactly as the first did.
+    screen.paint_pattern(display)
+    app = launch(prefs=PREFS)
+    before = screen.grab(display)
+    open_capture(app, x)
+    x.key("Escape")
+    wait_capture_closed(app, x)
+    app.wait_for_line(r"^capture: overlay memory released", timeout=30)
+    open_capture(app, x)
+    shown = _settled(display)
+    ratios = sorted(s / b for yy in range(40, display.height, 97) for xx in range(0, display.width - 300, 89)
+                    for s, b in zip(shown.pixel(xx, yy), before.pixel(xx, yy)) if b >= 60)
+    factor = ratios[len(ratios) // 2]
+    off = [(xx, yy) for yy in range(40, display.height, 7) for xx in range(0, display.width - 300, 7)
+           if any(abs(s - b * factor) > 2.5 for s, b in zip(shown.pixel(xx, yy), before.pixel(xx, yy)))]
+    assert not off, f"the overlay does not show the frozen screen at {off[:5]} (factor {factor:.2f})"
+    x.drag((400, 300), (700, 520))
+    picture = copied_picture(app, x, display)
+    assert picture == before.crop(400, 300, 300, 220)
