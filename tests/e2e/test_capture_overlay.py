@@ -67,7 +67,7 @@ def test_space_moves_the_crop_being_dragged(launch, x, display):
     x.move(301, 251)
     for step in range(1, 5):
         x.move(301 + 25 * step - (1 if step == 4 else 0), 251 + 12 * step + (1 if step == 4 else 0))
-    time.sleep(0.3)  # the last move is handled before Space is let go, as a hand would
+    _settled(display)  # the last move is handled (and shown) before Space is let go, as a hand would
     x.keyup("space")
     time.sleep(0.1)
     x._xdo("mouseup", 1)
