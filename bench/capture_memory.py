@@ -6,7 +6,8 @@ Each program is started on a detailed desktop and left to settle (--settle s; th
 first refresh of the device lists, 10 s after start, belongs to start-up), then its
 RSS is read ("idle"). Then --cycles captures are opened and dismissed with Escape,
 each waited for until the screen is quiet; RSS is read with the last overlay open
-("open"), and --after s after the last one closed ("after").
+("open"), and --after s after the last one closed ("after"; Quillnest keeps the
+buffers of a capture 20 s for the next one).
 
 Usage: bench/capture_memory.py [--build build/dev] [--cycles 20] [--only quillnest]
 """
@@ -54,7 +55,8 @@ def main():
     benchlib.common_args(ap)
     ap.add_argument("--cycles", type=int, default=20)
     ap.add_argument("--settle", type=float, default=12.0)
-    ap.add_argument("--after", type=float, default=3.0)
+    # Quillnest keeps a capture's screen-sized buffers for 20 s, for the next one.
+    ap.add_argument("--after", type=float, default=25.0)
     args = ap.parse_args()
     benchlib.setup(args)
     print(f"{'program':<10} {'size':<10} {'idle MB':>8} {'open MB':>8} {'after MB':>9} {'after-idle':>10}")

@@ -65,14 +65,15 @@ def measure(width, height, args):
     tmp = tempfile.mkdtemp(prefix="qn-bench-clip-")
     try:
         benchlib.detailed_desktop(d)
-        screen_path = os.path.join(tmp, "screen.png")
-        subprocess.run(["import", "-window", "root", screen_path], env=d.env, check=True)
         for name in args.names:
             p = benchlib.make(name, d, args.binary)
             if p.start():
                 programs.append(p)
             else:
                 print(f"  {name}: did not start", flush=True)
+        # Once every program is up: their tray icons are part of the screen.
+        screen_path = os.path.join(tmp, "screen.png")
+        subprocess.run(["import", "-window", "root", screen_path], env=d.env, check=True)
         for i in range(args.warmups + args.runs):
             for p in programs:
                 r = one_run(d, args, p, screen_path, os.path.join(tmp, f"{p.name}.png"))

@@ -146,7 +146,9 @@ DrawCore &DrawCore::shared() {
 DrawCore::DrawCore(QObject *parent) : QObject(parent) {
     model().setToolCursorProvider([this] { return toolCursor(); });
     m_releaseMemory.setSingleShot(true);
-    m_releaseMemory.setInterval(kKeepMemoryAfterCapture);
+    bool overridden = false;
+    const int keep = qEnvironmentVariableIntValue("QUILLNEST_KEEP_OVERLAY_MS", &overridden);
+    m_releaseMemory.setInterval(overridden && keep >= 0 ? keep : kKeepMemoryAfterCapture);
     connect(&m_releaseMemory, &QTimer::timeout, this, &DrawCore::releaseOverlayMemory);
 }
 
@@ -217,6 +219,8 @@ void DrawCore::prepareOverlays() {
         window->prepare();
         m_parkedWindows.insert(screen, window);
     }
+    // What the preparing used and let go is handed back, not kept while idle.
+    malloc_trim(0);
 }
 
 void DrawCore::createCropWindow(QScreen *screen, QScreen *underMouse) {
@@ -329,7 +333,7 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
         // the system once the windows are gone, so a tray program stays small.
         QTimer::singleShot(100, this, [] { malloc_trim(0); });
         // The hidden windows' frame buffers and the screens' shared memory (a whole
-        // screen each) are kept a little longer: fresh memory costs the next capture
+        // screen each) are kept a while longer: fresh memory costs the next capture
         // more than everything else it does, and captures often come in a row.
         m_releaseMemory.start();
         Q_EMIT overlayClosed();

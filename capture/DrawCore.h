@@ -41,8 +41,9 @@ public:
     // Makes the overlay windows ahead of the first capture (at start-up), so that it
     // opens as fast as any later one.
     void prepareOverlays();
-    // How long after a capture closes its large buffers are kept for the next one.
-    static constexpr int kKeepMemoryAfterCapture = 5000; // ms
+    // How long after a capture closes its large buffers are kept for the next one
+    // (QUILLNEST_KEEP_OVERLAY_MS overrides it, for tests).
+    static constexpr int kKeepMemoryAfterCapture = 20'000; // ms
     // Gives back the hidden overlays' frame buffers and the screens' shared memory.
     void releaseOverlayMemory();
     // Esc and the close button: closes at once when there is nothing to lose, else

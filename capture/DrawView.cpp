@@ -80,16 +80,18 @@ QRegion DrawView::cropAreaChange(const QRectF &oldShown, const QRectF &oldCrop, 
     const bool hadOld = !DrawViewModel::isZeroRect(oldShown), hasNew = !DrawViewModel::isZeroRect(newShown);
     constexpr qreal kMargin = 3;
     const auto band = [](qreal fixed, qreal from, qreal to, bool horizontal) {
-        const QRectF r = horizontal ? QRectF(QPointF(from - kMargin, fixed - kMargin), QPointF(to + kMargin, fixed + kMargin))
-                                    : QRectF(QPointF(fixed - kMargin, from - kMargin), QPointF(fixed + kMargin, to + kMargin));
-        return QRegion(r.toAlignedRect());
+        const QPointF start = horizontal ? QPointF(from, fixed) : QPointF(fixed, from);
+        const QPointF end = horizontal ? QPointF(to, fixed) : QPointF(fixed, to);
+        const QPointF margin(kMargin, kMargin);
+        return QRegion(QRectF(start - margin, end + margin).toAlignedRect());
     };
     struct Edge {
         qreal fixed, from, to;
         bool horizontal;
     };
     const auto edges = [](const QRectF &r) {
-        return std::array<Edge, 4>{Edge{r.top(), r.left(), r.right(), true}, Edge{r.bottom(), r.left(), r.right(), true},
+        return std::array<Edge, 4>{Edge{r.top(), r.left(), r.right(), true},
+                                   Edge{r.bottom(), r.left(), r.right(), true},
                                    Edge{r.left(), r.top(), r.bottom(), false},
                                    Edge{r.right(), r.top(), r.bottom(), false}};
     };
@@ -126,7 +128,9 @@ QRegion DrawView::cropAreaChange(const QRectF &oldShown, const QRectF &oldCrop, 
     }
     const QFontMetricsF metrics(labelFont());
     const auto label = [&metrics](const QRectF &shown) {
-        return DrawViewModel::isZeroRect(shown) ? QRect() : labelRect(shown, metrics).toAlignedRect().adjusted(-2, -2, 2, 2);
+        if (DrawViewModel::isZeroRect(shown))
+            return QRect();
+        return labelRect(shown, metrics).toAlignedRect().adjusted(-2, -2, 2, 2);
     };
     const QRect oldLabel = label(oldShown), newLabel = label(newShown);
     if (oldLabel != newLabel || sizeLabel(oldShown) != sizeLabel(newShown))
@@ -153,7 +157,8 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
         if (!isCropScreen()) {
             return;
         }
-        const QRegion dirty = cropAreaChange(m_lastShown, m_lastCrop, shown, crop, model().whiteboard().alpha() != 0);
+        const bool filled = model().whiteboard().alpha() != 0;
+        const QRegion dirty = cropAreaChange(m_lastShown, m_lastCrop, shown, crop, filled);
         m_lastShown = shown;
         m_lastCrop = crop;
         if (!dirty.isEmpty())

@@ -119,7 +119,8 @@ TEST_P(DrawViewRepaintTest, AStepRepaintsWhatChangedAndLittleElse) {
     }
     EXPECT_GT(changed, 0);
     EXPECT_EQ(missed, 0);
-    EXPECT_LT(double(area(recorder.painted)), 1920 * 1080 * c.share) << "repainted " << area(recorder.painted) << " pixels";
+    EXPECT_LT(double(area(recorder.painted)), 1920 * 1080 * c.share)
+        << "repainted " << area(recorder.painted) << " pixels";
 }
 
 INSTANTIATE_TEST_SUITE_P(

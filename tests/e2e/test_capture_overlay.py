@@ -198,7 +198,7 @@ def test_a_capture_after_the_overlay_gave_its_memory_back_shows_and_copies_the_f
     # A while after a capture its screen-sized buffers go back to the system; the next
     # capture makes new ones and must look and copy exactly as the first did.
     screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
+    app = launch(prefs=PREFS, env={"QUILLNEST_KEEP_OVERLAY_MS": "300"})
     before = screen.grab(display)
     open_capture(app, x)
     x.key("Escape")
