@@ -103,6 +103,11 @@ void CropWindow::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
 }
 
+// Nothing on the overlay shows the keyboard focus; Qt's default repaints the whole
+// window (a whole screen) when it comes or goes.
+void CropWindow::focusInEvent(QFocusEvent *) {}
+void CropWindow::focusOutEvent(QFocusEvent *) {}
+
 void CropWindow::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
     m_shown = false;
@@ -111,10 +116,15 @@ void CropWindow::hideEvent(QHideEvent *event) {
 
 void CropWindow::prepare() {
     winId();
+    QImage warm(64, 64, QImage::Format_RGB32);
+    m_view->render(&warm);
+    warmUp();
+}
+
+void CropWindow::warmUp() {
     // The first use of a font loads the font configuration; the first paint of each
     // kind sets up its code paths.
     QImage warm(64, 64, QImage::Format_RGB32);
-    m_view->render(&warm);
     QFont label(QStringLiteral("Inter"));
     label.setPixelSize(13);
     {

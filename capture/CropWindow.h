@@ -24,6 +24,7 @@ public:
     // Makes ahead of the first capture what it would otherwise wait for: the native
     // window, the fonts, the cursor and the paint paths (warmed on a small picture).
     void prepare();
+    static void warmUp();
     // Gives back the window's frame buffer (a whole screen of pixels) while it waits
     // hidden for the next capture; the next show makes a new one.
     void releaseFrame();
@@ -37,6 +38,8 @@ protected:
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
