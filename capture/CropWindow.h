@@ -24,7 +24,6 @@ public:
     // Makes ahead of the first capture what it would otherwise wait for: the native
     // window, the fonts, the cursor and the paint paths (warmed on a small picture).
     void prepare();
-    static void warmUp();
     // Gives back the window's frame buffer (a whole screen of pixels) while it waits
     // hidden for the next capture; the next show makes a new one.
     void releaseFrame();
@@ -45,6 +44,7 @@ protected:
 private:
     class ExposeFilter;
     void keepInactiveColoursActive();
+    static void warmUp();
 
     QPointer<QScreen> m_screen;
     DrawView *m_view;
