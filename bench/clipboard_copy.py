@@ -37,6 +37,9 @@ def size_of(display, path):
 
 def one_run(d, args, p, screen_path, out):
     w, h = d.width, d.height
+    if args.verify:
+        # The screen as it is now (tray icons, notices of earlier runs and all).
+        subprocess.run(["import", "-window", "root", screen_path], env=d.env, check=True)
     benchlib.probe(d, args.probe, p, "open", *p.trigger)
     x = ["xdotool"]
     subprocess.run(x + ["mousemove", "0", "0", "mousedown", "1"], env=d.env, check=False)
@@ -71,9 +74,7 @@ def measure(width, height, args):
                 programs.append(p)
             else:
                 print(f"  {name}: did not start", flush=True)
-        # Once every program is up: their tray icons are part of the screen.
         screen_path = os.path.join(tmp, "screen.png")
-        subprocess.run(["import", "-window", "root", screen_path], env=d.env, check=True)
         for i in range(args.warmups + args.runs):
             for p in programs:
                 r = one_run(d, args, p, screen_path, os.path.join(tmp, f"{p.name}.png"))
