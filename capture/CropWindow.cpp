@@ -116,6 +116,10 @@ void CropWindow::hideEvent(QHideEvent *event) {
 
 void CropWindow::prepare() {
     winId();
+    // The frame buffer is made (and shared with the X server) now; its pages are
+    // only taken when the first capture paints, so it costs no memory until then.
+    if (QBackingStore *store = backingStore())
+        store->resize(size());
     QImage warm(64, 64, QImage::Format_RGB32);
     m_view->render(&warm);
     warmUp();
