@@ -7,6 +7,7 @@
 #include "app/TrayMenu.h"
 #include "app/TrayNotification.h"
 #include "app/TrayNotificationsManager.h"
+#include "capture/DrawCore.h"
 #include "capture/WindowsCore.h"
 #include "platform/Analytics.h"
 #include "platform/NotificationHub.h"
@@ -57,6 +58,10 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
         record->updateVideoDevices();
     });
     devices->start();
+
+    // The first capture finds its windows made; made once the event loop runs, so
+    // the tray is up first.
+    QTimer::singleShot(0, this, [] { DrawCore::shared().prepareOverlays(); });
 
     std::printf("Quillnest started\n");
     std::fflush(stdout);

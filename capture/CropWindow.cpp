@@ -6,9 +6,13 @@
 #include "capture/DrawView.h"
 #include "platform/OverlayInput.h"
 
+#include <QBackingStore>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScreen>
+#include <QWindow>
+#include <xcb/xcb.h>
 
 namespace qn {
 
@@ -35,6 +39,114 @@ CropWindow::CropWindow(QScreen *screen)
     m_view = new DrawView(screen, this);
     m_view->setGeometry(rect());
     setWindowState(Qt::WindowFullScreen);
+    keepInactiveColoursActive();
+}
+
+void CropWindow::keepInactiveColoursActive() {
+    // The overlay looks the same with or without the keys; with inactive colours of
+    // their own, Qt paints the whole screen again when the window becomes active.
+    if (palette().isEqual(QPalette::Active, QPalette::Inactive))
+        return;
+    QPalette same = palette();
+    for (int role = 0; role < QPalette::NColorRoles; ++role)
+        same.setColor(QPalette::Inactive, QPalette::ColorRole(role),
+                      same.color(QPalette::Active, QPalette::ColorRole(role)));
+    setPalette(same);
+}
+
+void CropWindow::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    // The application's colours change with the appearance; the inactive ones follow.
+    if (event->type() == QEvent::PaletteChange)
+        keepInactiveColoursActive();
+}
+
+// Qt follows the window manager's configure notice with an expose of the whole
+// window, although the server lost none of its pixels; each one would copy a whole
+// screen to the server again. Once the window shows its picture, only the exposes
+// the server asks for go through.
+class CropWindow::ExposeFilter : public QObject {
+public:
+    explicit ExposeFilter(CropWindow *window) : QObject(window), m_window(window) {}
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::Expose)
+            return false;
+        const bool exposed = m_window->windowHandle() && m_window->windowHandle()->isExposed();
+        if (!exposed) {
+            m_window->m_shown = false;
+            return false;
+        }
+        if (m_window->m_shown && !m_window->m_serverExposed)
+            return true;
+        m_window->m_shown = true;
+        m_window->m_serverExposed = false;
+        return false;
+    }
+
+private:
+    CropWindow *m_window;
+};
+
+bool CropWindow::nativeEvent(const QByteArray &eventType, void *message, qintptr *result) {
+    if (eventType == "xcb_generic_event_t") {
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        if ((event->response_type & 0x7f) == XCB_EXPOSE)
+            m_serverExposed = true;
+    }
+    return QWidget::nativeEvent(eventType, message, result);
+}
+
+void CropWindow::showEvent(QShowEvent *event) {
+    if (QWindow *window = windowHandle(); window && !m_exposeFilter) {
+        m_exposeFilter = new ExposeFilter(this);
+        window->installEventFilter(m_exposeFilter);
+    }
+    QWidget::showEvent(event);
+}
+
+// Nothing on the overlay shows the keyboard focus; Qt's default repaints the whole
+// window (a whole screen) when it comes or goes.
+void CropWindow::focusInEvent(QFocusEvent *) {}
+void CropWindow::focusOutEvent(QFocusEvent *) {}
+
+void CropWindow::hideEvent(QHideEvent *event) {
+    QWidget::hideEvent(event);
+    m_shown = false;
+    m_serverExposed = false;
+}
+
+void CropWindow::prepare() {
+    winId();
+    // The frame buffer is made (and shared with the X server) now; its pages are
+    // only taken when the first capture paints, so it costs no memory until then.
+    if (QBackingStore *store = backingStore())
+        store->resize(size());
+    QImage warm(64, 64, QImage::Format_RGB32);
+    m_view->render(&warm);
+    warmUp();
+}
+
+void CropWindow::warmUp() {
+    // The first use of a font loads the font configuration; the first paint of each
+    // kind sets up its code paths.
+    QImage warm(64, 64, QImage::Format_RGB32);
+    QFont label(QStringLiteral("Inter"));
+    label.setPixelSize(13);
+    {
+        QPainter painter(&warm);
+        painter.setFont(label);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.drawText(QRectF(warm.rect()), Qt::AlignCenter, QStringLiteral("0123456789 X"));
+        painter.fillRect(warm.rect(), QColor(0, 0, 0, 51));
+    }
+    (void)DrawCore::shared().toolCursor();
+}
+
+void CropWindow::releaseFrame() {
+    if (isVisible())
+        return;
+    if (QBackingStore *store = backingStore(); store && store->size().width() > 1)
+        store->resize(QSize(1, 1));
 }
 
 void CropWindow::takeFocus() {

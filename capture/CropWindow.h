@@ -21,6 +21,12 @@ public:
     DrawView *view() const { return m_view; }
     // Makes this the window that receives the keys.
     void takeFocus();
+    // Makes ahead of the first capture what it would otherwise wait for: the native
+    // window, the fonts, the cursor and the paint paths (warmed on a small picture).
+    void prepare();
+    // Gives back the window's frame buffer (a whole screen of pixels) while it waits
+    // hidden for the next capture; the next show makes a new one.
+    void releaseFrame();
 
     static QString windowTitleText() { return QStringLiteral("Quillnest capture"); }
 
@@ -28,10 +34,23 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
+    class ExposeFilter;
+    void keepInactiveColoursActive();
+    static void warmUp();
+
     QPointer<QScreen> m_screen;
     DrawView *m_view;
+    ExposeFilter *m_exposeFilter = nullptr;
+    bool m_serverExposed = false; // the X server asked for pixels since the last expose
+    bool m_shown = false;         // the window has shown its picture since it was mapped
 };
 
 } // namespace qn

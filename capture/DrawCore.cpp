@@ -160,6 +160,11 @@ DrawCore::DrawCore(QObject *parent) : QObject(parent) {
             holdInput();
         }
     });
+    m_releaseMemory.setSingleShot(true);
+    bool overridden = false;
+    const int keep = qEnvironmentVariableIntValue("QUILLNEST_KEEP_OVERLAY_MS", &overridden);
+    m_releaseMemory.setInterval(overridden && keep >= 0 ? keep : kKeepMemoryAfterCapture);
+    connect(&m_releaseMemory, &QTimer::timeout, this, &DrawCore::releaseOverlayMemory);
 }
 
 void DrawCore::holdInput(bool pointerToo) {
@@ -191,6 +196,17 @@ void DrawCore::catchUpPointer(QPoint global) {
     }
 }
 
+void DrawCore::releaseOverlayMemory() {
+    if (isOpen())
+        return;
+    for (const auto &window : std::as_const(m_parkedWindows))
+        if (window)
+            window->releaseFrame();
+    releaseScreenGrabMemory();
+    malloc_trim(0);
+    diagnostic(QStringLiteral("overlay memory released"));
+}
+
 DrawViewModel &DrawCore::model() const { return *Models::shared().drawViewModel(); }
 
 QMap<QScreen *, CropWindow *> DrawCore::windows() const {
@@ -208,6 +224,7 @@ QScreen *DrawCore::mouseScreen() const { return QGuiApplication::screenAt(QCurso
 void DrawCore::createDrawController() {
     if (isOpen())
         return;
+    m_releaseMemory.stop();
     ++m_generation;
     m_pointerScreen = nullptr;
     // The toolkit merges queued pointer moves into the last one, also across a key
@@ -242,6 +259,23 @@ void DrawCore::createDrawController() {
     StreamWindowHost::shared();
     Q_EMIT overlayOpened();
     diagnostic(QStringLiteral("overlay opened on %1 screen(s)").arg(screens.size()));
+}
+
+void DrawCore::prepareOverlays() {
+    if (isOpen())
+        return;
+    for (QScreen *screen : QGuiApplication::screens()) {
+        CropWindow *parked = m_parkedWindows.value(screen);
+        if (parked && parked->geometry() == screen->geometry())
+            continue;
+        if (parked)
+            parked->deleteLater();
+        auto *window = new CropWindow(screen);
+        window->prepare();
+        m_parkedWindows.insert(screen, window);
+    }
+    // What the preparing used and let go is handed back, not kept while idle.
+    malloc_trim(0);
 }
 
 void DrawCore::createCropWindow(QScreen *screen, QScreen *underMouse) {
@@ -360,6 +394,10 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
         // A capture frees tens of megabytes of pictures at once; hand them back to
         // the system once the windows are gone, so a tray program stays small.
         QTimer::singleShot(100, this, [] { malloc_trim(0); });
+        // The hidden windows' frame buffers and the screens' shared memory (a whole
+        // screen each) are kept a while longer: fresh memory costs the next capture
+        // more than everything else it does, and captures often come in a row.
+        m_releaseMemory.start();
         Q_EMIT overlayClosed();
         diagnostic(QStringLiteral("overlay closed"));
     }

@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QPointer>
 #include <QSizeF>
+#include <QTimer>
 #include <optional>
 
 class QScreen;
@@ -37,6 +38,14 @@ public:
     // ---- capture life cycle ------------------------------------------------
     // Starts a capture; does nothing while one is open.
     void createDrawController();
+    // Makes the overlay windows ahead of the first capture (at start-up), so that it
+    // opens as fast as any later one.
+    void prepareOverlays();
+    // How long after a capture closes its large buffers are kept for the next one
+    // (QUILLNEST_KEEP_OVERLAY_MS overrides it, for tests).
+    static constexpr int kKeepMemoryAfterCapture = 20'000; // ms
+    // Gives back the hidden overlays' frame buffers and the screens' shared memory.
+    void releaseOverlayMemory();
     // Esc and the close button: closes at once when there is nothing to lose, else
     // asks "Are you sure?" first (once: a second request while asking does nothing).
     void requestClose(bool ask = true);
@@ -181,6 +190,7 @@ private:
     OverlayGeometry m_geometry;
     OverlayToolHost m_toolHost{*this};
     ToolEditor m_tools{m_toolHost};
+    QTimer m_releaseMemory;
     bool m_closeAlertShown = false;
     bool m_readingText = false; // "Copy as Text" is reading the crop
     bool m_compressedMoves = true; // the toolkit's merging of pointer moves, outside a capture

@@ -20,6 +20,7 @@
 #include <QPainterPath>
 #include <QVariantAnimation>
 #include <QScreen>
+#include <array>
 #include <cmath>
 
 namespace qn {
@@ -63,13 +64,94 @@ QFont labelFont() {
     return font;
 }
 
-// Everything the crop area paints around a rectangle: border, handles and label.
-QRectF decorationBounds(const QRectF &r) {
-    if (DrawViewModel::isZeroRect(r))
-        return {};
-    return r.adjusted(-90, -40, 90, 30);
+// Where the size label of a rectangle goes: centred over it, 6 above its top.
+QRectF labelRect(const QRectF &shown, const QFontMetricsF &metrics) {
+    const qreal width = metrics.horizontalAdvance(sizeLabel(shown));
+    const qreal height = 21;
+    return {shown.center().x() - width / 2, shown.top() - height - 6, width, height};
 }
 } // namespace
+
+QRegion DrawView::cropAreaChange(const QRectF &oldShown, const QRectF &oldCrop, const QRectF &newShown,
+                                 const QRectF &newCrop, bool filledCrop) {
+    QRegion dirty;
+    const auto outer = [](const QRectF &r) {
+        return DrawViewModel::isZeroRect(r) ? QRegion() : QRegion(r.toAlignedRect());
+    };
+    // The whole pixels a rectangle covers; a pixel it only cuts may change either way.
+    const auto inner = [](const QRectF &r) {
+        if (DrawViewModel::isZeroRect(r))
+            return QRegion();
+        const QPoint topLeft(int(std::ceil(r.left())), int(std::ceil(r.top())));
+        const QPoint bottomRight(int(std::floor(r.right())) - 1, int(std::floor(r.bottom())) - 1);
+        return QRegion(QRect(topLeft, bottomRight));
+    };
+    // The dimming changes where a pixel is inside one rectangle and not the other.
+    dirty += outer(oldShown).subtracted(inner(newShown));
+    dirty += outer(newShown).subtracted(inner(oldShown));
+    // The border lies just outside the rectangle. An edge that moved is painted again
+    // along its whole length, once where it was and once where it is; an edge that
+    // only grew or shrank, at its ends.
+    const bool hadOld = !DrawViewModel::isZeroRect(oldShown), hasNew = !DrawViewModel::isZeroRect(newShown);
+    constexpr qreal kMargin = 3;
+    const auto band = [](qreal fixed, qreal from, qreal to, bool horizontal) {
+        const QPointF start = horizontal ? QPointF(from, fixed) : QPointF(fixed, from);
+        const QPointF end = horizontal ? QPointF(to, fixed) : QPointF(fixed, to);
+        const QPointF margin(kMargin, kMargin);
+        return QRegion(QRectF(start - margin, end + margin).toAlignedRect());
+    };
+    struct Edge {
+        qreal fixed, from, to;
+        bool horizontal;
+    };
+    const auto edges = [](const QRectF &r) {
+        return std::array<Edge, 4>{Edge{r.top(), r.left(), r.right(), true},
+                                   Edge{r.bottom(), r.left(), r.right(), true},
+                                   Edge{r.left(), r.top(), r.bottom(), false},
+                                   Edge{r.right(), r.top(), r.bottom(), false}};
+    };
+    const auto oldEdges = edges(oldShown), newEdges = edges(newShown);
+    for (size_t i = 0; i < 4; ++i) {
+        const Edge &a = oldEdges[i], &b = newEdges[i];
+        if (hadOld && hasNew && a.fixed == b.fixed) {
+            if (a.from != b.from)
+                dirty += band(a.fixed, std::min(a.from, b.from), std::max(a.from, b.from), a.horizontal);
+            if (a.to != b.to)
+                dirty += band(a.fixed, std::min(a.to, b.to), std::max(a.to, b.to), a.horizontal);
+            continue;
+        }
+        if (hadOld)
+            dirty += band(a.fixed, a.from, a.to, a.horizontal);
+        if (hasNew)
+            dirty += band(b.fixed, b.from, b.to, b.horizontal);
+    }
+    if (filledCrop)
+        dirty += outer(oldShown) + outer(newShown) + outer(oldCrop) + outer(newCrop);
+    // Handles (on the crop rectangle) and the size label (on the shown one) move as
+    // a whole: each one's old and new place, when it moved.
+    const auto handles = [](const QRectF &crop) {
+        QList<QRect> out;
+        if (!DrawViewModel::isZeroRect(crop))
+            for (CornerType type : cropHandles::order())
+                out.append(cropHandles::frame(type, crop).toAlignedRect().adjusted(-3, -3, 3, 3));
+        return out;
+    };
+    const QList<QRect> oldHandles = handles(oldCrop), newHandles = handles(newCrop);
+    if (oldHandles != newHandles) {
+        for (const QRect &r : oldHandles + newHandles)
+            dirty += r;
+    }
+    const QFontMetricsF metrics(labelFont());
+    const auto label = [&metrics](const QRectF &shown) {
+        if (DrawViewModel::isZeroRect(shown))
+            return QRect();
+        return labelRect(shown, metrics).toAlignedRect().adjusted(-2, -2, 2, 2);
+    };
+    const QRect oldLabel = label(oldShown), newLabel = label(newShown);
+    if (oldLabel != newLabel || sizeLabel(oldShown) != sizeLabel(newShown))
+        dirty += QRegion(oldLabel) + QRegion(newLabel);
+    return dirty;
+}
 
 DrawView::DrawView(QScreen *screen, QWidget *parent)
     : QWidget(parent), m_screen(screen), m_objects(new ToolInputDispatcher(DrawCore::shared().tools(), this)),
@@ -92,22 +174,31 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
     });
     connect(m, &DrawViewModel::croppedAreaDrawingChanged, this, &DrawView::updateDim);
     connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, &DrawView::updateDim);
-    // Changes of the crop rectangle alone repaint only around the old and new one.
+    // A drag moves the crop rectangle on every pointer step: only the pixels that
+    // change are painted again, not the screen.
     auto rectChanged = [this] {
-        const QRectF now = shownRect();
+        const QRectF shown = shownRect();
+        const QRectF crop = model().croppedArea();
         if (!isCropScreen()) {
             return;
         }
-        QRectF dirty = decorationBounds(m_lastShown).united(decorationBounds(now));
-        m_lastShown = now;
-        if (dirty.isEmpty())
-            update();
-        else
-            update(dirty.toAlignedRect());
+        const bool filled = model().whiteboard().alpha() != 0;
+        const QRegion dirty = cropAreaChange(m_lastShown, m_lastCrop, shown, crop, filled);
+        m_lastShown = shown;
+        m_lastCrop = crop;
+        if (!dirty.isEmpty())
+            update(dirty);
     };
     connect(m, &DrawViewModel::croppedAreaChanged, this, rectChanged);
     connect(m, &DrawViewModel::tempCroppedAreaChanged, this, rectChanged);
-    for (auto signal : {&DrawViewModel::cropScreenChanged, &DrawViewModel::croppedAreaDrawingChanged,
+    // The flag is set again on every step of a drag; the dimming changes only when
+    // its value does.
+    m_paintedDrawing = m->croppedAreaDrawing();
+    connect(m, &DrawViewModel::croppedAreaDrawingChanged, this, [this] {
+        if (model().croppedAreaDrawing() != m_paintedDrawing)
+            mirrorChanged();
+    });
+    for (auto signal : {&DrawViewModel::cropScreenChanged,
                         &DrawViewModel::chooceWindowModeChanged, &DrawViewModel::drawedToolsChanged,
                         &DrawViewModel::drawingToolChanged, &DrawViewModel::whiteboardChanged,
                         &DrawViewModel::activeToolChanged, &DrawViewModel::needDeleteToolChanged})
@@ -165,6 +256,8 @@ void DrawView::updateDim() {
 
 void DrawView::mirrorChanged() {
     m_lastShown = shownRect();
+    m_lastCrop = model().croppedArea();
+    m_paintedDrawing = model().croppedAreaDrawing();
     update();
 }
 
@@ -260,14 +353,9 @@ void DrawView::paintCropArea(QPainter &painter, const QRectF &shown) {
             painter.drawPath(cropHandles::outline(type, cropHandles::frame(type, m.croppedArea())));
     }
 
-    const QString label = sizeLabel(shown);
     painter.setFont(labelFont());
-    const QFontMetricsF metrics(painter.font());
-    const qreal width = metrics.horizontalAdvance(label);
-    const qreal height = 21;
-    const QRectF labelRect(shown.center().x() - width / 2, shown.top() - height - 6, width, height);
     painter.setPen(kLabelColor);
-    painter.drawText(labelRect, Qt::AlignCenter, label);
+    painter.drawText(labelRect(shown, QFontMetricsF(painter.font())), Qt::AlignCenter, sizeLabel(shown));
 }
 
 void DrawView::paintHighlight(QPainter &painter) {

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPointF>
 #include <QPointer>
+#include <QRegion>
 #include <QWidget>
 #include <optional>
 
@@ -44,6 +45,11 @@ public:
     // How dark the frozen screen is outside the crop area (0 to 1), as painted now.
     qreal outsideDim() const { return m_dim; }
     bool dimFading() const;
+    // Every pixel the crop area paints differently when its shown rectangle and its
+    // crop rectangle (where the handles sit) change from the old to the new ones;
+    // `filledCrop` when the whiteboard fills the crop rectangle.
+    static QRegion cropAreaChange(const QRectF &oldShown, const QRectF &oldCrop, const QRectF &newShown,
+                                  const QRectF &newCrop, bool filledCrop);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -73,7 +79,10 @@ private:
     CornerType m_handle = CornerType::TopLeft;
     cropHandles::Drag m_handleDrag;
     std::optional<Window> m_hover;
-    QRectF m_lastShown; // the crop rectangle painted last, to repaint only what changed
+    // What was painted last, to repaint only what changed.
+    QRectF m_lastShown;
+    QRectF m_lastCrop;
+    bool m_paintedDrawing = false;
     ToolInputDispatcher *m_objects;
     TextToolEditor *m_textEditor;
     PointCommentPanel *m_comments;

@@ -36,30 +36,37 @@ Band compressBand(const QImage &image, int first, int last, int channels, bool f
     const qsizetype rowBytes = 1 + qsizetype(width) * channels;
     QByteArray filtered(rowBytes * (last - first), Qt::Uninitialized);
     auto *out = reinterpret_cast<uchar *>(filtered.data());
-    QByteArray row(qsizetype(width) * channels, Qt::Uninitialized);
-    auto *raw = reinterpret_cast<uchar *>(row.data());
     for (int y = first; y < last; ++y) {
         const auto *px = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        uchar *r = raw;
-        for (int x = 0; x < width; ++x) {
-            const QRgb p = px[x];
-            *r++ = uchar(qRed(p));
-            *r++ = uchar(qGreen(p));
-            *r++ = uchar(qBlue(p));
-            if (channels == 4)
-                *r++ = uchar(qAlpha(p));
-        }
         *out++ = 1; // Sub
-        for (int i = 0; i < channels; ++i)
-            *out++ = raw[i];
-        for (qsizetype i = channels; i < qsizetype(width) * channels; ++i)
-            *out++ = uchar(raw[i] - raw[i - channels]);
+        QRgb left = 0;
+        if (channels == 4) {
+            for (int x = 0; x < width; ++x) {
+                const QRgb p = px[x];
+                *out++ = uchar(qRed(p) - qRed(left));
+                *out++ = uchar(qGreen(p) - qGreen(left));
+                *out++ = uchar(qBlue(p) - qBlue(left));
+                *out++ = uchar(qAlpha(p) - qAlpha(left));
+                left = p;
+            }
+        } else {
+            for (int x = 0; x < width; ++x) {
+                const QRgb p = px[x];
+                *out++ = uchar(qRed(p) - qRed(left));
+                *out++ = uchar(qGreen(p) - qGreen(left));
+                *out++ = uchar(qBlue(p) - qBlue(left));
+                left = p;
+            }
+        }
     }
     Band band;
     band.length = uLong(filtered.size());
     band.adler = adler32(1, reinterpret_cast<const Bytef *>(filtered.constData()), uInt(filtered.size()));
     z_stream z{};
-    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+    // Run-length matching only: after the Sub filter a screen is mostly runs (flat
+    // areas become zeros), and on detailed pictures it compresses as well as the
+    // fastest full search at half the time.
+    if (deflateInit2(&z, 1, Z_DEFLATED, -15, 8, Z_RLE) != Z_OK)
         return band;
     band.deflated.resize(qsizetype(deflateBound(&z, uLong(filtered.size()))) + 16);
     z.next_in = reinterpret_cast<Bytef *>(filtered.data());

@@ -9,6 +9,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <sys/ipc.h>
+#include <sys/mman.h>
 #include <sys/shm.h>
 
 #include <mutex>
@@ -18,10 +19,15 @@ namespace qn {
 
 namespace {
 
+#ifdef MADV_POPULATE_WRITE
+constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
+#else
+constexpr int kPopulateWrite = 23; // Linux 5.14
+#endif
+
 // A shared memory segment the X server keeps attached: the server writes a screen
-// straight into it and the picture then uses it as its own memory. Segments are
-// reused from one capture to the next, because filling fresh memory (a page fault
-// per page, in the server and here) costs far more than reading the screen.
+// straight into it and the picture then uses it as its own memory. A free segment
+// is reused until releaseScreenGrabMemory() gives it back.
 struct Segment {
     XShmSegmentInfo info{};
     size_t size = 0;
@@ -59,6 +65,10 @@ Segment *createSegment(Display *display, size_t size) {
         delete segment;
         return nullptr;
     }
+    // Every page at once, in one call: far cheaper than the page fault per page the
+    // server's write and our first reading would otherwise take. Older kernels
+    // refuse the advice; the pages then come one fault at a time.
+    madvise(address, size, kPopulateWrite);
     segment->info.shmaddr = static_cast<char *>(address);
     segment->info.readOnly = False;
     const bool attached = XShmAttach(display, &segment->info);
@@ -158,6 +168,23 @@ QImage grabShared(QScreen *screen) {
 }
 
 } // namespace
+
+void releaseScreenGrabMemory() {
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display *display = x11 ? x11->display() : nullptr;
+    if (!display)
+        return;
+    std::lock_guard lock(poolMutex());
+    auto &segments = pool();
+    for (auto it = segments.begin(); it != segments.end();) {
+        if ((*it)->inUse) {
+            ++it;
+            continue;
+        }
+        destroySegment(display, *it);
+        it = segments.erase(it);
+    }
+}
 
 QImage grabScreen(QScreen *screen) {
     if (!screen)

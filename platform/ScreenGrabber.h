@@ -10,4 +10,10 @@ namespace qn {
 // A null image when the screen cannot be read.
 QImage grabScreen(QScreen *screen);
 
+// Gives back the shared memory of the pictures no longer in use. Reading a screen
+// into fresh memory costs a few milliseconds more than into kept memory, while
+// keeping it costs a whole screen's worth of memory for as long as the program runs.
+// GUI thread only.
+void releaseScreenGrabMemory();
+
 } // namespace qn

@@ -91,6 +91,16 @@ TEST(ImageEncoding, PngKeepsPixelsAndJpegIsJpeg) {
     EXPECT_EQ(decode(imageEncoding::pngData(translucent)).convertToFormat(QImage::Format_ARGB32), translucent);
     const QImage tall = pattern(300, 1000);
     EXPECT_EQ(decode(imageEncoding::pngData(tall)).convertToFormat(QImage::Format_RGB32), tall);
+    // Grain next to flat areas and long runs, over many bands: what a detailed
+    // screen is made of.
+    QImage detailed(1500, 1100, QImage::Format_RGB32);
+    quint32 seed = 7;
+    for (int y = 0; y < detailed.height(); ++y)
+        for (int x = 0; x < detailed.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            detailed.setPixel(x, y, (x / 300 + y / 200) % 2 ? qRgb(240, 240, 240) : (seed >> 8) | 0xff000000u);
+        }
+    EXPECT_EQ(decode(imageEncoding::pngData(detailed)).convertToFormat(QImage::Format_RGB32), detailed);
 
     const QByteArray jpeg = imageEncoding::jpegData(source);
     ASSERT_TRUE(jpeg.startsWith("\xFF\xD8\xFF"));

@@ -179,3 +179,75 @@ def test_each_capture_shows_and_copies_the_screen_of_its_own_press(launch, x, di
     assert screen.grab(display).crop(150, 150, 100, 50) == inside
     picture = copied_picture(app, x, display)
     assert picture == before.crop(100, 100, 200, 150)
+
+
+def _settled(display, timeout=10):
+    """The screen once two grabs in a row agree (the overlay has painted what it will)."""
+    deadline = time.time() + timeout
+    last = screen.grab(display)
+    while time.time() < deadline:
+        now = screen.grab(display)
+        if now == last:
+            return now
+        last = now
+    raise AssertionError("the screen did not settle")
+
+
+def test_a_crop_drag_leaves_nothing_behind_where_the_edges_were(launch, x, display):
+    # Each step of a drag repaints only what changed: after a wandering drag the screen
+    # must be exactly what a full repaint of the final crop shows.
+    screen.paint_pattern(display)
+    app = launch(prefs=PREFS)
+    before = screen.grab(display)
+    open_capture(app, x)
+    x.move(300, 250)
+    x.press()
+    # Out far, back inside the final rectangle, across the start, and to the end.
+    for point in ((700, 500), (1100, 800), (1400, 900), (900, 700), (400, 300), (200, 150), (600, 420),
+                  (800, 560), (760, 540)):
+        x.move(*point)
+    shown = _settled(display)
+    final = (300, 250, 760, 540)  # left, top, right, bottom
+    # Inside: the frozen screen itself.
+    inside = shown.crop(final[0], final[1], final[2] - final[0], final[3] - final[1])
+    assert inside == before.crop(final[0], final[1], final[2] - final[0], final[3] - final[1])
+    # Outside, away from the border, handles and size label: the screen dimmed, the
+    # same factor everywhere, with no trace of an earlier edge or label.
+    bad = []
+    for yy in range(0, display.height, 3):
+        for xx in range(0, display.width, 3):
+            if final[0] - 30 <= xx < final[2] + 30 and final[1] - 40 <= yy < final[3] + 30:
+                continue
+            if yy < 30 and xx > display.width - 300:
+                continue  # the tray
+            want = before.pixel(xx, yy)
+            got = shown.pixel(xx, yy)
+            if any(abs(g - w * 0.8) > 2.5 for g, w in zip(got, want)):
+                bad.append((xx, yy, got, want))
+    x.release()
+    assert not bad, f"{len(bad)} stale pixels, e.g. {bad[:5]}"
+    x.key("Escape")
+    wait_capture_closed(app, x)
+
+
+def test_a_capture_after_the_overlay_gave_its_memory_back_shows_and_copies_the_frozen_screen(launch, x, display):
+    # A while after a capture its screen-sized buffers go back to the system; the next
+    # capture makes new ones and must look and copy exactly as the first did.
+    screen.paint_pattern(display)
+    app = launch(prefs=PREFS, env={"QUILLNEST_KEEP_OVERLAY_MS": "300"})
+    before = screen.grab(display)
+    open_capture(app, x)
+    x.key("Escape")
+    wait_capture_closed(app, x)
+    app.wait_for_line(r"^capture: overlay memory released", timeout=30)
+    open_capture(app, x)
+    shown = _settled(display)
+    ratios = sorted(s / b for yy in range(40, display.height, 97) for xx in range(0, display.width - 300, 89)
+                    for s, b in zip(shown.pixel(xx, yy), before.pixel(xx, yy)) if b >= 60)
+    factor = ratios[len(ratios) // 2]
+    off = [(xx, yy) for yy in range(40, display.height, 7) for xx in range(0, display.width - 300, 7)
+           if any(abs(s - b * factor) > 2.5 for s, b in zip(shown.pixel(xx, yy), before.pixel(xx, yy)))]
+    assert not off, f"the overlay does not show the frozen screen at {off[:5]} (factor {factor:.2f})"
+    x.drag((400, 300), (700, 520))
+    picture = copied_picture(app, x, display)
+    assert picture == before.crop(400, 300, 300, 220)
