@@ -313,7 +313,9 @@ void VideoRecorderView::printState() {
         m_lastState = line;
         diagnostics::print(line);
     }
-    if (isVisible()) {
+    // Said once the bar has been painted, so that its controls are on the screen (and
+    // take clicks) when the line appears.
+    if (isVisible() && m_painted) {
         const QString controls = QStringLiteral("recorder: controls bar=%1 record=%2 pencil=%3 pointer=%4 "
                                                 "microphone=%5 camera=%6")
                                      .arg(rectText(this), rectText(m_recordButton), rectText(m_pencil),
@@ -412,6 +414,8 @@ void VideoRecorderView::showEvent(QShowEvent *event) {
 
 void VideoRecorderView::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
+    m_painted = false;
+    m_lastControls.clear();
     // The animation and the capture sessions end with the bar.
     m_ticker.stop();
     m_tools->setVisible(false);
@@ -422,6 +426,10 @@ void VideoRecorderView::hideEvent(QHideEvent *event) {
 // ---------------------------------------------------------------- painting
 
 void VideoRecorderView::paintEvent(QPaintEvent *) {
+    if (!m_painted) {
+        m_painted = true;
+        QTimer::singleShot(0, this, &VideoRecorderView::printState);
+    }
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath outline;

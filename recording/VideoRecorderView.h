@@ -112,6 +112,7 @@ private:
     QString m_shownTime;
     QString m_lastState;
     QString m_lastControls;
+    bool m_painted = false;
     MorvaneButton *m_recordButton = nullptr;
     QWidget *m_drawingGroup = nullptr;
     DrawViewButton *m_pencil = nullptr;
