@@ -3,7 +3,7 @@ byte, oversized answers, redirects to other hosts, records sent with error statu
 links that are not paths, and connections that break after a task was asked for."""
 import time
 
-from harness.app import open_capture, wait_capture_closed
+from harness.app import drag_crop, open_capture, wait_capture_closed
 from harness.fakecloud import FakeCloud, Misbehave
 from test_cloud_upload import API, SIGNED_IN, TRAY_INFO, signed_in
 
@@ -13,7 +13,7 @@ ERROR_NOTICE = r"^notice: {}.* Info  \|  Save to your Computer  \|  Close$"
 
 def upload_a_capture(app, x):
     open_capture(app, x)
-    x.drag((100, 100), (300, 250))
+    drag_crop(app, x)
     x.key("ctrl+Return")
     wait_capture_closed(app, x)
 

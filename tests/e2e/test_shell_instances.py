@@ -11,7 +11,7 @@ import time
 
 import pytest
 
-from harness.app import binary, open_capture, wait_capture_closed, wait_focus_in
+from harness.app import binary, copied_picture, drag_crop, open_capture, wait_capture_closed, wait_focus_in
 from test_cloud_drop import drop, make_image
 from test_cloud_upload import API, SIGNED_IN, api_requests, signed_in
 
@@ -87,7 +87,7 @@ def test_a_home_folder_whose_name_is_not_utf8_keeps_its_files_there(launch, x, d
         app.choose(x, "Sound Notifications ON/OFF")
         app.wait_for_pref("isMuted", True)  # in the very file under the real folder
         open_capture(app, x)
-        x.drag((100, 100), (300, 250))
+        drag_crop(app, x)
         x.key("ctrl+c")
         x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
         wait_capture_closed(app, x)
@@ -126,10 +126,8 @@ def test_the_kept_capture_never_writes_through_a_planted_link(launch, x, display
     os.symlink(victim, planted)
 
     open_capture(app, x)
-    x.drag((100, 100), (300, 250))
-    x.key("ctrl+c")
-    x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
-    wait_capture_closed(app, x)
+    drag_crop(app, x)
+    copied_picture(app, x, display)
     assert _wait_file(planted)
     with open(planted, "rb") as f:
         assert f.read(8) == b"\x89PNG\r\n\x1a\n"
@@ -166,7 +164,7 @@ def test_an_oversized_logo_is_neither_read_at_start_up_nor_drawn(launch, x, tmp_
     assert peak_kb() < 1024 * 1024
     # A capture with the watermark falls back to the default logo.
     open_capture(app, x)
-    x.drag((100, 100), (300, 250))
+    drag_crop(app, x)
     x.key("ctrl+c")
     x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
     wait_capture_closed(app, x)
@@ -188,7 +186,7 @@ def test_a_save_to_a_full_disk_names_the_reason_and_offers_the_capture(launch, x
     os.makedirs(full)
     app = launch(prefs=dict(PREFS, localWatermark=False), home=home, env={"QN_FULL_DIR": full, "QN_REAL_BIN": real})
     open_capture(app, x)
-    x.drag((100, 100), (300, 250))
+    drag_crop(app, x)
     x.key("ctrl+s")
     dialog = x.wait_window("^Save$")
     wait_focus_in(x, dialog, time.time() + 10)

@@ -335,3 +335,11 @@ def copied_picture(app, x, display):
     data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
     wait_capture_closed(app, x)
     return screen.decode(data, display)
+
+
+def drag_crop(app, x, start=(100, 100), end=(300, 250)):
+    """Drags out a crop area and waits until the program has taken it, so that a key sent
+    next acts on the crop, not on an overlay still without one."""
+    mark = app.mark()
+    x.drag(start, end)
+    app.wait_after(mark, r"^capture: crop area ")

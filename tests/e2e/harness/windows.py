@@ -123,9 +123,11 @@ def choose_more_info(app, x, title):
     submenu only once it is on screen."""
     items = [i for i in app.open_menu(x) if not i.get("separator") and i["enabled"]]
     titles = [i["title"] for i in items]
+    # Counted before moving: the pointer may rest over the menu, and hovering "More info"
+    # opens the submenu by itself while the keys are on their way.
+    shown = len(popups(app, x))
     for _ in range(titles.index("More info") + 1):
         x.key("Down")
-    shown = len(popups(app, x))
     x.key("Right")
     deadline = time.time() + 10
     while len(popups(app, x)) <= shown:
