@@ -163,7 +163,16 @@ void RecorderSettings::showEvent(QShowEvent *event) {
         m_model->updateVideoDevices();
         m_model->updateAudioDevices();
     }
-    // Where the controls stand once the popover has placed the panel.
+    // Where the controls stand is said once the panel is painted, that is on the screen
+    // and taking clicks.
+    m_controlsReported = false;
+}
+
+void RecorderSettings::paintEvent(QPaintEvent *event) {
+    QWidget::paintEvent(event);
+    if (m_controlsReported)
+        return;
+    m_controlsReported = true;
     QTimer::singleShot(0, this, [this] {
         if (!diagnostics::enabled() || !isVisible())
             return;

@@ -44,8 +44,10 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
+    bool m_controlsReported = false;
     void fillChooser(QComboBox *chooser, const QList<CaptureDevice> &devices,
                      const std::optional<CaptureDevice> &selected);
     void choose(bool camera, const QString &name);

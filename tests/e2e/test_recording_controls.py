@@ -78,15 +78,8 @@ def test_record_pause_resume_and_save_by_mouse(launch, x, display):
         assert time.time() - held > 3
 
         # Paused: the action bar's save takes the movie.
-        x.click(*chrome.centre(save))
-        x.wait_window("^Save$")
         target = os.path.join(app.home, "my movie.mov")
-        time.sleep(0.3)
-        x.key("ctrl+a")
-        x.type(target)
-        x.key("Return")
-        app.wait_for_line(r"^capture: saved movie .*my movie\.mov$", timeout=30)
-        wait_capture_closed(app, x)
+        recorder.save_movie(app, x, save, target)
 
         info = recorder.probe(target)
         video = [s for s in info["streams"] if s["codec_type"] == "video"][0]

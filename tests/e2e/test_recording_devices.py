@@ -8,7 +8,7 @@ import time
 import pytest
 
 from harness import chrome, recorder
-from harness.app import open_capture, wait_capture_closed
+from harness.app import open_capture
 from harness.pulse import PulseAudio
 
 PREFS = {"localWatermark": False, "needOnboarding": False}
@@ -93,8 +93,7 @@ def test_device_lists_come_from_the_sound_server_and_a_choice_restarts_the_sessi
     # Choosing the other microphone restarts the session on it.
     other = [n for n in names if n != chosen][0]
     since = chrome.mark(app)
-    x.click(*centre(panel["microphoneChooser"]))
-    time.sleep(0.3)
+    recorder.open_list(app, x, centre(panel["microphoneChooser"]))
     x.key("Down" if names.index(other) > names.index(chosen) else "Up")
     x.key("Return")
     chrome.wait_line_since(app, since, r'^recorder: microphone session stopped')
@@ -120,8 +119,7 @@ def test_muting_the_microphone_by_mouse_records_silence(launch, x, pulse):
         time.sleep(0.05)
     if microphones(app)[1] != SINE:
         since = chrome.mark(app)
-        x.click(*centre(panel["microphoneChooser"]))
-        time.sleep(0.3)
+        recorder.open_list(app, x, centre(panel["microphoneChooser"]))
         x.key("Up")
         x.key("Return")
         chrome.wait_line_since(app, since, r'^recorder: settings microphones .* chosen "%s"$' % SINE)
@@ -146,15 +144,8 @@ def test_muting_the_microphone_by_mouse_records_silence(launch, x, pulse):
     recorder.click(app, x, "record")
     recorder.wait_bar(app, lambda s: s["state"] == "paused")
 
-    x.click(*chrome.centre(save))
-    x.wait_window("^Save$")
     target = os.path.join(app.home, "sound.mov")
-    time.sleep(0.3)
-    x.key("ctrl+a")
-    x.type(target)
-    x.key("Return")
-    app.wait_for_line(r"^capture: saved movie .*sound\.mov$", timeout=30)
-    wait_capture_closed(app, x)
+    recorder.save_movie(app, x, save, target)
 
     info = recorder.probe(target)
     assert any(s["codec_type"] == "audio" for s in info["streams"]), info["streams"]

@@ -5,7 +5,7 @@ import re
 import time
 
 from harness import chrome, recorder, screen
-from harness.app import open_capture, wait_capture_closed
+from harness.app import open_capture
 
 # Strokes in plain green (the default colour is the inversion mark).
 GREEN_COLOR = b'{"color":"IjMzRjEwMyI=","mask":false}'
@@ -77,15 +77,8 @@ def test_a_stroke_shows_at_once_is_recorded_and_is_gone_4_s_after_release(launch
         recorder.wait_bar(app, lambda s: s["time"] >= "00:01")
         recorder.click(app, x, "record")
         recorder.wait_bar(app, lambda s: s["state"] == "paused")
-        x.click(*chrome.centre(save))
-        x.wait_window("^Save$")
         target = os.path.join(app.home, "strokes.mov")
-        time.sleep(0.3)
-        x.key("ctrl+a")
-        x.type(target)
-        x.key("Return")
-        app.wait_for_line(r"^capture: saved movie .*strokes\.mov$", timeout=30)
-        wait_capture_closed(app, x)
+        recorder.save_movie(app, x, save, target)
         info = recorder.probe(target)
         duration = float(info["format"]["duration"])
         size = (CROP[2], CROP[3])

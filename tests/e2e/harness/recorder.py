@@ -92,3 +92,30 @@ def pixel(frame, size, x, y):
     w, _ = size
     i = (y * w + x) * 3
     return tuple(frame[i:i + 3])
+
+
+def save_movie(app, x, save, target):
+    """Saves the paused recording through the action bar's save button and the file
+    dialog, and waits until the movie is copied and the capture has closed."""
+    import os
+    from .app import wait_capture_closed, wait_focus_in
+    from .chrome import centre
+    x.click(*centre(save))
+    wait_focus_in(x, x.wait_window("^Save$"), time.time() + 10)
+    x.key("ctrl+a")
+    x.type(target)
+    x.key("Return")
+    app.wait_for_line(r"^capture: saved movie .*%s$" % re.escape(os.path.basename(target)), timeout=30)
+    wait_capture_closed(app, x)
+
+
+def open_list(app, x, point, timeout=10):
+    """Clicks a drop-down list and waits until its popup is on the screen, so that the
+    keys sent next choose in the list."""
+    from .windows import popups
+    before = len(popups(app, x))
+    x.click(*point)
+    deadline = time.time() + timeout
+    while len(popups(app, x)) <= before:
+        assert time.time() < deadline, "the list did not open"
+        time.sleep(0.02)
