@@ -211,6 +211,23 @@ def make(name, display, binary):
     return {"ksnip": Ksnip, "flameshot": Flameshot}[name](display)
 
 
+def start_all(names, display, binary, report=True):
+    """Starts each named program on the display; returns those that came up."""
+    programs = []
+    for name in names:
+        p = make(name, display, binary)
+        if p.start():
+            programs.append(p)
+        elif report:
+            print(f"  {name}: did not start", flush=True)
+    return programs
+
+
+def print_row(name, size, label, text, width):
+    """One line of a results table: program, screen size, what was measured, figures."""
+    print(f"{name:<10} {size:<10} {label:<{width}} {text}", flush=True)
+
+
 def probe(display, probe_bin, program, *args, timeout=30):
     """Runs paint_probe with the program's environment (a peer started by a command
     needs its HOME) and returns its output lines."""
