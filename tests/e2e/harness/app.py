@@ -8,6 +8,8 @@ import tempfile
 import threading
 import time
 
+from . import procs
+
 BUNDLE_ID = "com.orvalen.QuillnestSnapDev"
 
 
@@ -256,13 +258,7 @@ class Quillnest:
         return self.proc.poll() is None
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        procs.stop(self.proc)
 
     def cleanup(self):
         self.stop()

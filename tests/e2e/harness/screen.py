@@ -5,6 +5,8 @@ import subprocess
 import tempfile
 import time
 
+from . import procs
+
 
 class Picture:
     """An RGB picture: width, height and rows of bytes (3 per pixel)."""
@@ -139,11 +141,7 @@ class TestWindow:
         return (x, y, w, h)
 
     def close(self):
-        self.proc.terminate()
-        try:
-            self.proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
+        procs.stop(self.proc)
 
 
 def paint_halves(display):
