@@ -16,9 +16,7 @@ def save_dialog(x):
 
 
 def test_save_writes_png_by_default_name_and_jpeg_by_chosen_name(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
 
     open_capture(app, x)
     x.drag((100, 100), (300, 250))

@@ -35,9 +35,7 @@ def drag_on(x, monitor, start, end, **kw):
 def capture_over_pattern(launch, x, display, env=None):
     """Covers the root with the test pattern, starts the program, grabs the root and opens
     the capture; returns the program and the grab."""
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS, env=env)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS, env=env)
     open_capture(app, x)
     return app, before
 

@@ -104,6 +104,14 @@ def paint_pattern(display):
     display.run(["display", "-window", "root", path], check=False)
 
 
+def launch_over_pattern(launch, display, prefs, **kwargs):
+    """Covers the root with the pattern and starts the program over it; returns the program
+    and the screen as it was, to compare what the program shows or copies against."""
+    paint_pattern(display)
+    app = launch(prefs=prefs, **kwargs)
+    return app, grab(display)
+
+
 class TestWindow:
     """A window of another program (ImageMagick's viewer) showing a picture."""
 
