@@ -69,7 +69,7 @@ def status_kb(pid):
 
 
 def default_binary():
-    """The newest kind of build there is: release first."""
+    """The first build found here: a release one before a development one."""
     for candidate in ("build/release/bin/quillnest", "build/dev/bin/quillnest", "build-dev/bin/quillnest"):
         path = os.path.join(ROOT, candidate)
         if os.path.exists(path):
