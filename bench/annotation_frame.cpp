@@ -8,7 +8,6 @@
 #include "annotation/ToolFactory.h"
 #include "annotation/ToolPainter.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <benchmark/benchmark.h>
@@ -124,13 +123,3 @@ void BM_LowQualityCopy4K(benchmark::State &state) {
 BENCHMARK(BM_LowQualityCopy4K)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -17,7 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 from harness.display import Display  # noqa: E402,F401
-from harness import app as qn_app  # noqa: E402
+from harness import app as qn_app, procs  # noqa: E402
 
 
 def isolate():
@@ -54,6 +54,27 @@ def cpu_ms(pid):
     except (FileNotFoundError, ProcessLookupError):
         return float("nan")
     return total / 1e6
+
+
+def status_kb(pid):
+    """The sizes in /proc/PID/status (VmRSS, VmHWM, RssAnon, ...), in kB."""
+    out = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            key, _, value = line.partition(":")
+            parts = value.split()
+            if len(parts) == 2 and parts[1] == "kB":
+                out[key] = int(parts[0])
+    return out
+
+
+def default_binary():
+    """The first build found here: a release one before a development one."""
+    for candidate in ("build/release/bin/quillnest", "build/dev/bin/quillnest", "build-dev/bin/quillnest"):
+        path = os.path.join(ROOT, candidate)
+        if os.path.exists(path):
+            return path
+    sys.exit("no quillnest binary found; build one or pass --binary")
 
 
 def server_pid(display):
@@ -117,21 +138,12 @@ class Program:
         return self.proc.pid
 
     def stop(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        if self.proc:
+            procs.stop(self.proc)
         self.proc = None
 
     def rss_mb(self):
-        with open(f"/proc/{self.pid}/status") as f:
-            for line in f:
-                if line.startswith("VmRSS:"):
-                    return int(line.split()[1]) / 1024
-        return float("nan")
+        return status_kb(self.pid).get("VmRSS", float("nan")) / 1024
 
 
 class Quillnest(Program):
@@ -209,6 +221,23 @@ def make(name, display, binary):
         hot_key = f"F{5 + list(VARIANTS).index(name)}"
         return Quillnest(display, os.path.join(build, "bin", "quillnest"), name, env, hot_key)
     return {"ksnip": Ksnip, "flameshot": Flameshot}[name](display)
+
+
+def start_all(names, display, binary, report=True):
+    """Starts each named program on the display; returns those that came up."""
+    programs = []
+    for name in names:
+        p = make(name, display, binary)
+        if p.start():
+            programs.append(p)
+        elif report:
+            print(f"  {name}: did not start", flush=True)
+    return programs
+
+
+def print_row(name, size, label, text, width):
+    """One line of a results table: program, screen size, what was measured, figures."""
+    print(f"{name:<10} {size:<10} {label:<{width}} {text}", flush=True)
 
 
 def probe(display, probe_bin, program, *args, timeout=30):

@@ -18,14 +18,11 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 from harness.app import Quillnest, open_capture, wait_capture_closed  # noqa: E402
 from harness.display import Display  # noqa: E402
 from harness.x import X  # noqa: E402
+import benchlib  # noqa: E402
 
 
 def rss_mb(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1]) / 1024
-    return 0.0
+    return benchlib.status_kb(pid).get("VmRSS", 0) / 1024
 
 
 def cycle(app, x, i):

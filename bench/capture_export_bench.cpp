@@ -5,7 +5,6 @@
 #include "capture/SnapshotView.h"
 #include "platform/PreferencesStore.h"
 
-#include <QGuiApplication>
 #include <algorithm>
 #include <QImage>
 #include <QPainter>
@@ -83,9 +82,9 @@ void BM_EncodePng4k(benchmark::State &state) {
         benchmark::DoNotOptimize(qn::imageEncoding::pngData(rendered));
 }
 
-void BM_RenderAndEncode4kCrop(benchmark::State &state) {
+void renderAndEncode4k(benchmark::State &state, const QImage &screen) {
     Fixture &f = fixture();
-    const qn::SnapshotView view{f.screen, {}, {}, Qt::transparent, QRectF(0, 0, 3840, 2160), false, false};
+    const qn::SnapshotView view{screen, {}, {}, Qt::transparent, QRectF(0, 0, 3840, 2160), false, false};
     std::size_t bytes = 0;
     for (auto _ : state) {
         const QByteArray png = qn::imageEncoding::pngData(view.render(&f.settings));
@@ -95,31 +94,13 @@ void BM_RenderAndEncode4kCrop(benchmark::State &state) {
     state.counters["png_MB"] = double(bytes) / 1e6;
 }
 
+void BM_RenderAndEncode4kCrop(benchmark::State &state) { renderAndEncode4k(state, fixture().screen); }
+
 // What Ctrl+C on a full detailed 4K screen waits for before the clipboard is taken.
-void BM_RenderAndEncode4kDetailed(benchmark::State &state) {
-    Fixture &f = fixture();
-    const qn::SnapshotView view{f.detailed, {}, {}, Qt::transparent, QRectF(0, 0, 3840, 2160), false, false};
-    std::size_t bytes = 0;
-    for (auto _ : state) {
-        const QByteArray png = qn::imageEncoding::pngData(view.render(&f.settings));
-        bytes = std::size_t(png.size());
-        benchmark::DoNotOptimize(png);
-    }
-    state.counters["png_MB"] = double(bytes) / 1e6;
-}
+void BM_RenderAndEncode4kDetailed(benchmark::State &state) { renderAndEncode4k(state, fixture().detailed); }
 } // namespace
 
 BENCHMARK(BM_Render4kCrop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodePng4k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderAndEncode4kCrop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RenderAndEncode4kDetailed)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -25,13 +25,7 @@ def measure(width, height, args):
     rows = {}
     try:
         benchlib.detailed_desktop(d)
-        programs = []
-        for name in args.names:
-            p = benchlib.make(name, d, args.binary)
-            if p.start():
-                programs.append(p)
-            else:
-                print(f"  {name}: did not start", flush=True)
+        programs = benchlib.start_all(args.names, d, args.binary)
         time.sleep(args.settle)
         for p in programs:
             idle = p.rss_mb()

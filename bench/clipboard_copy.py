@@ -68,12 +68,7 @@ def measure(width, height, args):
     tmp = tempfile.mkdtemp(prefix="qn-bench-clip-")
     try:
         benchlib.detailed_desktop(d)
-        for name in args.names:
-            p = benchlib.make(name, d, args.binary)
-            if p.start():
-                programs.append(p)
-            else:
-                print(f"  {name}: did not start", flush=True)
+        programs += benchlib.start_all(args.names, d, args.binary)
         screen_path = os.path.join(tmp, "screen.png")
         for i in range(args.warmups + args.runs):
             for p in programs:
@@ -101,13 +96,14 @@ def main():
         size = f"{width}x{height}"
         for name in args.names:
             runs = results.get(name, [])
-            print(f"{name:<10} {size:<10} {'Ctrl+C -> owner (ms)':<24} {benchlib.summary([r[0] for r in runs])}")
-            print(f"{name:<10} {size:<10} {'Ctrl+C -> readable (ms)':<24} {benchlib.summary([r[1] for r in runs])}")
-            print(f"{name:<10} {size:<10} {'PNG size (MB)':<24} {benchlib.summary([r[2] / 1e6 for r in runs], 2)}")
+            for label, text in (("Ctrl+C -> owner (ms)", benchlib.summary([r[0] for r in runs])),
+                                ("Ctrl+C -> readable (ms)", benchlib.summary([r[1] for r in runs])),
+                                ("PNG size (MB)", benchlib.summary([r[2] / 1e6 for r in runs], 2))):
+                benchlib.print_row(name, size, label, text, 24)
             if args.verify and runs:
                 good = sum(1 for r in runs if r[3])
                 sizes = sorted({r[4] for r in runs if r[4]})
-                print(f"{name:<10} {size:<10} {'exact crop pixels':<24} {good}/{len(runs)} {sizes}", flush=True)
+                benchlib.print_row(name, size, "exact crop pixels", f"{good}/{len(runs)} {sizes}", 24)
 
 
 if __name__ == "__main__":

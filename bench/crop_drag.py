@@ -72,9 +72,8 @@ def main():
         size = f"{width}x{height}"
         for name in args.names:
             steps = results.get(name, [])
-            print(f"{name:<10} {size:<10} {'motion -> edge (ms)':<22} {benchlib.summary([s[0] for s in steps])}")
-            print(f"{name:<10} {size:<10} {'drawn per step (Mpx)':<22} "
-                  f"{benchlib.summary([s[1] for s in steps], 3)}", flush=True)
+            benchlib.print_row(name, size, "motion -> edge (ms)", benchlib.summary([s[0] for s in steps]), 22)
+            benchlib.print_row(name, size, "drawn per step (Mpx)", benchlib.summary([s[1] for s in steps], 3), 22)
 
 
 if __name__ == "__main__":

@@ -21,16 +21,9 @@ from harness.display import Display  # noqa: E402
 from harness.fakecloud import FakeCloud  # noqa: E402
 from harness.x import X  # noqa: E402
 from harness.xdnd import drop_files  # noqa: E402
+import benchlib  # noqa: E402
 
 API = "/api/v2"
-
-
-def status_kb(pid, key):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith(key + ":"):
-                return int(line.split()[1])
-    return 0
 
 
 def main():
@@ -58,7 +51,7 @@ def main():
             f.write(os.urandom(args.mb * 1024 * 1024 - os.path.getsize(path)))
         size_kb = os.path.getsize(path) // 1024
         time.sleep(12)  # the device lists load 10 s after start: not the upload's memory
-        before = status_kb(app.pid, "VmRSS")
+        before = benchlib.status_kb(app.pid).get("VmRSS", 0)
         with open(f"/proc/{app.pid}/clear_refs", "w") as f:
             f.write("5")  # resets the high-water mark
         icon = app.tray_icon(x)
@@ -68,7 +61,7 @@ def main():
         cloud.wait_for(API + "/create_draft", timeout=300)
         app.wait_for_line(r"^notice: Uploaded!", timeout=300)
         took = time.time() - started
-        peak = status_kb(app.pid, "VmHWM")
+        peak = benchlib.status_kb(app.pid).get("VmHWM", 0)
         print(f"file                  {size_kb / 1024:8.1f} MB")
         print(f"RSS before the drop   {before / 1024:8.1f} MB")
         print(f"peak during upload    {peak / 1024:8.1f} MB")

@@ -3,12 +3,12 @@
 // the same pixels until one differs. Prints the milliseconds, or "timeout".
 //   latency_probe key <keysym>+<keysym>...   e.g. key Alt_L+Shift_L+s
 //   latency_probe command <shell command>
+#include "XTrigger.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -38,28 +38,10 @@ int main(int argc, char **argv) {
     const int w = DisplayWidth(d, DefaultScreen(d)), h = DisplayHeight(d, DefaultScreen(d));
     const auto baseline = sample(d, root, w, h);
     const auto start = std::chrono::steady_clock::now();
-    if (std::strcmp(argv[1], "key") == 0) {
-        std::vector<KeyCode> codes;
-        std::string chord = argv[2];
-        size_t pos = 0;
-        while (pos <= chord.size()) {
-            const size_t next = chord.find('+', pos);
-            const std::string name = chord.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
-            codes.push_back(XKeysymToKeycode(d, XStringToKeysym(name.c_str())));
-            if (next == std::string::npos)
-                break;
-            pos = next + 1;
-        }
-        for (KeyCode c : codes)
-            XTestFakeKeyEvent(d, c, True, 0);
-        for (auto it = codes.rbegin(); it != codes.rend(); ++it)
-            XTestFakeKeyEvent(d, *it, False, 0);
-        XFlush(d);
-    } else {
-        std::string command = std::string(argv[2]) + " >/dev/null 2>&1 &";
-        if (std::system(command.c_str()) != 0)
-            return 2;
-    }
+    if (std::strcmp(argv[1], "key") == 0)
+        qn::bench::pressChord(d, argv[2]);
+    else if (!qn::bench::runDetached(argv[2]))
+        return 2;
     while (std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
         if (sample(d, root, w, h) != baseline) {
             const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -77,11 +77,7 @@ def measure(width, height, args):
                 finally:
                     p.stop()
         # Steady: one running instance each, interleaved.
-        programs = []
-        for name in args.names:
-            p = benchlib.make(name, d, args.binary)
-            if p.start():
-                programs.append(p)
+        programs = benchlib.start_all(args.names, d, args.binary, report=False)
         for i in range(args.warmups + args.runs):
             for p in programs:
                 r = run_once(d, args, p)
@@ -122,8 +118,8 @@ def main():
             for key, label in (("first", "first painted"), ("steady", "steady painted"),
                                ("first_changed", "first changed"), ("steady_changed", "steady changed"),
                                ("first_cpu", "first CPU"), ("steady_cpu", "steady CPU")):
-                print(f"{name:<10} {size:<10} {label:<16} {benchlib.summary(r.get(key, []))}", flush=True)
-            print(f"{name:<10} {size:<10} {'settled':<16} {settled_text(r.get('settled', []))}", flush=True)
+                benchlib.print_row(name, size, label, benchlib.summary(r.get(key, [])), 16)
+            benchlib.print_row(name, size, "settled", settled_text(r.get("settled", [])), 16)
 
 
 if __name__ == "__main__":

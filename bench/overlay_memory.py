@@ -22,21 +22,11 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 from harness.app import Quillnest, open_capture, wait_capture_closed  # noqa: E402
 from harness.display import Display  # noqa: E402
 from harness.x import X  # noqa: E402
-
-
-def memory_kb(pid):
-    """VmRSS and its parts (RssAnon, RssFile, RssShmem) in kB."""
-    out = {}
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            key, _, value = line.partition(":")
-            if key in ("VmRSS", "RssAnon", "RssFile", "RssShmem"):
-                out[key] = int(value.split()[0])
-    return out
+import benchlib  # noqa: E402
 
 
 def rss_kb(pid):
-    return memory_kb(pid).get("VmRSS", 0)
+    return benchlib.status_kb(pid).get("VmRSS", 0)
 
 
 def cycle(app, x):
@@ -71,12 +61,12 @@ def main():
         x.key("Escape")
         wait_capture_closed(app, x)
         time.sleep(0.5)
-        before = memory_kb(app.pid)
+        before = benchlib.status_kb(app.pid)
         start = before.get("VmRSS", 0)
         for _ in range(args.cycles):
             cycle(app, x)
         time.sleep(1)
-        after = memory_kb(app.pid)
+        after = benchlib.status_kb(app.pid)
         end = after.get("VmRSS", 0)
         print(f"idle RSS                 {idle / 1024:8.1f} MB")
         print(f"overlay open (4K) RSS    {open_rss / 1024:8.1f} MB")

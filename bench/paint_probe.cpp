@@ -18,6 +18,8 @@
 //
 // Options before the mode: --quiet <ms> (default 300), --timeout <ms> (default 8000),
 // --verbose 1 (every damaged rectangle on standard error).
+#include "XTrigger.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -134,28 +136,10 @@ struct Probe {
     }
 
     void trigger(const char *kind, const char *what) {
-        if (std::strcmp(kind, "key") == 0) {
-            std::vector<KeyCode> codes;
-            std::string chord = what;
-            size_t pos = 0;
-            while (pos <= chord.size()) {
-                const size_t next = chord.find('+', pos);
-                const std::string name = chord.substr(pos, next == std::string::npos ? std::string::npos : next - pos);
-                codes.push_back(XKeysymToKeycode(d, XStringToKeysym(name.c_str())));
-                if (next == std::string::npos)
-                    break;
-                pos = next + 1;
-            }
-            for (KeyCode c : codes)
-                XTestFakeKeyEvent(d, c, True, 0);
-            for (auto it = codes.rbegin(); it != codes.rend(); ++it)
-                XTestFakeKeyEvent(d, *it, False, 0);
-            XFlush(d);
-        } else {
-            const std::string command = std::string(what) + " >/dev/null 2>&1 &";
-            if (std::system(command.c_str()) != 0)
-                std::exit(2);
-        }
+        if (std::strcmp(kind, "key") == 0)
+            qn::bench::pressChord(d, what);
+        else if (!qn::bench::runDetached(what))
+            std::exit(2);
     }
 
     void motion(int x, int y) {

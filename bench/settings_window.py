@@ -33,19 +33,12 @@ from harness.app import Quillnest  # noqa: E402
 from harness.display import Display  # noqa: E402
 from harness.windows import SettingsWindow, wait_line  # noqa: E402
 from harness.x import X  # noqa: E402
+import benchlib  # noqa: E402
 
 OPEN_TARGET_MS = 150
 SWITCH_TARGET_MS = 50
 PAGES = ["Notifications", "Appearance", "Settings", "Hotkeys", "About", "Cloud account"]
 HEAVY = re.compile(r"tesseract|lept|gst|avcodec|avformat|multimediawidgets|ffmpegmediaplugin", re.I)
-
-
-def default_binary():
-    for candidate in ("build/release/bin/quillnest", "build/dev/bin/quillnest"):
-        path = os.path.join(ROOT, candidate)
-        if os.path.exists(path):
-            return path
-    sys.exit("no quillnest binary found; build one or pass --binary")
 
 
 class MapWatcher:
@@ -135,7 +128,7 @@ def summary(values):
 
 def main():
     ap = argparse.ArgumentParser()
-    ap.add_argument("--binary", default=default_binary())
+    ap.add_argument("--binary", default=benchlib.default_binary())
     ap.add_argument("--runs", type=int, default=8)
     args = ap.parse_args()
     menus, opens, seen, switches, heavy = [], [], [], [], set()

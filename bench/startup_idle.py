@@ -21,16 +21,9 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 
 from harness.app import Quillnest  # noqa: E402
 from harness.display import Display  # noqa: E402
+import benchlib  # noqa: E402
 
 TARGET_RSS_MB = 40
-
-
-def default_binary():
-    for candidate in ("build/release/bin/quillnest", "build/dev/bin/quillnest", "build-dev/bin/quillnest"):
-        path = os.path.join(ROOT, candidate)
-        if os.path.exists(path):
-            return path
-    sys.exit("no quillnest binary found; build one or pass --binary")
 
 
 def icon_shown(display, pid):
@@ -81,7 +74,7 @@ def main():
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--idle", type=float, default=30.0, help="seconds to wait before reading memory")
     args = parser.parse_args()
-    os.environ["QUILLNEST_BIN"] = os.path.abspath(args.binary or default_binary())
+    os.environ["QUILLNEST_BIN"] = os.path.abspath(args.binary or benchlib.default_binary())
     print(f"binary: {os.environ['QUILLNEST_BIN']}")
 
     display = Display()

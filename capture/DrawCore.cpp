@@ -768,9 +768,12 @@ void DrawCore::showNotice(const QString &text) {
     TrayNotificationsManager::shared().show(std::nullopt, true, label);
 }
 
-void DrawCore::playScreenshotSound() {
-    if (!Models::shared().settingsModel()->muted())
+void DrawCore::announceCopied(const QString &notice) {
+    const SettingsModel &settings = *Models::shared().settingsModel();
+    if (!settings.muted())
         SoundsCore::playScreenshotSound();
+    if (settings.showNotifications())
+        showNotice(notice);
 }
 
 bool DrawCore::refuseEmptyCrop() {
@@ -839,9 +842,7 @@ void DrawCore::finishCopy(const QByteArray &png) {
             std::fflush(stdout);
         }
     });
-    playScreenshotSound();
-    if (Models::shared().settingsModel()->showNotifications())
-        showNotice(QStringLiteral("Screenshot copied to Clipboard!"));
+    announceCopied(QStringLiteral("Screenshot copied to Clipboard!"));
     diagnostic(QStringLiteral("copied %1 bytes of PNG").arg(png.size()));
 }
 
@@ -883,9 +884,7 @@ void DrawCore::copyAsTextAction() {
         model().reset();
         QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
         Analytics::shared().logEvent(kCopyTextEvent);
-        playScreenshotSound();
-        if (Models::shared().settingsModel()->showNotifications())
-            showNotice(QStringLiteral("Text copied to Clipboard!"));
+        announceCopied(QStringLiteral("Text copied to Clipboard!"));
         diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
     });
 }

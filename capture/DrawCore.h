@@ -162,7 +162,8 @@ private:
     void showNotice(const QString &text);
     // An output asked for on a crop with no pixels: says so and keeps the capture open.
     bool refuseEmptyCrop();
-    void playScreenshotSound();
+    // A copy is confirmed by the screenshot sound and, when the user wants them, a notice.
+    void announceCopied(const QString &notice);
     QWidget *dialogParent(QScreen *screen) const;
     // What an output works from, taken before the overlay closes (the editor state
     // is kept until the output has rendered).

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <ostream>
 
 using namespace qn;
 
@@ -58,6 +59,9 @@ struct Case {
     // bar follows a crop that has one, and where it was is shown again.
     double share = 0.02;
 };
+
+// CTest lists each case by its name rather than by its bytes.
+void PrintTo(const Case &c, std::ostream *os) { *os << c.name; }
 
 void apply(const RectState &s) {
     model().setCroppedArea(s.crop);

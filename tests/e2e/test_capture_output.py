@@ -3,8 +3,10 @@ import os
 import re
 import time
 
+import pytest
+
 from harness import screen
-from harness.app import OVERLAY_TITLE, open_capture, wait_capture_closed, wait_focus_in
+from harness.app import OVERLAY_TITLE, copied_picture, drag_crop, open_capture, wait_capture_closed, wait_focus_in
 
 # No onboarding window: it comes up on its own time and could be in a picture.
 PREFS = {"localWatermark": False, "needOnboarding": False}
@@ -16,9 +18,7 @@ def save_dialog(x):
 
 
 def test_save_writes_png_by_default_name_and_jpeg_by_chosen_name(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
 
     open_capture(app, x)
     x.drag((100, 100), (300, 250))
@@ -98,3 +98,15 @@ def test_copy_as_text_of_a_crop_without_text_says_so_and_keeps_the_capture(launc
     data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
     assert screen.decode(data, display).width == 300
     wait_capture_closed(app, x)
+
+
+@pytest.mark.parametrize("show", [True, False], ids=["notices-on", "notices-off"])
+def test_a_copy_is_confirmed_by_a_notice_only_when_notices_are_wanted(launch, x, display, show):
+    app = launch(prefs=dict(PREFS, showNotifications=show))
+    open_capture(app, x)
+    drag_crop(app, x)
+    copied_picture(app, x, display)
+    # Printed once the copy has been announced, so a notice would be in by now.
+    app.wait_for_line(r"^capture: copied \d+ bytes of PNG$")
+    copied = [n for n in app.notices() if "copied to Clipboard" in n]
+    assert copied == (["Screenshot copied to Clipboard!"] if show else [])

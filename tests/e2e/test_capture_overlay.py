@@ -2,7 +2,8 @@
 import time
 
 from harness import screen
-from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed, wait_focus_in
+from harness.app import (HOT_KEY, OVERLAY_TITLE, captures, copied_picture, open_capture, wait_capture_closed,
+                         wait_focus_in)
 
 # No onboarding window: it comes up on its own time and could be in a picture.
 PREFS = {"localWatermark": False, "needOnboarding": False}
@@ -18,7 +19,7 @@ def test_hot_key_opens_one_overlay_per_screen_and_esc_closes_without_asking(laun
     # The drag is handled after the key: a second capture would have opened by now.
     app.wait_after(mark, "^capture: crop area ")
     assert len(x.windows(name=OVERLAY_TITLE)) == 1
-    assert sum("capture: overlay opened" in line for line in app.lines) == 1
+    assert captures(app) == 1
     x.key("Escape")  # only a crop area: nothing to lose
     wait_capture_closed(app, x)
     assert not x.windows(name="^Quillnest$")
@@ -29,9 +30,7 @@ def test_hot_key_opens_one_overlay_per_screen_and_esc_closes_without_asking(laun
 
 
 def test_drag_copies_exactly_the_pixels_under_the_crop(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
     open_capture(app, x)
     x.drag((100, 100), (300, 250))
     picture = copied_picture(app, x, display)
@@ -41,9 +40,7 @@ def test_drag_copies_exactly_the_pixels_under_the_crop(launch, x, display):
 
 
 def test_handles_resize_the_crop(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
     open_capture(app, x)
     x.drag((100, 100), (300, 250))
     # A corner handle puts the corner under the pointer: pressed on the corner, it follows.
@@ -55,9 +52,7 @@ def test_handles_resize_the_crop(launch, x, display):
 
 
 def test_space_moves_the_crop_being_dragged(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
     open_capture(app, x)
     x.move(100, 100)
     x._xdo("mousedown", 1)
@@ -116,9 +111,7 @@ def test_esc_asks_first_when_there_is_something_to_lose(launch, x, display):
 
 
 def test_an_output_of_an_empty_crop_says_so_and_keeps_the_capture_open(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
     x.set_clipboard_text("kept")
     open_capture(app, x)
     for keys in ("ctrl+c", "ctrl+s", "ctrl+Return"):
@@ -138,9 +131,7 @@ def test_an_output_of_an_empty_crop_says_so_and_keeps_the_capture_open(launch, x
 
 
 def test_before_a_crop_the_screen_shows_exactly_as_it_was(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
     open_capture(app, x)
     app.wait_for_line("^capture: overlay painted$")
     x.move(5, 5)  # the cursor out of the way of the comparison
@@ -151,9 +142,7 @@ def test_before_a_crop_the_screen_shows_exactly_as_it_was(launch, x, display):
 
 
 def test_space_tapped_before_any_crop_then_a_drag_over_the_desktop_draws_one(launch, x, display):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
     open_capture(app, x)
     x.key("space")  # window choosing: no window here, only the desktop
     x.drag((100, 100), (300, 250))
@@ -196,9 +185,7 @@ def _settled(display, timeout=10):
 def test_a_crop_drag_leaves_nothing_behind_where_the_edges_were(launch, x, display):
     # Each step of a drag repaints only what changed: after a wandering drag the screen
     # must be exactly what a full repaint of the final crop shows.
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
     open_capture(app, x)
     x.move(300, 250)
     x.press()
@@ -233,9 +220,7 @@ def test_a_crop_drag_leaves_nothing_behind_where_the_edges_were(launch, x, displ
 def test_a_capture_after_the_overlay_gave_its_memory_back_shows_and_copies_the_frozen_screen(launch, x, display):
     # A while after a capture its screen-sized buffers go back to the system; the next
     # capture makes new ones and must look and copy exactly as the first did.
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS, env={"QUILLNEST_KEEP_OVERLAY_MS": "300"})
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS, env={"QUILLNEST_KEEP_OVERLAY_MS": "300"})
     open_capture(app, x)
     x.key("Escape")
     wait_capture_closed(app, x)

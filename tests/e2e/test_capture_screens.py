@@ -7,7 +7,8 @@ import time
 import pytest
 
 from harness import screen
-from harness.app import HOT_KEY, OVERLAY_TITLE, copied_picture, open_capture, wait_capture_closed, wait_focus_in
+from harness.app import (HOT_KEY, OVERLAY_TITLE, captures, copied_picture, open_capture, wait_capture_closed,
+                         wait_focus_in)
 
 PREFS = {"localWatermark": False, "needOnboarding": False}
 # The second screen at twice the pixels per point of the first.
@@ -34,9 +35,7 @@ def drag_on(x, monitor, start, end, **kw):
 def capture_over_pattern(launch, x, display, env=None):
     """Covers the root with the test pattern, starts the program, grabs the root and opens
     the capture; returns the program and the grab."""
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS, env=env)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS, env=env)
     open_capture(app, x)
     return app, before
 
@@ -78,7 +77,7 @@ def test_hot_key_opens_one_overlay_per_screen_keys_on_the_one_under_the_pointer(
     # The drag is handled after the key: a second capture would have opened by now.
     app.wait_after(mark, "^capture: crop area ")
     assert len(x.windows(name=OVERLAY_TITLE)) == 2
-    assert sum("capture: overlay opened" in line for line in app.lines) == 1
+    assert captures(app) == 1
     # The keys follow the pointer onto the other screen.
     x.move(*left.to_root(600, 500))
     wait_active(display, overlay_on(x, left))

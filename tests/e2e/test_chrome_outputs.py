@@ -25,9 +25,7 @@ def use(app, x, how, control, key):
 
 @pytest.mark.parametrize("how", ["button", "shortcut"])
 def test_copy_puts_the_crop_on_the_clipboard(launch, x, display, how):
-    screen.paint_pattern(display)
-    app = launch(prefs=PREFS)
-    before = screen.grab(display)
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
     start(app, x)
     use(app, x, how, "copy", "ctrl+c")
     data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")

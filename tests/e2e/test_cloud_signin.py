@@ -2,19 +2,11 @@
 sends for the menu, "Mark all as read", and an expired sign-in."""
 import time
 
+from harness.menu import SIGNED_OUT, item, titles
+
 HOST = "http://127.0.0.1:18765"
 API = "/api/v2"
-SIGNED_OUT = ["Take Screenshot", "-", "Sign In / Sign Up", "-", "Autoupload to cloud", "Show Notifications",
-              "Sound Notifications ON/OFF", "Settings", "-", "Check for updates", "More info", "-", "Quit"]
 NEW_COMMENTS = "New Comments  \U0001F4AC\uFE0F"
-
-
-def titles(menu):
-    return ["-" if i.get("separator") else i["title"] for i in menu]
-
-
-def item(menu, title):
-    return next(i for i in menu if i.get("title") == title)
 
 
 def project(pid, name, temporary=0):

@@ -4,12 +4,8 @@ the old one kept, and the reset brings Alt+Shift+S back."""
 import ctypes
 import ctypes.util
 
-from harness.app import wait_capture_closed
+from harness.app import captures, wait_capture_closed
 from harness.windows import SettingsWindow, page_prefix, wait_line, wait_report
-
-
-def captures(app):
-    return sum(1 for l in app.lines if l.startswith("capture: overlay opened"))
 
 
 def capture_with(app, x, chord):

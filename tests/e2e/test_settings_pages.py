@@ -4,12 +4,9 @@ links bringing the defaults back."""
 import os
 import time
 
+from harness.menu import item
 from harness.windows import (SETTINGS, SettingsWindow, choose_more_info, last_report, page_prefix, wait_line,
                              wait_report)
-
-
-def item(menu, title):
-    return next(i for i in menu if i.get("title") == title)
 
 
 def open_settings(app, x, *path):

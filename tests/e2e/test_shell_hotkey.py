@@ -1,13 +1,9 @@
 """The global hot key: Alt+Shift+S reaches the screenshot action from anywhere."""
 import time
 
-from harness.app import wait_capture_closed
+from harness.app import captures, wait_capture_closed
 
 CAPTURE = r"^capture: overlay opened"
-
-
-def captures(app):
-    return sum(1 for l in app.lines if l.startswith("capture: overlay opened"))
 
 
 def close_capture(app, x):

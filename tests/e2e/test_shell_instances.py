@@ -18,6 +18,22 @@ from test_cloud_upload import API, SIGNED_IN, api_requests, signed_in
 PREFS = {"needOnboarding": False}
 
 
+def launch_over_mount(launch, monkeypatch, tmp_path, folder, mount, prefs):
+    """Starts the program in a mount namespace of its own, once the shell command `mount`
+    has put a file system of the test's making at `folder` of a fresh home ("$1" in the
+    command). Returns the program and the folder's path."""
+    wrapper = tmp_path / "mount-first"
+    wrapper.write_text("#!/bin/sh\nexec unshare -m sh -c '" + mount +
+                       ' && exec "$2"\' sh "$QN_MOUNT_DIR" "$QN_REAL_BIN"\n')
+    wrapper.chmod(0o755)
+    real = binary()
+    monkeypatch.setenv("QUILLNEST_BIN", str(wrapper))
+    home = tempfile.mkdtemp(prefix="qn-home-")
+    path = os.path.join(home, folder)
+    os.makedirs(path)
+    return launch(prefs=prefs, home=home, env={"QN_MOUNT_DIR": path, "QN_REAL_BIN": real}), path
+
+
 @pytest.mark.parametrize("env", [{}, {"WAYLAND_DISPLAY": "wayland-0"}, {"DISPLAY": ":97"}],
                          ids=["no-display", "wayland-only", "display-gone"])
 def test_without_an_x11_display_it_says_so_and_exits_with_1(env):
@@ -56,16 +72,8 @@ def test_a_second_launch_hands_over_to_the_first(launch, x, display):
 @pytest.mark.skipif(os.geteuid() != 0, reason="a read-only mount needs a mount namespace of our own")
 def test_preferences_that_cannot_be_saved_are_reported_once(launch, x, display, monkeypatch, tmp_path):
     # The preferences folder on a read-only mount: even root cannot write there.
-    wrapper = tmp_path / "read-only-config"
-    wrapper.write_text('#!/bin/sh\nexec unshare -m sh -c \'mount --bind "$1" "$1" && '
-                       'mount -o remount,ro,bind "$1" "$1" && exec "$2"\' sh "$QN_RO_DIR" "$QN_REAL_BIN"\n')
-    wrapper.chmod(0o755)
-    real = binary()
-    monkeypatch.setenv("QUILLNEST_BIN", str(wrapper))
-    home = tempfile.mkdtemp(prefix="qn-home-")
-    config = os.path.join(home, ".config", "Quillnest")
-    os.makedirs(config)
-    app = launch(prefs=PREFS, home=home, env={"QN_RO_DIR": config, "QN_REAL_BIN": real})
+    app, _ = launch_over_mount(launch, monkeypatch, tmp_path, os.path.join(".config", "Quillnest"),
+                               'mount --bind "$1" "$1" && mount -o remount,ro,bind "$1" "$1"', PREFS)
     app.wait_for_line(r"^Preferences could not be saved to .*\(Read-only file system\); changes last only until "
                       r"Quillnest quits$")
     app.wait_for_line(r"^notice: Settings can't be saved: Read-only file system$")
@@ -175,16 +183,10 @@ def test_an_oversized_logo_is_neither_read_at_start_up_nor_drawn(launch, x, tmp_
 @pytest.mark.skipif(os.geteuid() != 0, reason="a full disk needs a mount namespace of our own")
 def test_a_save_to_a_full_disk_names_the_reason_and_offers_the_capture(launch, x, display, monkeypatch, tmp_path):
     # A tiny file system, filled up before the program starts, where the save goes.
-    wrapper = tmp_path / "full-disk"
-    wrapper.write_text('#!/bin/sh\nexec unshare -m sh -c \'mount -t tmpfs -o size=64k none "$1" && '
-                       '(head -c 1M /dev/zero > "$1/filler" 2>/dev/null; exec "$2")\' sh "$QN_FULL_DIR" "$QN_REAL_BIN"\n')
-    wrapper.chmod(0o755)
-    real = binary()
-    monkeypatch.setenv("QUILLNEST_BIN", str(wrapper))
-    home = tempfile.mkdtemp(prefix="qn-home-")
-    full = os.path.join(home, "full")
-    os.makedirs(full)
-    app = launch(prefs=dict(PREFS, localWatermark=False), home=home, env={"QN_FULL_DIR": full, "QN_REAL_BIN": real})
+    app, full = launch_over_mount(launch, monkeypatch, tmp_path, "full",
+                                  'mount -t tmpfs -o size=64k none "$1" && '
+                                  '{ head -c 1M /dev/zero > "$1/filler" 2>/dev/null; true; }',
+                                  dict(PREFS, localWatermark=False))
     open_capture(app, x)
     drag_crop(app, x)
     x.key("ctrl+s")

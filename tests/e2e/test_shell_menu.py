@@ -2,17 +2,7 @@
 import time
 
 from harness.app import wait_capture_closed
-
-SIGNED_OUT = ["Take Screenshot", "-", "Sign In / Sign Up", "-", "Autoupload to cloud", "Show Notifications",
-              "Sound Notifications ON/OFF", "Settings", "-", "Check for updates", "More info", "-", "Quit"]
-
-
-def titles(menu):
-    return ["-" if i.get("separator") else i["title"] for i in menu]
-
-
-def item(menu, title):
-    return next(i for i in menu if i.get("title") == title)
+from harness.menu import SIGNED_OUT, item, titles
 
 
 def test_signed_out_menu_opens_on_left_and_right_click(launch, x):

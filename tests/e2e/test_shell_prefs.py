@@ -3,11 +3,7 @@ import os
 import tempfile
 
 from harness.app import BUNDLE_ID
-
-
-
-def item(menu, title):
-    return next(i for i in menu if i.get("title") == title)
+from harness.menu import item
 
 
 def test_corrupt_values_read_as_defaults_and_cost_no_other_key(launch, x):

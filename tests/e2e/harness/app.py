@@ -8,6 +8,8 @@ import tempfile
 import threading
 import time
 
+from . import procs
+
 BUNDLE_ID = "com.orvalen.QuillnestSnapDev"
 
 
@@ -256,13 +258,7 @@ class Quillnest:
         return self.proc.poll() is None
 
     def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        procs.stop(self.proc)
 
     def cleanup(self):
         self.stop()
@@ -296,13 +292,18 @@ OVERLAY_TITLE = "Quillnest capture"
 HOT_KEY = "alt+shift+s"
 
 
+def captures(app):
+    """How many captures the program has opened so far."""
+    return sum(1 for line in app.lines if line.startswith("capture: overlay opened"))
+
+
 def open_capture(app, x, count=1):
     """Presses the screenshot hot key and waits until the overlays are up."""
-    before = sum(1 for line in app.lines if "capture: overlay opened" in line)
+    before = captures(app)
     x.key(HOT_KEY)
     deadline = time.time() + 10
     while time.time() < deadline:
-        if sum(1 for line in app.lines if "capture: overlay opened" in line) > before:
+        if captures(app) > before:
             overlays = x.wait_window(OVERLAY_TITLE)
             wait_focus_in(x, overlays, deadline)
             return

@@ -101,18 +101,22 @@ class Display:
             time.sleep(0.1 + random.random() * 0.4)
         raise RuntimeError("Xvfb did not start")
 
-    def _try_xvfb(self):
+    def _launch_server(self, server, args, what):
+        """Starts an X server on a free display number and returns the display's name once
+        the server has said it is ready (RuntimeError when it did not start)."""
         r, w = os.pipe()
-        proc = subprocess.Popen(
-            ["Xvfb", _display_number(), "-displayfd", str(w), "-screen", "0", f"{self.width}x{self.height}x24",
-             "-nolisten", "tcp", "-noreset", "+extension", "XTEST"],
-            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        proc = subprocess.Popen([server, _display_number(), "-displayfd", str(w), *args],
+                                pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(w)
         self.procs.append(proc)
+        return _read_display_number(r, proc, what)
+
+    def _try_xvfb(self):
         try:
-            return _read_display_number(r, proc, "Xvfb")
+            return self._launch_server("Xvfb", ["-screen", "0", f"{self.width}x{self.height}x24", "-nolisten",
+                                                "tcp", "-noreset", "+extension", "XTEST"], "Xvfb")
         except RuntimeError:
-            self.procs.remove(proc)
+            proc = self.procs.pop()  # the server that lost the race for its number
             if proc.poll() is None:
                 proc.kill()
             proc.wait()
@@ -165,16 +169,11 @@ EndSection
         # The server itself rather than the /usr/bin/Xorg wrapper, which only lets console users
         # start it: with the dummy driver it needs no privileges.
         server = "/usr/lib/xorg/Xorg" if os.access("/usr/lib/xorg/Xorg", os.X_OK) else "Xorg"
-        r, w = os.pipe()
-        proc = subprocess.Popen(
-            [server, _display_number(), "-config", config, "-configdir", config_dir, "-logfile", self.xorg_log,
-             "-displayfd", str(w), "-nolisten", "tcp", "-noreset", "-novtswitch", "-sharevts",
-             "+extension", "XTEST", "+extension", "RANDR"],
-            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(w)
-        self.procs.append(proc)
         try:
-            return _read_display_number(r, proc, "Xorg")
+            return self._launch_server(
+                server, ["-config", config, "-configdir", config_dir, "-logfile", self.xorg_log, "-nolisten", "tcp",
+                         "-noreset", "-novtswitch", "-sharevts", "+extension", "XTEST", "+extension", "RANDR"],
+                "Xorg")
         except RuntimeError:
             tail = ""
             if os.path.exists(self.xorg_log):

@@ -7,6 +7,8 @@ import subprocess
 import tempfile
 import time
 
+from . import procs
+
 
 class PulseAudio:
     def __init__(self, frequency=440):
@@ -33,12 +35,6 @@ class PulseAudio:
         raise RuntimeError("pulseaudio did not answer")
 
     def close(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        procs.stop(self.proc, timeout=10)
         self.log.close()
         shutil.rmtree(self.home, ignore_errors=True)

@@ -5,6 +5,8 @@ import subprocess
 import tempfile
 import time
 
+from . import procs
+
 
 class Picture:
     """An RGB picture: width, height and rows of bytes (3 per pixel)."""
@@ -102,6 +104,14 @@ def paint_pattern(display):
     display.run(["display", "-window", "root", path], check=False)
 
 
+def launch_over_pattern(launch, display, prefs, **kwargs):
+    """Covers the root with the pattern and starts the program over it; returns the program
+    and the screen as it was, to compare what the program shows or copies against."""
+    paint_pattern(display)
+    app = launch(prefs=prefs, **kwargs)
+    return app, grab(display)
+
+
 class TestWindow:
     """A window of another program (ImageMagick's viewer) showing a picture."""
 
@@ -139,11 +149,7 @@ class TestWindow:
         return (x, y, w, h)
 
     def close(self):
-        self.proc.terminate()
-        try:
-            self.proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
+        procs.stop(self.proc)
 
 
 def paint_halves(display):
