@@ -38,7 +38,6 @@ QString rectText(const QWidget *w, QPoint origin) {
 OverlayChrome::OverlayChrome(DrawView *view) : QObject(view), m_view(view), m_state(new ChromeState(this)) {
     DrawViewModel *m = &model();
     RecordModel *record = Models::shared().recordModel();
-    SettingsModel *settings = Models::shared().settingsModel();
 
     // The state flows one way, from the models into the chrome; only the cursor
     // tracking goes back.
