@@ -230,6 +230,12 @@ void StreamWindowHost::sync() {
                 shape += card;
             for (const QRect &r : chrome)
                 shape += r;
+            // Qt takes an empty mask for "no mask", which would put the whole overlay
+            // back over a crop area that fills the screen: the movie would then hold
+            // the overlay's still picture, and the stream would see no change to read.
+            // A region beside the window is still a mask and shows nothing.
+            if (shape.isEmpty())
+                shape = QRegion(-1, -1, 1, 1);
             window->setMask(shape);
         }
         const QPoint origin = screen->geometry().topLeft();
