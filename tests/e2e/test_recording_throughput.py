@@ -46,21 +46,23 @@ def distinct_frames(path):
     return sum(1 for i, s in enumerate(sums) if i == 0 or s != sums[i - 1]), len(sums)
 
 
-def finished_movie(app):
-    folder = os.path.join(app.home, "tmp")
-    movies = [os.path.join(root, f) for root, _, files in os.walk(folder) for f in files if f.endswith(".mov")]
-    assert len(movies) == 1, movies
-    # The movie is finished on the writer's thread after the overlay has gone.
-    deadline = time.time() + 30
-    while time.time() < deadline:
-        try:
-            info = recorder.probe(movies[0])
-            if float(info["format"].get("duration", 0)) > 0:
-                return movies[0], info
-        except subprocess.CalledProcessError:
-            pass
-        time.sleep(0.2)
-    raise AssertionError("the movie was never finished: %s" % movies[0])
+def save_movie(app, x, save, path):
+    """Pauses and saves through the action bar's save and its dialog."""
+    recorder.click(app, x, "record")
+    recorder.wait_bar(app, lambda s: s["state"] == "paused")
+    x.click(*chrome.centre(save))
+    dialog = x.wait_window("^Save$")
+    # The name is typed once the dialog holds the keyboard.
+    deadline = time.time() + 10
+    while int(x._xdo("getwindowfocus", check=False).strip() or 0) not in dialog:
+        assert time.time() < deadline, "the Save dialog never took the keyboard"
+        time.sleep(0.05)
+    x.key("ctrl+a")
+    x.type(path)
+    x.key("Return")
+    app.wait_for_line(r"^capture: saved movie ", timeout=60)
+    wait_capture_closed(app, x)
+    return recorder.probe(path)
 
 
 @pytest.mark.parametrize("strokes", [0, 6], ids=["plain", "strokes fading"])
@@ -69,6 +71,7 @@ def test_a_full_screen_crop_records_every_change(launch, x, display, moving_scre
     open_capture(app, x)
     x.drag((0, 0), (SCREEN[0] - 1, SCREEN[1] - 1))
     chrome.wait_placement(app)
+    save = chrome.controls(app)["save"]
     x.key("v")
     recorder.wait_bar(app, lambda s: s["state"] == "idle")
     recorder.click(app, x, "record")
@@ -86,12 +89,8 @@ def test_a_full_screen_crop_records_every_change(launch, x, display, moving_scre
         recorder.click(app, x, "pointer")
         recorder.wait_bar(app, lambda s: s["drawing"] == "off")
     recorder.wait_bar(app, lambda s: s["time"] >= "00:04", timeout=30)
-    x.key("Escape")
-    x.wait_window("^Quillnest$")
-    x.key("Return")
-    wait_capture_closed(app, x)
-
-    path, info = finished_movie(app)
+    path = os.path.join(app.home, "full screen.mov")
+    info = save_movie(app, x, save, path)
     video = [s for s in info["streams"] if s["codec_type"] == "video"][0]
     assert (video["width"], video["height"]) == SCREEN
     duration = float(info["format"]["duration"])
