@@ -69,6 +69,7 @@ def movie_frames(path):
 def run_ffmpeg(d, crop, seconds, out):
     """ffmpeg -f x11grab on the same display, area and time, with the recorder's encoder settings."""
     x, y, w, h = crop
+    w, h = w & ~1, h & ~1  # the encoder takes even sizes only
     cmd = ["ffmpeg", "-v", "error", "-y", "-f", "x11grab", "-framerate", "30", "-video_size", f"{w}x{h}",
            "-draw_mouse", "0", "-i", f"{d.env['DISPLAY']}+{x},{y}", "-t", str(seconds), "-fps_mode", "passthrough",
            "-c:v", "libx264", "-preset", "veryfast", "-tune", "zerolatency", "-crf", "23", "-pix_fmt", "yuv420p",
