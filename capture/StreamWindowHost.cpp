@@ -114,6 +114,24 @@ StreamWindowHost::StreamWindowHost() {
     });
 }
 
+QRegion StreamWindowHost::overlayMask(const QRect &window, const QRect &hole, const QRect &card,
+                                      const QList<QRect> &chrome) {
+    if (hole.isEmpty())
+        return {};
+    QRegion shape = QRegion(window).subtracted(QRegion(hole));
+    if (!card.isEmpty())
+        shape += card;
+    for (const QRect &r : chrome)
+        shape += r;
+    // Qt takes an empty mask for "no mask", which would put the whole overlay back
+    // over a crop area that fills the screen: the movie would then hold the overlay's
+    // still picture, and the stream would see no change to read. A region beside the
+    // window is still a mask and shows nothing.
+    if (shape.isEmpty())
+        shape = QRegion(window.left() - 1, window.top() - 1, 1, 1);
+    return shape;
+}
+
 StreamView *StreamWindowHost::streamView() const { return m_stream; }
 QWidget *StreamWindowHost::optionsCard() const { return m_options; }
 
@@ -222,16 +240,11 @@ void StreamWindowHost::sync() {
         m_shapeCard = card;
         m_shapeChrome = chrome;
         m_masked = window;
-        if (hole.isEmpty()) {
+        const QRegion mask = overlayMask(window->rect(), hole, card, chrome);
+        if (mask.isEmpty())
             window->clearMask();
-        } else {
-            QRegion shape = QRegion(window->rect()).subtracted(QRegion(hole));
-            if (!card.isEmpty())
-                shape += card;
-            for (const QRect &r : chrome)
-                shape += r;
-            window->setMask(shape);
-        }
+        else
+            window->setMask(mask);
         const QPoint origin = screen->geometry().topLeft();
         diagnostics::print(QStringLiteral("recorder: overlay hole %1 card %2")
                                .arg(rectText(hole.translated(origin)), rectText(card.translated(origin))));

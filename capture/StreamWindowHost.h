@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QList>
 #include <QRect>
+#include <QRegion>
 
 class QScreen;
 class QWidget;
@@ -29,6 +30,12 @@ public:
 
     // Brings the recording windows above the overlay again (after it was raised).
     void raiseAboveOverlay();
+
+    // The mask for an overlay of `window` (its own coordinates) with `hole` open and
+    // `card` and `chrome` kept over it. Empty only without a hole (no mask at all):
+    // an overlay that keeps nothing gets a mask that shows nothing.
+    static QRegion overlayMask(const QRect &window, const QRect &hole, const QRect &card,
+                               const QList<QRect> &chrome);
 
 private:
     StreamWindowHost();

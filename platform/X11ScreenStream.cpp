@@ -224,12 +224,13 @@ void X11ScreenStream::run(std::promise<QString> &started) {
         return;
     }
 
+    // Changes are learnt from the damage events' boxes alone. Fetching the damaged
+    // region itself is no option: a shape of many parts that changes (strokes fading
+    // over the recording) leaves hundreds of thousands of rectangles a second in it,
+    // and reading them took longer than a tick.
     Damage damage = 0;
-    XserverRegion region = 0;
-    if (haveDamage && haveFixes) {
-        damage = XDamageCreate(display, root, XDamageReportNonEmpty);
-        region = XFixesCreateRegion(display, nullptr, 0);
-    }
+    if (haveDamage && haveFixes)
+        damage = XDamageCreate(display, root, XDamageReportBoundingBox);
     XSelectInput(display, root, StructureNotifyMask);
     XSync(display, False);
     const int errorsAtStart = streamErrors.load();
@@ -255,32 +256,29 @@ void X11ScreenStream::run(std::promise<QString> &started) {
         if (next < now)
             next = now + interval;
 
+        if (damage) {
+            // Emptied first and waited for: every change made before it has then sent
+            // its event, which is read below; a later one sends a new event, read at
+            // the next tick.
+            XDamageSubtract(display, damage, None, None);
+            XSync(display, False);
+        } else {
+            dirty = true;  // without the extension every tick is a new picture
+        }
         while (XPending(display)) {
             XEvent event;
             XNextEvent(display, &event);
             if (event.type == ConfigureNotify && event.xconfigure.window == root) {
                 if (rect.right() >= event.xconfigure.width || rect.bottom() >= event.xconfigure.height)
                     failure = QStringLiteral("The screen went away.");
+            } else if (damage && event.type == damageEvent + XDamageNotify) {
+                const auto *notify = reinterpret_cast<const XDamageNotifyEvent *>(&event);
+                const QRect area(notify->area.x, notify->area.y, notify->area.width, notify->area.height);
+                dirty = dirty || area.intersects(rect);
             }
         }
         if (!failure.isEmpty())
             break;
-
-        if (damage) {
-            XDamageSubtract(display, damage, None, region);
-            int rectangles = 0;
-            XRectangle bounds{};
-            XRectangle *parts = XFixesFetchRegionAndBounds(display, region, &rectangles, &bounds);
-            const QRect within(bounds.x, bounds.y, bounds.width, bounds.height);
-            if (rectangles > 0 && within.intersects(rect)) {
-                for (int i = 0; i < rectangles && !dirty; ++i)
-                    dirty = QRect(parts[i].x, parts[i].y, parts[i].width, parts[i].height).intersects(rect);
-            }
-            if (parts)
-                XFree(parts);
-        } else {
-            dirty = true;  // without the extension every tick is a new picture
-        }
 
         ScreenFrame frame;
         frame.captureTimeUs = now;
@@ -322,8 +320,6 @@ void X11ScreenStream::run(std::promise<QString> &started) {
 
     if (damage)
         XDamageDestroy(display, damage);
-    if (region)
-        XFixesDestroyRegion(display, region);
     // Pictures still held keep the pool, and with it the connection, alive; the
     // last of them closes it.
     pool.reset();

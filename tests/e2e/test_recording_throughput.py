@@ -1,0 +1,102 @@
+"""A crop area that fills the screen records the live desktop at the full frame rate,
+also while strokes are drawn over it and fade, through the real overlay."""
+import os
+import subprocess
+import time
+
+import pytest
+from Xlib import X as XL
+from Xlib import display as xdisplay
+
+from harness import chrome, recorder
+from harness.app import open_capture, wait_capture_closed
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ANIMATE = os.path.join(HERE, "tools", "animate.py")
+PREFS = {"localWatermark": False, "needOnboarding": False}
+SCREEN = (1920, 1080)
+FPS = 30
+
+
+@pytest.fixture
+def moving_screen(display):
+    """The whole screen changing every frame, stacked under the overlay (the moving window is
+    override-redirect, so it starts above every managed window)."""
+    w, h = SCREEN
+    proc = subprocess.Popen(["/usr/bin/python3", ANIMATE, "0", "0", str(w), str(h), "60"], env=display.env,
+                            stdout=subprocess.PIPE, text=True)
+    assert proc.stdout.readline().strip() == "animating"
+    conn = xdisplay.Display(display.env["DISPLAY"])
+    for child in conn.screen().root.query_tree().children:
+        geo = child.get_geometry()
+        if child.get_attributes().override_redirect and (geo.width, geo.height) == SCREEN:
+            child.configure(stack_mode=XL.Below)
+    conn.sync()
+    conn.close()
+    yield proc
+    proc.terminate()
+    proc.wait()
+
+
+def distinct_frames(path):
+    """How many frames of the movie differ from the one before them."""
+    out = subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-map", "0:v", "-f", "framemd5", "-"],
+                         capture_output=True, text=True, check=True, timeout=120).stdout
+    sums = [line.rsplit(",", 1)[1].strip() for line in out.splitlines() if line and not line.startswith("#")]
+    return sum(1 for i, s in enumerate(sums) if i == 0 or s != sums[i - 1]), len(sums)
+
+
+def save_movie(app, x, save, path):
+    """Pauses and saves through the action bar's save and its dialog."""
+    recorder.click(app, x, "record")
+    recorder.wait_bar(app, lambda s: s["state"] == "paused")
+    x.click(*chrome.centre(save))
+    dialog = x.wait_window("^Save$")
+    # The name is typed once the dialog holds the keyboard.
+    deadline = time.time() + 10
+    while int(x._xdo("getwindowfocus", check=False).strip() or 0) not in dialog:
+        assert time.time() < deadline, "the Save dialog never took the keyboard"
+        time.sleep(0.05)
+    x.key("ctrl+a")
+    x.type(path)
+    x.key("Return")
+    app.wait_for_line(r"^capture: saved movie ", timeout=60)
+    wait_capture_closed(app, x)
+    return recorder.probe(path)
+
+
+@pytest.mark.parametrize("strokes", [0, 6], ids=["plain", "strokes fading"])
+def test_a_full_screen_crop_records_every_change(launch, x, display, moving_screen, strokes):
+    app = launch(prefs=PREFS)
+    open_capture(app, x)
+    x.drag((0, 0), (SCREEN[0] - 1, SCREEN[1] - 1))
+    chrome.wait_placement(app)
+    save = chrome.controls(app)["save"]
+    x.key("v")
+    recorder.wait_bar(app, lambda s: s["state"] == "idle")
+    recorder.click(app, x, "record")
+    recorder.wait_bar(app, lambda s: s["state"] == "recording")
+    recorder.wait_hole(app, lambda h, c: h == (0, 0) + SCREEN and c is None)
+    if strokes:
+        recorder.click(app, x, "pencil")
+        recorder.wait_bar(app, lambda s: s["drawing"] == "on")
+        since = chrome.mark(app)
+        for i in range(strokes):
+            y = 100 + i * 120
+            x.drag((200, y), (1200, y + 60), steps=4)
+        chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=%d " % strokes)
+        chrome.wait_line_since(app, since, r"^recorder: stream shape none strokes=0 ", timeout=15)
+        recorder.click(app, x, "pointer")
+        recorder.wait_bar(app, lambda s: s["drawing"] == "off")
+    recorder.wait_bar(app, lambda s: s["time"] >= "00:04", timeout=30)
+    path = os.path.join(app.home, "full screen.mov")
+    info = save_movie(app, x, save, path)
+    video = [s for s in info["streams"] if s["codec_type"] == "video"][0]
+    assert (video["width"], video["height"]) == SCREEN
+    duration = float(info["format"]["duration"])
+    assert duration >= 3.5, duration
+    distinct, total = distinct_frames(path)
+    # The screen changes at every one of the recorder's ticks. A stalled stream gives a
+    # handful of pictures a second; the bound leaves room for a slow, busy machine.
+    expected = duration * FPS
+    assert distinct >= 0.6 * expected, (distinct, total, duration)
