@@ -212,6 +212,10 @@ void MVPopover::show(Qt::Edge edge) {
         m_content->move(kPadding, kPadding);
         m_content->show();
     }
+    // The window that has the keyboard now gets it back when the popover closes: the
+    // anchor's own window may be a panel that never takes the focus.
+    if (QWidget *active = QApplication::activeWindow(); active && active != m_panel)
+        m_returnFocus = active;
     m_panel->show();
     m_panel->raise();
     setMonitoring(true);
@@ -226,8 +230,13 @@ void MVPopover::close() {
     setMonitoring(false);
     if (!m_panel)
         return;
-    if (m_panel->isVisible() && m_anchor)
-        m_anchor->window()->activateWindow();
+    if (m_panel->isVisible()) {
+        if (m_returnFocus && m_returnFocus->isVisible())
+            m_returnFocus->activateWindow();
+        else if (m_anchor)
+            m_anchor->window()->activateWindow();
+    }
+    m_returnFocus = nullptr;
     m_panel->hide();
 }
 

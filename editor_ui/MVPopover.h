@@ -78,6 +78,7 @@ private:
     QPointer<QWidget> m_anchor;
     QPointer<MVPopoverPanel> m_panel;
     QPointer<QWidget> m_content;
+    QPointer<QWidget> m_returnFocus;
     MVArrowDirection m_arrowDirection = MVArrowDirection::undefined;
     bool m_monitoring = false;
 };

@@ -5,7 +5,7 @@ import re
 import time
 
 from harness import chrome, recorder, screen
-from harness.app import open_capture
+from harness.app import open_capture, wait_capture_closed
 
 # Strokes in plain green (the default colour is the inversion mark).
 GREEN_COLOR = b'{"color":"IjMzRjEwMyI=","mask":false}'
@@ -129,6 +129,12 @@ def test_the_palette_chooses_the_tool_and_the_pointer_ends_drawing(launch, x, di
     recorder.click(app, x, "pointer")
     recorder.wait_bar(app, lambda s: s["drawing"] == "off")
     chrome.wait_line_since(app, since, r"^recorder: drawing surface none$")
+    # The palette gave the keyboard back to the window that had it: Esc still reaches
+    # the overlay, which asks before ending the recording.
+    x.key("Escape")
+    x.wait_window("^Quillnest$")
+    x.key("Return")
+    wait_capture_closed(app, x)
 
 
 def test_the_bar_keeps_its_clicks_over_a_crop_area_that_holds_it(launch, x, display):
