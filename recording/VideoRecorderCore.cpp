@@ -5,6 +5,7 @@
 #include "app/Models.h"
 #include "app/SettingsModel.h"
 #include "app/SoundsCore.h"
+#include "platform/Background.h"
 #include "platform/CameraCapture.h"
 #include "platform/MicrophoneCapture.h"
 #include "platform/MovieWriter.h"
@@ -19,14 +20,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QThreadPool>
 #include <QPointer>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <atomic>
 #include <cerrno>
@@ -445,7 +444,6 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         QString error;
     };
     auto *dd = d.get();
-    QPointer<VideoRecorderCore> self = this;
     const int queueDepth = d->writerQueueDepth;
     const auto freeSpace = d->freeSpace;
     auto chain = [dd, config, video, source, screenPixels, path, queueDepth,
@@ -509,13 +507,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         return outcome;
     };
 
-    auto future = QtConcurrent::run(chain);
-    auto *watcher = new QFutureWatcher<std::shared_ptr<Outcome>>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, self] {
-        watcher->deleteLater();
-        if (!self)
-            return;
-        std::shared_ptr<Outcome> outcome = watcher->result();
+    runInBackground(this, chain, [this](std::shared_ptr<Outcome> outcome) {
         if (!outcome->error.isEmpty()) {
             printError(outcome->error);
             Q_EMIT recordingFailed(outcome->error);
@@ -553,7 +545,6 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
             });
         }
     });
-    watcher->setFuture(future);
 }
 
 void VideoRecorderCore::pause() {
@@ -579,28 +570,8 @@ void VideoRecorderCore::stop() {
     d->phase = Private::Phase::Finishing;
     if (d->soundsEnabled && soundsWanted())
         SoundsCore::playStopPauseVideoSound();
-    auto stream = std::move(d->stream);
-    auto *dd = d.get();
-    QPointer<VideoRecorderCore> self = this;
-    auto future = QtConcurrent::run([dd, s = std::shared_ptr<ScreenStream>(std::move(stream))]() mutable {
-        // The stream has already stopped by itself; its thread is joined here.
-        dd->finishMovie(s.get());
-    });
-    auto *watcher = new QFutureWatcher<void>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, self] {
-        watcher->deleteLater();
-        if (!self)
-            return;
-        d->phase = Private::Phase::Idle;
-        d->resetModelAfterFinish();
-        // Finishes asked for while this one ran are done too.
-        auto callbacks = std::move(d->finishCallbacks);
-        d->finishCallbacks.clear();
-        for (auto &callback : callbacks)
-            if (callback)
-                callback();
-    });
-    watcher->setFuture(future);
+    // The stream has already stopped by itself; its thread is joined in the finish.
+    finishInBackground(false, {});
 }
 
 void VideoRecorderCore::stopRecording(std::function<void()> completion) {
@@ -627,30 +598,28 @@ void VideoRecorderCore::finishRecording(std::function<void()> completion) {
         break;
     }
     d->phase = Private::Phase::Finishing;
-    auto stream = std::move(d->stream);
+    finishInBackground(true, std::move(completion));
+}
+
+void VideoRecorderCore::finishInBackground(bool endDrawing, std::function<void()> completion) {
+    auto stream = std::shared_ptr<ScreenStream>(std::move(d->stream));
     auto *dd = d.get();
-    QPointer<VideoRecorderCore> self = this;
-    auto future = QtConcurrent::run(
-        [dd, s = std::shared_ptr<ScreenStream>(std::move(stream))]() mutable {
-            dd->finishMovie(s.get());
+    runInBackground(
+        this, [dd, stream] { dd->finishMovie(stream.get()); },
+        [this, endDrawing, completion = std::move(completion)] {
+            d->phase = Private::Phase::Idle;
+            d->resetModelAfterFinish();
+            if (endDrawing)
+                d->model->setDrawingMode(false);
+            if (completion)
+                completion();
+            // Finishes asked for while this one ran are done too.
+            auto callbacks = std::move(d->finishCallbacks);
+            d->finishCallbacks.clear();
+            for (auto &callback : callbacks)
+                if (callback)
+                    callback();
         });
-    auto *watcher = new QFutureWatcher<void>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, self, completion] {
-        watcher->deleteLater();
-        if (!self)
-            return;
-        d->phase = Private::Phase::Idle;
-        d->resetModelAfterFinish();
-        d->model->setDrawingMode(false);
-        if (completion)
-            completion();
-        auto callbacks = std::move(d->finishCallbacks);
-        d->finishCallbacks.clear();
-        for (auto &callback : callbacks)
-            if (callback)
-                callback();
-    });
-    watcher->setFuture(future);
 }
 
 void VideoRecorderCore::finishNow() {

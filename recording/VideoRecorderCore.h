@@ -120,6 +120,8 @@ Q_SIGNALS:
     void recordingFailed(const QString &message);
 
 private:
+    // Finishes the movie on the thread pool and lands the state on this thread.
+    void finishInBackground(bool endDrawing, std::function<void()> completion);
     struct Private;
     std::unique_ptr<Private> d;
 };
