@@ -29,6 +29,9 @@ def choose_file(app, x, window, path):
     x.type(path)
     x.key("Return")
     x.wait_window(DIALOG, present=False)
+    # The window manager hands the focus back to the settings window on its own time; a
+    # click sent while it does could be lost, so it is given back here as a user would.
+    window.focus()
     return since
 
 
