@@ -22,15 +22,21 @@ std::vector<int16_t> sine(size_t count, size_t from = 0, double amplitude = 0.5)
         s[i] = int16_t(amplitude * 32767 * std::sin(2 * M_PI * 440 * double(from + i) / 44100.0));
     return s;
 }
+// A movie of the given picture size at `path`; the other settings keep their defaults.
+MovieWriter::Settings movieAt(const QString &path, int width = 64, int height = 48) {
+    MovieWriter::Settings settings;
+    settings.path = path;
+    settings.width = width;
+    settings.height = height;
+    return settings;
+}
 } // namespace
 
 TEST(MovieWriter, WritesAPlayableQuickTimeMovie) {
     QTemporaryDir dir;
     MovieWriter writer;
-    MovieWriter::Settings settings;
-    settings.path = dir.filePath(QStringLiteral("a.mov"));
-    settings.width = 321;  // odd sizes are cut to even ones
-    settings.height = 240;
+    // Odd sizes are cut to even ones.
+    MovieWriter::Settings settings = movieAt(dir.filePath(QStringLiteral("a.mov")), 321, 240);
     QString error;
     ASSERT_TRUE(writer.start(settings, &error)) << error.toStdString();
     EXPECT_EQ(writer.status(), MovieWriter::Status::Writing);
@@ -81,10 +87,7 @@ TEST(MovieWriter, WritesAPlayableQuickTimeMovie) {
 TEST(MovieWriter, HeldPictureAndShortSoundReachTheEnd) {
     QTemporaryDir dir;
     MovieWriter writer;
-    MovieWriter::Settings settings;
-    settings.path = dir.filePath(QStringLiteral("b.mov"));
-    settings.width = 64;
-    settings.height = 48;
+    MovieWriter::Settings settings = movieAt(dir.filePath(QStringLiteral("b.mov")));
     ASSERT_TRUE(writer.start(settings, nullptr));
     writer.appendVideo(std::make_shared<SolidFrame>(64, 48, Qt::white), 0);
     for (int i = 1; i < 60; ++i)
@@ -104,10 +107,7 @@ TEST(MovieWriter, HeldPictureAndShortSoundReachTheEnd) {
 TEST(MovieWriter, OddPicturesAreCutNotScaled) {
     QTemporaryDir dir;
     MovieWriter writer;
-    MovieWriter::Settings settings;
-    settings.path = dir.filePath(QStringLiteral("odd.mov"));
-    settings.width = 65;
-    settings.height = 49;
+    MovieWriter::Settings settings = movieAt(dir.filePath(QStringLiteral("odd.mov")), 65, 49);
     ASSERT_TRUE(writer.start(settings, nullptr));
     auto picture = std::make_shared<SolidFrame>(65, 49, Qt::black);
     for (int y = 0; y < 49; ++y)
@@ -126,10 +126,7 @@ TEST(MovieWriter, OddPicturesAreCutNotScaled) {
 TEST(MovieWriter, NothingWrittenStillGivesAPlayableMovie) {
     QTemporaryDir dir;
     MovieWriter writer;
-    MovieWriter::Settings settings;
-    settings.path = dir.filePath(QStringLiteral("c.mov"));
-    settings.width = 64;
-    settings.height = 48;
+    MovieWriter::Settings settings = movieAt(dir.filePath(QStringLiteral("c.mov")));
     ASSERT_TRUE(writer.start(settings, nullptr));
     ASSERT_TRUE(writer.finish(0));
     const MovieProbe p = MovieProbe::read(settings.path);
@@ -147,10 +144,7 @@ TEST(MovieWriter, NeverWritesThroughAnExistingName) {
     v.write("keep me");
     v.close();
     ASSERT_TRUE(QFile::link(victim, wanted));
-    MovieWriter::Settings settings;
-    settings.path = wanted;
-    settings.width = 64;
-    settings.height = 48;
+    MovieWriter::Settings settings = movieAt(wanted);
     MovieWriter first, second;
     ASSERT_TRUE(first.start(settings, nullptr));
     ASSERT_TRUE(second.start(settings, nullptr));
@@ -165,10 +159,7 @@ TEST(MovieWriter, NeverWritesThroughAnExistingName) {
 
 TEST(MovieWriter, FailuresToStartAreReported) {
     MovieWriter tiny;
-    MovieWriter::Settings settings;
-    settings.path = QStringLiteral("/proc/no/such/folder/x.mov");
-    settings.width = 64;
-    settings.height = 48;
+    MovieWriter::Settings settings = movieAt(QStringLiteral("/proc/no/such/folder/x.mov"));
     QString error;
     EXPECT_FALSE(tiny.start(settings, &error));
     EXPECT_FALSE(error.isEmpty());
