@@ -31,7 +31,7 @@ constexpr int kDividerWidth = 1;
 
 enum class RowKind : quint8 { Close, Text, Upload, Divider };
 
-// When a control is disabled. With the video tool the bar ends a recording:
+// When a control responds. With the video tool the bar ends a recording:
 // saving needs a paused recording, and the other outputs have nothing to give
 // while the bar can be seen.
 enum class Enabled : quint8 { Always, WhenVideoPaused, WhenNotVideoOrRunning };

@@ -87,8 +87,8 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
         painter.setBrush(chrome::isDark(this) ? Color::Gray::hex8D8D8D() : Color::Gray::hex282828());
-        // Painted inside the full row height: a dot on the widget's edge would be
-        // rasterised differently.
+        // The widget spans the row's height: a dot drawn on a widget's top edge
+        // comes out darker than its neighbours.
         const qreal top = (height() - 8) / 2.0;
         for (int i = 0; i < 3; ++i)
             painter.drawEllipse(QRectF(0, top + i * 3, 2, 2));

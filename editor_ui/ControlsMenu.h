@@ -107,7 +107,6 @@ private:
     bool m_showPalette = false;
     // Indexed by HitPart, through inside().
     std::array<bool, 3> m_inside{};
-    bool m_pointerInsideColumn = false;
 
     QNColor m_color;
     Tool m_tool = Tool::Pointer;
