@@ -63,6 +63,29 @@ constexpr ColumnRow kColumn[] = {
     {RowKind::Button, Control::Redo, "rendo@draw-view", "Redo - Ctrl+Shift+Z", Press::Redo},
 };
 
+void run(ChromeActions &actions, const ColumnRow &row, Tool quickTool) {
+    switch (row.press) {
+    case Press::SelectTool:
+        actions.selectTool(row.tool);
+        break;
+    case Press::SelectQuickTool:
+        actions.selectTool(quickTool);
+        break;
+    case Press::ToggleWhiteboard:
+        actions.toggleWhiteboard();
+        break;
+    case Press::Undo:
+        actions.undo();
+        break;
+    case Press::Redo:
+        actions.redo();
+        break;
+    case Press::None:
+    case Press::OpenPalette:
+        break;
+    }
+}
+
 constexpr int kButtonSide = 36;
 constexpr int kInset = 6;
 
@@ -166,35 +189,6 @@ ControlsMenu::~ControlsMenu() { Helper::shared().cancel(); }
 DrawViewButton *ControlsMenu::button(Control control) const { return m_buttons[indexOf(control)]; }
 
 void ControlsMenu::build() {
-    const auto press = [this](const ColumnRow &row) {
-        if (row.press == Press::OpenPalette) {
-            setShowPalette(true);
-            return;
-        }
-        if (!m_actions)
-            return;
-        switch (row.press) {
-        case Press::SelectTool:
-            m_actions->selectTool(row.tool);
-            break;
-        case Press::SelectQuickTool:
-            m_actions->selectTool(m_quickTool);
-            break;
-        case Press::ToggleWhiteboard:
-            m_actions->toggleWhiteboard();
-            break;
-        case Press::Undo:
-            m_actions->undo();
-            break;
-        case Press::Redo:
-            m_actions->redo();
-            break;
-        case Press::None:
-        case Press::OpenPalette:
-            break;
-        }
-    };
-
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, kInset, 0, kInset);
     column->setSpacing(0);
@@ -213,62 +207,73 @@ void ControlsMenu::build() {
             m_buttons[indexOf(row.control)] = b;
             m_help.add(row.control, new TooltipModifier(b, QString::fromUtf8(row.help), m_helpAligmnet, -12));
         }
-        connect(b, &QAbstractButton::clicked, this, [press, row] { press(row); });
+        connect(b, &QAbstractButton::clicked, this, [this, row] {
+            if (row.press == Press::OpenPalette)
+                setShowPalette(true);
+            else if (m_actions)
+                run(*m_actions, row, m_quickTool);
+        });
 
+        QWidget *cell = b;
         switch (row.kind) {
         case RowKind::Button:
             connect(b, &DrawViewButton::hoverChanged, this,
                     [this, control = row.control](bool on) { hoverHelp(on, control); });
-            column->addWidget(b, 0, Qt::AlignHCenter);
             break;
-        case RowKind::ToolsRow: {
-            // The button shows the quick tool; its palette opens as soon as the
-            // pointer is on it, and closes the colours.
-            b->setIconName(quickToolImage(m_quickTool));
-            auto *source = new PopoverRow(this, b);
-            column->addWidget(source, 0, Qt::AlignHCenter);
-            connect(b, &DrawViewButton::hoverChanged, this, [this, control = row.control](bool on) {
-                hoverHelp(on, control);
-                if (on) {
-                    setShowTools(true);
-                    setShowPalette(false);
-                }
-            });
-            m_toolsPalette = new ToolsPalette(m_actions);
-            m_toolsPalette->setObjectName(QStringLiteral("toolsPalette"));
-            m_toolsPopover = new PopoverModyfier(source, Edge::Leading, false, m_toolsPalette);
-            connect(m_toolsPopover, &PopoverModyfier::hoverChanged, this,
-                    [this](bool on) { updateHoverRegion(on, HitPart::ToolsPalette); });
+        case RowKind::ToolsRow:
+            cell = makeToolsRow(b);
             break;
-        }
-        case RowKind::ColorsRow: {
-            // The swatch has no help text; its palette opens on hover and on click.
-            m_colorButton = b;
-            b->setContentPainter([this](QPainter &painter, const QRectF &area, const QColor &) {
-                paintSwatch(painter, area);
-            });
-            auto *source = new PopoverRow(this, b);
-            column->addWidget(source, 0, Qt::AlignHCenter);
-            connect(b, &DrawViewButton::hoverChanged, this, [this](bool on) {
-                if (on) {
-                    setShowPalette(true);
-                    setShowTools(false);
-                }
-            });
-            if (QWidget *palette = m_actions ? m_actions->makeColorsPalette(nullptr) : nullptr) {
-                m_palettePopover = new PopoverModyfier(source, Edge::Leading, false, palette);
-                connect(m_palettePopover, &PopoverModyfier::hoverChanged, this,
-                        [this](bool on) { updateHoverRegion(on, HitPart::ColorsPalette); });
-            }
+        case RowKind::ColorsRow:
+            cell = makeColorsRow(b);
             break;
-        }
         case RowKind::Divider:
             break;
         }
+        column->addWidget(cell, 0, Qt::AlignHCenter);
     }
     column->addStretch();
     // Place the rows now: the buttons' frames are read before the column is shown.
     column->activate();
+}
+
+QWidget *ControlsMenu::makeToolsRow(DrawViewButton *button) {
+    // The button shows the quick tool; its palette opens as soon as the pointer is
+    // on it, and closes the colours.
+    button->setIconName(quickToolImage(m_quickTool));
+    auto *source = new PopoverRow(this, button);
+    connect(button, &DrawViewButton::hoverChanged, this, [this](bool on) {
+        hoverHelp(on, Control::QuickeTools);
+        if (on) {
+            setShowTools(true);
+            setShowPalette(false);
+        }
+    });
+    m_toolsPalette = new ToolsPalette(m_actions);
+    m_toolsPalette->setObjectName(QStringLiteral("toolsPalette"));
+    m_toolsPopover = new PopoverModyfier(source, Edge::Leading, false, m_toolsPalette);
+    connect(m_toolsPopover, &PopoverModyfier::hoverChanged, this,
+            [this](bool on) { updateHoverRegion(on, HitPart::ToolsPalette); });
+    return source;
+}
+
+QWidget *ControlsMenu::makeColorsRow(DrawViewButton *button) {
+    // The swatch has no help text; its palette opens on hover and on click.
+    m_colorButton = button;
+    button->setContentPainter(
+        [this](QPainter &painter, const QRectF &area, const QColor &) { paintSwatch(painter, area); });
+    auto *source = new PopoverRow(this, button);
+    connect(button, &DrawViewButton::hoverChanged, this, [this](bool on) {
+        if (on) {
+            setShowPalette(true);
+            setShowTools(false);
+        }
+    });
+    if (QWidget *palette = m_actions ? m_actions->makeColorsPalette(nullptr) : nullptr) {
+        m_palettePopover = new PopoverModyfier(source, Edge::Leading, false, palette);
+        connect(m_palettePopover, &PopoverModyfier::hoverChanged, this,
+                [this](bool on) { updateHoverRegion(on, HitPart::ColorsPalette); });
+    }
+    return source;
 }
 
 void ControlsMenu::paintSwatch(QPainter &painter, const QRectF &area) const {

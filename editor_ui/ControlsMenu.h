@@ -86,6 +86,9 @@ private:
     enum class HitPart : quint8 { Column, ToolsPalette, ColorsPalette };
 
     void build();
+    // The popover rows around their buttons; each returns the row, its popover's source.
+    QWidget *makeToolsRow(DrawViewButton *button);
+    QWidget *makeColorsRow(DrawViewButton *button);
     void setShowTools(bool show);
     void setShowPalette(bool show);
     void refresh();
