@@ -248,45 +248,11 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
     overlayInput::release();
     if (wasOpen)
         QCoreApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, m_compressedMoves);
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    for (auto it = m_windows.cbegin(); it != m_windows.cend(); ++it) {
-        CropWindow *window = it.value();
-        if (!window)
-            continue;
-        window->hide();
-        // Kept hidden for the next capture while its screen is still there.
-        if (screens.contains(it.key()) && window->overlayScreen() == it.key() && !m_parkedWindows.value(it.key()))
-            m_parkedWindows.insert(it.key(), window);
-        else
-            window->deleteLater();
-    }
-    m_windows.clear();
+    parkWindows();
     closeRecordControls();
-    // Windows of screens that went away are not kept.
-    for (auto it = m_parkedWindows.begin(); it != m_parkedWindows.end();) {
-        if (!it.value() || !screens.contains(it.key())) {
-            if (it.value())
-                it.value()->deleteLater();
-            it = m_parkedWindows.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    if (clearState) {
-        m_hightlightWindows.clear();
-        Q_EMIT hightlightWindowsChanged();
-        m_snapshots.clear();
-        Q_EMIT snapshotsChanged();
-        m_snapshotsSmallQuality.clear();
-        Q_EMIT snapshotsSmallQualityChanged();
-        m_closeAlertShown = false;
-        m_skipToolCreation = false;
-        m_moveRecorded = false;
-        m_geometry.endDrag();
-        // A drag cut short by the close must not pin a cursor in the next capture.
-        model().setCacheCursor(std::nullopt);
-        model().setIsDrawing(false);
-    }
+    dropWindowsOfGoneScreens();
+    if (clearState)
+        forgetCapture();
     if (resetModel)
         model().reset();
     // Closing ends a recording: the movie is finished and stays in the recordings' folder.
@@ -302,6 +268,51 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
         Q_EMIT overlayClosed();
         diagnostic(QStringLiteral("overlay closed"));
     }
+}
+
+void DrawCore::parkWindows() {
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (auto it = m_windows.cbegin(); it != m_windows.cend(); ++it) {
+        CropWindow *window = it.value();
+        if (!window)
+            continue;
+        window->hide();
+        // Kept hidden for the next capture while its screen is still there.
+        if (screens.contains(it.key()) && window->overlayScreen() == it.key() && !m_parkedWindows.value(it.key()))
+            m_parkedWindows.insert(it.key(), window);
+        else
+            window->deleteLater();
+    }
+    m_windows.clear();
+}
+
+void DrawCore::dropWindowsOfGoneScreens() {
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (auto it = m_parkedWindows.begin(); it != m_parkedWindows.end();) {
+        if (!it.value() || !screens.contains(it.key())) {
+            if (it.value())
+                it.value()->deleteLater();
+            it = m_parkedWindows.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void DrawCore::forgetCapture() {
+    m_hightlightWindows.clear();
+    Q_EMIT hightlightWindowsChanged();
+    m_snapshots.clear();
+    Q_EMIT snapshotsChanged();
+    m_snapshotsSmallQuality.clear();
+    Q_EMIT snapshotsSmallQualityChanged();
+    m_closeAlertShown = false;
+    m_skipToolCreation = false;
+    m_moveRecorded = false;
+    m_geometry.endDrag();
+    // A drag cut short by the close must not pin a cursor in the next capture.
+    model().setCacheCursor(std::nullopt);
+    model().setIsDrawing(false);
 }
 
 void DrawCore::startLowQualityCopy(QScreen *screen) {

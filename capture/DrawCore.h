@@ -175,7 +175,20 @@ private:
     int generation() const override { return m_generation; }
 
     void createCropWindow(QScreen *screen, QScreen *underMouse);
+    // Closing: the overlay windows are hidden and kept for the next capture on their
+    // screen; those of screens that went away are not kept.
+    void parkWindows();
+    void dropWindowsOfGoneScreens();
+    // The snapshots, window lists and drag state of the capture that closes.
+    void forgetCapture();
     void startLowQualityCopy(QScreen *screen);
+    // A drag's step before a crop area exists draws the crop area; after, a drawn
+    // object of the current tool kind (built from the drag by `objectForDrag`).
+    void dragCropArea(const std::optional<QPointF> &start, const std::optional<QPointF> &current, QScreen *screen);
+    void dragObject(const std::optional<QPointF> &start, const std::optional<QPointF> &current,
+                    const QList<QPointF> &points);
+    ToolPtr objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
+                          const QList<QPointF> &points);
     QWidget *dialogParent(QScreen *screen) const;
 
     QPointer<QWidget> m_recordControlsWindow;

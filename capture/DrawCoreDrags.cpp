@@ -80,28 +80,38 @@ void DrawCore::dragChanged(const std::optional<QPointF> &start, const std::optio
     DrawViewModel &m = model();
     if (!m.isDrawing())
         m.setIsDrawing(true);
-    const bool click = start && current && *start == *current;
-    const Tool tool = m.tool();
-    if (!m.hasCroppedArea()) {
-        if (!start || !current) {
-            m.setCroppedAreaDrawing(true);
-            return;
-        }
-        if (!m.cropScreen()) {
-            if (!screen) {
-                m.setCroppedAreaDrawing(true);
-                return;
-            }
-            m.setCropScreen(screen);
-            startLowQualityCopy(screen);
-        }
-        QScreen *crop = m.cropScreen();
-        m_geometry.maxFrame = QRectF(QPointF(0, 0), QSizeF(crop->geometry().size()));
-        m.setTempCroppedArea(m_geometry.rectForHandleDrag(true, true, *start, *current, geometryInput()));
+    if (!m.hasCroppedArea())
+        dragCropArea(start, current, screen);
+    else
+        dragObject(start, current, points);
+}
+
+void DrawCore::dragCropArea(const std::optional<QPointF> &start, const std::optional<QPointF> &current,
+                            QScreen *screen) {
+    DrawViewModel &m = model();
+    if (!start || !current) {
         m.setCroppedAreaDrawing(true);
         return;
     }
-    // A crop area exists: the drag draws an object with the current tool.
+    if (!m.cropScreen()) {
+        if (!screen) {
+            m.setCroppedAreaDrawing(true);
+            return;
+        }
+        m.setCropScreen(screen);
+        startLowQualityCopy(screen);
+    }
+    QScreen *crop = m.cropScreen();
+    m_geometry.maxFrame = QRectF(QPointF(0, 0), QSizeF(crop->geometry().size()));
+    m.setTempCroppedArea(m_geometry.rectForHandleDrag(true, true, *start, *current, geometryInput()));
+    m.setCroppedAreaDrawing(true);
+}
+
+void DrawCore::dragObject(const std::optional<QPointF> &start, const std::optional<QPointF> &current,
+                          const QList<QPointF> &points) {
+    DrawViewModel &m = model();
+    const bool click = start && current && *start == *current;
+    const Tool tool = m.tool();
     if (click && (m.activeTool() || m.drawingTool())) {
         if (tool == Tool::Text || tool == Tool::Point)
             m_skipToolCreation = true;
@@ -111,37 +121,41 @@ void DrawCore::dragChanged(const std::optional<QPointF> &start, const std::optio
         m_skipToolCreation = true;
     if (m_skipToolCreation)
         return;
-    if (start && !(click && tool != Tool::Point && tool != Tool::Text)) {
-        std::optional<QPointF> a = start, b = current;
-        QList<QPointF> list = points;
-        if (tool == Tool::Text) {
-            a = b = QPointF(start->x(), start->y() - 13);
-            list.clear();
-        } else if ((tool == Tool::Line || tool == Tool::Arrow) && current) {
-            const QList<QPointF> ends = m_geometry.dragPointsFromMouse(*start, *current, geometryInput());
-            a = ends.value(0);
-            b = ends.value(1);
-        } else if ((tool == Tool::Rectangle || tool == Tool::Oval || tool == Tool::Point || tool == Tool::Blur) &&
-                   current) {
-            const QRectF r = m_geometry.rectForHandleDrag(false, true, *start, *current, geometryInput());
-            a = r.topLeft();
-            b = r.bottomRight();
-        }
-        ToolPtr made = m_tools.makeTool(a, b, list, tool, true, std::nullopt);
-        if (auto point = copyAs<PointTool>(made)) {
-            // Numbered after the points already kept; the pin takes the corner nearest the pointer.
-            int count = 0;
-            for (const ToolPtr &t : m.drawedTools())
-                count += t && t->type == Tool::Point;
-            point->number = count + 1;
-            point->pointCorner = nearestCorner(rectFromPoints(point->startPoint, point->endPoint, false, std::nullopt),
-                                               current);
-            made = point;
-        }
-        m.setDrawingTool(made);
-    }
+    if (start && !(click && tool != Tool::Point && tool != Tool::Text))
+        m.setDrawingTool(objectForDrag(tool, *start, current, points));
     if (!m.cacheCursor())
         m.setCacheCursor(toolCursor());
+}
+
+ToolPtr DrawCore::objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
+                                const QList<QPointF> &points) {
+    std::optional<QPointF> a = start, b = current;
+    QList<QPointF> list = points;
+    if (tool == Tool::Text) {
+        a = b = QPointF(start.x(), start.y() - 13);
+        list.clear();
+    } else if ((tool == Tool::Line || tool == Tool::Arrow) && current) {
+        const QList<QPointF> ends = m_geometry.dragPointsFromMouse(start, *current, geometryInput());
+        a = ends.value(0);
+        b = ends.value(1);
+    } else if ((tool == Tool::Rectangle || tool == Tool::Oval || tool == Tool::Point || tool == Tool::Blur) &&
+               current) {
+        const QRectF r = m_geometry.rectForHandleDrag(false, true, start, *current, geometryInput());
+        a = r.topLeft();
+        b = r.bottomRight();
+    }
+    ToolPtr made = m_tools.makeTool(a, b, list, tool, true, std::nullopt);
+    if (auto point = copyAs<PointTool>(made)) {
+        // Numbered after the points already kept; the pin takes the corner nearest the pointer.
+        int count = 0;
+        for (const ToolPtr &t : model().drawedTools())
+            count += t && t->type == Tool::Point;
+        point->number = count + 1;
+        point->pointCorner = nearestCorner(rectFromPoints(point->startPoint, point->endPoint, false, std::nullopt),
+                                           current);
+        made = point;
+    }
+    return made;
 }
 
 void DrawCore::dragEnded(QScreen *screen) {
