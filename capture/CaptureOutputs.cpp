@@ -236,27 +236,31 @@ void CaptureOutputs::copyAsTextAction() {
     m_readingText = true;
     const int generation = m_capture.generation();
     diagnostic(QStringLiteral("reading text"));
-    runInBackground(this, [image] { return recognizeText(image); }, [this, generation](const QString &text) {
-        m_readingText = false;
-        // Closed or copied otherwise while the text was read: the user has moved on, and
-        // a late text must not replace what they copied since.
-        if (!m_capture.isOpen() || generation != m_capture.generation()) {
-            diagnostic(QStringLiteral("text read after the capture closed; dropped"));
-            return;
-        }
-        if (text.isEmpty()) {
-            // The clipboard keeps what it held: nothing was found to replace it.
-            diagnostic(QStringLiteral("no text found"));
-            showNotice(QStringLiteral("No text found in the selected area."));
-            return;
-        }
-        m_capture.closeOverlay(false, true);
-        model().reset();
-        QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
-        Analytics::shared().logEvent(kCopyTextEvent);
-        announceCopied(QStringLiteral("Text copied to Clipboard!"));
-        diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
-    });
+    runInBackground(
+        this, [image] { return recognizeText(image); },
+        [this, generation](const QString &text) { finishCopyAsText(text, generation); });
+}
+
+void CaptureOutputs::finishCopyAsText(const QString &text, int generation) {
+    m_readingText = false;
+    // Closed or copied otherwise while the text was read: the user has moved on, and
+    // a late text must not replace what they copied since.
+    if (!m_capture.isOpen() || generation != m_capture.generation()) {
+        diagnostic(QStringLiteral("text read after the capture closed; dropped"));
+        return;
+    }
+    if (text.isEmpty()) {
+        // The clipboard keeps what it held: nothing was found to replace it.
+        diagnostic(QStringLiteral("no text found"));
+        showNotice(QStringLiteral("No text found in the selected area."));
+        return;
+    }
+    m_capture.closeOverlay(false, true);
+    model().reset();
+    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+    Analytics::shared().logEvent(kCopyTextEvent);
+    announceCopied(QStringLiteral("Text copied to Clipboard!"));
+    diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
 }
 
 void CaptureOutputs::saveImageAction() {

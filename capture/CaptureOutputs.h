@@ -72,6 +72,8 @@ public:
 private:
     DrawViewModel &model() const { return m_capture.model(); }
     void finishCopy(const QByteArray &png);
+    // The text read from the capture `generation` opened as.
+    void finishCopyAsText(const QString &text, int generation);
     void writeImageFile(const QString &path, const QImage &image, bool jpeg);
     // A copy is confirmed by the screenshot sound and, when the user wants them, a notice.
     void announceCopied(const QString &notice);
