@@ -3,8 +3,8 @@
 #include "annotation/Tool.h"
 #include "annotation/ToolEditor.h"
 #include "capture/CaptureOutputs.h"
-#include "capture/OverlayGeometry.h"
 #include "capture/OverlayCursors.h"
+#include "capture/OverlayGeometry.h"
 #include "capture/OverlayToolHost.h"
 #include "capture/Window.h"
 
@@ -119,7 +119,6 @@ public:
     void redo();
 
     // ---- outputs ----------------------------------------------------------
-    CaptureOutputs &outputs() { return m_outputs; }
     void copyAction() { m_outputs.copyAction(); }
     void copyAsTextAction() { m_outputs.copyAsTextAction(); }
     void saveImageAction() { m_outputs.saveImageAction(); }
