@@ -132,8 +132,8 @@ void DrawCore::saveVideoAction() {
             if (const auto error = VideoRecorderCore::copyMovie(source, destination)) {
                 // The movie stays in the recordings' folder; the user is told where.
                 diagnostic(QStringLiteral("could not save the movie to %1: %2").arg(destination, *error));
-                self->showNotice(QStringLiteral("Could not save the movie: ") + *error +
-                                 QStringLiteral("\nIt is kept in ") + QFileInfo(source).absolutePath());
+                self->m_outputs.showNotice(QStringLiteral("Could not save the movie: ") + *error +
+                                           QStringLiteral("\nIt is kept in ") + QFileInfo(source).absolutePath());
             } else {
                 diagnostic(QStringLiteral("saved movie %1").arg(destination));
             }

@@ -153,15 +153,15 @@ QRegion DrawView::cropAreaChange(const QRectF &oldShown, const QRectF &oldCrop, 
     return dirty;
 }
 
-DrawView::DrawView(QScreen *screen, QWidget *parent)
-    : QWidget(parent), m_screen(screen), m_objects(new ToolInputDispatcher(DrawCore::shared().tools(), this)),
-      m_textEditor(new TextToolEditor(DrawCore::shared().tools(), this)),
-      m_comments(new PointCommentPanel(DrawCore::shared().tools(), this)), m_chrome(new OverlayChrome(this)),
+DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
+    : QWidget(parent), m_core(core), m_screen(screen), m_objects(new ToolInputDispatcher(core.tools(), this)),
+      m_textEditor(new TextToolEditor(core.tools(), this)), m_comments(new PointCommentPanel(core.tools(), this)),
+      m_chrome(new OverlayChrome(core, this)),
       m_dimFade(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
-    m_snapshot = DrawCore::shared().snapshots().value(screen);
+    m_snapshot = m_core.snapshots().value(screen);
     setCursor(model().cursor());
 
     DrawViewModel *m = &model();
@@ -217,8 +217,8 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
     });
     // The overlay window is kept between captures: each capture brings its own
     // frozen screen and starts with no gesture under way.
-    connect(&DrawCore::shared(), &DrawCore::snapshotsChanged, this, [this] {
-        m_snapshot = DrawCore::shared().snapshots().value(m_screen);
+    connect(&m_core, &DrawCore::snapshotsChanged, this, [this] {
+        m_snapshot = m_core.snapshots().value(m_screen);
         m_gesture = Gesture::None;
         m_points.clear();
         m_hover.reset();
@@ -227,7 +227,7 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
         m_dimFade->stop();
         update();
     });
-    connect(&DrawCore::shared(), &DrawCore::snapshotsSmallQualityChanged, this, [this] {
+    connect(&m_core, &DrawCore::snapshotsSmallQualityChanged, this, [this] {
         if (isCropScreen())
             update();
     });
@@ -281,7 +281,7 @@ void DrawView::refreshEditors() {
 
 void DrawView::refreshCursor() {
     const QPointF local = mapFromGlobal(QCursor::pos());
-    setCursor(DrawCore::shared().cursorAt(this, local));
+    setCursor(m_core.cursorAt(this, local));
 }
 
 // ---------------------------------------------------------------- painting
@@ -299,7 +299,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
         // Tests wait for this before they look at the screen.
         if (diagnostics::enabled())
             diagnostics::print(QStringLiteral("capture: overlay painted"));
-        DrawCore::shared().holdInput(true);
+        m_core.holdInput(true);
     }
 
     const DrawViewModel &m = model();
@@ -312,7 +312,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
         // The video tool shows the live screen in the crop area, without the drawn objects.
         if (m.tool() != Tool::Video) {
             AnnotationScene scene = AnnotationScene::fromModel(m);
-            const QImage small = DrawCore::shared().snapshotsSmallQuality().value(m_screen);
+            const QImage small = m_core.snapshotsSmallQuality().value(m_screen);
             scene.snapshot = &m_snapshot;
             scene.lowQuality = small.isNull() ? nullptr : &small;
             toolsCanvas::paintScene(painter, scene, QRectF(rect()));
@@ -373,7 +373,7 @@ std::optional<Window> DrawView::windowAt(QPointF local) const {
     const QPointF origin = m_screen->geometry().topLeft();
     std::optional<Window> found;
     // Back to front: the last window that holds the point is the one on top.
-    for (const Window &window : DrawCore::shared().hightlightWindows().value(m_screen)) {
+    for (const Window &window : m_core.hightlightWindows().value(m_screen)) {
         if (!window.bounds)
             continue;
         const QRectF local_bounds = window.bounds->translated(-origin);
@@ -411,11 +411,11 @@ void DrawView::wheelEvent(QWheelEvent *event) { event->accept(); }
 void DrawView::mousePressEvent(QMouseEvent *event) {
     if (diagnostics::enabled())
         diagnostics::print(QStringLiteral("capture: press %1,%2").arg(event->position().x()).arg(event->position().y()));
-    DrawCore::shared().notePointer(m_screen, event->position());
+    m_core.notePointer(m_screen, event->position());
     m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)
         return;
-    DrawCore &core = DrawCore::shared();
+    DrawCore &core = m_core;
     const DrawViewModel &m = model();
     const QPointF pos = event->position();
     m_pressPos = pos;
@@ -464,9 +464,9 @@ bool DrawView::catchUpPointer(QPointF local) {
 }
 
 void DrawView::pointerMoved(QPointF pos, Qt::KeyboardModifiers modifiers) {
-    DrawCore::shared().notePointer(m_screen, pos);
+    m_core.notePointer(m_screen, pos);
     m_lastPos = pos;
-    DrawCore &core = DrawCore::shared();
+    DrawCore &core = m_core;
     DrawViewModel &m = model();
     const QPointF delta = pos - m_pressPos;
     if (m_gesture == Gesture::Choose && QLineF(m_pressPos, pos).length() >= kChooseDragDistance) {
@@ -518,11 +518,11 @@ void DrawView::mouseReleaseEvent(QMouseEvent *event) {
     if (diagnostics::enabled())
         diagnostics::print(
             QStringLiteral("capture: release %1,%2").arg(event->position().x()).arg(event->position().y()));
-    DrawCore::shared().notePointer(m_screen, event->position());
+    m_core.notePointer(m_screen, event->position());
     m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)
         return;
-    DrawCore &core = DrawCore::shared();
+    DrawCore &core = m_core;
     const Gesture gesture = m_gesture;
     m_gesture = Gesture::None;
     switch (gesture) {

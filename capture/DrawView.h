@@ -17,6 +17,7 @@ class QVariantAnimation;
 
 namespace qn {
 
+class DrawCore;
 class OverlayChrome;
 class PointCommentPanel;
 class TextToolEditor;
@@ -30,7 +31,7 @@ class ToolInputDispatcher;
 class DrawView : public QWidget {
     Q_OBJECT
 public:
-    explicit DrawView(QScreen *screen, QWidget *parent = nullptr);
+    DrawView(DrawCore &core, QScreen *screen, QWidget *parent = nullptr);
 
     QScreen *overlayScreen() const { return m_screen; }
     bool isCropScreen() const;
@@ -71,6 +72,7 @@ private:
     // The text editor and the comment card follow the editor state.
     void refreshEditors();
 
+    DrawCore &m_core;
     QPointer<QScreen> m_screen;
     QImage m_snapshot;
     Gesture m_gesture = Gesture::None;

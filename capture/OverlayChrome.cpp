@@ -35,7 +35,8 @@ QString rectText(const QWidget *w, QPoint origin) {
 
 } // namespace
 
-OverlayChrome::OverlayChrome(DrawView *view) : QObject(view), m_view(view), m_state(new ChromeState(this)) {
+OverlayChrome::OverlayChrome(DrawCore &core, DrawView *view)
+    : QObject(view), m_core(core), m_view(view), m_state(new ChromeState(this)) {
     DrawViewModel *m = &model();
     RecordModel *record = Models::shared().recordModel();
 
@@ -67,12 +68,12 @@ OverlayChrome::OverlayChrome(DrawView *view) : QObject(view), m_view(view), m_st
     connect(m_panels, &DrawPanels::laidOut, this, &OverlayChrome::reportPlacement);
     // Overlay windows are kept between captures: each capture starts with the cursor
     // tracked, whatever the last one ended with.
-    connect(&DrawCore::shared(), &DrawCore::overlayOpened, this, [this] { m_state->setTrackCursor(true); });
+    connect(&m_core, &DrawCore::overlayOpened, this, [this] { m_state->setTrackCursor(true); });
     reportPlacement();
 
     // An open capture keeps the look it opened with; a changed preference shows in the next one.
     applyScheme();
-    connect(&DrawCore::shared(), &DrawCore::overlayOpened, this, &OverlayChrome::applyScheme);
+    connect(&m_core, &DrawCore::overlayOpened, this, &OverlayChrome::applyScheme);
 }
 
 OverlayChrome::~OverlayChrome() {
@@ -142,15 +143,15 @@ void OverlayChrome::reportPlacement() {
     diagnostics::print(QStringLiteral("chrome: controls ") + controls.join(QLatin1Char(' ')));
 }
 
-void OverlayChrome::requestClose(bool ask) { DrawCore::shared().requestClose(ask); }
-void OverlayChrome::saveImageAction() { DrawCore::shared().saveImageAction(); }
-void OverlayChrome::saveVideoAction() { DrawCore::shared().saveVideoAction(); }
-void OverlayChrome::copyAsTextAction() { DrawCore::shared().copyAsTextAction(); }
-void OverlayChrome::copyAction() { DrawCore::shared().copyAction(); }
-void OverlayChrome::uploadAction() { DrawCore::shared().uploadAction(); }
-void OverlayChrome::selectTool(Tool tool) { DrawCore::shared().selectTool(tool); }
-void OverlayChrome::undo() { DrawCore::shared().undo(); }
-void OverlayChrome::redo() { DrawCore::shared().redo(); }
+void OverlayChrome::requestClose(bool ask) { m_core.requestClose(ask); }
+void OverlayChrome::saveImageAction() { m_core.saveImageAction(); }
+void OverlayChrome::saveVideoAction() { m_core.saveVideoAction(); }
+void OverlayChrome::copyAsTextAction() { m_core.copyAsTextAction(); }
+void OverlayChrome::copyAction() { m_core.copyAction(); }
+void OverlayChrome::uploadAction() { m_core.uploadAction(); }
+void OverlayChrome::selectTool(Tool tool) { m_core.selectTool(tool); }
+void OverlayChrome::undo() { m_core.undo(); }
+void OverlayChrome::redo() { m_core.redo(); }
 void OverlayChrome::toggleWhiteboard() { model().toggleWhiteboard(); }
 
 QWidget *OverlayChrome::makeColorsPalette(QWidget *parent) {

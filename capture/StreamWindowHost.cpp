@@ -63,14 +63,8 @@ RecorderSettings::Sessions sharedSessions() {
 }
 } // namespace
 
-StreamWindowHost &StreamWindowHost::shared() {
-    static StreamWindowHost host;
-    return host;
-}
-
-StreamWindowHost::StreamWindowHost() {
+StreamWindowHost::StreamWindowHost(DrawCore &core, QObject *parent) : QObject(parent), m_core(core) {
     installTestCameraFromEnvironment();
-    DrawCore &core = DrawCore::shared();
     DrawViewModel *m = &editor();
     RecordModel *r = &record();
     connect(&core, &DrawCore::overlayOpened, this, &StreamWindowHost::sync);
@@ -83,19 +77,20 @@ StreamWindowHost::StreamWindowHost() {
 
     // The recording state reaches the overlay through these: while a recording runs
     // unpaused the overlay lets the mouse through to the windows beneath.
-    RecordModel::setOverlayWindowLookup([]() -> QWidget * {
-        DrawCore &c = DrawCore::shared();
+    RecordModel::setOverlayWindowLookup([&c = core]() -> QWidget * {
         QScreen *screen = editor().cropScreen();
         return c.isOpen() && screen ? c.windows().value(screen) : nullptr;
     });
-    RecordModel::setOverlayMousePolicy([](QWidget *overlay, bool ignoresMouse) {
+    QPointer<StreamWindowHost> self(this);
+    RecordModel::setOverlayMousePolicy([self](QWidget *overlay, bool ignoresMouse) {
         if (!overlay)
             return;
         // An input shape of its own, not Qt's flag: a window flagged transparent for
         // input loses its keys too, and the overlay must keep Esc.
         setInputPassThrough(overlay, ignoresMouse);
         diagnostics::print(QStringLiteral("recorder: overlay mouse %1").arg(ignoresMouse ? "through" : "taken"));
-        StreamWindowHost::shared().raiseAboveOverlay();
+        if (self)
+            self->raiseAboveOverlay();
     });
     // Which device each capture session runs on, for tests and diagnostics.
     connect(r, &RecordModel::microphoneStreamingChanged, this, [r] {
@@ -163,7 +158,7 @@ void StreamWindowHost::clear() {
 }
 
 void StreamWindowHost::sync() {
-    DrawCore &core = DrawCore::shared();
+    DrawCore &core = m_core;
     DrawViewModel &m = editor();
     QScreen *screen = m.cropScreen();
     CropWindow *window = core.isOpen() && screen ? core.windows().value(screen) : nullptr;
@@ -181,10 +176,10 @@ void StreamWindowHost::sync() {
             m_stream->deleteLater();
         }
         StreamView::Drawing drawing;
-        drawing.changed = [](const QList<QPointF> &points, QPointF start, QPointF current) {
-            DrawCore::shared().recordingDrawChanged(points, start, current);
+        drawing.changed = [&core](const QList<QPointF> &points, QPointF start, QPointF current) {
+            core.recordingDrawChanged(points, start, current);
         };
-        drawing.ended = [] { DrawCore::shared().recordingDrawEnded(); };
+        drawing.ended = [&core] { core.recordingDrawEnded(); };
         m_stream = new StreamView(screen, &record(), &m, drawing);
         m_screen = screen;
         diagnostics::print(QStringLiteral("recorder: stream window on %1").arg(rectText(screen->geometry())));

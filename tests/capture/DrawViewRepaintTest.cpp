@@ -1,5 +1,6 @@
 #include "annotation/DrawViewModel.h"
 #include "app/Models.h"
+#include "capture/DrawCore.h"
 #include "capture/DrawView.h"
 #include "recording/RecordModel.h"
 
@@ -74,7 +75,7 @@ struct DrawViewRepaintTest : ::testing::TestWithParam<Case> {
         Models::shared().recordModel()->setIsRecording(false);
         model().setCropScreen(QGuiApplication::primaryScreen());
         model().setCroppedAreaDrawing(true);
-        view = std::make_unique<DrawView>(QGuiApplication::primaryScreen());
+        view = std::make_unique<DrawView>(DrawCore::shared(), QGuiApplication::primaryScreen());
         view->resize(1920, 1080);
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));

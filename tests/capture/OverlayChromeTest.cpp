@@ -33,7 +33,7 @@ struct OverlayChromeTest : ::testing::Test {
         model().setCropScreen(nullptr);
         model().setCroppedArea(QRectF());
         Models::shared().recordModel()->setIsRecording(false);
-        view = std::make_unique<DrawView>(QGuiApplication::primaryScreen());
+        view = std::make_unique<DrawView>(DrawCore::shared(), QGuiApplication::primaryScreen());
         view->resize(1920, 1080);
         chrome = view->findChild<OverlayChrome *>();
         ASSERT_NE(chrome, nullptr);
