@@ -76,9 +76,9 @@ void DrawViewModel::setCroppedArea(const QRectF &v) { assign(m_croppedArea, v, &
 void DrawViewModel::setCroppedAreaDrawing(bool v) { assign(m_croppedAreaDrawing, v, &DrawViewModel::croppedAreaDrawingChanged); }
 void DrawViewModel::setSpaceKeyPoint(const std::optional<QPointF> &v) { assign(m_spaceKeyPoint, v, &DrawViewModel::spaceKeyPointChanged); }
 void DrawViewModel::setActiveTool(const std::optional<QUuid> &v) { assign(m_activeTool, v, &DrawViewModel::activeToolChanged); }
-void DrawViewModel::setDrawingTool(const ToolPtr &v) { assign(m_drawingTool, v, &DrawViewModel::drawingToolChanged); }
-void DrawViewModel::setNeedDeleteTool(const ToolPtr &v) { assign(m_needDeleteTool, v, &DrawViewModel::needDeleteToolChanged); }
-void DrawViewModel::setDrawedTools(const QList<ToolPtr> &v) { assign(m_drawedTools, v, &DrawViewModel::drawedToolsChanged); }
+void DrawViewModel::setDrawingTool(const DrawnPtr &v) { assign(m_drawingTool, v, &DrawViewModel::drawingToolChanged); }
+void DrawViewModel::setNeedDeleteTool(const DrawnPtr &v) { assign(m_needDeleteTool, v, &DrawViewModel::needDeleteToolChanged); }
+void DrawViewModel::setDrawedTools(const QList<DrawnPtr> &v) { assign(m_drawedTools, v, &DrawViewModel::drawedToolsChanged); }
 void DrawViewModel::setIsDrawing(bool v) { assign(m_isDrawing, v, &DrawViewModel::isDrawingChanged); }
 void DrawViewModel::setScreenshotName(const QString &v) { assign(m_screenshotName, v, &DrawViewModel::screenshotNameChanged); }
 

@@ -39,9 +39,9 @@ class DrawViewModel : public QObject {
     Q_PROPERTY(bool croppedAreaDrawing READ croppedAreaDrawing WRITE setCroppedAreaDrawing NOTIFY croppedAreaDrawingChanged)
     Q_PROPERTY(std::optional<QPointF> spaceKeyPoint READ spaceKeyPoint WRITE setSpaceKeyPoint NOTIFY spaceKeyPointChanged)
     Q_PROPERTY(std::optional<QUuid> activeTool READ activeTool WRITE setActiveTool NOTIFY activeToolChanged)
-    Q_PROPERTY(qn::ToolPtr drawingTool READ drawingTool WRITE setDrawingTool NOTIFY drawingToolChanged)
-    Q_PROPERTY(qn::ToolPtr needDeleteTool READ needDeleteTool WRITE setNeedDeleteTool NOTIFY needDeleteToolChanged)
-    Q_PROPERTY(QList<qn::ToolPtr> drawedTools READ drawedTools WRITE setDrawedTools NOTIFY drawedToolsChanged)
+    Q_PROPERTY(qn::DrawnPtr drawingTool READ drawingTool WRITE setDrawingTool NOTIFY drawingToolChanged)
+    Q_PROPERTY(qn::DrawnPtr needDeleteTool READ needDeleteTool WRITE setNeedDeleteTool NOTIFY needDeleteToolChanged)
+    Q_PROPERTY(QList<qn::DrawnPtr> drawedTools READ drawedTools WRITE setDrawedTools NOTIFY drawedToolsChanged)
     Q_PROPERTY(bool isDrawing READ isDrawing WRITE setIsDrawing NOTIFY isDrawingChanged)
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
     Q_PROPERTY(bool canRedo READ canRedo NOTIFY canRedoChanged)
@@ -67,9 +67,9 @@ public:
     bool croppedAreaDrawing() const { return m_croppedAreaDrawing; }
     std::optional<QPointF> spaceKeyPoint() const { return m_spaceKeyPoint; }
     std::optional<QUuid> activeTool() const { return m_activeTool; }
-    ToolPtr drawingTool() const { return m_drawingTool; }
-    ToolPtr needDeleteTool() const { return m_needDeleteTool; }
-    QList<ToolPtr> drawedTools() const { return m_drawedTools; }
+    DrawnPtr drawingTool() const { return m_drawingTool; }
+    DrawnPtr needDeleteTool() const { return m_needDeleteTool; }
+    QList<DrawnPtr> drawedTools() const { return m_drawedTools; }
     bool isDrawing() const { return m_isDrawing; }
     UndoManager *undoManager() const { return m_undoManager; }
     bool canUndo() const { return m_canUndo; }
@@ -91,9 +91,9 @@ public:
     void setCroppedAreaDrawing(bool value);
     void setSpaceKeyPoint(const std::optional<QPointF> &value);
     void setActiveTool(const std::optional<QUuid> &value);
-    void setDrawingTool(const ToolPtr &value);
-    void setNeedDeleteTool(const ToolPtr &value);
-    void setDrawedTools(const QList<ToolPtr> &value);
+    void setDrawingTool(const DrawnPtr &value);
+    void setNeedDeleteTool(const DrawnPtr &value);
+    void setDrawedTools(const QList<DrawnPtr> &value);
     void setIsDrawing(bool value);
     void setScreenshotName(const QString &value);
 
@@ -162,9 +162,9 @@ private:
     bool m_croppedAreaDrawing = false;
     std::optional<QPointF> m_spaceKeyPoint;
     std::optional<QUuid> m_activeTool;
-    ToolPtr m_drawingTool;
-    ToolPtr m_needDeleteTool;
-    QList<ToolPtr> m_drawedTools;
+    DrawnPtr m_drawingTool;
+    DrawnPtr m_needDeleteTool;
+    QList<DrawnPtr> m_drawedTools;
     bool m_isDrawing = false;
     UndoManager *m_undoManager;
     bool m_canUndo = false;

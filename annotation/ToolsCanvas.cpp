@@ -2,7 +2,7 @@
 
 #include "annotation/DrawViewModel.h"
 
-#include "annotation/ToolPainter.h"
+#include "annotation/DrawnPainter.h"
 
 #include <QPainter>
 
@@ -12,7 +12,7 @@ AnnotationScene AnnotationScene::fromModel(const DrawViewModel &model) {
     AnnotationScene scene;
     scene.objects = model.drawedTools();
     scene.drawingTool = model.drawingTool();
-    if (const ToolPtr replaced = model.needDeleteTool())
+    if (const DrawnPtr replaced = model.needDeleteTool())
         scene.hiddenTool = replaced->id;
     scene.activeTool = model.activeTool();
     scene.whiteboard = model.whiteboard();
@@ -23,7 +23,7 @@ AnnotationScene AnnotationScene::fromModel(const DrawViewModel &model) {
 namespace toolsCanvas {
 
 void paintScene(QPainter &painter, const AnnotationScene &s, const QRectF &bounds) {
-    ToolPaintInput in;
+    DrawnPaintInput in;
     in.drawedTools = s.objects;
     in.drawingTool = s.drawingTool;
     in.hiddenId = s.hiddenTool;
@@ -34,7 +34,7 @@ void paintScene(QPainter &painter, const AnnotationScene &s, const QRectF &bound
     in.skipPoints = s.skipCommentPoints;
     painter.save();
     painter.setClipRect(bounds, Qt::IntersectClip);
-    paintTools(painter, in);
+    paintDrawnObjects(painter, in);
     painter.restore();
 }
 

@@ -2,7 +2,7 @@
 
 #include "annotation/DrawViewModel.h"
 #include "annotation/PointTool.h"
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 #include "app/Helper.h"
 #include "app/Models.h"
 #include "app/SettingsModel.h"
@@ -508,11 +508,11 @@ void DrawCore::dragChanged(const std::optional<QPointF> &start, const std::optio
             a = r.topLeft();
             b = r.bottomRight();
         }
-        ToolPtr made = m_tools.makeTool(a, b, list, tool, true, std::nullopt);
+        DrawnPtr made = m_tools.makeTool(a, b, list, tool, true, std::nullopt);
         if (auto point = copyAs<PointTool>(made)) {
             // Numbered after the points already kept; the pin takes the corner nearest the pointer.
             int count = 0;
-            for (const ToolPtr &t : m.drawedTools())
+            for (const DrawnPtr &t : m.drawedTools())
                 count += t && t->type == Tool::Point;
             point->number = count + 1;
             point->pointCorner = nearestCorner(rectFromPoints(point->startPoint, point->endPoint, false, std::nullopt),
@@ -546,10 +546,10 @@ void DrawCore::dragEnded(QScreen *screen) {
         if (CropWindow *window = m_windows.value(screen))
             window->takeFocus();
     }
-    if (const ToolPtr drawing = m.drawingTool()) {
+    if (const DrawnPtr drawing = m.drawingTool()) {
         if (m.tool() == Tool::Point) {
             // The point stays in drawing for its comment card, which adds it.
-            const ToolPtr rebuilt = m_tools.makeTool(drawing->startPoint, drawing->endPoint, drawing->points,
+            const DrawnPtr rebuilt = m_tools.makeTool(drawing->startPoint, drawing->endPoint, drawing->points,
                                                      drawing->type, true, drawing->toolData());
             m.setDrawingTool(std::dynamic_pointer_cast<const PointTool>(rebuilt) ? rebuilt : nullptr);
         } else if (m.tool() != Tool::Text) {
@@ -669,12 +669,12 @@ QCursor DrawCore::cursorAt(QWidget *view, QPointF location) const {
             return named("open-hand");
     }
     if (cropScreen) {
-        QList<ToolPtr> tools = m.drawedTools();
+        QList<DrawnPtr> tools = m.drawedTools();
         if (m.drawingTool())
             tools.append(m.drawingTool());
-        ToolIntersection found;
-        for (const ToolPtr &tool : tools) {
-            const ToolIntersection hit = tool ? tool->intersect(location) : ToolIntersection{};
+        DrawnIntersection found;
+        for (const DrawnPtr &tool : tools) {
+            const DrawnIntersection hit = tool ? tool->intersect(location) : DrawnIntersection{};
             if (hit.kind != 0)
                 found = hit;
         }
@@ -706,9 +706,9 @@ void DrawCore::finishEditing() { m_tools.finishEditing(); }
 
 void DrawCore::commitDrawingTool(bool selectAfterwards) { m_tools.commitDrawingTool(selectAfterwards); }
 
-void DrawCore::appendTool(const ToolPtr &tool) { m_tools.appendTool(tool); }
+void DrawCore::appendTool(const DrawnPtr &tool) { m_tools.appendTool(tool); }
 
-void DrawCore::removeTool(const ToolPtr &tool) { m_tools.removeTool(tool); }
+void DrawCore::removeTool(const DrawnPtr &tool) { m_tools.removeTool(tool); }
 
 void DrawCore::undo() {
     m_tools.undo();
@@ -722,12 +722,12 @@ void DrawCore::redo() {
 
 // ---------------------------------------------------------------- rendering
 
-QImage DrawCore::renderImage(QScreen *, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
+QImage DrawCore::renderImage(QScreen *, const QImage &snapshot, const QImage &small, const QList<DrawnPtr> &tools,
                              const QRectF &crop) const {
     SnapshotView view{snapshot, small, tools, model().whiteboard(), crop, false, false};
     const QImage picture = view.render(Models::shared().settingsModel());
     QList<PointTool> points;
-    for (const ToolPtr &tool : tools)
+    for (const DrawnPtr &tool : tools)
         if (const auto *point = dynamic_cast<const PointTool *>(tool.get()))
             points.append(*point);
     if (picture.isNull() || points.isEmpty())
@@ -966,7 +966,7 @@ void DrawCore::uploadAction() {
 }
 
 void DrawCore::uploadImage(const OutputSource &s) {
-    const QList<ToolPtr> tools = model().drawedTools();
+    const QList<DrawnPtr> tools = model().drawedTools();
     // The cloud's picture carries no comments column: the points travel as data.
     const QImage image = renderPlainImage(s.screen, s.snapshot, s.small);
     if (image.isNull()) {
@@ -1022,7 +1022,7 @@ void DrawCore::keepForSaving(const OutputSource &s, bool signedIn) {
     notices.show(QString::fromUtf8("\xf0\x9f\xa4\x94"), false, notices.showNoInternet(png));
 }
 
-void DrawCore::uploadFailed(const OutputSource &s, const QList<ToolPtr> &tools, const QString &error, bool ownError) {
+void DrawCore::uploadFailed(const OutputSource &s, const QList<DrawnPtr> &tools, const QString &error, bool ownError) {
     if (!ownError) {
         std::printf("%s\n", qPrintable(error));
         std::fflush(stdout);

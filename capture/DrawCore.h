@@ -1,9 +1,9 @@
 #pragma once
 #include "annotation/BaseTool.h"
 #include "annotation/Tool.h"
-#include "annotation/ToolEditor.h"
+#include "annotation/DrawnEditor.h"
 #include "capture/OverlayGeometry.h"
-#include "capture/OverlayToolHost.h"
+#include "capture/OverlayDrawnHost.h"
 #include "capture/Window.h"
 
 #include <QByteArray>
@@ -103,11 +103,11 @@ public:
     // ---- drawn objects ----------------------------------------------------
     // The life of the drawn objects of the capture (building, keeping, selecting,
     // moving and reshaping them, with undo).
-    ToolEditor &tools() { return m_tools; }
+    DrawnEditor &tools() { return m_tools; }
     void selectTool(Tool tool);
     void finishEditing();
-    void appendTool(const ToolPtr &tool);
-    void removeTool(const ToolPtr &tool);
+    void appendTool(const DrawnPtr &tool);
+    void removeTool(const DrawnPtr &tool);
     void commitDrawingTool(bool selectAfterwards);
     void undo();
     void redo();
@@ -124,7 +124,7 @@ public:
     // The exported picture of a crop: the snapshot with the drawn objects and the
     // local watermark. `renderPlainImage` is the cloud's picture, `renderTextImage`
     // the one read for its text.
-    QImage renderImage(QScreen *screen, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
+    QImage renderImage(QScreen *screen, const QImage &snapshot, const QImage &small, const QList<DrawnPtr> &tools,
                        const QRectF &crop) const;
     QImage renderPlainImage(QScreen *screen, const QImage &snapshot, const QImage &small) const;
     QImage renderTextImage(const QImage &snapshot, const QRectF &crop) const;
@@ -179,7 +179,7 @@ private:
     // The upload of a closed capture, and what becomes of it when it cannot go.
     void uploadImage(const OutputSource &source);
     void keepForSaving(const OutputSource &source, bool signedIn);
-    void uploadFailed(const OutputSource &source, const QList<ToolPtr> &tools, const QString &error, bool ownError);
+    void uploadFailed(const OutputSource &source, const QList<DrawnPtr> &tools, const QString &error, bool ownError);
 
     QPointer<QWidget> m_recordControlsWindow;
     QMap<QScreen *, QPointer<CropWindow>> m_windows;
@@ -189,8 +189,8 @@ private:
     QMap<QScreen *, QImage> m_snapshotsSmallQuality;
     QMap<QScreen *, QList<Window>> m_hightlightWindows;
     OverlayGeometry m_geometry;
-    OverlayToolHost m_toolHost{*this};
-    ToolEditor m_tools{m_toolHost};
+    OverlayDrawnHost m_drawnHost{*this};
+    DrawnEditor m_tools{m_drawnHost};
     QTimer m_releaseMemory;
     bool m_closeAlertShown = false;
     bool m_readingText = false; // "Copy as Text" is reading the crop
