@@ -1,14 +1,13 @@
 #pragma once
+#include "annotation/PointComment.h"
 #include "annotation/PointTool.h"
 
 #include <QObject>
 #include <QPointer>
-
-class QWidget;
+#include <QWidget>
 
 namespace qn {
 
-class PointComment;
 class DrawnEditor;
 
 // Shows at most one comment card on an overlay: the card of the point being placed,
