@@ -46,7 +46,7 @@ QList<DrawnInputDispatcher::Shown> DrawnInputDispatcher::shownObjects() const {
 std::optional<std::pair<DrawnInputDispatcher::Shown, ViewHit>> DrawnInputDispatcher::targetAt(QPointF point) const {
     const QList<Shown> shown = shownObjects();
     for (auto it = shown.crbegin(); it != shown.crend(); ++it) {
-        const ViewHit hit = it->tool->viewHit(point, it->showControls);
+        const ViewHit hit = it->object->viewHit(point, it->showControls);
         if (hit.part != HitPart::None)
             return std::make_pair(*it, hit);
     }
@@ -62,7 +62,7 @@ bool DrawnInputDispatcher::press(QPointF point) {
     m_gesture = g;
     // Body and pin drags start on the press itself; a press selects.
     if (g.part == HitPart::Body)
-        m_editor.moveDragChanged(g.target.tool, QPointF());
+        m_editor.moveDragChanged(g.target.object, QPointF());
     else if (g.part == HitPart::Pin)
         move(point);
     return true;
@@ -72,7 +72,7 @@ bool DrawnInputDispatcher::move(QPointF point) {
     if (!m_gesture)
         return false;
     Gesture &g = *m_gesture;
-    const DrawnPtr &shown = g.target.tool;
+    const DrawnPtr &shown = g.target.object;
     switch (g.part) {
     case HitPart::Body: m_editor.moveDragChanged(shown, g.start - point); break;
     case HitPart::Handle:
@@ -97,7 +97,7 @@ bool DrawnInputDispatcher::move(QPointF point) {
 }
 
 void DrawnInputDispatcher::handleChanged(Gesture &g, QPointF current, CornerType corner) {
-    const DrawnPtr &shown = g.target.tool;
+    const DrawnPtr &shown = g.target.object;
     switch (shown->type) {
     case Tool::Line:
     case Tool::Arrow:
@@ -145,7 +145,7 @@ bool DrawnInputDispatcher::release(QPointF point) {
         return false;
     const Gesture g = *m_gesture;
     m_gesture.reset();
-    const DrawnPtr &shown = g.target.tool;
+    const DrawnPtr &shown = g.target.object;
     switch (g.part) {
     case HitPart::Body: m_editor.moveDragEnded(shown); break;
     case HitPart::Handle:
@@ -176,7 +176,7 @@ bool DrawnInputDispatcher::doubleClick(QPointF point) {
     if (!target)
         return false;
     const auto &[shown, hit] = *target;
-    if (hit.part == HitPart::Body && shown.showControls && shown.tool->type == Tool::Text) {
+    if (hit.part == HitPart::Body && shown.showControls && shown.object->type == Tool::Text) {
         m_gesture.reset();
         m_editor.selectDrawnTool(shown.original, true);
     }
@@ -187,11 +187,11 @@ bool DrawnInputDispatcher::hoverMove(QPointF point) {
     QSet<QUuid> hovered;
     std::optional<std::pair<QUuid, CornerType>> handle;
     for (const Shown &s : shownObjects()) {
-        if (s.showControls && s.tool->hoverContains(point))
-            hovered.insert(s.tool->id);
+        if (s.showControls && s.object->hoverContains(point))
+            hovered.insert(s.object->id);
     }
     if (const auto target = targetAt(point); target && target->second.part == HitPart::Handle)
-        handle = std::make_pair(target->first.tool->id, target->second.corner);
+        handle = std::make_pair(target->first.object->id, target->second.corner);
     const bool changed = hovered != m_hovered || handle != m_hoveredHandle;
     m_hovered = hovered;
     m_hoveredHandle = handle;

@@ -38,7 +38,7 @@ public:
     // objects (marked committed and selected as the selection says, the one being
     // replaced left out) in stacking order, then the object being drawn.
     struct Shown {
-        DrawnPtr tool;       // the shown copy
+        DrawnPtr object;     // the shown copy
         DrawnPtr original;   // the list element (or the object being drawn)
         bool showControls;  // committed objects show their controls
     };

@@ -133,9 +133,9 @@ void paintDrawnObjects(QPainter &painter, const DrawnPaintInput &in) {
 void paintDrawnControls(QPainter &painter, const DrawnInputDispatcher &dispatcher) {
     const auto overHandle = dispatcher.hoveredHandle();
     for (const auto &shown : dispatcher.shownObjects()) {
-        const bool hovered = dispatcher.isHovered(shown.tool->id);
-        for (const DrawnHandle &h : shown.tool->handleViews(shown.showControls, hovered)) {
-            const bool pointerOver = overHandle && overHandle->first == shown.tool->id && overHandle->second == h.type;
+        const bool hovered = dispatcher.isHovered(shown.object->id);
+        for (const DrawnHandle &h : shown.object->handleViews(shown.showControls, hovered)) {
+            const bool pointerOver = overHandle && overHandle->first == shown.object->id && overHandle->second == h.type;
             ToolPoint::paint(painter, h, pointerOver);
         }
     }

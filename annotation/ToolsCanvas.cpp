@@ -13,7 +13,7 @@ AnnotationScene AnnotationScene::fromModel(const DrawViewModel &model) {
     scene.objects = model.drawedTools();
     scene.drawingTool = model.drawingTool();
     if (const DrawnPtr replaced = model.needDeleteTool())
-        scene.hiddenTool = replaced->id;
+        scene.hiddenObject = replaced->id;
     scene.activeTool = model.activeTool();
     scene.whiteboard = model.whiteboard();
     scene.croppedArea = model.croppedArea();
@@ -26,7 +26,7 @@ void paintScene(QPainter &painter, const AnnotationScene &s, const QRectF &bound
     DrawnPaintInput in;
     in.drawedTools = s.objects;
     in.drawingTool = s.drawingTool;
-    in.hiddenId = s.hiddenTool;
+    in.hiddenId = s.hiddenObject;
     in.activeTool = s.activeTool;
     in.lowQuality = s.lowQuality;
     in.whiteboard = s.whiteboard;

@@ -24,7 +24,7 @@ class DrawViewModel;
 struct AnnotationScene {
     QList<DrawnPtr> objects;
     DrawnPtr drawingTool;              // painted after the objects of its pass
-    std::optional<QUuid> hiddenTool;  // an object replaced by the copy being edited
+    std::optional<QUuid> hiddenObject;  // an object replaced by the copy being edited
     std::optional<QUuid> activeTool;  // drawn as selected
     QColor whiteboard = Qt::transparent;
     QRectF croppedArea;
