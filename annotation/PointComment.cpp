@@ -1,6 +1,6 @@
 #include "annotation/PointComment.h"
 
-#include "annotation/ToolEditor.h"
+#include "annotation/DrawnEditor.h"
 #include "editor_ui/DrawViewButton.h"
 #include "uikit/HexColor.h"
 
@@ -56,7 +56,7 @@ const QStringList &PointComment::emojis() {
     return list;
 }
 
-PointComment::PointComment(ToolEditor &editor, QWidget *parent) : QWidget(parent), m_tools(editor) {
+PointComment::PointComment(DrawnEditor &editor, QWidget *parent) : QWidget(parent), m_tools(editor) {
     setObjectName(QStringLiteral("PointComment"));
     setAttribute(Qt::WA_NoSystemBackground);
     setFixedWidth(kWidth);

@@ -9,7 +9,7 @@ class QPlainTextEdit;
 
 namespace qn {
 
-class ToolEditor;
+class DrawnEditor;
 
 // The card in which the comment of one comment point is read and written: the text
 // (an editor while editing), a divider, five emoji buttons, delete and "Save". A point
@@ -23,7 +23,7 @@ public:
     static constexpr int kMinimumHeight = 97;
     static const QStringList &emojis();
 
-    PointComment(ToolEditor &editor, QWidget *parent = nullptr);
+    PointComment(DrawnEditor &editor, QWidget *parent = nullptr);
     ~PointComment() override;
 
     // Shows the card for `point` with its top-left corner at `origin`. A different
@@ -59,7 +59,7 @@ private:
     void updateLook();
     void fitEditor();
 
-    ToolEditor &m_tools;
+    DrawnEditor &m_tools;
     PointTool m_point;
     bool m_hasPoint = false;
     QString m_text;

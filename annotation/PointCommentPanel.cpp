@@ -1,24 +1,24 @@
 #include "annotation/PointCommentPanel.h"
 
 #include "annotation/PointComment.h"
-#include "annotation/ToolEditor.h"
+#include "annotation/DrawnEditor.h"
 
 #include <QWidget>
 
 namespace qn {
 
-PointCommentPanel::PointCommentPanel(ToolEditor &editor, QWidget *overlay)
+PointCommentPanel::PointCommentPanel(DrawnEditor &editor, QWidget *overlay)
     : QObject(overlay), m_editor(editor), m_overlay(overlay) {}
 
 PointCommentPanel::~PointCommentPanel() { delete m_card.data(); }
 
-std::optional<PointTool> PointCommentPanel::shownPoint(const QList<ToolPtr> &drawedTools, const ToolPtr &drawingTool,
+std::optional<PointTool> PointCommentPanel::shownPoint(const QList<DrawnPtr> &drawedTools, const DrawnPtr &drawingTool,
                                                        const std::optional<QUuid> &activeTool) {
     if (const auto *placing = dynamic_cast<const PointTool *>(drawingTool.get()))
         return *placing;
     if (!activeTool)
         return std::nullopt;
-    for (const ToolPtr &t : drawedTools) {
+    for (const DrawnPtr &t : drawedTools) {
         if (t->id != *activeTool)
             continue;
         if (const auto *point = dynamic_cast<const PointTool *>(t.get())) {
@@ -46,7 +46,7 @@ void PointCommentPanel::setDark(bool dark) {
 }
 
 void PointCommentPanel::refresh(const QRectF &cropArea, bool dragging) {
-    ToolHost &host = m_editor.host();
+    DrawnHost &host = m_editor.host();
     const auto point = dragging ? std::nullopt : shownPoint(host.drawedTools(), host.drawingTool(), host.activeTool());
     if (!point) {
         if (m_card)

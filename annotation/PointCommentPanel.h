@@ -1,15 +1,14 @@
 #pragma once
+#include "annotation/PointComment.h"
 #include "annotation/PointTool.h"
 
 #include <QObject>
 #include <QPointer>
-
-class QWidget;
+#include <QWidget>
 
 namespace qn {
 
-class PointComment;
-class ToolEditor;
+class DrawnEditor;
 
 // Shows at most one comment card on an overlay: the card of the point being placed,
 // or else of the selected point, beside its pin, moved to the other side of the point
@@ -17,11 +16,11 @@ class ToolEditor;
 class PointCommentPanel : public QObject {
     Q_OBJECT
 public:
-    PointCommentPanel(ToolEditor &editor, QWidget *overlay);
+    PointCommentPanel(DrawnEditor &editor, QWidget *overlay);
     ~PointCommentPanel() override;
 
     // The point whose card is shown: the point being placed wins over a selected one.
-    static std::optional<PointTool> shownPoint(const QList<ToolPtr> &drawedTools, const ToolPtr &drawingTool,
+    static std::optional<PointTool> shownPoint(const QList<DrawnPtr> &drawedTools, const DrawnPtr &drawingTool,
                                                const std::optional<QUuid> &activeTool);
     // The card's top-left corner for a point, the crop area and the card's height.
     static QPointF bubblePosition(const PointTool &point, const QRectF &cropArea, double cardHeight);
@@ -32,7 +31,7 @@ public:
     PointComment *card() const { return m_card; }
 
 private:
-    ToolEditor &m_editor;
+    DrawnEditor &m_editor;
     QPointer<QWidget> m_overlay;
     QPointer<PointComment> m_card;
     bool m_dark = false;

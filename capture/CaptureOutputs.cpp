@@ -92,12 +92,12 @@ CaptureOutputs::CaptureOutputs(Capture &capture, QObject *parent) : QObject(pare
 
 // ---------------------------------------------------------------- rendering
 
-QImage CaptureOutputs::renderImage(QScreen *, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
+QImage CaptureOutputs::renderImage(QScreen *, const QImage &snapshot, const QImage &small, const QList<DrawnPtr> &tools,
                                    const QRectF &crop) const {
     SnapshotView view{snapshot, small, tools, model().whiteboard(), crop, false, false};
     const QImage picture = view.render(Models::shared().settingsModel());
     QList<PointTool> points;
-    for (const ToolPtr &tool : tools)
+    for (const DrawnPtr &tool : tools)
         if (const auto *point = dynamic_cast<const PointTool *>(tool.get()))
             points.append(*point);
     if (picture.isNull() || points.isEmpty())
@@ -340,7 +340,7 @@ void CaptureOutputs::uploadAction() {
 }
 
 void CaptureOutputs::uploadImage(const OutputSource &s) {
-    const QList<ToolPtr> tools = model().drawedTools();
+    const QList<DrawnPtr> tools = model().drawedTools();
     // The cloud's picture carries no comments column: the points travel as data.
     const QImage image = renderPlainImage(s.screen, s.snapshot, s.small);
     if (image.isNull()) {
@@ -396,7 +396,7 @@ void CaptureOutputs::keepForSaving(const OutputSource &s, bool signedIn) {
     notices.show(QString::fromUtf8("\xf0\x9f\xa4\x94"), false, notices.showNoInternet(png));
 }
 
-void CaptureOutputs::uploadFailed(const OutputSource &s, const QList<ToolPtr> &tools, const QString &error,
+void CaptureOutputs::uploadFailed(const OutputSource &s, const QList<DrawnPtr> &tools, const QString &error,
                                   bool ownError) {
     if (!ownError) {
         std::printf("%s\n", qPrintable(error));

@@ -56,7 +56,7 @@ public:
     // The exported picture of a crop: the snapshot with the drawn objects and the
     // local watermark. `renderPlainImage` is the cloud's picture, `renderTextImage`
     // the one read for its text.
-    QImage renderImage(QScreen *screen, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
+    QImage renderImage(QScreen *screen, const QImage &snapshot, const QImage &small, const QList<DrawnPtr> &tools,
                        const QRectF &crop) const;
     QImage renderPlainImage(QScreen *screen, const QImage &snapshot, const QImage &small) const;
     QImage renderTextImage(const QImage &snapshot, const QRectF &crop) const;
@@ -91,7 +91,7 @@ private:
     // The upload of a closed capture, and what becomes of it when it cannot go.
     void uploadImage(const OutputSource &source);
     void keepForSaving(const OutputSource &source, bool signedIn);
-    void uploadFailed(const OutputSource &source, const QList<ToolPtr> &tools, const QString &error, bool ownError);
+    void uploadFailed(const OutputSource &source, const QList<DrawnPtr> &tools, const QString &error, bool ownError);
 
     Capture &m_capture;
     bool m_readingText = false; // "Copy as Text" is reading the crop

@@ -189,7 +189,7 @@ void CropWindow::keyPressEvent(QKeyEvent *event) {
         const auto active = model.activeTool();
         if (!active)
             return;
-        for (const ToolPtr &tool : model.drawedTools()) {
+        for (const DrawnPtr &tool : model.drawedTools()) {
             if (tool && tool->id == *active) {
                 core.removeTool(tool);
                 core.finishEditing();

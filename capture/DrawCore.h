@@ -1,11 +1,11 @@
 #pragma once
 #include "annotation/BaseTool.h"
 #include "annotation/Tool.h"
-#include "annotation/ToolEditor.h"
+#include "annotation/DrawnEditor.h"
 #include "capture/CaptureOutputs.h"
 #include "capture/OverlayCursors.h"
 #include "capture/OverlayGeometry.h"
-#include "capture/OverlayToolHost.h"
+#include "capture/OverlayDrawnHost.h"
 #include "capture/Window.h"
 
 #include <QByteArray>
@@ -109,11 +109,11 @@ public:
     // ---- drawn objects ----------------------------------------------------
     // The life of the drawn objects of the capture (building, keeping, selecting,
     // moving and reshaping them, with undo).
-    ToolEditor &tools() { return m_tools; }
+    DrawnEditor &tools() { return m_tools; }
     void selectTool(Tool tool);
     void finishEditing() override;
-    void appendTool(const ToolPtr &tool);
-    void removeTool(const ToolPtr &tool);
+    void appendTool(const DrawnPtr &tool);
+    void removeTool(const DrawnPtr &tool);
     void commitDrawingTool(bool selectAfterwards);
     void undo();
     void redo();
@@ -130,7 +130,7 @@ public:
     // The exported picture of a crop: the snapshot with the drawn objects and the
     // local watermark. `renderPlainImage` is the cloud's picture, `renderTextImage`
     // the one read for its text.
-    QImage renderImage(QScreen *screen, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
+    QImage renderImage(QScreen *screen, const QImage &snapshot, const QImage &small, const QList<DrawnPtr> &tools,
                        const QRectF &crop) const {
         return m_outputs.renderImage(screen, snapshot, small, tools, crop);
     }
@@ -186,7 +186,7 @@ private:
     void dragCropArea(const std::optional<QPointF> &start, const std::optional<QPointF> &current, QScreen *screen);
     void dragObject(const std::optional<QPointF> &start, const std::optional<QPointF> &current,
                     const QList<QPointF> &points);
-    ToolPtr objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
+    DrawnPtr objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
                           const QList<QPointF> &points);
     QWidget *dialogParent(QScreen *screen) const;
 
@@ -198,8 +198,8 @@ private:
     QMap<QScreen *, QImage> m_snapshotsSmallQuality;
     QMap<QScreen *, QList<Window>> m_hightlightWindows;
     OverlayGeometry m_geometry;
-    OverlayToolHost m_toolHost{*this};
-    ToolEditor m_tools{m_toolHost};
+    OverlayDrawnHost m_drawnHost{*this};
+    DrawnEditor m_tools{m_drawnHost};
     CaptureOutputs m_outputs{*this};
     // The video tool's windows over the overlay, from the first capture on.
     StreamWindowHost *m_streamWindows = nullptr;

@@ -4,7 +4,7 @@
 
 #include "annotation/DrawViewModel.h"
 #include "annotation/PointTool.h"
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 #include "app/Models.h"
 #include "app/SettingsModel.h"
 #include "capture/CropHandles.h"
@@ -127,7 +127,7 @@ void DrawCore::dragObject(const std::optional<QPointF> &start, const std::option
         m.setCacheCursor(toolCursor());
 }
 
-ToolPtr DrawCore::objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
+DrawnPtr DrawCore::objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
                                 const QList<QPointF> &points) {
     std::optional<QPointF> a = start, b = current;
     QList<QPointF> list = points;
@@ -144,11 +144,11 @@ ToolPtr DrawCore::objectForDrag(Tool tool, QPointF start, const std::optional<QP
         a = r.topLeft();
         b = r.bottomRight();
     }
-    ToolPtr made = m_tools.makeTool(a, b, list, tool, true, std::nullopt);
+    DrawnPtr made = m_tools.makeTool(a, b, list, tool, true, std::nullopt);
     if (auto point = copyAs<PointTool>(made)) {
         // Numbered after the points already kept; the pin takes the corner nearest the pointer.
         int count = 0;
-        for (const ToolPtr &t : model().drawedTools())
+        for (const DrawnPtr &t : model().drawedTools())
             count += t && t->type == Tool::Point;
         point->number = count + 1;
         point->pointCorner = nearestCorner(rectFromPoints(point->startPoint, point->endPoint, false, std::nullopt),
@@ -179,10 +179,10 @@ void DrawCore::dragEnded(QScreen *screen) {
         if (CropWindow *window = m_windows.value(screen))
             window->takeFocus();
     }
-    if (const ToolPtr drawing = m.drawingTool()) {
+    if (const DrawnPtr drawing = m.drawingTool()) {
         if (m.tool() == Tool::Point) {
             // The point stays in drawing for its comment card, which adds it.
-            const ToolPtr rebuilt = m_tools.makeTool(drawing->startPoint, drawing->endPoint, drawing->points,
+            const DrawnPtr rebuilt = m_tools.makeTool(drawing->startPoint, drawing->endPoint, drawing->points,
                                                      drawing->type, true, drawing->toolData());
             m.setDrawingTool(std::dynamic_pointer_cast<const PointTool>(rebuilt) ? rebuilt : nullptr);
         } else if (m.tool() != Tool::Text) {
@@ -277,9 +277,9 @@ void DrawCore::finishEditing() { m_tools.finishEditing(); }
 
 void DrawCore::commitDrawingTool(bool selectAfterwards) { m_tools.commitDrawingTool(selectAfterwards); }
 
-void DrawCore::appendTool(const ToolPtr &tool) { m_tools.appendTool(tool); }
+void DrawCore::appendTool(const DrawnPtr &tool) { m_tools.appendTool(tool); }
 
-void DrawCore::removeTool(const ToolPtr &tool) { m_tools.removeTool(tool); }
+void DrawCore::removeTool(const DrawnPtr &tool) { m_tools.removeTool(tool); }
 
 void DrawCore::undo() {
     m_tools.undo();

@@ -1,7 +1,7 @@
 // The overlay controller's part in screen recording: the recording bar beside the
 // crop area, the movie's save path and the strokes drawn over a recording.
 #include "annotation/DrawViewModel.h"
-#include "annotation/ToolFactory.h"
+#include "annotation/DrawnFactory.h"
 #include "app/Helper.h"
 #include "app/Models.h"
 #include "capture/CropWindow.h"
@@ -151,15 +151,15 @@ void DrawCore::recordingDrawChanged(const QList<QPointF> &points, QPointF start,
     QScreen *screen = model().cropScreen();
     const std::optional<QRectF> frame =
         screen ? std::optional<QRectF>(QRectF(QPointF(0, 0), QSizeF(screen->geometry().size()))) : std::nullopt;
-    ToolPtr made = ToolFactory::makeTool(start, current, points, record->tool(), true, std::nullopt, model().color(),
+    DrawnPtr made = DrawnFactory::makeTool(start, current, points, record->tool(), true, std::nullopt, model().color(),
                                          frame);
     record->setDrawingTool(made);
 }
 
 void DrawCore::recordingDrawEnded() {
     RecordModel *record = Models::shared().recordModel();
-    if (const ToolPtr drawing = record->drawingTool()) {
-        QList<ToolPtr> list = record->drawedTools();
+    if (const DrawnPtr drawing = record->drawingTool()) {
+        QList<DrawnPtr> list = record->drawedTools();
         list.append(drawing);
         record->setDrawedTools(list);
     }

@@ -4,8 +4,8 @@
 #include "annotation/PointComment.h"
 #include "annotation/PointCommentPanel.h"
 #include "annotation/TextToolEditor.h"
-#include "annotation/ToolInputDispatcher.h"
-#include "annotation/ToolPainter.h"
+#include "annotation/DrawnInputDispatcher.h"
+#include "annotation/DrawnPainter.h"
 #include "annotation/ToolsCanvas.h"
 #include "app/Models.h"
 #include "capture/CropWindow.h"
@@ -154,7 +154,7 @@ QRegion DrawView::cropAreaChange(const QRectF &oldShown, const QRectF &oldCrop, 
 }
 
 DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
-    : QWidget(parent), m_core(core), m_screen(screen), m_objects(new ToolInputDispatcher(core.tools(), this)),
+    : QWidget(parent), m_core(core), m_screen(screen), m_objects(new DrawnInputDispatcher(core.tools(), this)),
       m_textEditor(new TextToolEditor(core.tools(), this)), m_comments(new PointCommentPanel(core.tools(), this)),
       m_chrome(new OverlayChrome(core, this)),
       m_dimFade(new QVariantAnimation(this)) {
@@ -207,7 +207,7 @@ DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
                         &DrawViewModel::activeToolChanged, &DrawViewModel::croppedAreaChanged,
                         &DrawViewModel::isDrawingChanged, &DrawViewModel::cropScreenChanged})
         connect(m, signal, this, &DrawView::refreshEditors);
-    connect(m_objects, &ToolInputDispatcher::hoverChanged, this, qOverload<>(&QWidget::update));
+    connect(m_objects, &DrawnInputDispatcher::hoverChanged, this, qOverload<>(&QWidget::update));
     connect(m, &DrawViewModel::cursorChanged, this, &DrawView::refreshCursor);
     connect(m, &DrawViewModel::cacheCursorChanged, this, &DrawView::refreshCursor);
     connect(m, &DrawViewModel::chooceWindowModeChanged, this, [this] {
@@ -316,7 +316,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
             scene.snapshot = &m_snapshot;
             scene.lowQuality = small.isNull() ? nullptr : &small;
             toolsCanvas::paintScene(painter, scene, QRectF(rect()));
-            paintToolControls(painter, *m_objects);
+            paintDrawnControls(painter, *m_objects);
         }
         paintCropArea(painter, shownRect());
     } else if (m.cropScreen()) {

@@ -21,7 +21,7 @@ class DrawCore;
 class OverlayChrome;
 class PointCommentPanel;
 class TextToolEditor;
-class ToolInputDispatcher;
+class DrawnInputDispatcher;
 
 // What one overlay window shows: the frozen screen; on the crop screen the drawn
 // objects, the crop area (dimming, border, handles, size label) and, in
@@ -85,7 +85,7 @@ private:
     QRectF m_lastShown;
     QRectF m_lastCrop;
     bool m_paintedDrawing = false;
-    ToolInputDispatcher *m_objects;
+    DrawnInputDispatcher *m_objects;
     TextToolEditor *m_textEditor;
     PointCommentPanel *m_comments;
     OverlayChrome *m_chrome; // the action bar and tool column beside the crop area

@@ -57,12 +57,12 @@ QCursor cursorAt(const DrawViewModel &m, QWidget *view, QPointF location) {
             return named("open-hand");
     }
     if (cropScreen) {
-        QList<ToolPtr> tools = m.drawedTools();
+        QList<DrawnPtr> tools = m.drawedTools();
         if (m.drawingTool())
             tools.append(m.drawingTool());
-        ToolIntersection found;
-        for (const ToolPtr &tool : tools) {
-            const ToolIntersection hit = tool ? tool->intersect(location) : ToolIntersection{};
+        DrawnIntersection found;
+        for (const DrawnPtr &tool : tools) {
+            const DrawnIntersection hit = tool ? tool->intersect(location) : DrawnIntersection{};
             if (hit.kind != 0)
                 found = hit;
         }

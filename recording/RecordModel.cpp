@@ -59,8 +59,8 @@ QN_SETTER(setRecordTime, double, m_recordTime, recordTimeChanged)
 QN_SETTER(setPowerMetter, float, m_powerMetter, powerMetterChanged)
 QN_SETTER(setDrawingMode, bool, m_drawingMode, drawingModeChanged)
 QN_SETTER(setTool, Tool, m_tool, toolChanged)
-QN_SETTER(setDrawingTool, const ToolPtr &, m_drawingTool, drawingToolChanged)
-QN_SETTER(setDrawedTools, const QList<ToolPtr> &, m_drawedTools, drawedToolsChanged)
+QN_SETTER(setDrawingTool, const DrawnPtr &, m_drawingTool, drawingToolChanged)
+QN_SETTER(setDrawedTools, const QList<DrawnPtr> &, m_drawedTools, drawedToolsChanged)
 QN_SETTER(setCanvasOpacity, qreal, m_canvasOpacity, canvasOpacityChanged)
 
 #undef QN_SETTER

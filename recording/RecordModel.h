@@ -46,8 +46,8 @@ class RecordModel : public QObject {
     Q_PROPERTY(float powerMetter READ powerMetter WRITE setPowerMetter NOTIFY powerMetterChanged)
     Q_PROPERTY(bool drawingMode READ drawingMode WRITE setDrawingMode NOTIFY drawingModeChanged)
     Q_PROPERTY(qn::Tool tool READ tool WRITE setTool NOTIFY toolChanged)
-    Q_PROPERTY(qn::ToolPtr drawingTool READ drawingTool WRITE setDrawingTool NOTIFY drawingToolChanged)
-    Q_PROPERTY(QList<qn::ToolPtr> drawedTools READ drawedTools WRITE setDrawedTools NOTIFY drawedToolsChanged)
+    Q_PROPERTY(qn::DrawnPtr drawingTool READ drawingTool WRITE setDrawingTool NOTIFY drawingToolChanged)
+    Q_PROPERTY(QList<qn::DrawnPtr> drawedTools READ drawedTools WRITE setDrawedTools NOTIFY drawedToolsChanged)
     Q_PROPERTY(qreal canvasOpacity READ canvasOpacity WRITE setCanvasOpacity NOTIFY canvasOpacityChanged)
 
 public:
@@ -72,8 +72,8 @@ public:
     bool drawingMode() const { return m_drawingMode; }
     Tool tool() const { return m_tool; }
     // The stroke under the pointer; null when none is being drawn.
-    ToolPtr drawingTool() const { return m_drawingTool; }
-    QList<ToolPtr> drawedTools() const { return m_drawedTools; }
+    DrawnPtr drawingTool() const { return m_drawingTool; }
+    QList<DrawnPtr> drawedTools() const { return m_drawedTools; }
     qreal canvasOpacity() const { return m_canvasOpacity; }
 
     void setIsRecording(bool value);
@@ -94,8 +94,8 @@ public:
     void setPowerMetter(float value);
     void setDrawingMode(bool value);
     void setTool(Tool value);
-    void setDrawingTool(const ToolPtr &value);
-    void setDrawedTools(const QList<ToolPtr> &value);
+    void setDrawingTool(const DrawnPtr &value);
+    void setDrawedTools(const QList<DrawnPtr> &value);
     void setCanvasOpacity(qreal value);
 
     // Discovery: returns at once; the lists land on the GUI thread a moment later.
@@ -170,8 +170,8 @@ private:
     float m_powerMetter = 0;
     bool m_drawingMode = false;
     Tool m_tool = Tool::Pen;
-    ToolPtr m_drawingTool;
-    QList<ToolPtr> m_drawedTools;
+    DrawnPtr m_drawingTool;
+    QList<DrawnPtr> m_drawedTools;
     qreal m_canvasOpacity = 0;
 };
 
@@ -183,4 +183,4 @@ void stopCaptureSession(bool camera);
 
 Q_DECLARE_METATYPE(qn::CaptureDevice)
 Q_DECLARE_METATYPE(std::optional<qn::CaptureDevice>)
-Q_DECLARE_METATYPE(qn::ToolPtr)
+Q_DECLARE_METATYPE(qn::DrawnPtr)

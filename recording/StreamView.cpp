@@ -188,7 +188,7 @@ void StreamView::reshape() {
         return;
     // The fade asks every 50 ms; the shape only changes at its few dissolve steps.
     CoverageKey key;
-    for (const ToolPtr &tool : m_record->drawedTools())
+    for (const DrawnPtr &tool : m_record->drawedTools())
         key.strokes.append(tool.get());
     key.drawing = m_record->drawingTool().get();
     key.step = StreamViewCanvas::dissolveStep(m_record->canvasOpacity());
@@ -245,8 +245,8 @@ void StreamView::paintEvent(QPaintEvent *event) {
     if (m_record) {
         // Strokes away from the repainted part are left out before any drawing.
         const QRect area = event->rect();
-        QList<ToolPtr> strokes;
-        for (const ToolPtr &tool : m_record->drawedTools())
+        QList<DrawnPtr> strokes;
+        for (const DrawnPtr &tool : m_record->drawedTools())
             if (tool && StreamViewCanvas::strokeBounds(*tool).intersects(area))
                 strokes << tool;
         StreamViewCanvas::paint(p, strokes, m_record->drawingTool(), 1.0, m_record->isPaused());

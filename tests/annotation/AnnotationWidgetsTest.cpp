@@ -1,5 +1,5 @@
-#include "FakeToolHost.h"
-#include "ToolBuilders.h"
+#include "FakeDrawnHost.h"
+#include "DrawnBuilders.h"
 #include "support/TempPreferences.h"
 #include "annotation/ColorsPalette.h"
 #include "annotation/DrawViewModel.h"
@@ -7,7 +7,7 @@
 #include "annotation/PointCommentPanel.h"
 #include "annotation/TextTool.h"
 #include "annotation/TextToolEditor.h"
-#include "annotation/ToolEditor.h"
+#include "annotation/DrawnEditor.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -26,8 +26,8 @@ namespace {
 
 class WidgetsTest : public ::testing::Test {
 protected:
-    FakeToolHost host;
-    ToolEditor editor{host};
+    FakeDrawnHost host;
+    DrawnEditor editor{host};
     QWidget overlay;
 
     void SetUp() override {
@@ -35,7 +35,7 @@ protected:
         overlay.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&overlay));
     }
-    ToolPtr placingPoint(QPointF at = QPointF(500, 300)) {
+    DrawnPtr placingPoint(QPointF at = QPointF(500, 300)) {
         return editor.makeTool(at, at, {}, Tool::Point, true, pointData(QString(), 1, CornerType::BottomRight));
     }
 };
@@ -57,7 +57,7 @@ TEST_F(WidgetsTest, TextTypedInPlaceKeepsToolKeysAndSurvivesEscape) {
     EXPECT_EQ(toolKeys, 0);
     EXPECT_EQ(static_cast<const TextTool &>(*host.drawing).text, "WoW");
     QTest::keyClick(textEditor.textEdit(), Qt::Key_Escape);
-    FakeToolHost::settle();
+    FakeDrawnHost::settle();
     ASSERT_EQ(host.tools.size(), 1);
     EXPECT_EQ(static_cast<const TextTool &>(*host.tools.first()).text, "WoW");
     textEditor.refresh();
@@ -77,7 +77,7 @@ TEST_F(WidgetsTest, ReturnAddsALineAndTheBoxGrows) {
 }
 
 TEST_F(WidgetsTest, CardOfAPointBeingPlaced) {
-    const ToolPtr point = placingPoint();
+    const DrawnPtr point = placingPoint();
     host.drawing = point;
     PointComment card(editor, &overlay);
     card.setPoint(static_cast<const PointTool &>(*point), QPointF(10, 10));
@@ -95,14 +95,14 @@ TEST_F(WidgetsTest, CardOfAPointBeingPlaced) {
     card.typeText(PointComment::emojis().at(4));
     EXPECT_EQ(card.text(), QStringLiteral("Hi\nthere") + PointComment::emojis().at(4));
     QTest::keyClick(card.textEdit(), Qt::Key_Return);
-    FakeToolHost::settle();
+    FakeDrawnHost::settle();
     ASSERT_EQ(host.tools.size(), 1);
     EXPECT_EQ(static_cast<const PointTool &>(*host.tools.first()).text, card.text());
     EXPECT_FALSE(host.drawing);
 }
 
 TEST_F(WidgetsTest, CardOfAnExistingPointStoresAChangedTextOnAClickOutside) {
-    const ToolPtr kept = editor.makeTool(QPointF(500, 300), QPointF(500, 300), {}, Tool::Point, false,
+    const DrawnPtr kept = editor.makeTool(QPointF(500, 300), QPointF(500, 300), {}, Tool::Point, false,
                                          pointData(QStringLiteral("old"), 1, CornerType::BottomRight));
     host.tools = {kept};
     PointComment card(editor, &overlay);
@@ -121,14 +121,14 @@ TEST_F(WidgetsTest, CardOfAnExistingPointStoresAChangedTextOnAClickOutside) {
     QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(card.width() - 4, 4));
     EXPECT_EQ(static_cast<const PointTool &>(*host.tools.first()).text, "old");
     QTest::mouseClick(&overlay, Qt::LeftButton, {}, QPoint(900, 700));
-    FakeToolHost::settle();
+    FakeDrawnHost::settle();
     ASSERT_EQ(host.tools.size(), 1);
     EXPECT_EQ(static_cast<const PointTool &>(*host.tools.first()).text, "new");
     EXPECT_EQ(host.active, host.tools.first()->id);
 }
 
 TEST_F(WidgetsTest, DeletingTheCardsPoint) {
-    const ToolPtr point = placingPoint();
+    const DrawnPtr point = placingPoint();
     host.drawing = point;
     PointComment card(editor, &overlay);
     card.setPoint(static_cast<const PointTool &>(*point), QPointF(10, 10));
@@ -161,9 +161,9 @@ TEST(PointCommentPanel, BubblePlacement) {
 }
 
 TEST(PointCommentPanel, ThePointBeingPlacedWinsOverTheSelection) {
-    const ToolPtr kept = build(Tool::Point, QPointF(10, 10), QPointF(10, 10));
-    const ToolPtr rect = build(Tool::Rectangle, QPointF(10, 10), QPointF(50, 50));
-    const ToolPtr placing = build(Tool::Point, QPointF(90, 90), QPointF(90, 90));
+    const DrawnPtr kept = build(Tool::Point, QPointF(10, 10), QPointF(10, 10));
+    const DrawnPtr rect = build(Tool::Rectangle, QPointF(10, 10), QPointF(50, 50));
+    const DrawnPtr placing = build(Tool::Point, QPointF(90, 90), QPointF(90, 90));
     EXPECT_EQ(PointCommentPanel::shownPoint({kept, rect}, placing, kept->id)->id, placing->id);
     const auto selected = PointCommentPanel::shownPoint({kept, rect}, nullptr, kept->id);
     ASSERT_TRUE(selected);
@@ -219,8 +219,8 @@ struct PressCounter : QObject {
     }
 };
 
-ToolPtr keptPoint(ToolEditor &editor, FakeToolHost &host, const QString &text) {
-    const ToolPtr kept = editor.makeTool(QPointF(500, 300), QPointF(500, 300), {}, Tool::Point, false,
+DrawnPtr keptPoint(DrawnEditor &editor, FakeDrawnHost &host, const QString &text) {
+    const DrawnPtr kept = editor.makeTool(QPointF(500, 300), QPointF(500, 300), {}, Tool::Point, false,
                                          pointData(text, 1, CornerType::BottomRight));
     host.tools = {kept};
     return kept;
@@ -236,7 +236,7 @@ void sendKey(QWidget *to, Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 
 TEST_F(WidgetsTest, ClickingTheShownTextEditsAndBlankPartsOfTheCardDoNothing) {
     PressCounter canvas;
     overlay.installEventFilter(&canvas);
-    const ToolPtr kept = keptPoint(editor, host, QStringLiteral("old"));
+    const DrawnPtr kept = keptPoint(editor, host, QStringLiteral("old"));
     PointComment card(editor, &overlay);
     auto shown = copyAs<PointTool>(kept);
     shown->drawed = true;
@@ -280,14 +280,14 @@ TEST_F(WidgetsTest, ReturnAndEscapeInTheCardFollowCapsLockButNotNumLock) {
     };
     for (const Case &c : cases) {
         host.tools.clear();
-        const ToolPtr point = placingPoint();
+        const DrawnPtr point = placingPoint();
         host.drawing = point;
         PointComment card(editor, &overlay);
         card.setPoint(static_cast<const PointTool &>(*point), QPointF(10, 10));
         card.show();
         QTest::keyClicks(card.textEdit(), QStringLiteral("Hi"));
         sendKey(card.textEdit(), c.key, c.modifiers, c.native);
-        FakeToolHost::settle();
+        FakeDrawnHost::settle();
         EXPECT_EQ(host.tools.size(), c.saved ? 1 : 0) << c.name;
         if (!c.saved)
             EXPECT_EQ(card.text(), c.text) << c.name;
@@ -296,7 +296,7 @@ TEST_F(WidgetsTest, ReturnAndEscapeInTheCardFollowCapsLockButNotNumLock) {
     // Escape ends the edit only on its own; with Caps Lock on it goes on to the overlay.
     for (const auto &[native, ends] : {std::pair{0u, true}, std::pair{numLock, true}, std::pair{caps, false}}) {
         host.tools.clear();
-        const ToolPtr point = placingPoint();
+        const DrawnPtr point = placingPoint();
         host.drawing = point;
         PointComment card(editor, &overlay);
         card.setPoint(static_cast<const PointTool &>(*point), QPointF(10, 10));
@@ -321,7 +321,7 @@ TEST_F(WidgetsTest, CtrlCInAnEditorReachesTheCopyOfTheCapture) {
     EXPECT_EQ(copies, 1) << "from the text being typed";
     textEditor.hide();
 
-    const ToolPtr point = placingPoint();
+    const DrawnPtr point = placingPoint();
     host.drawing = point;
     PointComment card(editor, &overlay);
     card.setPoint(static_cast<const PointTool &>(*point), QPointF(10, 10));

@@ -1,5 +1,5 @@
 #include "annotation/DrawViewModel.h"
-#include "annotation/ToolFactory.h"
+#include "annotation/DrawnFactory.h"
 #include "capture/CaptureOutputs.h"
 #include "support/TempPreferences.h"
 
@@ -99,7 +99,7 @@ TEST_F(CaptureOutputsTest, AnEmptyCropIsRefusedAndTheCaptureStaysOpen) {
 TEST_F(CaptureOutputsTest, AnEmptyCropWithDrawnObjectsKeepsThemAndItsPlace) {
     const QRectF crop(60, 40, 0, 0);
     capture.model().setCroppedArea(crop);
-    const ToolPtr drawn = ToolFactory::makeTool(QPointF(10, 10), QPointF(40, 30), {}, Tool::Rectangle, true,
+    const DrawnPtr drawn = DrawnFactory::makeTool(QPointF(10, 10), QPointF(40, 30), {}, Tool::Rectangle, true,
                                                 std::nullopt, capture.model().color(), QRectF(0, 0, 200, 100));
     ASSERT_TRUE(drawn);
     capture.model().setDrawedTools({drawn});

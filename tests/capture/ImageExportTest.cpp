@@ -39,7 +39,7 @@ public:
         }
         p.fillRect(area, color.mask ? QColor(Qt::white) : color.color);
     }
-    ToolIntersection intersect(QPointF) const override { return {}; }
+    DrawnIntersection intersect(QPointF) const override { return {}; }
     std::shared_ptr<BaseTool> clone() const override { return std::make_shared<FillTool>(*this); }
 };
 

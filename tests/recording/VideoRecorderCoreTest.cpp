@@ -1,5 +1,5 @@
-#include "FakeSources.h"
-#include "MovieProbe.h"
+#include "tests/platform/FakeSources.h"
+#include "tests/platform/MovieProbe.h"
 #include "recording/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 

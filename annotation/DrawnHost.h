@@ -1,6 +1,6 @@
 #pragma once
 #include "annotation/BaseTool.h"
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 
 #include <QList>
 #include <functional>
@@ -14,16 +14,16 @@ enum class DragCursor { ClosedHand, Arrow };
 // lists and selection, the undo history, the current colour and drawing frame, the
 // drag's keyboard and pointer facts and the state of a Space move. The overlay
 // controller provides it over the shared editor state; tests provide a plain one.
-class ToolHost {
+class DrawnHost {
 public:
-    virtual ~ToolHost() = default;
+    virtual ~DrawnHost() = default;
 
-    virtual QList<ToolPtr> drawedTools() const = 0;
-    virtual void setDrawedTools(const QList<ToolPtr> &tools) = 0;
-    virtual ToolPtr drawingTool() const = 0;
-    virtual void setDrawingTool(const ToolPtr &tool) = 0;
-    virtual ToolPtr needDeleteTool() const = 0;
-    virtual void setNeedDeleteTool(const ToolPtr &tool) = 0;
+    virtual QList<DrawnPtr> drawedTools() const = 0;
+    virtual void setDrawedTools(const QList<DrawnPtr> &tools) = 0;
+    virtual DrawnPtr drawingTool() const = 0;
+    virtual void setDrawingTool(const DrawnPtr &tool) = 0;
+    virtual DrawnPtr needDeleteTool() const = 0;
+    virtual void setNeedDeleteTool(const DrawnPtr &tool) = 0;
     virtual std::optional<QUuid> activeTool() const = 0;
     virtual void setActiveTool(const std::optional<QUuid> &id) = 0;
     virtual bool isDrawing() const = 0;

@@ -1,4 +1,4 @@
-#include "annotation/ToolFactory.h"
+#include "annotation/DrawnFactory.h"
 
 #include "annotation/BoxTool.h"
 #include "annotation/LineTool.h"
@@ -8,9 +8,9 @@
 
 #include <cmath>
 
-namespace qn::ToolFactory {
+namespace qn::DrawnFactory {
 
-ToolPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points, Tool kind,
+DrawnPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points, Tool kind,
                  bool isNew, const std::optional<BaseToolData> &saved, const QNColor &currentColor,
                  const std::optional<QRectF> &maxFrame) {
     const QNColor color = (saved && !isNew && saved->tool) ? saved->tool->color : currentColor;
@@ -96,4 +96,4 @@ bool isToolValid(const BaseTool &tool) {
     return false;
 }
 
-} // namespace qn::ToolFactory
+} // namespace qn::DrawnFactory

@@ -1,13 +1,13 @@
 #pragma once
-#include "annotation/ToolFactory.h"
+#include "annotation/DrawnFactory.h"
 
 namespace qn::test {
 
 inline const QRectF kFrame(0, 0, 1000, 800);
 
 // An object of `kind` as the factory builds it from two points, in a plain colour.
-inline ToolPtr build(Tool kind, QPointF a, QPointF b, QNColor color = {QColor("#FF4141"), false}) {
-    return ToolFactory::makeTool(a, b, {a, b}, kind, false, std::nullopt, color, kFrame);
+inline DrawnPtr build(Tool kind, QPointF a, QPointF b, QNColor color = {QColor("#FF4141"), false}) {
+    return DrawnFactory::makeTool(a, b, {a, b}, kind, false, std::nullopt, color, kFrame);
 }
 
 inline std::optional<BaseToolData> textData(const QString &text, double size = 20) {

@@ -1,4 +1,4 @@
-#include "ToolBuilders.h"
+#include "DrawnBuilders.h"
 #include "annotation/BoxTool.h"
 #include "annotation/LineTool.h"
 #include "annotation/PenTool.h"
@@ -14,14 +14,14 @@ namespace {
 
 struct HitCase {
     const char *name;
-    ToolPtr tool;
+    DrawnPtr tool;
     QPointF point;
     int kind;
     std::optional<CornerType> corner;
 };
 
 void expectHit(const HitCase &c) {
-    const ToolIntersection hit = c.tool->intersect(c.point);
+    const DrawnIntersection hit = c.tool->intersect(c.point);
     EXPECT_EQ(hit.kind, c.kind) << c.name;
     EXPECT_EQ(hit.corner, c.corner) << c.name;
     if (c.kind == 1)
@@ -30,10 +30,10 @@ void expectHit(const HitCase &c) {
         EXPECT_FALSE(hit.tool.has_value()) << c.name;
 }
 
-TEST(ToolHitTest, LinesAndArrows) {
-    const ToolPtr line = build(Tool::Line, QPointF(100, 100), QPointF(300, 100));
-    const ToolPtr shortLine = build(Tool::Line, QPointF(100, 100), QPointF(104, 100));
-    const ToolPtr arrow = build(Tool::Arrow, QPointF(100, 100), QPointF(200, 100));
+TEST(DrawnHitTest, LinesAndArrows) {
+    const DrawnPtr line = build(Tool::Line, QPointF(100, 100), QPointF(300, 100));
+    const DrawnPtr shortLine = build(Tool::Line, QPointF(100, 100), QPointF(104, 100));
+    const DrawnPtr arrow = build(Tool::Arrow, QPointF(100, 100), QPointF(200, 100));
     const auto head = ArrowTool::headPoints(QPointF(100, 100), QPointF(200, 100));
     ASSERT_TRUE(head);
     // 4 points off the middle of the lower head stroke, on the side away from the shaft.
@@ -52,7 +52,7 @@ TEST(ToolHitTest, LinesAndArrows) {
         expectHit(c);
 }
 
-TEST(ToolHitTest, ArrowHeadPoints) {
+TEST(DrawnHitTest, ArrowHeadPoints) {
     const auto down = ArrowTool::headPoints(QPointF(50, 0), QPointF(50, 100));
     ASSERT_TRUE(down);
     EXPECT_NEAR(down->first.x(), 50 - 7.0711, 1e-3);
@@ -66,11 +66,11 @@ TEST(ToolHitTest, ArrowHeadPoints) {
     EXPECT_FALSE(ArrowTool::headPoints(QPointF(5, 5), QPointF(5, 5)));
 }
 
-TEST(ToolHitTest, BoxesAndBlur) {
-    const ToolPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
-    const ToolPtr oval = build(Tool::Oval, QPointF(0, 0), QPointF(100, 60));
-    const ToolPtr blur = build(Tool::Blur, QPointF(100, 100), QPointF(200, 200));
-    const ToolPtr tiny = build(Tool::Rectangle, QPointF(100, 100), QPointF(106, 106));
+TEST(DrawnHitTest, BoxesAndBlur) {
+    const DrawnPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+    const DrawnPtr oval = build(Tool::Oval, QPointF(0, 0), QPointF(100, 60));
+    const DrawnPtr blur = build(Tool::Blur, QPointF(100, 100), QPointF(200, 200));
+    const DrawnPtr tiny = build(Tool::Rectangle, QPointF(100, 100), QPointF(106, 106));
     const HitCase cases[] = {
         {"4 outside the left edge", rect, QPointF(96, 150), 1, std::nullopt},
         {"4 inside the left edge", rect, QPointF(104, 150), 1, std::nullopt},
@@ -92,7 +92,7 @@ TEST(ToolHitTest, BoxesAndBlur) {
         expectHit(c);
 }
 
-TEST(ToolHitTest, PenBand) {
+TEST(DrawnHitTest, PenBand) {
     auto pen = std::make_shared<PenTool>();
     pen->points = {QPointF(0, 100), QPointF(100, 100), QPointF(200, 100)};
     const HitCase cases[] = {
@@ -104,8 +104,8 @@ TEST(ToolHitTest, PenBand) {
     EXPECT_EQ(std::make_shared<PenTool>()->intersect(QPointF()).kind, 0);
 }
 
-TEST(ToolHitTest, TextBodyAndFontHandle) {
-    const ToolPtr made = ToolFactory::makeTool(QPointF(100, 100), QPointF(100, 100), {}, Tool::Text, false,
+TEST(DrawnHitTest, TextBodyAndFontHandle) {
+    const DrawnPtr made = DrawnFactory::makeTool(QPointF(100, 100), QPointF(100, 100), {}, Tool::Text, false,
                                                textData(QStringLiteral("Hello")), {}, kFrame);
     const auto text = std::dynamic_pointer_cast<const TextTool>(made);
     ASSERT_TRUE(text);
@@ -119,11 +119,11 @@ TEST(ToolHitTest, TextBodyAndFontHandle) {
         expectHit(c);
 }
 
-TEST(ToolHitTest, CommentPoints) {
-    const ToolPtr click = ToolFactory::makeTool(QPointF(300, 300), std::nullopt, {}, Tool::Point, false,
+TEST(DrawnHitTest, CommentPoints) {
+    const DrawnPtr click = DrawnFactory::makeTool(QPointF(300, 300), std::nullopt, {}, Tool::Point, false,
                                                 pointData(QStringLiteral("x"), 1, CornerType::BottomRight), {},
                                                 kFrame);
-    const ToolPtr areaPoint = ToolFactory::makeTool(QPointF(100, 100), QPointF(200, 160), {}, Tool::Point, false,
+    const DrawnPtr areaPoint = DrawnFactory::makeTool(QPointF(100, 100), QPointF(200, 160), {}, Tool::Point, false,
                                                     pointData(QStringLiteral("x"), 2, CornerType::BottomRight), {},
                                                     kFrame);
     const HitCase cases[] = {
@@ -139,7 +139,7 @@ TEST(ToolHitTest, CommentPoints) {
         expectHit(c);
 }
 
-TEST(ToolHitTest, CommentPinPlacement) {
+TEST(DrawnHitTest, CommentPinPlacement) {
     auto point = std::make_shared<PointTool>();
     point->startPoint = QPointF(100, 100);
     point->endPoint = QPointF(200, 160);
@@ -153,7 +153,7 @@ TEST(ToolHitTest, CommentPinPlacement) {
     EXPECT_EQ(point->handleCorners().size(), 4);
 }
 
-TEST(ToolHitTest, EqualityByKind) {
+TEST(DrawnHitTest, EqualityByKind) {
     auto a = std::make_shared<RectangleTool>();
     auto b = std::make_shared<RectangleTool>(*a);
     b->endPoint = QPointF(5, 5);
@@ -174,7 +174,7 @@ TEST(ToolHitTest, EqualityByKind) {
     p2->endPoint = QPointF(1, 1);
     EXPECT_FALSE(*p1 == *p2);
 
-    const ToolPtr same = withActive(a, false);
+    const DrawnPtr same = withActive(a, false);
     EXPECT_EQ(same.get(), a.get());
 }
 

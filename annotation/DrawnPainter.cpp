@@ -1,6 +1,6 @@
-#include "annotation/ToolPainter.h"
+#include "annotation/DrawnPainter.h"
 
-#include "annotation/ToolInputDispatcher.h"
+#include "annotation/DrawnInputDispatcher.h"
 #include "annotation/ToolPoint.h"
 
 #include <QPainter>
@@ -11,8 +11,8 @@ namespace qn {
 
 namespace {
 
-template <typename Visit> void forEachPainted(const ToolPaintInput &in, Visit visit) {
-    for (const ToolPtr &t : in.drawedTools) {
+template <typename Visit> void forEachPainted(const DrawnPaintInput &in, Visit visit) {
+    for (const DrawnPtr &t : in.drawedTools) {
         if (!t || (in.hiddenId && t->id == *in.hiddenId) || (in.skipPoints && t->type == Tool::Point))
             continue;
         visit(*t);
@@ -47,7 +47,7 @@ void compositeDifference(QImage &target, QPoint at, const QImage &layer) {
 
 } // namespace
 
-void paintTools(QPainter &painter, const ToolPaintInput &in) {
+void paintDrawnObjects(QPainter &painter, const DrawnPaintInput &in) {
     if (in.whiteboard.alpha() > 0) {
         painter.fillRect(in.cropArea, in.whiteboard);
     } else {
@@ -130,12 +130,12 @@ void paintTools(QPainter &painter, const ToolPaintInput &in) {
     }
 }
 
-void paintToolControls(QPainter &painter, const ToolInputDispatcher &dispatcher) {
+void paintDrawnControls(QPainter &painter, const DrawnInputDispatcher &dispatcher) {
     const auto overHandle = dispatcher.hoveredHandle();
     for (const auto &shown : dispatcher.shownObjects()) {
-        const bool hovered = dispatcher.isHovered(shown.tool->id);
-        for (const ToolHandle &h : shown.tool->handleViews(shown.showControls, hovered)) {
-            const bool pointerOver = overHandle && overHandle->first == shown.tool->id && overHandle->second == h.type;
+        const bool hovered = dispatcher.isHovered(shown.object->id);
+        for (const DrawnHandle &h : shown.object->handleViews(shown.showControls, hovered)) {
+            const bool pointerOver = overHandle && overHandle->first == shown.object->id && overHandle->second == h.type;
             ToolPoint::paint(painter, h, pointerOver);
         }
     }

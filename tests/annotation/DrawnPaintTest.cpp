@@ -1,11 +1,11 @@
-#include "ToolBuilders.h"
+#include "DrawnBuilders.h"
 #include "annotation/BoxTool.h"
 #include "annotation/LineTool.h"
 #include "annotation/PenTool.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
 #include "annotation/ToolComment.h"
-#include "annotation/ToolPainter.h"
+#include "annotation/DrawnPainter.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -27,46 +27,46 @@ QImage halves(int w = 200, int h = 100) {
     return img;
 }
 
-QImage render(const QImage &background, const ToolPaintInput &input) {
+QImage render(const QImage &background, const DrawnPaintInput &input) {
     QImage out = background.copy();
     QPainter p(&out);
-    paintTools(p, input);
+    paintDrawnObjects(p, input);
     return out;
 }
 
-TEST(ToolPaint, StrokesTakeTheirColour) {
-    const ToolPtr line = build(Tool::Line, QPointF(10, 50), QPointF(90, 50), kBlue);
+TEST(DrawnPaint, StrokesTakeTheirColour) {
+    const DrawnPtr line = build(Tool::Line, QPointF(10, 50), QPointF(90, 50), kBlue);
     const QImage out = render(halves(), {{line}});
     EXPECT_EQ(out.pixelColor(50, 50), QColor("#0075FF"));
     EXPECT_EQ(out.pixelColor(50, 40), QColor(Qt::white));
 }
 
-TEST(ToolPaint, InversionMarksInvertWhiteAndBlack) {
-    const ToolPtr line = build(Tool::Line, QPointF(10, 50), QPointF(190, 50), kMask);
-    const ToolPtr overlap = build(Tool::Line, QPointF(50, 20), QPointF(50, 80), kMask);
+TEST(DrawnPaint, InversionMarksInvertWhiteAndBlack) {
+    const DrawnPtr line = build(Tool::Line, QPointF(10, 50), QPointF(190, 50), kMask);
+    const DrawnPtr overlap = build(Tool::Line, QPointF(50, 20), QPointF(50, 80), kMask);
     const QImage out = render(halves(), {{line, overlap}});
     EXPECT_EQ(out.pixelColor(30, 50), QColor(Qt::black));   // white inverted
     EXPECT_EQ(out.pixelColor(170, 50), QColor(Qt::white));  // black inverted
     EXPECT_EQ(out.pixelColor(50, 50), QColor(Qt::black));   // two marks crossing invert once
 }
 
-TEST(ToolPaint, InversionAlsoInvertsPlainObjectsBeneath) {
-    const ToolPtr plain = build(Tool::Rectangle, QPointF(20, 20), QPointF(80, 80), kBlue);
-    const ToolPtr mark = build(Tool::Line, QPointF(10, 20), QPointF(90, 20), kMask);
+TEST(DrawnPaint, InversionAlsoInvertsPlainObjectsBeneath) {
+    const DrawnPtr plain = build(Tool::Rectangle, QPointF(20, 20), QPointF(80, 80), kBlue);
+    const DrawnPtr mark = build(Tool::Line, QPointF(10, 20), QPointF(90, 20), kMask);
     const QImage out = render(halves(), {{plain, mark}});
     const QColor c = out.pixelColor(50, 20);
     EXPECT_EQ(c, QColor(255 - 0x00, 255 - 0x75, 255 - 0xFF));
 }
 
-TEST(ToolPaint, BlurShowsBlocksAndWhiteboardHidesIt) {
+TEST(DrawnPaint, BlurShowsBlocksAndWhiteboardHidesIt) {
     QImage noise(200, 100, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < noise.height(); ++y)
         for (int x = 0; x < noise.width(); ++x)
             noise.setPixelColor(x, y, ((x * 7 + y * 13) % 5) < 2 ? Qt::black : Qt::white);
     const QImage low = BlurTool::makeLowQuality(noise);
     EXPECT_EQ(low.size(), QSize(40, 20));
-    const ToolPtr blur = build(Tool::Blur, QPointF(20, 20), QPointF(120, 80), kMask);
-    ToolPaintInput in{{blur}};
+    const DrawnPtr blur = build(Tool::Blur, QPointF(20, 20), QPointF(120, 80), kMask);
+    DrawnPaintInput in{{blur}};
     in.lowQuality = &low;
     const QImage out = render(noise, in);
     for (int by = 20; by < 80; by += 5)
@@ -86,9 +86,9 @@ TEST(ToolPaint, BlurShowsBlocksAndWhiteboardHidesIt) {
     EXPECT_EQ(board.pixel(170, 50), noise.pixel(170, 50));
 }
 
-TEST(ToolPaint, DegenerateObjectsPaintNothingAndNeverFail) {
+TEST(DrawnPaint, DegenerateObjectsPaintNothingAndNeverFail) {
     auto pen = std::make_shared<PenTool>();
-    const ToolPtr arrow = build(Tool::Arrow, QPointF(50, 50), QPointF(50, 50), kBlue);
+    const DrawnPtr arrow = build(Tool::Arrow, QPointF(50, 50), QPointF(50, 50), kBlue);
     auto oval = std::make_shared<OvalTool>();
     const QImage out = render(halves(), {{pen, oval}, arrow});
     EXPECT_EQ(out.pixelColor(20, 20), QColor(Qt::white));
@@ -100,11 +100,11 @@ TEST(ToolPaint, DegenerateObjectsPaintNothingAndNeverFail) {
     }
 }
 
-TEST(ToolPaint, HiddenObjectsAndCloudRendersLeaveThingsOut) {
-    const ToolPtr line = build(Tool::Line, QPointF(10, 50), QPointF(90, 50), kBlue);
-    const ToolPtr point = ToolFactory::makeTool(QPointF(150, 50), std::nullopt, {}, Tool::Point, false,
+TEST(DrawnPaint, HiddenObjectsAndCloudRendersLeaveThingsOut) {
+    const DrawnPtr line = build(Tool::Line, QPointF(10, 50), QPointF(90, 50), kBlue);
+    const DrawnPtr point = DrawnFactory::makeTool(QPointF(150, 50), std::nullopt, {}, Tool::Point, false,
                                                 pointData("c", 1), kBlue, kFrame);
-    ToolPaintInput in{{line, point}};
+    DrawnPaintInput in{{line, point}};
     in.hiddenId = line->id;
     in.skipPoints = true;
     const QImage out = render(halves(), in);
@@ -114,8 +114,8 @@ TEST(ToolPaint, HiddenObjectsAndCloudRendersLeaveThingsOut) {
     EXPECT_EQ(render(halves(), in).pixelColor(145, 40), QColor("#0075FF"));
 }
 
-TEST(ToolPaint, TextPaintsOnlyWhenPlacedAndFramesTheSelection) {
-    auto text = copyAs<TextTool>(ToolFactory::makeTool(
+TEST(DrawnPaint, TextPaintsOnlyWhenPlacedAndFramesTheSelection) {
+    auto text = copyAs<TextTool>(DrawnFactory::makeTool(
         QPointF(10, 10), QPointF(10, 10), {}, Tool::Text, false, textData("HH", 40), kBlue, kFrame));
     text->text = QStringLiteral("HH");
     const auto blue = [](const QImage &img) {

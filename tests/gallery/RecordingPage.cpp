@@ -1,27 +1,27 @@
-// Shows the recording bar in its three states, light and dark, plus the options
-// card and the settings panel, side by side: run under Xvfb and take a screenshot.
+// The recording page of the gallery: the recording bar in its three states, light
+// and dark, plus the options card and the settings panel, side by side.
+#include "GalleryPages.h"
 #include "recording/RecordModel.h"
 #include "recording/RecorderSettings.h"
 #include "recording/VideoRecorderOptions.h"
 #include "recording/VideoRecorderView.h"
 #include "uikit/ColorScheme.h"
 
-#include <QApplication>
-#include <QTimer>
 
 using namespace qn;
 
-int main(int argc, char **argv) {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("recording gallery"));
-    window.setStyleSheet(QStringLiteral("QWidget#galleryBack { background: #6f8fb0; }"));
-    window.setObjectName(QStringLiteral("galleryBack"));
-    window.setAttribute(Qt::WA_StyledBackground);
-    window.resize(1180, 760);
+namespace qn::gallery {
+
+Page recordingPage() {
+    auto *window = new QWidget;
+    window->setWindowTitle(QStringLiteral("recording gallery"));
+    window->setStyleSheet(QStringLiteral("QWidget#galleryBack { background: #6f8fb0; }"));
+    window->setObjectName(QStringLiteral("galleryBack"));
+    window->setAttribute(Qt::WA_StyledBackground);
+    window->resize(1180, 760);
     int x = 10;
     for (ColorScheme scheme : {ColorScheme::Light, ColorScheme::Dark}) {
-        auto *column = new QWidget(&window);
+        auto *column = new QWidget(window);
         setPreferredColorScheme(column, scheme);
         column->setGeometry(x, 10, 570, 320);
         int bx = 0;
@@ -39,7 +39,7 @@ int main(int argc, char **argv) {
             bar->move(bx, 0);
             bx += 185;
         }
-        auto *cardHost = new QWidget(&window);
+        auto *cardHost = new QWidget(window);
         setPreferredColorScheme(cardHost, scheme);
         cardHost->setGeometry(x, 330, 570, 420);
         auto *model = new RecordModel(cardHost);
@@ -52,8 +52,7 @@ int main(int argc, char **argv) {
         settings->move(180, 0);
         x += 590;
     }
-    window.show();
-    if (argc > 1)
-        QTimer::singleShot(QString::fromLatin1(argv[1]).toInt(), &app, &QApplication::quit);
-    return app.exec();
+    return {{window}, window};
 }
+
+} // namespace qn::gallery

@@ -1,7 +1,7 @@
-// Shows every piece of the editor chrome in light (left) and dark (right), over a
-// stand-in screen, for looking at under Xvfb. Not shipped.
-//   editor_ui_gallery [--popover palette|tools] [--floating]
-#include "ChromeTestSupport.h"
+// The editor chrome's page of the gallery: every piece in light (left) and dark
+// (right), over a stand-in screen.
+#include "GalleryPages.h"
+#include "tests/editor_ui/ChromeTestSupport.h"
 #include "editor_ui/BottomMenu.h"
 #include "editor_ui/ChromeState.h"
 #include "editor_ui/ControlsMenu.h"
@@ -85,23 +85,25 @@ void addButtonStates(QWidget *host, int top) {
 
 } // namespace
 
-int main(int argc, char **argv) {
-    QApplication app(argc, argv);
-    const QStringList args = app.arguments();
+namespace qn::gallery {
+
+Page chromePage(const QStringList &args) {
     const QString popover = args.contains(QStringLiteral("--popover"))
                                 ? args.value(args.indexOf(QStringLiteral("--popover")) + 1)
                                 : QString();
 
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("editor chrome gallery"));
-    window.setGeometry(0, 0, 1920, 1080);
+    auto *window = new QWidget;
+    window->setObjectName(QStringLiteral("chrome"));
+    window->setWindowTitle(QStringLiteral("editor chrome gallery"));
+    window->setGeometry(0, 0, 1920, 1080);
+    Page page{{window}, window};
     static test::FakeActions actions;
     actions.paletteSize = QSize(150, 96);
 
     const QRectF crop(300, 230, 500, 420);
     for (int half = 0; half < 2; ++half) {
         const bool dark = half == 1;
-        auto *host = new Backdrop(dark, crop, &window);
+        auto *host = new Backdrop(dark, crop, window);
         host->setGeometry(half * 960, 0, 960, 1080);
         host->setPalette(test::schemePalette(dark));
         auto *state = new ChromeState(host);
@@ -129,10 +131,8 @@ int main(int argc, char **argv) {
                 test::hover(panels->controlsMenu()->colorButton(), true);
         });
     }
-    window.show();
-
     if (args.contains(QStringLiteral("--floating"))) {
-        auto *anchor = new QLabel(QStringLiteral("anchor"), &window);
+        auto *anchor = new QLabel(QStringLiteral("anchor"), window);
         anchor->setGeometry(1700, 900, 80, 30);
         anchor->show();
         auto *content = new QLabel(QStringLiteral("Floating popover content\nsecond line"));
@@ -144,7 +144,10 @@ int main(int argc, char **argv) {
         auto *inside = new QLabel(QStringLiteral("  recorder controls panel"), panel);
         inside->setGeometry(0, 0, 260, 56);
         inside->setStyleSheet(QStringLiteral("background:#282828;color:#F6F6F6;border-radius:8px"));
-        panel->show();
+        panel->setObjectName(QStringLiteral("chrome-panel"));
+        page.windows << panel;
     }
-    return app.exec();
+    return page;
 }
+
+} // namespace qn::gallery

@@ -1,8 +1,8 @@
-#include "annotation/ToolEditor.h"
+#include "annotation/DrawnEditor.h"
 
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
-#include "annotation/ToolFactory.h"
+#include "annotation/DrawnFactory.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -11,15 +11,15 @@
 namespace qn {
 
 namespace {
-bool sameId(const ToolPtr &a, const ToolPtr &b) { return a && b && a->id == b->id; }
+bool sameId(const DrawnPtr &a, const DrawnPtr &b) { return a && b && a->id == b->id; }
 
-std::optional<int> numberOf(const ToolPtr &tool) {
+std::optional<int> numberOf(const DrawnPtr &tool) {
     if (const auto *point = dynamic_cast<const PointTool *>(tool.get()))
         return point->number;
     return std::nullopt;
 }
 
-ToolPtr withNumber(const ToolPtr &tool, int number) {
+DrawnPtr withNumber(const DrawnPtr &tool, int number) {
     auto copy = copyAs<PointTool>(tool);
     copy->number = number;
     return copy;
@@ -32,29 +32,29 @@ std::shared_ptr<PointTool> withCommentText(const PointTool &tool, const QString 
     return copy;
 }
 
-ToolEditor::ToolEditor(ToolHost &host, QObject *parent) : QObject(parent), m_host(host) {}
+DrawnEditor::DrawnEditor(DrawnHost &host, QObject *parent) : QObject(parent), m_host(host) {}
 
-ToolPtr ToolEditor::makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points,
+DrawnPtr DrawnEditor::makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points,
                              Tool kind, bool isNew, const std::optional<BaseToolData> &saved) const {
-    return ToolFactory::makeTool(start, end, points, kind, isNew, saved, m_host.currentColor(), m_host.maxFrame());
+    return DrawnFactory::makeTool(start, end, points, kind, isNew, saved, m_host.currentColor(), m_host.maxFrame());
 }
 
-void ToolEditor::scheduleRefresh() {
-    QPointer<ToolEditor> self(this);
+void DrawnEditor::scheduleRefresh() {
+    QPointer<DrawnEditor> self(this);
     QTimer::singleShot(0, this, [self] {
         if (self)
             self->m_host.refreshUndoState();
     });
 }
 
-void ToolEditor::commitDrawingTool(bool selectAfterwards) {
-    const ToolPtr drawing = m_host.drawingTool();
+void DrawnEditor::commitDrawingTool(bool selectAfterwards) {
+    const DrawnPtr drawing = m_host.drawingTool();
     if (!drawing)
         return;
-    const ToolPtr rebuilt =
+    const DrawnPtr rebuilt =
         makeTool(drawing->startPoint, drawing->endPoint, drawing->points, drawing->type, false, drawing->toolData());
-    const ToolPtr replaced = m_host.needDeleteTool();
-    if (rebuilt && ToolFactory::isToolValid(*rebuilt)) {
+    const DrawnPtr replaced = m_host.needDeleteTool();
+    if (rebuilt && DrawnFactory::isToolValid(*rebuilt)) {
         appendTool(rebuilt);
         m_host.setDrawingTool(nullptr);
         if (selectAfterwards)
@@ -75,13 +75,13 @@ void ToolEditor::commitDrawingTool(bool selectAfterwards) {
     }
 }
 
-void ToolEditor::appendTool(const ToolPtr &tool) {
+void DrawnEditor::appendTool(const DrawnPtr &tool) {
     if (!tool)
         return;
-    QList<ToolPtr> tools = m_host.drawedTools();
+    QList<DrawnPtr> tools = m_host.drawedTools();
     tools.append(tool);
     if (const auto n = numberOf(tool)) {
-        for (ToolPtr &other : tools) {
+        for (DrawnPtr &other : tools) {
             const auto m = numberOf(other);
             if (other->type == Tool::Point && !sameId(other, tool) && m && *m >= *n)
                 other = withNumber(other, *m + 1);
@@ -89,27 +89,27 @@ void ToolEditor::appendTool(const ToolPtr &tool) {
     }
     m_host.setDrawedTools(tools);
     scheduleRefresh();
-    QPointer<ToolEditor> self(this);
+    QPointer<DrawnEditor> self(this);
     m_host.registerUndo([self, tool] {
         if (self)
             self->removeTool(tool);
     });
 }
 
-void ToolEditor::removeTool(const ToolPtr &tool) {
+void DrawnEditor::removeTool(const DrawnPtr &tool) {
     if (!tool)
         return;
-    QList<ToolPtr> tools = m_host.drawedTools();
+    QList<DrawnPtr> tools = m_host.drawedTools();
     // The stored value, not a shown copy: undo must bring back what was in the list.
-    ToolPtr removed = tool;
-    for (const ToolPtr &t : tools)
+    DrawnPtr removed = tool;
+    for (const DrawnPtr &t : tools)
         if (sameId(t, tool)) {
             removed = t;
             break;
         }
-    tools.removeIf([&tool](const ToolPtr &t) { return sameId(t, tool); });
+    tools.removeIf([&tool](const DrawnPtr &t) { return sameId(t, tool); });
     if (const auto n = numberOf(removed); n && removed->type == Tool::Point) {
-        for (ToolPtr &other : tools) {
+        for (DrawnPtr &other : tools) {
             const auto m = numberOf(other);
             if (other->type == Tool::Point && m && *m > *n)
                 other = withNumber(other, *m - 1);
@@ -117,27 +117,27 @@ void ToolEditor::removeTool(const ToolPtr &tool) {
     }
     m_host.setDrawedTools(tools);
     scheduleRefresh();
-    QPointer<ToolEditor> self(this);
+    QPointer<DrawnEditor> self(this);
     m_host.registerUndo([self, removed] {
         if (self)
             self->appendTool(removed);
     });
 }
 
-void ToolEditor::addTool(const ToolPtr &tool, bool makeActive) {
+void DrawnEditor::addTool(const DrawnPtr &tool, bool makeActive) {
     appendTool(tool);
     m_host.setActiveTool(makeActive && tool ? std::optional(tool->id) : std::nullopt);
     m_host.setDrawingTool(nullptr);
 }
 
-void ToolEditor::finishEditing() {
+void DrawnEditor::finishEditing() {
     m_host.setActiveTool(std::nullopt);
     commitDrawingTool(false);
     m_host.setDrawingTool(nullptr);
     m_host.setNeedDeleteTool(nullptr);
 }
 
-void ToolEditor::selectDrawnTool(const ToolPtr &tool, bool reopen) {
+void DrawnEditor::selectDrawnTool(const DrawnPtr &tool, bool reopen) {
     if (!tool)
         return;
     m_host.setActiveTool(tool->id);
@@ -147,66 +147,66 @@ void ToolEditor::selectDrawnTool(const ToolPtr &tool, bool reopen) {
         return;
     const BaseToolData data = tool->toolData();
     const QList<QPointF> points = data.tool ? data.tool->points : QList<QPointF>{};
-    const ToolPtr editable = makeTool(tool->startPoint, std::nullopt, points, Tool::Text, true, data);
+    const DrawnPtr editable = makeTool(tool->startPoint, std::nullopt, points, Tool::Text, true, data);
     if (!std::dynamic_pointer_cast<const TextTool>(editable))
         return;
-    QPointer<ToolEditor> self(this);
+    QPointer<DrawnEditor> self(this);
     QTimer::singleShot(0, this, [self, tool, editable] {
         if (self)
             self->editTextTool(tool, editable);
     });
 }
 
-void ToolEditor::editTextTool(const ToolPtr &kept, const ToolPtr &editable) {
+void DrawnEditor::editTextTool(const DrawnPtr &kept, const DrawnPtr &editable) {
     m_host.setNeedDeleteTool(kept);
     m_host.setDrawingTool(editable);
     m_host.setActiveTool(std::nullopt);
     Q_EMIT textEditStarted();
 }
 
-void ToolEditor::syncDrawingTool(const ToolPtr &tool) {
-    const ToolPtr drawing = m_host.drawingTool();
+void DrawnEditor::syncDrawingTool(const DrawnPtr &tool) {
+    const DrawnPtr drawing = m_host.drawingTool();
     if (drawing && tool && drawing->id == tool->id)
         m_host.setDrawingTool(tool);
 }
 
-void ToolEditor::undo() {
+void DrawnEditor::undo() {
     if (!m_host.canUndo())
         return;
     finishEditing();
     m_host.undo();
 }
 
-void ToolEditor::redo() {
+void DrawnEditor::redo() {
     if (!m_host.canRedo())
         return;
     finishEditing();
     m_host.redo();
 }
 
-void ToolEditor::selectForDrag(const ToolPtr &shown) {
+void DrawnEditor::selectForDrag(const DrawnPtr &shown) {
     m_host.setActiveTool(shown->id);
     commitDrawingTool(false);
     m_host.setDrawingTool(nullptr);
 }
 
-void ToolEditor::showCopy(const ToolPtr &shown, const ToolPtr &copy, bool keepDragged) {
+void DrawnEditor::showCopy(const DrawnPtr &shown, const DrawnPtr &copy, bool keepDragged) {
     m_host.setDrawingTool(copy);
     m_host.setNeedDeleteTool(keepDragged ? nullptr : shown);
     m_host.setActiveTool(std::nullopt);
 }
 
-void ToolEditor::applyCopy(const ToolPtr &shown, const ToolPtr &copy, bool keepDragged) {
+void DrawnEditor::applyCopy(const DrawnPtr &shown, const DrawnPtr &copy, bool keepDragged) {
     if (shown->drawed) {
         showCopy(shown, copy, keepDragged);
         return;
     }
     // The object being drawn is moved in place: it keeps its identity.
-    if (const ToolPtr drawing = m_host.drawingTool())
+    if (const DrawnPtr drawing = m_host.drawingTool())
         m_host.setDrawingTool(withPoints(drawing, copy->startPoint, copy->endPoint));
 }
 
-void ToolEditor::moveDragChanged(const ToolPtr &shown, QPointF t) {
+void DrawnEditor::moveDragChanged(const DrawnPtr &shown, QPointF t) {
     if (!shown)
         return;
     const bool duplicate = m_host.alternateHeld();
@@ -225,7 +225,7 @@ void ToolEditor::moveDragChanged(const ToolPtr &shown, QPointF t) {
     }
     const BaseToolData data = shown->toolData();
     if (state.tempLocations.contains(0) && state.tempLocations.contains(1)) {
-        const ToolPtr copy = makeTool(state.tempLocations.value(0) - t, state.tempLocations.value(1) - t,
+        const DrawnPtr copy = makeTool(state.tempLocations.value(0) - t, state.tempLocations.value(1) - t,
                                       shown->points, shown->type, false, data);
         if (copy)
             applyCopy(shown, copy, duplicate);
@@ -234,10 +234,10 @@ void ToolEditor::moveDragChanged(const ToolPtr &shown, QPointF t) {
         moved.reserve(shown->points.size());
         for (const QPointF &p : shown->points)
             moved.append(p - t);
-        if (const ToolPtr copy = makeTool(std::nullopt, std::nullopt, moved, Tool::Pen, false, data))
+        if (const DrawnPtr copy = makeTool(std::nullopt, std::nullopt, moved, Tool::Pen, false, data))
             showCopy(shown, copy, duplicate);
     } else if (shown->type == Tool::Text && shown->startPoint) {
-        if (const ToolPtr copy =
+        if (const DrawnPtr copy =
                 makeTool(*shown->startPoint - t, std::nullopt, shown->points, Tool::Text, false, data))
             showCopy(shown, copy, duplicate);
     }
@@ -247,7 +247,7 @@ void ToolEditor::moveDragChanged(const ToolPtr &shown, QPointF t) {
         m_host.pinCursor(DragCursor::ClosedHand);
 }
 
-void ToolEditor::moveDragEnded(const ToolPtr &shown) {
+void DrawnEditor::moveDragEnded(const DrawnPtr &shown) {
     m_host.setIsDrawing(false);
     if (shown && shown->drawed) {
         commitDrawingTool(true);
@@ -257,8 +257,8 @@ void ToolEditor::moveDragEnded(const ToolPtr &shown) {
     m_host.pinCursor(std::nullopt);
 }
 
-void ToolEditor::resizeDragChanged(std::optional<QPointF> first, std::optional<QPointF> second,
-                                   const QList<QPointF> &points, const ToolPtr &shown, CornerType) {
+void DrawnEditor::resizeDragChanged(std::optional<QPointF> first, std::optional<QPointF> second,
+                                   const QList<QPointF> &points, const DrawnPtr &shown, CornerType) {
     if (first && shown) {
         DragInputs inputs = m_host.dragInputs();
         DragMoveState &state = m_host.dragState();
@@ -283,7 +283,7 @@ void ToolEditor::resizeDragChanged(std::optional<QPointF> first, std::optional<Q
             break;
         default: break;
         }
-        if (const ToolPtr copy = makeTool(first, second, points, shown->type, false, shown->toolData()))
+        if (const DrawnPtr copy = makeTool(first, second, points, shown->type, false, shown->toolData()))
             applyCopy(shown, copy, false);
     }
     if (!m_host.isDrawing())
@@ -292,7 +292,7 @@ void ToolEditor::resizeDragChanged(std::optional<QPointF> first, std::optional<Q
         m_host.pinCursor(DragCursor::Arrow);
 }
 
-void ToolEditor::resizeDragEnded(const ToolPtr &shown) {
+void DrawnEditor::resizeDragEnded(const DrawnPtr &shown) {
     m_host.setIsDrawing(false);
     m_host.clearSpaceKeyPoint();
     DragMoveState &state = m_host.dragState();
@@ -305,36 +305,36 @@ void ToolEditor::resizeDragEnded(const ToolPtr &shown) {
     m_host.pinCursor(std::nullopt);
 }
 
-void ToolEditor::abandonDrag() {
+void DrawnEditor::abandonDrag() {
     m_host.setIsDrawing(false);
     m_host.pinCursor(std::nullopt);
     m_host.clearSpaceKeyPoint();
     m_host.dragState().clear();
 }
 
-void ToolEditor::saveComment(const PointTool &point, const QString &text) {
+void DrawnEditor::saveComment(const PointTool &point, const QString &text) {
     const auto copy = withCommentText(point, text);
     if (point.drawed) {
         replaceComment(*copy, false);
         return;
     }
-    if (!ToolFactory::isToolValid(*copy))
+    if (!DrawnFactory::isToolValid(*copy))
         return;
-    if (const ToolPtr made = makeTool(copy->startPoint, copy->endPoint, copy->points, Tool::Point, true,
+    if (const DrawnPtr made = makeTool(copy->startPoint, copy->endPoint, copy->points, Tool::Point, true,
                                       copy->toolData()))
         addTool(made, false);
 }
 
-void ToolEditor::replaceComment(const PointTool &edited, bool makeActive) {
-    ToolPtr old;
-    for (const ToolPtr &t : m_host.drawedTools())
+void DrawnEditor::replaceComment(const PointTool &edited, bool makeActive) {
+    DrawnPtr old;
+    for (const DrawnPtr &t : m_host.drawedTools())
         if (t->id == edited.id) {
             old = t;
             break;
         }
     if (!old)
         return;
-    const ToolPtr rebuilt =
+    const DrawnPtr rebuilt =
         makeTool(edited.startPoint, edited.endPoint, edited.points, edited.type, false, edited.toolData());
     if (!rebuilt)
         return;
@@ -342,7 +342,7 @@ void ToolEditor::replaceComment(const PointTool &edited, bool makeActive) {
     addTool(rebuilt, makeActive);
 }
 
-void ToolEditor::deleteComment(const PointTool &point) {
+void DrawnEditor::deleteComment(const PointTool &point) {
     if (point.drawed) {
         removeTool(std::make_shared<PointTool>(point));
         finishEditing();
@@ -351,7 +351,7 @@ void ToolEditor::deleteComment(const PointTool &point) {
     m_host.setDrawingTool(nullptr);
 }
 
-void ToolEditor::commentClickedOutside(const PointTool &point, const QString &text) {
+void DrawnEditor::commentClickedOutside(const PointTool &point, const QString &text) {
     if (text == point.text || !point.drawed)
         return;
     replaceComment(*withCommentText(point, text), true);

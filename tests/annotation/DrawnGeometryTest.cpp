@@ -1,4 +1,4 @@
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 
 #include <QPainterPath>
 #include <QtMath>
@@ -16,7 +16,7 @@ struct RectCase {
     QRectF expected;
 };
 
-TEST(ToolGeometry, RectFromPoints) {
+TEST(DrawnGeometry, RectFromPoints) {
     const RectCase cases[] = {
         {"normalised", QPointF(30, 40), QPointF(10, 10), false, std::nullopt, QRectF(10, 10, 20, 30)},
         {"squared keeps directions", QPointF(30, 40), QPointF(10, 10), true, std::nullopt, QRectF(0, 10, 30, 30)},
@@ -29,7 +29,7 @@ TEST(ToolGeometry, RectFromPoints) {
         EXPECT_EQ(rectFromPoints(c.a, c.b, c.square, c.frame), c.expected) << c.name;
 }
 
-TEST(ToolGeometry, HandleDragClampsWithSnappingMargins) {
+TEST(DrawnGeometry, HandleDragClampsWithSnappingMargins) {
     DragMoveState state;
     DragInputs in;
     in.maxFrame = QRectF(0, 0, 1000, 800);
@@ -38,7 +38,7 @@ TEST(ToolGeometry, HandleDragClampsWithSnappingMargins) {
     EXPECT_EQ(rectForHandleDrag(false, true, QPointF(3, 50), QPointF(400, 797), in, state), QRectF(3, 50, 397, 747));
 }
 
-TEST(ToolGeometry, ShiftSquaresOnlyWhereAllowed) {
+TEST(DrawnGeometry, ShiftSquaresOnlyWhereAllowed) {
     DragMoveState state;
     DragInputs in;
     in.shift = true;
@@ -46,7 +46,7 @@ TEST(ToolGeometry, ShiftSquaresOnlyWhereAllowed) {
     EXPECT_EQ(rectForHandleDrag(false, false, QPointF(10, 10), QPointF(50, 20), in, state), QRectF(10, 10, 40, 10));
 }
 
-TEST(ToolGeometry, SpaceMovesTheRectangleThenResizingResumesFromTheMovedStart) {
+TEST(DrawnGeometry, SpaceMovesTheRectangleThenResizingResumesFromTheMovedStart) {
     DragMoveState state;
     DragInputs in;
     in.maxFrame = QRectF(0, 0, 1000, 800);
@@ -70,7 +70,7 @@ TEST(ToolGeometry, SpaceMovesTheRectangleThenResizingResumesFromTheMovedStart) {
     EXPECT_TRUE(state.tempLocations.isEmpty());
 }
 
-TEST(ToolGeometry, SpaceMovesBothEndsOfALine) {
+TEST(DrawnGeometry, SpaceMovesBothEndsOfALine) {
     DragMoveState state;
     DragInputs in;
     in.spaceKeyPoint = QPointF(50, 50);
@@ -88,7 +88,7 @@ struct SnapCase {
     double expectedDegrees;
 };
 
-TEST(ToolGeometry, SnapAngleLeansToTheNextFifteenDegreeStep) {
+TEST(DrawnGeometry, SnapAngleLeansToTheNextFifteenDegreeStep) {
     const SnapCase cases[] = {
         {QPointF(10, 1.2), 15},    // 6.8°
         {QPointF(10, 0.5), 0},     // 2.9°
@@ -107,7 +107,7 @@ TEST(ToolGeometry, SnapAngleLeansToTheNextFifteenDegreeStep) {
     EXPECT_EQ(snapAngle(false, QPointF(0, 0), QPointF(10, 1.2)), QPointF(10, 1.2));
 }
 
-TEST(ToolGeometry, ShiftSnapsALineDrag) {
+TEST(DrawnGeometry, ShiftSnapsALineDrag) {
     DragMoveState state;
     DragInputs in;
     in.shift = true;
@@ -116,7 +116,7 @@ TEST(ToolGeometry, ShiftSnapsALineDrag) {
     EXPECT_NEAR(ends.value(1).x(), std::hypot(100, 5), 1e-9);
 }
 
-TEST(ToolGeometry, SmoothPenPathThroughMidpoints) {
+TEST(DrawnGeometry, SmoothPenPathThroughMidpoints) {
     const QPainterPath path = smoothPenPath({QPointF(0, 0), QPointF(10, 0), QPointF(10, 10)});
     // move, quad (control + end as two curve elements each), line
     ASSERT_EQ(path.elementCount(), 1 + 3 + 3 + 1);

@@ -1,5 +1,5 @@
 #pragma once
-#include "annotation/ToolHost.h"
+#include "annotation/DrawnHost.h"
 #include "annotation/DrawViewModel.h"
 
 #include <QCoreApplication>
@@ -7,11 +7,11 @@
 namespace qn::test {
 
 // The editor state as plain fields, for the drawn-object operations.
-class FakeToolHost : public ToolHost {
+class FakeDrawnHost : public DrawnHost {
 public:
-    QList<ToolPtr> tools;
-    ToolPtr drawing;
-    ToolPtr needDelete;
+    QList<DrawnPtr> tools;
+    DrawnPtr drawing;
+    DrawnPtr needDelete;
     std::optional<QUuid> active;
     bool drawingFlag = false;
     std::optional<DragCursor> cursor;
@@ -23,12 +23,12 @@ public:
     bool alt = false;
     DragMoveState state;
 
-    QList<ToolPtr> drawedTools() const override { return tools; }
-    void setDrawedTools(const QList<ToolPtr> &t) override { tools = t; }
-    ToolPtr drawingTool() const override { return drawing; }
-    void setDrawingTool(const ToolPtr &t) override { drawing = t; }
-    ToolPtr needDeleteTool() const override { return needDelete; }
-    void setNeedDeleteTool(const ToolPtr &t) override { needDelete = t; }
+    QList<DrawnPtr> drawedTools() const override { return tools; }
+    void setDrawedTools(const QList<DrawnPtr> &t) override { tools = t; }
+    DrawnPtr drawingTool() const override { return drawing; }
+    void setDrawingTool(const DrawnPtr &t) override { drawing = t; }
+    DrawnPtr needDeleteTool() const override { return needDelete; }
+    void setNeedDeleteTool(const DrawnPtr &t) override { needDelete = t; }
     std::optional<QUuid> activeTool() const override { return active; }
     void setActiveTool(const std::optional<QUuid> &id) override { active = id; }
     bool isDrawing() const override { return drawingFlag; }

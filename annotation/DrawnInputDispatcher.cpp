@@ -1,10 +1,10 @@
-#include "annotation/ToolInputDispatcher.h"
+#include "annotation/DrawnInputDispatcher.h"
 
 #include "annotation/BoxTool.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
-#include "annotation/ToolEditor.h"
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnEditor.h"
+#include "annotation/DrawnGeometry.h"
 #include "annotation/ToolPoint.h"
 
 #include <QLineF>
@@ -16,14 +16,14 @@ constexpr double kHandleDragDistance = 5;
 constexpr double kPinResizeDistance = 5;
 } // namespace
 
-ToolInputDispatcher::ToolInputDispatcher(ToolEditor &editor, QObject *parent) : QObject(parent), m_editor(editor) {}
+DrawnInputDispatcher::DrawnInputDispatcher(DrawnEditor &editor, QObject *parent) : QObject(parent), m_editor(editor) {}
 
-QList<ToolInputDispatcher::Shown> ToolInputDispatcher::shownObjects() const {
-    ToolHost &host = m_editor.host();
-    const ToolPtr replaced = host.needDeleteTool();
+QList<DrawnInputDispatcher::Shown> DrawnInputDispatcher::shownObjects() const {
+    DrawnHost &host = m_editor.host();
+    const DrawnPtr replaced = host.needDeleteTool();
     const auto activeId = host.activeTool();
     QList<Shown> blur, plain, selected;
-    for (const ToolPtr &t : host.drawedTools()) {
+    for (const DrawnPtr &t : host.drawedTools()) {
         if (replaced && t->id == replaced->id)
             continue;
         const bool active = activeId && *activeId == t->id;
@@ -36,24 +36,24 @@ QList<ToolInputDispatcher::Shown> ToolInputDispatcher::shownObjects() const {
             plain.append(s);
     }
     QList<Shown> all = blur + plain + selected;
-    if (const ToolPtr drawing = host.drawingTool()) {
+    if (const DrawnPtr drawing = host.drawingTool()) {
         const bool active = drawing->type == Tool::Text || drawing->type == Tool::Point;
         all.append({withActive(drawing, active), drawing, false});
     }
     return all;
 }
 
-std::optional<std::pair<ToolInputDispatcher::Shown, ViewHit>> ToolInputDispatcher::targetAt(QPointF point) const {
+std::optional<std::pair<DrawnInputDispatcher::Shown, ViewHit>> DrawnInputDispatcher::targetAt(QPointF point) const {
     const QList<Shown> shown = shownObjects();
     for (auto it = shown.crbegin(); it != shown.crend(); ++it) {
-        const ViewHit hit = it->tool->viewHit(point, it->showControls);
+        const ViewHit hit = it->object->viewHit(point, it->showControls);
         if (hit.part != HitPart::None)
             return std::make_pair(*it, hit);
     }
     return std::nullopt;
 }
 
-bool ToolInputDispatcher::press(QPointF point) {
+bool DrawnInputDispatcher::press(QPointF point) {
     m_gesture.reset();
     const auto target = targetAt(point);
     if (!target)
@@ -62,17 +62,17 @@ bool ToolInputDispatcher::press(QPointF point) {
     m_gesture = g;
     // Body and pin drags start on the press itself; a press selects.
     if (g.part == HitPart::Body)
-        m_editor.moveDragChanged(g.target.tool, QPointF());
+        m_editor.moveDragChanged(g.target.object, QPointF());
     else if (g.part == HitPart::Pin)
         move(point);
     return true;
 }
 
-bool ToolInputDispatcher::move(QPointF point) {
+bool DrawnInputDispatcher::move(QPointF point) {
     if (!m_gesture)
         return false;
     Gesture &g = *m_gesture;
-    const ToolPtr &shown = g.target.tool;
+    const DrawnPtr &shown = g.target.object;
     switch (g.part) {
     case HitPart::Body: m_editor.moveDragChanged(shown, g.start - point); break;
     case HitPart::Handle:
@@ -96,8 +96,8 @@ bool ToolInputDispatcher::move(QPointF point) {
     return true;
 }
 
-void ToolInputDispatcher::handleChanged(Gesture &g, QPointF current, CornerType corner) {
-    const ToolPtr &shown = g.target.tool;
+void DrawnInputDispatcher::handleChanged(Gesture &g, QPointF current, CornerType corner) {
+    const DrawnPtr &shown = g.target.object;
     switch (shown->type) {
     case Tool::Line:
     case Tool::Arrow:
@@ -135,17 +135,17 @@ void ToolInputDispatcher::handleChanged(Gesture &g, QPointF current, CornerType 
     }
 }
 
-void ToolInputDispatcher::tap(const Gesture &g) {
+void DrawnInputDispatcher::tap(const Gesture &g) {
     if (g.target.showControls)
         m_editor.selectDrawnTool(g.target.original, true);
 }
 
-bool ToolInputDispatcher::release(QPointF point) {
+bool DrawnInputDispatcher::release(QPointF point) {
     if (!m_gesture)
         return false;
     const Gesture g = *m_gesture;
     m_gesture.reset();
-    const ToolPtr &shown = g.target.tool;
+    const DrawnPtr &shown = g.target.object;
     switch (g.part) {
     case HitPart::Body: m_editor.moveDragEnded(shown); break;
     case HitPart::Handle:
@@ -171,27 +171,27 @@ bool ToolInputDispatcher::release(QPointF point) {
     return true;
 }
 
-bool ToolInputDispatcher::doubleClick(QPointF point) {
+bool DrawnInputDispatcher::doubleClick(QPointF point) {
     const auto target = targetAt(point);
     if (!target)
         return false;
     const auto &[shown, hit] = *target;
-    if (hit.part == HitPart::Body && shown.showControls && shown.tool->type == Tool::Text) {
+    if (hit.part == HitPart::Body && shown.showControls && shown.object->type == Tool::Text) {
         m_gesture.reset();
         m_editor.selectDrawnTool(shown.original, true);
     }
     return true;
 }
 
-bool ToolInputDispatcher::hoverMove(QPointF point) {
+bool DrawnInputDispatcher::hoverMove(QPointF point) {
     QSet<QUuid> hovered;
     std::optional<std::pair<QUuid, CornerType>> handle;
     for (const Shown &s : shownObjects()) {
-        if (s.showControls && s.tool->hoverContains(point))
-            hovered.insert(s.tool->id);
+        if (s.showControls && s.object->hoverContains(point))
+            hovered.insert(s.object->id);
     }
     if (const auto target = targetAt(point); target && target->second.part == HitPart::Handle)
-        handle = std::make_pair(target->first.tool->id, target->second.corner);
+        handle = std::make_pair(target->first.object->id, target->second.corner);
     const bool changed = hovered != m_hovered || handle != m_hoveredHandle;
     m_hovered = hovered;
     m_hoveredHandle = handle;
@@ -200,7 +200,7 @@ bool ToolInputDispatcher::hoverMove(QPointF point) {
     return changed;
 }
 
-void ToolInputDispatcher::cancel() {
+void DrawnInputDispatcher::cancel() {
     m_gesture.reset();
     m_hovered.clear();
     m_hoveredHandle.reset();

@@ -1,5 +1,5 @@
 #include "annotation/DrawViewModel.h"
-#include "annotation/ToolFactory.h"
+#include "annotation/DrawnFactory.h"
 #include "recording/CameraPreview.h"
 #include "recording/RecordModel.h"
 #include "recording/StreamView.h"
@@ -16,10 +16,10 @@
 using namespace qn;
 
 namespace {
-ToolPtr pen(QList<QPointF> points, const QColor &color = Qt::red) {
+DrawnPtr pen(QList<QPointF> points, const QColor &color = Qt::red) {
     QNColor c;
     c.color = color;
-    return ToolFactory::makeTool(points.first(), points.last(), points, Tool::Pen, true, std::nullopt, c,
+    return DrawnFactory::makeTool(points.first(), points.last(), points, Tool::Pen, true, std::nullopt, c,
                                  QRectF(0, 0, 1920, 1080));
 }
 } // namespace
@@ -71,7 +71,7 @@ TEST(StreamViewTest, FadeTiming) {
 
 TEST(StreamViewTest, CoverageFollowsTheStrokesOpacityAndPause) {
     const QRect bounds(0, 0, 400, 300);
-    const QList<ToolPtr> strokes{pen({{50, 50}, {150, 60}, {250, 120}})};
+    const QList<DrawnPtr> strokes{pen({{50, 50}, {150, 60}, {250, 120}})};
     const QRegion full = StreamViewCanvas::coverage(strokes, nullptr, 1.0, false, bounds);
     ASSERT_FALSE(full.isEmpty());
     EXPECT_TRUE(full.boundingRect().intersects(QRect(40, 40, 220, 90)));

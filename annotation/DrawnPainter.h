@@ -7,7 +7,7 @@ class QPainter;
 
 namespace qn {
 
-class ToolInputDispatcher;
+class DrawnInputDispatcher;
 
 // Paints drawn objects in their passes, wherever they are painted (overlay and export):
 // the whiteboard over the crop area or else the blur objects (from the low-quality
@@ -15,9 +15,9 @@ class ToolInputDispatcher;
 // layer of their own composited with the difference blend so they invert everything
 // beneath. The object being drawn comes last in its pass; `hiddenId` (the object
 // being replaced by an edited copy) is left out.
-struct ToolPaintInput {
-    QList<ToolPtr> drawedTools;
-    ToolPtr drawingTool;
+struct DrawnPaintInput {
+    QList<DrawnPtr> drawedTools;
+    DrawnPtr drawingTool;
     std::optional<QUuid> hiddenId;
     std::optional<QUuid> activeTool;
     const QImage *lowQuality = nullptr;
@@ -26,10 +26,10 @@ struct ToolPaintInput {
     bool skipPoints = false;  // comment pins are left out of cloud renders
 };
 
-void paintTools(QPainter &painter, const ToolPaintInput &input);
+void paintDrawnObjects(QPainter &painter, const DrawnPaintInput &input);
 
 // The handles of the shown objects (selected, hovered, or a comment area being
 // placed), over everything else.
-void paintToolControls(QPainter &painter, const ToolInputDispatcher &dispatcher);
+void paintDrawnControls(QPainter &painter, const DrawnInputDispatcher &dispatcher);
 
 } // namespace qn

@@ -1,9 +1,9 @@
-#include "FakeToolHost.h"
-#include "ToolBuilders.h"
+#include "FakeDrawnHost.h"
+#include "DrawnBuilders.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
-#include "annotation/ToolEditor.h"
-#include "annotation/ToolInputDispatcher.h"
+#include "annotation/DrawnEditor.h"
+#include "annotation/DrawnInputDispatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -14,23 +14,23 @@ namespace {
 
 class DispatcherTest : public ::testing::Test {
 protected:
-    FakeToolHost host;
-    ToolEditor editor{host};
-    ToolInputDispatcher input{editor};
+    FakeDrawnHost host;
+    DrawnEditor editor{host};
+    DrawnInputDispatcher input{editor};
 
     void drag(QPointF from, QPointF to) {
         EXPECT_TRUE(input.press(from));
         for (int i = 1; i <= 4; ++i)
             input.move(from + (to - from) * i / 4.0);
         input.release(to);
-        FakeToolHost::settle();
+        FakeDrawnHost::settle();
     }
 };
 
 TEST_F(DispatcherTest, TheSelectedObjectLiesAboveLaterOnesAndBlurBelowAll) {
-    const ToolPtr blur = build(Tool::Blur, QPointF(0, 0), QPointF(300, 300));
-    const ToolPtr first = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
-    const ToolPtr second = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+    const DrawnPtr blur = build(Tool::Blur, QPointF(0, 0), QPointF(300, 300));
+    const DrawnPtr first = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+    const DrawnPtr second = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
     host.tools = {first, blur, second};
     EXPECT_EQ(input.targetAt(QPointF(100, 150))->first.original->id, second->id);  // later on top
     host.active = first->id;
@@ -51,7 +51,7 @@ TEST_F(DispatcherTest, BodyDragMovesAndHandleDragReshapesAfterFivePoints) {
     EXPECT_EQ(host.active, host.tools.first()->id);
 
     // A handle press that moves less than 5 points changes nothing.
-    const ToolPtr before = host.tools.first();
+    const DrawnPtr before = host.tools.first();
     drag(QPointF(230, 200), QPointF(233, 202));
     EXPECT_EQ(host.tools.first()->id, before->id);
 
@@ -68,7 +68,7 @@ TEST_F(DispatcherTest, PressOnEmptySpaceIsLeftToTheOverlay) {
 }
 
 TEST_F(DispatcherTest, TappingAPinSelectsItsPoint) {
-    const ToolPtr point = editor.makeTool(QPointF(300, 300), QPointF(300, 300), {}, Tool::Point, true,
+    const DrawnPtr point = editor.makeTool(QPointF(300, 300), QPointF(300, 300), {}, Tool::Point, true,
                                           pointData(QStringLiteral("c"), 1, CornerType::BottomRight));
     host.tools = {point};
     drag(QPointF(300, 290), QPointF(300, 290));
@@ -81,12 +81,12 @@ TEST_F(DispatcherTest, TappingAPinSelectsItsPoint) {
 }
 
 TEST_F(DispatcherTest, DoubleClickReopensAText) {
-    const ToolPtr text =
+    const DrawnPtr text =
         editor.makeTool(QPointF(50, 50), QPointF(50, 50), {}, Tool::Text, false, textData(QStringLiteral("hello")));
     host.tools = {text};
     const QRectF r = static_cast<const TextTool &>(*text).textRect();
     EXPECT_TRUE(input.doubleClick(r.center()));
-    FakeToolHost::settle();
+    FakeDrawnHost::settle();
     const auto editing = std::dynamic_pointer_cast<const TextTool>(host.drawing);
     ASSERT_TRUE(editing);
     EXPECT_TRUE(editing->activeTextEdit);
@@ -95,7 +95,7 @@ TEST_F(DispatcherTest, DoubleClickReopensAText) {
 }
 
 TEST_F(DispatcherTest, FontHandleDragGrowsTheText) {
-    const ToolPtr text =
+    const DrawnPtr text =
         editor.makeTool(QPointF(50, 50), QPointF(50, 50), {}, Tool::Text, false, textData(QStringLiteral("hello")));
     host.tools = {text};
     host.active = text->id;
@@ -108,7 +108,7 @@ TEST_F(DispatcherTest, FontHandleDragGrowsTheText) {
 }
 
 TEST_F(DispatcherTest, HoverFollowsTheBandOnly) {
-    const ToolPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+    const DrawnPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
     host.tools = {rect};
     EXPECT_TRUE(input.hoverMove(QPointF(100, 150)));
     EXPECT_TRUE(input.isHovered(rect->id));

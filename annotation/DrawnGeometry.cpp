@@ -1,4 +1,4 @@
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 
 #include "annotation/CornerType.h"
 

@@ -1,9 +1,9 @@
-#include "FakeToolHost.h"
-#include "ToolBuilders.h"
+#include "FakeDrawnHost.h"
+#include "DrawnBuilders.h"
 #include "annotation/BoxTool.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
-#include "annotation/ToolEditor.h"
+#include "annotation/DrawnEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -12,35 +12,35 @@ using namespace qn::test;
 
 namespace {
 
-class ToolEditorTest : public ::testing::Test {
+class DrawnEditorTest : public ::testing::Test {
 protected:
-    FakeToolHost host;
-    ToolEditor editor{host};
+    FakeDrawnHost host;
+    DrawnEditor editor{host};
 
     // A user action: the operation, then the event loop turns (closing the undo step).
     template <typename F> void act(F f) {
         f();
-        FakeToolHost::settle();
+        FakeDrawnHost::settle();
     }
-    ToolPtr addPoint(int number, QPointF at) {
-        const ToolPtr p = editor.makeTool(at, at, {}, Tool::Point, true, pointData("c", number));
+    DrawnPtr addPoint(int number, QPointF at) {
+        const DrawnPtr p = editor.makeTool(at, at, {}, Tool::Point, true, pointData("c", number));
         act([&] { editor.appendTool(p); });
         return p;
     }
     QList<int> numbers() const {
         QList<int> out;
-        for (const ToolPtr &t : host.tools)
+        for (const DrawnPtr &t : host.tools)
             if (const auto *p = dynamic_cast<const PointTool *>(t.get()))
                 out.append(p->number.value_or(0));
         return out;
     }
     // The committed object as the drawn-objects layer shows it.
-    static ToolPtr shown(const ToolPtr &t, bool active = false) { return withDrawed(withActive(t, active), true); }
+    static DrawnPtr shown(const DrawnPtr &t, bool active = false) { return withDrawed(withActive(t, active), true); }
 };
 
-TEST_F(ToolEditorTest, CommentPointsRenumberOnRemoveAndUndo) {
+TEST_F(DrawnEditorTest, CommentPointsRenumberOnRemoveAndUndo) {
     addPoint(1, QPointF(10, 10));
-    const ToolPtr two = addPoint(2, QPointF(20, 20));
+    const DrawnPtr two = addPoint(2, QPointF(20, 20));
     addPoint(3, QPointF(30, 30));
     act([&] { editor.removeTool(two); });
     EXPECT_EQ(numbers(), (QList<int>{1, 2}));
@@ -50,14 +50,14 @@ TEST_F(ToolEditorTest, CommentPointsRenumberOnRemoveAndUndo) {
     EXPECT_EQ(numbers(), (QList<int>{1, 2}));
 }
 
-TEST_F(ToolEditorTest, AppendingANumberShiftsTheOthersUp) {
+TEST_F(DrawnEditorTest, AppendingANumberShiftsTheOthersUp) {
     addPoint(1, QPointF(10, 10));
     addPoint(2, QPointF(20, 20));
     addPoint(1, QPointF(30, 30));
     EXPECT_EQ(numbers(), (QList<int>{2, 3, 1}));
 }
 
-TEST_F(ToolEditorTest, CommitKeepsValidDrawingsAndDropsSmallOnes) {
+TEST_F(DrawnEditorTest, CommitKeepsValidDrawingsAndDropsSmallOnes) {
     host.drawing = build(Tool::Rectangle, QPointF(10, 10), QPointF(19, 50));
     act([&] { editor.commitDrawingTool(false); });
     EXPECT_TRUE(host.tools.isEmpty());
@@ -72,7 +72,7 @@ TEST_F(ToolEditorTest, CommitKeepsValidDrawingsAndDropsSmallOnes) {
     EXPECT_GT(host.refreshes, 0);
 }
 
-TEST_F(ToolEditorTest, CommitKeepsTheObjectsOwnColour) {
+TEST_F(DrawnEditorTest, CommitKeepsTheObjectsOwnColour) {
     host.drawing = build(Tool::Line, QPointF(0, 0), QPointF(50, 0), {QColor("#FFC700"), false});
     host.color = {QColor("#1B8701"), false};
     act([&] { editor.finishEditing(); });
@@ -80,22 +80,22 @@ TEST_F(ToolEditorTest, CommitKeepsTheObjectsOwnColour) {
     EXPECT_EQ(host.tools.first()->color.color, QColor("#FFC700"));
 }
 
-TEST_F(ToolEditorTest, PressSelectsWithoutPinningTheCursor) {
-    const ToolPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+TEST_F(DrawnEditorTest, PressSelectsWithoutPinningTheCursor) {
+    const DrawnPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
     act([&] { editor.appendTool(rect); });
     host.drawing = build(Tool::Line, QPointF(0, 0), QPointF(50, 0));
     editor.moveDragChanged(shown(rect), QPointF(0, 0));
     editor.moveDragEnded(shown(rect));
-    FakeToolHost::settle();
+    FakeDrawnHost::settle();
     EXPECT_EQ(host.active, rect->id);
     EXPECT_EQ(host.tools.size(), 2);  // the line being drawn was committed
     EXPECT_FALSE(host.cursor);
 }
 
-TEST_F(ToolEditorTest, MovingLeavesOneObjectAndUndoPutsItBack) {
-    const ToolPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+TEST_F(DrawnEditorTest, MovingLeavesOneObjectAndUndoPutsItBack) {
+    const DrawnPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
     act([&] { editor.appendTool(rect); });
-    const ToolPtr view = shown(rect);
+    const DrawnPtr view = shown(rect);
     act([&] {
         editor.moveDragChanged(view, QPointF(0, 0));
         editor.moveDragChanged(view, QPointF(-1.5, -3));  // a real move: one offset reaches 2
@@ -115,8 +115,8 @@ TEST_F(ToolEditorTest, MovingLeavesOneObjectAndUndoPutsItBack) {
     EXPECT_EQ(host.tools.first()->startPoint, QPointF(100, 100));
 }
 
-TEST_F(ToolEditorTest, AlternateDragDuplicates) {
-    const ToolPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+TEST_F(DrawnEditorTest, AlternateDragDuplicates) {
+    const DrawnPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
     act([&] { editor.appendTool(rect); });
     host.alt = true;
     act([&] {
@@ -127,12 +127,12 @@ TEST_F(ToolEditorTest, AlternateDragDuplicates) {
     EXPECT_EQ(host.tools.size(), 2);
 }
 
-TEST_F(ToolEditorTest, PenMovesAddUp) {
-    const ToolPtr pen = editor.makeTool(std::nullopt, std::nullopt, {QPointF(0, 0), QPointF(10, 10)}, Tool::Pen, true,
+TEST_F(DrawnEditorTest, PenMovesAddUp) {
+    const DrawnPtr pen = editor.makeTool(std::nullopt, std::nullopt, {QPointF(0, 0), QPointF(10, 10)}, Tool::Pen, true,
                                         std::nullopt);
     act([&] { editor.appendTool(pen); });
     for (int i = 0; i < 2; ++i) {
-        const ToolPtr current = host.tools.last();
+        const DrawnPtr current = host.tools.last();
         act([&] {
             editor.moveDragChanged(shown(current), QPointF(0, 0));
             editor.moveDragChanged(shown(current), QPointF(-5, -7));
@@ -143,8 +143,8 @@ TEST_F(ToolEditorTest, PenMovesAddUp) {
     EXPECT_EQ(host.tools.first()->points.first(), QPointF(10, 14));
 }
 
-TEST_F(ToolEditorTest, ReshapingPastTheOppositeCornerNormalises) {
-    const ToolPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+TEST_F(DrawnEditorTest, ReshapingPastTheOppositeCornerNormalises) {
+    const DrawnPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
     act([&] { editor.appendTool(rect); });
     act([&] {
         // Dragging the top-left handle to beyond the bottom-right corner.
@@ -158,8 +158,8 @@ TEST_F(ToolEditorTest, ReshapingPastTheOppositeCornerNormalises) {
     EXPECT_FALSE(host.state.tempStartLocation);
 }
 
-TEST_F(ToolEditorTest, ShiftTurnsTheFixedEndOfALine) {
-    const ToolPtr line = build(Tool::Line, QPointF(100, 100), QPointF(200, 100));
+TEST_F(DrawnEditorTest, ShiftTurnsTheFixedEndOfALine) {
+    const DrawnPtr line = build(Tool::Line, QPointF(100, 100), QPointF(200, 100));
     act([&] { editor.appendTool(line); });
     host.inputs.shift = true;
     editor.resizeDragChanged(QPointF(100, 100), QPointF(200, 105), {}, shown(line), CornerType::TopRight);
@@ -168,8 +168,8 @@ TEST_F(ToolEditorTest, ShiftTurnsTheFixedEndOfALine) {
     EXPECT_NEAR(host.drawing->endPoint->y(), 100, 1e-9);
 }
 
-TEST_F(ToolEditorTest, ReeditedTextReplacesTheOldAndClearsTheStaleReference) {
-    const ToolPtr text =
+TEST_F(DrawnEditorTest, ReeditedTextReplacesTheOldAndClearsTheStaleReference) {
+    const DrawnPtr text =
         editor.makeTool(QPointF(50, 50), QPointF(50, 50), {}, Tool::Text, false, textData(QStringLiteral("old")));
     act([&] { editor.appendTool(text); });
     act([&] { editor.selectDrawnTool(text, true); });
@@ -188,8 +188,8 @@ TEST_F(ToolEditorTest, ReeditedTextReplacesTheOldAndClearsTheStaleReference) {
     EXPECT_EQ(static_cast<const TextTool &>(*host.tools.first()).text, "old");
 }
 
-TEST_F(ToolEditorTest, ReopenedTextCommittedEmptyIsDeletedUndoably) {
-    const ToolPtr text =
+TEST_F(DrawnEditorTest, ReopenedTextCommittedEmptyIsDeletedUndoably) {
+    const DrawnPtr text =
         editor.makeTool(QPointF(50, 50), QPointF(50, 50), {}, Tool::Text, false, textData(QStringLiteral("old")));
     act([&] { editor.appendTool(text); });
     act([&] { editor.selectDrawnTool(text, true); });
@@ -204,9 +204,9 @@ TEST_F(ToolEditorTest, ReopenedTextCommittedEmptyIsDeletedUndoably) {
     EXPECT_EQ(host.tools.first()->id, text->id);
 }
 
-TEST_F(ToolEditorTest, CommentCardSavesReplacesAndDeletes) {
+TEST_F(DrawnEditorTest, CommentCardSavesReplacesAndDeletes) {
     // A point being placed: saved only with text, in the current colour.
-    const ToolPtr placing = editor.makeTool(QPointF(40, 40), QPointF(40, 40), {}, Tool::Point, true,
+    const DrawnPtr placing = editor.makeTool(QPointF(40, 40), QPointF(40, 40), {}, Tool::Point, true,
                                             pointData(QString(), 1, CornerType::BottomRight));
     host.drawing = placing;
     const auto &placed = static_cast<const PointTool &>(*placing);
@@ -236,8 +236,8 @@ TEST_F(ToolEditorTest, CommentCardSavesReplacesAndDeletes) {
     EXPECT_EQ(host.tools.size(), 1);
 }
 
-TEST_F(ToolEditorTest, AnAbandonedDragLeavesNoState) {
-    const ToolPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
+TEST_F(DrawnEditorTest, AnAbandonedDragLeavesNoState) {
+    const DrawnPtr rect = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
     act([&] { editor.appendTool(rect); });
     host.inputs.spaceKeyPoint = QPointF(150, 150);
     editor.moveDragChanged(shown(rect), QPointF(0, 0));
@@ -250,7 +250,7 @@ TEST_F(ToolEditorTest, AnAbandonedDragLeavesNoState) {
     EXPECT_TRUE(host.state.tempLocations.isEmpty());
 }
 
-TEST_F(ToolEditorTest, UndoWithNothingToUndoKeepsTheEdit) {
+TEST_F(DrawnEditorTest, UndoWithNothingToUndoKeepsTheEdit) {
     host.drawing = build(Tool::Rectangle, QPointF(10, 10), QPointF(60, 60));
     editor.undo();
     EXPECT_TRUE(host.drawing);

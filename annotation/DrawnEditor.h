@@ -1,6 +1,6 @@
 #pragma once
 #include "annotation/BaseTool.h"
-#include "annotation/ToolHost.h"
+#include "annotation/DrawnHost.h"
 
 #include <QObject>
 
@@ -13,35 +13,35 @@ class PointTool;
 // comment-point renumbering, selection and text re-editing, and the shared move and
 // reshape drags of committed objects (each builds a copy; the dragged object waits
 // in `needDeleteTool` until the copy is committed).
-class ToolEditor : public QObject {
+class DrawnEditor : public QObject {
     Q_OBJECT
 public:
-    explicit ToolEditor(ToolHost &host, QObject *parent = nullptr);
+    explicit DrawnEditor(DrawnHost &host, QObject *parent = nullptr);
 
-    ToolHost &host() { return m_host; }
+    DrawnHost &host() { return m_host; }
 
-    ToolPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points,
+    DrawnPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points,
                      Tool kind, bool isNew, const std::optional<BaseToolData> &saved) const;
 
     void commitDrawingTool(bool selectAfterwards);
-    void appendTool(const ToolPtr &tool);
-    void removeTool(const ToolPtr &tool);
-    void addTool(const ToolPtr &tool, bool makeActive);
+    void appendTool(const DrawnPtr &tool);
+    void removeTool(const DrawnPtr &tool);
+    void addTool(const DrawnPtr &tool, bool makeActive);
     void finishEditing();
-    void selectDrawnTool(const ToolPtr &tool, bool reopen);
-    void editTextTool(const ToolPtr &kept, const ToolPtr &editable);
+    void selectDrawnTool(const DrawnPtr &tool, bool reopen);
+    void editTextTool(const DrawnPtr &kept, const DrawnPtr &editable);
     // Replaces the object being drawn by `tool` when it is the same object.
-    void syncDrawingTool(const ToolPtr &tool);
+    void syncDrawingTool(const DrawnPtr &tool);
     void undo();
     void redo();
 
     // The shared drags. `offset` is the drag's start location minus its current one.
-    void selectForDrag(const ToolPtr &shown);
-    void moveDragChanged(const ToolPtr &shown, QPointF offset);
-    void moveDragEnded(const ToolPtr &shown);
+    void selectForDrag(const DrawnPtr &shown);
+    void moveDragChanged(const DrawnPtr &shown, QPointF offset);
+    void moveDragEnded(const DrawnPtr &shown);
     void resizeDragChanged(std::optional<QPointF> first, std::optional<QPointF> second, const QList<QPointF> &points,
-                           const ToolPtr &shown, CornerType corner);
-    void resizeDragEnded(const ToolPtr &shown);
+                           const DrawnPtr &shown, CornerType corner);
+    void resizeDragEnded(const DrawnPtr &shown);
     // Drops a drag that will not end normally (the capture closes under it): no pinned
     // cursor, Space anchor or move state is left for the next capture.
     void abandonDrag();
@@ -60,10 +60,10 @@ private:
     void scheduleRefresh();
     // The moved or reshaped copy of a committed object is shown while the dragged
     // object waits to be replaced (kept with a duplicating drag).
-    void showCopy(const ToolPtr &shown, const ToolPtr &copy, bool keepDragged);
-    void applyCopy(const ToolPtr &shown, const ToolPtr &copy, bool keepDragged);
+    void showCopy(const DrawnPtr &shown, const DrawnPtr &copy, bool keepDragged);
+    void applyCopy(const DrawnPtr &shown, const DrawnPtr &copy, bool keepDragged);
 
-    ToolHost &m_host;
+    DrawnHost &m_host;
 };
 
 // The comment point `tool` with another text.

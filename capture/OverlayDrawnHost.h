@@ -1,5 +1,5 @@
 #pragma once
-#include "annotation/ToolHost.h"
+#include "annotation/DrawnHost.h"
 
 #include <QString>
 
@@ -10,16 +10,16 @@ class DrawCore;
 // The drawn-object operations' view of a capture: the shared editor state, the
 // overlay controller's drawing frame and drag state, and the pointer and keys of
 // the moment.
-class OverlayToolHost : public ToolHost {
+class OverlayDrawnHost : public DrawnHost {
 public:
-    explicit OverlayToolHost(DrawCore &core) : m_core(core) {}
+    explicit OverlayDrawnHost(DrawCore &core) : m_core(core) {}
 
-    QList<ToolPtr> drawedTools() const override;
-    void setDrawedTools(const QList<ToolPtr> &tools) override;
-    ToolPtr drawingTool() const override;
-    void setDrawingTool(const ToolPtr &tool) override;
-    ToolPtr needDeleteTool() const override;
-    void setNeedDeleteTool(const ToolPtr &tool) override;
+    QList<DrawnPtr> drawedTools() const override;
+    void setDrawedTools(const QList<DrawnPtr> &tools) override;
+    DrawnPtr drawingTool() const override;
+    void setDrawingTool(const DrawnPtr &tool) override;
+    DrawnPtr needDeleteTool() const override;
+    void setNeedDeleteTool(const DrawnPtr &tool) override;
     std::optional<QUuid> activeTool() const override;
     void setActiveTool(const std::optional<QUuid> &id) override;
     bool isDrawing() const override;

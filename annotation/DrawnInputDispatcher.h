@@ -6,17 +6,17 @@
 
 namespace qn {
 
-class ToolEditor;
+class DrawnEditor;
 
 // Routes the overlay's mouse input to the drawn objects. Presses go to the object
 // under the pointer in stacking order, back to front: blur objects, the other
 // committed objects, the selected object, then the object being drawn; within an
 // object, its handles lie over its body and a comment point's pin over both. A press
 // that hits nothing is left to the overlay (it draws a new object or crop).
-class ToolInputDispatcher : public QObject {
+class DrawnInputDispatcher : public QObject {
     Q_OBJECT
 public:
-    explicit ToolInputDispatcher(ToolEditor &editor, QObject *parent = nullptr);
+    explicit DrawnInputDispatcher(DrawnEditor &editor, QObject *parent = nullptr);
 
     // Each returns whether the event was taken by an object.
     bool press(QPointF point);
@@ -38,8 +38,8 @@ public:
     // objects (marked committed and selected as the selection says, the one being
     // replaced left out) in stacking order, then the object being drawn.
     struct Shown {
-        ToolPtr tool;       // the shown copy
-        ToolPtr original;   // the list element (or the object being drawn)
+        DrawnPtr object;     // the shown copy
+        DrawnPtr original;   // the list element (or the object being drawn)
         bool showControls;  // committed objects show their controls
     };
     QList<Shown> shownObjects() const;
@@ -64,7 +64,7 @@ private:
     void handleChanged(Gesture &g, QPointF current, CornerType corner);
     void tap(const Gesture &g);
 
-    ToolEditor &m_editor;
+    DrawnEditor &m_editor;
     std::optional<Gesture> m_gesture;
     QSet<QUuid> m_hovered;
     std::optional<std::pair<QUuid, CornerType>> m_hoveredHandle;

@@ -5,14 +5,14 @@ namespace qn {
 
 // Builds drawn objects of every kind from drag points, and rebuilds copies from
 // their snapshots.
-namespace ToolFactory {
+namespace DrawnFactory {
 
 // A new object (fresh identity, not selected, not committed) of `kind`. Its colour
 // is that of the snapshot's object when rebuilding (`isNew` false with a snapshot),
 // else `currentColor`. No object for the pointer and video kinds, without a drawing
 // frame, or for a comment point without a start point. A text built as new is in
 // editing; the text and comment fields come from a snapshot of their kind.
-ToolPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points, Tool kind,
+DrawnPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points, Tool kind,
                  bool isNew, const std::optional<BaseToolData> &saved, const QNColor &currentColor,
                  const std::optional<QRectF> &maxFrame);
 
@@ -20,5 +20,5 @@ ToolPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const
 // more, lines and arrows at least 10 long, texts and comments with some text.
 bool isToolValid(const BaseTool &tool);
 
-} // namespace ToolFactory
+} // namespace DrawnFactory
 } // namespace qn
