@@ -3,15 +3,15 @@
 #include "annotation/DrawViewModel.h"
 #include "annotation/PointTool.h"
 #include "annotation/ToolGeometry.h"
-#include "app/Helper.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
-#include "app/SoundsCore.h"
-#include "app/TrayNotificationsManager.h"
+#include "app/state/Helper.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
+#include "app/state/SoundsCore.h"
 #include "capture/CropHandles.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawView.h"
 #include "capture/ImageEncoding.h"
+#include "capture/OverlayNotices.h"
 #include "capture/SnapshotView.h"
 #include "capture/SnapshotWithCommentsView.h"
 #include "capture/StreamWindowHost.h"
@@ -24,7 +24,7 @@
 #include "platform/OverlayInput.h"
 #include "platform/SafeFile.h"
 #include "platform/ScreenGrabber.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QApplication>
@@ -765,7 +765,7 @@ QString DrawCore::lastScreenshotPath() {
 void DrawCore::showNotice(const QString &text) {
     auto *label = new QLabel(text);
     label->setObjectName(QStringLiteral("noticeText"));
-    TrayNotificationsManager::shared().show(std::nullopt, true, label);
+    overlayNotices::show(std::nullopt, true, label);
 }
 
 void DrawCore::announceCopied(const QString &notice) {
@@ -935,8 +935,7 @@ void DrawCore::writeImageFile(const QString &path, const QImage &image, bool jpe
             // The capture is not lost: the notice offers it for saving elsewhere. Its
             // text is short, so that the system's reason shows whole.
             diagnostic(QStringLiteral("could not save %1: %2").arg(path, error));
-            TrayNotificationsManager::shared().showError(imageEncoding::pngData(image),
-                                                         QStringLiteral("Not saved: ") + error);
+            overlayNotices::showError(imageEncoding::pngData(image), QStringLiteral("Not saved: ") + error);
         });
 }
 
@@ -984,8 +983,7 @@ void DrawCore::uploadImage(const OutputSource &s) {
                                 if (result.ok()) {
                                     const auto &draft = result.value();
                                     diagnostic(QStringLiteral("uploaded"));
-                                    TrayNotificationsManager::shared().showUploaded(draft ? draft->draft_url
-                                                                                          : std::nullopt);
+                                    overlayNotices::showUploaded(draft ? draft->draft_url : std::nullopt);
                                     return;
                                 }
                                 self->uploadFailed(s, tools, result.error().description(),
@@ -1012,14 +1010,13 @@ void DrawCore::keepForSaving(const OutputSource &s, bool signedIn) {
             std::fflush(stdout);
         }
     });
-    TrayNotificationsManager &notices = TrayNotificationsManager::shared();
     if (!signedIn) {
-        notices.show(QString::fromUtf8("\xf0\x9f\x98\x91"), false, notices.showSignInRequired(png));
+        overlayNotices::showSignInRequired(png);
         return;
     }
     // Offline: the capture is offered for saving even when the network has come back
     // in the meantime, so that it is never dropped without a word.
-    notices.show(QString::fromUtf8("\xf0\x9f\xa4\x94"), false, notices.showNoInternet(png));
+    overlayNotices::showNoInternet(png);
 }
 
 void DrawCore::uploadFailed(const OutputSource &s, const QList<ToolPtr> &tools, const QString &error, bool ownError) {
@@ -1029,7 +1026,7 @@ void DrawCore::uploadFailed(const OutputSource &s, const QList<ToolPtr> &tools, 
     }
     // The capture as it was uploaded, drawn objects included, offered for saving.
     const QByteArray png = imageEncoding::pngData(renderImage(s.screen, s.snapshot, s.small, tools, s.crop));
-    TrayNotificationsManager::shared().showError(png.isEmpty() ? std::nullopt : std::optional<QByteArray>(png), error);
+    overlayNotices::showError(png.isEmpty() ? std::nullopt : std::optional<QByteArray>(png), error);
 }
 
 } // namespace qn

@@ -1,13 +1,10 @@
 #include "cloud/APICore.h"
 
-#include "BuildInfo.h"
-#include "app/Helper.h"
-#include "app/Models.h"
 #include "annotation/DrawViewModel.h"
-#include "app/SettingsModel.h"
-#include "app/SoundsCore.h"
-#include "app/TrayNotification.h"
-#include "app/TrayNotificationsManager.h"
+#include "app/state/Defines.h"
+#include "app/state/Helper.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "cloud/FormEncoder.h"
 #include "cloud/RecordReader.h"
 #include "platform/Analytics.h"
@@ -67,17 +64,11 @@ APICore &APICore::shared() {
 }
 
 QString APICore::defaultHost() {
-    const bool development = std::strcmp(build::kBundleIdentifier, build::kDevBundleIdentifier) == 0;
-    return QString::fromUtf8(development ? build::kDevelopmentHost : build::kProductionHost);
+    return Defines::host();
 }
 
 APICore::APICore(const QString &host, SettingsModel *settings, QObject *parent)
     : QObject(parent), m_host(host), m_settings(settings) {
-    m_uploadNotice = [] {
-        TrayNotificationsManager::shared().show(
-            std::nullopt, true, notice::row({notice::text(QStringLiteral("Uploading... URL copied to Clipboard"))}));
-    };
-    m_uploadSound = [] { SoundsCore::playScreenshotSound(); };
     m_defaultName = [] {
         const QString name = Models::shared().drawViewModel()->screenshotName();
         return name.isEmpty() ? Helper::screenshotFileName() : name;

@@ -1,6 +1,6 @@
 #pragma once
 #include "cloud/CloudError.h"
-#include "cloud/CloudRecords.h"
+#include "app/state/CloudRecords.h"
 #include "cloud/CommentPoint.h"
 #include "cloud/FormEncoder.h"
 #include "cloud/HttpExchange.h"
@@ -64,7 +64,8 @@ public:
     void setDeadline(int milliseconds) { m_deadlineMs = milliseconds; }
     void setMaxAnswerBytes(qint64 bytes) { m_maxAnswerBytes = bytes; }
     // Feedback once an upload's link is on the clipboard: the notice (only when
-    // notifications are shown) and then the sound (unless muted).
+    // notifications are shown) and then the sound (unless muted). The client has
+    // none of its own: the application gives them at start-up.
     void setUploadNotice(std::function<void()> notice) { m_uploadNotice = std::move(notice); }
     void setUploadSound(std::function<void()> sound) { m_uploadSound = std::move(sound); }
     // The task and file name of an upload that names none (the capture's default

@@ -1,7 +1,7 @@
 #include "annotation/DrawViewModel.h"
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "capture/DrawView.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QGuiApplication>
 #include <QImage>

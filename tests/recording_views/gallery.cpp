@@ -1,6 +1,6 @@
 // Shows the recording bar in its three states, light and dark, plus the options
 // card and the settings panel, side by side: run under Xvfb and take a screenshot.
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/RecorderSettings.h"
 #include "recording/VideoRecorderOptions.h"
 #include "recording/VideoRecorderView.h"

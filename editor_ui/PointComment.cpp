@@ -1,4 +1,4 @@
-#include "annotation/PointComment.h"
+#include "editor_ui/PointComment.h"
 
 #include "annotation/ToolEditor.h"
 #include "editor_ui/DrawViewButton.h"

@@ -1,4 +1,4 @@
-#include "CloudTestSupport.h"
+#include "cloud/CloudTestSupport.h"
 #include "app/BrowserSignIn.h"
 #include "app/TrayMenu.h"
 
