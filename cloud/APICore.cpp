@@ -63,9 +63,9 @@ APICore &APICore::shared() {
     return *core;
 }
 
-QString APICore::defaultHost() {
-    return Defines::host();
-}
+QString APICore::defaultHost() { return Defines::host(); }
+
+QString APICore::api() const { return m_host + Defines::apiPath(); }
 
 APICore::APICore(const QString &host, SettingsModel *settings, QObject *parent)
     : QObject(parent), m_host(host), m_settings(settings) {
@@ -145,39 +145,44 @@ void APICore::postChecked(const QString &path, HttpExchange::Body body, const QS
 
 void APICore::magicLink(Completion<MagicLinkResponse> completion) {
     // No record: no body and no content type.
-    postRecord<MagicLinkResponse>(QStringLiteral("/iwannagohome"), HttpExchange::Body{}, std::move(completion));
+    postRecord<MagicLinkResponse>(Defines::path(Defines::Endpoint::MagicLink), HttpExchange::Body{},
+                                  std::move(completion));
 }
 
 void APICore::magicLinkSecond(qint64 id, const QString &seed, Completion<MagicLinkSecondResponse> completion) {
-    postRecord<MagicLinkSecondResponse>(QStringLiteral("/login_iwgh"), formOf(formBody(MagicLinkSecondRequestParams{id, seed})),
+    postRecord<MagicLinkSecondResponse>(Defines::path(Defines::Endpoint::MagicLinkSecond),
+                                        formOf(formBody(MagicLinkSecondRequestParams{id, seed})),
                                         std::move(completion));
 }
 
 void APICore::getUserTrayInfo(Completion<GetUserTrayInfoResponse> completion) {
-    postChecked<GetUserTrayInfoResponse>(QStringLiteral("/get_user_tray_info"), formOf(formBody(GetUserTrayInfoParams{token()})),
+    postChecked<GetUserTrayInfoResponse>(Defines::path(Defines::Endpoint::GetUserTrayInfo),
+                                         formOf(formBody(GetUserTrayInfoParams{token()})),
                                          QStringLiteral("Load User Tray Info: "), std::move(completion));
 }
 
 void APICore::getProjects(Completion<GetProjectsResponse> completion) {
-    postChecked<GetProjectsResponse>(QStringLiteral("/settings"), formOf(formBody(GetProjectsRequestParams{token()})),
+    postChecked<GetProjectsResponse>(Defines::path(Defines::Endpoint::Settings),
+                                     formOf(formBody(GetProjectsRequestParams{token()})),
                                      QStringLiteral("Load Projects: "), std::move(completion));
 }
 
 void APICore::readAllComments(Completion<SuccessResponse> completion) {
-    postChecked<SuccessResponse>(QStringLiteral("/read_all_comments"), formOf(formBody(GetProjectsRequestParams{token()})),
-                                 QStringLiteral("Load Projects: "), std::move(completion));
+    postChecked<SuccessResponse>(Defines::path(Defines::Endpoint::ReadAllComments),
+                                 formOf(formBody(GetProjectsRequestParams{token()})), QStringLiteral("Load Projects: "),
+                                 std::move(completion));
 }
 
 void APICore::createTask(CreateTaskRequestParams params, Completion<CreateTaskResponse> completion) {
     params.authid = token();
-    postChecked<CreateTaskResponse>(QStringLiteral("/create_task"), formOf(formBody(params)), QStringLiteral("Create Task: "),
-                                    std::move(completion));
+    postChecked<CreateTaskResponse>(Defines::path(Defines::Endpoint::CreateTask), formOf(formBody(params)),
+                                    QStringLiteral("Create Task: "), std::move(completion));
 }
 
 void APICore::createDraft(CreateDraftRequestParams params, Completion<CreateDraftResponse> completion) {
     params.authid = token();
-    postChecked<CreateDraftResponse>(QStringLiteral("/create_draft"), formOf(formBody(params)), QStringLiteral("Create Draft: "),
-                                     std::move(completion));
+    postChecked<CreateDraftResponse>(Defines::path(Defines::Endpoint::CreateDraft), formOf(formBody(params)),
+                                     QStringLiteral("Create Draft: "), std::move(completion));
 }
 
 // --- upload --------------------------------------------------------------------------
@@ -354,8 +359,8 @@ void APICore::createDraftStreamed(const CreateDraftRequestParams &params, const 
         }
         return out;
     };
-    postChecked<CreateDraftResponse>(QStringLiteral("/create_draft"), std::move(body), QStringLiteral("Create Draft: "),
-                                     std::move(completion));
+    postChecked<CreateDraftResponse>(Defines::path(Defines::Endpoint::CreateDraft), std::move(body),
+                                     QStringLiteral("Create Draft: "), std::move(completion));
 }
 
 void APICore::createTaskAndDraft(const DataUrlField &fileData, const std::optional<QString> &name, double width,

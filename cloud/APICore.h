@@ -57,7 +57,7 @@ public:
     // any other host needs the network (an unknown state counts as reachable).
     bool isServiceReachable() const;
     static bool isLoopbackHost(const QString &host);
-    QString api() const { return m_host + QStringLiteral("/api/v2"); }
+    QString api() const;
 
     // From the start of a request to the last byte of its answer (plus the time a
     // large upload needs at the slowest expected rate).

@@ -7,7 +7,7 @@ target_link_libraries(qn_common INTERFACE Qt6::Core Qt6::Gui Qt6::Widgets)
 
 # qn_add_library(<name> <sources...>): one static library per subsystem folder.
 # Folders use only folders below them (docs/architecture.md), so each links what it
-# uses and the libraries never link in a cycle.
+# uses and the libraries link one way.
 function(qn_add_library name)
   add_library(${name} STATIC ${ARGN})
   target_link_libraries(${name} PUBLIC qn_common)
