@@ -2,6 +2,8 @@
 """Keeps the folder graph one-way: a source folder includes only from itself and the
 folders below it (docs/architecture.md). Prints every include that reaches up or
 sideways as file:line and exits non-zero. tests/ and bench/ may include anything.
+Each folder's CMakeLists.txt must also link exactly the folder libraries it includes
+from, so that it tells the truth about what the folder uses.
 
 Usage: scripts/check_includes.py [root]
 """
@@ -82,14 +84,54 @@ def check(root: pathlib.Path):
     return problems
 
 
+LIBRARY_CALL = re.compile(r"qn_folder_library\(\s*(\w+)([^)]*)\)", re.S)
+
+
+def library_of(folder: str) -> str:
+    return "qn_state" if folder == "app/state" else "qn_" + folder.replace("/", "_")
+
+
+def check_libraries(root: pathlib.Path):
+    """Folder libraries a folder's CMakeLists links but does not include from, or the
+    other way round."""
+    problems = []
+    folders = {name: library_of(name) for name in RANKS}
+    by_library = {library: name for name, library in folders.items()}
+    for folder, library in folders.items():
+        lists = root / folder / "CMakeLists.txt"
+        if not lists.is_file():
+            continue
+        call = LIBRARY_CALL.search(lists.read_text(encoding="utf-8"))
+        if not call or call.group(1) != library:
+            continue
+        linked = {word for word in re.split(r"\s+", call.group(2)) if word in by_library}
+        used = set()
+        for file in (root / folder).rglob("*"):
+            if not file.is_file() or file.suffix not in SOURCE_SUFFIXES:
+                continue
+            if folder_of(file.relative_to(root).as_posix()) != folder:
+                continue
+            for line in file.read_text(encoding="utf-8", errors="replace").splitlines():
+                match = INCLUDE.match(line)
+                target = folder_of(match.group(1)) if match else None
+                if target and target != folder and target in folders:
+                    used.add(folders[target])
+        rel = lists.relative_to(root).as_posix()
+        for missing in sorted(used - linked):
+            problems.append(f"{rel}: includes from {by_library[missing]}/ but does not link {missing}")
+        for extra in sorted(linked - used):
+            problems.append(f"{rel}: links {extra} but includes nothing from {by_library[extra]}/")
+    return problems
+
+
 def main() -> int:
     root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(__file__).resolve().parent.parent)
-    problems = check(root)
+    problems = check(root) + check_libraries(root)
     for problem in problems:
         print(problem)
     if problems:
-        print(f"{len(problems)} include(s) reach a folder that is not below their own "
-              "(order: " + " < ".join(RANKS) + ")", file=sys.stderr)
+        print(f"{len(problems)} problem(s): a folder includes only from the folders below it "
+              "and links exactly those (order: " + " < ".join(RANKS) + ")", file=sys.stderr)
         return 1
     return 0
 

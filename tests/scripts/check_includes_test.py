@@ -77,5 +77,47 @@ class IncludeOrder(unittest.TestCase):
                 sys.argv = argv
 
 
+class LinkedLibraries(unittest.TestCase):
+    def libraries_problems(self, cmake, sources):
+        with tempfile.TemporaryDirectory() as tmp:
+            root = pathlib.Path(tmp)
+            files = dict(sources)
+            files["settings/CMakeLists.txt"] = cmake
+            for path, text in files.items():
+                (root / path).parent.mkdir(parents=True, exist_ok=True)
+                (root / path).write_text(text)
+            return check_includes.check_libraries(root)
+
+    def test_links_exactly_what_it_includes(self):
+        sources = {"settings/Page.cpp": '#include "app/state/SettingsModel.h"\n#include "uikit/Color.h"\n'
+                                         '#include "settings/Page.h"\n'}
+        cases = [
+            ("qn_folder_library(qn_settings LIBS qn_uikit qn_state Qt6::Svg)", []),
+            # Spread over lines as the real files are.
+            ("qn_folder_library(qn_settings LIBS qn_uikit\n  qn_state Qt6::Svg)", []),
+            ("qn_folder_library(qn_settings LIBS qn_uikit Qt6::Svg)", ["does not link qn_state"]),
+            ("qn_folder_library(qn_settings LIBS qn_uikit qn_state qn_recording)", ["links qn_recording"]),
+        ]
+        for cmake, expected in cases:
+            with self.subTest(cmake=cmake):
+                found = self.libraries_problems(cmake, sources)
+                self.assertEqual(len(found), len(expected), found)
+                for problem, fragment in zip(found, expected):
+                    self.assertIn(fragment, problem)
+
+    def test_a_sub_folder_library_is_not_its_parents(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            root = pathlib.Path(tmp)
+            for path, text in {
+                "app/CMakeLists.txt": "qn_folder_library(qn_app LIBS qn_state)",
+                "app/Tray.cpp": '#include "app/state/Models.h"\n',
+                "app/state/CMakeLists.txt": "qn_folder_library(qn_state LIBS qn_platform)",
+                "app/state/Models.cpp": '#include "platform/Sounds.h"\n',
+            }.items():
+                (root / path).parent.mkdir(parents=True, exist_ok=True)
+                (root / path).write_text(text)
+            self.assertEqual(check_includes.check_libraries(root), [])
+
+
 if __name__ == "__main__":
     unittest.main()
