@@ -112,7 +112,7 @@ public:
     void updateOverlayMouseEvents();
 
     // The capture overlay tells the recording state how to find the crop screen's
-    // overlay window (null when none is open); recording/ does not know the overlay.
+    // overlay window (null when none is open); the state does not know the overlay.
     using OverlayWindowLookup = std::function<QWidget *()>;
     static void setOverlayWindowLookup(OverlayWindowLookup lookup);
     // An overlay that handles pass-through itself (an input shape of its own) sets
