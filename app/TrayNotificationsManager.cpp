@@ -1,8 +1,8 @@
 #include "app/TrayNotificationsManager.h"
 
-#include "app/Defines.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Defines.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "app/TrayMenu.h"
 #include "app/TrayNotification.h"
 #include "capture/DrawCore.h"

@@ -3,7 +3,7 @@
 // recorded area (50 pen strokes across a 1080p screen). Each figure is the time of
 // one repaint; multiplied by its rate it gives the share of one core.
 #include "annotation/DrawnFactory.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/StreamViewCanvas.h"
 #include "recording/VideoRecorderView.h"
 #include "recording/VoiceIndicator.h"

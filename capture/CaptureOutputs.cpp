@@ -2,11 +2,11 @@
 
 #include "annotation/DrawViewModel.h"
 #include "annotation/PointTool.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
-#include "app/SoundsCore.h"
-#include "app/TrayNotificationsManager.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
+#include "app/state/SoundsCore.h"
 #include "capture/ImageEncoding.h"
+#include "capture/OverlayNotices.h"
 #include "capture/SnapshotView.h"
 #include "capture/SnapshotWithCommentsView.h"
 #include "cloud/APICore.h"
@@ -135,7 +135,7 @@ QString CaptureOutputs::lastScreenshotPath() {
 void CaptureOutputs::showNotice(const QString &text) {
     auto *label = new QLabel(text);
     label->setObjectName(QStringLiteral("noticeText"));
-    TrayNotificationsManager::shared().show(std::nullopt, true, label);
+    overlayNotices::show(std::nullopt, true, label);
 }
 
 void CaptureOutputs::announceCopied(const QString &notice) {
@@ -309,8 +309,7 @@ void CaptureOutputs::writeImageFile(const QString &path, const QImage &image, bo
             // The capture is not lost: the notice offers it for saving elsewhere. Its
             // text is short, so that the system's reason shows whole.
             diagnostic(QStringLiteral("could not save %1: %2").arg(path, error));
-            TrayNotificationsManager::shared().showError(imageEncoding::pngData(image),
-                                                         QStringLiteral("Not saved: ") + error);
+            overlayNotices::showError(imageEncoding::pngData(image), QStringLiteral("Not saved: ") + error);
         });
 }
 
@@ -358,8 +357,7 @@ void CaptureOutputs::uploadImage(const OutputSource &s) {
                                 if (result.ok()) {
                                     const auto &draft = result.value();
                                     diagnostic(QStringLiteral("uploaded"));
-                                    TrayNotificationsManager::shared().showUploaded(draft ? draft->draft_url
-                                                                                          : std::nullopt);
+                                    overlayNotices::showUploaded(draft ? draft->draft_url : std::nullopt);
                                     return;
                                 }
                                 self->uploadFailed(s, tools, result.error().description(),
@@ -386,14 +384,13 @@ void CaptureOutputs::keepForSaving(const OutputSource &s, bool signedIn) {
             std::fflush(stdout);
         }
     });
-    TrayNotificationsManager &notices = TrayNotificationsManager::shared();
     if (!signedIn) {
-        notices.show(QString::fromUtf8("\xf0\x9f\x98\x91"), false, notices.showSignInRequired(png));
+        overlayNotices::showSignInRequired(png);
         return;
     }
     // Offline: the capture is offered for saving even when the network has come back
     // in the meantime, so that it is never dropped without a word.
-    notices.show(QString::fromUtf8("\xf0\x9f\xa4\x94"), false, notices.showNoInternet(png));
+    overlayNotices::showNoInternet(png);
 }
 
 void CaptureOutputs::uploadFailed(const OutputSource &s, const QList<DrawnPtr> &tools, const QString &error,
@@ -404,7 +401,7 @@ void CaptureOutputs::uploadFailed(const OutputSource &s, const QList<DrawnPtr> &
     }
     // The capture as it was uploaded, drawn objects included, offered for saving.
     const QByteArray png = imageEncoding::pngData(renderImage(s.screen, s.snapshot, s.small, tools, s.crop));
-    TrayNotificationsManager::shared().showError(png.isEmpty() ? std::nullopt : std::optional<QByteArray>(png), error);
+    overlayNotices::showError(png.isEmpty() ? std::nullopt : std::optional<QByteArray>(png), error);
 }
 
 } // namespace qn

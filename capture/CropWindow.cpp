@@ -1,7 +1,7 @@
 #include "capture/CropWindow.h"
 
 #include "annotation/DrawViewModel.h"
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
 #include "platform/OverlayInput.h"

@@ -4,9 +4,9 @@
 #include "capture/DrawCore.h"
 
 #include "annotation/DrawViewModel.h"
-#include "app/Helper.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Helper.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawView.h"
 #include "capture/ImageEncoding.h"
@@ -16,7 +16,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/OverlayInput.h"
 #include "platform/ScreenGrabber.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QApplication>

@@ -5,13 +5,13 @@
 #include "annotation/DrawViewModel.h"
 #include "annotation/PointTool.h"
 #include "annotation/DrawnGeometry.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "capture/CropHandles.h"
 #include "capture/CropWindow.h"
 #include "capture/OverlayCursors.h"
 #include "platform/Diagnostics.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QGuiApplication>
 #include <QLineF>

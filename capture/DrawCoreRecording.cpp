@@ -2,14 +2,14 @@
 // crop area, the movie's save path and the strokes drawn over a recording.
 #include "annotation/DrawViewModel.h"
 #include "annotation/DrawnFactory.h"
-#include "app/Helper.h"
-#include "app/Models.h"
+#include "app/state/Helper.h"
+#include "app/state/Models.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/StreamWindowHost.h"
 #include "editor_ui/Panel.h"
 #include "platform/Diagnostics.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VideoRecorderView.h"
 

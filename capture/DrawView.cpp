@@ -1,18 +1,18 @@
 #include "capture/DrawView.h"
 
 #include "annotation/DrawViewModel.h"
-#include "annotation/PointComment.h"
-#include "annotation/PointCommentPanel.h"
+#include "editor_ui/PointComment.h"
+#include "editor_ui/PointCommentPanel.h"
 #include "annotation/TextToolEditor.h"
 #include "annotation/DrawnInputDispatcher.h"
 #include "annotation/DrawnPainter.h"
 #include "annotation/ToolsCanvas.h"
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/OverlayChrome.h"
 #include "platform/Diagnostics.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QApplication>
 #include <QMouseEvent>

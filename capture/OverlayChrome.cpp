@@ -1,10 +1,10 @@
 #include "capture/OverlayChrome.h"
 
-#include "annotation/ColorsPalette.h"
+#include "editor_ui/ColorsPalette.h"
 #include "annotation/DrawViewModel.h"
-#include "app/Helper.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Helper.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
 #include "editor_ui/BottomMenu.h"
@@ -14,7 +14,7 @@
 #include "editor_ui/DrawViewButton.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "uikit/ColorScheme.h"
 
 #include <QScreen>

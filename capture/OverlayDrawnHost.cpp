@@ -2,7 +2,7 @@
 
 #include "annotation/DrawViewModel.h"
 #include "annotation/PointTool.h"
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "capture/DrawCore.h"
 
 #include <QGuiApplication>

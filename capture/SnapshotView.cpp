@@ -1,7 +1,7 @@
 #include "capture/SnapshotView.h"
 
 #include "annotation/ToolsCanvas.h"
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "capture/ImageEncoding.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "recording/RecorderSettings.h"
 
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "editor_ui/EditorIcons.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"

@@ -5,7 +5,7 @@
 #include "platform/InputShape.h"
 #include "platform/InputOnlyWindow.h"
 #include "recording/CameraPreview.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/StreamViewCanvas.h"
 
 #include <QApplication>

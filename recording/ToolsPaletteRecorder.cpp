@@ -3,7 +3,7 @@
 #include "editor_ui/DrawViewButton.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QVBoxLayout>
 

@@ -1,6 +1,6 @@
 #include "settings/AboutSettings.h"
 
-#include "app/Defines.h"
+#include "app/state/Defines.h"
 #include "platform/UrlOpener.h"
 #include "settings/ControlsReport.h"
 #include "settings/LinkButton.h"

@@ -1,15 +1,14 @@
 #include "settings/AppearanceSettings.h"
 
-#include "app/Defines.h"
-#include "app/SettingsModel.h"
-#include "app/TrayMenu.h"
-#include "capture/WindowsCore.h"
+#include "app/state/Defines.h"
+#include "app/state/SettingsModel.h"
 #include "platform/Analytics.h"
 #include "platform/Diagnostics.h"
 #include "platform/UrlOpener.h"
 #include "settings/CustomLogo.h"
 #include "settings/FormRow.h"
 #include "settings/LinkButton.h"
+#include "settings/SettingsHooks.h"
 #include "settings/Switch.h"
 #include "uikit/Color.h"
 #include "uikit/Divider.h"
@@ -321,7 +320,7 @@ void AppearanceSettings::showWarning(Warning warning) {
 }
 
 void AppearanceSettings::browseLogo() {
-    QWidget *window = WindowsCore::shared().settingsWindow();
+    QWidget *window = SettingsHooks::window(SettingsHooks::shared().settingsWindow);
     if (!window)
         return;
     auto *dialog = new QFileDialog(window, QStringLiteral("Choose a logo"));
@@ -387,7 +386,7 @@ void AppearanceSettings::resetAppearance() {
     m_env.setUploadWatermark(true);
     m_env.setLocalWatermark(true);
     m_env.setAppearance(Appearance::None);
-    TrayMenu::shared().reloadProjects();
+    SettingsHooks::run(SettingsHooks::shared().reloadProjects);
 }
 
 QString AppearanceSettings::exampleAddress() { return Defines::productWebsite() + QStringLiteral("/s/example"); }

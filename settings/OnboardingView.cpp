@@ -1,13 +1,13 @@
 #include "settings/OnboardingView.h"
 
-#include "app/Models.h"
-#include "app/SettingsModel.h"
-#include "capture/WindowsCore.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 #include "recording/VideoPlayerView.h"
 #include "settings/ControlsReport.h"
 #include "settings/OnboardingSteps.h"
+#include "settings/SettingsHooks.h"
 #include "uikit/Color.h"
 #include "uikit/MorvaneButton.h"
 
@@ -126,7 +126,7 @@ void OnboardingView::buttonAction() {
     if (step >= m_viewModel->stepsCount - 1) {
         m_model.setNeedOnboarding(false);
         diagnostics::print(QStringLiteral("onboarding: finished"));
-        if (QWidget *window = WindowsCore::shared().onboardingWindow())
+        if (QWidget *window = SettingsHooks::window(SettingsHooks::shared().onboardingWindow))
             window->close();
         return;
     }

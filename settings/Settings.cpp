@@ -1,7 +1,7 @@
 #include "settings/Settings.h"
 
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 #include "settings/AboutSettings.h"

@@ -1,8 +1,8 @@
 #include "annotation/DrawViewModel.h"
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,5 +1,5 @@
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "capture/ImageEncoding.h"
 #include "capture/SnapshotView.h"
 #include "support/TempPreferences.h"

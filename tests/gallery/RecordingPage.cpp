@@ -1,7 +1,7 @@
 // The recording page of the gallery: the recording bar in its three states, light
 // and dark, plus the options card and the settings panel, side by side.
 #include "GalleryPages.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/RecorderSettings.h"
 #include "recording/VideoRecorderOptions.h"
 #include "recording/VideoRecorderView.h"

@@ -1,5 +1,5 @@
 #include "annotation/DrawViewModel.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/RecorderSettings.h"
 #include "recording/VideoRecorderOptions.h"
 

@@ -1,7 +1,7 @@
 #include "annotation/DrawViewModel.h"
 #include "annotation/DrawnFactory.h"
 #include "recording/CameraPreview.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/StreamView.h"
 #include "recording/StreamViewCanvas.h"
 #include "support/TempPreferences.h"

@@ -1,6 +1,6 @@
 #include "tests/platform/FakeSources.h"
 #include "tests/platform/MovieProbe.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QFile>

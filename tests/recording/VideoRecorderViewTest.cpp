@@ -1,6 +1,6 @@
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "editor_ui/DrawViewButton.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/ToolsPaletteRecorder.h"
 #include "recording/VideoRecorderView.h"
 #include "uikit/Color.h"

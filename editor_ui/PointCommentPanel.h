@@ -1,5 +1,5 @@
 #pragma once
-#include "annotation/PointComment.h"
+#include "editor_ui/PointComment.h"
 #include "annotation/PointTool.h"
 
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "app/Defines.h"
+#include "app/state/Defines.h"
 
 #include "BuildInfo.h"
 #include "platform/UrlOpener.h"
@@ -26,14 +26,36 @@ QString Defines::host() {
 }
 
 QString Defines::webHost() { return host(); }
-QString Defines::api() { return host() + QStringLiteral("/api/v2"); }
-QString Defines::readAllComments() { return api() + QStringLiteral("/read_all_comments"); }
-QString Defines::getUserTrayInfo() { return api() + QStringLiteral("/get_user_tray_info"); }
-QString Defines::settings() { return api() + QStringLiteral("/settings"); }
-QString Defines::createTask() { return api() + QStringLiteral("/create_task"); }
-QString Defines::createDraft() { return api() + QStringLiteral("/create_draft"); }
-QString Defines::magicLink() { return api() + QStringLiteral("/iwannagohome"); }
-QString Defines::magicLinkSecond() { return api() + QStringLiteral("/login_iwgh"); }
+QString Defines::apiPath() { return QStringLiteral("/api/v2"); }
+
+QString Defines::path(Endpoint endpoint) {
+    switch (endpoint) {
+    case Endpoint::MagicLink:
+        return QStringLiteral("/iwannagohome");
+    case Endpoint::MagicLinkSecond:
+        return QStringLiteral("/login_iwgh");
+    case Endpoint::GetUserTrayInfo:
+        return QStringLiteral("/get_user_tray_info");
+    case Endpoint::Settings:
+        return QStringLiteral("/settings");
+    case Endpoint::ReadAllComments:
+        return QStringLiteral("/read_all_comments");
+    case Endpoint::CreateTask:
+        return QStringLiteral("/create_task");
+    case Endpoint::CreateDraft:
+        return QStringLiteral("/create_draft");
+    }
+    return QString();
+}
+
+QString Defines::api() { return host() + apiPath(); }
+QString Defines::readAllComments() { return api() + path(Endpoint::ReadAllComments); }
+QString Defines::getUserTrayInfo() { return api() + path(Endpoint::GetUserTrayInfo); }
+QString Defines::settings() { return api() + path(Endpoint::Settings); }
+QString Defines::createTask() { return api() + path(Endpoint::CreateTask); }
+QString Defines::createDraft() { return api() + path(Endpoint::CreateDraft); }
+QString Defines::magicLink() { return api() + path(Endpoint::MagicLink); }
+QString Defines::magicLinkSecond() { return api() + path(Endpoint::MagicLinkSecond); }
 
 std::optional<QString> Defines::serviceAddress(const QString &path) {
     const QString address = host() + path;

@@ -81,7 +81,7 @@ public:
     void setIsPaused(bool value);
     void setAudioDevices(const QList<CaptureDevice> &value);
     void setVideoDevices(const QList<CaptureDevice> &value);
-    // Both restart their session when it runs (stopCaptureSession).
+    // Both restart their session when it runs (the device session restart).
     void setSelectedAudioDevice(const std::optional<CaptureDevice> &value);
     void setSelectedVideoDevice(const std::optional<CaptureDevice> &value);
     void setCameraEnabled(bool value);
@@ -112,7 +112,7 @@ public:
     void updateOverlayMouseEvents();
 
     // The capture overlay tells the recording state how to find the crop screen's
-    // overlay window (null when none is open); recording/ does not know the overlay.
+    // overlay window (null when none is open); the state does not know the overlay.
     using OverlayWindowLookup = std::function<QWidget *()>;
     static void setOverlayWindowLookup(OverlayWindowLookup lookup);
     // An overlay that handles pass-through itself (an input shape of its own) sets
@@ -129,6 +129,12 @@ public:
     };
     static void setDeviceSource(const DeviceSource &source);
     static DeviceSource defaultDeviceSource();
+
+    // The recorder restarts its running camera (true) or microphone (false) session
+    // so that it picks up the device chosen now; it installs this when it is made, as
+    // the state below it cannot reach the recorder.
+    using DeviceSessionRestart = std::function<void(bool camera)>;
+    static void setDeviceSessionRestart(DeviceSessionRestart restart);
 
 Q_SIGNALS:
     void isRecordingChanged();
@@ -174,10 +180,6 @@ private:
     QList<DrawnPtr> m_drawedTools;
     qreal m_canvasOpacity = 0;
 };
-
-// Restarts the running camera (true) or microphone (false) session so that it
-// picks up the device chosen now; does nothing when that session is not running.
-void stopCaptureSession(bool camera);
 
 } // namespace qn
 

@@ -1,7 +1,7 @@
 #pragma once
-#include "cloud/CloudRecords.h"
-#include "settings/Appearance.h"
-#include "settings/SettingsMenu.h"
+#include "app/state/CloudRecords.h"
+#include "app/state/Appearance.h"
+#include "app/state/SettingsMenu.h"
 
 #include <QImage>
 #include <QList>

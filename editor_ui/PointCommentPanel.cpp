@@ -1,6 +1,6 @@
-#include "annotation/PointCommentPanel.h"
+#include "editor_ui/PointCommentPanel.h"
 
-#include "annotation/PointComment.h"
+#include "editor_ui/PointComment.h"
 #include "annotation/DrawnEditor.h"
 
 #include <QWidget>

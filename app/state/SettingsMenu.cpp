@@ -1,4 +1,4 @@
-#include "settings/SettingsMenu.h"
+#include "app/state/SettingsMenu.h"
 
 namespace qn {
 

@@ -1,6 +1,6 @@
-#include "CloudTestSupport.h"
+#include "cloud/CloudTestSupport.h"
 #include "cloud/FormEncoder.h"
-#include "cloud/ToolbarDelegate.h"
+#include "app/ToolbarDelegate.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>

@@ -1,6 +1,6 @@
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "platform/CameraCapture.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QSignalSpy>

@@ -1,4 +1,4 @@
-#include "annotation/PointComment.h"
+#include "editor_ui/PointComment.h"
 
 #include "annotation/DrawnEditor.h"
 #include "editor_ui/DrawViewButton.h"

@@ -1,9 +1,9 @@
-#include "app/Models.h"
+#include "app/state/Models.h"
 
 #include "annotation/DrawViewModel.h"
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "platform/PreferencesStore.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 namespace qn {
 

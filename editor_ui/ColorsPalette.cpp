@@ -1,4 +1,4 @@
-#include "annotation/ColorsPalette.h"
+#include "editor_ui/ColorsPalette.h"
 
 #include "annotation/DrawViewModel.h"
 #include "editor_ui/DrawViewButton.h"

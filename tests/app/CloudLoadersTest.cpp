@@ -1,5 +1,5 @@
-#include "CloudTestSupport.h"
-#include "cloud/CloudLoaders.h"
+#include "cloud/CloudTestSupport.h"
+#include "app/CloudLoaders.h"
 
 using namespace qn;
 using qn::test::CloudTest;

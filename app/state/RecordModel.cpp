@@ -1,6 +1,4 @@
-#include "recording/RecordModel.h"
-
-#include "recording/VideoRecorderCore.h"
+#include "app/state/RecordModel.h"
 
 #include <QAudioDevice>
 #include <QCameraDevice>
@@ -20,6 +18,14 @@ RecordModel::OverlayWindowLookup &overlayLookup() {
 RecordModel::OverlayMousePolicy &overlayPolicy() {
     static RecordModel::OverlayMousePolicy policy;
     return policy;
+}
+RecordModel::DeviceSessionRestart &sessionRestart() {
+    static RecordModel::DeviceSessionRestart restart;
+    return restart;
+}
+void stopCaptureSession(bool camera) {
+    if (sessionRestart())
+        sessionRestart()(camera);
 }
 RecordModel::DeviceSource &deviceSource() {
     static RecordModel::DeviceSource source = RecordModel::defaultDeviceSource();
@@ -101,6 +107,7 @@ RecordModel::DeviceSource RecordModel::defaultDeviceSource() {
 }
 
 void RecordModel::setDeviceSource(const DeviceSource &source) { deviceSource() = source; }
+void RecordModel::setDeviceSessionRestart(DeviceSessionRestart restart) { sessionRestart() = std::move(restart); }
 
 // Qt's media backend keeps its device lists current on the GUI thread, so reading
 // them costs no wait; the result is still handed over through the event loop so
@@ -174,21 +181,6 @@ void RecordModel::updateOverlayMouseEvents() {
             again->raise();
         }
     });
-}
-
-void stopCaptureSession(bool camera) {
-    VideoRecorderCore &core = VideoRecorderCore::shared();
-    if (camera) {
-        if (!core.cameraSessionRunning())
-            return;
-        core.stopCameraSession();
-        (void)core.startCameraSession();
-    } else {
-        if (!core.microphoneSessionRunning())
-            return;
-        core.stopMicrophoneSession();
-        (void)core.startMicrophoneSession();
-    }
 }
 
 } // namespace qn

@@ -1,4 +1,4 @@
-#include "cloud/ToolbarDelegate.h"
+#include "app/ToolbarDelegate.h"
 
 #include "app/TrayNotificationsManager.h"
 #include "cloud/APICore.h"

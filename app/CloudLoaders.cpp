@@ -1,6 +1,6 @@
-#include "cloud/CloudLoaders.h"
+#include "app/CloudLoaders.h"
 
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "cloud/APICore.h"
 
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "app/SoundsCore.h"
+#include "app/state/SoundsCore.h"
 
 #include "platform/Sounds.h"
 

@@ -1,4 +1,4 @@
-#include "settings/Appearance.h"
+#include "app/state/Appearance.h"
 
 #include "platform/JsonText.h"
 
