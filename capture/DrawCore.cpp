@@ -59,15 +59,10 @@ const QString kCopyEvent = QString::fromUtf8("\xd1\x81opy_to_\xd1\x81lipboard");
 const QString kCopyTextEvent = QString::fromUtf8("\xd1\x81opy_to_\xd1\x81lipboard_as_text");
 const QString kSaveEvent = QStringLiteral("save_to_mac");
 
-void diagnostic(const QString &line) {
-    std::printf("capture: %s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
 // The crop area as it stands after a gesture, for the tests that drive the overlay.
 void reportCrop(const QRectF &r) {
     if (diagnostics::enabled())
-        diagnostic(QStringLiteral("crop area %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+        diagnostics::print(diagnostics::cropArea(r));
 }
 
 // The corner of `r` nearest to `location` (bottom-right without one); on a tie the
@@ -172,7 +167,7 @@ void DrawCore::holdInput(bool pointerToo) {
         return;
     if (pointerToo && !overlayInput::holdingPointer()) {
         overlayInput::holdPointer();
-        diagnostic(QStringLiteral("pointer held late: %1").arg(overlayInput::holdingPointer() ? "yes" : "no"));
+        diagnostics::report(diagnostics::pointerHeldLate(overlayInput::holdingPointer()));
     }
     // No hold while one of our popups or dialogs has the devices.
     if (QApplication::activePopupWidget() || QApplication::activeModalWidget())
@@ -204,7 +199,7 @@ void DrawCore::releaseOverlayMemory() {
             window->releaseFrame();
     releaseScreenGrabMemory();
     malloc_trim(0);
-    diagnostic(QStringLiteral("overlay memory released"));
+    diagnostics::report(diagnostics::overlayMemoryReleased());
 }
 
 DrawViewModel &DrawCore::model() const { return *Models::shared().drawViewModel(); }
@@ -258,7 +253,7 @@ void DrawCore::createDrawController() {
     // The video tool's windows follow the overlay from its first capture on.
     StreamWindowHost::shared();
     Q_EMIT overlayOpened();
-    diagnostic(QStringLiteral("overlay opened on %1 screen(s)").arg(screens.size()));
+    diagnostics::report(diagnostics::overlayOpened(screens.size()));
 }
 
 void DrawCore::prepareOverlays() {
@@ -399,7 +394,7 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
         // more than everything else it does, and captures often come in a row.
         m_releaseMemory.start();
         Q_EMIT overlayClosed();
-        diagnostic(QStringLiteral("overlay closed"));
+        diagnostics::report(diagnostics::overlayClosed());
     }
 }
 
@@ -784,7 +779,7 @@ bool DrawCore::refuseEmptyCrop() {
     const QRect pixels = imageEncoding::pixelRect(model().croppedArea(), snapshot.devicePixelRatio());
     if (!pixels.intersected(snapshot.rect()).isEmpty())
         return false;
-    diagnostic(QStringLiteral("nothing to output: the crop area is empty"));
+    diagnostics::report(diagnostics::nothingToOutput());
     showNotice(QStringLiteral("The selected area is empty. Drag out a bigger one."));
     // Handles of an empty crop sit on one point; with nothing drawn yet, the next drag
     // starts a new crop instead.
@@ -819,7 +814,7 @@ void DrawCore::copyAction() {
         const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
         model().reset();
         if (image.isNull()) {
-            diagnostic(QStringLiteral("nothing to copy: the crop area is empty"));
+            diagnostics::report(diagnostics::nothingToCopy());
             return;
         }
         runInBackground(
@@ -829,7 +824,7 @@ void DrawCore::copyAction() {
 
 void DrawCore::finishCopy(const QByteArray &png) {
     if (png.isEmpty()) {
-        diagnostic(QStringLiteral("the capture could not be encoded"));
+        diagnostics::report(diagnostics::notEncoded());
         return;
     }
     auto *mime = new QMimeData;
@@ -843,7 +838,7 @@ void DrawCore::finishCopy(const QByteArray &png) {
         }
     });
     announceCopied(QStringLiteral("Screenshot copied to Clipboard!"));
-    diagnostic(QStringLiteral("copied %1 bytes of PNG").arg(png.size()));
+    diagnostics::report(diagnostics::copiedPng(png.size()));
 }
 
 void DrawCore::copyAsTextAction() {
@@ -865,18 +860,18 @@ void DrawCore::copyAsTextAction() {
     }
     m_readingText = true;
     const int generation = m_generation;
-    diagnostic(QStringLiteral("reading text"));
+    diagnostics::report(diagnostics::readingText());
     runInBackground(this, [image] { return recognizeText(image); }, [this, generation](const QString &text) {
         m_readingText = false;
         // Closed or copied otherwise while the text was read: the user has moved on, and
         // a late text must not replace what they copied since.
         if (!isOpen() || generation != m_generation) {
-            diagnostic(QStringLiteral("text read after the capture closed; dropped"));
+            diagnostics::report(diagnostics::textReadTooLate());
             return;
         }
         if (text.isEmpty()) {
             // The clipboard keeps what it held: nothing was found to replace it.
-            diagnostic(QStringLiteral("no text found"));
+            diagnostics::report(diagnostics::noTextFound());
             showNotice(QStringLiteral("No text found in the selected area."));
             return;
         }
@@ -885,7 +880,7 @@ void DrawCore::copyAsTextAction() {
         QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
         Analytics::shared().logEvent(kCopyTextEvent);
         announceCopied(QStringLiteral("Text copied to Clipboard!"));
-        diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
+        diagnostics::report(diagnostics::copiedText(text.size()));
     });
 }
 
@@ -911,7 +906,7 @@ void DrawCore::saveImageAction() {
         closeOverlay(false, true);
         model().reset();
         if (image.isNull()) {
-            diagnostic(QStringLiteral("nothing to save: the crop area is empty"));
+            diagnostics::report(diagnostics::nothingToSave());
             return;
         }
         writeImageFile(path, image, jpeg);
@@ -929,12 +924,12 @@ void DrawCore::writeImageFile(const QString &path, const QImage &image, bool jpe
         [this, path, image](const QString &error) {
             if (error.isEmpty()) {
                 Analytics::shared().logEvent(kSaveEvent);
-                diagnostic(QStringLiteral("saved %1").arg(path));
+                diagnostics::report(diagnostics::saved(path));
                 return;
             }
             // The capture is not lost: the notice offers it for saving elsewhere. Its
             // text is short, so that the system's reason shows whole.
-            diagnostic(QStringLiteral("could not save %1: %2").arg(path, error));
+            diagnostics::report(diagnostics::saveFailed(path, error));
             TrayNotificationsManager::shared().showError(imageEncoding::pngData(image),
                                                          QStringLiteral("Not saved: ") + error);
         });
@@ -947,7 +942,7 @@ void DrawCore::saveImageData(const QByteArray &pngData) {
         QImage image;
         image.loadFromData(pngData, "PNG");
         if (image.isNull()) {
-            diagnostic(QStringLiteral("the image to save could not be read"));
+            diagnostics::report(diagnostics::imageToSaveUnreadable());
             return;
         }
         writeImageFile(path, image, jpeg);
@@ -970,7 +965,7 @@ void DrawCore::uploadImage(const OutputSource &s) {
     // The cloud's picture carries no comments column: the points travel as data.
     const QImage image = renderPlainImage(s.screen, s.snapshot, s.small);
     if (image.isNull()) {
-        diagnostic(QStringLiteral("nothing to upload: the crop area is empty"));
+        diagnostics::report(diagnostics::nothingToUpload());
     } else {
         APICore &api = APICore::shared();
         const bool signedIn = Models::shared().settingsModel()->signedIn();
@@ -983,7 +978,7 @@ void DrawCore::uploadImage(const OutputSource &s) {
                                     return;
                                 if (result.ok()) {
                                     const auto &draft = result.value();
-                                    diagnostic(QStringLiteral("uploaded"));
+                                    diagnostics::report(diagnostics::uploaded());
                                     TrayNotificationsManager::shared().showUploaded(draft ? draft->draft_url
                                                                                           : std::nullopt);
                                     return;
@@ -991,7 +986,7 @@ void DrawCore::uploadImage(const OutputSource &s) {
                                 self->uploadFailed(s, tools, result.error().description(),
                                                    result.error().isQlntError());
                             });
-            diagnostic(QStringLiteral("upload started"));
+            diagnostics::report(diagnostics::uploadStarted());
         } else {
             keepForSaving(s, signedIn);
         }
@@ -1003,7 +998,7 @@ void DrawCore::keepForSaving(const OutputSource &s, bool signedIn) {
     const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
     const QByteArray png = imageEncoding::pngData(image);
     if (png.isEmpty()) {
-        diagnostic(QStringLiteral("the capture could not be encoded"));
+        diagnostics::report(diagnostics::notEncoded());
         return;
     }
     (void)QtConcurrent::run([png, path = lastScreenshotPath()] {
