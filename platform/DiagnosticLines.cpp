@@ -76,6 +76,9 @@ QString popoverShown(const QString &name, const QRect &r) {
 QString popoverHidden(const QString &name) { return QStringLiteral("chrome: popover hidden ") + name; }
 
 QString menu(const QByteArray &json) { return QStringLiteral("menu: ") + QString::fromUtf8(json); }
+QString trayInfoApplied(qsizetype projects) {
+    return QStringLiteral("cloud: tray info applied projects=%1").arg(projects);
+}
 QString notice(const QString &text) { return QStringLiteral("notice: ") + text; }
 QString noticeEmoji(const QString &emoji) {
     return QStringLiteral("notice emoji: U+") + QString::number(emoji.toUcs4().value(0), 16).toUpper();

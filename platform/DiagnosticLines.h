@@ -60,6 +60,8 @@ QString popoverHidden(const QString &name);
 
 // ---- status menu and notices
 QString menu(const QByteArray &json);
+// The service's answer for the menu (projects, drafts) is in the preferences.
+QString trayInfoApplied(qsizetype projects);
 QString notice(const QString &text);
 QString noticeEmoji(const QString &emoji);
 QString noticeHidden();

@@ -1,6 +1,7 @@
 """First launch and later launches: onboarding, isFirstRun, surviving closed windows."""
 import time
 
+from harness import lines
 from harness.app import wait_capture_closed
 
 HOT_KEY_READY = r"^Hot key Alt\+Shift\+S registered"
@@ -17,7 +18,7 @@ def test_first_launch_opens_onboarding_and_survives_closing_it(launch, x):
     # The tray and the hot key still work with no window left.
     app.wait_for_line(HOT_KEY_READY)
     x.key("alt+shift+s")
-    app.wait_for_line(r"^capture: overlay opened")
+    app.wait_for_line(lines.overlay_opened())
     x.key("Escape")
     wait_capture_closed(app, x)
     assert app.open_menu(x)[0]["title"] == "Take Screenshot"

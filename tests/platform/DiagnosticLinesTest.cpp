@@ -57,6 +57,7 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
         {"notice('Uploaded! Info  |  Close')", d::notice(QStringLiteral("Uploaded! Info  |  Close"))},
         {"notice_emoji('1F914')", d::noticeEmoji(QString::fromUcs4(U"\U0001F914"))},
         {"notice_hidden()", d::noticeHidden()},
+        {"tray_info_applied(2)", d::trayInfoApplied(2)},
         {"recorder_bar()", d::recorderBar(QStringLiteral("recording"), QStringLiteral("Stop"), QStringLiteral("00:05"),
                                           QStringLiteral("none"), true, QStringLiteral("microphone/#ffffff"),
                                           QStringLiteral("camera.slash/#ff0000"), false)},

@@ -97,6 +97,7 @@ def popover_hidden(name=None): return _line(f"chrome: popover hidden {_v(name, '
 
 # ---- status menu and notices
 def menu(): return _line("menu: (.*)")
+def tray_info_applied(projects=None): return _line(f"cloud: tray info applied projects={_v(projects, INT)}")
 def notice(text=None): return _line(f"notice: {_v(text, '(.*)')}")
 def notice_emoji(code=None): return _line(rf"notice emoji: U\+{_v(code, '([0-9A-F]+)')}")
 def notice_hidden(): return _line("notice hidden")
@@ -137,7 +138,7 @@ def settings_window(): return "settings: window"
 def settings_page(page): return f'settings: page "{page}"'
 def settings_showing(page=None): return _line(f'settings: showing "{_v(page, "(.*)")}"')
 def settings_focus(name=None): return _line(f"settings: focus {_v(name, '(.*)')}")
-def page_timed(): return _line(r"settings: page (.*) and painted in ([\d.]+) ms")
+def page_timed(what=None): return _line(_v(what, "(.*)").join(["settings: page ", r" and painted in ([\d.]+) ms"]))
 def cloud_account(state=None):
     return _line(f"settings: cloud account {_v(state, '(loading|signed out|signed in)')}")
 def hotkeys_first_row(hotkey=None): return _line(f'settings: hotkeys row 0 "{_v(hotkey, "(.*)")}"')
