@@ -45,12 +45,19 @@ def test_the_bubble_shows_the_camera_and_snaps_to_an_anchor_after_a_drag(launch,
     chrome.wait_line_since(app, since, lines.options_settings("closed"))
 
     # The live picture shows in the circle (the pattern's blue and orange halves).
-    time.sleep(0.2)
-    picture = screen.grab(display)
+    bx, by = start[0], start[1]
+
+    def halves(picture):
+        return picture.pixel(bx + 30, by + 47), picture.pixel(bx + 65, by + 47)
+
+    def shows_pattern(picture):
+        left, right = halves(picture)
+        return left[2] > 180 and left[0] < 80 and right[0] > 200 and right[2] < 80
+
+    picture = screen.wait_until(display, lambda pic: pic if shows_pattern(pic) else None) or screen.grab(display)
     if os.environ.get("QN_E2E_SHOTS"):
         display.screenshot(os.path.join(os.environ["QN_E2E_SHOTS"], "bubble.png"))
-    bx, by = start[0], start[1]
-    left, right = picture.pixel(bx + 30, by + 47), picture.pixel(bx + 65, by + 47)
+    left, right = halves(picture)
     assert left[2] > 180 and left[0] < 80, left
     assert right[0] > 200 and right[2] < 80, right
 

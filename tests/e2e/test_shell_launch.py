@@ -13,7 +13,6 @@ def test_first_launch_opens_onboarding_and_survives_closing_it(launch, x):
     app.wait_for_pref("isFirstRun", False)
     x.close_window(wid)
     x.wait_window("Quillnest - Onboarding", present=False)
-    time.sleep(0.5)
     assert app.alive()
     # The tray and the hot key still work with no window left.
     app.wait_for_line(HOT_KEY_READY)
