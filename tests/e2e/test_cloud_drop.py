@@ -125,7 +125,7 @@ def test_gif_bytes_travel_unchanged_and_other_files_are_ignored(launch, x, displ
     assert field(draft.body, "file_data") == "data:image/gif;base64," + base64.b64encode(raw).decode()
     assert (field(draft.body, "width"), field(draft.body, "height")) == ("30.0", "20.0")
     assert field(draft.body, "fileName") == "Anim.GIF"
-    time.sleep(0.5)
+    time.sleep(0.5)  # nothing marks what never comes: a grace window for a late one
     assert not [n for n in app.notices() if n.startswith("Uploaded!")]  # notifications are off
 
 

@@ -75,7 +75,7 @@ def test_sign_in_through_the_browser_stores_the_account_and_loads_the_menu(launc
     assert "Log Out" in titles(menu)
 
     # The sign-in is over: no more polls.
-    time.sleep(6)
+    time.sleep(6)  # longer than a poll interval: a poll would have come
     assert len(cloud.requests_to(API + "/login_iwgh")) == 3
 
 
@@ -89,7 +89,7 @@ def test_sign_in_gives_up_after_twenty_polls(launch, x, cloud):
     assert len(polls) == 21
     # Twenty intervals of 5 s between the first poll and the last.
     assert 99.5 < polls[-1].time - polls[0].time < 103, polls[-1].time - polls[0].time
-    time.sleep(6)
+    time.sleep(6)  # longer than a poll interval: a poll would have come
     assert len(cloud.requests_to(API + "/login_iwgh")) == 21
     assert app.pref("token") in (None, "")
     assert titles(app.menu()) == SIGNED_OUT
@@ -101,7 +101,7 @@ def test_a_failed_link_request_shows_the_error_and_opens_nothing(launch, x, clou
     app.choose(x, "Sign In / Sign Up")
     app.wait_for_line(r"^Login error: ")
     app.wait_for_line(lines.notice(lines.rx(r"Unreadable answer from the .*\.\.\. Info.*")))
-    time.sleep(6)
+    time.sleep(6)  # longer than a poll interval: a poll would have come
     assert app.opened_urls() == []
     assert not cloud.requests_to(API + "/login_iwgh")
 

@@ -167,7 +167,7 @@ def test_a_refused_task_offers_the_capture_and_sends_no_draft(launch, x, display
     x.key("ctrl+Return")
     cloud.wait_for(API + "/create_task")
     app.wait_for_line(lines.notice("Create Task: Quota reached Info  |  Save to your Computer  |  Close"))
-    time.sleep(0.5)
+    time.sleep(0.5)  # nothing marks what never comes: a grace window for a late one
     assert not cloud.requests_to(API + "/create_draft")
     assert app.events("upload_to_cloud") == []
     assert x.clipboard_text() == "before"
@@ -214,7 +214,7 @@ def test_signed_out_upload_sends_nothing_and_asks_to_sign_in(launch, x, display,
     x.key("ctrl+Return")
     wait_capture_closed(app, x)
     app.wait_for_line(lines.notice("You have to Sign in first. Save to your Computer  |  Close"))
-    time.sleep(0.5)
+    time.sleep(0.5)  # nothing marks what never comes: a grace window for a late one
     assert api_requests(cloud) == []
     # The capture is kept, as it was, for saving.
     assert screen.decode(kept_capture(app), display) == before.crop(100, 100, 200, 150)
@@ -239,7 +239,7 @@ def test_offline_upload_sends_nothing_and_offers_the_capture(launch, x, display,
         wait_capture_closed(app, x)
     finally:
         loopback("up")
-    time.sleep(1)
+    time.sleep(1)  # nothing marks what never comes: a grace window for a late one
     assert len(api_requests(cloud)) == requests
     assert kept_capture(app).startswith(b"\x89PNG")
     assert app.pref("token") == TOKEN  # still signed in
