@@ -76,6 +76,8 @@ def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, displ
         x.key("ctrl+t")
         text = x.wait_clipboard(lambda v: v.decode("utf-8", "replace") != "before", timeout=60).decode()
         assert text == "Hello Quillnest 42"
+        # The clipboard is filled first; the event is said before this line.
+        app.wait_for_line(lines.copied_text())
         assert len(app.events("\u0441opy_to_\u0441lipboard_as_text")) == 1
     finally:
         window.close()

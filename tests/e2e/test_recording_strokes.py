@@ -104,12 +104,16 @@ def test_the_palette_chooses_the_tool_and_the_pointer_ends_drawing(launch, x, di
     # Hovering the pencil while recording opens the palette beside it.
     since = chrome.mark(app)
     pencil = recorder.controls(app)["pencil"]
+    before = screen.grab(display)
     x.move(pencil[0] + 18, pencil[1] + 18)
     chrome.wait_line_since(app, since, lines.recorder_tools())
     line = chrome.lines_since(app, since, lines.recorder_tools())[-1]
     frames = {k: tuple(int(v) for v in f.split(",")) for k, f in (p.split("=") for p in line.split()[2:])}
     assert set(frames) == {"pen", "arrow", "rectangle", "oval"}
-    x.click(*chrome.centre(frames["oval"]))
+    # The line comes as the palette is shown; a click before it is on the screen falls through.
+    oval = frames["oval"]
+    assert screen.wait_until(display, lambda pic: pic.crop(*oval) != before.crop(*oval)), "the palette never showed"
+    x.click(*chrome.centre(oval))
     chrome.wait_line_since(app, since, lines.recording_tool("oval"))
     # The palette chose the tool only; the pencil turns drawing on.
     recorder.click(app, x, "pencil")
