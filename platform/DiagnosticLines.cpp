@@ -97,7 +97,9 @@ QString recorderControls(const QString &bar, const QString &record, const QStrin
     return recorder(QStringLiteral("controls bar=%1 record=%2 pencil=%3 pointer=%4 microphone=%5 camera=%6")
                         .arg(bar, record, pencil, pointer, microphone, camera));
 }
-QString recorderTools(const QStringList &frames) { return recorder(QStringLiteral("tools ") + frames.join(QLatin1Char(' '))); }
+QString recorderTools(const QStringList &frames) {
+    return recorder(QStringLiteral("tools ") + frames.join(QLatin1Char(' ')));
+}
 QString recordingTool(const QString &tool) { return recorder(QStringLiteral("recording tool ") + tool); }
 QString drawingSurface(const QString &frame) { return recorder(QStringLiteral("drawing surface ") + frame); }
 QString drawingSurfaceNone() { return drawingSurface(QStringLiteral("none")); }
@@ -158,7 +160,9 @@ QString shortcutRecordingCancelled() { return settings(QStringLiteral("shortcut 
 QString shortcutRefused(const QString &shortcut) { return settings(QStringLiteral("shortcut refused ") + shortcut); }
 QString shortcutSet(const QString &shortcut) { return settings(QStringLiteral("shortcut set ") + quoted(shortcut)); }
 QString shortcutNeedsModifier() { return settings(QStringLiteral("shortcut needs a modifier")); }
-QString logo(bool set) { return settings(QStringLiteral("logo ") + (set ? QStringLiteral("set") : QStringLiteral("none"))); }
+QString logo(bool set) {
+    return settings(QStringLiteral("logo ") + (set ? QStringLiteral("set") : QStringLiteral("none")));
+}
 QString logoWarningShown(const QString &text) { return settings(QStringLiteral("logo warning shown ") + quoted(text)); }
 QString logoWarningHidden() { return settings(QStringLiteral("logo warning hidden")); }
 QString logoDialogShown() { return settings(QStringLiteral("logo dialog shown")); }

@@ -230,10 +230,10 @@ void StreamView::reshape() {
         update(dirty);
     }
     if (diagnostics::enabled())
-        diagnostics::print(diagnostics::streamShape(shape.isEmpty() ? QStringLiteral("none") : rectText(shape.boundingRect()),
-                                                    m_record->drawedTools().size(),
-                                                    StreamViewCanvas::dissolveStep(m_record->canvasOpacity()),
-                                                    bubbleShown() ? rectText(bubbleRect().toAlignedRect()) : QStringLiteral("none")));
+        diagnostics::print(diagnostics::streamShape(
+            shape.isEmpty() ? QStringLiteral("none") : rectText(shape.boundingRect()), m_record->drawedTools().size(),
+            StreamViewCanvas::dissolveStep(m_record->canvasOpacity()),
+            bubbleShown() ? rectText(bubbleRect().toAlignedRect()) : QStringLiteral("none")));
     Q_EMIT shapeChanged();
 }
 

@@ -301,11 +301,11 @@ void VideoRecorderView::printState() {
     const auto mic = muteButtonImage(QStringLiteral("microphone"), m.microphoneEnabled(), m.muteMicrophone(), scheme);
     const auto cam = muteButtonImage(QStringLiteral("camera"), m.cameraEnabled(), m.muteCamera(), scheme);
     // Said only when it changes: the state is refreshed far more often than it differs.
-    const QString line = diagnostics::recorderBar(QLatin1String(stateName(state())), m_recordButton->text(), timeText(m.recordTime()),
-                                                  hourBadgeText(m.recordTime()), m.drawingMode(),
-                                                  QStringLiteral("%1/%2").arg(mic.first, mic.second.name()),
-                                                  QStringLiteral("%1/%2").arg(cam.first, cam.second.name()),
-                                                  scheme == ColorScheme::Light);
+    const QString line =
+        diagnostics::recorderBar(QLatin1String(stateName(state())), m_recordButton->text(), timeText(m.recordTime()),
+                                 hourBadgeText(m.recordTime()), m.drawingMode(),
+                                 QStringLiteral("%1/%2").arg(mic.first, mic.second.name()),
+                                 QStringLiteral("%1/%2").arg(cam.first, cam.second.name()), scheme == ColorScheme::Light);
     if (line != m_lastState) {
         m_lastState = line;
         diagnostics::print(line);
@@ -313,8 +313,9 @@ void VideoRecorderView::printState() {
     // Said once the bar has been painted, so that its controls are on the screen (and
     // take clicks) when the line appears.
     if (isVisible() && m_painted) {
-        const QString controls = diagnostics::recorderControls(rectText(this), rectText(m_recordButton), rectText(m_pencil),
-                                                               rectText(m_pointer), rectText(m_microphone), rectText(m_camera));
+        const QString controls =
+            diagnostics::recorderControls(rectText(this), rectText(m_recordButton), rectText(m_pencil),
+                                          rectText(m_pointer), rectText(m_microphone), rectText(m_camera));
         if (controls != m_lastControls) {
             m_lastControls = controls;
             diagnostics::print(controls);
