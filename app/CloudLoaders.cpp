@@ -2,6 +2,7 @@
 
 #include "app/state/SettingsModel.h"
 #include "cloud/APICore.h"
+#include "platform/Diagnostics.h"
 
 #include <QPointer>
 #include <cstdio>
@@ -44,6 +45,7 @@ void CloudLoaders::reloadTrayInfo(APICore &api, SettingsModel &settings, const Q
         [](SettingsModel &model, const GetUserTrayInfoResponse &info) {
             model.setFeeds(info.drafts.value_or(QList<Draft>()));
             model.setProjects(info.projects.value_or(QList<Project>()));
+            diagnostics::print(diagnostics::trayInfoApplied(model.projects().size()));
         });
 }
 

@@ -343,8 +343,7 @@ void TrayMenu::addFeeds(TrayMenuItem *comments, QMenu *mainMenu) {
 
 void TrayMenu::printMenu() const {
     if (diagnostics::enabled())
-        diagnostics::print(QStringLiteral("menu: ") +
-                           QString::fromUtf8(QJsonDocument(describe(m_mainMenu)).toJson(QJsonDocument::Compact)));
+        diagnostics::print(diagnostics::menu(QJsonDocument(describe(m_mainMenu)).toJson(QJsonDocument::Compact)));
 }
 
 QJsonArray TrayMenu::describe(const QMenu *menu) {

@@ -37,11 +37,6 @@ const QString kCopyEvent = QString::fromUtf8("\xd1\x81opy_to_\xd1\x81lipboard");
 const QString kCopyTextEvent = QString::fromUtf8("\xd1\x81opy_to_\xd1\x81lipboard_as_text");
 const QString kSaveEvent = QStringLiteral("save_to_mac");
 
-void diagnostic(const QString &line) {
-    std::printf("capture: %s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
 // Writes the bytes to `path` through a temporary file that replaces it only when
 // complete, so a full disk never leaves half a file. Returns the error, or empty.
 QString writeAtomically(const QString &path, const QByteArray &bytes, bool privateFile) {
@@ -154,7 +149,7 @@ bool CaptureOutputs::refuseEmptyCrop() {
     const QRect pixels = imageEncoding::pixelRect(model().croppedArea(), snapshot.devicePixelRatio());
     if (!pixels.intersected(snapshot.rect()).isEmpty())
         return false;
-    diagnostic(QStringLiteral("nothing to output: the crop area is empty"));
+    diagnostics::report(diagnostics::nothingToOutput());
     showNotice(QStringLiteral("The selected area is empty. Drag out a bigger one."));
     // Handles of an empty crop sit on one point; with nothing drawn yet, the next drag
     // starts a new crop instead.
@@ -189,7 +184,7 @@ void CaptureOutputs::copyAction() {
         const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
         model().reset();
         if (image.isNull()) {
-            diagnostic(QStringLiteral("nothing to copy: the crop area is empty"));
+            diagnostics::report(diagnostics::nothingToCopy());
             return;
         }
         runInBackground(
@@ -199,7 +194,7 @@ void CaptureOutputs::copyAction() {
 
 void CaptureOutputs::finishCopy(const QByteArray &png) {
     if (png.isEmpty()) {
-        diagnostic(QStringLiteral("the capture could not be encoded"));
+        diagnostics::report(diagnostics::notEncoded());
         return;
     }
     auto *mime = new QMimeData;
@@ -213,7 +208,7 @@ void CaptureOutputs::finishCopy(const QByteArray &png) {
         }
     });
     announceCopied(QStringLiteral("Screenshot copied to Clipboard!"));
-    diagnostic(QStringLiteral("copied %1 bytes of PNG").arg(png.size()));
+    diagnostics::report(diagnostics::copiedPng(png.size()));
 }
 
 void CaptureOutputs::copyAsTextAction() {
@@ -235,7 +230,7 @@ void CaptureOutputs::copyAsTextAction() {
     }
     m_readingText = true;
     const int generation = m_capture.generation();
-    diagnostic(QStringLiteral("reading text"));
+    diagnostics::report(diagnostics::readingText());
     runInBackground(
         this, [image] { return recognizeText(image); },
         [this, generation](const QString &text) { finishCopyAsText(text, generation); });
@@ -246,12 +241,12 @@ void CaptureOutputs::finishCopyAsText(const QString &text, int generation) {
     // Closed or copied otherwise while the text was read: the user has moved on, and
     // a late text must not replace what they copied since.
     if (!m_capture.isOpen() || generation != m_capture.generation()) {
-        diagnostic(QStringLiteral("text read after the capture closed; dropped"));
+        diagnostics::report(diagnostics::textReadTooLate());
         return;
     }
     if (text.isEmpty()) {
         // The clipboard keeps what it held: nothing was found to replace it.
-        diagnostic(QStringLiteral("no text found"));
+        diagnostics::report(diagnostics::noTextFound());
         showNotice(QStringLiteral("No text found in the selected area."));
         return;
     }
@@ -260,7 +255,7 @@ void CaptureOutputs::finishCopyAsText(const QString &text, int generation) {
     QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
     Analytics::shared().logEvent(kCopyTextEvent);
     announceCopied(QStringLiteral("Text copied to Clipboard!"));
-    diagnostic(QStringLiteral("copied %1 characters of text").arg(text.size()));
+    diagnostics::report(diagnostics::copiedText(text.size()));
 }
 
 void CaptureOutputs::saveImageAction() {
@@ -285,7 +280,7 @@ void CaptureOutputs::saveImageAction() {
         m_capture.closeOverlay(false, true);
         model().reset();
         if (image.isNull()) {
-            diagnostic(QStringLiteral("nothing to save: the crop area is empty"));
+            diagnostics::report(diagnostics::nothingToSave());
             return;
         }
         writeImageFile(path, image, jpeg);
@@ -303,12 +298,12 @@ void CaptureOutputs::writeImageFile(const QString &path, const QImage &image, bo
         [this, path, image](const QString &error) {
             if (error.isEmpty()) {
                 Analytics::shared().logEvent(kSaveEvent);
-                diagnostic(QStringLiteral("saved %1").arg(path));
+                diagnostics::report(diagnostics::saved(path));
                 return;
             }
             // The capture is not lost: the notice offers it for saving elsewhere. Its
             // text is short, so that the system's reason shows whole.
-            diagnostic(QStringLiteral("could not save %1: %2").arg(path, error));
+            diagnostics::report(diagnostics::saveFailed(path, error));
             overlayNotices::showError(imageEncoding::pngData(image), QStringLiteral("Not saved: ") + error);
         });
 }
@@ -320,7 +315,7 @@ void CaptureOutputs::saveImageData(const QByteArray &pngData) {
         QImage image;
         image.loadFromData(pngData, "PNG");
         if (image.isNull()) {
-            diagnostic(QStringLiteral("the image to save could not be read"));
+            diagnostics::report(diagnostics::imageToSaveUnreadable());
             return;
         }
         writeImageFile(path, image, jpeg);
@@ -343,7 +338,7 @@ void CaptureOutputs::uploadImage(const OutputSource &s) {
     // The cloud's picture carries no comments column: the points travel as data.
     const QImage image = renderPlainImage(s.screen, s.snapshot, s.small);
     if (image.isNull()) {
-        diagnostic(QStringLiteral("nothing to upload: the crop area is empty"));
+        diagnostics::report(diagnostics::nothingToUpload());
     } else {
         APICore &api = APICore::shared();
         const bool signedIn = Models::shared().settingsModel()->signedIn();
@@ -356,14 +351,14 @@ void CaptureOutputs::uploadImage(const OutputSource &s) {
                                     return;
                                 if (result.ok()) {
                                     const auto &draft = result.value();
-                                    diagnostic(QStringLiteral("uploaded"));
+                                    diagnostics::report(diagnostics::uploaded());
                                     overlayNotices::showUploaded(draft ? draft->draft_url : std::nullopt);
                                     return;
                                 }
                                 self->uploadFailed(s, tools, result.error().description(),
                                                    result.error().isQlntError());
                             });
-            diagnostic(QStringLiteral("upload started"));
+            diagnostics::report(diagnostics::uploadStarted());
         } else {
             keepForSaving(s, signedIn);
         }
@@ -375,7 +370,7 @@ void CaptureOutputs::keepForSaving(const OutputSource &s, bool signedIn) {
     const QImage image = renderImage(s.screen, s.snapshot, s.small, model().drawedTools(), s.crop);
     const QByteArray png = imageEncoding::pngData(image);
     if (png.isEmpty()) {
-        diagnostic(QStringLiteral("the capture could not be encoded"));
+        diagnostics::report(diagnostics::notEncoded());
         return;
     }
     (void)QtConcurrent::run([png, path = lastScreenshotPath()] {

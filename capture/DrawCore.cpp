@@ -30,13 +30,6 @@
 
 namespace qn {
 
-namespace {
-void diagnostic(const QString &line) {
-    std::printf("capture: %s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-} // namespace
-
 DrawCore &DrawCore::shared() {
     static DrawCore core;
     return core;
@@ -70,7 +63,7 @@ void DrawCore::holdInput(bool pointerToo) {
         return;
     if (pointerToo && !overlayInput::holdingPointer()) {
         overlayInput::holdPointer();
-        diagnostic(QStringLiteral("pointer held late: %1").arg(overlayInput::holdingPointer() ? "yes" : "no"));
+        diagnostics::report(diagnostics::pointerHeldLate(overlayInput::holdingPointer()));
     }
     // No hold while one of our popups or dialogs has the devices.
     if (QApplication::activePopupWidget() || QApplication::activeModalWidget())
@@ -102,7 +95,7 @@ void DrawCore::releaseOverlayMemory() {
             window->releaseFrame();
     releaseScreenGrabMemory();
     malloc_trim(0);
-    diagnostic(QStringLiteral("overlay memory released"));
+    diagnostics::report(diagnostics::overlayMemoryReleased());
 }
 
 DrawViewModel &DrawCore::model() const { return *Models::shared().drawViewModel(); }
@@ -157,7 +150,7 @@ void DrawCore::createDrawController() {
     if (!m_streamWindows)
         m_streamWindows = new StreamWindowHost(*this, this);
     Q_EMIT overlayOpened();
-    diagnostic(QStringLiteral("overlay opened on %1 screen(s)").arg(screens.size()));
+    diagnostics::report(diagnostics::overlayOpened(screens.size()));
 }
 
 void DrawCore::prepareOverlays() {
@@ -266,7 +259,7 @@ void DrawCore::closeOverlay(bool resetModel, bool clearState) {
         // more than everything else it does, and captures often come in a row.
         m_releaseMemory.start();
         Q_EMIT overlayClosed();
-        diagnostic(QStringLiteral("overlay closed"));
+        diagnostics::report(diagnostics::overlayClosed());
     }
 }
 

@@ -23,15 +23,10 @@
 namespace qn {
 
 namespace {
-void diagnostic(const QString &line) {
-    std::printf("capture: %s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
 // The crop area as it stands after a gesture, for the tests that drive the overlay.
 void reportCrop(const QRectF &r) {
     if (diagnostics::enabled())
-        diagnostic(QStringLiteral("crop area %1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+        diagnostics::print(diagnostics::cropArea(r));
 }
 
 // The corner of `r` nearest to `location` (bottom-right without one); on a tie the

@@ -24,11 +24,6 @@
 namespace qn {
 
 namespace {
-void diagnostic(const QString &line) {
-    std::printf("capture: %s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
 // Where the bar goes: beside the tool column's place, or left of it when it would
 // reach the screen's right edge; always on the screen.
 QRect recordControlsFrame(const QRectF &crop, const QRect &screen, QSize size) {
@@ -77,7 +72,7 @@ void DrawCore::showRecordControls() {
     m_recordControlsWindow = panel;
     panel->show();
     panel->raise();
-    diagnostic(QStringLiteral("recording controls shown"));
+    diagnostics::report(diagnostics::recordingControlsShown());
 }
 
 void DrawCore::closeRecordControls() {
@@ -92,7 +87,7 @@ void DrawCore::closeRecordControls() {
         });
     else
         panel->deleteLater();
-    diagnostic(QStringLiteral("recording controls closed"));
+    diagnostics::report(diagnostics::recordingControlsClosed());
 }
 
 void DrawCore::saveVideoAction() {
@@ -101,7 +96,7 @@ void DrawCore::saveVideoAction() {
     CropWindow *window = m_windows.value(screen);
     const auto url = VideoRecorderCore::shared().url();
     if (!window || !url) {
-        diagnostic(QStringLiteral("no recording to save"));
+        diagnostics::report(diagnostics::noRecordingToSave());
         return;
     }
     QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
@@ -124,18 +119,18 @@ void DrawCore::saveVideoAction() {
             return;
         if (QFileInfo(destination).suffix().isEmpty())
             destination += QStringLiteral(".mov");
-        diagnostic(QStringLiteral("finishing the movie for %1").arg(destination));
+        diagnostics::report(diagnostics::finishingMovie(destination));
         QPointer<DrawCore> self(this);
         VideoRecorderCore::stopRecording([self, source, destination] {
             if (!self)
                 return;
             if (const auto error = VideoRecorderCore::copyMovie(source, destination)) {
                 // The movie stays in the recordings' folder; the user is told where.
-                diagnostic(QStringLiteral("could not save the movie to %1: %2").arg(destination, *error));
+                diagnostics::report(diagnostics::movieSaveFailed(destination, *error));
                 self->m_outputs.showNotice(QStringLiteral("Could not save the movie: ") + *error +
                                            QStringLiteral("\nIt is kept in ") + QFileInfo(source).absolutePath());
             } else {
-                diagnostic(QStringLiteral("saved movie %1").arg(destination));
+                diagnostics::report(diagnostics::savedMovie(destination));
             }
             self->closeOverlay(false, true);
             self->model().reset();

@@ -298,7 +298,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
         m_painted = true;
         // Tests wait for this before they look at the screen.
         if (diagnostics::enabled())
-            diagnostics::print(QStringLiteral("capture: overlay painted"));
+            diagnostics::print(diagnostics::overlayPainted());
         m_core.holdInput(true);
     }
 
@@ -410,7 +410,7 @@ void DrawView::wheelEvent(QWheelEvent *event) { event->accept(); }
 
 void DrawView::mousePressEvent(QMouseEvent *event) {
     if (diagnostics::enabled())
-        diagnostics::print(QStringLiteral("capture: press %1,%2").arg(event->position().x()).arg(event->position().y()));
+        diagnostics::print(diagnostics::press(event->position()));
     m_core.notePointer(m_screen, event->position());
     m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)
@@ -516,8 +516,7 @@ void DrawView::pointerMoved(QPointF pos, Qt::KeyboardModifiers modifiers) {
 
 void DrawView::mouseReleaseEvent(QMouseEvent *event) {
     if (diagnostics::enabled())
-        diagnostics::print(
-            QStringLiteral("capture: release %1,%2").arg(event->position().x()).arg(event->position().y()));
+        diagnostics::print(diagnostics::release(event->position()));
     m_core.notePointer(m_screen, event->position());
     m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)

@@ -108,7 +108,7 @@ void OverlayChrome::reportPlacement() {
     const QPoint origin = m_view->mapToGlobal(QPoint(0, 0));
     BottomMenu *bar = m_panels->bottomMenu();
     ControlsMenu *column = m_panels->controlsMenu();
-    const QString line = QStringLiteral("chrome: bar %1 column %2").arg(rectText(bar, origin), rectText(column, origin));
+    const QString line = diagnostics::chromePlacement(rectText(bar, origin), rectText(column, origin));
     // Drags move the bars on every step; say only what changed.
     if (line == m_lastPlacement)
         return;
@@ -140,7 +140,7 @@ void OverlayChrome::reportPlacement() {
     add("color", column->colorButton());
     add("undo", column->button(C::Undo));
     add("redo", column->button(C::Redo));
-    diagnostics::print(QStringLiteral("chrome: controls ") + controls.join(QLatin1Char(' ')));
+    diagnostics::print(diagnostics::chromeControls(controls));
 }
 
 void OverlayChrome::requestClose(bool ask) { m_core.requestClose(ask); }

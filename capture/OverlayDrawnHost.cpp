@@ -4,9 +4,9 @@
 #include "annotation/PointTool.h"
 #include "app/state/Models.h"
 #include "capture/DrawCore.h"
+#include "platform/Diagnostics.h"
 
 #include <QGuiApplication>
-#include <cstdio>
 
 namespace qn {
 
@@ -28,8 +28,7 @@ void OverlayDrawnHost::setDrawedTools(const QList<DrawnPtr> &tools) {
     const QString line = points.join(QLatin1Char(' '));
     if (line != m_lastPoints) {
         m_lastPoints = line;
-        std::printf("annotation: comment points %s\n", qPrintable(line));
-        std::fflush(stdout);
+        diagnostics::report(diagnostics::commentPoints(line));
     }
 }
 DrawnPtr OverlayDrawnHost::drawingTool() const { return model().drawingTool(); }

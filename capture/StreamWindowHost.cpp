@@ -88,20 +88,18 @@ StreamWindowHost::StreamWindowHost(DrawCore &core, QObject *parent) : QObject(pa
         // An input shape of its own, not Qt's flag: a window flagged transparent for
         // input loses its keys too, and the overlay must keep Esc.
         setInputPassThrough(overlay, ignoresMouse);
-        diagnostics::print(QStringLiteral("recorder: overlay mouse %1").arg(ignoresMouse ? "through" : "taken"));
+        diagnostics::print(diagnostics::overlayMouse(ignoresMouse));
         if (self)
             self->raiseAboveOverlay();
     });
     // Which device each capture session runs on, for tests and diagnostics.
     connect(r, &RecordModel::microphoneStreamingChanged, this, [r] {
         const auto device = r->selectedAudioDevice();
-        diagnostics::print(QStringLiteral("recorder: microphone session %1 \"%2\"")
-                               .arg(r->microphoneStreaming() ? "running" : "stopped", device ? device->name : QString()));
+        diagnostics::print(diagnostics::microphoneSession(r->microphoneStreaming(), device ? device->name : QString()));
     });
     connect(r, &RecordModel::cameraStreamingChanged, this, [r] {
         const auto device = r->selectedVideoDevice();
-        diagnostics::print(QStringLiteral("recorder: camera session %1 \"%2\"")
-                               .arg(r->cameraStreaming() ? "running" : "stopped", device ? device->name : QString()));
+        diagnostics::print(diagnostics::cameraSession(r->cameraStreaming(), device ? device->name : QString()));
     });
     connect(&VideoRecorderCore::shared(), &VideoRecorderCore::cameraFrameChanged, this, [this](const QImage &frame) {
         if (m_stream)
@@ -151,7 +149,7 @@ void StreamWindowHost::clear() {
     m_options.clear();
     m_stream.clear();
     if (!m_hole.isEmpty())
-        diagnostics::print(QStringLiteral("recorder: overlay hole none card none"));
+        diagnostics::print(diagnostics::overlayHole(QStringLiteral("none"), QStringLiteral("none")));
     m_hole = QRect();
     m_shapeCard = QRect();
     m_screen.clear();
@@ -182,7 +180,7 @@ void StreamWindowHost::sync() {
         drawing.ended = [&core] { core.recordingDrawEnded(); };
         m_stream = new StreamView(screen, &record(), &m, drawing);
         m_screen = screen;
-        diagnostics::print(QStringLiteral("recorder: stream window on %1").arg(rectText(screen->geometry())));
+        diagnostics::print(diagnostics::streamWindow(rectText(screen->geometry())));
     }
 
     const bool recording = record().isRecording();
@@ -241,8 +239,7 @@ void StreamWindowHost::sync() {
         else
             window->setMask(mask);
         const QPoint origin = screen->geometry().topLeft();
-        diagnostics::print(QStringLiteral("recorder: overlay hole %1 card %2")
-                               .arg(rectText(hole.translated(origin)), rectText(card.translated(origin))));
+        diagnostics::print(diagnostics::overlayHole(rectText(hole.translated(origin)), rectText(card.translated(origin))));
         raiseAboveOverlay();
     }
 }

@@ -162,11 +162,10 @@ void StreamView::updateInput() {
     if (m_record->drawingMode() && !crop.isEmpty()) {
         m_catcher->show(crop.toAlignedRect().translated(m_screen->geometry().topLeft()));
         excludeOwnWindows();
-        diagnostics::print(QStringLiteral("recorder: drawing surface %1")
-                               .arg(rectText(crop.toAlignedRect().translated(m_screen->geometry().topLeft()))));
+        diagnostics::print(diagnostics::drawingSurface(rectText(crop.toAlignedRect().translated(m_screen->geometry().topLeft()))));
     } else if (m_catcher->isShown()) {
         m_catcher->hide();
-        diagnostics::print(QStringLiteral("recorder: drawing surface none"));
+        diagnostics::print(diagnostics::drawingSurfaceNone());
     }
 }
 
@@ -231,11 +230,10 @@ void StreamView::reshape() {
         update(dirty);
     }
     if (diagnostics::enabled())
-        diagnostics::print(QStringLiteral("recorder: stream shape %1 strokes=%2 opacity=%3 bubble=%4")
-                               .arg(shape.isEmpty() ? QStringLiteral("none") : rectText(shape.boundingRect()))
-                               .arg(m_record->drawedTools().size())
-                               .arg(StreamViewCanvas::dissolveStep(m_record->canvasOpacity()))
-                               .arg(bubbleShown() ? rectText(bubbleRect().toAlignedRect()) : QStringLiteral("none")));
+        diagnostics::print(diagnostics::streamShape(
+            shape.isEmpty() ? QStringLiteral("none") : rectText(shape.boundingRect()), m_record->drawedTools().size(),
+            StreamViewCanvas::dissolveStep(m_record->canvasOpacity()),
+            bubbleShown() ? rectText(bubbleRect().toAlignedRect()) : QStringLiteral("none")));
     Q_EMIT shapeChanged();
 }
 
@@ -344,13 +342,7 @@ void StreamView::bubbleDragEnded() {
         m_snap.start();
     }
     reshape();
-    diagnostics::print(QStringLiteral("recorder: bubble dropped at %1,%2%3")
-                           .arg(dropped.x())
-                           .arg(dropped.y())
-                           .arg(snapTarget(dropped, crop)
-                                    ? QStringLiteral(" snaps to %1,%2").arg(snapTarget(dropped, crop)->x())
-                                          .arg(snapTarget(dropped, crop)->y())
-                                    : QString()));
+    diagnostics::print(diagnostics::bubbleDropped(dropped, snapTarget(dropped, crop)));
 }
 
 void StreamView::mousePressEvent(QMouseEvent *event) {

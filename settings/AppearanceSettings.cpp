@@ -283,7 +283,7 @@ void AppearanceSettings::refreshLogo() {
     } else {
         m_preview->setPixmap(svgPixmap(QStringLiteral(":/images/file-icon@settings.svg"), QSize(37, 49), dpr));
     }
-    diagnostics::print(QStringLiteral("settings: logo %1").arg(set ? QStringLiteral("set") : QStringLiteral("none")));
+    diagnostics::print(diagnostics::logo(set));
     reportControls();
 }
 
@@ -306,8 +306,7 @@ void AppearanceSettings::showWarning(Warning warning) {
     m_warningText->setText(warningText(warning));
     m_preview->hide();
     m_warningView->show();
-    diagnostics::print(QStringLiteral("settings: logo warning shown \"%1\"")
-                           .arg(warningText(warning).section(QLatin1Char('\n'), 0, 0).trimmed()));
+    diagnostics::print(diagnostics::logoWarningShown(warningText(warning).section(QLatin1Char('\n'), 0, 0).trimmed()));
     // Each warning schedules its own end; the first one due ends what is shown.
     QTimer::singleShot(kWarningMs, this, [this] {
         if (m_warning == Warning::None)
@@ -315,7 +314,7 @@ void AppearanceSettings::showWarning(Warning warning) {
         m_warning = Warning::None;
         m_warningView->hide();
         m_preview->show();
-        diagnostics::print(QStringLiteral("settings: logo warning hidden"));
+        diagnostics::print(diagnostics::logoWarningHidden());
     });
 }
 
@@ -346,12 +345,12 @@ void AppearanceSettings::browseLogo() {
             self->applyChosenLogo(std::nullopt);
     });
     dialog->open();
-    diagnostics::print(QStringLiteral("settings: logo dialog shown"));
+    diagnostics::print(diagnostics::logoDialogShown());
 }
 
 void AppearanceSettings::applyChosenLogo(const std::optional<QString> &file) {
     if (!file || file->isEmpty()) {
-        diagnostics::print(QStringLiteral("settings: logo dialog cancelled"));
+        diagnostics::print(diagnostics::logoDialogCancelled());
         return;
     }
     const CustomLogo::Outcome outcome = CustomLogo::store(*file);

@@ -98,7 +98,7 @@ CloudSettings::ViewModel::ViewModel(SettingsModel &settings, QObject *parent)
 CloudSettings::CloudSettings(SettingsModel &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_viewModel(new ViewModel(settings, this)),
       m_stack(new QStackedLayout(this)), m_cover(new LoadingCover()),
-      m_report(new ControlsReport(this, QStringLiteral("settings: page \"Cloud account\""))) {
+      m_report(new ControlsReport(this, diagnostics::settingsPage(QStringLiteral("Cloud account")))) {
     setObjectName(QStringLiteral("page"));
     m_signedOut = makeSignedOut();
     m_signedIn = makeSignedIn();
@@ -125,7 +125,7 @@ void CloudSettings::apply() {
     if (static_cast<int>(now) != m_shownState) {
         m_shownState = static_cast<int>(now);
         static const char *names[] = {"loading", "signed out", "signed in"};
-        diagnostics::print(QStringLiteral("settings: cloud account %1").arg(QLatin1String(names[m_shownState])));
+        diagnostics::print(diagnostics::cloudAccount(QLatin1String(names[m_shownState])));
     }
     m_report->request();
 }
