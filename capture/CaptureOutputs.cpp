@@ -162,6 +162,8 @@ bool CaptureOutputs::refuseEmptyCrop() {
 
 std::optional<CaptureOutputs::OutputSource> CaptureOutputs::takeOutputSource() {
     m_capture.finishEditing();
+    if (refuseEmptyCrop())
+        return std::nullopt;
     QScreen *screen = model().cropScreen();
     OutputSource source{screen, m_capture.snapshot(screen), m_capture.smallSnapshot(screen), model().croppedArea()};
     if (!screen || source.snapshot.isNull()) {
@@ -173,9 +175,6 @@ std::optional<CaptureOutputs::OutputSource> CaptureOutputs::takeOutputSource() {
 }
 
 void CaptureOutputs::copyAction() {
-    m_capture.finishEditing();
-    if (refuseEmptyCrop())
-        return;
     const auto source = takeOutputSource();
     if (!source)
         return;
@@ -324,9 +323,6 @@ void CaptureOutputs::saveImageData(const QByteArray &pngData) {
 }
 
 void CaptureOutputs::uploadAction() {
-    m_capture.finishEditing();
-    if (refuseEmptyCrop())
-        return;
     const auto source = takeOutputSource();
     if (!source)
         return;

@@ -85,8 +85,8 @@ private:
         QImage small;
         QRectF crop;
     };
-    // Finishes the edit and closes the overlay; none (and the capture closed) when
-    // there is nothing to output.
+    // Finishes the edit and closes the overlay; none when the crop is empty (the
+    // capture stays open, with a notice) or there is nothing to output (it closes).
     std::optional<OutputSource> takeOutputSource();
     // The upload of a closed capture, and what becomes of it when it cannot go.
     void uploadImage(const OutputSource &source);
