@@ -16,20 +16,18 @@ ViewHit BaseTool::viewHit(QPointF point, bool showControls) const {
     if (!showControls)
         return {};
     const DrawnIntersection hit = intersect(point);
-    if (hit.kind == 2)
+    if (hit.kind == DrawnIntersection::Kind::Handle)
         return {HitPart::Handle, *hit.corner};
-    if (hit.kind == 1)
+    if (hit.kind == DrawnIntersection::Kind::Body)
         return {HitPart::Body, CornerType::TopLeft};
     return {};
 }
 
-bool BaseTool::hoverContains(QPointF point) const { return intersect(point).kind == 1; }
+bool BaseTool::hoverContains(QPointF point) const { return intersect(point).kind == DrawnIntersection::Kind::Body; }
 
 QList<DrawnHandle> BaseTool::handleViews(bool, bool) const { return {}; }
 
-QRectF BaseTool::boundingRect() const {
-    return area.isEmpty() ? QRectF(-1e5, -1e5, 2e5, 2e5) : area;
-}
+QRectF BaseTool::boundingRect() const { return area.isEmpty() ? QRectF(-1e5, -1e5, 2e5, 2e5) : area; }
 
 QColor BaseTool::paintColor() const { return color.mask ? QColor(Qt::white) : color.color; }
 

@@ -22,13 +22,14 @@ using DrawnPtr = std::shared_ptr<const BaseTool>;
 
 // What a hit test found: nothing, the object's body, or one of its handles.
 struct DrawnIntersection {
-    int kind = 0;                      // 0 none, 1 body, 2 handle
-    std::optional<CornerType> corner;  // set for a handle
-    std::optional<Tool> tool;          // set for the body
+    enum class Kind { None, Body, Handle };
+    Kind kind = Kind::None;
+    std::optional<CornerType> corner; // set for a handle
+    std::optional<Tool> tool;         // set for the body
 
     static DrawnIntersection none() { return {}; }
-    static DrawnIntersection body(Tool tool) { return {1, std::nullopt, tool}; }
-    static DrawnIntersection handle(CornerType corner) { return {2, corner, std::nullopt}; }
+    static DrawnIntersection body(Tool tool) { return {Kind::Body, std::nullopt, tool}; }
+    static DrawnIntersection handle(CornerType corner) { return {Kind::Handle, corner, std::nullopt}; }
 };
 
 // The part of an object's interactive layer under a press: its body (moves it), a
@@ -43,7 +44,7 @@ struct ViewHit {
 struct DrawnHandle {
     CornerType type;
     QPointF topLeft;
-    double rotation = 0;  // radians, about the square's centre
+    double rotation = 0; // radians, about the square's centre
     double opacity = 1;
 };
 

@@ -59,7 +59,9 @@ void DrawViewModel::setColor(const QNColor &color) {
     m_store.setData(QStringLiteral("color"), m_color.toJson());
 }
 
-void DrawViewModel::setChooceWindowMode(bool v) { assign(m_chooceWindowMode, v, &DrawViewModel::chooceWindowModeChanged); }
+void DrawViewModel::setChooceWindowMode(bool v) {
+    assign(m_chooceWindowMode, v, &DrawViewModel::chooceWindowModeChanged);
+}
 void DrawViewModel::setWhiteboard(const QColor &v) { assign(m_whiteboard, v, &DrawViewModel::whiteboardChanged); }
 void DrawViewModel::setCursor(const QCursor &v) { assign(m_cursor, v, &DrawViewModel::cursorChanged); }
 void DrawViewModel::setCacheCursor(const std::optional<QCursor> &v) {
@@ -71,16 +73,30 @@ void DrawViewModel::setCropScreen(QScreen *v) {
     m_cropScreen = v;
     Q_EMIT cropScreenChanged();
 }
-void DrawViewModel::setTempCroppedArea(const QRectF &v) { assign(m_tempCroppedArea, v, &DrawViewModel::tempCroppedAreaChanged); }
+void DrawViewModel::setTempCroppedArea(const QRectF &v) {
+    assign(m_tempCroppedArea, v, &DrawViewModel::tempCroppedAreaChanged);
+}
 void DrawViewModel::setCroppedArea(const QRectF &v) { assign(m_croppedArea, v, &DrawViewModel::croppedAreaChanged); }
-void DrawViewModel::setCroppedAreaDrawing(bool v) { assign(m_croppedAreaDrawing, v, &DrawViewModel::croppedAreaDrawingChanged); }
-void DrawViewModel::setSpaceKeyPoint(const std::optional<QPointF> &v) { assign(m_spaceKeyPoint, v, &DrawViewModel::spaceKeyPointChanged); }
-void DrawViewModel::setActiveTool(const std::optional<QUuid> &v) { assign(m_activeTool, v, &DrawViewModel::activeToolChanged); }
+void DrawViewModel::setCroppedAreaDrawing(bool v) {
+    assign(m_croppedAreaDrawing, v, &DrawViewModel::croppedAreaDrawingChanged);
+}
+void DrawViewModel::setSpaceKeyPoint(const std::optional<QPointF> &v) {
+    assign(m_spaceKeyPoint, v, &DrawViewModel::spaceKeyPointChanged);
+}
+void DrawViewModel::setActiveTool(const std::optional<QUuid> &v) {
+    assign(m_activeTool, v, &DrawViewModel::activeToolChanged);
+}
 void DrawViewModel::setDrawingTool(const DrawnPtr &v) { assign(m_drawingTool, v, &DrawViewModel::drawingToolChanged); }
-void DrawViewModel::setNeedDeleteTool(const DrawnPtr &v) { assign(m_needDeleteTool, v, &DrawViewModel::needDeleteToolChanged); }
-void DrawViewModel::setDrawedTools(const QList<DrawnPtr> &v) { assign(m_drawedTools, v, &DrawViewModel::drawedToolsChanged); }
+void DrawViewModel::setNeedDeleteTool(const DrawnPtr &v) {
+    assign(m_needDeleteTool, v, &DrawViewModel::needDeleteToolChanged);
+}
+void DrawViewModel::setDrawedTools(const QList<DrawnPtr> &v) {
+    assign(m_drawedTools, v, &DrawViewModel::drawedToolsChanged);
+}
 void DrawViewModel::setIsDrawing(bool v) { assign(m_isDrawing, v, &DrawViewModel::isDrawingChanged); }
-void DrawViewModel::setScreenshotName(const QString &v) { assign(m_screenshotName, v, &DrawViewModel::screenshotNameChanged); }
+void DrawViewModel::setScreenshotName(const QString &v) {
+    assign(m_screenshotName, v, &DrawViewModel::screenshotNameChanged);
+}
 
 void DrawViewModel::reset() {
     setWhiteboard(Qt::transparent);

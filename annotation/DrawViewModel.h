@@ -36,8 +36,10 @@ class DrawViewModel : public QObject {
     Q_PROPERTY(QScreen *cropScreen READ cropScreen WRITE setCropScreen NOTIFY cropScreenChanged)
     Q_PROPERTY(QRectF tempCroppedArea READ tempCroppedArea WRITE setTempCroppedArea NOTIFY tempCroppedAreaChanged)
     Q_PROPERTY(QRectF croppedArea READ croppedArea WRITE setCroppedArea NOTIFY croppedAreaChanged)
-    Q_PROPERTY(bool croppedAreaDrawing READ croppedAreaDrawing WRITE setCroppedAreaDrawing NOTIFY croppedAreaDrawingChanged)
-    Q_PROPERTY(std::optional<QPointF> spaceKeyPoint READ spaceKeyPoint WRITE setSpaceKeyPoint NOTIFY spaceKeyPointChanged)
+    Q_PROPERTY(
+        bool croppedAreaDrawing READ croppedAreaDrawing WRITE setCroppedAreaDrawing NOTIFY croppedAreaDrawingChanged)
+    Q_PROPERTY(
+        std::optional<QPointF> spaceKeyPoint READ spaceKeyPoint WRITE setSpaceKeyPoint NOTIFY spaceKeyPointChanged)
     Q_PROPERTY(std::optional<QUuid> activeTool READ activeTool WRITE setActiveTool NOTIFY activeToolChanged)
     Q_PROPERTY(qn::DrawnPtr drawingTool READ drawingTool WRITE setDrawingTool NOTIFY drawingToolChanged)
     Q_PROPERTY(qn::DrawnPtr needDeleteTool READ needDeleteTool WRITE setNeedDeleteTool NOTIFY needDeleteToolChanged)
@@ -141,8 +143,7 @@ Q_SIGNALS:
 private:
     Tool loadTool(const char *key, Tool fallback) const;
     QNColor loadColor() const;
-    template <typename T, typename Signal>
-    void assign(T &member, const T &value, Signal changed) {
+    template <typename T, typename Signal> void assign(T &member, const T &value, Signal changed) {
         member = value;
         Q_EMIT(this->*changed)();
     }

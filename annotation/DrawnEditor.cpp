@@ -1,8 +1,8 @@
 #include "annotation/DrawnEditor.h"
 
+#include "annotation/DrawnFactory.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
-#include "annotation/DrawnFactory.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -35,7 +35,7 @@ std::shared_ptr<PointTool> withCommentText(const PointTool &tool, const QString 
 DrawnEditor::DrawnEditor(DrawnHost &host, QObject *parent) : QObject(parent), m_host(host) {}
 
 DrawnPtr DrawnEditor::makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points,
-                             Tool kind, bool isNew, const std::optional<BaseToolData> &saved) const {
+                               Tool kind, bool isNew, const std::optional<BaseToolData> &saved) const {
     return DrawnFactory::makeTool(start, end, points, kind, isNew, saved, m_host.currentColor(), m_host.maxFrame());
 }
 
@@ -226,7 +226,7 @@ void DrawnEditor::moveDragChanged(const DrawnPtr &shown, QPointF t) {
     const BaseToolData data = shown->toolData();
     if (state.tempLocations.contains(0) && state.tempLocations.contains(1)) {
         const DrawnPtr copy = makeTool(state.tempLocations.value(0) - t, state.tempLocations.value(1) - t,
-                                      shown->points, shown->type, false, data);
+                                       shown->points, shown->type, false, data);
         if (copy)
             applyCopy(shown, copy, duplicate);
     } else if (shown->type == Tool::Pen) {
@@ -258,7 +258,7 @@ void DrawnEditor::moveDragEnded(const DrawnPtr &shown) {
 }
 
 void DrawnEditor::resizeDragChanged(std::optional<QPointF> first, std::optional<QPointF> second,
-                                   const QList<QPointF> &points, const DrawnPtr &shown, CornerType) {
+                                    const QList<QPointF> &points, const DrawnPtr &shown, CornerType) {
     if (first && shown) {
         DragInputs inputs = m_host.dragInputs();
         DragMoveState &state = m_host.dragState();
@@ -320,8 +320,8 @@ void DrawnEditor::saveComment(const PointTool &point, const QString &text) {
     }
     if (!DrawnFactory::isToolValid(*copy))
         return;
-    if (const DrawnPtr made = makeTool(copy->startPoint, copy->endPoint, copy->points, Tool::Point, true,
-                                      copy->toolData()))
+    if (const DrawnPtr made =
+            makeTool(copy->startPoint, copy->endPoint, copy->points, Tool::Point, true, copy->toolData()))
         addTool(made, false);
 }
 

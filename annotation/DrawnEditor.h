@@ -20,8 +20,8 @@ public:
 
     DrawnHost &host() { return m_host; }
 
-    DrawnPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points,
-                     Tool kind, bool isNew, const std::optional<BaseToolData> &saved) const;
+    DrawnPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points, Tool kind,
+                      bool isNew, const std::optional<BaseToolData> &saved) const;
 
     void commitDrawingTool(bool selectAfterwards);
     void appendTool(const DrawnPtr &tool);

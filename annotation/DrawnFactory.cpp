@@ -11,8 +11,8 @@
 namespace qn::DrawnFactory {
 
 DrawnPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points, Tool kind,
-                 bool isNew, const std::optional<BaseToolData> &saved, const QNColor &currentColor,
-                 const std::optional<QRectF> &maxFrame) {
+                  bool isNew, const std::optional<BaseToolData> &saved, const QNColor &currentColor,
+                  const std::optional<QRectF> &maxFrame) {
     const QNColor color = (saved && !isNew && saved->tool) ? saved->tool->color : currentColor;
     if (!maxFrame)
         return nullptr;

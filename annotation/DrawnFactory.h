@@ -13,8 +13,8 @@ namespace DrawnFactory {
 // frame, or for a comment point without a start point. A text built as new is in
 // editing; the text and comment fields come from a snapshot of their kind.
 DrawnPtr makeTool(std::optional<QPointF> start, std::optional<QPointF> end, const QList<QPointF> &points, Tool kind,
-                 bool isNew, const std::optional<BaseToolData> &saved, const QNColor &currentColor,
-                 const std::optional<QRectF> &maxFrame);
+                  bool isNew, const std::optional<BaseToolData> &saved, const QNColor &currentColor,
+                  const std::optional<QRectF> &maxFrame);
 
 // Whether a finished drawing is kept: boxes at least 10 x 10, pens of two points or
 // more, lines and arrows at least 10 long, texts and comments with some text.

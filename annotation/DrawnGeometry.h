@@ -13,9 +13,9 @@ namespace qn {
 // of the step (so the geometry stays a pure function of its inputs).
 struct DragInputs {
     bool shift = false;
-    std::optional<QPointF> pointer;        // pointer in overlay coordinates, when it can be read
-    std::optional<QPointF> spaceKeyPoint;  // where Space went down during this drag
-    std::optional<QRectF> maxFrame;        // the frame rectangles are clamped into
+    std::optional<QPointF> pointer;       // pointer in overlay coordinates, when it can be read
+    std::optional<QPointF> spaceKeyPoint; // where Space went down during this drag
+    std::optional<QRectF> maxFrame;       // the frame rectangles are clamped into
 };
 
 // State of a Space move that spans several drag steps. Key 0 is the first point and

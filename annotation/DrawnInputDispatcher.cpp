@@ -1,10 +1,10 @@
 #include "annotation/DrawnInputDispatcher.h"
 
 #include "annotation/BoxTool.h"
-#include "annotation/PointTool.h"
-#include "annotation/TextTool.h"
 #include "annotation/DrawnEditor.h"
 #include "annotation/DrawnGeometry.h"
+#include "annotation/PointTool.h"
+#include "annotation/TextTool.h"
 #include "annotation/ToolPoint.h"
 
 #include <QLineF>

@@ -38,9 +38,9 @@ public:
     // objects (marked committed and selected as the selection says, the one being
     // replaced left out) in stacking order, then the object being drawn.
     struct Shown {
-        DrawnPtr object;     // the shown copy
-        DrawnPtr original;   // the list element (or the object being drawn)
-        bool showControls;  // committed objects show their controls
+        DrawnPtr object;   // the shown copy
+        DrawnPtr original; // the list element (or the object being drawn)
+        bool showControls; // committed objects show their controls
     };
     QList<Shown> shownObjects() const;
     // The topmost object part under `point`.
@@ -55,9 +55,9 @@ private:
         HitPart part;
         CornerType corner;
         QPointF start;
-        bool started = false;                 // a handle drag starts after 5 points
-        std::optional<QPointF> anchor;        // the fixed corner of a box or area drag
-        std::optional<QPointF> textStart;     // the text's corner at a font-size drag's start
+        bool started = false;             // a handle drag starts after 5 points
+        std::optional<QPointF> anchor;    // the fixed corner of a box or area drag
+        std::optional<QPointF> textStart; // the text's corner at a font-size drag's start
         double startFontSize = 0;
     };
 

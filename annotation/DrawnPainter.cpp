@@ -135,7 +135,8 @@ void paintDrawnControls(QPainter &painter, const DrawnInputDispatcher &dispatche
     for (const auto &shown : dispatcher.shownObjects()) {
         const bool hovered = dispatcher.isHovered(shown.object->id);
         for (const DrawnHandle &h : shown.object->handleViews(shown.showControls, hovered)) {
-            const bool pointerOver = overHandle && overHandle->first == shown.object->id && overHandle->second == h.type;
+            const bool pointerOver =
+                overHandle && overHandle->first == shown.object->id && overHandle->second == h.type;
             ToolPoint::paint(painter, h, pointerOver);
         }
     }

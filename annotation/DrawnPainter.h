@@ -23,7 +23,7 @@ struct DrawnPaintInput {
     const QImage *lowQuality = nullptr;
     QColor whiteboard = Qt::transparent;
     QRectF cropArea;
-    bool skipPoints = false;  // comment pins are left out of cloud renders
+    bool skipPoints = false; // comment pins are left out of cloud renders
 };
 
 void paintDrawnObjects(QPainter &painter, const DrawnPaintInput &input);

@@ -27,7 +27,7 @@ DrawnIntersection PenTool::intersect(QPointF point) const {
 
 // The band is there while the stroke is drawn too: the pen has no controls to hide.
 ViewHit PenTool::viewHit(QPointF point, bool) const {
-    return intersect(point).kind == 1 ? ViewHit{HitPart::Body} : ViewHit{};
+    return intersect(point).kind == DrawnIntersection::Kind::Body ? ViewHit{HitPart::Body} : ViewHit{};
 }
 
 QRectF PenTool::boundingRect() const {

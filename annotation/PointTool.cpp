@@ -109,7 +109,7 @@ void PointTool::draw(QPainter &painter, const QImage *, std::optional<QUuid>) co
         outside.addPath(pinShape);
         painter.setClipPath(outside, Qt::IntersectClip);
         QPen pen(fill, 2, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
-        pen.setDashPattern({2.0, 2.0});  // 4-point dashes in units of the 2-point width
+        pen.setDashPattern({2.0, 2.0}); // 4-point dashes in units of the 2-point width
         pen.setDashOffset(1.0);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
@@ -168,7 +168,9 @@ QList<DrawnHandle> PointTool::handleViews(bool, bool hovered) const {
     return handles;
 }
 
-QRectF PointTool::boundingRect() const { return areaRect().adjusted(-8, -8, 8, 8).united(pinBox().adjusted(-2, -2, 2, 2)); }
+QRectF PointTool::boundingRect() const {
+    return areaRect().adjusted(-8, -8, 8, 8).united(pinBox().adjusted(-2, -2, 2, 2));
+}
 
 BaseToolData PointTool::toolData() const {
     BaseToolData data;

@@ -11,8 +11,8 @@ namespace qn {
 const QList<QColor> &QNColor::palette() {
     static const QList<QColor> colors = [] {
         QList<QColor> list;
-        for (const char *hex : {"#00C2FF", "#0075FF", "#0045C6", "#FF4141", "#D70000", "#A90000", "#FFC700",
-                                "#E89900", "#C86000", "#33F103", "#26BE00", "#1B8701"})
+        for (const char *hex : {"#00C2FF", "#0075FF", "#0045C6", "#FF4141", "#D70000", "#A90000", "#FFC700", "#E89900",
+                                "#C86000", "#33F103", "#26BE00", "#1B8701"})
             list.append(colorFromHex(QString::fromLatin1(hex)));
         return list;
     }();
@@ -44,8 +44,8 @@ std::optional<QNColor> QNColor::fromJson(const QByteArray &data) {
     const QJsonValue maskValue = object.value(QStringLiteral("mask"));
     if (!colorValue.isString() || !maskValue.isBool())
         return std::nullopt;
-    const auto base64 = QByteArray::fromBase64Encoding(colorValue.toString().toLatin1(),
-                                                       QByteArray::AbortOnBase64DecodingErrors);
+    const auto base64 =
+        QByteArray::fromBase64Encoding(colorValue.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!base64)
         return std::nullopt;
     const auto hex = json::decodeString(*base64);

@@ -1,7 +1,7 @@
 #include "annotation/TextToolEditor.h"
 
-#include "annotation/TextTool.h"
 #include "annotation/DrawnEditor.h"
+#include "annotation/TextTool.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

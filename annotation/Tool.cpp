@@ -7,9 +7,16 @@ namespace qn {
 
 namespace {
 constexpr std::array<std::pair<Tool, const char *>, 10> kRaw{{
-    {Tool::Pointer, "pointer"}, {Tool::Point, "point"}, {Tool::Text, "text"}, {Tool::Pen, "pen"},
-    {Tool::Arrow, "arrow"}, {Tool::Line, "line"}, {Tool::Rectangle, "rectangle"}, {Tool::Oval, "oval"},
-    {Tool::Blur, "blur"}, {Tool::Video, "video"},
+    {Tool::Pointer, "pointer"},
+    {Tool::Point, "point"},
+    {Tool::Text, "text"},
+    {Tool::Pen, "pen"},
+    {Tool::Arrow, "arrow"},
+    {Tool::Line, "line"},
+    {Tool::Rectangle, "rectangle"},
+    {Tool::Oval, "oval"},
+    {Tool::Blur, "blur"},
+    {Tool::Video, "video"},
 }};
 } // namespace
 

@@ -24,11 +24,11 @@ class DrawViewModel;
 struct AnnotationScene {
     QList<DrawnPtr> objects;
     DrawnPtr drawingTool;              // painted after the objects of its pass
-    std::optional<QUuid> hiddenObject;  // an object replaced by the copy being edited
-    std::optional<QUuid> activeTool;  // drawn as selected
+    std::optional<QUuid> hiddenObject; // an object replaced by the copy being edited
+    std::optional<QUuid> activeTool;   // drawn as selected
     QColor whiteboard = Qt::transparent;
     QRectF croppedArea;
-    bool skipCommentPoints = false;   // pictures for the cloud and for text recognition
+    bool skipCommentPoints = false; // pictures for the cloud and for text recognition
     const QImage *lowQuality = nullptr;
     const QImage *snapshot = nullptr;
 

@@ -3,17 +3,17 @@
 #include "app/Analytic.h"
 #include "app/ApplicationHooks.h"
 #include "app/MainMenu.h"
-#include "app/state/Models.h"
-#include "app/state/SettingsModel.h"
 #include "app/TrayMenu.h"
 #include "app/TrayNotification.h"
 #include "app/TrayNotificationsManager.h"
+#include "app/state/Models.h"
+#include "app/state/RecordModel.h"
+#include "app/state/SettingsModel.h"
 #include "capture/DrawCore.h"
 #include "capture/WindowsCore.h"
 #include "platform/Analytics.h"
 #include "platform/NotificationHub.h"
 #include "platform/PreferencesStore.h"
-#include "app/state/RecordModel.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -32,8 +32,7 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
     // once.
     PreferencesStore::setWriteFailureHandler([](const QString &reason) {
         TrayNotificationsManager::shared().show(
-            std::nullopt, true,
-            notice::row({notice::text(QStringLiteral("Settings can't be saved: ") + reason)}));
+            std::nullopt, true, notice::row({notice::text(QStringLiteral("Settings can't be saved: ") + reason)}));
     });
     // The first read of the user's name creates the three shared models.
     Analytic::setDefaultParameters();
@@ -41,8 +40,8 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
 
     TrayMenu &tray = TrayMenu::shared();
     tray.setup();
-    m_tokenExpired = NotificationHub::shared().observe(QStringLiteral("tokenExpired"), &tray,
-                                                       [&tray] { tray.logoutAction(); });
+    m_tokenExpired =
+        NotificationHub::shared().observe(QStringLiteral("tokenExpired"), &tray, [&tray] { tray.logoutAction(); });
 
     SettingsModel *settings = Models::shared().settingsModel();
     if (settings->needOnboarding())

@@ -1,9 +1,9 @@
 #include "app/BrowserSignIn.h"
 
-#include "app/state/SettingsModel.h"
-#include "app/TrayNotificationsManager.h"
-#include "cloud/APICore.h"
 #include "app/CloudLoaders.h"
+#include "app/TrayNotificationsManager.h"
+#include "app/state/SettingsModel.h"
+#include "cloud/APICore.h"
 #include "platform/Analytics.h"
 
 #include <QDesktopServices>

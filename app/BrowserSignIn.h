@@ -1,6 +1,6 @@
 #pragma once
-#include "cloud/CloudError.h"
 #include "app/state/CloudRecords.h"
+#include "cloud/CloudError.h"
 
 #include <QObject>
 #include <QString>

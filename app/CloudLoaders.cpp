@@ -51,12 +51,13 @@ void CloudLoaders::reloadTrayInfo(APICore &api, SettingsModel &settings, const Q
 
 void CloudLoaders::reloadProjects(APICore &api, SettingsModel &settings, const QObject *context,
                                   std::function<void()> rebuildMenu) {
-    load<GetProjectsResponse>(
-        [&api](APICore::Completion<GetProjectsResponse> done) { api.getProjects(std::move(done)); }, settings, context,
-        std::move(rebuildMenu), "Load projects error: ", [](SettingsModel &model, const GetProjectsResponse &answer) {
-            const auto &result = answer.result;
-            model.setProjects(result && result->projects ? *result->projects : QList<Project>());
-        });
+    load<GetProjectsResponse>([&api](
+                                  APICore::Completion<GetProjectsResponse> done) { api.getProjects(std::move(done)); },
+                              settings, context, std::move(rebuildMenu), "Load projects error: ",
+                              [](SettingsModel &model, const GetProjectsResponse &answer) {
+                                  const auto &result = answer.result;
+                                  model.setProjects(result && result->projects ? *result->projects : QList<Project>());
+                              });
 }
 
 void CloudLoaders::markAllAsRead(APICore &api, SettingsModel &settings) {

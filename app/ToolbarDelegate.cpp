@@ -93,7 +93,8 @@ bool ToolbarDelegate::uploadFile(const QString &path) {
     probe.setAutoTransform(true);
     const QSize size = probe.size();
     if (!probe.canRead() || !size.isValid()) {
-        std::printf("Dropped file ignored: %s is not an image (%s)\n", qPrintable(path), qPrintable(probe.errorString()));
+        std::printf("Dropped file ignored: %s is not an image (%s)\n", qPrintable(path),
+                    qPrintable(probe.errorString()));
         std::fflush(stdout);
         return false;
     }
@@ -112,18 +113,18 @@ bool ToolbarDelegate::uploadFile(const QString &path) {
     const qreal scale = screen ? screen->devicePixelRatio() : 1.0;
 
     // Reading and decoding a large file takes seconds: off the GUI thread.
-    runInBackground(this, [path, gif] { return readDropped(path, gif); },
-                    [this, path, name, scale, size](const DroppedImage &dropped) {
-                        if (!dropped.error.isEmpty()) {
-                            std::printf("Dropped file not uploaded: %s (%s)\n", qPrintable(path),
-                                        qPrintable(dropped.error));
-                            std::fflush(stdout);
-                            if (m_effects.showError)
-                                m_effects.showError({}, QStringLiteral("Could not read the file: ") + dropped.error);
-                            return;
-                        }
-                        upload(path, dropped.image, dropped.gif, name, scale, size);
-                    });
+    runInBackground(
+        this, [path, gif] { return readDropped(path, gif); },
+        [this, path, name, scale, size](const DroppedImage &dropped) {
+            if (!dropped.error.isEmpty()) {
+                std::printf("Dropped file not uploaded: %s (%s)\n", qPrintable(path), qPrintable(dropped.error));
+                std::fflush(stdout);
+                if (m_effects.showError)
+                    m_effects.showError({}, QStringLiteral("Could not read the file: ") + dropped.error);
+                return;
+            }
+            upload(path, dropped.image, dropped.gif, name, scale, size);
+        });
     return true;
 }
 
@@ -179,8 +180,7 @@ bool ToolbarDelegate::eventFilter(QObject *watched, QEvent *event) {
         }
         return true;
     }
-    default:
-        return QObject::eventFilter(watched, event);
+    default: return QObject::eventFilter(watched, event);
     }
 }
 

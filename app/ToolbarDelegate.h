@@ -1,8 +1,8 @@
 #pragma once
 #include <QByteArray>
 #include <QImage>
-#include <QSize>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <QUrl>
 #include <functional>

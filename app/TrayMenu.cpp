@@ -3,16 +3,16 @@
 #include "BuildInfo.h"
 #include "app/Analytic.h"
 #include "app/BrowserSignIn.h"
+#include "app/CloudLoaders.h"
+#include "app/ToolbarDelegate.h"
+#include "app/TrayNotification.h"
+#include "app/TrayNotificationsManager.h"
 #include "app/state/Defines.h"
 #include "app/state/Models.h"
 #include "app/state/SettingsModel.h"
-#include "app/TrayNotification.h"
-#include "app/TrayNotificationsManager.h"
 #include "capture/DrawCore.h"
 #include "capture/WindowsCore.h"
 #include "cloud/APICore.h"
-#include "app/CloudLoaders.h"
-#include "app/ToolbarDelegate.h"
 #include "platform/Diagnostics.h"
 #include "platform/ShortcutRegistry.h"
 #include "platform/SleepWatcher.h"
@@ -101,14 +101,10 @@ constexpr MenuRow kInformationMenu[] = {
 
 bool isShown(Shown shown, bool signedIn, bool showProjects) {
     switch (shown) {
-    case Shown::Always:
-        return true;
-    case Shown::SignedOut:
-        return !signedIn;
-    case Shown::SignedIn:
-        return signedIn;
-    case Shown::SignedInWithProjects:
-        return signedIn && showProjects;
+    case Shown::Always: return true;
+    case Shown::SignedOut: return !signedIn;
+    case Shown::SignedIn: return signedIn;
+    case Shown::SignedInWithProjects: return signedIn && showProjects;
     }
     return false;
 }
@@ -197,7 +193,8 @@ void TrayMenu::hotKeyTaken(const QKeySequence &sequence) {
                          QStringLiteral(" is used by another program. Choose another hot key in Settings.");
     // A moment later, so the notice can hang under an icon the tray has placed.
     QTimer::singleShot(1000, this, [text] {
-        TrayNotificationsManager::shared().show(QStringLiteral("\u2328\uFE0F"), true, notice::row({notice::text(text)}));
+        TrayNotificationsManager::shared().show(QStringLiteral("\u2328\uFE0F"), true,
+                                                notice::row({notice::text(text)}));
     });
 }
 
@@ -266,8 +263,7 @@ void TrayMenu::addRows(QMenu *menu, QMenu *mainMenu, std::span<const TrayMenuRow
         }
         TrayMenuItem *it = item(menu, QString::fromUtf8(row.title), row.action);
         switch (row.extra) {
-        case Extra::None:
-            break;
+        case Extra::None: break;
         case Extra::HotKey:
             // The item shows the current hot key and follows its later changes.
             ShortcutRegistry::shared().bind(it, ShortcutRegistry::Name::openScreenshot);
@@ -284,12 +280,8 @@ void TrayMenu::addRows(QMenu *menu, QMenu *mainMenu, std::span<const TrayMenuRow
             it->setCheckable(true);
             it->setChecked(!m_settings.muted());
             break;
-        case Extra::ProjectsSubmenu:
-            addProjects(it, mainMenu);
-            break;
-        case Extra::FeedsSubmenu:
-            addFeeds(it, mainMenu);
-            break;
+        case Extra::ProjectsSubmenu: addProjects(it, mainMenu); break;
+        case Extra::FeedsSubmenu: addFeeds(it, mainMenu); break;
         case Extra::InformationSubmenu: {
             auto *information = new QMenu(mainMenu);
             addRows(information, mainMenu, kInformationMenu);
@@ -300,9 +292,7 @@ void TrayMenu::addRows(QMenu *menu, QMenu *mainMenu, std::span<const TrayMenuRow
             if (m_hasUpdate)
                 it->setText(QStringLiteral("New Update Ready \U0001F44B"));
             break;
-        case Extra::WebsiteTitle:
-            it->setText(Defines::productWebsiteTitle());
-            break;
+        case Extra::WebsiteTitle: it->setText(Defines::productWebsiteTitle()); break;
         }
     }
 }

@@ -14,7 +14,6 @@
 
 namespace qn {
 
-
 TrayNotification::TrayNotification(const std::optional<QString> &emoji, QWidget *content, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
                           Qt::BypassWindowManagerHint),
@@ -92,9 +91,9 @@ void TrayNotification::resizeEvent(QResizeEvent *event) {
 void TrayNotification::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QPainterPath path = bubblePath(QSizeF(size()).shrunkBy(QMarginsF(0.5, 0.5, 0.5, 0.5)), tipX() - 0.5,
-                                         m_tipDown)
-                                  .translated(0.5, 0.5);
+    const QPainterPath path =
+        bubblePath(QSizeF(size()).shrunkBy(QMarginsF(0.5, 0.5, 0.5, 0.5)), tipX() - 0.5, m_tipDown)
+            .translated(0.5, 0.5);
     QColor fill = m_dark ? Color::Gray::hex282828() : Color::Gray::hexF6F6F6();
     if (m_translucent)
         fill.setAlphaF(0.94f);
@@ -136,9 +135,8 @@ QLabel *text(const QString &text) {
 
 NoticeButton *button(const QString &title, std::function<void()> action) {
     auto *b = new NoticeButton(title);
-    QObject::connect(b, &QAbstractButton::clicked, qApp, [action = std::move(action)] {
-        QTimer::singleShot(0, qApp, action);
-    });
+    QObject::connect(b, &QAbstractButton::clicked, qApp,
+                     [action = std::move(action)] { QTimer::singleShot(0, qApp, action); });
     return b;
 }
 

@@ -1,10 +1,10 @@
 #include "app/TrayNotificationsManager.h"
 
+#include "app/TrayMenu.h"
+#include "app/TrayNotification.h"
 #include "app/state/Defines.h"
 #include "app/state/Models.h"
 #include "app/state/SettingsModel.h"
-#include "app/TrayMenu.h"
-#include "app/TrayNotification.h"
 #include "capture/DrawCore.h"
 #include "platform/Diagnostics.h"
 #include "platform/Reachability.h"
@@ -37,7 +37,7 @@ TrayNotificationsManager::TrayNotificationsManager(QObject *parent) : QObject(pa
 }
 
 TrayNotificationsManager::Placement TrayNotificationsManager::placement(QSize size, const QRect &icon,
-                                                                         const QRect &available) {
+                                                                        const QRect &available) {
     // Notices keep a little distance from the screen's edges.
     constexpr int kEdge = 8;
     const int w = size.width(), h = size.height();
@@ -49,8 +49,8 @@ TrayNotificationsManager::Placement TrayNotificationsManager::placement(QSize si
         return p;
     }
     const qreal centre = icon.x() + icon.width() * 0.5;
-    const int x = qBound(available.left() + kEdge, qRound(centre - w * 0.5),
-                         qMax(available.left() + kEdge, right - w - kEdge));
+    const int x =
+        qBound(available.left() + kEdge, qRound(centre - w * 0.5), qMax(available.left() + kEdge, right - w - kEdge));
     p.tipPointsDown = icon.center().y() > available.center().y();
     const int y = p.tipPointsDown ? icon.y() - 6 - h : icon.y() + icon.height() + 6;
     p.topLeft = {x, y};
@@ -129,19 +129,21 @@ void TrayNotificationsManager::showError(const std::optional<QByteArray> &pngDat
                            notice::button(kSaveToComputer, [data] { DrawCore::shared().saveImageData(data); }),
                            notice::separator(), notice::button(QStringLiteral("Close"), [this] { hide(); })});
     } else {
-        row = notice::row({message, info, notice::separator(),
-                           notice::button(QStringLiteral("Ok."), [this] { hide(); })});
+        row = notice::row(
+            {message, info, notice::separator(), notice::button(QStringLiteral("Ok."), [this] { hide(); })});
     }
     show(QStringLiteral("\U0001F97A"), false, row);
 }
 
 void TrayNotificationsManager::showSigningIn() {
-    show(QStringLiteral("\U0001F349"), true, notice::row({notice::text(QStringLiteral("Signing in through the browser"))}));
+    show(QStringLiteral("\U0001F349"), true,
+         notice::row({notice::text(QStringLiteral("Signing in through the browser"))}));
 }
 
 void TrayNotificationsManager::showSignedIn(const QString &name) {
     show(QStringLiteral("\U0001F60B"), true,
-         notice::row({notice::text(QStringLiteral("Hey, ") + name + QStringLiteral(". You are successfully Signed in!"))}));
+         notice::row(
+             {notice::text(QStringLiteral("Hey, ") + name + QStringLiteral(". You are successfully Signed in!"))}));
 }
 
 QWidget *TrayNotificationsManager::showSignInRequired(const QByteArray &pngData) {
@@ -158,11 +160,11 @@ void TrayNotificationsManager::showUploaded(const std::optional<QString> &linkPa
     QWidget *row;
     if (linkPath) {
         const auto address = Defines::serviceAddress(*linkPath);
-        row = notice::row({notice::text(QStringLiteral("Uploaded!")),
-                           notice::button(QStringLiteral(" Open in browser"), [address] {
-                               if (address)
-                                   UrlOpener::openWebPage(*address);
-                           })});
+        row = notice::row(
+            {notice::text(QStringLiteral("Uploaded!")), notice::button(QStringLiteral(" Open in browser"), [address] {
+                 if (address)
+                     UrlOpener::openWebPage(*address);
+             })});
     } else {
         row = notice::row({notice::text(QStringLiteral("Uploaded!"))});
     }
@@ -180,8 +182,9 @@ void TrayNotificationsManager::showErrorInfo(const QString &errorDescription) {
     box.setIcon(QMessageBox::Information);
     box.setWindowTitle(QStringLiteral("Quillnest"));
     box.setText(QStringLiteral("Info"));
-    box.setInformativeText(errorDescription +
-                           QStringLiteral("\n\nIf the error continues to occur in the future, please contact support."));
+    box.setInformativeText(
+        errorDescription +
+        QStringLiteral("\n\nIf the error continues to occur in the future, please contact support."));
     QPushButton *support = box.addButton(QStringLiteral("Support"), QMessageBox::AcceptRole);
     box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box.setDefaultButton(support);

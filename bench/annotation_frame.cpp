@@ -2,11 +2,11 @@
 // kind (20 of them blur regions, some in the inversion colour) in their passes.
 // Target: at most 16 ms per frame. QN_FRAME_PNG=<file> also writes one frame out.
 #include "annotation/BoxTool.h"
+#include "annotation/DrawnFactory.h"
+#include "annotation/DrawnPainter.h"
 #include "annotation/PenTool.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
-#include "annotation/DrawnFactory.h"
-#include "annotation/DrawnPainter.h"
 
 #include <QPainter>
 #include <QRandomGenerator>

@@ -5,10 +5,10 @@
 #include "capture/SnapshotView.h"
 #include "platform/PreferencesStore.h"
 
-#include <algorithm>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 
 namespace {

@@ -44,7 +44,8 @@ int main(int argc, char **argv) {
         return 2;
     while (std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
         if (sample(d, root, w, h) != baseline) {
-            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
             std::printf("%.2f\n", ms);
             return 0;
         }

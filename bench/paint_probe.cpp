@@ -104,8 +104,8 @@ struct Probe {
                     pixels += double(n->area.width) * double(n->area.height);
                     last = msSince(start);
                     if (verbose)
-                        std::fprintf(stderr, "damage %.2f ms %d,%d %dx%d\n", last, n->area.x, n->area.y,
-                                     n->area.width, n->area.height);
+                        std::fprintf(stderr, "damage %.2f ms %d,%d %dx%d\n", last, n->area.x, n->area.y, n->area.width,
+                                     n->area.height);
                     if (first && *first < 0)
                         *first = last;
                     lastSeen = Clock::now();

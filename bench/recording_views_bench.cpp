@@ -26,7 +26,7 @@ QList<DrawnPtr> fiftyStrokes() {
         for (int k = 0; k <= 60; ++k)
             points << QPointF(100 + k * 28, y0 + 30 * std::sin(k * 0.3 + i));
         strokes << DrawnFactory::makeTool(points.first(), points.last(), points, Tool::Pen, true, std::nullopt, green,
-                                         QRectF(0, 0, 1920, 1080));
+                                          QRectF(0, 0, 1920, 1080));
     }
     return strokes;
 }
@@ -90,9 +90,8 @@ static void BM_DrawingOverFiftyStrokes(benchmark::State &state) {
         if (points.size() > 200)
             points = {QPointF(300, 300)};
         const DrawnPtr drawing = DrawnFactory::makeTool(points.first(), points.last(), points, Tool::Pen, true,
-                                                      std::nullopt, red, QRectF(0, 0, 1920, 1080));
-        const QRegion shape =
-            StreamViewCanvas::coverage(strokes, drawing, 1.0, false, QRect(0, 0, 1920, 1080), &cache);
+                                                        std::nullopt, red, QRectF(0, 0, 1920, 1080));
+        const QRegion shape = StreamViewCanvas::coverage(strokes, drawing, 1.0, false, QRect(0, 0, 1920, 1080), &cache);
         benchmark::DoNotOptimize(shape.rectCount());
     }
 }

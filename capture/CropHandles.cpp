@@ -5,8 +5,8 @@
 namespace qn::cropHandles {
 
 const QList<CornerType> &order() {
-    static const QList<CornerType> list{CornerType::TopLeft, CornerType::TopRight, CornerType::BottomLeft,
-                                        CornerType::BottomRight, CornerType::Top,     CornerType::Bottom,
+    static const QList<CornerType> list{CornerType::TopLeft,     CornerType::TopRight, CornerType::BottomLeft,
+                                        CornerType::BottomRight, CornerType::Top,      CornerType::Bottom,
                                         CornerType::Left,        CornerType::Right};
     return list;
 }
@@ -129,8 +129,8 @@ Drag::Step Drag::changed(CornerType type, const QRectF &c, QPointF location, QSi
                 m_lastPoint->ry() += spaceOffset.height();
         }
     }
-    const bool corner = type == CornerType::TopLeft || type == CornerType::TopRight ||
-                        type == CornerType::BottomLeft || type == CornerType::BottomRight;
+    const bool corner = type == CornerType::TopLeft || type == CornerType::TopRight || type == CornerType::BottomLeft ||
+                        type == CornerType::BottomRight;
     if (!m_lastPoint) {
         if (corner)
             m_lastPoint = location - QPointF(translation.width(), translation.height());
@@ -155,13 +155,9 @@ Drag::Step Drag::changed(CornerType type, const QRectF &c, QPointF location, QSi
     QPointF moving = *m_lastPoint;
     switch (type) {
     case CornerType::Top:
-    case CornerType::Bottom:
-        moving = {m_lastPoint->x() + (shift ? ty : 0), m_lastPoint->y() + ty};
-        break;
+    case CornerType::Bottom: moving = {m_lastPoint->x() + (shift ? ty : 0), m_lastPoint->y() + ty}; break;
     case CornerType::Left:
-    case CornerType::Right:
-        moving = {m_lastPoint->x() + tx, m_lastPoint->y() + (shift ? tx : 0)};
-        break;
+    case CornerType::Right: moving = {m_lastPoint->x() + tx, m_lastPoint->y() + (shift ? tx : 0)}; break;
     default: moving = {m_lastPoint->x() + tx, m_lastPoint->y() + ty}; break;
     }
     return {*m_startPoint, moving, !(shift && !corner)};

@@ -46,8 +46,8 @@ public:
     // One change of the drag. `crop` is the crop rectangle now, `location` the
     // pointer, `translation` its distance from the press; `spaceHeld` and
     // `spaceOffset` carry the Space move of the overlay controller.
-    Step changed(CornerType type, const QRectF &crop, QPointF location, QSizeF translation, bool shift,
-                 bool spaceHeld, QSizeF spaceOffset);
+    Step changed(CornerType type, const QRectF &crop, QPointF location, QSizeF translation, bool shift, bool spaceHeld,
+                 QSizeF spaceOffset);
     void ended();
     bool active() const { return m_startPoint.has_value(); }
 

@@ -1,11 +1,11 @@
 #pragma once
 #include "annotation/BaseTool.h"
-#include "annotation/Tool.h"
 #include "annotation/DrawnEditor.h"
+#include "annotation/Tool.h"
 #include "capture/CaptureOutputs.h"
 #include "capture/OverlayCursors.h"
-#include "capture/OverlayGeometry.h"
 #include "capture/OverlayDrawnHost.h"
+#include "capture/OverlayGeometry.h"
 #include "capture/Window.h"
 
 #include <QByteArray>
@@ -14,8 +14,8 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
-#include <QScreen>
 #include <QPointer>
+#include <QScreen>
 #include <QSizeF>
 #include <QTimer>
 #include <optional>
@@ -187,7 +187,7 @@ private:
     void dragObject(const std::optional<QPointF> &start, const std::optional<QPointF> &current,
                     const QList<QPointF> &points);
     DrawnPtr objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
-                          const QList<QPointF> &points);
+                           const QList<QPointF> &points);
     QWidget *dialogParent(QScreen *screen) const;
 
     QPointer<QWidget> m_recordControlsWindow;

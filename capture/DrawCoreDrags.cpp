@@ -3,15 +3,15 @@
 #include "capture/DrawCore.h"
 
 #include "annotation/DrawViewModel.h"
-#include "annotation/PointTool.h"
 #include "annotation/DrawnGeometry.h"
+#include "annotation/PointTool.h"
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "app/state/SettingsModel.h"
 #include "capture/CropHandles.h"
 #include "capture/CropWindow.h"
 #include "capture/OverlayCursors.h"
 #include "platform/Diagnostics.h"
-#include "app/state/RecordModel.h"
 
 #include <QGuiApplication>
 #include <QLineF>
@@ -123,7 +123,7 @@ void DrawCore::dragObject(const std::optional<QPointF> &start, const std::option
 }
 
 DrawnPtr DrawCore::objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
-                                const QList<QPointF> &points) {
+                                 const QList<QPointF> &points) {
     std::optional<QPointF> a = start, b = current;
     QList<QPointF> list = points;
     if (tool == Tool::Text) {
@@ -146,8 +146,8 @@ DrawnPtr DrawCore::objectForDrag(Tool tool, QPointF start, const std::optional<Q
         for (const DrawnPtr &t : model().drawedTools())
             count += t && t->type == Tool::Point;
         point->number = count + 1;
-        point->pointCorner = nearestCorner(rectFromPoints(point->startPoint, point->endPoint, false, std::nullopt),
-                                           current);
+        point->pointCorner =
+            nearestCorner(rectFromPoints(point->startPoint, point->endPoint, false, std::nullopt), current);
         made = point;
     }
     return made;
@@ -178,7 +178,7 @@ void DrawCore::dragEnded(QScreen *screen) {
         if (m.tool() == Tool::Point) {
             // The point stays in drawing for its comment card, which adds it.
             const DrawnPtr rebuilt = m_tools.makeTool(drawing->startPoint, drawing->endPoint, drawing->points,
-                                                     drawing->type, true, drawing->toolData());
+                                                      drawing->type, true, drawing->toolData());
             m.setDrawingTool(std::dynamic_pointer_cast<const PointTool>(rebuilt) ? rebuilt : nullptr);
         } else if (m.tool() != Tool::Text) {
             commitDrawingTool(true);
@@ -210,8 +210,10 @@ void DrawCore::moveCropArea(QSizeF translation) {
                            .translated(translation.width(), translation.height());
         // The whole rectangle stops at the frame's edge and keeps its size.
         if (const auto frame = m_geometry.maxFrame) {
-            moved.moveLeft(std::clamp(moved.left(), frame->left(), std::max(frame->left(), frame->right() - moved.width())));
-            moved.moveTop(std::clamp(moved.top(), frame->top(), std::max(frame->top(), frame->bottom() - moved.height())));
+            moved.moveLeft(
+                std::clamp(moved.left(), frame->left(), std::max(frame->left(), frame->right() - moved.width())));
+            moved.moveTop(
+                std::clamp(moved.top(), frame->top(), std::max(frame->top(), frame->bottom() - moved.height())));
         }
         m.setTempCroppedArea(moved);
     }

@@ -4,12 +4,12 @@
 #include "annotation/DrawnFactory.h"
 #include "app/state/Helper.h"
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/StreamWindowHost.h"
 #include "editor_ui/Panel.h"
 #include "platform/Diagnostics.h"
-#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VideoRecorderView.h"
 
@@ -146,8 +146,8 @@ void DrawCore::recordingDrawChanged(const QList<QPointF> &points, QPointF start,
     QScreen *screen = model().cropScreen();
     const std::optional<QRectF> frame =
         screen ? std::optional<QRectF>(QRectF(QPointF(0, 0), QSizeF(screen->geometry().size()))) : std::nullopt;
-    DrawnPtr made = DrawnFactory::makeTool(start, current, points, record->tool(), true, std::nullopt, model().color(),
-                                         frame);
+    DrawnPtr made =
+        DrawnFactory::makeTool(start, current, points, record->tool(), true, std::nullopt, model().color(), frame);
     record->setDrawingTool(made);
 }
 

@@ -31,7 +31,8 @@ QImage cropped(const QImage &image, const QRectF &rect, qreal scale) {
         // copy() fills what lies outside the image with transparent black.
         out = image.copy(pixels);
     } else {
-        const QRectF source(QPointF(pixels.topLeft()) * sourceScale / scale, QSizeF(pixels.size()) * sourceScale / scale);
+        const QRectF source(QPointF(pixels.topLeft()) * sourceScale / scale,
+                            QSizeF(pixels.size()) * sourceScale / scale);
         out = image.copy(source.toAlignedRect()).scaled(pixels.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
     }
     out.setDevicePixelRatio(scale);

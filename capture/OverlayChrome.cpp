@@ -1,20 +1,20 @@
 #include "capture/OverlayChrome.h"
 
-#include "editor_ui/ColorsPalette.h"
 #include "annotation/DrawViewModel.h"
 #include "app/state/Helper.h"
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "app/state/SettingsModel.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
 #include "editor_ui/BottomMenu.h"
 #include "editor_ui/ChromeState.h"
+#include "editor_ui/ColorsPalette.h"
 #include "editor_ui/ControlsMenu.h"
 #include "editor_ui/DrawPanels.h"
 #include "editor_ui/DrawViewButton.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
-#include "app/state/RecordModel.h"
 #include "uikit/ColorScheme.h"
 
 #include <QScreen>

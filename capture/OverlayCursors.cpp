@@ -63,15 +63,15 @@ QCursor cursorAt(const DrawViewModel &m, QWidget *view, QPointF location) {
         DrawnIntersection found;
         for (const DrawnPtr &tool : tools) {
             const DrawnIntersection hit = tool ? tool->intersect(location) : DrawnIntersection{};
-            if (hit.kind != 0)
+            if (hit.kind != DrawnIntersection::Kind::None)
                 found = hit;
         }
-        if (found.kind == 1) {
+        if (found.kind == DrawnIntersection::Kind::Body) {
             if (QGuiApplication::keyboardModifiers().testFlag(Qt::AltModifier))
                 return named("copy", {9, 9});
             return named(m.isDrawing() ? "close-hand" : "open-hand");
         }
-        if (found.kind == 2)
+        if (found.kind == DrawnIntersection::Kind::Handle)
             return QCursor(Qt::ArrowCursor);
     }
     return toolCursor(m);

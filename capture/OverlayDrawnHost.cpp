@@ -61,9 +61,7 @@ bool OverlayDrawnHost::canRedo() const { return model().undoManager()->canRedo()
 void OverlayDrawnHost::undo() { model().undoManager()->undo(); }
 void OverlayDrawnHost::redo() { model().undoManager()->redo(); }
 
-void OverlayDrawnHost::refreshUndoState() {
-    model().updateUndoState();
-}
+void OverlayDrawnHost::refreshUndoState() { model().updateUndoState(); }
 
 DragInputs OverlayDrawnHost::dragInputs() const {
     const OverlayGeometry::Input input = m_core.geometryInput();

@@ -115,9 +115,9 @@ QByteArray encodePng(const QImage &source) {
     QByteArray header;
     putBigEndian(header, quint32(image.width()));
     putBigEndian(header, quint32(height));
-    header.append(char(8));                 // bits per sample
-    header.append(char(alpha ? 6 : 2));     // RGBA or RGB
-    header.append(3, char(0));              // deflate, adaptive filtering, no interlace
+    header.append(char(8));             // bits per sample
+    header.append(char(alpha ? 6 : 2)); // RGBA or RGB
+    header.append(3, char(0));          // deflate, adaptive filtering, no interlace
 
     QByteArray png("\x89PNG\r\n\x1a\n", 8);
     png.reserve(idat.size() + 64);

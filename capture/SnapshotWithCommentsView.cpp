@@ -36,13 +36,12 @@ QFont labelFont() {
 
 // A logo file only when it is a regular readable file whose bytes are an image of
 // a watermark's size.
-QImage loadLogo(const std::optional<QString> &path) {
-    return path ? SettingsModel::loadLogo(*path) : QImage();
-}
+QImage loadLogo(const std::optional<QString> &path) { return path ? SettingsModel::loadLogo(*path) : QImage(); }
 
 QList<PointTool> sortedByNumber(QList<PointTool> points) {
-    std::stable_sort(points.begin(), points.end(),
-                     [](const PointTool &a, const PointTool &b) { return a.number.value_or(0) < b.number.value_or(0); });
+    std::stable_sort(points.begin(), points.end(), [](const PointTool &a, const PointTool &b) {
+        return a.number.value_or(0) < b.number.value_or(0);
+    });
     return points;
 }
 } // namespace
@@ -63,7 +62,7 @@ QString SnapshotWithCommentsView::sizeLabel(QSizeF points) {
 
 namespace {
 struct Layout {
-    QSizeF picture;      // points
+    QSizeF picture; // points
     qreal labelWidth = 0;
     qreal pictureColumnWidth = 0;
     qreal commentWidth = 0; // inner width of the comment column
@@ -105,7 +104,8 @@ QImage SnapshotWithCommentsView::render() const {
         return {};
     const Layout l = layOut(*this);
     const qreal dpr = image.devicePixelRatio() > 0 ? image.devicePixelRatio() : 1;
-    QImage sheet(QSize(static_cast<int>(std::ceil(l.size.width() * dpr)), static_cast<int>(std::ceil(l.size.height() * dpr))),
+    QImage sheet(QSize(static_cast<int>(std::ceil(l.size.width() * dpr)),
+                       static_cast<int>(std::ceil(l.size.height() * dpr))),
                  QImage::Format_ARGB32_Premultiplied);
     if (sheet.isNull())
         return {};
@@ -116,10 +116,12 @@ QImage SnapshotWithCommentsView::render() const {
     p.setRenderHint(QPainter::TextAntialiasing);
 
     // Picture column.
-    p.fillRect(QRectF(0, 0, l.pictureColumnWidth, l.size.height()), dark ? Color::Gray::hex282828() : Color::Gray::hexF6F6F6());
+    p.fillRect(QRectF(0, 0, l.pictureColumnWidth, l.size.height()),
+               dark ? Color::Gray::hex282828() : Color::Gray::hexF6F6F6());
     const QRectF picture(QPointF((l.pictureColumnWidth - l.picture.width()) / 2, padding), l.picture);
     p.drawImage(picture, image);
-    const QRectF label(QPointF(0, picture.top() - kLabelGap - kLabelHeight), QSizeF(l.pictureColumnWidth, kLabelHeight));
+    const QRectF label(QPointF(0, picture.top() - kLabelGap - kLabelHeight),
+                       QSizeF(l.pictureColumnWidth, kLabelHeight));
     p.setFont(labelFont());
     p.setPen(Color::Gray::hex8D8D8D());
     p.drawText(label, Qt::AlignCenter, sizeLabel(l.picture));

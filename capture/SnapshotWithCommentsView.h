@@ -12,8 +12,8 @@ namespace qn {
 // padded background with its size above it, and beside it a column with one badge
 // per point in number order, ending with the user's logo or a credit badge.
 struct SnapshotWithCommentsView {
-    QImage image;              // the cropped picture (its device pixel ratio is kept)
-    QList<PointTool> tools;    // the comment points, in drawing order
+    QImage image;           // the cropped picture (its device pixel ratio is kept)
+    QList<PointTool> tools; // the comment points, in drawing order
     PointTool toolComment = creditPin();
     qreal padding = 60;
     qreal commentPadding = 16;

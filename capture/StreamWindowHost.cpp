@@ -2,6 +2,7 @@
 
 #include "annotation/DrawViewModel.h"
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "app/state/SettingsModel.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
@@ -12,7 +13,6 @@
 #include "editor_ui/DrawPanels.h"
 #include "platform/Diagnostics.h"
 #include "platform/InputShape.h"
-#include "app/state/RecordModel.h"
 #include "recording/RecorderSettings.h"
 #include "recording/StreamView.h"
 #include "recording/TestCamera.h"
@@ -193,9 +193,7 @@ void StreamWindowHost::sync() {
     if (!recording && !m_options && window->view()) {
         auto *wrapper = new VideoRecorderOprionsWrapper(
             &m, overlayScheme(window->view()),
-            [] {
-                return new RecorderSettings(&record(), Models::shared().settingsModel(), sharedSessions());
-            },
+            [] { return new RecorderSettings(&record(), Models::shared().settingsModel(), sharedSessions()); },
             window->view());
         connect(wrapper, &VideoRecorderOprionsWrapper::placed, this, &StreamWindowHost::sync);
         m_options = wrapper;
@@ -222,8 +220,8 @@ void StreamWindowHost::sync() {
                 connect(panels, &DrawPanels::laidOut, this, &StreamWindowHost::sync, Qt::UniqueConnection);
             }
             const bool running = record().isRecording() && !record().isPaused();
-            for (QWidget *bar : {static_cast<QWidget *>(panels->bottomMenu()),
-                                 static_cast<QWidget *>(panels->controlsMenu())})
+            for (QWidget *bar :
+                 {static_cast<QWidget *>(panels->bottomMenu()), static_cast<QWidget *>(panels->controlsMenu())})
                 if (bar && bar->isVisible() && !running && bar->geometry().intersects(hole))
                     chrome.append(bar->geometry());
         }
@@ -239,7 +237,8 @@ void StreamWindowHost::sync() {
         else
             window->setMask(mask);
         const QPoint origin = screen->geometry().topLeft();
-        diagnostics::print(diagnostics::overlayHole(rectText(hole.translated(origin)), rectText(card.translated(origin))));
+        diagnostics::print(
+            diagnostics::overlayHole(rectText(hole.translated(origin)), rectText(card.translated(origin))));
         raiseAboveOverlay();
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
+#include <QList>
 #include <QObject>
 #include <QPointer>
-#include <QList>
 #include <QRect>
 #include <QRegion>
 
@@ -35,8 +35,7 @@ public:
     // The mask for an overlay of `window` (its own coordinates) with `hole` open and
     // `card` and `chrome` kept over it. Empty only without a hole (no mask at all):
     // an overlay that keeps nothing gets a mask that shows nothing.
-    static QRegion overlayMask(const QRect &window, const QRect &hole, const QRect &card,
-                               const QList<QRect> &chrome);
+    static QRegion overlayMask(const QRect &window, const QRect &hole, const QRect &card, const QList<QRect> &chrome);
 
 private:
     void sync();

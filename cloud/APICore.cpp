@@ -35,8 +35,7 @@ bool isUndefinedUser(const std::optional<QString> &message) {
     return message && *message == QLatin1String(APICore::kUndefinedUser);
 }
 
-template <typename Record>
-CloudResult<Record> checkAnswer(CloudResult<Record> answer, const QString &prefix) {
+template <typename Record> CloudResult<Record> checkAnswer(CloudResult<Record> answer, const QString &prefix) {
     if (!answer.ok())
         return answer;
     const Record &record = answer.value();
@@ -93,9 +92,7 @@ bool APICore::isServiceReachable() const {
     });
 }
 
-SettingsModel &APICore::settings() const {
-    return m_settings ? *m_settings : *Models::shared().settingsModel();
-}
+SettingsModel &APICore::settings() const { return m_settings ? *m_settings : *Models::shared().settingsModel(); }
 
 QString APICore::token() const { return settings().token(); }
 
@@ -103,14 +100,16 @@ QString APICore::token() const { return settings().token(); }
 
 void APICore::post(const QString &path, HttpExchange::Body body, RawCompletion completion) {
     HttpExchange::Limits limits;
-    limits.deadlineMs = static_cast<int>(
-        std::min<qint64>(m_deadlineMs + body.length * 1000 / kSlowestUploadBytesPerSecond, INT_MAX));
+    limits.deadlineMs =
+        static_cast<int>(std::min<qint64>(m_deadlineMs + body.length * 1000 / kSlowestUploadBytesPerSecond, INT_MAX));
     limits.maxAnswerBytes = m_maxAnswerBytes;
     HttpExchange::post(this, QUrl(api() + path), std::move(body), limits, std::move(completion));
 }
 
 namespace {
-HttpExchange::Body formOf(const QByteArray &body) { return HttpExchange::Body::bytes(body, kFormContentType.toLatin1()); }
+HttpExchange::Body formOf(const QByteArray &body) {
+    return HttpExchange::Body::bytes(body, kFormContentType.toLatin1());
+}
 } // namespace
 
 template <typename Record>
@@ -206,18 +205,13 @@ APICore::Point APICore::makeUploadPoint(const CommentPoint &point, const QRectF 
     // rectangle is too thin to have one.
     if (r.width() > 1 && r.height() > 1 && point.pointCorner) {
         switch (*point.pointCorner) {
-        case CornerType::TopRight:
-            left = scale * (r.width() + dx);
-            break;
-        case CornerType::BottomLeft:
-            top = scale * (r.height() + dy);
-            break;
+        case CornerType::TopRight: left = scale * (r.width() + dx); break;
+        case CornerType::BottomLeft: top = scale * (r.height() + dy); break;
         case CornerType::BottomRight:
             left = scale * (r.width() + dx);
             top = scale * (r.height() + dy);
             break;
-        default:
-            break;
+        default: break;
         }
     }
     out.left = finiteOrZero(left);
@@ -261,8 +255,9 @@ void APICore::uploadImage(const QImage &image, const std::optional<QByteArray> &
     const QList<Point> uploadPoints = makeUploadPoints(points, cropArea, screenScale);
     const QSizeF size = image.deviceIndependentSize();
     if (gifData) {
-        uploadEncoded([data = *gifData] { return std::optional(DataUrlField(QStringLiteral("data:image/gif;base64,"), data)); },
-                      size, uploadPoints, name, std::move(completion));
+        uploadEncoded(
+            [data = *gifData] { return std::optional(DataUrlField(QStringLiteral("data:image/gif;base64,"), data)); },
+            size, uploadPoints, name, std::move(completion));
         return;
     }
     // The label of a JPEG says png; the service expects exactly this.
@@ -291,8 +286,8 @@ void APICore::uploadEncoded(std::function<std::optional<DataUrlField>()> encode,
     // Encoding (and the pass that measures the escaped Base64 of a large file) takes a
     // while: off the GUI thread, back on it after.
     runInBackground(this, std::move(encode),
-                    [this, fileName, size, points, completion = std::move(completion)](
-                        const std::optional<DataUrlField> &fileData) {
+                    [this, fileName, size, points,
+                     completion = std::move(completion)](const std::optional<DataUrlField> &fileData) {
                         if (!fileData) {
                             completion(CloudError::encoding(QStringLiteral("The image could not be encoded as JPEG.")));
                             return;

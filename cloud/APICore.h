@@ -1,6 +1,6 @@
 #pragma once
-#include "cloud/CloudError.h"
 #include "app/state/CloudRecords.h"
+#include "cloud/CloudError.h"
 #include "cloud/CommentPoint.h"
 #include "cloud/FormEncoder.h"
 #include "cloud/HttpExchange.h"
@@ -28,8 +28,7 @@ class APICore : public QObject {
     Q_OBJECT
 public:
     using Point = UploadPoint;
-    template <typename T>
-    using Completion = std::function<void(CloudResult<T>)>;
+    template <typename T> using Completion = std::function<void(CloudResult<T>)>;
     using UploadResult = CloudResult<std::optional<CreateDraftResponse>>;
     using UploadCompletion = std::function<void(UploadResult)>;
 
@@ -91,9 +90,9 @@ public:
     // draft's size); `gifData`, when given, is sent instead of a JPEG of the image;
     // `screenScale` is the capture screen's pixels per point. The task's link is put
     // on the clipboard as soon as the task exists. Success logs "upload_to_cloud".
-    void uploadImage(const QImage &image, const std::optional<QByteArray> &gifData,
-                     const std::optional<QString> &name, qreal screenScale, const QRectF &cropArea,
-                     const QList<CommentPoint> &points, UploadCompletion completion);
+    void uploadImage(const QImage &image, const std::optional<QByteArray> &gifData, const std::optional<QString> &name,
+                     qreal screenScale, const QRectF &cropArea, const QList<CommentPoint> &points,
+                     UploadCompletion completion);
     // Uploads a file's own bytes (a GIF) as a data URL with `dataUrlPrefix`, without
     // comment points; `size` is the picture's size in pixels.
     void uploadData(const QByteArray &data, const QString &dataUrlPrefix, const QSizeF &size,
@@ -107,8 +106,7 @@ public:
     // One comment point as the service stores it, measured against the crop area.
     static Point makeUploadPoint(const CommentPoint &point, const QRectF &cropArea, qreal screenScale);
     // All points, sorted stably by number (no number counts as 0).
-    static QList<Point> makeUploadPoints(const QList<CommentPoint> &points, const QRectF &cropArea,
-                                         qreal screenScale);
+    static QList<Point> makeUploadPoints(const QList<CommentPoint> &points, const QRectF &cropArea, qreal screenScale);
     // "data:image/png;base64," + the JPEG (quality 90) of the image; none when the
     // image cannot be encoded. The label says png; the service expects exactly this.
     static std::optional<QString> jpegDataUrl(const QImage &image);

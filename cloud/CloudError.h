@@ -29,8 +29,7 @@ struct CloudError {
 };
 
 // Either the value of a finished call or why it failed.
-template <typename T>
-class CloudResult {
+template <typename T> class CloudResult {
 public:
     CloudResult(T value) : m_data(std::move(value)) {}
     CloudResult(CloudError error) : m_data(std::move(error)) {}

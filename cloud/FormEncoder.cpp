@@ -20,7 +20,9 @@ void FormEncoder::write(const QString &key, qint64 value) { append(key, QByteArr
 
 void FormEncoder::write(const QString &key, bool value) { append(key, value ? "1" : "0"); }
 
-void FormEncoder::write(const QString &key, double value) { append(key, escape(QString::fromLatin1(formatDouble(value)))); }
+void FormEncoder::write(const QString &key, double value) {
+    append(key, escape(QString::fromLatin1(formatDouble(value))));
+}
 
 void FormEncoder::writeList(const QString &key, const QList<QString> &values) {
     for (const QString &value : values)
@@ -41,8 +43,8 @@ QByteArray FormEncoder::escape(const QString &text) {
     out.reserve(utf8.size());
     for (const char c : utf8) {
         const auto b = static_cast<unsigned char>(c);
-        const bool plain = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') ||
-                           b == '-' || b == '.' || b == '_' || b == '~' || b == '/' || b == '?';
+        const bool plain = (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' ||
+                           b == '.' || b == '_' || b == '~' || b == '/' || b == '?';
         if (plain) {
             out.append(c);
         } else {

@@ -25,8 +25,7 @@ public:
     void write(const QString &key, int value) { write(key, static_cast<qint64>(value)); }
     void write(const QString &key, const char *value) = delete; // would pick the bool overload
     // Absent values write no key at all.
-    template <typename T>
-    void writeIfPresent(const QString &key, const std::optional<T> &value) {
+    template <typename T> void writeIfPresent(const QString &key, const std::optional<T> &value) {
         if (value)
             write(key, *value);
     }

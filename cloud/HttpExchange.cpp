@@ -12,9 +12,7 @@ constexpr qint64 kWriteWindow = 256 * 1024;
 constexpr qint64 kMaxHeadBytes = 64 * 1024;
 
 // Failures are shown in notices that keep 35 characters: the texts say it in fewer.
-QString tooLarge(qint64 limit) {
-    return QStringLiteral("Answer too large (over %1 MB)").arg(limit / (1024 * 1024));
-}
+QString tooLarge(qint64 limit) { return QStringLiteral("Answer too large (over %1 MB)").arg(limit / (1024 * 1024)); }
 } // namespace
 
 HttpExchange::Body HttpExchange::Body::bytes(const QByteArray &data, const QByteArray &contentType) {
@@ -40,7 +38,9 @@ HttpExchange::HttpExchange(QObject *parent, const QUrl &url, Body body, Limits l
 void HttpExchange::start() {
     const bool tls = m_url.scheme() == QLatin1String("https");
     if (!tls && m_url.scheme() != QLatin1String("http")) {
-        QTimer::singleShot(0, this, [this] { fail(CloudError::transport(QStringLiteral("Unsupported address: ") + m_url.toString())); });
+        QTimer::singleShot(0, this, [this] {
+            fail(CloudError::transport(QStringLiteral("Unsupported address: ") + m_url.toString()));
+        });
         return;
     }
     m_deadline.setSingleShot(true);
@@ -94,7 +94,8 @@ void HttpExchange::sendMore() {
         m_socket->write(head);
     }
     while (m_sent < m_body.length && m_socket->bytesToWrite() < kWriteWindow) {
-        const QByteArray piece = m_body.next ? m_body.next(std::min(kWriteWindow, m_body.length - m_sent)) : QByteArray();
+        const QByteArray piece =
+            m_body.next ? m_body.next(std::min(kWriteWindow, m_body.length - m_sent)) : QByteArray();
         if (piece.isEmpty()) {
             fail(CloudError::encoding(QStringLiteral("Upload data ended early")));
             return;
@@ -162,8 +163,7 @@ bool HttpExchange::parseHead() {
         // The protocol knows no redirects; following one would hand the access token
         // to whoever the answer names.
         if (m_status >= 300 && m_status < 400) {
-            fail(CloudError::transport(
-                QStringLiteral("Redirect refused (HTTP %1)").arg(m_status)));
+            fail(CloudError::transport(QStringLiteral("Redirect refused (HTTP %1)").arg(m_status)));
             return false;
         }
         if (m_contentLength > m_limits.maxAnswerBytes) {

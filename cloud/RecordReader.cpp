@@ -21,8 +21,7 @@ public:
             m_error = (path.isEmpty() ? QStringLiteral("the answer") : path) + QLatin1Char(' ') + why;
     }
 
-    template <typename T>
-    void field(const QJsonObject &object, const QString &path, const char *key, T &out) {
+    template <typename T> void field(const QJsonObject &object, const QString &path, const char *key, T &out) {
         if (failed())
             return;
         const QString name = QLatin1String(key);
@@ -79,8 +78,7 @@ public:
         out = value.toString();
         return true;
     }
-    template <typename T>
-    bool read(const QJsonValue &value, const QString &path, QList<T> &out) {
+    template <typename T> bool read(const QJsonValue &value, const QString &path, QList<T> &out) {
         if (!value.isArray()) {
             fail(path, QStringLiteral("is not a list"));
             return false;
@@ -101,8 +99,7 @@ public:
         }
         return true;
     }
-    template <typename Record>
-    bool read(const QJsonValue &value, const QString &path, Record &out) {
+    template <typename Record> bool read(const QJsonValue &value, const QString &path, Record &out) {
         if (!value.isObject()) {
             fail(path, QStringLiteral("is not an object"));
             return false;
@@ -125,9 +122,7 @@ void readFields(Reader &r, const QJsonObject &o, const QString &p, Project &v) {
     r.field(o, p, "temporary", v.temporary);
 }
 
-void readFields(Reader &r, const QJsonObject &o, const QString &p, Draft::ImageInfo &v) {
-    r.field(o, p, "url", v.url);
-}
+void readFields(Reader &r, const QJsonObject &o, const QString &p, Draft::ImageInfo &v) { r.field(o, p, "url", v.url); }
 
 void readFields(Reader &r, const QJsonObject &o, const QString &p, Draft::Image &v) {
     r.field(o, p, "url", v.url);
@@ -224,8 +219,7 @@ void readFields(Reader &r, const QJsonObject &o, const QString &p, CreateDraftRe
 
 } // namespace
 
-template <typename Record>
-CloudResult<Record> decodeRecord(const QByteArray &json) {
+template <typename Record> CloudResult<Record> decodeRecord(const QByteArray &json) {
     if (json.trimmed().isEmpty())
         return CloudError::decoding(QStringLiteral("the answer is empty"));
     QJsonParseError parseError{};

@@ -1,6 +1,6 @@
 #pragma once
-#include "cloud/CloudError.h"
 #include "app/state/CloudRecords.h"
+#include "cloud/CloudError.h"
 
 #include <QByteArray>
 
@@ -14,7 +14,6 @@ namespace qn {
 // names the offending field.
 //
 // Instantiated for every answer record, and for Project and Draft on their own.
-template <typename Record>
-CloudResult<Record> decodeRecord(const QByteArray &json);
+template <typename Record> CloudResult<Record> decodeRecord(const QByteArray &json);
 
 } // namespace qn

@@ -56,16 +56,43 @@ const BarRow kBar[] = {
     {RowKind::Close, Control::Close, nullptr, 0, "Cancel - Esc", -12, Enabled::Always,
      [](BottomMenu &, ChromeActions &a) { a.requestClose(true); }},
     {RowKind::Divider},
-    {RowKind::Text, Control::SaveMac, "Save to Computer", 7, "Save to your Computer - Ctrl+S", -12,
-     Enabled::WhenVideoPaused, [](BottomMenu &bar, ChromeActions &) { bar.saveAction(); }, {Qt::Key_S}},
+    {RowKind::Text,
+     Control::SaveMac,
+     "Save to Computer",
+     7,
+     "Save to your Computer - Ctrl+S",
+     -12,
+     Enabled::WhenVideoPaused,
+     [](BottomMenu &bar, ChromeActions &) { bar.saveAction(); },
+     {Qt::Key_S}},
     {RowKind::Divider},
-    {RowKind::Text, Control::CopyText, "Copy as Text", 6, "OCR tool - Ctrl+T", -12, Enabled::WhenNotVideoOrRunning,
-     [](BottomMenu &, ChromeActions &a) { a.copyAsTextAction(); }, {Qt::Key_T}},
+    {RowKind::Text,
+     Control::CopyText,
+     "Copy as Text",
+     6,
+     "OCR tool - Ctrl+T",
+     -12,
+     Enabled::WhenNotVideoOrRunning,
+     [](BottomMenu &, ChromeActions &a) { a.copyAsTextAction(); },
+     {Qt::Key_T}},
     {RowKind::Divider},
-    {RowKind::Text, Control::Copy, "Copy to Clipboard", 6, "Copy to Clipboard - Ctrl+C", -12,
-     Enabled::WhenNotVideoOrRunning, [](BottomMenu &, ChromeActions &a) { a.copyAction(); }, {Qt::Key_C}},
-    {RowKind::Upload, Control::Upload, "Upload to Cloud", 0, "Upload to Cloud - Ctrl+Enter", -6,
-     Enabled::WhenNotVideoOrRunning, [](BottomMenu &, ChromeActions &a) { a.uploadAction(); },
+    {RowKind::Text,
+     Control::Copy,
+     "Copy to Clipboard",
+     6,
+     "Copy to Clipboard - Ctrl+C",
+     -12,
+     Enabled::WhenNotVideoOrRunning,
+     [](BottomMenu &, ChromeActions &a) { a.copyAction(); },
+     {Qt::Key_C}},
+    {RowKind::Upload,
+     Control::Upload,
+     "Upload to Cloud",
+     0,
+     "Upload to Cloud - Ctrl+Enter",
+     -6,
+     Enabled::WhenNotVideoOrRunning,
+     [](BottomMenu &, ChromeActions &a) { a.uploadAction(); },
      {Qt::Key_Return, Qt::Key_Enter}},
 };
 
@@ -103,15 +130,9 @@ TextFit fitTexts() {
     QStringList labels;
     for (const BarRow &row : kBar) {
         switch (row.kind) {
-        case RowKind::Close:
-            fixed += kCloseWidth;
-            break;
-        case RowKind::Divider:
-            fixed += kDividerWidth;
-            break;
-        case RowKind::Upload:
-            fixed += kUploadWidth;
-            break;
+        case RowKind::Close: fixed += kCloseWidth; break;
+        case RowKind::Divider: fixed += kDividerWidth; break;
+        case RowKind::Upload: fixed += kUploadWidth; break;
         case RowKind::Text:
             paddings += 2 * row.padding;
             labels << QString::fromUtf8(row.label);
@@ -211,9 +232,9 @@ void BottomMenu::build() {
             continue;
         }
         const Control control = r.control;
-        auto *b = new DrawViewButton(
-            r.kind == RowKind::Upload ? DrawViewButtonStyleCase::Primary : DrawViewButtonStyleCase::Secondary,
-            m_content);
+        auto *b = new DrawViewButton(r.kind == RowKind::Upload ? DrawViewButtonStyleCase::Primary
+                                                               : DrawViewButtonStyleCase::Secondary,
+                                     m_content);
         connect(b, &DrawViewButton::hoverChanged, this, [this, control](bool on) { hoverChanged(on, control); });
         connect(b, &QAbstractButton::clicked, this, [this, control] { trigger(control); });
         item(control).button = b;
@@ -237,8 +258,7 @@ void BottomMenu::build() {
             b->setClipShape(clip);
             break;
         }
-        case RowKind::Divider:
-            break;
+        case RowKind::Divider: break;
         }
         row->addWidget(b, 0, Qt::AlignVCenter);
         m_help.add(control, new TooltipModifier(b, QString::fromUtf8(r.help), m_helpAligmnet, r.helpPadding));
@@ -282,8 +302,7 @@ void BottomMenu::refresh() {
     const bool video = m_tool == Tool::Video;
     for (const BarRow &r : kBar) {
         switch (r.enabled) {
-        case Enabled::Always:
-            break;
+        case Enabled::Always: break;
         case Enabled::WhenVideoPaused:
             item(r.control).button->setEnabled(!video || (m_isRecording && m_isPaused));
             break;

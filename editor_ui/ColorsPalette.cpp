@@ -31,8 +31,9 @@ ColorsPalette::ColorsPalette(DrawViewModel &model, QWidget *parent) : QWidget(pa
         p.drawText(QRectF(r.left() + 30, r.top(), r.width() - 30, r.height()), Qt::AlignVCenter | Qt::AlignLeft, label);
     });
     m_inversion = inversion;
-    connect(inversion, &QAbstractButton::clicked, this,
-            [this] { m_model.setColor(QNColor{m_model.color().color, true}); });
+    connect(inversion, &QAbstractButton::clicked, this, [this] {
+        m_model.setColor(QNColor{m_model.color().color, true});
+    });
     column->addWidget(inversion);
 
     column->addSpacing(4);

@@ -65,24 +65,13 @@ constexpr ColumnRow kColumn[] = {
 
 void run(ChromeActions &actions, const ColumnRow &row, Tool quickTool) {
     switch (row.press) {
-    case Press::SelectTool:
-        actions.selectTool(row.tool);
-        break;
-    case Press::SelectQuickTool:
-        actions.selectTool(quickTool);
-        break;
-    case Press::ToggleWhiteboard:
-        actions.toggleWhiteboard();
-        break;
-    case Press::Undo:
-        actions.undo();
-        break;
-    case Press::Redo:
-        actions.redo();
-        break;
+    case Press::SelectTool: actions.selectTool(row.tool); break;
+    case Press::SelectQuickTool: actions.selectTool(quickTool); break;
+    case Press::ToggleWhiteboard: actions.toggleWhiteboard(); break;
+    case Press::Undo: actions.undo(); break;
+    case Press::Redo: actions.redo(); break;
     case Press::None:
-    case Press::OpenPalette:
-        break;
+    case Press::OpenPalette: break;
     }
 }
 
@@ -146,14 +135,10 @@ void ControlsMenu::Helper::cancel() {
 
 QString ControlsMenu::quickToolImage(Tool quickTool) {
     switch (quickTool) {
-    case Tool::Line:
-        return QStringLiteral("line@draw-view");
-    case Tool::Rectangle:
-        return QStringLiteral("rectangle@draw-view");
-    case Tool::Oval:
-        return QStringLiteral("oval@draw-view");
-    default:
-        return QStringLiteral("arrow@draw-view");
+    case Tool::Line: return QStringLiteral("line@draw-view");
+    case Tool::Rectangle: return QStringLiteral("rectangle@draw-view");
+    case Tool::Oval: return QStringLiteral("oval@draw-view");
+    default: return QStringLiteral("arrow@draw-view");
     }
 }
 
@@ -220,14 +205,9 @@ void ControlsMenu::build() {
             connect(b, &DrawViewButton::hoverChanged, this,
                     [this, control = row.control](bool on) { hoverHelp(on, control); });
             break;
-        case RowKind::ToolsRow:
-            cell = makeToolsRow(b);
-            break;
-        case RowKind::ColorsRow:
-            cell = makeColorsRow(b);
-            break;
-        case RowKind::Divider:
-            break;
+        case RowKind::ToolsRow: cell = makeToolsRow(b); break;
+        case RowKind::ColorsRow: cell = makeColorsRow(b); break;
+        case RowKind::Divider: break;
         }
         column->addWidget(cell, 0, Qt::AlignHCenter);
     }
@@ -293,23 +273,16 @@ void ControlsMenu::refresh() {
             continue;
         DrawViewButton *b = button(row.control);
         switch (row.press) {
-        case Press::SelectTool:
-            b->setActive(m_tool == row.tool);
-            break;
+        case Press::SelectTool: b->setActive(m_tool == row.tool); break;
         case Press::SelectQuickTool:
             b->setActive(isQuickTool(m_tool));
             b->setIconName(quickToolImage(m_quickTool));
             break;
-        case Press::Undo:
-            b->setEnabled(m_canUndo);
-            break;
-        case Press::Redo:
-            b->setEnabled(m_canRedo);
-            break;
+        case Press::Undo: b->setEnabled(m_canUndo); break;
+        case Press::Redo: b->setEnabled(m_canRedo); break;
         case Press::None:
         case Press::ToggleWhiteboard: // never shown active, whatever the whiteboard
-        case Press::OpenPalette:
-            break;
+        case Press::OpenPalette: break;
         }
     }
     m_colorButton->update();

@@ -2,8 +2,8 @@
 
 #include "editor_ui/ChromeStyle.h"
 #include "editor_ui/EditorIcons.h"
-#include "uikit/HexColor.h"
 #include "uikit/Color.h"
+#include "uikit/HexColor.h"
 
 #include <QEnterEvent>
 #include <QPainter>
@@ -85,14 +85,10 @@ DrawViewButtonLook emojiLook(const DrawViewButtonState &s, bool dark) {
 
 DrawViewButtonLook drawViewButtonLook(DrawViewButtonStyleCase style, const DrawViewButtonState &state, bool dark) {
     switch (style) {
-    case DrawViewButtonStyleCase::Secondary:
-        return secondaryLook(state, dark);
-    case DrawViewButtonStyleCase::Primary:
-        return primaryLook(state, dark);
-    case DrawViewButtonStyleCase::Upload:
-        return uploadLook(state, dark);
-    case DrawViewButtonStyleCase::Emoji:
-        return emojiLook(state, dark);
+    case DrawViewButtonStyleCase::Secondary: return secondaryLook(state, dark);
+    case DrawViewButtonStyleCase::Primary: return primaryLook(state, dark);
+    case DrawViewButtonStyleCase::Upload: return uploadLook(state, dark);
+    case DrawViewButtonStyleCase::Emoji: return emojiLook(state, dark);
     }
     return {};
 }

@@ -15,8 +15,8 @@ QImage editorIconImage(const QString &name, const QSizeF &size, qreal dpr, const
     // Icons are drawn on every repaint of the bars; keep the few variants around.
     static QHash<QString, QImage> cache;
     const QString key = name + QLatin1Char('|') + QString::number(size.width()) + QLatin1Char('x') +
-                        QString::number(size.height()) + QLatin1Char('|') + QString::number(dpr) +
-                        QLatin1Char('|') + tint.name(QColor::HexArgb);
+                        QString::number(size.height()) + QLatin1Char('|') + QString::number(dpr) + QLatin1Char('|') +
+                        tint.name(QColor::HexArgb);
     if (const auto it = cache.constFind(key); it != cache.constEnd())
         return *it;
 

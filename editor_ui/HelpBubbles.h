@@ -10,8 +10,7 @@ namespace qn {
 // The help bubbles of one bar: the pointer resting on a control for a second
 // shows that control's bubble; leaving any control hides the shown one at once.
 // The pending job lives in `work`, shared by every bar of a kind.
-template <typename Control>
-class HelpBubbles {
+template <typename Control> class HelpBubbles {
 public:
     static constexpr int kDelayMs = 1000;
 

@@ -20,29 +20,20 @@ int floorHalf(int v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
 
 QPoint originOffset(MVArrowDirection d) {
     switch (d) {
-    case MVArrowDirection::right:
-        return {-kPadding, 0};
-    case MVArrowDirection::up:
-        return {0, kPadding};
-    case MVArrowDirection::down:
-        return {0, -kPadding};
-    case MVArrowDirection::left:
-        return {kPadding, 0};
-    default:
-        return {};
+    case MVArrowDirection::right: return {-kPadding, 0};
+    case MVArrowDirection::up: return {0, kPadding};
+    case MVArrowDirection::down: return {0, -kPadding};
+    case MVArrowDirection::left: return {kPadding, 0};
+    default: return {};
     }
 }
 
 MVArrowDirection directionFor(Qt::Edge edge) {
     switch (edge) {
-    case Qt::LeftEdge:
-        return MVArrowDirection::right;
-    case Qt::BottomEdge:
-        return MVArrowDirection::up;
-    case Qt::TopEdge:
-        return MVArrowDirection::down;
-    default:
-        return MVArrowDirection::left;
+    case Qt::LeftEdge: return MVArrowDirection::right;
+    case Qt::BottomEdge: return MVArrowDirection::up;
+    case Qt::TopEdge: return MVArrowDirection::down;
+    default: return MVArrowDirection::left;
     }
 }
 
@@ -52,20 +43,17 @@ bool contains(const QRect &outer, const QRect &inner) { return !inner.isEmpty() 
 
 std::optional<Qt::Edge> mvArrowSide(MVArrowDirection arrow) {
     switch (arrow) {
-    case MVArrowDirection::left:
-        return Qt::LeftEdge;
-    case MVArrowDirection::right:
-        return Qt::RightEdge;
-    case MVArrowDirection::up:
-        return Qt::TopEdge;
-    case MVArrowDirection::down:
-        return Qt::BottomEdge;
-    default:
-        return std::nullopt;
+    case MVArrowDirection::left: return Qt::LeftEdge;
+    case MVArrowDirection::right: return Qt::RightEdge;
+    case MVArrowDirection::up: return Qt::TopEdge;
+    case MVArrowDirection::down: return Qt::BottomEdge;
+    default: return std::nullopt;
     }
 }
 
-QPainterPath mvPopoverBackground(const QRectF &r, MVArrowDirection arrow) { return bubbleOutline(r, mvArrowSide(arrow)); }
+QPainterPath mvPopoverBackground(const QRectF &r, MVArrowDirection arrow) {
+    return bubbleOutline(r, mvArrowSide(arrow));
+}
 
 QRect mvPopoverFrame(MVArrowDirection d, const QRect &a, const QSize &size) {
     const int w = size.width(), h = size.height();
@@ -73,20 +61,13 @@ QRect mvPopoverFrame(MVArrowDirection d, const QRect &a, const QSize &size) {
     const int maxX = a.x() + a.width(), maxY = a.y() + a.height();
     const int midX = a.x() + floorHalf(a.width()), midY = a.y() + floorHalf(a.height());
     switch (d) {
-    case MVArrowDirection::undefined:
-        return {};
-    case MVArrowDirection::left:
-        return {maxX, midY - floorHalf(h), w, h};
-    case MVArrowDirection::right:
-        return {a.x() - w, midY - floorHalf(h), w, h};
-    case MVArrowDirection::up:
-        return {midX - floorHalf(w), maxY, w, h};
-    case MVArrowDirection::down:
-        return {midX - floorHalf(w), a.y() - h, w, h};
-    case MVArrowDirection::upLeft:
-        return {a.x(), maxY, w, h};
-    case MVArrowDirection::upRight:
-        return {maxX - w, maxY, w, h};
+    case MVArrowDirection::undefined: return {};
+    case MVArrowDirection::left: return {maxX, midY - floorHalf(h), w, h};
+    case MVArrowDirection::right: return {a.x() - w, midY - floorHalf(h), w, h};
+    case MVArrowDirection::up: return {midX - floorHalf(w), maxY, w, h};
+    case MVArrowDirection::down: return {midX - floorHalf(w), a.y() - h, w, h};
+    case MVArrowDirection::upLeft: return {a.x(), maxY, w, h};
+    case MVArrowDirection::upRight: return {maxX - w, maxY, w, h};
     }
     return {};
 }
@@ -103,20 +84,11 @@ MVArrowDirection mvFittingArrowDirection(MVArrowDirection preferred, const QRect
 
     MVArrowDirection opposite = MVArrowDirection::undefined;
     switch (preferred) {
-    case MVArrowDirection::left:
-        opposite = MVArrowDirection::right;
-        break;
-    case MVArrowDirection::right:
-        opposite = MVArrowDirection::left;
-        break;
-    case MVArrowDirection::up:
-        opposite = MVArrowDirection::down;
-        break;
-    case MVArrowDirection::down:
-        opposite = MVArrowDirection::up;
-        break;
-    default:
-        break;
+    case MVArrowDirection::left: opposite = MVArrowDirection::right; break;
+    case MVArrowDirection::right: opposite = MVArrowDirection::left; break;
+    case MVArrowDirection::up: opposite = MVArrowDirection::down; break;
+    case MVArrowDirection::down: opposite = MVArrowDirection::up; break;
+    default: break;
     }
     if (opposite != MVArrowDirection::undefined && contains(screen, frameFor(opposite)))
         return opposite;
@@ -138,8 +110,8 @@ MVArrowDirection mvFittingArrowDirection(MVArrowDirection preferred, const QRect
 }
 
 MVPopoverPanel::MVPopoverPanel(QWidget *anchorWindow)
-    : QWidget(anchorWindow, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                                Qt::NoDropShadowWindowHint) {
+    : QWidget(anchorWindow,
+              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::NoDropShadowWindowHint) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
 }
@@ -154,7 +126,7 @@ MVPopover::MVPopover(QWidget *anchor, QWidget *content) : QObject(anchor), m_anc
     m_panel = new MVPopoverPanel(anchor->window());
     // Popovers start on the behind-window material: the panel is a window of its own.
     m_panel->background = PopoverBackground::plain(chrome::fullScreenUIMaterial(false).toRgb(),
-                                                    chrome::fullScreenUIMaterial(true).toRgb());
+                                                   chrome::fullScreenUIMaterial(true).toRgb());
     m_panel->background.light->setAlpha(255);
     m_panel->background.dark->setAlpha(255);
     if (m_content) {

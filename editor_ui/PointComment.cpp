@@ -177,8 +177,8 @@ bool PointComment::isSaveDisabled() const {
 // The editor grows and shrinks with the wrapped text (one line when empty) and never scrolls.
 void PointComment::fitEditor() {
     const QString shown = m_text.isEmpty() ? QStringLiteral(" ") : m_text;
-    const QRectF text = QFontMetricsF(commentFont())
-                            .boundingRect(QRectF(0, 0, 259 - 16, 1e6), Qt::AlignLeft | Qt::TextWordWrap, shown);
+    const QRectF text =
+        QFontMetricsF(commentFont()).boundingRect(QRectF(0, 0, 259 - 16, 1e6), Qt::AlignLeft | Qt::TextWordWrap, shown);
     m_editor->setFixedHeight(qCeil(text.height()) + 4);
 }
 
@@ -277,11 +277,13 @@ void PointComment::updateLook() {
     const bool placingOrEditing = !m_point.drawed || m_edit;
     const QColor area = placingOrEditing ? colorFromHex(m_dark ? QStringLiteral("#505050") : QStringLiteral("#F1F1F1"))
                                          : QColor(Qt::transparent);
-    const QColor divider = m_dark ? colorFromHex(QStringLiteral("#7C7C7C"), 0.3) : colorFromHex(QStringLiteral("#F6F6F6"));
+    const QColor divider =
+        m_dark ? colorFromHex(QStringLiteral("#7C7C7C"), 0.3) : colorFromHex(QStringLiteral("#F6F6F6"));
     m_area->setStyleSheet(QStringLiteral("QWidget { background: %1; border-radius: 4px; }").arg(css(area)));
     m_shown->setStyleSheet(QStringLiteral("QLabel { color: %1; background: transparent; }").arg(css(text)));
     m_editor->setStyleSheet(
-        QStringLiteral("QPlainTextEdit { color: %1; background: transparent; border: none; padding: 0 5px; }").arg(css(text)));
+        QStringLiteral("QPlainTextEdit { color: %1; background: transparent; border: none; padding: 0 5px; }")
+            .arg(css(text)));
     QPalette pal = m_divider->palette();
     pal.setColor(QPalette::Window, divider);
     m_divider->setPalette(pal);

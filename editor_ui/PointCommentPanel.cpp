@@ -1,7 +1,7 @@
 #include "editor_ui/PointCommentPanel.h"
 
-#include "editor_ui/PointComment.h"
 #include "annotation/DrawnEditor.h"
+#include "editor_ui/PointComment.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "editor_ui/PointComment.h"
 #include "annotation/PointTool.h"
+#include "editor_ui/PointComment.h"
 
 #include <QObject>
 #include <QPointer>

@@ -19,14 +19,10 @@ constexpr qreal kPadding = 6;
 
 Edge oppositeEdge(Edge edge) {
     switch (edge) {
-    case Edge::Top:
-        return Edge::Bottom;
-    case Edge::Bottom:
-        return Edge::Top;
-    case Edge::Leading:
-        return Edge::Trailing;
-    case Edge::Trailing:
-        return Edge::Leading;
+    case Edge::Top: return Edge::Bottom;
+    case Edge::Bottom: return Edge::Top;
+    case Edge::Leading: return Edge::Trailing;
+    case Edge::Trailing: return Edge::Leading;
     }
     return edge;
 }
@@ -35,14 +31,10 @@ namespace {
 
 Qt::Edge screenEdge(Edge edge) {
     switch (edge) {
-    case Edge::Top:
-        return Qt::TopEdge;
-    case Edge::Bottom:
-        return Qt::BottomEdge;
-    case Edge::Leading:
-        return Qt::LeftEdge;
-    case Edge::Trailing:
-        return Qt::RightEdge;
+    case Edge::Top: return Qt::TopEdge;
+    case Edge::Bottom: return Qt::BottomEdge;
+    case Edge::Leading: return Qt::LeftEdge;
+    case Edge::Trailing: return Qt::RightEdge;
     }
     return Qt::LeftEdge;
 }
@@ -56,14 +48,10 @@ namespace {
 QPointF placementOffset(const QSizeF &source, Edge edge, const QSizeF &size) {
     const qreal w = source.width(), h = source.height(), cw = size.width(), ch = size.height();
     switch (edge) {
-    case Edge::Top:
-        return {w / 2 - cw / 2, -kPadding - ch};
-    case Edge::Leading:
-        return {-kPadding - cw, h / 2 - ch / 2};
-    case Edge::Bottom:
-        return {w / 2 - cw / 2, h + kPadding};
-    case Edge::Trailing:
-        return {w + kPadding, h / 2 - ch / 2};
+    case Edge::Top: return {w / 2 - cw / 2, -kPadding - ch};
+    case Edge::Leading: return {-kPadding - cw, h / 2 - ch / 2};
+    case Edge::Bottom: return {w / 2 - cw / 2, h + kPadding};
+    case Edge::Trailing: return {w + kPadding, h / 2 - ch / 2};
     }
     return {};
 }
@@ -78,18 +66,10 @@ PopoverPlacement popoverPlacement(const QRectF &source, Edge preferred, const QS
     const QRectF r(source.topLeft() + offset, size);
     QPointF far;
     switch (preferred) {
-    case Edge::Leading:
-        far = QPointF(r.left(), r.center().y());
-        break;
-    case Edge::Trailing:
-        far = QPointF(r.right(), r.center().y());
-        break;
-    case Edge::Top:
-        far = QPointF(r.center().x(), r.top());
-        break;
-    case Edge::Bottom:
-        far = QPointF(r.center().x(), r.bottom());
-        break;
+    case Edge::Leading: far = QPointF(r.left(), r.center().y()); break;
+    case Edge::Trailing: far = QPointF(r.right(), r.center().y()); break;
+    case Edge::Top: far = QPointF(r.center().x(), r.top()); break;
+    case Edge::Bottom: far = QPointF(r.center().x(), r.bottom()); break;
     }
     // Edges count as on screen, as a frame contains its own border.
     const bool inside = far.x() >= screen->left() && far.x() <= screen->right() && far.y() >= screen->top() &&

@@ -23,8 +23,8 @@ Edge oppositeEdge(Edge edge);
 QPainterPath popoverBackgroundShape(const QRectF &rect, Edge arrow);
 
 struct PopoverPlacement {
-    Edge edge;       // the side actually used
-    QPointF offset;  // from the source's top-left corner to the popover's
+    Edge edge;      // the side actually used
+    QPointF offset; // from the source's top-left corner to the popover's
 };
 
 // Where a popover of `size` (content plus its 6 px padding) opens beside `source`:

@@ -13,7 +13,7 @@ namespace qn {
 
 namespace {
 
-constexpr qreal kOuter = 6;  // room for the pointer on every side
+constexpr qreal kOuter = 6; // room for the pointer on every side
 constexpr qreal kInnerX = 12;
 constexpr qreal kInnerY = 6;
 constexpr qreal kRadius = 8;
@@ -149,8 +149,7 @@ QPointF tooltipOrigin(const QRectF &anchor, Qt::Alignment side, qreal padding, c
             pick(vSide(own), point.y(), point.y() - bubbleSize.height() / 2, point.y() - bubbleSize.height())};
 }
 
-TooltipModifier::TooltipModifier(QWidget *anchor, const QString &text, Qt::Alignment side, qreal padding,
-                                 QWidget *host)
+TooltipModifier::TooltipModifier(QWidget *anchor, const QString &text, Qt::Alignment side, qreal padding, QWidget *host)
     : QObject(anchor), m_anchor(anchor), m_host(host), m_text(text), m_side(side), m_padding(padding) {
     anchor->installEventFilter(this);
 }
@@ -215,15 +214,12 @@ bool TooltipModifier::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_anchor) {
         switch (event->type()) {
         case QEvent::Move:
-        case QEvent::Resize:
-            reposition();
-            break;
+        case QEvent::Resize: reposition(); break;
         case QEvent::Hide:
             if (m_bubble)
                 m_bubble->hide();
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return QObject::eventFilter(watched, event);

@@ -47,8 +47,7 @@ QPointF tooltipOrigin(const QRectF &anchor, Qt::Alignment side, qreal padding, c
 class TooltipModifier : public QObject {
     Q_OBJECT
 public:
-    TooltipModifier(QWidget *anchor, const QString &text, Qt::Alignment side, qreal padding,
-                    QWidget *host = nullptr);
+    TooltipModifier(QWidget *anchor, const QString &text, Qt::Alignment side, qreal padding, QWidget *host = nullptr);
     ~TooltipModifier() override;
 
     void setShow(bool show);

@@ -13,18 +13,16 @@ namespace qn {
 // Qt 6.4's `QFuture::then(context, ...)` continuations race with the worker when the
 // pool finishes fast and crash now and then in `reportStarted`; a watcher owned by
 // the context only ever reads the finished future on the context's own thread.
-template <typename Work, typename Done>
-void runInBackground(QObject *context, Work work, Done done) {
+template <typename Work, typename Done> void runInBackground(QObject *context, Work work, Done done) {
     using Result = std::invoke_result_t<Work>;
     auto *watcher = new QFutureWatcher<Result>(context);
-    QObject::connect(watcher, &QFutureWatcherBase::finished, context,
-                     [watcher, done = std::move(done)]() mutable {
-                         watcher->deleteLater();
-                         if constexpr (std::is_void_v<Result>)
-                             done();
-                         else
-                             done(watcher->result());
-                     });
+    QObject::connect(watcher, &QFutureWatcherBase::finished, context, [watcher, done = std::move(done)]() mutable {
+        watcher->deleteLater();
+        if constexpr (std::is_void_v<Result>)
+            done();
+        else
+            done(watcher->result());
+    });
     watcher->setFuture(QtConcurrent::run(std::move(work)));
 }
 

@@ -85,8 +85,8 @@ QString noticeEmoji(const QString &emoji) {
 }
 QString noticeHidden() { return QStringLiteral("notice hidden"); }
 
-QString recorderBar(const QString &state, const QString &title, const QString &time, const QString &badge,
-                    bool drawing, const QString &microphone, const QString &camera, bool light) {
+QString recorderBar(const QString &state, const QString &title, const QString &time, const QString &badge, bool drawing,
+                    const QString &microphone, const QString &camera, bool light) {
     return recorder(QStringLiteral("bar state=%1 title=\"%2\" time=%3 badge=%4 drawing=%5 microphone=%6 camera=%7 "
                                    "scheme=%8")
                         .arg(state, title, time, badge, drawing ? QStringLiteral("on") : QStringLiteral("off"),
@@ -111,11 +111,11 @@ QString streamShape(const QString &shape, qsizetype strokes, qreal opacity, cons
                         .arg(bubble));
 }
 QString bubbleDropped(QPointF at, std::optional<QPointF> snapsTo) {
-    return recorder(QStringLiteral("bubble dropped at %1,%2%3")
-                        .arg(at.x())
-                        .arg(at.y())
-                        .arg(snapsTo ? QStringLiteral(" snaps to %1,%2").arg(snapsTo->x()).arg(snapsTo->y())
-                                     : QString()));
+    return recorder(
+        QStringLiteral("bubble dropped at %1,%2%3")
+            .arg(at.x())
+            .arg(at.y())
+            .arg(snapsTo ? QStringLiteral(" snaps to %1,%2").arg(snapsTo->x()).arg(snapsTo->y()) : QString()));
 }
 QString optionsSettings(bool open) {
     return recorder(QStringLiteral("options settings ") + (open ? QStringLiteral("open") : QStringLiteral("closed")));

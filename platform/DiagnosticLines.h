@@ -67,8 +67,8 @@ QString noticeEmoji(const QString &emoji);
 QString noticeHidden();
 
 // ---- recorder
-QString recorderBar(const QString &state, const QString &title, const QString &time, const QString &badge,
-                    bool drawing, const QString &microphone, const QString &camera, bool light);
+QString recorderBar(const QString &state, const QString &title, const QString &time, const QString &badge, bool drawing,
+                    const QString &microphone, const QString &camera, bool light);
 QString recorderControls(const QString &bar, const QString &record, const QString &pencil, const QString &pointer,
                          const QString &microphone, const QString &camera);
 QString recorderTools(const QStringList &frames);

@@ -182,9 +182,9 @@ public:
                             return static_cast<quint16>(1 << mod);
                 return 0;
             };
-            m_numLockMask = maskOf(0xff7f);    // Num_Lock
-            m_scrollLockMask = maskOf(0xff14); // Scroll_Lock
-            if (const quint16 alt = maskOf(0xffe9))  // Alt_L
+            m_numLockMask = maskOf(0xff7f);         // Num_Lock
+            m_scrollLockMask = maskOf(0xff14);      // Scroll_Lock
+            if (const quint16 alt = maskOf(0xffe9)) // Alt_L
                 m_altMask = alt;
             if (const quint16 super = maskOf(0xffeb)) // Super_L
                 m_metaMask = super;

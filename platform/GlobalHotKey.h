@@ -43,8 +43,7 @@ private:
 
 namespace hotkey {
 // X modifier bits of the X core protocol.
-constexpr quint16 kShift = 1, kLock = 2, kControl = 4, kMod1 = 8, kMod2 = 16, kMod3 = 32, kMod4 = 64,
-                  kMod5 = 128;
+constexpr quint16 kShift = 1, kLock = 2, kControl = 4, kMod1 = 8, kMod2 = 16, kMod3 = 32, kMod4 = 64, kMod5 = 128;
 
 // The X keysym of a Qt key, for the keys a shortcut can use; none for the others.
 std::optional<quint32> keysymForKey(Qt::Key key);

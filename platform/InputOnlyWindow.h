@@ -1,7 +1,7 @@
 #pragma once
 #include <QAbstractNativeEventFilter>
-#include <QPointF>
 #include <QList>
+#include <QPointF>
 #include <QRect>
 #include <functional>
 

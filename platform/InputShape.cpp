@@ -4,9 +4,9 @@
 #include <QList>
 #include <QRegion>
 #include <QWidget>
-#include <algorithm>
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
+#include <algorithm>
 
 namespace qn {
 
@@ -40,8 +40,7 @@ bool combine(QWidget *window, const QRegion &region, int operation) {
     for (const QRect &r : region) {
         const QRect device(QPoint(qRound(r.x() * scale), qRound(r.y() * scale)),
                            QSize(qRound(r.width() * scale), qRound(r.height() * scale)));
-        rects.append(XRectangle{short(device.x()), short(device.y()), ushort(device.width()),
-                                ushort(device.height())});
+        rects.append(XRectangle{short(device.x()), short(device.y()), ushort(device.width()), ushort(device.height())});
     }
     // A shape of many small parts (a fading stroke) can hold more rectangles than one
     // request may carry, and an over-long request ends the whole X connection: it is

@@ -14,17 +14,17 @@ extern "C" {
 #include <QFileInfo>
 
 #include <algorithm>
-#include <chrono>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/statvfs.h>
 #include <thread>
+#include <unistd.h>
 
 namespace qn {
 
@@ -53,11 +53,11 @@ struct MovieWriter::Private {
     AVStream *audioStream = nullptr;
     SwsContext *sws = nullptr;
     int swsWidth = 0, swsHeight = 0;
-    AVFrame *lastPicture = nullptr;  // the newest converted picture, kept to hold it
+    AVFrame *lastPicture = nullptr; // the newest converted picture, kept to hold it
     AVFrame *audioFrame = nullptr;
     AVPacket *packet = nullptr;
-    int64_t lastEncodedPts = -1;     // video time base
-    int64_t audioPts = 0;            // samples handed to the encoder
+    int64_t lastEncodedPts = -1; // video time base
+    int64_t audioPts = 0;        // samples handed to the encoder
     bool ioFailed = false;
     bool created = false;
 
@@ -65,7 +65,7 @@ struct MovieWriter::Private {
     mutable std::mutex mutex;
     std::condition_variable wake;
     std::deque<PendingPicture> pictures;
-    std::vector<int16_t> sound;      // samples not yet encoded
+    std::vector<int16_t> sound; // samples not yet encoded
     int64_t lastQueuedUs = -1;
     int64_t heldUs = -1;
     int64_t audioTaken = 0;
@@ -141,8 +141,7 @@ bool MovieWriter::Private::convertAndEncode(const PendingPicture &pending) {
     if (!sws || swsWidth != picture.width || swsHeight != picture.height) {
         sws_freeContext(sws);
         // Same size: a plain colour conversion; otherwise the picture is fitted.
-        const int flags = (picture.width == video->width && picture.height == video->height) ? SWS_POINT
-                                                                                               : SWS_BILINEAR;
+        const int flags = (picture.width == video->width && picture.height == video->height) ? SWS_POINT : SWS_BILINEAR;
         sws = sws_alloc_context();
         av_opt_set_int(sws, "srcw", picture.width, 0);
         av_opt_set_int(sws, "srch", picture.height, 0);
@@ -181,8 +180,9 @@ bool MovieWriter::Private::convertAndEncode(const PendingPicture &pending) {
     source->height = picture.height;
     source->data[0] = const_cast<uint8_t *>(picture.data);
     source->linesize[0] = picture.stride;
-    source->buf[0] = av_buffer_create(source->data[0], size_t(picture.stride) * size_t(picture.height),
-                                      [](void *, uint8_t *) {}, nullptr, AV_BUFFER_FLAG_READONLY);
+    source->buf[0] = av_buffer_create(
+        source->data[0], size_t(picture.stride) * size_t(picture.height), [](void *, uint8_t *) {}, nullptr,
+        AV_BUFFER_FLAG_READONLY);
     const int scaled = source->buf[0] ? sws_scale_frame(sws, lastPicture, source) : AVERROR(ENOMEM);
     av_frame_free(&source);
     if (scaled < 0) {
@@ -213,7 +213,7 @@ bool MovieWriter::Private::encodeSound(const int16_t *samples, int count) {
 int64_t freeBytesOf(const QString &folder) {
     struct statvfs info {};
     if (::statvfs(QFile::encodeName(folder).constData(), &info) != 0)
-        return INT64_MAX;  // unknown: do not stop a recording over it
+        return INT64_MAX; // unknown: do not stop a recording over it
     return int64_t(info.f_bavail) * int64_t(info.f_frsize);
 }
 
@@ -259,7 +259,7 @@ void MovieWriter::Private::run() {
         if (haveNext)
             convertAndEncode(next);
         checkSpace();
-        next.picture.reset();  // the stream's buffer goes back to its pool now
+        next.picture.reset(); // the stream's buffer goes back to its pool now
         for (size_t at = 0; at + size_t(frameSize) <= chunk.size(); at += size_t(frameSize))
             encodeSound(chunk.data() + at, frameSize);
         if (done)
@@ -369,8 +369,8 @@ bool MovieWriter::start(const Settings &settings, QString *error) {
     // name planted in a shared folder cannot point the movie at someone's file.
     QString chosen = settings.path;
     for (int n = 2;; ++n) {
-        const int fd = ::open(QFile::encodeName(chosen).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd =
+            ::open(QFile::encodeName(chosen).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0) {
             ::close(fd);
             break;

@@ -19,14 +19,14 @@ public:
 
     struct Settings {
         QString path;
-        int width = 0;          // even sizes; odd ones are cut down by one
+        int width = 0; // even sizes; odd ones are cut down by one
         int height = 0;
         int fps = 30;
         int sampleRate = 44100;
         int audioBitRate = 128000;
         QString preset = QStringLiteral("veryfast");
         int crf = 23;
-        int maxQueuedFrames = 3;  // pictures waiting for the encoder
+        int maxQueuedFrames = 3; // pictures waiting for the encoder
         // Below this much free space on the movie's disk the writer takes nothing
         // more, so that what it has can still be finished into a playable movie.
         int64_t minFreeBytes = int64_t(64) << 20;

@@ -15,8 +15,7 @@ public:
     void post(const QString &name);
     // The observation ends when `context` is destroyed or when the returned
     // connection is disconnected.
-    QMetaObject::Connection observe(const QString &name, const QObject *context,
-                                    std::function<void()> handler);
+    QMetaObject::Connection observe(const QString &name, const QObject *context, std::function<void()> handler);
 
 Q_SIGNALS:
     void posted(const QString &name);

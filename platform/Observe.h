@@ -11,8 +11,7 @@ namespace qn {
 //   observe(model, &SettingsModel::muted, &SettingsModel::mutedChanged, this,
 //           [this](bool muted) { ... });
 template <typename Model, typename Getter, typename Signal, typename Handler>
-QMetaObject::Connection observe(Model *model, Getter getter, Signal signal,
-                                const QObject *context, Handler handler) {
+QMetaObject::Connection observe(Model *model, Getter getter, Signal signal, const QObject *context, Handler handler) {
     handler((model->*getter)());
     return QObject::connect(model, signal, context,
                             [model, getter, handler]() mutable { handler((model->*getter)()); });

@@ -92,10 +92,10 @@ void holdPointer() {
     // keeps presses away from everyone else's bindings. The pointer is held on the root,
     // so that every window keeps showing its own cursor, and the root is always there to
     // be held, also before the overlay has been mapped.
-    auto cookie = xcb_grab_pointer(c, 1, root,
-                                   XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-                                       XCB_EVENT_MASK_POINTER_MOTION,
-                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
+    auto cookie =
+        xcb_grab_pointer(c, 1, root,
+                         XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION,
+                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME);
     xcb_grab_pointer_reply_t *reply = xcb_grab_pointer_reply(c, cookie, nullptr);
     g_pointerHeld = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
     g_holding = g_holding || g_pointerHeld;

@@ -5,9 +5,9 @@
 #include <QStringDecoder>
 
 #include <cerrno>
-#include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,7 +16,7 @@ namespace qn {
 
 namespace {
 
-const char *const kVariables[] = {"HOME",          "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME",
+const char *const kVariables[] = {"HOME",           "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME",
                                   "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"};
 
 // Our own folder for the links: a real directory (not a link), owned by us, closed to

@@ -16,8 +16,7 @@ namespace qn {
 namespace {
 QString defaultPath() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    return base + QStringLiteral("/Quillnest/") + QString::fromUtf8(build::kBundleIdentifier) +
-           QStringLiteral(".ini");
+    return base + QStringLiteral("/Quillnest/") + QString::fromUtf8(build::kBundleIdentifier) + QStringLiteral(".ini");
 }
 } // namespace
 
@@ -110,7 +109,9 @@ PreferencesStore::WriteFailureHandler &writeFailureHandler() {
 }
 } // namespace
 
-void PreferencesStore::setWriteFailureHandler(WriteFailureHandler handler) { writeFailureHandler() = std::move(handler); }
+void PreferencesStore::setWriteFailureHandler(WriteFailureHandler handler) {
+    writeFailureHandler() = std::move(handler);
+}
 
 QString PreferencesStore::whyNotWritable() const {
     // QSettings says only that it failed; the system says why.
@@ -138,8 +139,7 @@ void PreferencesStore::written() {
 }
 
 void PreferencesStore::reportUnusable(const QString &key, const QString &why) {
-    std::printf("Preferences: value of \"%s\" ignored (%s); using the default\n", qPrintable(key),
-                qPrintable(why));
+    std::printf("Preferences: value of \"%s\" ignored (%s); using the default\n", qPrintable(key), qPrintable(why));
     std::fflush(stdout);
 }
 

@@ -98,7 +98,8 @@ public:
         m_reader = new SourceReader(device, std::move(onChunk));
         m_reader->moveToThread(m_thread);
         bool opened = false;
-        QMetaObject::invokeMethod(m_reader, [&] { opened = m_reader->open(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            m_reader, [&] { opened = m_reader->open(); }, Qt::BlockingQueuedConnection);
         if (!opened) {
             stop();
             return false;
@@ -112,10 +113,13 @@ public:
         if (!m_thread)
             return;
         if (m_reader) {
-            QMetaObject::invokeMethod(m_reader, [reader = m_reader] {
-                reader->close();
-                delete reader;
-            }, Qt::BlockingQueuedConnection);
+            QMetaObject::invokeMethod(
+                m_reader,
+                [reader = m_reader] {
+                    reader->close();
+                    delete reader;
+                },
+                Qt::BlockingQueuedConnection);
             m_reader = nullptr;
         }
         m_thread->quit();

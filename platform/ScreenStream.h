@@ -23,17 +23,17 @@ using FrameBufferPtr = std::shared_ptr<const FrameBuffer>;
 struct ScreenFrame {
     enum class Status { Complete, Idle };
     Status status = Status::Complete;
-    int64_t captureTimeUs = 0;  // monotonic clock (monotonicMicros)
-    FrameBufferPtr buffer;      // null when idle
+    int64_t captureTimeUs = 0; // monotonic clock (monotonicMicros)
+    FrameBufferPtr buffer;     // null when idle
 };
 
 // A live reader of one rectangle of the screen, paced on a thread of its own.
 class ScreenStream {
 public:
     struct Config {
-        QRect sourceRect;     // in root-window pixels
+        QRect sourceRect; // in root-window pixels
         int maxFps = 30;
-        int queueDepth = 6;   // pictures that may be held by the consumer at once
+        int queueDepth = 6; // pictures that may be held by the consumer at once
     };
     // Called on the stream's thread, in capture order.
     using FrameHandler = std::function<void(const ScreenFrame &)>;

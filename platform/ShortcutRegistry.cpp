@@ -116,8 +116,8 @@ void ShortcutRegistry::applyHotKey(const QString &name, bool announceTaken) {
         if (announceTaken)
             Q_EMIT hotKeyTaken(name, sequence);
     } else if (status == GlobalHotKey::Status::Unsupported) {
-        std::printf("Hot key %s could not be registered for %s: no X11 display or unknown key\n",
-                    qPrintable(text), qPrintable(name));
+        std::printf("Hot key %s could not be registered for %s: no X11 display or unknown key\n", qPrintable(text),
+                    qPrintable(name));
     }
     std::fflush(stdout);
 }

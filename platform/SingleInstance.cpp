@@ -47,7 +47,8 @@ QString SingleInstance::defaultFolder() {
 
 SingleInstance::SingleInstance(const QString &folder, QObject *parent) : QObject(parent) {
     const QString dir = folder.isEmpty() ? defaultFolder() : folder;
-    m_base = QDir(dir).filePath(QStringLiteral("%1-%2").arg(QString::fromUtf8(build::kBundleIdentifier), displayPart()));
+    m_base =
+        QDir(dir).filePath(QStringLiteral("%1-%2").arg(QString::fromUtf8(build::kBundleIdentifier), displayPart()));
 }
 
 SingleInstance::~SingleInstance() {

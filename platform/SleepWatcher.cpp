@@ -9,8 +9,8 @@ SleepWatcher::SleepWatcher(QObject *parent) : QObject(parent) {
     if (!bus.isConnected())
         return;
     m_watching = bus.connect(QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
-                             QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
-                             this, SLOT(prepareForSleep(bool)));
+                             QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"), this,
+                             SLOT(prepareForSleep(bool)));
 }
 
 void SleepWatcher::prepareForSleep(bool sleeping) {

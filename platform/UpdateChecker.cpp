@@ -60,8 +60,8 @@ std::optional<UpdateChecker::Update> UpdateChecker::parseFeed(const QByteArray &
 }
 
 bool UpdateChecker::isNewer(const Update &update, const QString &version, const QString &build) {
-    const int order = QVersionNumber::compare(QVersionNumber::fromString(update.version),
-                                              QVersionNumber::fromString(version));
+    const int order =
+        QVersionNumber::compare(QVersionNumber::fromString(update.version), QVersionNumber::fromString(version));
     if (order != 0)
         return order > 0;
     bool ok1 = false, ok2 = false;

@@ -6,8 +6,8 @@ namespace qn::UrlOpener {
 
 bool isWebPage(const QUrl &url) {
     const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.isRelative() && (scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
-           !url.host().isEmpty();
+    return url.isValid() && !url.isRelative() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https")) && !url.host().isEmpty();
 }
 
 bool open(const QString &text) {

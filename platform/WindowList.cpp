@@ -33,8 +33,8 @@ Display *x11Display() {
 }
 
 struct Atoms {
-    Atom clientListStacking, supportingWm, type, typeNormal, typeDialog, state, stateHidden, frameExtents, name,
-        utf8, pid;
+    Atom clientListStacking, supportingWm, type, typeNormal, typeDialog, state, stateHidden, frameExtents, name, utf8,
+        pid;
     explicit Atoms(Display *d) {
         auto a = [d](const char *n) { return XInternAtom(d, n, False); };
         clientListStacking = a("_NET_CLIENT_LIST_STACKING");

@@ -25,8 +25,9 @@ xcb_connection_t *connection() {
 xcb_window_t firstRoot(xcb_connection_t *c) { return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root; }
 
 xcb_atom_t atom(xcb_connection_t *c, const char *name, bool onlyIfExists = true) {
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, onlyIfExists, static_cast<uint16_t>(qstrlen(name)), name), nullptr));
+    Reply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, onlyIfExists, static_cast<uint16_t>(qstrlen(name)), name),
+                              nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 

@@ -75,7 +75,7 @@ struct ShmBuffer {
 
 struct HeldFrame final : FrameBuffer {
     ShmBuffer *owner = nullptr;
-    std::shared_ptr<void> keepAlive;  // the pool outlives every frame it lends
+    std::shared_ptr<void> keepAlive; // the pool outlives every frame it lends
     ~HeldFrame() override { owner->held = false; }
 };
 
@@ -196,8 +196,8 @@ void X11ScreenStream::run(std::promise<QString> &started) {
             started.set_value(QStringLiteral("The screen cannot be read."));
             return;
         }
-        buffer->info.shmid =
-            shmget(IPC_PRIVATE, size_t(buffer->image->bytes_per_line) * size_t(buffer->image->height), IPC_CREAT | 0600);
+        buffer->info.shmid = shmget(IPC_PRIVATE, size_t(buffer->image->bytes_per_line) * size_t(buffer->image->height),
+                                    IPC_CREAT | 0600);
         buffer->info.shmaddr = buffer->image->data =
             buffer->info.shmid >= 0 ? static_cast<char *>(shmat(buffer->info.shmid, nullptr, 0)) : nullptr;
         buffer->info.readOnly = False;
@@ -237,7 +237,7 @@ void X11ScreenStream::run(std::promise<QString> &started) {
     started.set_value(QString());
 
     QString failure;
-    bool dirty = true;  // the first tick always reads
+    bool dirty = true; // the first tick always reads
     const int64_t interval = 1'000'000 / std::max(1, m_config.maxFps);
     int64_t next = monotonicMicros();
     while (true) {
@@ -263,7 +263,7 @@ void X11ScreenStream::run(std::promise<QString> &started) {
             XDamageSubtract(display, damage, None, None);
             XSync(display, False);
         } else {
-            dirty = true;  // without the extension every tick is a new picture
+            dirty = true; // without the extension every tick is a new picture
         }
         while (XPending(display)) {
             XEvent event;

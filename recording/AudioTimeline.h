@@ -15,9 +15,9 @@ public:
 
     // A run of samples of one chunk that lands in one stretch of the movie.
     struct Run {
-        size_t from = 0;         // index of its first sample in the chunk
+        size_t from = 0; // index of its first sample in the chunk
         size_t count = 0;
-        int64_t moviePosition = 0;  // µs on the movie's time line
+        int64_t moviePosition = 0; // µs on the movie's time line
         bool muted = false;
     };
     struct Placement {
@@ -52,7 +52,7 @@ private:
         int64_t offset = 0;
     };
     std::vector<Segment> m_segments;
-    std::vector<std::pair<int64_t, bool>> m_mutes;  // (time, muted) in time order
+    std::vector<std::pair<int64_t, bool>> m_mutes; // (time, muted) in time order
     int64_t m_first = 0;
     bool m_awaitingResume = false;
     int64_t m_resumeTime = 0;

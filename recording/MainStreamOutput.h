@@ -1,6 +1,6 @@
 #pragma once
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 
 namespace qn {
@@ -16,7 +16,7 @@ public:
     struct Decision {
         enum class Kind { Drop, Write, Repeat };
         Kind kind = Kind::Drop;
-        int64_t pts = 0;          // re-timed presentation time (capture time - offset)
+        int64_t pts = 0; // re-timed presentation time (capture time - offset)
         bool startsSession = false;
     };
 

@@ -130,8 +130,8 @@ RecorderSettings::RecorderSettings(RecordModel *model, SettingsModel *settings, 
             scheme = ColorScheme::Dark;
     }
     setPreferredColorScheme(this, scheme);
-    const QString sectionFill = scheme == ColorScheme::Light ? QStringLiteral("rgba(255,255,255,200)")
-                                                             : QStringLiteral("rgba(255,255,255,20)");
+    const QString sectionFill =
+        scheme == ColorScheme::Light ? QStringLiteral("rgba(255,255,255,200)") : QStringLiteral("rgba(255,255,255,20)");
     setStyleSheet(QStringLiteral("#recorderSettingsSection { background: %1; border-radius: 6px; }").arg(sectionFill));
 
     observe(model, &RecordModel::cameraEnabled, &RecordModel::cameraEnabledChanged, this, [this](bool on) {
@@ -181,7 +181,8 @@ void RecorderSettings::paintEvent(QPaintEvent *event) {
             return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
         };
         diagnostics::print(diagnostics::recorderSettingsControls(frame(m_cameraSwitch), frame(m_cameraChooser),
-                                                                 frame(m_microphoneSwitch), frame(m_microphoneChooser)));
+                                                                 frame(m_microphoneSwitch),
+                                                                 frame(m_microphoneChooser)));
     });
 }
 
@@ -197,7 +198,8 @@ void RecorderSettings::fillChooser(QComboBox *chooser, const QList<CaptureDevice
     // A chosen device that has gone from the list shows no choice.
     chooser->setCurrentIndex(selected ? names.indexOf(selected->name) : -1);
     if (diagnostics::enabled())
-        diagnostics::print(diagnostics::recorderDevices(chooser == m_cameraChooser, names, selected ? selected->name : QString()));
+        diagnostics::print(
+            diagnostics::recorderDevices(chooser == m_cameraChooser, names, selected ? selected->name : QString()));
 }
 
 void RecorderSettings::choose(bool camera, const QString &name) {

@@ -30,8 +30,8 @@ VideoOutputSettings videoOutputSettings(int scale, const QRectF &crop);
 // What the screen stream reads: the crop (fractions dropped before scaling) at the
 // screen's pixel size, not limited to the movie's largest size.
 struct StreamConfiguration {
-    QRectF sourceRect;  // the crop, points
-    int width = 0;      // pixels
+    QRectF sourceRect; // the crop, points
+    int width = 0;     // pixels
     int height = 0;
     int maxFramesPerSecond = kMaxFramesPerSecond;
     int queueDepth = kStreamQueueDepth;

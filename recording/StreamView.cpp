@@ -1,11 +1,11 @@
 #include "recording/StreamView.h"
 
 #include "annotation/DrawViewModel.h"
-#include "platform/Diagnostics.h"
-#include "platform/InputShape.h"
-#include "platform/InputOnlyWindow.h"
-#include "recording/CameraPreview.h"
 #include "app/state/RecordModel.h"
+#include "platform/Diagnostics.h"
+#include "platform/InputOnlyWindow.h"
+#include "platform/InputShape.h"
+#include "recording/CameraPreview.h"
 #include "recording/StreamViewCanvas.h"
 
 #include <QApplication>
@@ -33,8 +33,7 @@ constexpr int kSnapMs = 200;
 // ---------------------------------------------------------------- bubble geometry
 
 QRectF StreamView::innerRect(const QRectF &crop, qreal size) {
-    return QRectF(crop.left() + 10, crop.top() + 10, crop.width() - size - 20, crop.height() - size - 20)
-        .normalized();
+    return QRectF(crop.left() + 10, crop.top() + 10, crop.width() - size - 20, crop.height() - size - 20).normalized();
 }
 
 QPointF StreamView::startLocation(const QRectF &crop, qreal size) {
@@ -46,10 +45,10 @@ std::optional<QPointF> StreamView::snapTarget(QPointF drop, const QRectF &crop, 
     if (containsPoint(inner, drop))
         return std::nullopt;
     const std::array<QPointF, 8> anchors{
-        QPointF(inner.left(), inner.top()),     QPointF(inner.right(), inner.top()),
-        QPointF(inner.right(), inner.bottom()), QPointF(inner.left(), inner.bottom()),
-        QPointF(inner.left(), inner.center().y()),  QPointF(inner.right(), inner.center().y()),
-        QPointF(inner.center().x(), inner.top()), QPointF(inner.center().x(), inner.bottom())};
+        QPointF(inner.left(), inner.top()),        QPointF(inner.right(), inner.top()),
+        QPointF(inner.right(), inner.bottom()),    QPointF(inner.left(), inner.bottom()),
+        QPointF(inner.left(), inner.center().y()), QPointF(inner.right(), inner.center().y()),
+        QPointF(inner.center().x(), inner.top()),  QPointF(inner.center().x(), inner.bottom())};
     // The first of the nearest: a strict comparison keeps the table's order on ties.
     QPointF best = anchors[0];
     qreal bestDistance = QLineF(drop, best).length();
@@ -66,8 +65,8 @@ std::optional<QPointF> StreamView::snapTarget(QPointF drop, const QRectF &crop, 
 // ---------------------------------------------------------------- the window
 
 StreamView::StreamView(QScreen *screen, RecordModel *record, DrawViewModel *editor, Drawing drawing)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
+                           Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
       m_screen(screen), m_record(record), m_editor(editor), m_drawing(std::move(drawing)) {
     setObjectName(QStringLiteral("streamView"));
     setWindowTitle(windowTitleText());
@@ -162,7 +161,8 @@ void StreamView::updateInput() {
     if (m_record->drawingMode() && !crop.isEmpty()) {
         m_catcher->show(crop.toAlignedRect().translated(m_screen->geometry().topLeft()));
         excludeOwnWindows();
-        diagnostics::print(diagnostics::drawingSurface(rectText(crop.toAlignedRect().translated(m_screen->geometry().topLeft()))));
+        diagnostics::print(
+            diagnostics::drawingSurface(rectText(crop.toAlignedRect().translated(m_screen->geometry().topLeft()))));
     } else if (m_catcher->isShown()) {
         m_catcher->hide();
         diagnostics::print(diagnostics::drawingSurfaceNone());
@@ -230,10 +230,11 @@ void StreamView::reshape() {
         update(dirty);
     }
     if (diagnostics::enabled())
-        diagnostics::print(diagnostics::streamShape(
-            shape.isEmpty() ? QStringLiteral("none") : rectText(shape.boundingRect()), m_record->drawedTools().size(),
-            StreamViewCanvas::dissolveStep(m_record->canvasOpacity()),
-            bubbleShown() ? rectText(bubbleRect().toAlignedRect()) : QStringLiteral("none")));
+        diagnostics::print(
+            diagnostics::streamShape(shape.isEmpty() ? QStringLiteral("none") : rectText(shape.boundingRect()),
+                                     m_record->drawedTools().size(),
+                                     StreamViewCanvas::dissolveStep(m_record->canvasOpacity()),
+                                     bubbleShown() ? rectText(bubbleRect().toAlignedRect()) : QStringLiteral("none")));
     Q_EMIT shapeChanged();
 }
 
@@ -299,9 +300,7 @@ void StreamView::catcherEvent(int phase, QPointF global) {
         drawingChanged(local, local);
         return;
     }
-    case InputOnlyWindow::Phase::Hover:
-        excludeOwnWindows();
-        return;
+    case InputOnlyWindow::Phase::Hover: excludeOwnWindows(); return;
     case InputOnlyWindow::Phase::Move:
         if (m_dragStart)
             bubbleDragChanged(global - *m_dragStart);

@@ -91,13 +91,13 @@ private:
     QPointer<DrawViewModel> m_editor;
     Drawing m_drawing;
     QList<QPointF> m_points;
-    QTimer m_removal;        // empties the strokes 4 s after the last release
-    QTimer m_fadeTicker;     // steps the opacity during the fade
+    QTimer m_removal;    // empties the strokes 4 s after the last release
+    QTimer m_fadeTicker; // steps the opacity during the fade
     QElapsedTimer m_sinceRelease;
     QPointF m_location;
     std::optional<QPointF> m_tempLocation;
-    std::optional<QPointF> m_dragStart;     // global press on the bubble
-    std::optional<QPointF> m_strokeStart;   // local press of a stroke
+    std::optional<QPointF> m_dragStart;   // global press on the bubble
+    std::optional<QPointF> m_strokeStart; // local press of a stroke
     QTimer m_snap;
     QPointF m_snapFrom, m_snapTo;
     QElapsedTimer m_snapClock;

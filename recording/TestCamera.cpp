@@ -1,7 +1,7 @@
 #include "recording/TestCamera.h"
 
-#include "platform/CameraCapture.h"
 #include "app/state/RecordModel.h"
+#include "platform/CameraCapture.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QPainter>
@@ -55,9 +55,8 @@ void installTestCameraFromEnvironment() {
     source.videoInputs = [] { return QList<CaptureDevice>{kDevice}; };
     source.audioInputs = audio;
     RecordModel::setDeviceSource(source);
-    VideoRecorderCore::shared().setCameraFactory([]() -> std::unique_ptr<CameraCapture> {
-        return std::make_unique<PatternCamera>();
-    });
+    VideoRecorderCore::shared().setCameraFactory(
+        []() -> std::unique_ptr<CameraCapture> { return std::make_unique<PatternCamera>(); });
 }
 
 } // namespace qn

@@ -1,9 +1,9 @@
 #include "recording/ToolsPaletteRecorder.h"
 
+#include "app/state/RecordModel.h"
 #include "editor_ui/DrawViewButton.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
-#include "app/state/RecordModel.h"
 
 #include <QVBoxLayout>
 

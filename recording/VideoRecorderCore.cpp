@@ -3,6 +3,7 @@
 #include "annotation/DrawViewModel.h"
 #include "app/state/Helper.h"
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "app/state/SettingsModel.h"
 #include "app/state/SoundsCore.h"
 #include "platform/Background.h"
@@ -13,7 +14,6 @@
 #include "recording/AudioTimeline.h"
 #include "recording/MainStreamOutput.h"
 #include "recording/MicLevelTable.h"
-#include "app/state/RecordModel.h"
 #include "recording/StreamSettings.h"
 
 #include <QCoreApplication>
@@ -21,19 +21,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QThreadPool>
 #include <QPointer>
 #include <QScreen>
 #include <QSocketNotifier>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <deque>
 #include <fcntl.h>
-#include <condition_variable>
 #include <mutex>
 #include <unistd.h>
 
@@ -75,9 +75,9 @@ struct VideoRecorderCore::Private {
     Phase phase = Phase::Idle;
     bool finishRequested = false;                       // a finish arrived while starting
     bool stopAfterStart = false;                        // the stream failed while starting
-    std::vector<std::function<void()>> finishCallbacks;  // completions waiting for that finish
+    std::vector<std::function<void()>> finishCallbacks; // completions waiting for that finish
     std::unique_ptr<ScreenStream> stream;
-    QPointer<QScreen> screen;  // the one being recorded
+    QPointer<QScreen> screen; // the one being recorded
     std::unique_ptr<CameraCapture> camera;
     QImage lastCameraFrame;
     std::unique_ptr<MicrophoneCapture> microphone;
@@ -95,17 +95,17 @@ struct VideoRecorderCore::Private {
     bool acceptingAudio = false;
     bool microphoneRunning = false;
     int64_t pausedAt = 0;
-    int64_t audioEndPosition = INT64_MAX;  // movie µs; sound beyond it is cut
-    int64_t lastAudioEnd = 0;      // capture time just after the newest sample
-    int64_t endCaptureTime = 0;    // where the movie ends, on the capture clock
+    int64_t audioEndPosition = INT64_MAX; // movie µs; sound beyond it is cut
+    int64_t lastAudioEnd = 0;             // capture time just after the newest sample
+    int64_t endCaptureTime = 0;           // where the movie ends, on the capture clock
     std::condition_variable audioArrived;
     std::optional<QString> url;
     WriterStatus status = WriterStatus::Unknown;
     std::atomic<float> level{0};
     std::atomic<bool> recordTimePosted{false};
-    int64_t streamLost = 0;  // of the last finished stream
+    int64_t streamLost = 0; // of the last finished stream
     bool diskFullReported = false;
-    std::function<int64_t(const QString &)> freeSpace;  // tests
+    std::function<int64_t(const QString &)> freeSpace; // tests
 
     bool writing() const { return writer && writer->status() == MovieWriter::Status::Writing; }
 
@@ -126,10 +126,13 @@ void VideoRecorderCore::Private::setStatus(WriterStatus value) {
         std::lock_guard lock(mutex);
         status = value;
     }
-    QMetaObject::invokeMethod(q, [self = QPointer(q)] {
-        if (self)
-            Q_EMIT self->writerStatusChanged();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        q,
+        [self = QPointer(q)] {
+            if (self)
+                Q_EMIT self->writerStatusChanged();
+        },
+        Qt::QueuedConnection);
 }
 
 void VideoRecorderCore::Private::onFrame(const ScreenFrame &frame) {
@@ -141,14 +144,17 @@ void VideoRecorderCore::Private::onFrame(const ScreenFrame &frame) {
         // stream fails, and the user reads why.
         if (recording && !diskFullReported) {
             diskFullReported = true;
-            QMetaObject::invokeMethod(q, [self = QPointer(q)] {
-                if (!self)
-                    return;
-                const QString text = QStringLiteral("The disk is full; the recording was stopped.");
-                printError(text);
-                Q_EMIT self->recordingFailed(text);
-                self->stop();
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                q,
+                [self = QPointer(q)] {
+                    if (!self)
+                        return;
+                    const QString text = QStringLiteral("The disk is full; the recording was stopped.");
+                    printError(text);
+                    Q_EMIT self->recordingFailed(text);
+                    self->stop();
+                },
+                Qt::QueuedConnection);
         }
         return;
     }
@@ -180,20 +186,23 @@ void VideoRecorderCore::Private::onFrame(const ScreenFrame &frame) {
     // One hand-over to the GUI thread at a time: a busy GUI thread then sees the
     // newest time instead of a backlog.
     if (!recordTimePosted.exchange(true)) {
-        QMetaObject::invokeMethod(q, [this, self = QPointer(q)] {
-            if (!self)
-                return;
-            int64_t time;
-            bool stillRecording;
-            {
-                std::lock_guard lock(mutex);
-                time = output.recordTime();
-                stillRecording = recording;
-                recordTimePosted = false;
-            }
-            if (stillRecording)
-                model->setRecordTime(double(time) / 1e6);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            q,
+            [this, self = QPointer(q)] {
+                if (!self)
+                    return;
+                int64_t time;
+                bool stillRecording;
+                {
+                    std::lock_guard lock(mutex);
+                    time = output.recordTime();
+                    stillRecording = recording;
+                    recordTimePosted = false;
+                }
+                if (stillRecording)
+                    model->setRecordTime(double(time) / 1e6);
+            },
+            Qt::QueuedConnection);
     }
 }
 
@@ -259,10 +268,13 @@ void VideoRecorderCore::Private::writeRunLocked(const int16_t *samples, size_t c
 void VideoRecorderCore::Private::onStreamStopped(const QString &error) {
     Q_UNUSED(error);
     printLine(QStringLiteral("delegate error"));
-    QMetaObject::invokeMethod(q, [self = QPointer(q)] {
-        if (self)
-            self->stop();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        q,
+        [self = QPointer(q)] {
+            if (self)
+                self->stop();
+        },
+        Qt::QueuedConnection);
 }
 
 void VideoRecorderCore::Private::finishMovie(ScreenStream *ownedStream) {
@@ -310,10 +322,13 @@ void VideoRecorderCore::Private::finishMovie(ScreenStream *ownedStream) {
     }
     if (ok)
         printLine(QStringLiteral("Recording finished: ") + path);
-    QMetaObject::invokeMethod(q, [self = QPointer(q), path, ok] {
-        if (self && ok)
-            Q_EMIT self->recordingFinished(path);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        q,
+        [self = QPointer(q), path, ok] {
+            if (self && ok)
+                Q_EMIT self->recordingFinished(path);
+        },
+        Qt::QueuedConnection);
 }
 
 void VideoRecorderCore::Private::resetModelAfterFinish() {
@@ -385,9 +400,8 @@ VideoRecorderCore::VideoRecorderCore(RecordModel *model, QObject *parent)
         });
     }
     d->meter.setInterval(50);
-    connect(&d->meter, &QTimer::timeout, this, [this] {
-        d->model->setPowerMetter(d->model->muteMicrophone() ? 0.0f : d->level.load());
-    });
+    connect(&d->meter, &QTimer::timeout, this,
+            [this] { d->model->setPowerMetter(d->model->muteMicrophone() ? 0.0f : d->level.load()); });
 }
 
 VideoRecorderCore::~VideoRecorderCore() {
@@ -464,8 +478,7 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
     auto *dd = d.get();
     const int queueDepth = d->writerQueueDepth;
     const auto freeSpace = d->freeSpace;
-    auto chain = [dd, config, video, source, screenPixels, path, queueDepth,
-                  freeSpace]() -> std::shared_ptr<Outcome> {
+    auto chain = [dd, config, video, source, screenPixels, path, queueDepth, freeSpace]() -> std::shared_ptr<Outcome> {
         auto outcome = std::make_shared<Outcome>();
         const QSize size = video.encoderSize();
         if (source.isEmpty() || size.width() < 2 || size.height() < 2 || !screenPixels.contains(source)) {
@@ -481,8 +494,8 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         settings.freeSpace = freeSpace;
         QString error;
         if (!writer->start(settings, &error)) {
-            outcome->error = error.isEmpty() ? videoRecordingErrorMessage(VideoRecordingError::cantCreateAVAssetWriter)
-                                             : error;
+            outcome->error =
+                error.isEmpty() ? videoRecordingErrorMessage(VideoRecordingError::cantCreateAVAssetWriter) : error;
             return outcome;
         }
         {
@@ -504,8 +517,8 @@ void VideoRecorderCore::start(QScreen *screen, const QRectF &crop) {
         streamConfig.sourceRect = source;
         streamConfig.maxFps = config.maxFramesPerSecond;
         streamConfig.queueDepth = config.queueDepth;
-        if (!stream ||
-            !stream->start(streamConfig, [dd](const ScreenFrame &frame) { dd->onFrame(frame); },
+        if (!stream || !stream->start(
+                           streamConfig, [dd](const ScreenFrame &frame) { dd->onFrame(frame); },
                            [dd](const QString &e) { dd->onStreamStopped(e); }, &error)) {
             {
                 std::lock_guard lock(dd->mutex);
@@ -612,8 +625,7 @@ void VideoRecorderCore::finishRecording(std::function<void()> completion) {
         if (d->phase == Private::Phase::Finishing)
             d->finishRequested = false;
         return;
-    case Private::Phase::Recording:
-        break;
+    case Private::Phase::Recording: break;
     }
     d->phase = Private::Phase::Finishing;
     finishInBackground(true, std::move(completion));
@@ -701,9 +713,8 @@ std::optional<QString> VideoRecorderCore::copyMovie(const QString &source, const
     if (!in.open(QIODevice::ReadOnly))
         return QStringLiteral("The recording could not be read: %1").arg(in.errorString());
     const QFileInfo target(destination);
-    const QString temporary = target.dir().filePath(QStringLiteral(".%1.part-%2")
-                                                        .arg(target.fileName())
-                                                        .arg(QCoreApplication::applicationPid()));
+    const QString temporary = target.dir().filePath(
+        QStringLiteral(".%1.part-%2").arg(target.fileName()).arg(QCoreApplication::applicationPid()));
     QFile out(temporary);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::NewOnly))
         return QStringLiteral("The recording could not be saved: %1").arg(out.errorString());
@@ -773,9 +784,8 @@ std::optional<VideoRecordingError> VideoRecorderCore::startMicrophoneSession() {
         return VideoRecordingError::noAudioDevice;
     std::unique_ptr<MicrophoneCapture> microphone = d->microphoneFactory ? d->microphoneFactory() : nullptr;
     auto *dd = d.get();
-    if (!microphone || !microphone->start(device->id, [dd](const MicrophoneCapture::Chunk &chunk) {
-            dd->onAudio(chunk);
-        }))
+    if (!microphone ||
+        !microphone->start(device->id, [dd](const MicrophoneCapture::Chunk &chunk) { dd->onAudio(chunk); }))
         return VideoRecordingError::cantCreateDevice;
     if (d->microphone)
         d->microphone->stop();

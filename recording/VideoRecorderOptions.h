@@ -49,7 +49,7 @@ class VideoRecorderOprionsWrapper : public QWidget {
     Q_OBJECT
 public:
     struct Placement {
-        QRect frame;   // the card's frame in the host's coordinates
+        QRect frame; // the card's frame in the host's coordinates
         bool visible;
     };
     static Placement placement(const QRectF &croppArea, const QRectF &tempCroppArea);

@@ -1,13 +1,13 @@
 #include "recording/VideoRecorderView.h"
 
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "app/state/SoundsCore.h"
 #include "editor_ui/DrawViewButton.h"
 #include "editor_ui/EditorIcons.h"
 #include "editor_ui/MVPopover.h"
 #include "editor_ui/PanelBackground.h"
 #include "platform/Diagnostics.h"
-#include "app/state/RecordModel.h"
 #include "recording/ToolsPaletteRecorder.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VoiceIndicator.h"
@@ -305,7 +305,8 @@ void VideoRecorderView::printState() {
         diagnostics::recorderBar(QLatin1String(stateName(state())), m_recordButton->text(), timeText(m.recordTime()),
                                  hourBadgeText(m.recordTime()), m.drawingMode(),
                                  QStringLiteral("%1/%2").arg(mic.first, mic.second.name()),
-                                 QStringLiteral("%1/%2").arg(cam.first, cam.second.name()), scheme == ColorScheme::Light);
+                                 QStringLiteral("%1/%2").arg(cam.first, cam.second.name()),
+                                 scheme == ColorScheme::Light);
     if (line != m_lastState) {
         m_lastState = line;
         diagnostics::print(line);

@@ -31,7 +31,7 @@ public:
         std::function<void()> startRecording;
         std::function<void()> pause;
         std::function<void()> playStartSound;
-        std::function<bool()> startCameraSession;      // false: it failed (already printed)
+        std::function<bool()> startCameraSession; // false: it failed (already printed)
         std::function<bool()> startMicrophoneSession;
         std::function<void()> stopMicrophoneSession;
         std::function<void()> stopCameraSession;

@@ -69,7 +69,8 @@ AboutSettings::AboutSettings(const BundleInfo *bundle, QWidget *parent)
     support->setObjectName(QStringLiteral("support"));
     supportRow->addWidget(support);
     column->addLayout(supportRow);
-    connect(support, &LinkButton::clicked, this, [] { UrlOpener::open(QStringLiteral("mailto:") + Defines::supportMail()); });
+    connect(support, &LinkButton::clicked, this,
+            [] { UrlOpener::open(QStringLiteral("mailto:") + Defines::supportMail()); });
 
     auto *identity = new QVBoxLayout();
     identity->setContentsMargins(0, 0, 0, 39);

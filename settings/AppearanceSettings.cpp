@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QImageReader>
@@ -27,6 +26,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -51,8 +51,9 @@ protected:
 // The action bar in its two looks, one above the other, cut at the card's edge.
 class ThemePreview : public QWidget {
 public:
-    ThemePreview() : m_dark(QStringLiteral(":/images/bottom-menu-dark@settings.svg")),
-                     m_light(QStringLiteral(":/images/bottom-menu-light@settings.svg")) {
+    ThemePreview()
+        : m_dark(QStringLiteral(":/images/bottom-menu-dark@settings.svg")),
+          m_light(QStringLiteral(":/images/bottom-menu-light@settings.svg")) {
         setFixedSize(353, 97);
     }
 
@@ -125,7 +126,8 @@ QWidget *AppearanceSettings::makeLogoCard() {
     m_logoButton->setObjectName(QStringLiteral("logoButton"));
     leftColumn->addWidget(m_logoButton, 0, Qt::AlignHCenter);
     leftColumn->addSpacing(12);
-    auto *example = new LinkButton(QStringLiteral("Example"), TextStyle::contentXSUnderlined(), Color::Gray::hex8D8D8D());
+    auto *example =
+        new LinkButton(QStringLiteral("Example"), TextStyle::contentXSUnderlined(), Color::Gray::hex8D8D8D());
     example->setObjectName(QStringLiteral("example"));
     leftColumn->addWidget(example, 0, Qt::AlignHCenter);
     leftColumn->addStretch(1);
@@ -179,7 +181,8 @@ QWidget *AppearanceSettings::makeLogoCard() {
         auto *holder = new QWidget();
         auto *holderLayout = new QVBoxLayout(holder);
         holderLayout->setContentsMargins(10, 9, 10, 10);
-        holderLayout->addWidget(new FormRow(title, Qt::AlignTop, watermarkDescription(text), control, FormRow::Look::Plain));
+        holderLayout->addWidget(
+            new FormRow(title, Qt::AlignTop, watermarkDescription(text), control, FormRow::Look::Plain));
         column->addWidget(holder);
     };
     addRow(QStringLiteral("Display watermark on screenshots uploaded to Cloud"),
@@ -293,10 +296,8 @@ QString AppearanceSettings::warningText(Warning warning) {
         return QStringLiteral("You are trying to upload \nan unsupported image size. \nMax 160x160 px size allowed.");
     case Warning::NotAnImage:
         return QStringLiteral("This file is not an image \nQuillnest can read. \nChoose a PNG or JPEG file.");
-    case Warning::WriteFailed:
-        return QStringLiteral("The logo could not be saved. \nThe disk may be full.");
-    case Warning::None:
-        break;
+    case Warning::WriteFailed: return QStringLiteral("The logo could not be saved. \nThe disk may be full.");
+    case Warning::None: break;
     }
     return QString();
 }

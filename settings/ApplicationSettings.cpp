@@ -34,10 +34,11 @@ ApplicationSettings::ApplicationSettings(SettingsModel &env, ShortcutRegistry *r
     m_openAtLogin->setObjectName(QStringLiteral("openAtLogin"));
 
     body()->addWidget(new FormRow(QStringLiteral("Screenshot hotkey"), Qt::AlignVCenter, nullptr, m_shortcut));
-    body()->addWidget(new FormRow(QStringLiteral("Autoupload to cloud"), Qt::AlignTop,
-                                  description(QStringLiteral("When taking a screenshot, the tools panel doesn't show "
-                                                             "up. \nThe screenshot is immediately uploaded to the cloud.")),
-                                  m_autoUpload));
+    body()->addWidget(
+        new FormRow(QStringLiteral("Autoupload to cloud"), Qt::AlignTop,
+                    description(QStringLiteral("When taking a screenshot, the tools panel doesn't show "
+                                               "up. \nThe screenshot is immediately uploaded to the cloud.")),
+                    m_autoUpload));
     body()->addWidget(new FormRow(QStringLiteral("Show project folders"), Qt::AlignTop,
                                   description(QStringLiteral("Displaying \"Go to Project\" section in Quillnest menu "
                                                              "(top bar menu).")),

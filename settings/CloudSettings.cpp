@@ -139,7 +139,8 @@ QWidget *CloudSettings::makeSignedOut() {
     column->addSpacing(118);
     column->addWidget(centred(QStringLiteral("⛅\nScreenshot Cloud"), TextStyle::hero()), 0, Qt::AlignHCenter);
     column->addSpacing(20);
-    column->addWidget(centred(QStringLiteral("Please Sign in to start uploading your screenshots \nto the Quillnest Cloud."),
+    column->addWidget(centred(QStringLiteral(
+                                  "Please Sign in to start uploading your screenshots \nto the Quillnest Cloud."),
                               TextStyle::contentS()),
                       0, Qt::AlignHCenter);
     column->addSpacing(28);
@@ -175,8 +176,10 @@ QWidget *CloudSettings::makeSignedIn() {
     auto *account = new QHBoxLayout();
     account->setSpacing(0);
     account->addStretch(1);
-    account->addWidget(new KitLabel(QStringLiteral("You are logged in. "), TextStyle::contentS(), Color::Gray::hex8D8D8D()));
-    auto *logOut = new LinkButton(QStringLiteral("Log Out?"), TextStyle::contentSUnderlined(), Color::Gray::hex8D8D8D());
+    account->addWidget(
+        new KitLabel(QStringLiteral("You are logged in. "), TextStyle::contentS(), Color::Gray::hex8D8D8D()));
+    auto *logOut =
+        new LinkButton(QStringLiteral("Log Out?"), TextStyle::contentSUnderlined(), Color::Gray::hex8D8D8D());
     logOut->setObjectName(QStringLiteral("logOut"));
     connect(logOut, &LinkButton::clicked, this, [] { SettingsHooks::run(SettingsHooks::shared().logout); });
     account->addWidget(logOut);
@@ -204,7 +207,8 @@ QWidget *CloudSettings::makeSignedIn() {
             [] { UrlOpener::open(Defines::webHost() + QStringLiteral("/settings")); });
     bottom->addWidget(deleteAccount);
     bottom->addStretch(1);
-    auto *refresh = new MorvaneButton(QStringLiteral("Refresh settings"), MorvaneButtonType::Secondary, ColorScheme::Light);
+    auto *refresh =
+        new MorvaneButton(QStringLiteral("Refresh settings"), MorvaneButtonType::Secondary, ColorScheme::Light);
     refresh->setObjectName(QStringLiteral("refresh"));
     refresh->setFixedSize(128, 24);
     connect(refresh, &MorvaneButton::clicked, this, &CloudSettings::refreshSettings);

@@ -31,7 +31,12 @@ QString ControlsReport::line() const {
             continue;
         const QPoint at = w->mapTo(window, QPoint(0, 0));
         // One word per control: the line is split at blanks.
-        parts << QStringLiteral("%1=%2,%3,%4,%5").arg(QString(name).replace(QLatin1Char(' '), QLatin1Char('_'))).arg(at.x()).arg(at.y()).arg(w->width()).arg(w->height());
+        parts << QStringLiteral("%1=%2,%3,%4,%5")
+                     .arg(QString(name).replace(QLatin1Char(' '), QLatin1Char('_')))
+                     .arg(at.x())
+                     .arg(at.y())
+                     .arg(w->width())
+                     .arg(w->height());
     }
     return diagnostics::controls(m_prefix, parts);
 }

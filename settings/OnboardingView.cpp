@@ -113,7 +113,9 @@ QString OnboardingView::buttonTitle(int step, int stepsCount) {
     return QStringLiteral("Got it");
 }
 
-QString OnboardingView::buttonTitle() const { return buttonTitle(m_viewModel->onboardingStep, m_viewModel->stepsCount); }
+QString OnboardingView::buttonTitle() const {
+    return buttonTitle(m_viewModel->onboardingStep, m_viewModel->stepsCount);
+}
 
 QString OnboardingView::mediaName(int step) {
     if (step >= 1 && step <= 4)
@@ -141,8 +143,9 @@ QString OnboardingView::videoFile() {
         return QString();
     const QByteArray data = packaged.readAll();
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    const QString name = QStringLiteral("qlnt_onb_1-%1.mp4")
-                             .arg(QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha1).toHex().left(12)));
+    const QString name =
+        QStringLiteral("qlnt_onb_1-%1.mp4")
+            .arg(QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha1).toHex().left(12)));
     const QString path = QDir(dir).filePath(name);
     QFile existing(path);
     if (existing.size() == data.size())

@@ -18,9 +18,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QTimer>
 #include <QPointer>
 #include <QScrollArea>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace qn {

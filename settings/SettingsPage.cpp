@@ -12,8 +12,8 @@
 
 namespace qn {
 
-SettingsPage::SettingsPage(const QString &pageName, const QString &title, const QString &resetTitle,
-                           int headerBottom, int bottomMargin, QWidget *parent)
+SettingsPage::SettingsPage(const QString &pageName, const QString &title, const QString &resetTitle, int headerBottom,
+                           int bottomMargin, QWidget *parent)
     : QWidget(parent), m_body(new QVBoxLayout()),
       m_report(new ControlsReport(this, diagnostics::settingsPage(pageName))) {
     setObjectName(QStringLiteral("page"));

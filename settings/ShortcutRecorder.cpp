@@ -32,16 +32,13 @@ bool isModifierKey(int key) {
     case Qt::Key_AltGr:
     case Qt::Key_CapsLock:
     case Qt::Key_NumLock:
-    case Qt::Key_ScrollLock:
-        return true;
-    default:
-        return false;
+    case Qt::Key_ScrollLock: return true;
+    default: return false;
     }
 }
 } // namespace
 
-ShortcutRecorder::ShortcutRecorder(const QString &name, OnChange onChange, ShortcutRegistry *registry,
-                                   QWidget *parent)
+ShortcutRecorder::ShortcutRecorder(const QString &name, OnChange onChange, ShortcutRegistry *registry, QWidget *parent)
     : QWidget(parent), m_name(name), m_onChange(std::move(onChange)),
       m_registry(registry ? *registry : ShortcutRegistry::shared()) {
     setFocusPolicy(Qt::StrongFocus);
@@ -132,9 +129,10 @@ void ShortcutRecorder::commit(const QKeySequence &sequence) {
         const QString oldText = displayTextOf(old);
         const QString why = status == GlobalHotKey::Status::Taken ? QStringLiteral(" is used by another program.")
                                                                   : QStringLiteral(" cannot be a hot key here.");
-        const QString message = displayTextOf(sequence) + why +
-                                (oldText.isEmpty() ? QStringLiteral(" No hot key is set.")
-                                                   : QStringLiteral(" The hot key stays ") + oldText + QLatin1Char('.'));
+        const QString message =
+            displayTextOf(sequence) + why +
+            (oldText.isEmpty() ? QStringLiteral(" No hot key is set.")
+                               : QStringLiteral(" The hot key stays ") + oldText + QLatin1Char('.'));
         diagnostics::print(diagnostics::shortcutRefused(displayTextOf(sequence)));
         Q_EMIT refused(sequence, message);
         return;

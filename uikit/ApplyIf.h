@@ -5,8 +5,7 @@
 
 namespace qn {
 
-template <typename T, typename Transform>
-T applyIf(bool condition, T value, Transform &&transform) {
+template <typename T, typename Transform> T applyIf(bool condition, T value, Transform &&transform) {
     if (!condition)
         return value;
     return std::forward<Transform>(transform)(std::move(value));

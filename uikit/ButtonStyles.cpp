@@ -21,8 +21,7 @@ QPainterPath roundedRect(const QRectF &rect, qreal radius) {
 
 // The shared layering of the plated looks: a soft one-pixel drop shadow, the fill,
 // then an edge stroked inside the plate.
-void paintPlate(QPainter &painter, const QRectF &rect, const QBrush &fill, const QColor &shadow,
-                const QBrush &edge) {
+void paintPlate(QPainter &painter, const QRectF &rect, const QBrush &fill, const QColor &shadow, const QBrush &edge) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
@@ -63,7 +62,8 @@ ButtonLook settleButtonLook(bool disabled, bool pressed, bool hovered) {
 void PrimaryMorvaneButtonStyle::paintBackground(QPainter &painter, const QRectF &rect, bool pressed) const {
     const ButtonLook state = look(pressed);
     if (state == ButtonLook::Disabled) {
-        const QColor edge = scheme(m_scheme, Color::hex(QStringLiteral("#000000"), 0.12), colorFromHex(QStringLiteral("#505050")));
+        const QColor edge =
+            scheme(m_scheme, Color::hex(QStringLiteral("#000000"), 0.12), colorFromHex(QStringLiteral("#505050")));
         paintPlate(painter, rect, Qt::NoBrush, Qt::transparent, edge);
         return;
     }
@@ -84,21 +84,13 @@ void SecondaryMorvaneButtonStyle::paintBackground(QPainter &painter, const QRect
     const bool light = isLight();
     QColor fill;
     switch (look(pressed)) {
-    case ButtonLook::Disabled:
-        fill = Qt::transparent;
-        break;
-    case ButtonLook::Pressed:
-        fill = colorFromHex(light ? QStringLiteral("#F6F6F6") : QStringLiteral("#505050"));
-        break;
-    case ButtonLook::Hovered:
-        fill = colorFromHex(light ? QStringLiteral("#FCFCFC") : QStringLiteral("#6D6D6D"));
-        break;
-    case ButtonLook::Normal:
-        fill = colorFromHex(light ? QStringLiteral("#FFFFFF") : QStringLiteral("#505050"));
-        break;
+    case ButtonLook::Disabled: fill = Qt::transparent; break;
+    case ButtonLook::Pressed: fill = colorFromHex(light ? QStringLiteral("#F6F6F6") : QStringLiteral("#505050")); break;
+    case ButtonLook::Hovered: fill = colorFromHex(light ? QStringLiteral("#FCFCFC") : QStringLiteral("#6D6D6D")); break;
+    case ButtonLook::Normal: fill = colorFromHex(light ? QStringLiteral("#FFFFFF") : QStringLiteral("#505050")); break;
     }
     // The edge ignores the state, except that a dark plate shows it only when disabled.
-    const QColor edge = light ? Color::hex(QStringLiteral("#000000"), 0.12)
+    const QColor edge = light        ? Color::hex(QStringLiteral("#000000"), 0.12)
                         : m_disabled ? colorFromHex(QStringLiteral("#505050"))
                                      : QColor(Qt::transparent);
     const QColor shadow = m_disabled ? QColor(Qt::transparent) : Color::hex(QStringLiteral("#000000"), 0.03);
@@ -121,8 +113,7 @@ void ToolbarMorvaneButtonStyle::paintBackground(QPainter &painter, const QRectF 
     case ButtonLook::Hovered:
         fill = light ? Color::Settings::hex282828Opacity10() : Color::Settings::hexF6F6F6Opacity15();
         break;
-    default:
-        break;
+    default: break;
     }
     if (fill.alpha() == 0)
         return;
@@ -158,16 +149,13 @@ void ToolbarBorderedMorvaneButtonStyle::paintBackground(QPainter &painter, const
 std::unique_ptr<MorvaneButtonStyle> makeButtonStyle(MorvaneButtonType type, bool disabled, bool hovered,
                                                     ColorScheme colorScheme, ColorScheme environmentScheme) {
     switch (type) {
-    case MorvaneButtonType::Primary:
-        return std::make_unique<PrimaryMorvaneButtonStyle>(disabled, hovered, colorScheme);
+    case MorvaneButtonType::Primary: return std::make_unique<PrimaryMorvaneButtonStyle>(disabled, hovered, colorScheme);
     case MorvaneButtonType::Secondary:
         return std::make_unique<SecondaryMorvaneButtonStyle>(disabled, hovered, colorScheme);
-    case MorvaneButtonType::Toolbar:
-        return std::make_unique<ToolbarMorvaneButtonStyle>(disabled, hovered, colorScheme);
+    case MorvaneButtonType::Toolbar: return std::make_unique<ToolbarMorvaneButtonStyle>(disabled, hovered, colorScheme);
     case MorvaneButtonType::ToolbarBordered:
         return std::make_unique<ToolbarBorderedMorvaneButtonStyle>(disabled, hovered, environmentScheme);
-    case MorvaneButtonType::Plain:
-        break;
+    case MorvaneButtonType::Plain: break;
     }
     return nullptr;
 }

@@ -6,9 +6,9 @@
 #include <QColor>
 #include <QString>
 
-#define QN_KIT_COLOR(name, text)                                                                             \
+#define QN_KIT_COLOR(name, text)                                                                                       \
     inline QColor name() { return ::qn::colorFromHex(QStringLiteral(text)); }
-#define QN_KIT_COLOR_OPACITY(name, text, opacity)                                                            \
+#define QN_KIT_COLOR_OPACITY(name, text, opacity)                                                                      \
     inline QColor name() { return ::qn::colorFromHex(QStringLiteral(text), opacity); }
 
 namespace qn::Color {

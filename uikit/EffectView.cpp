@@ -4,8 +4,8 @@
 
 namespace qn {
 
-MorvaneEffectView::MorvaneEffectView(EffectMaterial material, EffectBlendingMode blendingMode,
-                                     EffectViewType modeType, ColorScheme colorScheme, QWidget *parent)
+MorvaneEffectView::MorvaneEffectView(EffectMaterial material, EffectBlendingMode blendingMode, EffectViewType modeType,
+                                     ColorScheme colorScheme, QWidget *parent)
     : QWidget(parent), m_material(material), m_blending(blendingMode), m_modeType(modeType), m_scheme(colorScheme) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
@@ -17,12 +17,9 @@ void MorvaneEffectView::setColorScheme(ColorScheme scheme) {
 
 ColorScheme MorvaneEffectView::appearance() const {
     switch (m_modeType) {
-    case EffectViewType::Light:
-        return ColorScheme::Light;
-    case EffectViewType::Dark:
-        return ColorScheme::Dark;
-    case EffectViewType::LightDark:
-        break;
+    case EffectViewType::Light: return ColorScheme::Light;
+    case EffectViewType::Dark: return ColorScheme::Dark;
+    case EffectViewType::LightDark: break;
     }
     return m_scheme;
 }
@@ -43,9 +40,12 @@ QColor MorvaneEffectView::materialColor(EffectMaterial material, ColorScheme app
         QRgb dark;
     };
     static constexpr Swatch swatches[] = {
-        {EffectMaterial::FullScreenUI, 0xE9E9E9, 0x262626}, {EffectMaterial::HudWindow, 0xE6E6E6, 0x1F1F1F},
-        {EffectMaterial::Popover, 0xF0F0F0, 0x2B2B2B},      {EffectMaterial::Sidebar, 0xE8E8E8, 0x2A2A2A},
-        {EffectMaterial::Menu, 0xEBEBEB, 0x2C2C2C},         {EffectMaterial::WindowBackground, 0xECECEC, 0x323232},
+        {EffectMaterial::FullScreenUI, 0xE9E9E9, 0x262626},
+        {EffectMaterial::HudWindow, 0xE6E6E6, 0x1F1F1F},
+        {EffectMaterial::Popover, 0xF0F0F0, 0x2B2B2B},
+        {EffectMaterial::Sidebar, 0xE8E8E8, 0x2A2A2A},
+        {EffectMaterial::Menu, 0xEBEBEB, 0x2C2C2C},
+        {EffectMaterial::WindowBackground, 0xECECEC, 0x323232},
         {EffectMaterial::UnderWindowBackground, 0xE4E4E4, 0x1E1E1E},
     };
     QColor c;

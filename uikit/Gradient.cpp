@@ -32,14 +32,10 @@ TwoStopGradient &stored(int which) {
     static TwoStopGradient pressed = Button::primaryPressed();
     static TwoStopGradient border = Button::primaryBorder();
     switch (which) {
-    case 1:
-        return hovered;
-    case 2:
-        return pressed;
-    case 3:
-        return border;
-    default:
-        return normal;
+    case 1: return hovered;
+    case 2: return pressed;
+    case 3: return border;
+    default: return normal;
     }
 }
 } // namespace

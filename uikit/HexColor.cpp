@@ -58,7 +58,8 @@ QColor colorFromHex(const QString &text) {
     while (end > begin && !isAlphanumeric(points.at(end - 1)))
         --end;
     const QList<uint> trimmedPoints = points.mid(begin, end - begin);
-    const QString trimmed = QString::fromUcs4(reinterpret_cast<const char32_t *>(trimmedPoints.constData()), trimmedPoints.size());
+    const QString trimmed =
+        QString::fromUcs4(reinterpret_cast<const char32_t *>(trimmedPoints.constData()), trimmedPoints.size());
     const quint64 v = scanHex(trimmedPoints);
     int a = 1, r = 1, g = 1, b = 0;
     switch (graphemeCount(trimmed)) {
@@ -80,8 +81,7 @@ QColor colorFromHex(const QString &text) {
         g = static_cast<int>((v >> 8) & 0xFF);
         b = static_cast<int>(v & 0xFF);
         break;
-    default:
-        break;
+    default: break;
     }
     return QColor(r, g, b, a);
 }

@@ -11,8 +11,7 @@ MorvaneHitTest::MorvaneHitTest(QWidget *host, MorvaneHitTesttCall call, Handler 
 void MorvaneHitTest::mouseEvent(QMouseEvent *event, QWidget *, const QPointF &hostPosition) {
     // The hit test of an event comes before the event itself, so a press is tested
     // while still "up" and a release while still "down".
-    const bool report = m_call == MorvaneHitTesttCall::All ||
-                        (m_call == MorvaneHitTesttCall::MouseDown && m_pressed) ||
+    const bool report = m_call == MorvaneHitTesttCall::All || (m_call == MorvaneHitTesttCall::MouseDown && m_pressed) ||
                         (m_call == MorvaneHitTesttCall::MouseUp && !m_pressed);
     if (report && m_handler) {
         QWidget *hit = nullptr;

@@ -55,7 +55,8 @@ QSize KitLabel::minimumSizeHint() const {
         return sizeHint();
     // Wrapping: as narrow as the longest word allows.
     const QSizeF s = measureStyledText(m_text, m_style, 1);
-    return QSize(static_cast<int>(std::ceil(s.width())), static_cast<int>(std::ceil(measureStyledText(m_text, m_style).height())));
+    return QSize(static_cast<int>(std::ceil(s.width())),
+                 static_cast<int>(std::ceil(measureStyledText(m_text, m_style).height())));
 }
 
 int KitLabel::heightForWidth(int width) const {

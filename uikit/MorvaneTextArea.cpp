@@ -87,7 +87,8 @@ QPointF MorvaneTextArea::textOrigin() const {
     QPointF origin = block.topLeft();
     if (first.layout() && first.layout()->lineCount() > 0)
         origin += first.layout()->lineAt(0).position();
-    return viewport()->mapTo(this, (origin - QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value())).toPoint());
+    return viewport()->mapTo(
+        this, (origin - QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value())).toPoint());
 }
 
 QSize MorvaneTextArea::sizeHint() const { return QSize(280, 96); }
@@ -106,9 +107,11 @@ void MorvaneTextArea::paintEvent(QPaintEvent *event) {
     QTextEdit::paintEvent(event);
     if (isPlaceholderShown() && !placeholder().isEmpty()) {
         QPainter p(viewport());
-        const QRectF area = QRectF(viewport()->rect()).adjusted(kPlaceholderLeading, kPlaceholderTop, -kPlaceholderLeading, 0);
-        drawStyledText(p, area, Qt::AlignLeft | Qt::AlignTop, placeholder(), TextStyle::buttonsAndForms(std::nullopt, kLineSpacing),
-                       TextInputLook::placeholder(!isEnabled()), true);
+        const QRectF area =
+            QRectF(viewport()->rect()).adjusted(kPlaceholderLeading, kPlaceholderTop, -kPlaceholderLeading, 0);
+        drawStyledText(p, area, Qt::AlignLeft | Qt::AlignTop, placeholder(),
+                       TextStyle::buttonsAndForms(std::nullopt, kLineSpacing), TextInputLook::placeholder(!isEnabled()),
+                       true);
     }
 }
 

@@ -83,7 +83,8 @@ void MorvaneTextField::paintEvent(QPaintEvent *event) {
         QPainter p(this);
         const Qt::Alignment horizontal = alignment() & Qt::AlignHorizontal_Mask;
         drawStyledText(p, QRectF(rect()).adjusted(kTextInset, 0, -kTextInset, 0), horizontal | Qt::AlignVCenter,
-                       placeholder(), TextStyle::buttonsAndForms(std::nullopt, 1), TextInputLook::placeholder(!isEnabled()));
+                       placeholder(), TextStyle::buttonsAndForms(std::nullopt, 1),
+                       TextInputLook::placeholder(!isEnabled()));
     }
 }
 

@@ -40,8 +40,7 @@ bool MouseWatcher::eventFilter(QObject *watched, QEvent *event) {
             mouseEvent(mouse, receiver, receiver->mapTo(m_host.data(), mouse->position()));
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return false;
 }

@@ -53,7 +53,8 @@ protected:
 
 private:
     void apply() {
-        const QPolygon outline = roundedCornersPath(QRectF(m_widget->rect()), m_radius, m_corners).toFillPolygon().toPolygon();
+        const QPolygon outline =
+            roundedCornersPath(QRectF(m_widget->rect()), m_radius, m_corners).toFillPolygon().toPolygon();
         m_widget->setMask(QRegion(outline));
     }
     QWidget *m_widget;

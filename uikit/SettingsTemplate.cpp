@@ -92,8 +92,10 @@ void SettingsTemplate::relayout() {
     if (m_menu) {
         const int menuTop = ruleTop + 1 + kMenuTop;
         const int menuWidth = kSidebarWidth - 2 * kMenuSide;
-        const int menuHeight = m_menu->hasHeightForWidth() ? m_menu->heightForWidth(menuWidth) : m_menu->sizeHint().height();
-        m_menu->setGeometry(x0 + kMenuSide, menuTop, menuWidth, std::min(menuHeight, std::max(0, side.height() - menuTop)));
+        const int menuHeight =
+            m_menu->hasHeightForWidth() ? m_menu->heightForWidth(menuWidth) : m_menu->sizeHint().height();
+        m_menu->setGeometry(x0 + kMenuSide, menuTop, menuWidth,
+                            std::min(menuHeight, std::max(0, side.height() - menuTop)));
     }
     if (m_content) {
         const QRect content = contentRect();

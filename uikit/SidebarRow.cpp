@@ -27,7 +27,9 @@ void SidebarRow::setActive(bool active) {
     update();
 }
 
-QColor SidebarRow::fillColor() const { return m_active ? Color::Settings::hex282828Opacity10() : QColor(Qt::transparent); }
+QColor SidebarRow::fillColor() const {
+    return m_active ? Color::Settings::hex282828Opacity10() : QColor(Qt::transparent);
+}
 
 QSize SidebarRow::sizeHint() const {
     const QSizeF text = measureStyledText(this->text(), TextStyle::contentS());

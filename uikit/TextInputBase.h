@@ -15,8 +15,7 @@
 
 namespace qn {
 
-template <typename Editor>
-class TextInputBase : public Editor {
+template <typename Editor> class TextInputBase : public Editor {
 public:
     MorvaneTextViewType type() const { return m_type; }
     void setType(MorvaneTextViewType type) { set(m_type, type); }
@@ -113,8 +112,7 @@ protected:
     }
 
 private:
-    template <typename T>
-    void set(T &field, const T &value) {
+    template <typename T> void set(T &field, const T &value) {
         field = value;
         restyle();
     }

@@ -23,9 +23,7 @@ std::optional<Appearance> appearanceFromRawValue(const QString &raw) {
     return std::nullopt;
 }
 
-QByteArray encodeAppearance(Appearance appearance) {
-    return json::encodeString(appearanceRawValue(appearance));
-}
+QByteArray encodeAppearance(Appearance appearance) { return json::encodeString(appearanceRawValue(appearance)); }
 
 std::optional<Appearance> decodeAppearance(const QByteArray &document) {
     const auto raw = json::decodeString(document);

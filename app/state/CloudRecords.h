@@ -13,8 +13,8 @@ namespace qn {
 // A cloud project as the service lists it.
 struct Project {
     qint64 id = 0;
-    QString name;    // the menu title
-    QString url;     // the project's web page
+    QString name; // the menu title
+    QString url;  // the project's web page
     bool archive = false;
     qint64 temporary = 0; // 1 marks the temporary project uploads go to
 

@@ -30,20 +30,13 @@ QString Defines::apiPath() { return QStringLiteral("/api/v2"); }
 
 QString Defines::path(Endpoint endpoint) {
     switch (endpoint) {
-    case Endpoint::MagicLink:
-        return QStringLiteral("/iwannagohome");
-    case Endpoint::MagicLinkSecond:
-        return QStringLiteral("/login_iwgh");
-    case Endpoint::GetUserTrayInfo:
-        return QStringLiteral("/get_user_tray_info");
-    case Endpoint::Settings:
-        return QStringLiteral("/settings");
-    case Endpoint::ReadAllComments:
-        return QStringLiteral("/read_all_comments");
-    case Endpoint::CreateTask:
-        return QStringLiteral("/create_task");
-    case Endpoint::CreateDraft:
-        return QStringLiteral("/create_draft");
+    case Endpoint::MagicLink: return QStringLiteral("/iwannagohome");
+    case Endpoint::MagicLinkSecond: return QStringLiteral("/login_iwgh");
+    case Endpoint::GetUserTrayInfo: return QStringLiteral("/get_user_tray_info");
+    case Endpoint::Settings: return QStringLiteral("/settings");
+    case Endpoint::ReadAllComments: return QStringLiteral("/read_all_comments");
+    case Endpoint::CreateTask: return QStringLiteral("/create_task");
+    case Endpoint::CreateDraft: return QStringLiteral("/create_draft");
     }
     return QString();
 }

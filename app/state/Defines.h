@@ -13,7 +13,15 @@ public:
 
     // Where the service's API sits under a host, and each endpoint's path under that.
     // The cloud client glues them to the host it talks to (tests give it a local one).
-    enum class Endpoint { MagicLink, MagicLinkSecond, GetUserTrayInfo, Settings, ReadAllComments, CreateTask, CreateDraft };
+    enum class Endpoint {
+        MagicLink,
+        MagicLinkSecond,
+        GetUserTrayInfo,
+        Settings,
+        ReadAllComments,
+        CreateTask,
+        CreateDraft
+    };
     static QString apiPath();
     static QString path(Endpoint endpoint);
 

@@ -46,8 +46,7 @@ QString Helper::videoFileURL() {
     return QDir(tempFolder()).filePath(name + QStringLiteral(".mov"));
 }
 
-QString Helper::fileName(const std::optional<QString> &application, const QString &fallback,
-                         const QDateTime &time) {
+QString Helper::fileName(const std::optional<QString> &application, const QString &fallback, const QDateTime &time) {
     QString prefix = application.value_or(QString()).trimmed();
     if (prefix.isEmpty())
         prefix = fallback;
@@ -100,8 +99,8 @@ QPointF Helper::controlsMenuPosition(const QRectF &c, const QRectF &s) {
     const qreal bx = bottomMenuPosition(c, s).x();
     const qreal dx = s.right() - c.right();
     const qreal dy = s.bottom() - c.bottom();
-    const bool nearAllEdges = c.top() < s.top() + kMargin + kBarHeight &&
-                              c.left() < s.left() + kGap + kColumnWidth && std::hypot(dx, dy) < 80;
+    const bool nearAllEdges = c.top() < s.top() + kMargin + kBarHeight && c.left() < s.left() + kGap + kColumnWidth &&
+                              std::hypot(dx, dy) < 80;
     const qreal shift = nearAllEdges ? 64 : 0;
     const qreal x0 = std::min(c.right() + kMargin, s.right() - kColumnWidth - kMargin);
     const qreal y0 = std::min(c.bottom() - kColumnHeight, s.bottom() - kColumnHeight - kMargin - shift);

@@ -30,8 +30,7 @@ public:
     static QString tempFolderIn(const QString &temporaryDirectory);
     // "<application> yyyy-MM-dd HH.mm.ss"; the fallback stands in for a missing or
     // empty application name; "/" and control characters become "-".
-    static QString fileName(const std::optional<QString> &application, const QString &fallback,
-                            const QDateTime &time);
+    static QString fileName(const std::optional<QString> &application, const QString &fallback, const QDateTime &time);
 };
 
 } // namespace qn

@@ -1,9 +1,9 @@
 #include "app/state/Models.h"
 
 #include "annotation/DrawViewModel.h"
+#include "app/state/RecordModel.h"
 #include "app/state/SettingsModel.h"
 #include "platform/PreferencesStore.h"
-#include "app/state/RecordModel.h"
 
 namespace qn {
 

@@ -44,10 +44,10 @@ void setIgnoresMouse(QWidget *overlay, bool ignore) {
 }
 } // namespace
 
-#define QN_SETTER(Name, Type, member, signal)                                                                \
-    void RecordModel::Name(Type value) {                                                                     \
-        member = value;                                                                                      \
-        Q_EMIT signal();                                                                                     \
+#define QN_SETTER(Name, Type, member, signal)                                                                          \
+    void RecordModel::Name(Type value) {                                                                               \
+        member = value;                                                                                                \
+        Q_EMIT signal();                                                                                               \
     }
 
 RecordModel::RecordModel(QObject *parent) : QObject(parent) {}
@@ -113,11 +113,12 @@ void RecordModel::setDeviceSessionRestart(DeviceSessionRestart restart) { sessio
 // them costs no wait; the result is still handed over through the event loop so
 // that callers see the same "later" as a slow discovery would give them.
 void RecordModel::updateAudioDevices() {
-    const QList<CaptureDevice> devices = deviceSource().audioInputs ? deviceSource().audioInputs()
-                                                                    : QList<CaptureDevice>();
+    const QList<CaptureDevice> devices =
+        deviceSource().audioInputs ? deviceSource().audioInputs() : QList<CaptureDevice>();
     QPointer<RecordModel> self = this;
     QMetaObject::invokeMethod(
-        this, [self, devices] {
+        this,
+        [self, devices] {
             if (self)
                 self->applyDiscovery(false, devices);
         },
@@ -125,11 +126,12 @@ void RecordModel::updateAudioDevices() {
 }
 
 void RecordModel::updateVideoDevices() {
-    const QList<CaptureDevice> devices = deviceSource().videoInputs ? deviceSource().videoInputs()
-                                                                    : QList<CaptureDevice>();
+    const QList<CaptureDevice> devices =
+        deviceSource().videoInputs ? deviceSource().videoInputs() : QList<CaptureDevice>();
     QPointer<RecordModel> self = this;
     QMetaObject::invokeMethod(
-        this, [self, devices] {
+        this,
+        [self, devices] {
             if (self)
                 self->applyDiscovery(true, devices);
         },

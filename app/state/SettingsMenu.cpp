@@ -22,8 +22,8 @@ std::optional<SettingsMenu> settingsMenuFromRawValue(const QString &raw) {
 }
 
 QList<SettingsMenu> allSettingsMenus() {
-    return {SettingsMenu::Account, SettingsMenu::Notification, SettingsMenu::Appearance,
-            SettingsMenu::Settings, SettingsMenu::Hotkeys, SettingsMenu::About};
+    return {SettingsMenu::Account,  SettingsMenu::Notification, SettingsMenu::Appearance,
+            SettingsMenu::Settings, SettingsMenu::Hotkeys,      SettingsMenu::About};
 }
 
 } // namespace qn

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/state/CloudRecords.h"
 #include "app/state/Appearance.h"
+#include "app/state/CloudRecords.h"
 #include "app/state/SettingsMenu.h"
 
 #include <QImage>
@@ -127,8 +127,7 @@ Q_SIGNALS:
     void statusMenuRebuildRequested();
 
 private:
-    template <typename T, typename Signal>
-    void assign(T &member, const T &value, Signal changed) {
+    template <typename T, typename Signal> void assign(T &member, const T &value, Signal changed) {
         member = value;
         Q_EMIT(this->*changed)();
     }

@@ -1,9 +1,9 @@
-#include "FakeDrawnHost.h"
+#include "annotation/DrawnEditor.h"
 #include "DrawnBuilders.h"
+#include "FakeDrawnHost.h"
 #include "annotation/BoxTool.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
-#include "annotation/DrawnEditor.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,7 @@ TEST_F(DrawnEditorTest, CommentPointsRenumberOnRemoveAndUndo) {
     act([&] { editor.removeTool(two); });
     EXPECT_EQ(numbers(), (QList<int>{1, 2}));
     act([&] { editor.undo(); });
-    EXPECT_EQ(numbers(), (QList<int>{1, 3, 2}));  // the old 2 comes back as 2, the other is 3 again
+    EXPECT_EQ(numbers(), (QList<int>{1, 3, 2})); // the old 2 comes back as 2, the other is 3 again
     act([&] { editor.redo(); });
     EXPECT_EQ(numbers(), (QList<int>{1, 2}));
 }
@@ -61,7 +61,7 @@ TEST_F(DrawnEditorTest, CommitKeepsValidDrawingsAndDropsSmallOnes) {
     host.drawing = build(Tool::Rectangle, QPointF(10, 10), QPointF(19, 50));
     act([&] { editor.commitDrawingTool(false); });
     EXPECT_TRUE(host.tools.isEmpty());
-    EXPECT_TRUE(host.drawing);  // stays until the edit ends
+    EXPECT_TRUE(host.drawing); // stays until the edit ends
     act([&] { editor.finishEditing(); });
     EXPECT_FALSE(host.drawing);
 
@@ -88,7 +88,7 @@ TEST_F(DrawnEditorTest, PressSelectsWithoutPinningTheCursor) {
     editor.moveDragEnded(shown(rect));
     FakeDrawnHost::settle();
     EXPECT_EQ(host.active, rect->id);
-    EXPECT_EQ(host.tools.size(), 2);  // the line being drawn was committed
+    EXPECT_EQ(host.tools.size(), 2); // the line being drawn was committed
     EXPECT_FALSE(host.cursor);
 }
 
@@ -98,7 +98,7 @@ TEST_F(DrawnEditorTest, MovingLeavesOneObjectAndUndoPutsItBack) {
     const DrawnPtr view = shown(rect);
     act([&] {
         editor.moveDragChanged(view, QPointF(0, 0));
-        editor.moveDragChanged(view, QPointF(-1.5, -3));  // a real move: one offset reaches 2
+        editor.moveDragChanged(view, QPointF(-1.5, -3)); // a real move: one offset reaches 2
         EXPECT_EQ(host.cursor, DragCursor::ClosedHand);
         EXPECT_EQ(host.needDelete->id, rect->id);
         editor.moveDragChanged(view, QPointF(-30, 0));
@@ -128,8 +128,8 @@ TEST_F(DrawnEditorTest, AlternateDragDuplicates) {
 }
 
 TEST_F(DrawnEditorTest, PenMovesAddUp) {
-    const DrawnPtr pen = editor.makeTool(std::nullopt, std::nullopt, {QPointF(0, 0), QPointF(10, 10)}, Tool::Pen, true,
-                                        std::nullopt);
+    const DrawnPtr pen =
+        editor.makeTool(std::nullopt, std::nullopt, {QPointF(0, 0), QPointF(10, 10)}, Tool::Pen, true, std::nullopt);
     act([&] { editor.appendTool(pen); });
     for (int i = 0; i < 2; ++i) {
         const DrawnPtr current = host.tools.last();
@@ -183,7 +183,7 @@ TEST_F(DrawnEditorTest, ReeditedTextReplacesTheOldAndClearsTheStaleReference) {
     ASSERT_EQ(host.tools.size(), 1);
     EXPECT_EQ(static_cast<const TextTool &>(*host.tools.first()).text, "new");
     EXPECT_FALSE(host.needDelete);
-    act([&] { editor.undo(); });  // one step: the old text is back, the new gone
+    act([&] { editor.undo(); }); // one step: the old text is back, the new gone
     ASSERT_EQ(host.tools.size(), 1);
     EXPECT_EQ(static_cast<const TextTool &>(*host.tools.first()).text, "old");
 }
@@ -207,7 +207,7 @@ TEST_F(DrawnEditorTest, ReopenedTextCommittedEmptyIsDeletedUndoably) {
 TEST_F(DrawnEditorTest, CommentCardSavesReplacesAndDeletes) {
     // A point being placed: saved only with text, in the current colour.
     const DrawnPtr placing = editor.makeTool(QPointF(40, 40), QPointF(40, 40), {}, Tool::Point, true,
-                                            pointData(QString(), 1, CornerType::BottomRight));
+                                             pointData(QString(), 1, CornerType::BottomRight));
     host.drawing = placing;
     const auto &placed = static_cast<const PointTool &>(*placing);
     editor.saveComment(placed, QString());

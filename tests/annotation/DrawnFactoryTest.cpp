@@ -15,8 +15,8 @@ const QNColor kBlue{QColor("#0075FF"), false};
 const QNColor kRed{QColor("#FF4141"), false};
 
 TEST(DrawnFactory, NewObjectsTakeTheCurrentColourRebuildsKeepTheirOwn) {
-    const DrawnPtr made = DrawnFactory::makeTool(QPointF(0, 0), QPointF(50, 50), {}, Tool::Rectangle, true,
-                                               std::nullopt, kRed, kFrame);
+    const DrawnPtr made =
+        DrawnFactory::makeTool(QPointF(0, 0), QPointF(50, 50), {}, Tool::Rectangle, true, std::nullopt, kRed, kFrame);
     ASSERT_TRUE(made);
     EXPECT_EQ(made->color, kRed);
     EXPECT_EQ(made->area, kFrame);
@@ -24,11 +24,11 @@ TEST(DrawnFactory, NewObjectsTakeTheCurrentColourRebuildsKeepTheirOwn) {
     EXPECT_FALSE(made->active);
 
     const DrawnPtr rebuilt = DrawnFactory::makeTool(made->startPoint, made->endPoint, {}, made->type, false,
-                                                  made->toolData(), kBlue, kFrame);
+                                                    made->toolData(), kBlue, kFrame);
     EXPECT_EQ(rebuilt->color, kRed);
     EXPECT_NE(rebuilt->id, made->id);
-    const DrawnPtr renewed = DrawnFactory::makeTool(made->startPoint, made->endPoint, {}, made->type, true,
-                                                  made->toolData(), kBlue, kFrame);
+    const DrawnPtr renewed =
+        DrawnFactory::makeTool(made->startPoint, made->endPoint, {}, made->type, true, made->toolData(), kBlue, kFrame);
     EXPECT_EQ(renewed->color, kBlue);
 }
 
@@ -48,8 +48,9 @@ TEST(DrawnFactory, KindSpecificFields) {
     EXPECT_FALSE(point->number);
     EXPECT_FALSE(DrawnFactory::makeTool(std::nullopt, QPointF(5, 5), {}, Tool::Point, true, {}, kRed, kFrame));
 
-    const auto restored = std::dynamic_pointer_cast<const PointTool>(DrawnFactory::makeTool(
-        QPointF(5, 5), QPointF(40, 40), {}, Tool::Point, false, pointData("hi", 3, CornerType::TopLeft), kRed, kFrame));
+    const auto restored = std::dynamic_pointer_cast<const PointTool>(
+        DrawnFactory::makeTool(QPointF(5, 5), QPointF(40, 40), {}, Tool::Point, false,
+                               pointData("hi", 3, CornerType::TopLeft), kRed, kFrame));
     EXPECT_EQ(restored->text, "hi");
     EXPECT_EQ(restored->number, 3);
     EXPECT_EQ(restored->pointCorner, CornerType::TopLeft);
@@ -63,7 +64,7 @@ TEST(DrawnFactory, KindSpecificFields) {
     EXPECT_EQ(text->textRect().size(), TextTool::boxSize(QStringLiteral("A"), 20));
 
     const auto pen = DrawnFactory::makeTool(QPointF(1, 1), QPointF(2, 2), {QPointF(1, 1), QPointF(2, 2)}, Tool::Pen,
-                                           true, {}, kRed, kFrame);
+                                            true, {}, kRed, kFrame);
     EXPECT_FALSE(pen->startPoint);
     EXPECT_FALSE(pen->endPoint);
     EXPECT_EQ(pen->points.size(), 2);
@@ -81,7 +82,7 @@ TEST(DrawnFactory, ValidityThresholds) {
     };
     const auto point = [](const QString &t) {
         return DrawnFactory::makeTool(QPointF(5, 5), QPointF(5, 5), {}, Tool::Point, false, pointData(t, 1), kRed,
-                                     kFrame);
+                                      kFrame);
     };
     const auto pen = [](int n) {
         QList<QPointF> pts;

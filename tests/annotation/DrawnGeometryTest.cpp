@@ -90,12 +90,11 @@ struct SnapCase {
 
 TEST(DrawnGeometry, SnapAngleLeansToTheNextFifteenDegreeStep) {
     const SnapCase cases[] = {
-        {QPointF(10, 1.2), 15},    // 6.8°
-        {QPointF(10, 0.5), 0},     // 2.9°
-        {QPointF(10, -0.5), 0},    // −2.9°
-        {QPointF(0, 10), 90},      // straight down
-        {QPointF(-10, -0.1), -180},
-        {QPointF(10, 10 * std::tan(qDegreesToRadians(41.0))), 45},
+        {QPointF(10, 1.2), 15}, // 6.8°
+        {QPointF(10, 0.5), 0},  // 2.9°
+        {QPointF(10, -0.5), 0}, // −2.9°
+        {QPointF(0, 10), 90},   // straight down
+        {QPointF(-10, -0.1), -180}, {QPointF(10, 10 * std::tan(qDegreesToRadians(41.0))), 45},
     };
     for (const auto &c : cases) {
         const QPointF snapped = snapAngle(true, QPointF(0, 0), c.end);
@@ -111,7 +110,7 @@ TEST(DrawnGeometry, ShiftSnapsALineDrag) {
     DragMoveState state;
     DragInputs in;
     in.shift = true;
-    const auto ends = dragPointsFromMouse(QPointF(0, 0), QPointF(100, 5), in, state);  // 2.9°
+    const auto ends = dragPointsFromMouse(QPointF(0, 0), QPointF(100, 5), in, state); // 2.9°
     EXPECT_NEAR(ends.value(1).y(), 0, 1e-9);
     EXPECT_NEAR(ends.value(1).x(), std::hypot(100, 5), 1e-9);
 }

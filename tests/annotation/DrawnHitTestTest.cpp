@@ -12,11 +12,15 @@ using namespace qn::test;
 
 namespace {
 
+constexpr auto None = DrawnIntersection::Kind::None;
+constexpr auto Body = DrawnIntersection::Kind::Body;
+constexpr auto Handle = DrawnIntersection::Kind::Handle;
+
 struct HitCase {
     const char *name;
     DrawnPtr tool;
     QPointF point;
-    int kind;
+    DrawnIntersection::Kind kind;
     std::optional<CornerType> corner;
 };
 
@@ -24,7 +28,7 @@ void expectHit(const HitCase &c) {
     const DrawnIntersection hit = c.tool->intersect(c.point);
     EXPECT_EQ(hit.kind, c.kind) << c.name;
     EXPECT_EQ(hit.corner, c.corner) << c.name;
-    if (c.kind == 1)
+    if (c.kind == Body)
         EXPECT_EQ(hit.tool, c.tool->type) << c.name;
     else
         EXPECT_FALSE(hit.tool.has_value()) << c.name;
@@ -40,13 +44,13 @@ TEST(DrawnHitTest, LinesAndArrows) {
     const QPointF mid = (head->first + QPointF(200, 100)) / 2;
     const QPointF beside = mid + QPointF(4 / std::sqrt(2.0), 4 / std::sqrt(2.0));
     const HitCase cases[] = {
-        {"4 beside the middle", line, QPointF(200, 104), 1, std::nullopt},
-        {"6 beside the middle", line, QPointF(200, 106), 0, std::nullopt},
-        {"start handle beats stroke", line, QPointF(102, 101), 2, CornerType::TopLeft},
-        {"end handle", line, QPointF(296, 98), 2, CornerType::TopRight},
-        {"both squares: start wins", shortLine, QPointF(102, 100), 2, CornerType::TopLeft},
-        {"beside a head stroke", arrow, beside, 1, std::nullopt},
-        {"far away", arrow, QPointF(500, 500), 0, std::nullopt},
+        {"4 beside the middle", line, QPointF(200, 104), Body, std::nullopt},
+        {"6 beside the middle", line, QPointF(200, 106), None, std::nullopt},
+        {"start handle beats stroke", line, QPointF(102, 101), Handle, CornerType::TopLeft},
+        {"end handle", line, QPointF(296, 98), Handle, CornerType::TopRight},
+        {"both squares: start wins", shortLine, QPointF(102, 100), Handle, CornerType::TopLeft},
+        {"beside a head stroke", arrow, beside, Body, std::nullopt},
+        {"far away", arrow, QPointF(500, 500), None, std::nullopt},
     };
     for (const auto &c : cases)
         expectHit(c);
@@ -61,7 +65,7 @@ TEST(DrawnHitTest, ArrowHeadPoints) {
     EXPECT_NEAR(down->second.y(), 100 - 7.0711, 1e-3);
     const auto left = ArrowTool::headPoints(QPointF(100, 0), QPointF(0, 0));
     ASSERT_TRUE(left);
-    EXPECT_GT(left->first.x(), 0);  // behind the tip, towards the start
+    EXPECT_GT(left->first.x(), 0); // behind the tip, towards the start
     EXPECT_GT(left->second.x(), 0);
     EXPECT_FALSE(ArrowTool::headPoints(QPointF(5, 5), QPointF(5, 5)));
 }
@@ -72,21 +76,21 @@ TEST(DrawnHitTest, BoxesAndBlur) {
     const DrawnPtr blur = build(Tool::Blur, QPointF(100, 100), QPointF(200, 200));
     const DrawnPtr tiny = build(Tool::Rectangle, QPointF(100, 100), QPointF(106, 106));
     const HitCase cases[] = {
-        {"4 outside the left edge", rect, QPointF(96, 150), 1, std::nullopt},
-        {"4 inside the left edge", rect, QPointF(104, 150), 1, std::nullopt},
-        {"6 outside the left edge", rect, QPointF(94, 150), 0, std::nullopt},
-        {"6 inside the left edge", rect, QPointF(106, 150), 0, std::nullopt},
-        {"middle of a rectangle", rect, QPointF(150, 150), 0, std::nullopt},
-        {"top-left handle", rect, QPointF(97, 97), 2, CornerType::TopLeft},
-        {"top-right handle", rect, QPointF(203, 97), 2, CornerType::TopRight},
-        {"bottom-right handle", rect, QPointF(203, 203), 2, CornerType::BottomRight},
-        {"bottom-left handle", rect, QPointF(97, 203), 2, CornerType::BottomLeft},
-        {"oval: off the ellipse", oval, QPointF(7, 7), 0, std::nullopt},
-        {"oval: near the ellipse", oval, QPointF(10, 10), 1, std::nullopt},
-        {"oval: centre", oval, QPointF(50, 30), 0, std::nullopt},
-        {"blur: anywhere inside", blur, QPointF(150, 150), 1, std::nullopt},
-        {"blur: outside", blur, QPointF(250, 150), 0, std::nullopt},
-        {"tiny box: first square wins", tiny, QPointF(103, 103), 2, CornerType::TopLeft},
+        {"4 outside the left edge", rect, QPointF(96, 150), Body, std::nullopt},
+        {"4 inside the left edge", rect, QPointF(104, 150), Body, std::nullopt},
+        {"6 outside the left edge", rect, QPointF(94, 150), None, std::nullopt},
+        {"6 inside the left edge", rect, QPointF(106, 150), None, std::nullopt},
+        {"middle of a rectangle", rect, QPointF(150, 150), None, std::nullopt},
+        {"top-left handle", rect, QPointF(97, 97), Handle, CornerType::TopLeft},
+        {"top-right handle", rect, QPointF(203, 97), Handle, CornerType::TopRight},
+        {"bottom-right handle", rect, QPointF(203, 203), Handle, CornerType::BottomRight},
+        {"bottom-left handle", rect, QPointF(97, 203), Handle, CornerType::BottomLeft},
+        {"oval: off the ellipse", oval, QPointF(7, 7), None, std::nullopt},
+        {"oval: near the ellipse", oval, QPointF(10, 10), Body, std::nullopt},
+        {"oval: centre", oval, QPointF(50, 30), None, std::nullopt},
+        {"blur: anywhere inside", blur, QPointF(150, 150), Body, std::nullopt},
+        {"blur: outside", blur, QPointF(250, 150), None, std::nullopt},
+        {"tiny box: first square wins", tiny, QPointF(103, 103), Handle, CornerType::TopLeft},
     };
     for (const auto &c : cases)
         expectHit(c);
@@ -96,44 +100,44 @@ TEST(DrawnHitTest, PenBand) {
     auto pen = std::make_shared<PenTool>();
     pen->points = {QPointF(0, 100), QPointF(100, 100), QPointF(200, 100)};
     const HitCase cases[] = {
-        {"4 off the stroke", pen, QPointF(100, 104), 1, std::nullopt},
-        {"6 off the stroke", pen, QPointF(100, 106), 0, std::nullopt},
+        {"4 off the stroke", pen, QPointF(100, 104), Body, std::nullopt},
+        {"6 off the stroke", pen, QPointF(100, 106), None, std::nullopt},
     };
     for (const auto &c : cases)
         expectHit(c);
-    EXPECT_EQ(std::make_shared<PenTool>()->intersect(QPointF()).kind, 0);
+    EXPECT_EQ(std::make_shared<PenTool>()->intersect(QPointF()).kind, None);
 }
 
 TEST(DrawnHitTest, TextBodyAndFontHandle) {
     const DrawnPtr made = DrawnFactory::makeTool(QPointF(100, 100), QPointF(100, 100), {}, Tool::Text, false,
-                                               textData(QStringLiteral("Hello")), {}, kFrame);
+                                                 textData(QStringLiteral("Hello")), {}, kFrame);
     const auto text = std::dynamic_pointer_cast<const TextTool>(made);
     ASSERT_TRUE(text);
     const QRectF r = text->textRect();
     const HitCase cases[] = {
-        {"inside the text", made, r.center(), 1, std::nullopt},
-        {"font handle", made, QPointF(r.right() + 5, r.bottom() + 2), 2, CornerType::BottomRight},
-        {"beside", made, QPointF(r.left() - 20, r.center().y()), 0, std::nullopt},
+        {"inside the text", made, r.center(), Body, std::nullopt},
+        {"font handle", made, QPointF(r.right() + 5, r.bottom() + 2), Handle, CornerType::BottomRight},
+        {"beside", made, QPointF(r.left() - 20, r.center().y()), None, std::nullopt},
     };
     for (const auto &c : cases)
         expectHit(c);
 }
 
 TEST(DrawnHitTest, CommentPoints) {
-    const DrawnPtr click = DrawnFactory::makeTool(QPointF(300, 300), std::nullopt, {}, Tool::Point, false,
-                                                pointData(QStringLiteral("x"), 1, CornerType::BottomRight), {},
-                                                kFrame);
-    const DrawnPtr areaPoint = DrawnFactory::makeTool(QPointF(100, 100), QPointF(200, 160), {}, Tool::Point, false,
-                                                    pointData(QStringLiteral("x"), 2, CornerType::BottomRight), {},
-                                                    kFrame);
+    const DrawnPtr click =
+        DrawnFactory::makeTool(QPointF(300, 300), std::nullopt, {}, Tool::Point, false,
+                               pointData(QStringLiteral("x"), 1, CornerType::BottomRight), {}, kFrame);
+    const DrawnPtr areaPoint =
+        DrawnFactory::makeTool(QPointF(100, 100), QPointF(200, 160), {}, Tool::Point, false,
+                               pointData(QStringLiteral("x"), 2, CornerType::BottomRight), {}, kFrame);
     const HitCase cases[] = {
         // Three corner squares lie on a plain pin and come before the pin box.
-        {"plain pin centre", click, QPointF(300, 300), 2, CornerType::TopLeft},
-        {"pin box above the point", click, QPointF(300, 290), 1, std::nullopt},
-        {"area ring", areaPoint, QPointF(150, 103), 1, std::nullopt},
-        {"area inside", areaPoint, QPointF(150, 130), 0, std::nullopt},
-        {"top-left square", areaPoint, QPointF(100, 100), 2, CornerType::TopLeft},
-        {"pin corner has no square", areaPoint, QPointF(200, 160), 1, std::nullopt},
+        {"plain pin centre", click, QPointF(300, 300), Handle, CornerType::TopLeft},
+        {"pin box above the point", click, QPointF(300, 290), Body, std::nullopt},
+        {"area ring", areaPoint, QPointF(150, 103), Body, std::nullopt},
+        {"area inside", areaPoint, QPointF(150, 130), None, std::nullopt},
+        {"top-left square", areaPoint, QPointF(100, 100), Handle, CornerType::TopLeft},
+        {"pin corner has no square", areaPoint, QPointF(200, 160), Body, std::nullopt},
     };
     for (const auto &c : cases)
         expectHit(c);
@@ -148,7 +152,7 @@ TEST(DrawnHitTest, CommentPinPlacement) {
     EXPECT_EQ(point->pinPoint(), QPointF(100, 100));
     EXPECT_EQ(point->pinBox(), QRectF(89, 86, 23, 28));
     EXPECT_EQ(point->commentPosition(), QPointF(-187, 114));
-    point->pointCorner = CornerType::Top;  // not a corner: the pin stays at the end point
+    point->pointCorner = CornerType::Top; // not a corner: the pin stays at the end point
     EXPECT_EQ(point->pinPoint(), QPointF(200, 160));
     EXPECT_EQ(point->handleCorners().size(), 4);
 }
@@ -157,7 +161,7 @@ TEST(DrawnHitTest, EqualityByKind) {
     auto a = std::make_shared<RectangleTool>();
     auto b = std::make_shared<RectangleTool>(*a);
     b->endPoint = QPointF(5, 5);
-    EXPECT_TRUE(*a == *b);  // corners take no part
+    EXPECT_TRUE(*a == *b); // corners take no part
     b->active = true;
     EXPECT_FALSE(*a == *b);
 

@@ -1,9 +1,9 @@
-#include "FakeDrawnHost.h"
+#include "annotation/DrawnInputDispatcher.h"
 #include "DrawnBuilders.h"
+#include "FakeDrawnHost.h"
+#include "annotation/DrawnEditor.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
-#include "annotation/DrawnEditor.h"
-#include "annotation/DrawnInputDispatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -32,14 +32,14 @@ TEST_F(DispatcherTest, TheSelectedObjectLiesAboveLaterOnesAndBlurBelowAll) {
     const DrawnPtr first = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
     const DrawnPtr second = build(Tool::Rectangle, QPointF(100, 100), QPointF(200, 200));
     host.tools = {first, blur, second};
-    EXPECT_EQ(input.targetAt(QPointF(100, 150))->first.original->id, second->id);  // later on top
+    EXPECT_EQ(input.targetAt(QPointF(100, 150))->first.original->id, second->id); // later on top
     host.active = first->id;
-    EXPECT_EQ(input.targetAt(QPointF(100, 150))->first.original->id, first->id);  // selection raises
+    EXPECT_EQ(input.targetAt(QPointF(100, 150))->first.original->id, first->id); // selection raises
     host.active = blur->id;
-    EXPECT_EQ(input.targetAt(QPointF(100, 150))->first.original->id, second->id);  // a blur is never raised
-    EXPECT_EQ(input.targetAt(QPointF(150, 150))->first.original->id, blur->id);    // inside the blur only
+    EXPECT_EQ(input.targetAt(QPointF(100, 150))->first.original->id, second->id); // a blur is never raised
+    EXPECT_EQ(input.targetAt(QPointF(150, 150))->first.original->id, blur->id);   // inside the blur only
     host.needDelete = second;
-    EXPECT_EQ(input.targetAt(QPointF(100, 150))->first.original->id, first->id);  // the replaced one is gone
+    EXPECT_EQ(input.targetAt(QPointF(100, 150))->first.original->id, first->id); // the replaced one is gone
     EXPECT_FALSE(input.targetAt(QPointF(500, 500)));
 }
 
@@ -69,7 +69,7 @@ TEST_F(DispatcherTest, PressOnEmptySpaceIsLeftToTheOverlay) {
 
 TEST_F(DispatcherTest, TappingAPinSelectsItsPoint) {
     const DrawnPtr point = editor.makeTool(QPointF(300, 300), QPointF(300, 300), {}, Tool::Point, true,
-                                          pointData(QStringLiteral("c"), 1, CornerType::BottomRight));
+                                           pointData(QStringLiteral("c"), 1, CornerType::BottomRight));
     host.tools = {point};
     drag(QPointF(300, 290), QPointF(300, 290));
     EXPECT_EQ(host.active, point->id);

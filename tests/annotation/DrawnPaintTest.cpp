@@ -1,11 +1,11 @@
 #include "DrawnBuilders.h"
 #include "annotation/BoxTool.h"
+#include "annotation/DrawnPainter.h"
 #include "annotation/LineTool.h"
 #include "annotation/PenTool.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
 #include "annotation/ToolComment.h"
-#include "annotation/DrawnPainter.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -45,9 +45,9 @@ TEST(DrawnPaint, InversionMarksInvertWhiteAndBlack) {
     const DrawnPtr line = build(Tool::Line, QPointF(10, 50), QPointF(190, 50), kMask);
     const DrawnPtr overlap = build(Tool::Line, QPointF(50, 20), QPointF(50, 80), kMask);
     const QImage out = render(halves(), {{line, overlap}});
-    EXPECT_EQ(out.pixelColor(30, 50), QColor(Qt::black));   // white inverted
-    EXPECT_EQ(out.pixelColor(170, 50), QColor(Qt::white));  // black inverted
-    EXPECT_EQ(out.pixelColor(50, 50), QColor(Qt::black));   // two marks crossing invert once
+    EXPECT_EQ(out.pixelColor(30, 50), QColor(Qt::black));  // white inverted
+    EXPECT_EQ(out.pixelColor(170, 50), QColor(Qt::white)); // black inverted
+    EXPECT_EQ(out.pixelColor(50, 50), QColor(Qt::black));  // two marks crossing invert once
 }
 
 TEST(DrawnPaint, InversionAlsoInvertsPlainObjectsBeneath) {
@@ -76,8 +76,8 @@ TEST(DrawnPaint, BlurShowsBlocksAndWhiteboardHidesIt) {
                 for (int dx = 0; dx < 5; ++dx)
                     ASSERT_EQ(out.pixel(bx + dx, by + dy), first) << bx << "," << by;
         }
-    EXPECT_NE(out.pixelColor(50, 50), QColor(Qt::black));  // averaged, not the mask's white either
-    EXPECT_EQ(out.pixel(10, 10), noise.pixel(10, 10));     // outside untouched
+    EXPECT_NE(out.pixelColor(50, 50), QColor(Qt::black)); // averaged, not the mask's white either
+    EXPECT_EQ(out.pixel(10, 10), noise.pixel(10, 10));    // outside untouched
 
     in.whiteboard = Qt::white;
     in.cropArea = QRectF(0, 0, 150, 100);
@@ -103,7 +103,7 @@ TEST(DrawnPaint, DegenerateObjectsPaintNothingAndNeverFail) {
 TEST(DrawnPaint, HiddenObjectsAndCloudRendersLeaveThingsOut) {
     const DrawnPtr line = build(Tool::Line, QPointF(10, 50), QPointF(90, 50), kBlue);
     const DrawnPtr point = DrawnFactory::makeTool(QPointF(150, 50), std::nullopt, {}, Tool::Point, false,
-                                                pointData("c", 1), kBlue, kFrame);
+                                                  pointData("c", 1), kBlue, kFrame);
     DrawnPaintInput in{{line, point}};
     in.hiddenId = line->id;
     in.skipPoints = true;
@@ -115,8 +115,8 @@ TEST(DrawnPaint, HiddenObjectsAndCloudRendersLeaveThingsOut) {
 }
 
 TEST(DrawnPaint, TextPaintsOnlyWhenPlacedAndFramesTheSelection) {
-    auto text = copyAs<TextTool>(DrawnFactory::makeTool(
-        QPointF(10, 10), QPointF(10, 10), {}, Tool::Text, false, textData("HH", 40), kBlue, kFrame));
+    auto text = copyAs<TextTool>(DrawnFactory::makeTool(QPointF(10, 10), QPointF(10, 10), {}, Tool::Text, false,
+                                                        textData("HH", 40), kBlue, kFrame));
     text->text = QStringLiteral("HH");
     const auto blue = [](const QImage &img) {
         int n = 0;
@@ -141,7 +141,7 @@ TEST(ToolComment, BadgeColourNumberAndWrappedComment) {
     point.text = QStringLiteral("A rather long comment that has to wrap over several lines of the sheet");
     const double narrow = ToolComment::height(point, 120);
     const double wide = ToolComment::height(point, 600);
-    EXPECT_GT(narrow, wide);  // grows downwards, never wider
+    EXPECT_GT(narrow, wide); // grows downwards, never wider
     PointTool empty = point;
     empty.text.clear();
     EXPECT_EQ(ToolComment::height(empty, 600), ToolComment::kBadgeHeight);
@@ -152,7 +152,7 @@ TEST(ToolComment, BadgeColourNumberAndWrappedComment) {
         QPainter p(&img);
         ToolComment::paint(p, QPointF(10, 10), 180, point, Qt::black);
     }
-    EXPECT_EQ(img.pixelColor(13, 17), QColor("#0075FF"));  // badge body in the point's colour
+    EXPECT_EQ(img.pixelColor(13, 17), QColor("#0075FF")); // badge body in the point's colour
     PointTool mask = point;
     mask.color = QNColor{QColor("#0075FF"), true};
     mask.number.reset();
@@ -161,8 +161,8 @@ TEST(ToolComment, BadgeColourNumberAndWrappedComment) {
         QPainter p(&img);
         ToolComment::paintBadge(p, QRectF(10, 10, 23, 27), mask);
     }
-    EXPECT_EQ(img.pixelColor(13, 17), QColor("#282828"));  // a mask-coloured point has a dark badge
-    EXPECT_EQ(img.pixelColor(21, 20), QColor(Qt::white));   // and the white mark in place of a number
+    EXPECT_EQ(img.pixelColor(13, 17), QColor("#282828")); // a mask-coloured point has a dark badge
+    EXPECT_EQ(img.pixelColor(21, 20), QColor(Qt::white)); // and the white mark in place of a number
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
-#include "annotation/DrawnHost.h"
 #include "annotation/DrawViewModel.h"
+#include "annotation/DrawnHost.h"
 
 #include <QCoreApplication>
 

@@ -23,7 +23,7 @@ TEST(UndoManagerSteps, OneStepPerUserAction) {
     UndoManager undo;
     Counter c{undo};
     c.add(1);
-    c.add(2);  // same event: one step
+    c.add(2); // same event: one step
     test::FakeDrawnHost::settle();
     c.add(10);
     test::FakeDrawnHost::settle();
@@ -33,7 +33,7 @@ TEST(UndoManagerSteps, OneStepPerUserAction) {
     undo.undo();
     EXPECT_EQ(c.value, 0);
     EXPECT_FALSE(undo.canUndo());
-    undo.undo();  // nothing left: nothing happens
+    undo.undo(); // nothing left: nothing happens
     EXPECT_EQ(c.value, 0);
 }
 
@@ -67,7 +67,7 @@ TEST(UndoManagerSteps, UndoClosesTheOpenGroupFirst) {
     UndoManager undo;
     Counter c{undo};
     c.add(1);
-    undo.undo();  // in the same turn: the open step is undone whole
+    undo.undo(); // in the same turn: the open step is undone whole
     EXPECT_EQ(c.value, 0);
 }
 

@@ -1,6 +1,6 @@
-#include "tests/cloud/CloudTestSupport.h"
 #include "app/BrowserSignIn.h"
 #include "app/TrayMenu.h"
+#include "tests/cloud/CloudTestSupport.h"
 
 using namespace qn;
 using qn::test::CloudTest;
@@ -109,7 +109,8 @@ TEST_F(SignInTest, AFailedLinkRequestOpensNothing) {
     ASSERT_TRUE(waitFor([&] { return !settings->settingsLoader(); }));
     EXPECT_TRUE(pages.isEmpty());
     EXPECT_FALSE(signIn->polling());
-    EXPECT_EQ(notices, QStringList{QStringLiteral("error Unreadable answer from the cloud service: id is not an integer")});
+    EXPECT_EQ(notices,
+              QStringList{QStringLiteral("error Unreadable answer from the cloud service: id is not an integer")});
 }
 
 TEST_F(SignInTest, LateAnswersAfterTheStopCountOnlyWhenTheyCarryAToken) {

@@ -1,5 +1,5 @@
-#include "cloud/CloudTestSupport.h"
 #include "app/CloudLoaders.h"
+#include "cloud/CloudTestSupport.h"
 
 using namespace qn;
 using qn::test::CloudTest;
@@ -28,8 +28,8 @@ protected:
 } // namespace
 
 TEST_F(LoadersTest, TrayInfoReplacesProjectsAndDraftsThenRebuilds) {
-    server.answer("/api/v2/get_user_tray_info", R"({"success":true,"projects":[)" + kProject + R"(],"drafts":[)" +
-                                                    kDraft + "," + kDraft + "]}");
+    server.answer("/api/v2/get_user_tray_info",
+                  R"({"success":true,"projects":[)" + kProject + R"(],"drafts":[)" + kDraft + "," + kDraft + "]}");
     CloudLoaders::reloadTrayInfo(*api, *settings, &menu, [this] { ++rebuilds; });
     ASSERT_TRUE(waitFor([&] { return rebuilds == 1; }));
     ASSERT_EQ(settings->feeds().size(), 2);

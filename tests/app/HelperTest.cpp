@@ -30,7 +30,8 @@ TEST(HelperFileName, ApplicationNameAndCaptureTime) {
     // Hours always on the 24-hour clock; two names in the same second are equal.
     const QDateTime evening(QDate(2026, 1, 2), QTime(21, 5, 9));
     EXPECT_EQ(Helper::fileName({}, QStringLiteral("Video"), evening), QStringLiteral("Video 2026-01-02 21.05.09"));
-    EXPECT_EQ(Helper::fileName({}, QStringLiteral("Video"), evening), Helper::fileName({}, QStringLiteral("Video"), evening));
+    EXPECT_EQ(Helper::fileName({}, QStringLiteral("Video"), evening),
+              Helper::fileName({}, QStringLiteral("Video"), evening));
 }
 
 TEST(HelperTempFolder, PrivateFolderOfTheUser) {

@@ -16,8 +16,9 @@ TEST(MainMenu, EditCommandsInOrderWithTheirShortcuts) {
     MainMenu::shared().build();
     QStringList titles;
     for (const QAction *a : MainMenu::shared().editMenu()->actions())
-        titles << (a->isSeparator() ? QStringLiteral("-") : a->text() + QLatin1Char('=') +
-                                                                a->shortcut().toString(QKeySequence::PortableText));
+        titles << (a->isSeparator()
+                       ? QStringLiteral("-")
+                       : a->text() + QLatin1Char('=') + a->shortcut().toString(QKeySequence::PortableText));
     EXPECT_EQ(titles, QStringList({"Undo=Ctrl+Z", "Redo=Ctrl+Shift+Z", "-", "Select All=Ctrl+A", "Cut=Ctrl+X",
                                    "Paste=Ctrl+V"}));
     EXPECT_EQ(MainMenu::shared().quitAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));

@@ -1,6 +1,6 @@
+#include "app/state/RecordModel.h"
 #include "app/state/Models.h"
 #include "platform/CameraCapture.h"
-#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QSignalSpy>
@@ -185,9 +185,8 @@ TEST_F(RecordModelTest, ChoosingAnotherCameraRestartsTheRunningSession) {
     EXPECT_FALSE(core.lastCameraFrame().isNull());
 
     QList<bool> streaming;
-    auto c = QObject::connect(shared, &RecordModel::cameraStreamingChanged, [&] {
-        streaming.append(shared->cameraStreaming());
-    });
+    auto c = QObject::connect(shared, &RecordModel::cameraStreamingChanged,
+                              [&] { streaming.append(shared->cameraStreaming()); });
     shared->setSelectedVideoDevice(cam("b"));
     EXPECT_EQ(started, (QStringList{QStringLiteral("cam-a"), QStringLiteral("cam-b")}));
     EXPECT_EQ(streaming, (QList<bool>{false, true}));

@@ -123,12 +123,9 @@ TEST(SettingsModel, StoredAppearanceIsReadOnlyFromItsExactJson) {
         Appearance expected;
     };
     const Case cases[] = {
-        {QByteArray("\"dark\""), {}, Appearance::Dark},
-        {QByteArray("\"light\""), {}, Appearance::Light},
-        {QByteArray("\"Dark\""), {}, Appearance::None},
-        {QByteArray("dark"), {}, Appearance::None},
-        {QByteArray("[\"dark\"]"), {}, Appearance::None},
-        {QByteArray(""), {}, Appearance::None},
+        {QByteArray("\"dark\""), {}, Appearance::Dark},   {QByteArray("\"light\""), {}, Appearance::Light},
+        {QByteArray("\"Dark\""), {}, Appearance::None},   {QByteArray("dark"), {}, Appearance::None},
+        {QByteArray("[\"dark\"]"), {}, Appearance::None}, {QByteArray(""), {}, Appearance::None},
         {{}, QStringLiteral("dark"), Appearance::None},
     };
     for (const Case &c : cases) {
@@ -176,8 +173,11 @@ TEST(SettingsModel, LogoIsKeptOnlyForARegularReadableFile) {
         QString path;
         bool kept;
     };
-    const Case cases[] = {{regular, true}, {fifo, false}, {dir.path(), false},
-                          {missing, false}, {QStringLiteral("/dev/zero"), false},
+    const Case cases[] = {{regular, true},
+                          {fifo, false},
+                          {dir.path(), false},
+                          {missing, false},
+                          {QStringLiteral("/dev/zero"), false},
                           {QStringLiteral("relative/logo.png"), false}};
     for (const Case &c : cases) {
         test::TempPreferences prefs;
@@ -224,8 +224,8 @@ TEST(SettingsModel, EveryAssignmentNotifiesStoresAndRebuildsWhereItShould) {
     m.setUploadWatermark(false);
     m.setAppearance(Appearance::Light);
     EXPECT_EQ(rebuilds.count(), 2);
-    for (void (SettingsModel::*setter)(bool) : {&SettingsModel::setMuted, &SettingsModel::setShowProjects, &SettingsModel::setShowNewComments,
-                         &SettingsModel::setAutoUpload})
+    for (void (SettingsModel::*setter)(bool) : {&SettingsModel::setMuted, &SettingsModel::setShowProjects,
+                                                &SettingsModel::setShowNewComments, &SettingsModel::setAutoUpload})
         (m.*setter)(true);
     EXPECT_EQ(rebuilds.count(), 6);
     // Per-run state is never stored.
@@ -258,7 +258,8 @@ TEST(SettingsModel, LogoutForgetsTheAccountButKeepsFeeds) {
 TEST(SettingsModel, TemporaryProjectIsTheFirstMarkedOne) {
     test::TempPreferences prefs;
     SettingsModel m(prefs.store());
-    m.setProjects({{1, QStringLiteral("a"), {}, false, 0}, {2, QStringLiteral("b"), {}, false, 1},
+    m.setProjects({{1, QStringLiteral("a"), {}, false, 0},
+                   {2, QStringLiteral("b"), {}, false, 1},
                    {3, QStringLiteral("c"), {}, false, 1}});
     ASSERT_TRUE(m.temporaryProject());
     EXPECT_EQ(m.temporaryProject()->id, 2);

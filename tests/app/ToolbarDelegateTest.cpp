@@ -1,6 +1,6 @@
+#include "app/ToolbarDelegate.h"
 #include "cloud/CloudTestSupport.h"
 #include "cloud/FormEncoder.h"
-#include "app/ToolbarDelegate.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -88,10 +88,9 @@ TEST_F(DropTest, GifBytesTravelWhateverTheExtensionsCase) {
         ASSERT_TRUE(drop->uploadFile(path));
         ASSERT_TRUE(waitFor([&] { return server.count("/api/v2/create_draft") > before; }));
         const QByteArray body = server.requests("/api/v2/create_draft").last().body;
-        const QByteArray expected = "file_data=" +
-                                    FormEncoder::escape(QStringLiteral("data:image/gif;base64,") +
-                                                        QString::fromLatin1(bytes.toBase64())) +
-                                    "&";
+        const QByteArray expected =
+            "file_data=" +
+            FormEncoder::escape(QStringLiteral("data:image/gif;base64,") + QString::fromLatin1(bytes.toBase64())) + "&";
         EXPECT_TRUE(body.contains(expected));
     }
 }
@@ -133,7 +132,8 @@ TEST_F(DropTest, TheFilterAcceptsFileDragsAndUploadsOnDrop) {
     QDragEnterEvent enterWeb(QPoint(1, 1), Qt::CopyAction, web.get(), Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&surface, &enterWeb);
     EXPECT_FALSE(enterWeb.isAccepted());
-    QDragEnterEvent enterFile(QPoint(1, 1), Qt::CopyAction | Qt::MoveAction, file.get(), Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enterFile(QPoint(1, 1), Qt::CopyAction | Qt::MoveAction, file.get(), Qt::LeftButton,
+                              Qt::NoModifier);
     QCoreApplication::sendEvent(&surface, &enterFile);
     EXPECT_TRUE(enterFile.isAccepted());
     EXPECT_EQ(enterFile.dropAction(), Qt::CopyAction);

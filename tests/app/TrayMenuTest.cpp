@@ -112,9 +112,9 @@ TEST_F(TrayMenuTest, CheckMarksFollowThePreferences) {
 
 TEST_F(TrayMenuTest, SignedInLayoutWithProjectsAndDrafts) {
     signIn();
-    EXPECT_EQ(menu(), QStringList({"Take Screenshot", "-", "My Cloud", "New Comments (off)", "-",
-                                   "Autoupload to cloud", "✓Show Notifications", "✓Sound Notifications ON/OFF",
-                                   "Settings", "-", "Check for updates", kInfo, "-", "Log Out", "-", "Quit"}));
+    EXPECT_EQ(menu(), QStringList({"Take Screenshot", "-", "My Cloud", "New Comments (off)", "-", "Autoupload to cloud",
+                                   "✓Show Notifications", "✓Sound Notifications ON/OFF", "Settings", "-",
+                                   "Check for updates", kInfo, "-", "Log Out", "-", "Quit"}));
 
     settings.setShowProjects(true);
     settings.setProjects({{1, QStringLiteral("Site"), QStringLiteral("https://a"), false, 0},
@@ -130,8 +130,8 @@ TEST_F(TrayMenuTest, SignedInLayoutWithProjectsAndDrafts) {
     // Exactly two spaces, then U+1F4AC U+FE0F.
     EXPECT_EQ(find(tray.mainMenu(), QStringLiteral("Go to Project"))->menu()->actions().size(), 2);
     const QString comments = tray.mainMenu()->actions().at(4)->text();
-    EXPECT_EQ(comments.toUcs4(), QList<uint>({'N', 'e', 'w', ' ', 'C', 'o', 'm', 'm', 'e', 'n', 't', 's', ' ', ' ',
-                                              0x1F4AC, 0xFE0F}));
+    EXPECT_EQ(comments.toUcs4(),
+              QList<uint>({'N', 'e', 'w', ' ', 'C', 'o', 'm', 'm', 'e', 'n', 't', 's', ' ', ' ', 0x1F4AC, 0xFE0F}));
 }
 
 TEST_F(TrayMenuTest, OnlyTemporaryProjectsLeaveGoToProjectDisabled) {
@@ -215,8 +215,8 @@ TEST_F(TrayMenuTest, WebPagesOfTheMenu) {
     signIn();
     find(tray.mainMenu(), QStringLiteral("My Cloud"))->trigger();
     find(tray.mainMenu(), QStringLiteral("quillnest.app"))->trigger();
-    EXPECT_EQ(urls.opened, QStringList({Defines::host() + QStringLiteral("/public"),
-                                        QStringLiteral("https://quillnest.app")}));
+    EXPECT_EQ(urls.opened,
+              QStringList({Defines::host() + QStringLiteral("/public"), QStringLiteral("https://quillnest.app")}));
 }
 
 TEST_F(TrayMenuTest, DescribeGivesTitlesChecksAndSubmenus) {

@@ -45,8 +45,7 @@ TEST(TrayNotificationView, BubbleIs46HighWithTheTipInTheMiddle) {
     for (const bool withEmoji : {false, true}) {
         auto *content = notice::row({notice::text(QStringLiteral("Signing in through the browser"))});
         const int contentWidth = content->sizeHint().width();
-        TrayNotification view(withEmoji ? std::optional<QString>(QStringLiteral("\U0001F349")) : std::nullopt,
-                              content);
+        TrayNotification view(withEmoji ? std::optional<QString>(QStringLiteral("\U0001F349")) : std::nullopt, content);
         view.adjustSize();
         EXPECT_EQ(view.height(), 46);
         if (!withEmoji)
@@ -62,9 +61,9 @@ TEST(TrayNotificationView, BubbleIs46HighWithTheTipInTheMiddle) {
 
 TEST(TrayNotificationView, BubbleOutline) {
     const QPainterPath up = TrayNotification::bubblePath(QSizeF(200, 46), 100, false);
-    EXPECT_TRUE(up.contains(QPointF(100, 2)));   // inside the tip
-    EXPECT_FALSE(up.contains(QPointF(90, 2)));   // beside it
-    EXPECT_TRUE(up.contains(QPointF(10, 40)));   // the body
+    EXPECT_TRUE(up.contains(QPointF(100, 2)));    // inside the tip
+    EXPECT_FALSE(up.contains(QPointF(90, 2)));    // beside it
+    EXPECT_TRUE(up.contains(QPointF(10, 40)));    // the body
     EXPECT_FALSE(up.contains(QPointF(0.5, 6.5))); // a rounded corner
     EXPECT_DOUBLE_EQ(up.boundingRect().top(), 0);
     const QPainterPath down = TrayNotification::bubblePath(QSizeF(200, 46), 150, true);

@@ -1,6 +1,6 @@
+#include "capture/CaptureOutputs.h"
 #include "annotation/DrawViewModel.h"
 #include "annotation/DrawnFactory.h"
-#include "capture/CaptureOutputs.h"
 #include "support/TempPreferences.h"
 
 #include <QGuiApplication>
@@ -100,7 +100,7 @@ TEST_F(CaptureOutputsTest, AnEmptyCropWithDrawnObjectsKeepsThemAndItsPlace) {
     const QRectF crop(60, 40, 0, 0);
     capture.model().setCroppedArea(crop);
     const DrawnPtr drawn = DrawnFactory::makeTool(QPointF(10, 10), QPointF(40, 30), {}, Tool::Rectangle, true,
-                                                std::nullopt, capture.model().color(), QRectF(0, 0, 200, 100));
+                                                  std::nullopt, capture.model().color(), QRectF(0, 0, 200, 100));
     ASSERT_TRUE(drawn);
     capture.model().setDrawedTools({drawn});
     for (const Action &action : kActions) {

@@ -79,7 +79,8 @@ TEST(CommentsSheet, FooterFollowsWatermarkAndLogo) {
         {"no watermark: ends with the last badge", false, std::nullopt, badge},
         {"watermark without logo: the credit badge", true, std::nullopt, badge + 16 + credit},
         {"readable logo at half size", true, logoPath, badge + 16 + 40},
-        {"unreadable logo falls back to the credit", true, dir.filePath(QStringLiteral("missing.png")), badge + 16 + credit},
+        {"unreadable logo falls back to the credit", true, dir.filePath(QStringLiteral("missing.png")),
+         badge + 16 + credit},
     };
     for (const Case &c : cases) {
         SnapshotWithCommentsView sheet = base;

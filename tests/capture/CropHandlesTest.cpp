@@ -12,9 +12,9 @@ TEST(CropHandles, FramesSitOnTheRectangleGrownBy4) {
         QPointF origin;
     };
     const Case cases[] = {
-        {CornerType::TopLeft, {96, 96}},     {CornerType::TopRight, {286, 96}}, {CornerType::BottomLeft, {96, 236}},
-        {CornerType::BottomRight, {286, 236}}, {CornerType::Top, {191, 96}},  {CornerType::Bottom, {191, 254}},
-        {CornerType::Left, {96, 166}},        {CornerType::Right, {304, 166}},
+        {CornerType::TopLeft, {96, 96}},       {CornerType::TopRight, {286, 96}}, {CornerType::BottomLeft, {96, 236}},
+        {CornerType::BottomRight, {286, 236}}, {CornerType::Top, {191, 96}},      {CornerType::Bottom, {191, 254}},
+        {CornerType::Left, {96, 166}},         {CornerType::Right, {304, 166}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(int(c.type));
@@ -34,10 +34,10 @@ TEST(CropHandles, HitTestNearTheLinesOnly) {
         {{200, 96}, CornerType::Top},
         {{200, 254}, CornerType::Bottom},
         {{304, 175}, CornerType::Right},
-        {{200, 175}, std::nullopt},            // inside the crop
-        {{150, 96}, std::nullopt},             // on the border, away from every handle
-        {{108, 108}, std::nullopt},            // inside the TopLeft frame, 8 from its lines
-        {{91, 108}, CornerType::TopLeft},      // 5 beyond the end of the left arm's line is still within 6
+        {{200, 175}, std::nullopt},       // inside the crop
+        {{150, 96}, std::nullopt},        // on the border, away from every handle
+        {{108, 108}, std::nullopt},       // inside the TopLeft frame, 8 from its lines
+        {{91, 108}, CornerType::TopLeft}, // 5 beyond the end of the left arm's line is still within 6
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.point.x()) + "," + std::to_string(c.point.y()));
@@ -75,7 +75,8 @@ QRectF dragHandle(CornerType type, const QRectF &crop, QPointF press, QPointF to
     QRectF rect = crop;
     const QPointF mid = (press + to) / 2;
     for (QPointF at : {press, mid, to}) {
-        const auto step = drag.changed(type, rect, at, QSizeF(at.x() - press.x(), at.y() - press.y()), shift, false, {});
+        const auto step =
+            drag.changed(type, rect, at, QSizeF(at.x() - press.x(), at.y() - press.y()), shift, false, {});
         rect = g.rectForHandleDrag(true, step.squareAllowed, step.anchor, step.moving, input);
     }
     return rect;
@@ -93,18 +94,35 @@ TEST(CropHandles, DragsResizeTheRectangle) {
         QRectF frame = QRectF(0, 0, 1000, 800);
     };
     const Case cases[] = {
-        {"bottom-right corner follows the pointer", CornerType::BottomRight, {300, 250}, {350, 300}, false,
+        {"bottom-right corner follows the pointer",
+         CornerType::BottomRight,
+         {300, 250},
+         {350, 300},
+         false,
          {100, 100, 250, 200}},
         {"top-left corner follows the pointer", CornerType::TopLeft, {100, 100}, {50, 80}, false, {50, 80, 250, 170}},
-        {"past the opposite corner flips around the anchor", CornerType::BottomRight, {300, 250}, {50, 60}, false,
+        {"past the opposite corner flips around the anchor",
+         CornerType::BottomRight,
+         {300, 250},
+         {50, 60},
+         false,
          {50, 60, 50, 40}},
         {"right edge moves alone", CornerType::Right, {304, 175}, {404, 190}, false, {100, 100, 300, 150}},
         {"top edge moves alone", CornerType::Top, {200, 96}, {220, 76}, false, {100, 80, 200, 170}},
-        {"Shift on the top edge moves top and left together", CornerType::Top, {200, 96}, {200, 76}, true,
+        {"Shift on the top edge moves top and left together",
+         CornerType::Top,
+         {200, 96},
+         {200, 76},
+         true,
          {80, 80, 220, 170}},
         {"Shift on a corner squares", CornerType::BottomRight, {300, 250}, {320, 260}, true, {100, 100, 220, 220}},
         {"clamped at the frame", CornerType::BottomRight, {300, 250}, {1200, 900}, false, {100, 100, 900, 700}},
-        {"clamped on a smaller screen", CornerType::Left, {96, 175}, {-300, 175}, false, {0, 100, 300, 150},
+        {"clamped on a smaller screen",
+         CornerType::Left,
+         {96, 175},
+         {-300, 175},
+         false,
+         {0, 100, 300, 150},
          QRectF(0, 0, 640, 480)},
     };
     for (const auto &c : cases) {

@@ -1,8 +1,8 @@
 #include "annotation/DrawViewModel.h"
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
-#include "app/state/RecordModel.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -48,8 +48,8 @@ QImage pixels(QWidget *view) {
 }
 
 struct RectState {
-    QRectF crop;  // the crop rectangle (zero while one is drawn out or moved)
-    QRectF temp;  // the rectangle being drawn out or moved
+    QRectF crop; // the crop rectangle (zero while one is drawn out or moved)
+    QRectF temp; // the rectangle being drawn out or moved
 };
 
 struct Case {

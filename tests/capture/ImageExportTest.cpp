@@ -33,8 +33,9 @@ public:
     void draw(QPainter &p, const QImage *lowQuality, std::optional<QUuid>) const override {
         if (type == Tool::Blur) {
             if (lowQuality)
-                p.drawImage(area, *lowQuality, QRectF(area.topLeft() * lowQuality->devicePixelRatio(),
-                                                      area.size() * lowQuality->devicePixelRatio()));
+                p.drawImage(area, *lowQuality,
+                            QRectF(area.topLeft() * lowQuality->devicePixelRatio(),
+                                   area.size() * lowQuality->devicePixelRatio()));
             return;
         }
         p.fillRect(area, color.mask ? QColor(Qt::white) : color.color);
@@ -63,7 +64,10 @@ TEST(ImageEncoding, CroppedTakesExactlyThePixelsUnderTheRectangle) {
         {"2x reads twice the pixels", 2, {10, 20, 100, 50}, {20, 40, 200, 100}},
         {"2x cuts at whole pixels", 2, {10.9, 20.5, 100.7, 50.2}, {21, 41, 201, 100}},
         {"a frame at odd pixels on 2x", 2, {100.5, 150.5, 162.5, 80}, {201, 301, 325, 160}},
-        {"pixels divided by 1.5 come back whole", 1.5, {301 / 1.5, 151 / 1.5, 200 / 1.5, 101 / 1.5}, {301, 151, 200, 101}},
+        {"pixels divided by 1.5 come back whole",
+         1.5,
+         {301 / 1.5, 151 / 1.5, 200 / 1.5, 101 / 1.5},
+         {301, 151, 200, 101}},
         {"the top rows", 1, {0, 0, 30, 2}, {0, 0, 30, 2}},
     };
     for (const auto &c : cases) {
@@ -203,7 +207,7 @@ TEST_F(SnapshotRender, ObjectsWhiteboardInversionAndBlur) {
     view.whiteboard = Qt::white;
     out = view.render(&settings);
     EXPECT_EQ(out.pixel(90, 5), qRgb(255, 255, 255));
-    EXPECT_EQ(out.pixel(55, 55), qRgb(0, 0, 0)); // white inverted
+    EXPECT_EQ(out.pixel(55, 55), qRgb(0, 0, 0));      // white inverted
     EXPECT_EQ(out.pixel(5, 85), qRgb(255, 255, 255)); // no blur on a whiteboard
 }
 

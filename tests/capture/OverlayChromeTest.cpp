@@ -1,21 +1,21 @@
+#include "capture/OverlayChrome.h"
 #include "annotation/DrawViewModel.h"
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "app/state/SettingsModel.h"
 #include "capture/DrawView.h"
-#include "capture/OverlayChrome.h"
 #include "editor_ui/BottomMenu.h"
 #include "editor_ui/ChromeState.h"
 #include "editor_ui/ControlsMenu.h"
 #include "editor_ui/DrawPanels.h"
-#include "app/state/RecordModel.h"
 #include "uikit/ColorScheme.h"
 
 #include "capture/DrawCore.h"
 
 #include <QGuiApplication>
-#include <QTest>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -82,8 +82,8 @@ TEST_F(OverlayChromeTest, CursorTrackingComesBackWhenTheChromeGoesWithThePointer
 
 TEST_F(OverlayChromeTest, BarsTakeTheAppearanceTheCaptureOpenedWith) {
     SettingsModel *settings = Models::shared().settingsModel();
-    for (const auto &[appearance, scheme] : {std::pair{Appearance::Dark, ColorScheme::Dark},
-                                             std::pair{Appearance::Light, ColorScheme::Light}}) {
+    for (const auto &[appearance, scheme] :
+         {std::pair{Appearance::Dark, ColorScheme::Dark}, std::pair{Appearance::Light, ColorScheme::Light}}) {
         settings->setAppearance(appearance);
         Q_EMIT DrawCore::shared().overlayOpened();
         EXPECT_EQ(environmentColorScheme(chrome->panels()->bottomMenu()), scheme);

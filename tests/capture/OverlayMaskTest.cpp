@@ -19,12 +19,18 @@ TEST(OverlayMaskTest, TheHoleShowsTheDesktopAndOnlyTheKeptPartsOfTheOverlayStay)
         QRect hole;
         QRect card;
         QList<QRect> chrome;
-        QRegion visible;  // the part of the screen the overlay still covers
+        QRegion visible; // the part of the screen the overlay still covers
     };
     const Case cases[] = {
-        {"part of the screen", QRect(300, 200, 400, 300), {}, {},
+        {"part of the screen",
+         QRect(300, 200, 400, 300),
+         {},
+         {},
          QRegion(kScreen).subtracted(QRegion(300, 200, 400, 300))},
-        {"a pixel in from every edge", QRect(1, 1, 1918, 1078), {}, {},
+        {"a pixel in from every edge",
+         QRect(1, 1, 1918, 1078),
+         {},
+         {},
          QRegion(kScreen).subtracted(QRegion(1, 1, 1918, 1078))},
         {"the whole screen, recording", kScreen, {}, {}, QRegion()},
         {"the whole screen, card shown", kScreen, card, {}, QRegion(card)},

@@ -12,8 +12,7 @@ using Reply = qn::test::FakeHttpServer::Reply;
 namespace {
 
 // Runs one call and waits for its single completion.
-template <typename Record, typename Call>
-std::optional<CloudResult<Record>> run(Call call) {
+template <typename Record, typename Call> std::optional<CloudResult<Record>> run(Call call) {
     std::optional<CloudResult<Record>> result;
     int calls = 0;
     call([&](CloudResult<Record> r) {
@@ -57,7 +56,8 @@ TEST_F(CloudTest, SignInLinkIsAPostWithoutBodyOrContentType) {
 
 TEST_F(CloudTest, SignInPollSendsIdAndSeedWithoutToken) {
     server.answer("/api/v2/login_iwgh", R"({"success":false,"message":"wait"})");
-    const auto result = run<MagicLinkSecondResponse>([&](auto done) { api->magicLinkSecond(42, QStringLiteral("a+b"), done); });
+    const auto result =
+        run<MagicLinkSecondResponse>([&](auto done) { api->magicLinkSecond(42, QStringLiteral("a+b"), done); });
     ASSERT_TRUE(result && result->ok());
     EXPECT_FALSE(result->value().success); // not an error of the client
     const auto request = server.requests("/api/v2/login_iwgh").value(0);
@@ -141,7 +141,8 @@ TEST_F(CloudTest, HttpStatusIsNotExaminedButTheBodyIs) {
               CloudError::Kind::Decoding);
     server.answer("/api/v2/login_iwgh", "<html>Bad Gateway</html>", 502);
     EXPECT_EQ(run<MagicLinkSecondResponse>([&](auto done) { api->magicLinkSecond(1, QStringLiteral("s"), done); })
-                  ->error().kind,
+                  ->error()
+                  .kind,
               CloudError::Kind::Decoding);
 }
 
@@ -198,7 +199,8 @@ TEST_F(CloudTest, OversizedAnswersFailWhateverTheirFraming) {
         const auto result = run<GetProjectsResponse>([&](auto done) { api->getProjects(done); });
         ASSERT_TRUE(result.has_value());
         ASSERT_FALSE(result->ok());
-        EXPECT_TRUE(result->error().message.contains(QStringLiteral("too large"))) << qPrintable(result->error().message);
+        EXPECT_TRUE(result->error().message.contains(QStringLiteral("too large")))
+            << qPrintable(result->error().message);
     }
     // Within the cap, every framing reads.
     api->setMaxAnswerBytes(100000);
@@ -207,9 +209,11 @@ TEST_F(CloudTest, OversizedAnswersFailWhateverTheirFraming) {
         const auto result = run<GetProjectsResponse>([&](auto done) { api->getProjects(done); });
         EXPECT_EQ(result->error().kind, CloudError::Kind::Decoding); // read whole, just not JSON
     }
-    server.answer("/api/v2/settings",
-                  {Reply{200, {}, false, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n{\"suc\r\n"
-                                         "B\r\ncess\":true}\r\n0\r\n\r\n"}});
+    server.answer("/api/v2/settings", {Reply{200,
+                                             {},
+                                             false,
+                                             "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n{\"suc\r\n"
+                                             "B\r\ncess\":true}\r\n0\r\n\r\n"}});
     EXPECT_TRUE(run<GetProjectsResponse>([&](auto done) { api->getProjects(done); })->ok());
 }
 
@@ -218,11 +222,13 @@ TEST_F(CloudTest, RedirectsAreNeverFollowed) {
     qn::test::FakeHttpServer elsewhere;
     elsewhere.answer("/steal", R"({"success":true})");
     for (int status : {301, 302, 307, 308}) {
-        server.answer("/api/v2/create_task", {Reply{status, {}, false, {}, 0, false, (elsewhere.host() + "/steal").toLatin1()}});
+        server.answer("/api/v2/create_task",
+                      {Reply{status, {}, false, {}, 0, false, (elsewhere.host() + "/steal").toLatin1()}});
         const auto result = run<CreateTaskResponse>([&](auto done) { api->createTask({}, done); });
         ASSERT_TRUE(result.has_value());
         ASSERT_FALSE(result->ok()) << status;
-        EXPECT_TRUE(result->error().message.contains(QStringLiteral("Redirect refused"))) << qPrintable(result->error().message);
+        EXPECT_TRUE(result->error().message.contains(QStringLiteral("Redirect refused")))
+            << qPrintable(result->error().message);
     }
     QTest::qWait(50);
     EXPECT_TRUE(elsewhere.requests().isEmpty());

@@ -30,8 +30,7 @@ protected:
     void TearDown() override { Analytics::shared().setSink({}); }
 
     // Runs the event loop until `done` holds (false after the timeout).
-    template <typename Predicate>
-    static bool waitFor(Predicate done, int timeoutMs = 5000) {
+    template <typename Predicate> static bool waitFor(Predicate done, int timeoutMs = 5000) {
         return QTest::qWaitFor(done, timeoutMs);
     }
 

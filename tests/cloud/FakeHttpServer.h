@@ -18,10 +18,10 @@ public:
     struct Reply {
         int status = 200;
         QByteArray body;
-        bool hold = false; // keep the request waiting until release()
-        QByteArray raw;    // sent as it stands instead of a formatted answer
-        int dripMs = 0;    // send one byte every so many milliseconds
-        bool reset = false; // drop the connection without answering
+        bool hold = false;   // keep the request waiting until release()
+        QByteArray raw;      // sent as it stands instead of a formatted answer
+        int dripMs = 0;      // send one byte every so many milliseconds
+        bool reset = false;  // drop the connection without answering
         QByteArray location; // a Location header
     };
     struct Request {
@@ -47,7 +47,9 @@ public:
 
     // Replies for a path ("/api/v2/login_iwgh"), used in turn; the last one repeats.
     void answer(const QByteArray &path, QList<Reply> replies) { m_routes[path] = std::move(replies); }
-    void answer(const QByteArray &path, const QByteArray &body, int status = 200) { answer(path, {Reply{status, body}}); }
+    void answer(const QByteArray &path, const QByteArray &body, int status = 200) {
+        answer(path, {Reply{status, body}});
+    }
 
     QList<Request> requests(const QByteArray &path = {}) const {
         QList<Request> out;

@@ -21,7 +21,7 @@ TEST(FormEncoder, FormatsDoublesShortestWithFractionAndExponentAtTheEdges) {
         {0.0001, "0.0001"},
         {0.00001, "1e-05"},
         {-0.000015, "-1.5e-05"},
-        {9007199254740992.0, "9007199254740992.0"},  // 2^53 itself stays plain
+        {9007199254740992.0, "9007199254740992.0"}, // 2^53 itself stays plain
         {18014398509481984.0, "1.8014398509481984e+16"},
         {1e300, "1e+300"},
     };
@@ -88,11 +88,10 @@ TEST(FormEncoder, DraftBodySortsKeysPointFieldsAndPointUnits) {
         "authid=tok&fileName=Shot%201.png&file_data=data%3Aimage/png%3Bbase64%2CAB%2B/%3D&height=900.5&" +
         // colour 10 first; then the two colour-11 points by their comment text: "Alpha" < "beta"
         p + "color%5D=10&" + p + "comment%5D=x%20y&" + p + "height%5D=1e-05&" + p + "left%5D=2.0&" + p +
-        "position%5D=1&" + p + "top%5D=4.0&" + p + "width%5D=33.333333333333336&" +
-        p + "color%5D=11&" + p + "comment%5D=Alpha&" + p + "height%5D=50.0&" + p + "left%5D=0.0&" + p +
-        "order%5D=2&" + p + "position%5D=4&" + p + "top%5D=0.0&" + p + "width%5D=12.5&" +
-        p + "color%5D=11&" + p + "comment%5D=beta&" + p + "height%5D=10.0&" + p + "left%5D=20.0&" + p +
-        "order%5D=1&" + p + "position%5D=3&" + p + "top%5D=10.0&" + p + "width%5D=25.0&" +
+        "position%5D=1&" + p + "top%5D=4.0&" + p + "width%5D=33.333333333333336&" + p + "color%5D=11&" + p +
+        "comment%5D=Alpha&" + p + "height%5D=50.0&" + p + "left%5D=0.0&" + p + "order%5D=2&" + p + "position%5D=4&" +
+        p + "top%5D=0.0&" + p + "width%5D=12.5&" + p + "color%5D=11&" + p + "comment%5D=beta&" + p + "height%5D=10.0&" +
+        p + "left%5D=20.0&" + p + "order%5D=1&" + p + "position%5D=3&" + p + "top%5D=10.0&" + p + "width%5D=25.0&" +
         "templateid=77&width=1440.0";
     EXPECT_EQ(formBody(draft), expected);
 }

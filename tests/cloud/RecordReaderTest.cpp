@@ -21,10 +21,7 @@ QByteArray draftJson(const QByteArray &overrides = {}, const QByteArray &shortLi
     return "{" + (overrides.isEmpty() ? fields : overrides) + "}";
 }
 
-template <typename Record>
-bool reads(const QByteArray &json) {
-    return decodeRecord<Record>(json).ok();
-}
+template <typename Record> bool reads(const QByteArray &json) { return decodeRecord<Record>(json).ok(); }
 
 } // namespace
 
@@ -188,14 +185,18 @@ TEST(RecordReader, DraftOptionalAndRequiredFields) {
         {QByteArray(draftJson()).replace("\"removed\":false", "\"removed\":0"), "removed is not true or false"},
         {QByteArray(draftJson()).replace("\"width\":1440", "\"width\":\"1440\""), "width is not an integer"},
         {QByteArray(draftJson()).replace("\"name\":\"Login page\"", "\"name\":null"), "name is null"},
-        {QByteArray(draftJson()).replace("\"thumb\":{\"url\":\"t\"}", "\"thumb\":\"t\""), "image.thumb is not an object"},
-        {draftJson({}, R"({"id":9,"name":"abc12","type_link":2,"real_id":31,"updated_at":"t2","project_id":4,"deleted":false})"),
+        {QByteArray(draftJson()).replace("\"thumb\":{\"url\":\"t\"}", "\"thumb\":\"t\""),
+         "image.thumb is not an object"},
+        {draftJson(
+             {},
+             R"({"id":9,"name":"abc12","type_link":2,"real_id":31,"updated_at":"t2","project_id":4,"deleted":false})"),
          "short_link.created_at is missing"},
     };
     for (const auto &c : bad) {
         const auto answer = decodeRecord<Draft>(c.json);
         ASSERT_FALSE(answer.ok()) << c.error;
-        EXPECT_TRUE(answer.error().message.endsWith(QString::fromLatin1(c.error))) << qPrintable(answer.error().message);
+        EXPECT_TRUE(answer.error().message.endsWith(QString::fromLatin1(c.error)))
+            << qPrintable(answer.error().message);
         EXPECT_EQ(answer.error().kind, CloudError::Kind::Decoding);
     }
 }
@@ -214,10 +215,11 @@ TEST(RecordReader, TrayInfoFailsAsAWholeForOneBadDraft) {
     EXPECT_FALSE(empty.value().drafts.has_value());
 
     const QByteArray badDraft = QByteArray(draftJson()).replace("\"readed\":false", "\"readed\":1");
-    const auto bad = decodeRecord<GetUserTrayInfoResponse>(R"({"success":true,"drafts":[)" + draftJson() + "," +
-                                                           badDraft + "]}");
+    const auto bad =
+        decodeRecord<GetUserTrayInfoResponse>(R"({"success":true,"drafts":[)" + draftJson() + "," + badDraft + "]}");
     ASSERT_FALSE(bad.ok());
-    EXPECT_EQ(bad.error().message, QStringLiteral("Unreadable answer from the cloud service: drafts[1].readed is not true or false"));
+    EXPECT_EQ(bad.error().message,
+              QStringLiteral("Unreadable answer from the cloud service: drafts[1].readed is not true or false"));
     EXPECT_FALSE(reads<GetUserTrayInfoResponse>(R"({"success":true,"drafts":{}})"));
     EXPECT_FALSE(reads<GetUserTrayInfoResponse>(R"({"success":true,"projects":[{"id":1}]})"));
 }

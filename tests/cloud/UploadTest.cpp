@@ -103,14 +103,13 @@ TEST_F(UploadTest, TaskThenDraftWithJpegAndSortedPoints) {
     // The whole body, byte for byte, with the JPEG in its place.
     const QByteArray p = "points%5B%5D%5B";
     const QByteArray expected =
-        "authid=tok%201&fileName=Screenshot%202024-05-06%2007.08.09&file_data=" +
-        FormEncoder::escape(fileData) + "&height=100.0&" +
+        "authid=tok%201&fileName=Screenshot%202024-05-06%2007.08.09&file_data=" + FormEncoder::escape(fileData) +
+        "&height=100.0&" +
         // Both points are colour 11: ordered by comment text, Alpha (number 2) first.
-        p + "color%5D=11&" + p + "comment%5D=Alpha&" + p + "height%5D=20.0&" + p + "left%5D=80.0&" + p +
-        "order%5D=2&" + p + "position%5D=4&" + p + "top%5D=20.0&" + p + "width%5D=15.0&" + p + "color%5D=11&" + p +
-        "comment%5D=beta&" + p + "height%5D=20.0&" + p + "left%5D=60.0&" + p + "order%5D=1&" + p +
-        "position%5D=3&" + p + "top%5D=40.0&" + p + "width%5D=10.0&" +
-        "projectid=9&templateid=77&width=200.0";
+        p + "color%5D=11&" + p + "comment%5D=Alpha&" + p + "height%5D=20.0&" + p + "left%5D=80.0&" + p + "order%5D=2&" +
+        p + "position%5D=4&" + p + "top%5D=20.0&" + p + "width%5D=15.0&" + p + "color%5D=11&" + p + "comment%5D=beta&" +
+        p + "height%5D=20.0&" + p + "left%5D=60.0&" + p + "order%5D=1&" + p + "position%5D=3&" + p + "top%5D=40.0&" +
+        p + "width%5D=10.0&" + "projectid=9&templateid=77&width=200.0";
     EXPECT_EQ(body, expected);
 
     EXPECT_EQ(clipboard(), server.host() + QStringLiteral("/t/Ab1"));
@@ -125,9 +124,10 @@ TEST_F(UploadTest, GifBytesTravelUnchangedWithoutProjectOrPoints) {
     const auto result = upload(capture(30, 20, 1.0), {}, gif, QStringLiteral("cat.gif"));
     ASSERT_TRUE(result && result->ok());
     const QByteArray body = server.requests("/api/v2/create_draft").value(0).body;
-    EXPECT_EQ(body, "authid=tok%201&fileName=cat.gif&file_data=" +
-                        FormEncoder::escape(QStringLiteral("data:image/gif;base64,") + QString::fromLatin1(gif.toBase64())) +
-                        "&height=20.0&templateid=1&width=30.0");
+    EXPECT_EQ(body,
+              "authid=tok%201&fileName=cat.gif&file_data=" +
+                  FormEncoder::escape(QStringLiteral("data:image/gif;base64,") + QString::fromLatin1(gif.toBase64())) +
+                  "&height=20.0&templateid=1&width=30.0");
     EXPECT_EQ(server.requests("/api/v2/create_task").value(0).body,
               QByteArray("authid=tok%201&description=&fastLoad=1&name=cat.gif"));
     // No link: nothing copied, no notice, no sound.
@@ -155,11 +155,19 @@ TEST_F(UploadTest, FailuresReportAnErrorAndNoSuccess) {
         const char *clipboard;
     } cases[] = {
         {"refused task", R"({"success":false,"message":"Quota"})", {}, "Create Task: Quota", 0, "before"},
-        {"task without id", R"({"success":true,"link":"/t/x"})", {}, "Create Task: the service created no task", 0,
+        {"task without id",
+         R"({"success":true,"link":"/t/x"})",
+         {},
+         "Create Task: the service created no task",
+         0,
          "before"},
         {"task id null", R"({"success":true,"task_id":null,"message":"later"})", {}, "Create Task: later", 0, "before"},
-        {"expired at task", R"({"success":false,"message":"Undefined @user","link":"/t/x"})", {},
-         "Create Task: Undefined @user", 1, "before"},
+        {"expired at task",
+         R"({"success":false,"message":"Undefined @user","link":"/t/x"})",
+         {},
+         "Create Task: Undefined @user",
+         1,
+         "before"},
         {"expired at draft", R"({"success":true,"task_id":4,"link":"/t/y"})",
          R"({"success":true,"message":"Undefined @user"})", "Create Draft: Undefined @user", 1, "/t/y"},
         {"refused draft", R"({"success":true,"task_id":4,"link":"/t/z"})", R"({"success":false,"message":"Size"})",
@@ -210,10 +218,28 @@ TEST(UploadPoints, GeometryAgainstTheCropArea) {
         {"top left at scale 2", {110, 55}, {140, 75}, CornerType::TopLeft, 2, 3, 15.0, 20.0, 20.0, 10.0},
         {"no corner is top left", {110, 55}, {140, 75}, std::nullopt, 2, 3, 15.0, 20.0, 20.0, 10.0},
         {"top right anchors at the far x", {110, 55}, {140, 75}, CornerType::TopRight, 2, 4, 15.0, 20.0, 80.0, 10.0},
-        {"bottom left anchors at the far y", {110, 55}, {140, 75}, CornerType::BottomLeft, 2, 1, 15.0, 20.0, 20.0, 50.0},
+        {"bottom left anchors at the far y",
+         {110, 55},
+         {140, 75},
+         CornerType::BottomLeft,
+         2,
+         1,
+         15.0,
+         20.0,
+         20.0,
+         50.0},
         {"bottom right anchors at both", {140, 75}, {110, 55}, CornerType::BottomRight, 1, 2, 15.0, 20.0, 40.0, 25.0},
         {"edge corners keep the top left", {110, 55}, {140, 75}, CornerType::Right, 1, 8, 15.0, 20.0, 10.0, 5.0},
-        {"one point wide keeps the top left", {110, 55}, {111, 75}, CornerType::BottomRight, 2, 2, 0.5, 20.0, 20.0, 10.0},
+        {"one point wide keeps the top left",
+         {110, 55},
+         {111, 75},
+         CornerType::BottomRight,
+         2,
+         2,
+         0.5,
+         20.0,
+         20.0,
+         10.0},
         {"flat keeps the top left", {110, 55}, {140, 56}, CornerType::TopRight, 2, 4, 15.0, 1.0, 20.0, 10.0},
         {"50 of 200 is 25 percent", {100, 50}, {150, 60}, CornerType::Top, 1, 5, 25.0, 10.0, 0.0, 0.0},
     };
@@ -276,7 +302,8 @@ TEST_F(UploadTest, TheDefaultNameIsTheOneOfTheCaptureBeingUploaded) {
     ASSERT_TRUE(waitFor([&] { return calls == 1; }));
     const QByteArray task = server.requests("/api/v2/create_task").value(0).body;
     EXPECT_TRUE(task.contains("name=Screenshot%202024-05-06%2007.08.09")) << task.constData();
-    EXPECT_TRUE(server.requests("/api/v2/create_draft").value(0).body.contains("fileName=Screenshot%202024-05-06%2007.08.09"));
+    EXPECT_TRUE(
+        server.requests("/api/v2/create_draft").value(0).body.contains("fileName=Screenshot%202024-05-06%2007.08.09"));
 }
 
 TEST(UploadPoints, TheCommentPointsAmongTheDrawnObjectsInDrawingOrder) {
@@ -295,7 +322,7 @@ TEST(UploadPoints, TheCommentPointsAmongTheDrawnObjectsInDrawingOrder) {
     box->startPoint = QPointF(1, 1);
     box->endPoint = QPointF(9, 9);
     const QList<DrawnPtr> drawn = {pin(2, QStringLiteral("second"), {10, 20}, {30, 40}, CornerType::TopRight), box,
-                                  pin(std::nullopt, QStringLiteral("loose"), {5, 5}, {5, 5}, std::nullopt)};
+                                   pin(std::nullopt, QStringLiteral("loose"), {5, 5}, {5, 5}, std::nullopt)};
     const QList<CommentPoint> points = commentPointsOf(drawn);
     ASSERT_EQ(points.size(), 2);
     EXPECT_EQ(points[0].number, 2);

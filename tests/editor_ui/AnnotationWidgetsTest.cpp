@@ -1,19 +1,19 @@
-#include "tests/annotation/FakeDrawnHost.h"
-#include "tests/annotation/DrawnBuilders.h"
-#include "support/TempPreferences.h"
-#include "editor_ui/ColorsPalette.h"
 #include "annotation/DrawViewModel.h"
-#include "editor_ui/PointComment.h"
-#include "editor_ui/PointCommentPanel.h"
+#include "annotation/DrawnEditor.h"
 #include "annotation/TextTool.h"
 #include "annotation/TextToolEditor.h"
-#include "annotation/DrawnEditor.h"
+#include "editor_ui/ColorsPalette.h"
+#include "editor_ui/PointComment.h"
+#include "editor_ui/PointCommentPanel.h"
+#include "support/TempPreferences.h"
+#include "tests/annotation/DrawnBuilders.h"
+#include "tests/annotation/FakeDrawnHost.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QAbstractButton>
 #include <QShortcut>
 #include <QSignalSpy>
 #include <QTest>
@@ -84,11 +84,11 @@ TEST_F(WidgetsTest, CardOfAPointBeingPlaced) {
     card.show();
     EXPECT_TRUE(card.editing());
     EXPECT_FALSE(card.saveButton()->isEnabled());
-    QTest::keyClick(card.textEdit(), Qt::Key_Return);  // empty: nothing happens
+    QTest::keyClick(card.textEdit(), Qt::Key_Return); // empty: nothing happens
     EXPECT_TRUE(host.tools.isEmpty());
     QTest::keyClicks(card.textEdit(), QStringLiteral("Hi"));
     EXPECT_TRUE(card.saveButton()->isEnabled());
-    EXPECT_EQ(static_cast<const PointTool &>(*host.drawing).text, "Hi");  // carried while typing
+    EXPECT_EQ(static_cast<const PointTool &>(*host.drawing).text, "Hi"); // carried while typing
     QTest::keyClick(card.textEdit(), Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(card.textEdit(), QStringLiteral("there"));
     EXPECT_EQ(card.text(), "Hi\nthere");
@@ -103,7 +103,7 @@ TEST_F(WidgetsTest, CardOfAPointBeingPlaced) {
 
 TEST_F(WidgetsTest, CardOfAnExistingPointStoresAChangedTextOnAClickOutside) {
     const DrawnPtr kept = editor.makeTool(QPointF(500, 300), QPointF(500, 300), {}, Tool::Point, false,
-                                         pointData(QStringLiteral("old"), 1, CornerType::BottomRight));
+                                          pointData(QStringLiteral("old"), 1, CornerType::BottomRight));
     host.tools = {kept};
     PointComment card(editor, &overlay);
     auto shown = copyAs<PointTool>(kept);
@@ -116,7 +116,7 @@ TEST_F(WidgetsTest, CardOfAnExistingPointStoresAChangedTextOnAClickOutside) {
     card.textEdit()->selectAll();
     QTest::keyClicks(card.textEdit(), QStringLiteral("new"));
     EXPECT_TRUE(card.saveButton()->isEnabled());
-    EXPECT_EQ(static_cast<const PointTool &>(*host.tools.first()).text, "old");  // not yet
+    EXPECT_EQ(static_cast<const PointTool &>(*host.tools.first()).text, "old"); // not yet
     // A click on the card itself is inside.
     QTest::mouseClick(&card, Qt::LeftButton, {}, QPoint(card.width() - 4, 4));
     EXPECT_EQ(static_cast<const PointTool &>(*host.tools.first()).text, "old");
@@ -194,7 +194,7 @@ TEST(ColorsPalette, InversionKeepsTheColourUnderneath) {
     EXPECT_EQ(palette.swatches().at(2)->y(), palette.swatches().at(0)->y());
     EXPECT_GT(palette.swatches().at(3)->y(), palette.swatches().at(0)->y());
     EXPECT_EQ(palette.swatches().at(11)->y(), palette.swatches().at(9)->y());
-    EXPECT_TRUE(model.color().mask);  // the default is the inversion mark
+    EXPECT_TRUE(model.color().mask); // the default is the inversion mark
 
     palette.swatches().at(1)->click();
     EXPECT_EQ(model.color(), (QNColor{QColor("#0075FF"), false}));
@@ -221,7 +221,7 @@ struct PressCounter : QObject {
 
 DrawnPtr keptPoint(DrawnEditor &editor, FakeDrawnHost &host, const QString &text) {
     const DrawnPtr kept = editor.makeTool(QPointF(500, 300), QPointF(500, 300), {}, Tool::Point, false,
-                                         pointData(text, 1, CornerType::BottomRight));
+                                          pointData(text, 1, CornerType::BottomRight));
     host.tools = {kept};
     return kept;
 }
@@ -339,7 +339,8 @@ TEST_F(WidgetsTest, APressOnTheBoxAroundTypedTextStaysInTheEditor) {
     textEditor.refresh();
     QTest::keyClicks(textEditor.textEdit(), QStringLiteral("Wow"));
     // The padding left of the text, and below it.
-    for (const QPoint at : {QPoint(2, textEditor.height() / 2), QPoint(textEditor.width() / 2, textEditor.height() - 2)}) {
+    for (const QPoint at :
+         {QPoint(2, textEditor.height() / 2), QPoint(textEditor.width() / 2, textEditor.height() - 2)}) {
         QTest::mouseClick(&textEditor, Qt::LeftButton, {}, at);
         EXPECT_TRUE(textEditor.isVisible());
         EXPECT_TRUE(textEditor.textEdit()->hasFocus());

@@ -1,5 +1,5 @@
-#include "ChromeTestSupport.h"
 #include "editor_ui/BottomMenu.h"
+#include "ChromeTestSupport.h"
 #include "editor_ui/ChromeState.h"
 #include "editor_ui/DrawViewButton.h"
 #include "editor_ui/Tooltip.h"
@@ -59,8 +59,10 @@ TEST(BottomMenuTest, IsExactly535By48WithItsControlsInOrder) {
 
 TEST(BottomMenuTest, ButtonsAndShortcutsRunTheirActions) {
     Bar b;
-    const std::pair<C, const char *> clicks[] = {{C::Close, "requestClose:1"}, {C::SaveMac, "saveImage"},
-                                                 {C::CopyText, "copyAsText"},  {C::Copy, "copy"},
+    const std::pair<C, const char *> clicks[] = {{C::Close, "requestClose:1"},
+                                                 {C::SaveMac, "saveImage"},
+                                                 {C::CopyText, "copyAsText"},
+                                                 {C::Copy, "copy"},
                                                  {C::Upload, "upload"}};
     for (const auto &[control, call] : clicks) {
         b.actions.calls.clear();
@@ -87,12 +89,9 @@ TEST(BottomMenuTest, VideoToolAndRecordingStatesDecideWhatResponds) {
         bool transparent, save, outputs;
     };
     const Case cases[] = {
-        {Tool::Pen, false, false, false, true, true},
-        {Tool::Pen, true, false, true, true, true},
-        {Tool::Video, false, false, false, false, false},
-        {Tool::Video, false, true, false, false, false},
-        {Tool::Video, true, false, true, false, true},
-        {Tool::Video, true, true, false, true, false},
+        {Tool::Pen, false, false, false, true, true},     {Tool::Pen, true, false, true, true, true},
+        {Tool::Video, false, false, false, false, false}, {Tool::Video, false, true, false, false, false},
+        {Tool::Video, true, false, true, false, true},    {Tool::Video, true, true, false, true, false},
     };
     Bar b;
     for (const Case &c : cases) {
@@ -168,8 +167,8 @@ TEST(BottomMenuTest, AReplacedOrAbandonedHelpJobNeverFires) {
     Bar b;
     b.bar->hoverChanged(true, C::Copy);
     QTest::qWait(500);
-    b.bar->hoverChanged(true, C::Upload);  // replaces the pending job
-    QTest::qWait(700);                     // Copy's job would have fired by now
+    b.bar->hoverChanged(true, C::Upload); // replaces the pending job
+    QTest::qWait(700);                    // Copy's job would have fired by now
     EXPECT_EQ(b.bar->hover(), C::None);
     QTRY_COMPARE_WITH_TIMEOUT(b.bar->hover(), C::Upload, 1000);
 
@@ -187,7 +186,7 @@ TEST(BottomMenuTest, PointerInsideIsReportedAndEndsWhenTheBarTurnsInvisible) {
     QSignalSpy inside(b.bar, &BottomMenu::pointerInsideChanged);
     test::hover(b.bar, true);
     test::hover(b.bar->button(C::Copy), true);
-    b.state.setIsRecording(true);  // unpaused: the bar vanishes under the pointer
+    b.state.setIsRecording(true); // unpaused: the bar vanishes under the pointer
     ASSERT_EQ(inside.count(), 2);
     EXPECT_TRUE(inside.at(0).at(0).toBool());
     EXPECT_FALSE(inside.at(1).at(0).toBool());

@@ -1,6 +1,6 @@
+#include "editor_ui/ControlsMenu.h"
 #include "ChromeTestSupport.h"
 #include "editor_ui/ChromeState.h"
-#include "editor_ui/ControlsMenu.h"
 #include "editor_ui/DrawViewButton.h"
 #include "editor_ui/PopoverModyfier.h"
 #include "editor_ui/ToolsPalette.h"
@@ -40,7 +40,7 @@ const C kToolButtons[] = {C::Pointer, C::Text, C::Pen, C::QuickeTools, C::Blur, 
 TEST(ControlsMenuTest, IsExactly48By375WithItsButtonsInPlace) {
     Column c;
     EXPECT_EQ(c.menu->size(), QSize(48, 375));
-    const std::pair<C, int> tops[] = {{C::Pointer, 6},     {C::Text, 42},  {C::Pen, 91},   {C::Blur, 163},
+    const std::pair<C, int> tops[] = {{C::Pointer, 6},      {C::Text, 42},  {C::Pen, 91},  {C::Blur, 163},
                                       {C::Whiteboard, 212}, {C::Undo, 297}, {C::Redo, 333}};
     for (const auto &[control, top] : tops)
         EXPECT_EQ(c.menu->button(control)->geometry(), QRect(6, top, 36, 36)) << int(control);
@@ -118,7 +118,7 @@ TEST(ControlsMenuTest, SwatchShowsTheColourOrTheInversionImage) {
     c.state.setColor(QNColor{QColor(QStringLiteral("#FF4141")), false});
     QImage image = test::renderWidget(c.menu->colorButton());
     EXPECT_EQ(image.pixelColor(18, 18), QColor(QStringLiteral("#FF4141")));
-    EXPECT_EQ(image.pixelColor(18 - 9, 18 - 9), QColor(QStringLiteral("#FF4141")));  // 20 × 20 swatch
+    EXPECT_EQ(image.pixelColor(18 - 9, 18 - 9), QColor(QStringLiteral("#FF4141"))); // 20 × 20 swatch
     EXPECT_EQ(image.pixelColor(18 - 11, 18).alpha(), 0);
 
     c.state.setColor(QNColor{QColor(QStringLiteral("#33F103")), true});
@@ -142,7 +142,7 @@ TEST(ControlsMenuTest, PopoversOpenOnHoverAndSwap) {
     EXPECT_EQ(c.menu->toolsPalette()->size(), QSize(48, 156));
 
     test::hover(c.menu->button(C::QuickeTools), false);
-    EXPECT_TRUE(c.menu->showTools());  // leaving the button keeps it open
+    EXPECT_TRUE(c.menu->showTools()); // leaving the button keeps it open
 
     test::hover(c.menu->colorButton(), true);
     EXPECT_TRUE(c.menu->showPalette());
@@ -170,7 +170,7 @@ TEST(ControlsMenuTest, ShapePaletteFollowsTheToolAndChoosesThroughTheOverlay) {
     EXPECT_EQ(c.actions.calls, QStringList{QStringLiteral("selectTool:line")});
     c.state.setTool(Tool::Line);
     EXPECT_TRUE(palette->button(Tool::Line)->isActive());
-    EXPECT_TRUE(c.menu->showTools());  // choosing leaves it open
+    EXPECT_TRUE(c.menu->showTools()); // choosing leaves it open
 }
 
 TEST(ControlsMenuTest, PopoversCloseOneAndAHalfSecondsAfterThePointerLeaves) {

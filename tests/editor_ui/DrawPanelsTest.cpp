@@ -1,8 +1,8 @@
+#include "editor_ui/DrawPanels.h"
 #include "ChromeTestSupport.h"
 #include "editor_ui/BottomMenu.h"
 #include "editor_ui/ChromeState.h"
 #include "editor_ui/ControlsMenu.h"
-#include "editor_ui/DrawPanels.h"
 #include "editor_ui/DrawViewButton.h"
 
 #include <QTest>
@@ -27,7 +27,7 @@ struct Panels {
         host.resize(size);
         host.show();
         test::parkPointer(&host);
-        state.setTrackCursor(false);  // left over from an earlier capture
+        state.setTrackCursor(false); // left over from an earlier capture
         panels = new DrawPanels(&state, &actions, &host, bottom, side);
     }
     bool columnShown() const { return panels->controlsMenu()->isVisible(); }
@@ -38,7 +38,7 @@ struct Panels {
 
 TEST(DrawPanelsTest, BarsExistOnlyWithACropAreaAndTheColumnNotWhileRecording) {
     Panels p;
-    EXPECT_TRUE(p.state.trackCursor());  // a new capture starts tracking again
+    EXPECT_TRUE(p.state.trackCursor()); // a new capture starts tracking again
     EXPECT_FALSE(p.columnShown());
     EXPECT_FALSE(p.barShown());
 
@@ -74,13 +74,14 @@ TEST(DrawPanelsTest, HelpOpensTowardsFreeSpace) {
     };
     // Column at x = 100, bar top at y = 500 (placements fixed below).
     const Case cases[] = {
-        {{420, 700}, Qt::AlignRight, Qt::AlignBottom},  // 420 = 100 + 48 + 270 + 2; 700 > 598
-        {{418, 598}, Qt::AlignLeft, Qt::AlignTop},      // equality opens the other way
+        {{420, 700}, Qt::AlignRight, Qt::AlignBottom}, // 420 = 100 + 48 + 270 + 2; 700 > 598
+        {{418, 598}, Qt::AlignLeft, Qt::AlignTop},     // equality opens the other way
         {{419, 599}, Qt::AlignRight, Qt::AlignBottom},
     };
     for (const Case &c : cases) {
-        Panels p(c.host, [](const QRectF &, const QRectF &) { return QPointF(10, 500); },
-                 [](const QRectF &, const QRectF &) { return QPointF(100, 20); });
+        Panels p(
+            c.host, [](const QRectF &, const QRectF &) { return QPointF(10, 500); },
+            [](const QRectF &, const QRectF &) { return QPointF(100, 20); });
         p.state.setCroppedArea(QRectF(10, 10, 50, 50));
         EXPECT_EQ(p.panels->controlsMenu()->helpAligmnet(), c.column) << c.host.width();
         EXPECT_EQ(p.panels->bottomMenu()->helpAligmnet(), c.bar) << c.host.height();
@@ -103,22 +104,20 @@ TEST(DrawPanelsTest, CursorTrackingIsOffOnlyWhileThePointerIsOverABar) {
 
     test::hover(p.panels->bottomMenu(), true);
     EXPECT_FALSE(p.state.trackCursor());
-    p.state.setCroppedArea(QRectF());  // the bar disappears under the pointer
+    p.state.setCroppedArea(QRectF()); // the bar disappears under the pointer
     EXPECT_TRUE(p.state.trackCursor());
 
     p.state.setIsRecording(false);
     p.state.setCroppedArea(QRectF(600, 100, 300, 400));
     test::hover(p.panels->controlsMenu(), true);
-    delete p.panels;  // the capture closes under the pointer
+    delete p.panels; // the capture closes under the pointer
     EXPECT_TRUE(p.state.trackCursor());
     ControlsMenu::Helper::shared().cancel();
     BottomMenu::Helper::shared().work.cancel();
 }
 
 TEST(DrawPanelsTest, FollowsTheHostsSize) {
-    Panels p({1200, 800}, under, [](const QRectF &, const QRectF &bounds) {
-        return QPointF(bounds.right() - 64, 16);
-    });
+    Panels p({1200, 800}, under, [](const QRectF &, const QRectF &bounds) { return QPointF(bounds.right() - 64, 16); });
     p.state.setCroppedArea(QRectF(100, 100, 200, 200));
     EXPECT_EQ(p.panels->controlsMenu()->x(), 1136);
     p.host.resize(1000, 800);

@@ -1,5 +1,5 @@
-#include "ChromeTestSupport.h"
 #include "editor_ui/DrawViewButton.h"
+#include "ChromeTestSupport.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -22,7 +22,7 @@ struct LookCase {
     DrawViewButtonState state;
     bool dark;
     QColor fill;
-    QColor foreground;  // invalid: the look sets none
+    QColor foreground; // invalid: the look sets none
     qreal radius;
     qreal opacity;
 };
@@ -140,7 +140,7 @@ TEST(DrawViewButtonTest, HoverSignalFollowsTheStateAlsoWhenDisabled) {
     QWidget window;
     DrawViewButton button(DrawViewButtonStyleCase::Secondary, &window);
     button.resize(36, 36);
-    QList<std::pair<bool, bool>> seen;  // (signal value, hovered state at that moment)
+    QList<std::pair<bool, bool>> seen; // (signal value, hovered state at that moment)
     QObject::connect(&button, &DrawViewButton::hoverChanged, [&](bool on) { seen.append({on, button.isHovered()}); });
 
     test::hover(&button, true);
@@ -165,9 +165,9 @@ TEST(DrawViewButtonTest, ClipShapeLimitsTheClickArea) {
     window.show();
     QSignalSpy clicks(&tile, &QAbstractButton::clicked);
 
-    QTest::mouseClick(&tile, Qt::LeftButton, {}, QPoint(142, 0));  // cut-off right corner
+    QTest::mouseClick(&tile, Qt::LeftButton, {}, QPoint(142, 0)); // cut-off right corner
     EXPECT_EQ(clicks.count(), 0);
-    QTest::mouseClick(&tile, Qt::LeftButton, {}, QPoint(0, 0));  // square left corner
+    QTest::mouseClick(&tile, Qt::LeftButton, {}, QPoint(0, 0)); // square left corner
     EXPECT_EQ(clicks.count(), 1);
 
     const QImage image = test::renderWidget(&tile);

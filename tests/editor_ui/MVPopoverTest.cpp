@@ -1,5 +1,5 @@
-#include "ChromeTestSupport.h"
 #include "editor_ui/MVPopover.h"
+#include "ChromeTestSupport.h"
 
 #include <QScreen>
 #include <QSignalSpy>
@@ -121,7 +121,7 @@ TEST(MVPopoverTest, OutsideClickClosesAndResetsTheFlagOneTurnLater) {
 
     QTest::mouseClick(&f.window, Qt::LeftButton, {}, QPoint(700, 500));
     EXPECT_FALSE(popover->isShown());
-    EXPECT_TRUE(f.modifier->isVisible());  // not yet: one event-loop turn later
+    EXPECT_TRUE(f.modifier->isVisible()); // not yet: one event-loop turn later
     QTRY_VERIFY(!f.modifier->isVisible());
     ASSERT_GE(changes.count(), 2);
     EXPECT_EQ(changes.last().at(0).toBool(), false);

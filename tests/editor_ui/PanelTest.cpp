@@ -1,5 +1,5 @@
-#include "ChromeTestSupport.h"
 #include "editor_ui/Panel.h"
+#include "ChromeTestSupport.h"
 #include "editor_ui/PanelBackground.h"
 
 #include <QElapsedTimer>
@@ -60,7 +60,7 @@ TEST(PanelSlotTest, LetsTheClosedPanelGoButKeepsOneShownMeanwhile) {
     first->show();
     slot.close();
     EXPECT_FALSE(first->isVisible());
-    EXPECT_EQ(slot.panel(), first);  // still held during the delay
+    EXPECT_EQ(slot.panel(), first); // still held during the delay
 
     auto *second = new Panel(QRect(0, 0, 10, 10));
     slot.set(second);

@@ -9,7 +9,7 @@ using namespace qn;
 
 TEST(PopoverTest, PlacementCentresOnTheSourceAndFlipsOnceOffScreen) {
     const QRectF screen(0, 0, 800, 600);
-    const QSizeF size(60, 168);  // a 48 × 156 palette with its padding
+    const QSizeF size(60, 168); // a 48 × 156 palette with its padding
     struct Case {
         const char *name;
         QRectF source;
@@ -20,14 +20,25 @@ TEST(PopoverTest, PlacementCentresOnTheSourceAndFlipsOnceOffScreen) {
     };
     const Case cases[] = {
         {"leading fits", {300, 200, 44, 36}, Edge::Leading, screen, Edge::Leading, {-66, 18 - 84}},
-        {"leading off the left edge opens trailing", {20, 200, 44, 36}, Edge::Leading, screen, Edge::Trailing,
+        {"leading off the left edge opens trailing",
+         {20, 200, 44, 36},
+         Edge::Leading,
+         screen,
+         Edge::Trailing,
          {50, 18 - 84}},
-        {"no screen known: preferred side", {20, 200, 44, 36}, Edge::Leading, std::nullopt, Edge::Leading,
+        {"no screen known: preferred side",
+         {20, 200, 44, 36},
+         Edge::Leading,
+         std::nullopt,
+         Edge::Leading,
          {-66, 18 - 84}},
         {"top off the top edge opens below", {300, 50, 44, 36}, Edge::Top, screen, Edge::Bottom, {-8, 42}},
-        {"bottom off the bottom edge opens above", {300, 500, 44, 36}, Edge::Bottom, screen, Edge::Top,
-         {-8, -174}},
-        {"trailing off the right edge opens leading", {770, 200, 20, 36}, Edge::Trailing, screen, Edge::Leading,
+        {"bottom off the bottom edge opens above", {300, 500, 44, 36}, Edge::Bottom, screen, Edge::Top, {-8, -174}},
+        {"trailing off the right edge opens leading",
+         {770, 200, 20, 36},
+         Edge::Trailing,
+         screen,
+         Edge::Leading,
          {-66, 18 - 84}},
         // The far side exactly on the screen's edge counts as on screen.
         {"far side on the edge stays", {66, 200, 44, 36}, Edge::Leading, screen, Edge::Leading, {-66, 18 - 84}},
@@ -106,7 +117,7 @@ TEST(PopoverTest, FlipsAtTheScreensRealEdge) {
     QWidget window;
     window.setGeometry(100, 0, 600, 600);
     auto *source = new QWidget(&window);
-    source->setGeometry(10, 200, 44, 36);  // global x 110: a 60 px popover to its left still fits
+    source->setGeometry(10, 200, 44, 36); // global x 110: a 60 px popover to its left still fits
     auto *content = new QWidget;
     content->setFixedSize(48, 156);
     PopoverModyfier popover(source, Edge::Leading, false, content);

@@ -1,6 +1,6 @@
+#include "editor_ui/ToolsPalette.h"
 #include "ChromeTestSupport.h"
 #include "editor_ui/DrawViewButton.h"
-#include "editor_ui/ToolsPalette.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
+#include "editor_ui/Tooltip.h"
 #include "ChromeTestSupport.h"
 #include "editor_ui/ChromeStyle.h"
-#include "editor_ui/Tooltip.h"
 #include "uikit/Typography.h"
 
 #include <QFontMetricsF>
@@ -107,7 +107,8 @@ TEST(TooltipTest, TextColourFollowsTheScheme) {
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
                 const QColor c = image.pixelColor(x, y);
-                if (c.alpha() == 255 && (dark ? c.lightness() > extreme.lightness() : c.lightness() < extreme.lightness()))
+                if (c.alpha() == 255 &&
+                    (dark ? c.lightness() > extreme.lightness() : c.lightness() < extreme.lightness()))
                     extreme = c;
             }
         const QColor expected = dark ? QColor(0xF6, 0xF6, 0xF6) : QColor(0x28, 0x28, 0x28);

@@ -1,7 +1,6 @@
 // The editor chrome's page of the gallery: every piece in light (left) and dark
 // (right), over a stand-in screen.
 #include "GalleryPages.h"
-#include "tests/editor_ui/ChromeTestSupport.h"
 #include "editor_ui/BottomMenu.h"
 #include "editor_ui/ChromeState.h"
 #include "editor_ui/ControlsMenu.h"
@@ -11,6 +10,7 @@
 #include "editor_ui/Panel.h"
 #include "editor_ui/PopoverModyfier.h"
 #include "editor_ui/Tooltip.h"
+#include "tests/editor_ui/ChromeTestSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -121,8 +121,7 @@ Page chromePage(const QStringList &args) {
 
         // One help bubble of each bar, shown for looking.
         QTimer::singleShot(50, host, [panels, dark, popover] {
-            panels->bottomMenu()->hoverChanged(true, dark ? BottomMenu::Control::Upload
-                                                          : BottomMenu::Control::SaveMac);
+            panels->bottomMenu()->hoverChanged(true, dark ? BottomMenu::Control::Upload : BottomMenu::Control::SaveMac);
             if (popover.isEmpty())
                 panels->controlsMenu()->hoverHelp(true, ControlsMenu::Control::QuickeTools);
             else if (popover == QStringLiteral("tools"))

@@ -53,7 +53,8 @@ QWidget *typeScale(ColorScheme scheme) {
     };
     for (const auto &[name, style] : styles)
         grid->addWidget(new KitLabel(name, style, ink));
-    auto *loose = new KitLabel(QStringLiteral("contentMLoose: two lines\nwith 9 between them"), TextStyle::contentMLoose(), ink);
+    auto *loose =
+        new KitLabel(QStringLiteral("contentMLoose: two lines\nwith 9 between them"), TextStyle::contentMLoose(), ink);
     grid->addWidget(loose);
     grid->addWidget(new KitLabel(QStringLiteral("display 56"), TextStyle::display(), ink));
     return box;
@@ -145,7 +146,8 @@ QWidget *shapes(ColorScheme scheme) {
     auto *listLayout = new QVBoxLayout(list);
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->setSpacing(0);
-    listLayout->addWidget(new KitLabel(QStringLiteral("Group box content"), TextStyle::contentXS(), Color::Gray::hex505050()));
+    listLayout->addWidget(
+        new KitLabel(QStringLiteral("Group box content"), TextStyle::contentXS(), Color::Gray::hex505050()));
     listLayout->addWidget(new Divider(Color::Button::hexE7E7E7(), 0, 1));
     listLayout->addWidget(new KitLabel(QStringLiteral("Second row"), TextStyle::contentS(), Color::Gray::hex282828()));
     auto *group = new MorvaneGroupBox(QStringLiteral("Group box"), list);
@@ -167,7 +169,8 @@ QWidget *shapes(ColorScheme scheme) {
     dl->setContentsMargins(0, 0, 0, 0);
     dl->addWidget(new Divider(Color::AppPlah::hex7C7C7COpacity30(), 1, 0));
     dl->addWidget(new Divider(Color::Base::hexD70202(), 0.5, 0));
-    dl->addWidget(new Divider(scheme == ColorScheme::Light ? Color::Gray::hex282828() : Color::Gray::hexF6F6F6(), 0, 0));
+    dl->addWidget(
+        new Divider(scheme == ColorScheme::Light ? Color::Gray::hex282828() : Color::Gray::hexF6F6F6(), 0, 0));
     row->addWidget(dividers, 0, Qt::AlignTop);
 
     auto *effect = new MorvaneEffectView(EffectMaterial::Popover, EffectBlendingMode::WithinWindow,
@@ -222,8 +225,9 @@ QWidget *settingsWindow(ColorScheme sidebarScheme) {
     auto *rows = new QVBoxLayout(menu);
     rows->setContentsMargins(0, 0, 0, 0);
     rows->setSpacing(0);
-    const QStringList pages = {QStringLiteral("Account"), QStringLiteral("Notifications"), QStringLiteral("Appearance"),
-                               QStringLiteral("Settings"), QStringLiteral("Hotkeys"), QStringLiteral("About")};
+    const QStringList pages = {QStringLiteral("Account"),    QStringLiteral("Notifications"),
+                               QStringLiteral("Appearance"), QStringLiteral("Settings"),
+                               QStringLiteral("Hotkeys"),    QStringLiteral("About")};
     QList<SidebarRow *> all;
     for (int i = 0; i < pages.size(); ++i) {
         auto *row = new SidebarRow(pages[i], i == 2);
@@ -262,7 +266,8 @@ QWidget *settingsWindow(ColorScheme sidebarScheme) {
     field->setFixedSize(240, 32);
     cl->addWidget(field);
     cl->addStretch();
-    auto *t = new SettingsTemplate(sidebarScheme, BundleInfo::main().appName().value_or(QStringLiteral("Settings")), menu, content);
+    auto *t = new SettingsTemplate(sidebarScheme, BundleInfo::main().appName().value_or(QStringLiteral("Settings")),
+                                   menu, content);
     t->setWindowTitle(QStringLiteral("Quillnest - Settings (gallery)"));
     t->resize(716, 468);
     return t;

@@ -7,7 +7,6 @@
 #include "recording/VideoRecorderView.h"
 #include "uikit/ColorScheme.h"
 
-
 using namespace qn;
 
 namespace qn::gallery {

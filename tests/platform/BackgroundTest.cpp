@@ -64,6 +64,7 @@ TEST(RunInBackground, WorkWithoutResultStillCompletes) {
     QObject receiver;
     std::atomic<bool> ran{false};
     bool done = false;
-    runInBackground(&receiver, [&ran] { ran = true; }, [&] { done = ran.load(); });
+    runInBackground(
+        &receiver, [&ran] { ran = true; }, [&] { done = ran.load(); });
     EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, 5000));
 }

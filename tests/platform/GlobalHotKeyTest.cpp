@@ -11,10 +11,20 @@ TEST(GlobalHotKey, KeysymsOfShortcutKeys) {
         std::optional<quint32> keysym;
     };
     const Case cases[] = {
-        {Qt::Key_S, 0x73},       {Qt::Key_A, 0x61},      {Qt::Key_Z, 0x7a},     {Qt::Key_5, 0x35},
-        {Qt::Key_Comma, 0x2c},   {Qt::Key_Slash, 0x2f},  {Qt::Key_F1, 0xffbe},  {Qt::Key_F12, 0xffc9},
-        {Qt::Key_Print, 0xff61}, {Qt::Key_Space, 0x20},  {Qt::Key_Escape, 0xff1b}, {Qt::Key_PageDown, 0xff56},
-        {Qt::Key_Shift, std::nullopt}, {Qt::Key_unknown, std::nullopt},
+        {Qt::Key_S, 0x73},
+        {Qt::Key_A, 0x61},
+        {Qt::Key_Z, 0x7a},
+        {Qt::Key_5, 0x35},
+        {Qt::Key_Comma, 0x2c},
+        {Qt::Key_Slash, 0x2f},
+        {Qt::Key_F1, 0xffbe},
+        {Qt::Key_F12, 0xffc9},
+        {Qt::Key_Print, 0xff61},
+        {Qt::Key_Space, 0x20},
+        {Qt::Key_Escape, 0xff1b},
+        {Qt::Key_PageDown, 0xff56},
+        {Qt::Key_Shift, std::nullopt},
+        {Qt::Key_unknown, std::nullopt},
     };
     for (const Case &c : cases)
         EXPECT_EQ(keysymForKey(c.key), c.keysym) << c.key;

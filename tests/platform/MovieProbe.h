@@ -11,10 +11,10 @@ struct MovieProbe {
     int width = 0, height = 0;
     int colorPrimaries = 0, colorTrc = 0, colorSpace = 0;
     int sampleRate = 0, channels = 0;
-    double videoDuration = 0, audioDuration = 0;  // seconds, from the packets
-    std::vector<double> videoPts;                  // seconds, in file order
-    std::vector<float> audio;                      // decoded mono samples, from time 0
-    std::vector<double> lumaMeans;                 // mean Y of each decoded picture
+    double videoDuration = 0, audioDuration = 0; // seconds, from the packets
+    std::vector<double> videoPts;                // seconds, in file order
+    std::vector<float> audio;                    // decoded mono samples, from time 0
+    std::vector<double> lumaMeans;               // mean Y of each decoded picture
     static MovieProbe read(const QString &path, bool decode = true);
     // Root mean square of the sound between two times (seconds).
     double rms(double from, double to) const;

@@ -1,6 +1,6 @@
+#include "platform/MovieWriter.h"
 #include "FakeSources.h"
 #include "MovieProbe.h"
-#include "platform/MovieWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,13 +54,13 @@ TEST(MovieWriter, WritesAPlayableQuickTimeMovie) {
     EXPECT_FALSE(writer.appendVideo(late, 29 * 33'333));
     EXPECT_FALSE(writer.appendVideo(late, 10));
     ASSERT_TRUE(writer.finish(1'000'000));
-    EXPECT_TRUE(writer.finish(1'000'000));  // twice is harmless
+    EXPECT_TRUE(writer.finish(1'000'000)); // twice is harmless
     EXPECT_EQ(writer.status(), MovieWriter::Status::Completed);
 
     const MovieProbe p = MovieProbe::read(settings.path);
     ASSERT_TRUE(p.opened);
     EXPECT_TRUE(p.format.contains(QStringLiteral("mov")));
-    EXPECT_EQ(p.audioIndex, 0);  // sound first, then the picture
+    EXPECT_EQ(p.audioIndex, 0); // sound first, then the picture
     EXPECT_EQ(p.videoIndex, 1);
     EXPECT_EQ(p.videoCodec, QStringLiteral("h264"));
     EXPECT_EQ(p.audioCodec, QStringLiteral("aac"));

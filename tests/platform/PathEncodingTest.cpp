@@ -14,7 +14,8 @@ namespace {
 // Sets a variable for one test and puts the old value back after.
 class ScopedEnv {
 public:
-    ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name)) {
+    ScopedEnv(const char *name, const QByteArray &value)
+        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name)) {
         qputenv(name, value);
     }
     ~ScopedEnv() {

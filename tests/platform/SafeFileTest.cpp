@@ -83,11 +83,12 @@ TEST(SafeFile, AFullDiskNamesTheReasonAndKeepsTheOldFile) {
         QTemporaryDir mount;
         QProcess child;
         child.setProcessChannelMode(QProcess::MergedChannels);
-        const QString script = QStringLiteral("mount -t tmpfs -o size=64k none \"$1\" && QN_FULL_DISK_DIR=\"$1\" "
-                                              "exec \"$2\" --gtest_filter=SafeFile.AFullDiskNamesTheReasonAndKeepsTheOldFile");
-        child.start(QStringLiteral("unshare"), {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
-                                                script, QStringLiteral("sh"), mount.path(),
-                                                QCoreApplication::applicationFilePath()});
+        const QString script =
+            QStringLiteral("mount -t tmpfs -o size=64k none \"$1\" && QN_FULL_DISK_DIR=\"$1\" "
+                           "exec \"$2\" --gtest_filter=SafeFile.AFullDiskNamesTheReasonAndKeepsTheOldFile");
+        child.start(QStringLiteral("unshare"),
+                    {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral("sh"),
+                     mount.path(), QCoreApplication::applicationFilePath()});
         if (!child.waitForStarted() || !child.waitForFinished(60000))
             GTEST_SKIP() << "no unshare here";
         const QByteArray out = child.readAll();

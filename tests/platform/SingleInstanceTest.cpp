@@ -1,5 +1,5 @@
-#include "platform/PreferencesStore.h"
 #include "platform/SingleInstance.h"
+#include "platform/PreferencesStore.h"
 
 #include <QFile>
 #include <QSignalSpy>

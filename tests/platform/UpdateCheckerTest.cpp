@@ -24,9 +24,8 @@ TEST(UpdateChecker, NewerByVersionThenBuild) {
         const char *version, *build;
         bool newer;
     };
-    const Case cases[] = {{"1.0.1", "1", true},  {"1.1", "1", true},   {"1.0.0", "2", true},
-                          {"1.0.0", "1", false}, {"1.0", "1", false},  {"0.9.9", "99", false},
-                          {"1.0.0", "x", false}};
+    const Case cases[] = {{"1.0.1", "1", true}, {"1.1", "1", true},     {"1.0.0", "2", true}, {"1.0.0", "1", false},
+                          {"1.0", "1", false},  {"0.9.9", "99", false}, {"1.0.0", "x", false}};
     for (const Case &c : cases)
         EXPECT_EQ(UpdateChecker::isNewer({QString::fromUtf8(c.version), QString::fromUtf8(c.build), {}},
                                          QStringLiteral("1.0.0"), QStringLiteral("1")),

@@ -5,7 +5,7 @@
 using namespace qn;
 
 namespace {
-constexpr int64_t S = 1'000'000;  // one second in µs
+constexpr int64_t S = 1'000'000; // one second in µs
 struct RunCase {
     const char *name;
     int64_t chunkStart;
@@ -31,10 +31,16 @@ TEST(AudioTimeline, PlacesSamplesByTheTimeTheyWereTaken) {
     const RunCase cases[] = {
         {"before the first picture", 8 * S, second, {}, second},
         {"straddling the start", int64_t(9.5 * S), second, {{second / 2, second / 2, 0, false}}, second},
-        {"into the mute", int64_t(10.5 * S), second,
-         {{0, second / 2, S / 2, false}, {second / 2, second / 2, S, true}}, second},
-        {"across pause and resume", int64_t(12.5 * S), 3 * second,
-         {{0, second / 2, int64_t(2.5 * S), false}, {5 * second / 2, second / 2, 3 * S, false}}, 3 * second},
+        {"into the mute",
+         int64_t(10.5 * S),
+         second,
+         {{0, second / 2, S / 2, false}, {second / 2, second / 2, S, true}},
+         second},
+        {"across pause and resume",
+         int64_t(12.5 * S),
+         3 * second,
+         {{0, second / 2, int64_t(2.5 * S), false}, {5 * second / 2, second / 2, 3 * S, false}},
+         3 * second},
         {"inside the second pause", 21 * S, second, {}, second},
     };
     for (const RunCase &c : cases) {
@@ -73,7 +79,7 @@ TEST(AudioTimeline, NothingBeforeTheStart) {
     AudioTimeline t;
     EXPECT_FALSE(t.started());
     EXPECT_TRUE(t.place(S, 100).runs.empty());
-    t.resume(S);  // a resume without a pause changes nothing
+    t.resume(S); // a resume without a pause changes nothing
     t.start(2 * S, 0);
     t.resume(3 * S);
     EXPECT_EQ(t.place(3 * S, 100).holdFrom, 100u);

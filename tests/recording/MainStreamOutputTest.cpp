@@ -8,7 +8,7 @@ using Kind = MainStreamOutput::Decision::Kind;
 using Status = MainStreamOutput::Status;
 
 namespace {
-constexpr int64_t ms(double v) { return int64_t(v * 1000); }  // ms → µs
+constexpr int64_t ms(double v) { return int64_t(v * 1000); } // ms → µs
 constexpr int64_t sec(double v) { return int64_t(v * 1'000'000 + (v >= 0 ? 0.5 : -0.5)); }
 
 // Feeds samples like the recorder does: what the output allows is written.
@@ -53,9 +53,9 @@ TEST(MainStreamOutput, PauseIsCutOutOfTheTimeLine) {
 
 struct EdgeCase {
     const char *name;
-    std::vector<std::pair<double, Status>> samples;  // seconds
+    std::vector<std::pair<double, Status>> samples; // seconds
     std::vector<Kind> kinds;
-    int64_t lastPts;  // µs, re-timed, of the last written frame
+    int64_t lastPts; // µs, re-timed, of the last written frame
 };
 
 TEST(MainStreamOutput, DropsRepeatsAndLateSamples) {

@@ -90,9 +90,9 @@ TEST(RecorderOptionsTest, OptionsButtonOpensAndClosesTheSettings) {
     RecordModel model;
     QWidget host;
     host.resize(800, 600);
-    VideoRecorderOptions card(ColorScheme::Light,
-                              [&] { return new RecorderSettings(&model, nullptr, RecorderSettings::Sessions::shared()); },
-                              &host);
+    VideoRecorderOptions card(
+        ColorScheme::Light, [&] { return new RecorderSettings(&model, nullptr, RecorderSettings::Sessions::shared()); },
+        &host);
     card.move(300, 200);
     host.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));

@@ -46,15 +46,20 @@ TEST(StreamSettings, AnUnreadableModeCountsAsScaleOne) {
 }
 
 TEST(MicLevelTable, SampleRowsAndLookups) {
-    const std::pair<int, float> rows[] = {{0, 1.0f},      {1, 0.98850f},   {20, 0.79348f}, {40, 0.62951f},
-                                          {100, 0.31358f}, {120, 0.24815f}, {200, 0.09411f}, {240, 0.05395f},
-                                          {299, 0.0f}};
+    const std::pair<int, float> rows[] = {{0, 1.0f},       {1, 0.98850f},   {20, 0.79348f},
+                                          {40, 0.62951f},  {100, 0.31358f}, {120, 0.24815f},
+                                          {200, 0.09411f}, {240, 0.05395f}, {299, 0.0f}};
     for (auto [index, value] : rows)
         EXPECT_NEAR(MicLevelTable::entry(index), value, 2e-5) << index;
 
-    const std::pair<float, float> lookups[] = {
-        {-70.0f, 0.0f}, {-0.5f, 1.0f}, {0.0f, 1.0f}, {3.0f, 1.0f}, {-30.7f, MicLevelTable::entry(120)},
-        {-59.9f, MicLevelTable::entry(236)}, {-60.0f, MicLevelTable::entry(240)}, {-60.01f, 0.0f}};
+    const std::pair<float, float> lookups[] = {{-70.0f, 0.0f},
+                                               {-0.5f, 1.0f},
+                                               {0.0f, 1.0f},
+                                               {3.0f, 1.0f},
+                                               {-30.7f, MicLevelTable::entry(120)},
+                                               {-59.9f, MicLevelTable::entry(236)},
+                                               {-60.0f, MicLevelTable::entry(240)},
+                                               {-60.01f, 0.0f}};
     for (auto [power, value] : lookups)
         EXPECT_FLOAT_EQ(MicLevelTable::level(power), value) << power;
 }

@@ -1,8 +1,8 @@
+#include "recording/StreamView.h"
 #include "annotation/DrawViewModel.h"
 #include "annotation/DrawnFactory.h"
-#include "recording/CameraPreview.h"
 #include "app/state/RecordModel.h"
-#include "recording/StreamView.h"
+#include "recording/CameraPreview.h"
 #include "recording/StreamViewCanvas.h"
 #include "support/TempPreferences.h"
 
@@ -20,7 +20,7 @@ DrawnPtr pen(QList<QPointF> points, const QColor &color = Qt::red) {
     QNColor c;
     c.color = color;
     return DrawnFactory::makeTool(points.first(), points.last(), points, Tool::Pen, true, std::nullopt, c,
-                                 QRectF(0, 0, 1920, 1080));
+                                  QRectF(0, 0, 1920, 1080));
 }
 } // namespace
 
@@ -40,8 +40,7 @@ TEST(StreamViewTest, BubbleSnapsToTheNearestAnchor) {
         {{795, 300}, QPointF(795, 352.5)},  // on the right edge: outside
         {{300, 595}, QPointF(452.5, 595)},  // on the bottom edge: outside
         {{850, 231.25}, QPointF(795, 110)}, // a tie goes to the corner
-        {{0, 0}, QPointF(110, 110)},
-        {{2000, 2000}, QPointF(795, 595)},
+        {{0, 0}, QPointF(110, 110)},        {{2000, 2000}, QPointF(795, 595)},
     };
     for (const Case &c : cases) {
         const auto target = StreamView::snapTarget(c.drop, crop);
@@ -59,12 +58,12 @@ TEST(StreamViewTest, BubbleSnapsToTheNearestAnchor) {
 }
 
 TEST(StreamViewTest, FadeTiming) {
-    const std::pair<qint64, qreal> cases[] = {{0, 1}, {1000, 1}, {2000, 1}, {2500, 0.75},
+    const std::pair<qint64, qreal> cases[] = {{0, 1},      {1000, 1},      {2000, 1}, {2500, 0.75},
                                               {3000, 0.5}, {3999, 0.0005}, {4000, 0}, {9000, 0}};
     for (const auto &[ms, opacity] : cases)
         EXPECT_NEAR(StreamViewCanvas::fadeOpacity(ms), opacity, 1e-9) << ms;
-    const std::pair<qreal, qreal> steps[] = {{1, 1}, {0.9, 1}, {0.75, 0.75}, {0.6, 0.75}, {0.3, 0.5},
-                                             {0.01, 0.25}, {0, 0}, {-1, 0}};
+    const std::pair<qreal, qreal> steps[] = {{1, 1},     {0.9, 1},     {0.75, 0.75}, {0.6, 0.75},
+                                             {0.3, 0.5}, {0.01, 0.25}, {0, 0},       {-1, 0}};
     for (const auto &[opacity, step] : steps)
         EXPECT_DOUBLE_EQ(StreamViewCanvas::dissolveStep(opacity), step) << opacity;
 }

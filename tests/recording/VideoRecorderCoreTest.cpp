@@ -1,7 +1,7 @@
+#include "recording/VideoRecorderCore.h"
+#include "app/state/RecordModel.h"
 #include "tests/platform/FakeSources.h"
 #include "tests/platform/MovieProbe.h"
-#include "app/state/RecordModel.h"
-#include "recording/VideoRecorderCore.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -18,7 +18,7 @@ using namespace qn;
 namespace {
 const bool kTestPaths = (QStandardPaths::setTestModeEnabled(true), true);
 constexpr int64_t kTick = 33'333;
-constexpr int64_t kStart = 50'000'000;  // the capture clock at the first tick
+constexpr int64_t kStart = 50'000'000; // the capture clock at the first tick
 constexpr int kW = 160, kH = 120;
 
 struct VideoRecorderCoreTest : ::testing::Test {
@@ -141,8 +141,8 @@ TEST_F(VideoRecorderCoreTest, PauseAndMuteKeepOneTimeLine) {
     for (size_t k = 1; k < p.videoPts.size(); ++k)
         EXPECT_LT(p.videoPts[k] - p.videoPts[k - 1], 0.5) << k;
     EXPECT_GT(p.rms(0.2, 1.8), 0.25);
-    EXPECT_GT(p.rms(2.1, 2.9), 0.25);  // after the resume, no gap
-    EXPECT_LT(p.rms(3.1, 3.9), 0.01);  // muted
+    EXPECT_GT(p.rms(2.1, 2.9), 0.25); // after the resume, no gap
+    EXPECT_LT(p.rms(3.1, 3.9), 0.01); // muted
 }
 
 // The same story with sound that arrives a second late and a second at a time:
@@ -152,28 +152,28 @@ TEST_F(VideoRecorderCoreTest, LateSoundFollowsTheTimesOfMuteAndPause) {
     ASSERT_TRUE(start());
     int i = 0;
     for (; i < 60; ++i)
-        picture(i);  // 0-2 s live
+        picture(i); // 0-2 s live
     lateSound(0, 30);
     model.setMuteMicrophone(true);
     for (; i < 90; ++i)
-        picture(i);  // 2-3 s muted
+        picture(i); // 2-3 s muted
     lateSound(30, 60);
     model.setMuteMicrophone(false);
     for (; i < 120; ++i)
-        picture(i);  // 3-4 s live
+        picture(i); // 3-4 s live
     lateSound(60, 90);
     core->pause();
     for (; i < 150; ++i)
-        picture(i);  // paused
+        picture(i); // paused
     model.setIsPaused(false);
     lateSound(90, 120);
     for (; i < 180; ++i)
-        picture(i);  // 4-5 s live
+        picture(i); // 4-5 s live
     lateSound(120, 150);
     bool done = false;
     core->finishRecording([&] { done = true; });
     QTest::qWait(20);
-    EXPECT_FALSE(done);  // waiting for the last second of sound
+    EXPECT_FALSE(done); // waiting for the last second of sound
     lateSound(150, 181);
     ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
 
@@ -192,7 +192,7 @@ TEST_F(VideoRecorderCoreTest, LateSoundFollowsTheTimesOfMuteAndPause) {
 TEST_F(VideoRecorderCoreTest, SoundAndPictureStayTogetherOverAMinute) {
     startMicrophone();
     ASSERT_TRUE(start());
-    const int flash = 1650;  // tick of the flash and the beep
+    const int flash = 1650; // tick of the flash and the beep
     std::vector<int16_t> pending;
     double phase = 0;
     for (int i = 0; i < 1800; ++i) {

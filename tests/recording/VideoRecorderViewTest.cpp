@@ -1,8 +1,8 @@
-#include "app/state/Models.h"
-#include "editor_ui/DrawViewButton.h"
-#include "app/state/RecordModel.h"
-#include "recording/ToolsPaletteRecorder.h"
 #include "recording/VideoRecorderView.h"
+#include "app/state/Models.h"
+#include "app/state/RecordModel.h"
+#include "editor_ui/DrawViewButton.h"
+#include "recording/ToolsPaletteRecorder.h"
 #include "uikit/Color.h"
 #include "uikit/MorvaneButton.h"
 
@@ -25,8 +25,14 @@ struct Bar {
         r.startRecording = [this] { calls << "start"; };
         r.pause = [this] { calls << "pause"; };
         r.playStartSound = [this] { calls << "sound"; };
-        r.startCameraSession = [this] { calls << "camera"; return true; };
-        r.startMicrophoneSession = [this] { calls << "microphone"; return true; };
+        r.startCameraSession = [this] {
+            calls << "camera";
+            return true;
+        };
+        r.startMicrophoneSession = [this] {
+            calls << "microphone";
+            return true;
+        };
         r.stopMicrophoneSession = [this] { calls << "stopMicrophone"; };
         r.stopCameraSession = [this] { calls << "stopCamera"; };
         view = std::make_unique<VideoRecorderView>(&model, nullptr, r);
@@ -42,9 +48,14 @@ TEST(VideoRecorderViewTest, TimeAndHourBadgeTexts) {
         const char *badge;
     };
     const Case cases[] = {
-        {0, "00:00", "0h"},      {59.99, "00:59", "0h"},   {60, "01:00", "0h"},
-        {3599.9, "59:59", "0h"}, {3600, "00:00", "1h"},    {3725.9, "02:05", "1h"},
-        {36000, "00:00", "10h"}, {-3, "00:00", "0h"},
+        {0, "00:00", "0h"},
+        {59.99, "00:59", "0h"},
+        {60, "01:00", "0h"},
+        {3599.9, "59:59", "0h"},
+        {3600, "00:00", "1h"},
+        {3725.9, "02:05", "1h"},
+        {36000, "00:00", "10h"},
+        {-3, "00:00", "0h"},
         // Not a number or infinite: nothing recorded yet, never garbage.
         {std::numeric_limits<double>::quiet_NaN(), "00:00", "0h"},
         {std::numeric_limits<double>::infinity(), "00:00", "0h"},

@@ -18,9 +18,10 @@ QDBusMessage callAndWait(const QDBusConnection &bus, const QDBusMessage &call) {
 }
 
 QDBusMessage capsuletCall(const QString &method, const QString &interface, const QVariantList &arguments) {
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QString::fromLatin1(kCapsuletBusName), QString::fromLatin1(kCapsuletObjectPath),
-        interface.isEmpty() ? QString::fromLatin1(kCapsuletInterface) : interface, method);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QString::fromLatin1(kCapsuletBusName), QString::fromLatin1(kCapsuletObjectPath),
+                                       interface.isEmpty() ? QString::fromLatin1(kCapsuletInterface) : interface,
+                                       method);
     call.setArguments(arguments);
     return call;
 }
@@ -28,9 +29,10 @@ QDBusMessage capsuletCall(const QString &method, const QString &interface, const
 IntrospectedInterface introspect(const QDBusConnection &bus, const QString &service, const QString &path,
                                  const QString &interface) {
     IntrospectedInterface result;
-    const QDBusMessage reply = callAndWait(
-        bus, QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Introspectable"),
-                                            QStringLiteral("Introspect")));
+    const QDBusMessage reply =
+        callAndWait(bus,
+                    QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                                   QStringLiteral("Introspect")));
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return result;
     QXmlStreamReader xml(reply.arguments().constFirst().toString());

@@ -13,18 +13,17 @@ namespace qn::test {
 QDBusMessage callAndWait(const QDBusConnection &bus, const QDBusMessage &call);
 
 // A method call to the Capsulet object under its bus name.
-QDBusMessage capsuletCall(const QString &method, const QString &interface = {},
-                          const QVariantList &arguments = {});
+QDBusMessage capsuletCall(const QString &method, const QString &interface = {}, const QVariantList &arguments = {});
 
 // What introspection says about one interface of an object.
 struct IntrospectedInterface {
     bool found = false;
-    QStringList methods;       // sorted
-    int argumentCount = 0;  // of all methods and signals, in and out
+    QStringList methods;   // sorted
+    int argumentCount = 0; // of all methods and signals, in and out
     int signalCount = 0;
     int propertyCount = 0;
 };
-IntrospectedInterface introspect(const QDBusConnection &bus, const QString &service,
-                                 const QString &path, const QString &interface);
+IntrospectedInterface introspect(const QDBusConnection &bus, const QString &service, const QString &path,
+                                 const QString &interface);
 
 } // namespace qn::test

@@ -135,7 +135,8 @@ std::unique_ptr<QTemporaryDir> CapsuletBusTest::s_prefix;
 QString CapsuletBusTest::s_installError;
 
 TEST_F(CapsuletBusTest, InstallWritesAServiceFileThatStartsTheInstalledProgram) {
-    const QString file = readFile(s_prefix->filePath(QStringLiteral("share/dbus-1/services/com.morvane.Capsulet.service")));
+    const QString file =
+        readFile(s_prefix->filePath(QStringLiteral("share/dbus-1/services/com.morvane.Capsulet.service")));
     EXPECT_TRUE(file.startsWith(QStringLiteral("[D-BUS Service]\n"))) << qPrintable(file);
     EXPECT_TRUE(file.contains(QStringLiteral("\nName=com.morvane.Capsulet\n"))) << qPrintable(file);
     EXPECT_TRUE(file.contains(QStringLiteral("\nExec=") + installedProgram() + QLatin1Char('\n'))) << qPrintable(file);
@@ -146,7 +147,8 @@ TEST_F(CapsuletBusTest, InstallWritesAServiceFileThatStartsTheInstalledProgram) 
     ASSERT_TRUE(stage.isValid());
     const QString error = installInto(QStringLiteral("/opt/quillnest"), stage.path());
     ASSERT_TRUE(error.isEmpty()) << qPrintable(error);
-    const QString staged = readFile(stage.filePath(QStringLiteral("opt/quillnest/share/dbus-1/services/com.morvane.Capsulet.service")));
+    const QString staged =
+        readFile(stage.filePath(QStringLiteral("opt/quillnest/share/dbus-1/services/com.morvane.Capsulet.service")));
     EXPECT_TRUE(staged.contains(QStringLiteral("\nExec=/opt/quillnest/bin/capsulet\n"))) << qPrintable(staged);
     EXPECT_TRUE(QFileInfo::exists(stage.filePath(QStringLiteral("opt/quillnest/bin/capsulet"))));
 }
@@ -165,24 +167,27 @@ TEST_F(CapsuletBusTest, StartsOnDemandAndListsExactlyTheTwoMethods) {
 
 // Calls in any order and any number: the service keeps no state, so each one is
 // answered with an empty reply.
-class CapsuletCallOrderTest : public CapsuletBusTest, public ::testing::WithParamInterface<std::vector<const char *>> {};
+class CapsuletCallOrderTest : public CapsuletBusTest,
+                              public ::testing::WithParamInterface<std::vector<const char *>> {};
 
 TEST_P(CapsuletCallOrderTest, EveryCallIsAnsweredWithAnEmptyReply) {
     int i = 0;
     for (const char *method : GetParam()) {
         const QDBusMessage reply = test::callAndWait(client, test::capsuletCall(QString::fromLatin1(method)));
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage)
-            << "call " << i << " " << method << ": " << qPrintable(reply.errorName() + QLatin1Char(' ') + reply.errorMessage());
+            << "call " << i << " " << method << ": "
+            << qPrintable(reply.errorName() + QLatin1Char(' ') + reply.errorMessage());
         EXPECT_TRUE(reply.arguments().isEmpty()) << "call " << i << " " << method;
         ++i;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Orders, CapsuletCallOrderTest,
-    ::testing::Values(std::vector<const char *>{"startRecordWith"}, std::vector<const char *>{"stopRecordWith"},
-                      std::vector<const char *>{"stopRecordWith", "stopRecordWith"},
-                      std::vector<const char *>{"stopRecordWith", "startRecordWith", "startRecordWith", "stopRecordWith"}));
+INSTANTIATE_TEST_SUITE_P(Orders, CapsuletCallOrderTest,
+                         ::testing::Values(std::vector<const char *>{"startRecordWith"},
+                                           std::vector<const char *>{"stopRecordWith"},
+                                           std::vector<const char *>{"stopRecordWith", "stopRecordWith"},
+                                           std::vector<const char *>{"stopRecordWith", "startRecordWith",
+                                                                     "startRecordWith", "stopRecordWith"}));
 
 TEST_F(CapsuletBusTest, TwoClientsCallingAtOnceAreBothAnsweredByOneProgram) {
     QDBusConnection other = bus->connect();
@@ -225,7 +230,8 @@ class CapsuletUnknownCallTest : public CapsuletBusTest, public ::testing::WithPa
 TEST_P(CapsuletUnknownCallTest, IsRefusedWithTheBusStandardError) {
     const UnknownCall &c = GetParam();
     const QDBusMessage reply =
-        test::callAndWait(client, test::capsuletCall(QString::fromLatin1(c.method), QString::fromLatin1(c.interface), c.arguments));
+        test::callAndWait(client, test::capsuletCall(QString::fromLatin1(c.method), QString::fromLatin1(c.interface),
+                                                     c.arguments));
     EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage);
     EXPECT_EQ(reply.errorName(), QString::fromLatin1(c.error)) << qPrintable(reply.errorMessage());
 
@@ -238,7 +244,8 @@ INSTANTIATE_TEST_SUITE_P(
     Calls, CapsuletUnknownCallTest,
     ::testing::Values(
         UnknownCall{kCapsuletInterface, "pauseRecordWith", {}, "org.freedesktop.DBus.Error.UnknownMethod"},
-        UnknownCall{kCapsuletInterface, "startRecordWith", {QStringLiteral("now")}, "org.freedesktop.DBus.Error.UnknownMethod"},
+        UnknownCall{
+            kCapsuletInterface, "startRecordWith", {QStringLiteral("now")}, "org.freedesktop.DBus.Error.UnknownMethod"},
         UnknownCall{kCapsuletInterface, "deleteLater", {}, "org.freedesktop.DBus.Error.UnknownMethod"},
         UnknownCall{"com.morvane.Other", "startRecordWith", {}, "org.freedesktop.DBus.Error.UnknownInterface"}));
 
@@ -300,7 +307,8 @@ TEST_F(CapsuletBusTest, ASecondCopyLeavesTheNameToTheFirst) {
     const ProgramRun run = runInstalled(env);
     EXPECT_NE(run.exitCode, 0);
     ASSERT_EQ(run.errorLines.size(), 1) << qPrintable(run.errorLines.join(QLatin1Char('\n')));
-    EXPECT_TRUE(run.errorLines.constFirst().contains(QStringLiteral("already taken"))) << qPrintable(run.errorLines.constFirst());
+    EXPECT_TRUE(run.errorLines.constFirst().contains(QStringLiteral("already taken")))
+        << qPrintable(run.errorLines.constFirst());
 
     EXPECT_EQ(client.interface()->serviceOwner(kName).value(), owner);
     EXPECT_EQ(test::callAndWait(client, test::capsuletCall(QStringLiteral("stopRecordWith"))).type(),

@@ -42,8 +42,9 @@ TEST_F(CapsuletServiceTest, ServesExactlyTheTwoRecordingMethods) {
 }
 
 TEST_F(CapsuletServiceTest, RefusesToPublishWithoutABus) {
-    const QDBusConnection nowhere = QDBusConnection::connectToBus(
-        QStringLiteral("unix:path=/nonexistent/capsulet-test-bus"), QStringLiteral("capsulet-test-nowhere"));
+    const QDBusConnection nowhere =
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/capsulet-test-bus"),
+                                      QStringLiteral("capsulet-test-nowhere"));
     CapsuletService service;
     EXPECT_FALSE(service.publish(nowhere));
     EXPECT_FALSE(service.errorString().isEmpty());

@@ -20,31 +20,28 @@ bool PrivateBus::start() {
         m_error = file.errorString();
         return false;
     }
-    QString xml = QStringLiteral(
-        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-        " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-        "<busconfig>\n"
-        "  <type>session</type>\n"
-        "  <listen>unix:path=%1</listen>\n")
+    QString xml = QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                                 " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                                 "<busconfig>\n"
+                                 "  <type>session</type>\n"
+                                 "  <listen>unix:path=%1</listen>\n")
                       .arg(m_dir.filePath(QStringLiteral("bus")).toHtmlEscaped());
     if (!m_serviceDir.isEmpty())
         xml += QStringLiteral("  <servicedir>%1</servicedir>\n").arg(m_serviceDir.toHtmlEscaped());
-    xml += QStringLiteral(
-        "  <policy context=\"default\">\n"
-        "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-        "    <allow eavesdrop=\"true\"/>\n"
-        "    <allow own=\"*\"/>\n"
-        "  </policy>\n"
-        "</busconfig>\n");
+    xml += QStringLiteral("  <policy context=\"default\">\n"
+                          "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+                          "    <allow eavesdrop=\"true\"/>\n"
+                          "    <allow own=\"*\"/>\n"
+                          "  </policy>\n"
+                          "</busconfig>\n");
     file.write(xml.toUtf8());
     file.close();
 
     // What services the bus starts write to its error channel: let it reach the
     // test's output.
     m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_daemon.start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
-                    QStringLiteral("--config-file=") + config});
+    m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
+                                                   QStringLiteral("--config-file=") + config});
     if (!m_daemon.waitForStarted(10000)) {
         m_error = QStringLiteral("dbus-daemon did not start: ") + m_daemon.errorString();
         return false;
@@ -61,9 +58,8 @@ bool PrivateBus::start() {
 }
 
 QDBusConnection PrivateBus::connect() {
-    const QString name = QStringLiteral("test-client-%1-%2")
-                             .arg(reinterpret_cast<quintptr>(this))
-                             .arg(m_connections.size());
+    const QString name =
+        QStringLiteral("test-client-%1-%2").arg(reinterpret_cast<quintptr>(this)).arg(m_connections.size());
     m_connections << name;
     return QDBusConnection::connectToBus(m_address, name);
 }

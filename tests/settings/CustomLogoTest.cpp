@@ -43,7 +43,8 @@ TEST(CustomLogo, TheLimitIsOnTheSizeTheImageReports) {
     };
     for (const Case &c : cases) {
         const QString source = writeImage(dir, QString::fromLatin1(c.name), c.pixels, c.dpi, c.format);
-        const QString target = dir.filePath(QStringLiteral("kept/") + QString::fromLatin1(c.name) + QStringLiteral(".logo"));
+        const QString target =
+            dir.filePath(QStringLiteral("kept/") + QString::fromLatin1(c.name) + QStringLiteral(".logo"));
         const CustomLogo::Outcome out = CustomLogo::store(source, target);
         EXPECT_EQ(out.result, c.expected) << c.name << " " << qPrintable(out.details);
         if (c.expected == Result::Stored) {
@@ -65,8 +66,9 @@ TEST(CustomLogo, WhatIsNotAnImageOrCannotBeWrittenIsRefused) {
     text.write("not a picture\n");
     text.close();
     EXPECT_EQ(CustomLogo::store(text.fileName(), dir.filePath(QStringLiteral("a.png"))).result, Result::NotAnImage);
-    EXPECT_EQ(CustomLogo::store(dir.filePath(QStringLiteral("missing.png")), dir.filePath(QStringLiteral("b.png"))).result,
-              Result::NotAnImage);
+    EXPECT_EQ(
+        CustomLogo::store(dir.filePath(QStringLiteral("missing.png")), dir.filePath(QStringLiteral("b.png"))).result,
+        Result::NotAnImage);
     // A picture far too large is refused from its header, before decoding.
     const QString huge = writeImage(dir, QStringLiteral("huge.png"), QSize(5000, 10), 0, "PNG");
     EXPECT_EQ(CustomLogo::store(huge, dir.filePath(QStringLiteral("c.png"))).result, Result::TooLarge);

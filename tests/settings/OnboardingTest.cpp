@@ -22,8 +22,12 @@ TEST(Onboarding, TitleAndMediaOfEveryStep) {
         int step;
         const char *button;
         const char *media; // "" for the video
-    } cases[] = {{0, "Next", ""},           {1, "Next", "onboarding-2"}, {2, "Next", "onboarding-3"},
-                 {3, "Next", "onboarding-4"}, {4, "Got it", "onboarding-5"}, {-1, "Next", ""},
+    } cases[] = {{0, "Next", ""},
+                 {1, "Next", "onboarding-2"},
+                 {2, "Next", "onboarding-3"},
+                 {3, "Next", "onboarding-4"},
+                 {4, "Got it", "onboarding-5"},
+                 {-1, "Next", ""},
                  {7, "Got it", ""}};
     for (const Case &c : cases) {
         EXPECT_EQ(OnboardingView::buttonTitle(c.step, 5), QString::fromLatin1(c.button)) << c.step;
@@ -90,7 +94,8 @@ TEST(VideoPlayerView, StaysHiddenUntilTheFirstFrame) {
     EXPECT_EQ(ready.count(), 1);
     EXPECT_TRUE(video->isVisible());
     EXPECT_TRUE(view.isReadyForDisplay());
-    video->videoSink()->setVideoFrame(QVideoFrame(QVideoFrameFormat(QSize(16, 16), QVideoFrameFormat::Format_BGRA8888)));
+    video->videoSink()->setVideoFrame(
+        QVideoFrame(QVideoFrameFormat(QSize(16, 16), QVideoFrameFormat::Format_BGRA8888)));
     EXPECT_EQ(ready.count(), 1);
     EXPECT_EQ(view.framesShown(), 2);
 }

@@ -1,11 +1,11 @@
 #include "settings/Settings.h"
 
+#include "app/state/SettingsMenu.h"
 #include "app/state/SettingsModel.h"
 #include "settings/AboutSettings.h"
-#include "settings/LinkButton.h"
 #include "settings/ApplicationSettings.h"
+#include "settings/LinkButton.h"
 #include "settings/NotificationSettings.h"
-#include "app/state/SettingsMenu.h"
 #include "settings/Switch.h"
 #include "support/TempPreferences.h"
 #include "tests/app/SandboxHome.h"
@@ -90,9 +90,11 @@ TEST(AboutSettings, VersionTexts) {
         {{{BundleInfo::kNameKey, QStringLiteral("Quillnest")},
           {BundleInfo::kVersionKey, QStringLiteral("2.1")},
           {BundleInfo::kBuildNumberKey, QStringLiteral("57")}},
-         "Quillnest 2.1", "Quillnest 2.1 (build 57)"},
+         "Quillnest 2.1",
+         "Quillnest 2.1 (build 57)"},
         {{{BundleInfo::kNameKey, QStringLiteral("Quillnest")}, {BundleInfo::kVersionKey, QStringLiteral("2.1")}},
-         "Quillnest 2.1", "Quillnest 2.1 (build -)"},
+         "Quillnest 2.1",
+         "Quillnest 2.1 (build -)"},
         {{}, " ", "  (build -)"},
     };
     for (const Case &c : cases) {
@@ -100,7 +102,8 @@ TEST(AboutSettings, VersionTexts) {
         EXPECT_EQ(AboutSettings::shortVersionText(bundle), QString::fromLatin1(c.shortText));
         EXPECT_EQ(AboutSettings::fullVersionText(bundle), QString::fromLatin1(c.fullText));
     }
-    const BundleInfo bundle({{BundleInfo::kNameKey, QStringLiteral("Q")}, {BundleInfo::kVersionKey, QStringLiteral("1")}});
+    const BundleInfo bundle(
+        {{BundleInfo::kNameKey, QStringLiteral("Q")}, {BundleInfo::kVersionKey, QStringLiteral("1")}});
     AboutSettings page(&bundle);
     page.versionButton()->click();
     EXPECT_EQ(page.versionButton()->text(), QStringLiteral("Q 1 (build -)"));

@@ -15,10 +15,10 @@ TEST(ShortcutRecorder, WhichChordsMayBecomeAGlobalShortcut) {
         QKeyCombination chord;
         bool acceptable;
     } cases[] = {
-        {Qt::CTRL | Qt::ALT | Qt::Key_P, true},   {Qt::ALT | Qt::SHIFT | Qt::Key_S, true},
-        {Qt::META | Qt::Key_F9, true},             {QKeyCombination(Qt::Key_F5), true},
-        {QKeyCombination(Qt::Key_Q), false},       {Qt::SHIFT | Qt::Key_Q, false},
-        {Qt::CTRL | Qt::Key_Control, false},       {QKeyCombination(Qt::Key_unknown), false},
+        {Qt::CTRL | Qt::ALT | Qt::Key_P, true}, {Qt::ALT | Qt::SHIFT | Qt::Key_S, true},
+        {Qt::META | Qt::Key_F9, true},          {QKeyCombination(Qt::Key_F5), true},
+        {QKeyCombination(Qt::Key_Q), false},    {Qt::SHIFT | Qt::Key_Q, false},
+        {Qt::CTRL | Qt::Key_Control, false},    {QKeyCombination(Qt::Key_unknown), false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(ShortcutRecorder::isAcceptableChord(c.chord), c.acceptable)
@@ -30,10 +30,13 @@ TEST(ShortcutRecorder, RecordsCancelsAndClears) {
     ShortcutRegistry registry(prefs.store());
     std::optional<QKeySequence> reported = QKeySequence(Qt::Key_F1);
     int calls = 0;
-    ShortcutRecorder field(Name::openScreenshot, [&](const std::optional<QKeySequence> &s) {
-        reported = s;
-        ++calls;
-    }, &registry);
+    ShortcutRecorder field(
+        Name::openScreenshot,
+        [&](const std::optional<QKeySequence> &s) {
+            reported = s;
+            ++calls;
+        },
+        &registry);
     field.show();
     EXPECT_EQ(field.displayText(), QStringLiteral("Alt+Shift+S"));
 

@@ -45,8 +45,9 @@ constexpr double kMid = 16.5 / 32;
 constexpr double kTop = 0.5 / 32;
 
 LookCase primary(const char *name, ColorScheme scheme, State state, const char *top, const char *bottom) {
-    return {name, MorvaneButtonType::Primary, scheme, state, lerp(hex(top), hex(bottom), kMid),
-            lerp(hex("#50A4F9"), hex("#005CFF"), kTop), hex("#FFFFFF")};
+    return {name,          MorvaneButtonType::Primary,        scheme,
+            state,         lerp(hex(top), hex(bottom), kMid), lerp(hex("#50A4F9"), hex("#005CFF"), kTop),
+            hex("#FFFFFF")};
 }
 
 LookCase secondary(const char *name, ColorScheme scheme, State state, const char *fill, const char *label) {
@@ -57,8 +58,8 @@ LookCase secondary(const char *name, ColorScheme scheme, State state, const char
 
 LookCase toolbar(const char *name, MorvaneButtonType type, ColorScheme scheme, State state, const QColor &fill) {
     const QColor composed = blend(fill, kBackground);
-    return {name, type, scheme, state, composed, composed,
-            scheme == ColorScheme::Light ? hex("#505050") : hex("#F6F6F6")};
+    return {
+        name, type, scheme, state, composed, composed, scheme == ColorScheme::Light ? hex("#505050") : hex("#F6F6F6")};
 }
 
 class ButtonLooks : public ::testing::TestWithParam<LookCase> {};
@@ -68,17 +69,10 @@ TEST_P(ButtonLooks, PaintPlateEdgeAndLabelOfTheirState) {
     MorvaneButton button(c.type, c.scheme);
     button.setFixedSize(120, 32);
     switch (c.state) {
-    case State::Hovered:
-        button.setHovered(true);
-        break;
-    case State::Pressed:
-        button.setDown(true);
-        break;
-    case State::Disabled:
-        button.setEnabled(false);
-        break;
-    case State::Normal:
-        break;
+    case State::Hovered: button.setHovered(true); break;
+    case State::Pressed: button.setDown(true); break;
+    case State::Disabled: button.setEnabled(false); break;
+    case State::Normal: break;
     }
     const QImage image = test::render(button, kBackground);
     EXPECT_TRUE(colorNear(image.pixelColor(60, 16), c.center, 3)) << "plate";
@@ -113,11 +107,16 @@ INSTANTIATE_TEST_SUITE_P(
         LookCase{"SecondaryDarkDisabledShowsAnEdge", MorvaneButtonType::Secondary, ColorScheme::Dark, State::Disabled,
                  kBackground, hex("#505050"), hex("#B7B7B7", 0.4)},
         toolbar("ToolbarLightNormal", MorvaneButtonType::Toolbar, ColorScheme::Light, State::Normal, kClear),
-        toolbar("ToolbarLightHovered", MorvaneButtonType::Toolbar, ColorScheme::Light, State::Hovered, hex("#282828", 0.1)),
-        toolbar("ToolbarLightPressed", MorvaneButtonType::Toolbar, ColorScheme::Light, State::Pressed, hex("#282828", 0.15)),
-        toolbar("ToolbarDarkHovered", MorvaneButtonType::Toolbar, ColorScheme::Dark, State::Hovered, hex("#F6F6F6", 0.15)),
-        toolbar("ToolbarDarkPressed", MorvaneButtonType::Toolbar, ColorScheme::Dark, State::Pressed, hex("#F6F6F6", 0.1)),
-        toolbar("ToolbarLightDisabledKeepsItsLabel", MorvaneButtonType::Toolbar, ColorScheme::Light, State::Disabled, kClear),
+        toolbar("ToolbarLightHovered", MorvaneButtonType::Toolbar, ColorScheme::Light, State::Hovered,
+                hex("#282828", 0.1)),
+        toolbar("ToolbarLightPressed", MorvaneButtonType::Toolbar, ColorScheme::Light, State::Pressed,
+                hex("#282828", 0.15)),
+        toolbar("ToolbarDarkHovered", MorvaneButtonType::Toolbar, ColorScheme::Dark, State::Hovered,
+                hex("#F6F6F6", 0.15)),
+        toolbar("ToolbarDarkPressed", MorvaneButtonType::Toolbar, ColorScheme::Dark, State::Pressed,
+                hex("#F6F6F6", 0.1)),
+        toolbar("ToolbarLightDisabledKeepsItsLabel", MorvaneButtonType::Toolbar, ColorScheme::Light, State::Disabled,
+                kClear),
         toolbar("ToolbarBorderedLightHovered", MorvaneButtonType::ToolbarBordered, ColorScheme::Light, State::Hovered,
                 hex("#282828", 0.1))),
     [](const ::testing::TestParamInfo<LookCase> &info) { return std::string(info.param.name); });
@@ -139,8 +138,11 @@ TEST(ButtonLook, PriorityIsDisabledThenPressedThenHovered) {
 TEST(ButtonLook, BorderedOutlineShowsAtRestAndHidesOnHoverOrPress) {
     struct Row {
         bool hovered, pressed, disabled, outline;
-    } rows[] = {{false, false, false, true}, {true, false, false, false}, {false, true, false, false},
-                {false, false, true, true},  {true, false, true, false}};
+    } rows[] = {{false, false, false, true},
+                {true, false, false, false},
+                {false, true, false, false},
+                {false, false, true, true},
+                {true, false, true, false}};
     for (const Row &row : rows) {
         MorvaneButton button(MorvaneButtonType::ToolbarBordered);
         button.setFixedSize(120, 32);
@@ -184,7 +186,8 @@ TEST_F(MorvaneButtonBehaviour, AClickEndsEditingBeforeTheActionRuns) {
     QTest::keyClicks(field, QStringLiteral("Ada"));
     ASSERT_TRUE(field->isEditing());
     bool editingWhenActionRan = true;
-    QObject::connect(button, &QAbstractButton::clicked, field, [&] { editingWhenActionRan = field->hasFocus() || field->isEditing(); });
+    QObject::connect(button, &QAbstractButton::clicked, field,
+                     [&] { editingWhenActionRan = field->hasFocus() || field->isEditing(); });
     QSignalSpy ended(field, &MorvaneTextField::editingChanged);
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(editingWhenActionRan);

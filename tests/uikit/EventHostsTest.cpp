@@ -90,7 +90,8 @@ TEST(ViewClick, CallbacksRunOnceBeforeTheContentSeesTheEvent) {
     auto *content = new Recorder(&log, &host);
     content->setGeometry(10, 10, 100, 40);
     onViewClick(
-        &host, [&](QMouseEvent *) { log << QStringLiteral("down"); }, [&](QMouseEvent *) { log << QStringLiteral("up"); });
+        &host, [&](QMouseEvent *) { log << QStringLiteral("down"); },
+        [&](QMouseEvent *) { log << QStringLiteral("up"); });
     QSignalSpy clicked(content, &QPushButton::clicked);
     QTest::mouseClick(content, Qt::LeftButton);
     EXPECT_EQ(log, (QStringList{QStringLiteral("down"), QStringLiteral("content down"), QStringLiteral("up"),
@@ -104,7 +105,8 @@ TEST(ViewClick, AnEventPassedUpFromAChildCountsOnce) {
     auto *inert = new QWidget(&host); // ignores presses, so they travel up to the host
     inert->setGeometry(10, 10, 50, 50);
     int downs = 0;
-    onViewClick(&host, [&](QMouseEvent *) { ++downs; }, nullptr);
+    onViewClick(
+        &host, [&](QMouseEvent *) { ++downs; }, nullptr);
     QTest::mousePress(inert, Qt::LeftButton);
     EXPECT_EQ(downs, 1);
 }

@@ -32,15 +32,11 @@ namespace {
 TEST(Divider, FixedSidesKeepTheirSizeAndFreeSidesStretch) {
     struct Row {
         qreal width, height;
-        QSize expected;    // in a 200 x 100 container with nothing else in it
-        qreal lineWidth;   // the filled width
+        QSize expected;  // in a 200 x 100 container with nothing else in it
+        qreal lineWidth; // the filled width
     } rows[] = {
-        {0, 0, QSize(200, 100), 200},
-        {0, 1, QSize(200, 1), 200},
-        {1, 0, QSize(1, 100), 1},
-        {0.5, 0, QSize(1, 100), 0.5},
-        {-3, 0, QSize(200, 100), 200},
-        {std::nan(""), 0, QSize(200, 100), 200},
+        {0, 0, QSize(200, 100), 200}, {0, 1, QSize(200, 1), 200},    {1, 0, QSize(1, 100), 1},
+        {0.5, 0, QSize(1, 100), 0.5}, {-3, 0, QSize(200, 100), 200}, {std::nan(""), 0, QSize(200, 100), 200},
     };
     for (const Row &row : rows) {
         QWidget container;
@@ -58,7 +54,8 @@ TEST(Divider, FixedSidesKeepTheirSizeAndFreeSidesStretch) {
 TEST(Divider, ColourChangesWhileSizesStayAsCreated) {
     Divider divider(Color::AppPlah::hex7C7C7COpacity30(), 0, 1);
     divider.resize(50, 1);
-    EXPECT_TRUE(colorNear(test::render(divider).pixelColor(25, 0), blend(Color::AppPlah::hex7C7C7COpacity30(), Qt::white)));
+    EXPECT_TRUE(
+        colorNear(test::render(divider).pixelColor(25, 0), blend(Color::AppPlah::hex7C7C7COpacity30(), Qt::white)));
     divider.setColor(Color::Button::hexE7E7E7());
     EXPECT_TRUE(colorNear(test::render(divider).pixelColor(25, 0), Color::Button::hexE7E7E7()));
     EXPECT_EQ(divider.fixedLineHeight(), 1);

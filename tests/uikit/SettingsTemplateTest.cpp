@@ -1,9 +1,9 @@
+#include "uikit/SettingsTemplate.h"
 #include "Render.h"
 #include "uikit/Color.h"
 #include "uikit/Divider.h"
 #include "uikit/EffectView.h"
 #include "uikit/KitLabel.h"
-#include "uikit/SettingsTemplate.h"
 #include "uikit/SidebarRow.h"
 
 #include <QLabel>
@@ -97,7 +97,8 @@ TEST_F(SettingsTemplateLayout, PaintsTheSidebarBackdropTheRuleAndTheContentColum
         EXPECT_TRUE(colorNear(image.pixelColor(90, 400), backdrop, 2));
         EXPECT_TRUE(colorNear(image.pixelColor(400, 400), Color::Gray::hexF6F6F6(), 1));
         const QRect rule = inView(view->rule());
-        EXPECT_TRUE(colorNear(image.pixelColor(rule.center()), blend(Color::AppPlah::hex7C7C7COpacity30(), backdrop), 2));
+        EXPECT_TRUE(
+            colorNear(image.pixelColor(rule.center()), blend(Color::AppPlah::hex7C7C7COpacity30(), backdrop), 2));
         // The window itself is light whatever the sidebar draws.
         EXPECT_EQ(environmentColorScheme(content), ColorScheme::Light);
         // The active row carries its 10 % fill; an inactive one does not.

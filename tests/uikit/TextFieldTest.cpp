@@ -32,9 +32,7 @@ protected:
         window.layout()->addWidget(field);
         return field;
     }
-    void showWindow() {
-        ASSERT_TRUE(test::showActive(window));
-    }
+    void showWindow() { ASSERT_TRUE(test::showActive(window)); }
     QWidget window;
 };
 
@@ -77,22 +75,33 @@ TEST_P(FieldLooks, FillEdgeAndTextFollowTheState) {
 
 const QColor kClear = Qt::transparent;
 
-INSTANTIATE_TEST_SUITE_P(
-    States, FieldLooks,
-    ::testing::Values(
-        FieldLook{"LightIdle", MorvaneTextViewType::Primary, ColorScheme::Light, false, false, false, hex("#FFFFFF"), hex("#B7B7B7")},
-        FieldLook{"LightEditing", MorvaneTextViewType::Primary, ColorScheme::Light, false, false, true, hex("#F6F6F6"), hex("#282828")},
-        FieldLook{"LightError", MorvaneTextViewType::Primary, ColorScheme::Light, false, true, false, hex("#FFEBE2"), hex("#B7B7B7")},
-        FieldLook{"LightErrorWhileEditing", MorvaneTextViewType::Primary, ColorScheme::Light, false, true, true, hex("#FFEBE2"), hex("#282828")},
-        FieldLook{"LightDisabled", MorvaneTextViewType::Primary, ColorScheme::Light, true, false, false, kClear, hex("#DBDBDB")},
-        FieldLook{"LightDisabledWithError", MorvaneTextViewType::Primary, ColorScheme::Light, true, true, false, kClear, hex("#DBDBDB")},
-        FieldLook{"DarkIdle", MorvaneTextViewType::Primary, ColorScheme::Dark, false, false, false, hex("#373737"), hex("#B7B7B7")},
-        FieldLook{"DarkEditing", MorvaneTextViewType::Primary, ColorScheme::Dark, false, false, true, hex("#282828"), hex("#E3E3E3")},
-        FieldLook{"DarkError", MorvaneTextViewType::Primary, ColorScheme::Dark, false, true, false, hex("#5F3636"), hex("#B7B7B7")},
-        FieldLook{"DarkDisabled", MorvaneTextViewType::Primary, ColorScheme::Dark, true, false, false, kClear, hex("#B7B7B7")},
-        FieldLook{"PlainLight", MorvaneTextViewType::Plain, ColorScheme::Light, false, true, false, kClear, hex("#282828")},
-        FieldLook{"PlainDarkEditing", MorvaneTextViewType::Plain, ColorScheme::Dark, false, false, true, kClear, hex("#E3E3E3")}),
-    [](const ::testing::TestParamInfo<FieldLook> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(States, FieldLooks,
+                         ::testing::Values(FieldLook{"LightIdle", MorvaneTextViewType::Primary, ColorScheme::Light,
+                                                     false, false, false, hex("#FFFFFF"), hex("#B7B7B7")},
+                                           FieldLook{"LightEditing", MorvaneTextViewType::Primary, ColorScheme::Light,
+                                                     false, false, true, hex("#F6F6F6"), hex("#282828")},
+                                           FieldLook{"LightError", MorvaneTextViewType::Primary, ColorScheme::Light,
+                                                     false, true, false, hex("#FFEBE2"), hex("#B7B7B7")},
+                                           FieldLook{"LightErrorWhileEditing", MorvaneTextViewType::Primary,
+                                                     ColorScheme::Light, false, true, true, hex("#FFEBE2"),
+                                                     hex("#282828")},
+                                           FieldLook{"LightDisabled", MorvaneTextViewType::Primary, ColorScheme::Light,
+                                                     true, false, false, kClear, hex("#DBDBDB")},
+                                           FieldLook{"LightDisabledWithError", MorvaneTextViewType::Primary,
+                                                     ColorScheme::Light, true, true, false, kClear, hex("#DBDBDB")},
+                                           FieldLook{"DarkIdle", MorvaneTextViewType::Primary, ColorScheme::Dark, false,
+                                                     false, false, hex("#373737"), hex("#B7B7B7")},
+                                           FieldLook{"DarkEditing", MorvaneTextViewType::Primary, ColorScheme::Dark,
+                                                     false, false, true, hex("#282828"), hex("#E3E3E3")},
+                                           FieldLook{"DarkError", MorvaneTextViewType::Primary, ColorScheme::Dark,
+                                                     false, true, false, hex("#5F3636"), hex("#B7B7B7")},
+                                           FieldLook{"DarkDisabled", MorvaneTextViewType::Primary, ColorScheme::Dark,
+                                                     true, false, false, kClear, hex("#B7B7B7")},
+                                           FieldLook{"PlainLight", MorvaneTextViewType::Plain, ColorScheme::Light,
+                                                     false, true, false, kClear, hex("#282828")},
+                                           FieldLook{"PlainDarkEditing", MorvaneTextViewType::Plain, ColorScheme::Dark,
+                                                     false, false, true, kClear, hex("#E3E3E3")}),
+                         [](const ::testing::TestParamInfo<FieldLook> &info) { return std::string(info.param.name); });
 
 TEST_F(FieldWindow, ReturnSubmitsAndNeverBreaksTheLine) {
     MorvaneTextField *field = addField();
@@ -128,9 +137,8 @@ TEST_F(FieldWindow, TabMovesTheFocusThroughTheFocusIndex) {
     QList<MorvaneTextField *> fields = {addField(), addField(), addField()};
     for (int i = 0; i < fields.size(); ++i) {
         fields[i]->setOrder(i);
-        QObject::connect(fields[i], &MorvaneTextField::tabPressed, &index, [&index, i](bool backward) {
-            index.setSelectedIndex((i + (backward ? 2 : 1)) % 3);
-        });
+        QObject::connect(fields[i], &MorvaneTextField::tabPressed, &index,
+                         [&index, i](bool backward) { index.setSelectedIndex((i + (backward ? 2 : 1)) % 3); });
     }
     showWindow();
     EXPECT_TRUE(fields[0]->hasFocus());

@@ -1,6 +1,6 @@
+#include "uikit/Typography.h"
 #include "Render.h"
 #include "uikit/KitLabel.h"
-#include "uikit/Typography.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

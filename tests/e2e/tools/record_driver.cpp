@@ -3,8 +3,8 @@
 // mute, unmute, fail, stop, quit) and printing what happened, one line each.
 // The engine's end-to-end test and the recording benchmark use it.
 #include "app/state/Models.h"
-#include "platform/ScreenStream.h"
 #include "app/state/RecordModel.h"
+#include "platform/ScreenStream.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QApplication>
@@ -30,7 +30,7 @@ void say(const QString &line) {
 
 std::atomic<int64_t> delivered{0};
 struct FailableStream;
-FailableStream *live = nullptr;  // GUI thread
+FailableStream *live = nullptr; // GUI thread
 
 // The live X11 stream, with a way to make it stop as if the screen had gone.
 struct FailableStream final : ScreenStream {
@@ -83,8 +83,8 @@ double cpuSeconds() {
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addOption({QStringLiteral("rect"), QStringLiteral("x,y,w,h in points of the primary screen"),
-                      QStringLiteral("rect")});
+    parser.addOption(
+        {QStringLiteral("rect"), QStringLiteral("x,y,w,h in points of the primary screen"), QStringLiteral("rect")});
     parser.addOption({QStringLiteral("out"), QStringLiteral("movie file"), QStringLiteral("path")});
     parser.addOption({QStringLiteral("mic"), QStringLiteral("use the first microphone")});
     parser.addOption({QStringLiteral("screen"), QStringLiteral("index of the screen (default: the primary one)"),
@@ -115,14 +115,14 @@ int main(int argc, char **argv) {
     // The factory runs on the start chain's thread; the pointer is kept on ours.
     core.setScreenStreamFactory([] {
         auto stream = std::make_unique<FailableStream>();
-        QMetaObject::invokeMethod(qApp, [p = stream.get()] { live = p; }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [p = stream.get()] { live = p; }, Qt::BlockingQueuedConnection);
         return stream;
     });
     VideoRecorderCore::installTerminationHandlers();
 
-    QObject::connect(model, &RecordModel::isRecordingChanged, &app, [model] {
-        say(model->isRecording() ? QStringLiteral("recording") : QStringLiteral("idle"));
-    });
+    QObject::connect(model, &RecordModel::isRecordingChanged, &app,
+                     [model] { say(model->isRecording() ? QStringLiteral("recording") : QStringLiteral("idle")); });
     QObject::connect(&core, &VideoRecorderCore::recordingFinished, &app,
                      [](const QString &path) { say(QStringLiteral("finished ") + path); });
     QObject::connect(&core, &VideoRecorderCore::recordingFailed, &app,
