@@ -19,6 +19,7 @@
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
 #include "platform/Background.h"
+#include "platform/ClipboardOwner.h"
 #include "platform/Diagnostics.h"
 #include "platform/Ocr.h"
 #include "platform/OverlayInput.h"
@@ -832,9 +833,7 @@ void DrawCore::finishCopy(const QByteArray &png) {
         diagnostic(QStringLiteral("the capture could not be encoded"));
         return;
     }
-    auto *mime = new QMimeData;
-    mime->setData(QStringLiteral("image/png"), png);
-    QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
+    ClipboardOwner::shared().setPng(png);
     const QString path = lastScreenshotPath();
     (void)QtConcurrent::run([png, path] {
         if (!writeAtomically(path, png, true).isEmpty()) {
