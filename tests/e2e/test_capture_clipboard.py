@@ -6,6 +6,7 @@ import pytest
 
 from harness import screen
 from harness.app import copied_picture, drag_crop, open_capture, wait_capture_closed
+from harness.clipboard_manager import ClipboardManager
 from harness.display import Display
 
 PREFS = {"localWatermark": False, "needOnboarding": False}
@@ -72,3 +73,22 @@ def test_a_full_4k_copy_is_read_whole_and_exact_and_a_later_text_copy_replaces_i
     drag_crop(app, x, (100, 100), (300, 250))
     picture = copied_picture(app, x, display)
     assert picture == before.crop(100, 100, 200, 150)
+
+
+def test_a_copied_capture_goes_to_the_clipboard_manager_at_quit(launch, x, display):
+    paint_noise(display)
+    app = launch(prefs=PREFS)
+    manager = ClipboardManager(display.name)
+    try:
+        open_capture(app, x)
+        drag_crop(app, x, (100, 100), (300, 250))
+        picture = copied_picture(app, x, display)
+        assert (picture.width, picture.height) == (200, 150)
+        app.choose(x, "Quit")
+        app.proc.wait(timeout=15)
+        assert manager.asked.is_set()
+        # The program is gone; the picture is still there to paste.
+        data = x.clipboard("image/png")
+        assert data is not None and screen.decode(data, display) == picture
+    finally:
+        manager.close()
