@@ -92,3 +92,35 @@ def test_a_copied_capture_goes_to_the_clipboard_manager_at_quit(launch, x, displ
         assert data is not None and screen.decode(data, display) == picture
     finally:
         manager.close()
+
+
+def test_a_copied_capture_answers_several_targets_in_one_request(launch, x, display):
+    """MULTIPLE, as some pasting programs ask: each pair is answered, or named None."""
+    from Xlib import X, Xatom
+    from Xlib import display as xdisplay
+
+    paint_noise(display)
+    app = launch(prefs=PREFS)
+    open_capture(app, x)
+    drag_crop(app, x, (100, 100), (300, 250))
+    picture = copied_picture(app, x, display)
+
+    d = xdisplay.Display(display.name)
+    try:
+        window = d.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+        atom = d.intern_atom
+        png, stamp, utf8, pair = atom("image/png"), atom("TIMESTAMP"), atom("UTF8_STRING"), atom("ATOM_PAIR")
+        props = [atom("QN_P1"), atom("QN_P2"), atom("QN_P3")]
+        window.change_property(atom("QN_MULTI"), pair, 32, [png, props[0], stamp, props[1], utf8, props[2]])
+        window.convert_selection(atom("CLIPBOARD"), atom("MULTIPLE"), atom("QN_MULTI"), X.CurrentTime)
+        d.flush()
+        while (event := d.next_event()).type != X.SelectionNotify:
+            pass
+        assert event.property == atom("QN_MULTI")
+        answered = list(window.get_full_property(atom("QN_MULTI"), X.AnyPropertyType).value)
+        assert answered == [png, props[0], stamp, props[1], utf8, X.NONE]
+        data = window.get_full_property(props[0], png, sizehint=1 << 20)
+        assert screen.decode(bytes(data.value), display) == picture
+        assert window.get_full_property(props[1], Xatom.INTEGER).value[0] != 0
+    finally:
+        d.close()
