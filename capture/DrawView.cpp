@@ -18,6 +18,7 @@
 #include <QBackingStore>
 #include <QtConcurrent/QtConcurrentMap>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariantAnimation>
@@ -295,7 +296,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
     painter.setClipRect(event->rect());
     if (m_snapshot.isNull())
         painter.fillRect(rect(), Qt::black);
-    else if (!copySnapshotToBackingStore(event->region()))
+    else if (!copySnapshotToBackingStore(painter, event->region()))
         painter.drawImage(QPointF(0, 0), m_snapshot);
 
     if (!m_painted) {
@@ -330,7 +331,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
         paintHighlight(painter);
 }
 
-bool DrawView::copySnapshotToBackingStore(const QRegion &region) {
+bool DrawView::copySnapshotToBackingStore(QPainter &painter, const QRegion &region) {
     // Opening a 4K overlay copies 33 MB of screen into the window's frame buffer; the
     // painter does it on one core, which waits on memory most of the time. When the
     // frame buffer is a plain picture of the snapshot's own layout, the rows are
@@ -338,7 +339,9 @@ bool DrawView::copySnapshotToBackingStore(const QRegion &region) {
     if (m_snapshot.devicePixelRatio() != 1.0 || devicePixelRatioF() != 1.0 || !window()->backingStore())
         return false;
     QPaintDevice *device = window()->backingStore()->paintDevice();
-    if (!device || device->devType() != QInternal::Image)
+    // Only when painting goes to the window: render() and grab() paint elsewhere.
+    if (!device || device->devType() != QInternal::Image || !painter.paintEngine() ||
+        painter.paintEngine()->paintDevice() != device)
         return false;
     auto *frame = static_cast<QImage *>(device);
     // An opaque snapshot's pixels read the same in a frame buffer with alpha.
