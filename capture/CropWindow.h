@@ -43,6 +43,7 @@ protected:
 
 private:
     class ExposeFilter;
+    class ShowRepaintFilter;
     void keepInactiveColoursActive();
     static void warmUp();
 

@@ -233,7 +233,10 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
         update();
     });
     connect(&DrawCore::shared(), &DrawCore::snapshotsSmallQualityChanged, this, [this] {
-        if (isCropScreen())
+        // Only drawn objects (blurs) show the pixelated copy. It arrives just after an
+        // overlay opens, where a repaint would copy the whole screen to the X server
+        // again for nothing.
+        if (isCropScreen() && (model().drawingTool() || !model().drawedTools().isEmpty()))
             update();
     });
 }
