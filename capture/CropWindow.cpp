@@ -43,15 +43,21 @@ public:
         switch (event->type()) {
         case QEvent::Show:
             (isWindow ? m_windowPending : m_viewPending) = true;
+            m_paintedWhole = false;
             break;
         case QEvent::Hide:
             if (isWindow)
                 m_paintedWhole = false;
             break;
-        case QEvent::Paint:
-            if (!isWindow && (QRegion(m_window->m_view->rect()) - static_cast<QPaintEvent *>(event)->region()).isEmpty())
+        case QEvent::Paint: {
+            // Only a paint into the shown window counts (not one of render() while
+            // the window is prepared hidden).
+            const QWindow *handle = m_window->windowHandle();
+            if (!isWindow && m_window->isVisible() && handle && handle->isExposed() &&
+                (QRegion(m_window->m_view->rect()) - static_cast<QPaintEvent *>(event)->region()).isEmpty())
                 m_paintedWhole = true;
             break;
+        }
         case QEvent::UpdateLater: {
             bool &pending = isWindow ? m_windowPending : m_viewPending;
             const bool showsRequest = pending;
