@@ -15,7 +15,7 @@ bool BaseTool::equals(const BaseTool &other) const {
 ViewHit BaseTool::viewHit(QPointF point, bool showControls) const {
     if (!showControls)
         return {};
-    const ToolIntersection hit = intersect(point);
+    const DrawnIntersection hit = intersect(point);
     if (hit.kind == 2)
         return {HitPart::Handle, *hit.corner};
     if (hit.kind == 1)
@@ -25,7 +25,7 @@ ViewHit BaseTool::viewHit(QPointF point, bool showControls) const {
 
 bool BaseTool::hoverContains(QPointF point) const { return intersect(point).kind == 1; }
 
-QList<ToolHandle> BaseTool::handleViews(bool, bool) const { return {}; }
+QList<DrawnHandle> BaseTool::handleViews(bool, bool) const { return {}; }
 
 QRectF BaseTool::boundingRect() const {
     return area.isEmpty() ? QRectF(-1e5, -1e5, 2e5, 2e5) : area;
@@ -35,7 +35,7 @@ QColor BaseTool::paintColor() const { return color.mask ? QColor(Qt::white) : co
 
 namespace {
 // A copy with one flag changed; the value itself when the flag already has it.
-ToolPtr withFlag(const ToolPtr &tool, bool BaseTool::*flag, bool value) {
+DrawnPtr withFlag(const DrawnPtr &tool, bool BaseTool::*flag, bool value) {
     if (!tool || (*tool).*flag == value)
         return tool;
     auto copy = tool->clone();
@@ -44,11 +44,11 @@ ToolPtr withFlag(const ToolPtr &tool, bool BaseTool::*flag, bool value) {
 }
 } // namespace
 
-ToolPtr withActive(const ToolPtr &tool, bool active) { return withFlag(tool, &BaseTool::active, active); }
+DrawnPtr withActive(const DrawnPtr &tool, bool active) { return withFlag(tool, &BaseTool::active, active); }
 
-ToolPtr withDrawed(const ToolPtr &tool, bool drawed) { return withFlag(tool, &BaseTool::drawed, drawed); }
+DrawnPtr withDrawed(const DrawnPtr &tool, bool drawed) { return withFlag(tool, &BaseTool::drawed, drawed); }
 
-ToolPtr withPoints(const ToolPtr &tool, std::optional<QPointF> start, std::optional<QPointF> end) {
+DrawnPtr withPoints(const DrawnPtr &tool, std::optional<QPointF> start, std::optional<QPointF> end) {
     if (!tool)
         return tool;
     auto copy = tool->clone();

@@ -18,17 +18,17 @@ class QPainter;
 namespace qn {
 
 class BaseTool;
-using ToolPtr = std::shared_ptr<const BaseTool>;
+using DrawnPtr = std::shared_ptr<const BaseTool>;
 
 // What a hit test found: nothing, the object's body, or one of its handles.
-struct ToolIntersection {
+struct DrawnIntersection {
     int kind = 0;                      // 0 none, 1 body, 2 handle
     std::optional<CornerType> corner;  // set for a handle
     std::optional<Tool> tool;          // set for the body
 
-    static ToolIntersection none() { return {}; }
-    static ToolIntersection body(Tool tool) { return {1, std::nullopt, tool}; }
-    static ToolIntersection handle(CornerType corner) { return {2, corner, std::nullopt}; }
+    static DrawnIntersection none() { return {}; }
+    static DrawnIntersection body(Tool tool) { return {1, std::nullopt, tool}; }
+    static DrawnIntersection handle(CornerType corner) { return {2, corner, std::nullopt}; }
 };
 
 // The part of an object's interactive layer under a press: its body (moves it), a
@@ -40,7 +40,7 @@ struct ViewHit {
 };
 
 // One visible handle square (10 x 10) of a selected or hovered object.
-struct ToolHandle {
+struct DrawnHandle {
     CornerType type;
     QPointF topLeft;
     double rotation = 0;  // radians, about the square's centre
@@ -52,7 +52,7 @@ struct ToolHandle {
 struct BaseToolData {
     enum class Kind { Plain, Text, Point };
     Kind kind = Kind::Plain;
-    ToolPtr tool;
+    DrawnPtr tool;
     QString text;
     double fontSize = 20;
     std::optional<CornerType> pointCorner;
@@ -81,7 +81,7 @@ public:
     // `activeTool` is the selected object's identity (none when exporting).
     virtual void draw(QPainter &painter, const QImage *lowQuality, std::optional<QUuid> activeTool) const = 0;
     // The hit test behind the overlay cursor: handles first, then the body.
-    virtual ToolIntersection intersect(QPointF point) const = 0;
+    virtual DrawnIntersection intersect(QPointF point) const = 0;
     virtual std::shared_ptr<BaseTool> clone() const = 0;
 
     virtual BaseToolData toolData() const;
@@ -93,7 +93,7 @@ public:
     // Whether the pointer at `point` counts as hovering the object.
     virtual bool hoverContains(QPointF point) const;
     // The handles to paint, with their opacities, for the given hover state.
-    virtual QList<ToolHandle> handleViews(bool showControls, bool hovered) const;
+    virtual QList<DrawnHandle> handleViews(bool showControls, bool hovered) const;
     // Everything the object may paint (handles and frames included); the whole drawing
     // frame unless a kind knows better.
     virtual QRectF boundingRect() const;
@@ -106,12 +106,12 @@ public:
 };
 
 // Copies that change one field; the argument stays as it is.
-ToolPtr withActive(const ToolPtr &tool, bool active);
-ToolPtr withDrawed(const ToolPtr &tool, bool drawed);
-ToolPtr withPoints(const ToolPtr &tool, std::optional<QPointF> start, std::optional<QPointF> end);
+DrawnPtr withActive(const DrawnPtr &tool, bool active);
+DrawnPtr withDrawed(const DrawnPtr &tool, bool drawed);
+DrawnPtr withPoints(const DrawnPtr &tool, std::optional<QPointF> start, std::optional<QPointF> end);
 
 // A mutable copy of the concrete kind, or null when `tool` is of another kind.
-template <typename T> std::shared_ptr<T> copyAs(const ToolPtr &tool) {
+template <typename T> std::shared_ptr<T> copyAs(const DrawnPtr &tool) {
     if (!tool)
         return nullptr;
     auto copy = tool->clone();

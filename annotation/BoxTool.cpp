@@ -1,6 +1,6 @@
 #include "annotation/BoxTool.h"
 
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 #include "annotation/ToolPoint.h"
 
 #include <QPainter>
@@ -23,22 +23,22 @@ QRectF BoxTool::box() const { return rectFromPoints(startPoint, endPoint, false,
 
 QPainterPath BoxTool::hitShape() const { return strokedBand(outline(), 10); }
 
-ToolIntersection BoxTool::intersect(QPointF point) const {
+DrawnIntersection BoxTool::intersect(QPointF point) const {
     const QRectF r = box();
     for (CornerType corner : kCorners)
         if (ToolPoint::centredOn(cornerOf(r, corner)).contains(point))
-            return ToolIntersection::handle(corner);
+            return DrawnIntersection::handle(corner);
     if (hitShape().contains(point))
-        return ToolIntersection::body(type);
-    return ToolIntersection::none();
+        return DrawnIntersection::body(type);
+    return DrawnIntersection::none();
 }
 
-QList<ToolHandle> BoxTool::handleViews(bool showControls, bool hovered) const {
+QList<DrawnHandle> BoxTool::handleViews(bool showControls, bool hovered) const {
     if (!showControls)
         return {};
     const QRectF r = box();
     const double opacity = ToolPoint::opacityFor(active, hovered);
-    QList<ToolHandle> handles;
+    QList<DrawnHandle> handles;
     for (CornerType corner : kCorners)
         handles.append({corner, ToolPoint::centredOn(cornerOf(r, corner)).topLeft(), 0, opacity});
     return handles;

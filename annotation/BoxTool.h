@@ -17,8 +17,8 @@ public:
     // The region that takes presses and hover.
     virtual QPainterPath hitShape() const;
 
-    ToolIntersection intersect(QPointF point) const override;
-    QList<ToolHandle> handleViews(bool showControls, bool hovered) const override;
+    DrawnIntersection intersect(QPointF point) const override;
+    QList<DrawnHandle> handleViews(bool showControls, bool hovered) const override;
     QRectF boundingRect() const override;
 
 protected:

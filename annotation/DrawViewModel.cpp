@@ -14,59 +14,6 @@
 
 namespace qn {
 
-// ---------------------------------------------------------------- UndoManager
-
-UndoManager::UndoManager(QObject *parent) : QObject(parent) {}
-
-void UndoManager::registerUndo(std::function<void()> action) {
-    if (m_state != State::Idle) {
-        // While a step is replayed, its inverses are collected for the other stack.
-        m_collect.append(std::move(action));
-        return;
-    }
-    if (!m_groupOpen) {
-        m_undo.append(Group{});
-        m_groupOpen = true;
-        // The step ends with the user action that is being handled now.
-        QTimer::singleShot(0, this, &UndoManager::endGrouping);
-    }
-    m_undo.last().append(std::move(action));
-    m_redo.clear();
-    Q_EMIT changed();
-}
-
-void UndoManager::endGrouping() { m_groupOpen = false; }
-bool UndoManager::canUndo() const { return !m_undo.isEmpty(); }
-bool UndoManager::canRedo() const { return !m_redo.isEmpty(); }
-
-void UndoManager::replay(QList<Group> &from, QList<Group> &to, State state) {
-    endGrouping();
-    if (from.isEmpty() || m_state != State::Idle)
-        return;
-    const Group group = from.takeLast();
-    m_state = state;
-    m_collect.clear();
-    for (auto it = group.crbegin(); it != group.crend(); ++it)
-        (*it)();
-    m_state = State::Idle;
-    if (!m_collect.isEmpty())
-        to.append(m_collect);
-    m_collect.clear();
-    Q_EMIT changed();
-}
-
-void UndoManager::undo() { replay(m_undo, m_redo, State::Undoing); }
-void UndoManager::redo() { replay(m_redo, m_undo, State::Redoing); }
-
-void UndoManager::removeAllActions() {
-    m_undo.clear();
-    m_redo.clear();
-    m_groupOpen = false;
-    Q_EMIT changed();
-}
-
-// ---------------------------------------------------------------- DrawViewModel
-
 DrawViewModel::DrawViewModel(PreferencesStore &store, QObject *parent)
     : QObject(parent), m_store(store), m_tool(loadTool("tool", Tool::Pointer)),
       m_quickTool(loadTool("quickTool", Tool::Arrow)), m_color(loadColor()), m_cursor(drawAreaCursor()),
@@ -129,9 +76,9 @@ void DrawViewModel::setCroppedArea(const QRectF &v) { assign(m_croppedArea, v, &
 void DrawViewModel::setCroppedAreaDrawing(bool v) { assign(m_croppedAreaDrawing, v, &DrawViewModel::croppedAreaDrawingChanged); }
 void DrawViewModel::setSpaceKeyPoint(const std::optional<QPointF> &v) { assign(m_spaceKeyPoint, v, &DrawViewModel::spaceKeyPointChanged); }
 void DrawViewModel::setActiveTool(const std::optional<QUuid> &v) { assign(m_activeTool, v, &DrawViewModel::activeToolChanged); }
-void DrawViewModel::setDrawingTool(const ToolPtr &v) { assign(m_drawingTool, v, &DrawViewModel::drawingToolChanged); }
-void DrawViewModel::setNeedDeleteTool(const ToolPtr &v) { assign(m_needDeleteTool, v, &DrawViewModel::needDeleteToolChanged); }
-void DrawViewModel::setDrawedTools(const QList<ToolPtr> &v) { assign(m_drawedTools, v, &DrawViewModel::drawedToolsChanged); }
+void DrawViewModel::setDrawingTool(const DrawnPtr &v) { assign(m_drawingTool, v, &DrawViewModel::drawingToolChanged); }
+void DrawViewModel::setNeedDeleteTool(const DrawnPtr &v) { assign(m_needDeleteTool, v, &DrawViewModel::needDeleteToolChanged); }
+void DrawViewModel::setDrawedTools(const QList<DrawnPtr> &v) { assign(m_drawedTools, v, &DrawViewModel::drawedToolsChanged); }
 void DrawViewModel::setIsDrawing(bool v) { assign(m_isDrawing, v, &DrawViewModel::isDrawingChanged); }
 void DrawViewModel::setScreenshotName(const QString &v) { assign(m_screenshotName, v, &DrawViewModel::screenshotNameChanged); }
 

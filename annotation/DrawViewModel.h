@@ -2,6 +2,7 @@
 #include "annotation/BaseTool.h"
 #include "annotation/QNColor.h"
 #include "annotation/Tool.h"
+#include "annotation/UndoManager.h"
 
 #include <QColor>
 #include <QCursor>
@@ -18,41 +19,6 @@
 namespace qn {
 
 class PreferencesStore;
-
-// The editor's undo history. Actions registered while one user action is handled
-// (one turn of the event loop) form one step; an action registered while undoing
-// becomes the redo of that step, and one registered while redoing becomes its undo
-// again, so every operation only has to register its own inverse.
-class UndoManager : public QObject {
-    Q_OBJECT
-public:
-    explicit UndoManager(QObject *parent = nullptr);
-
-    void registerUndo(std::function<void()> action);
-    bool canUndo() const;
-    bool canRedo() const;
-    bool isUndoing() const { return m_state == State::Undoing; }
-    bool isRedoing() const { return m_state == State::Redoing; }
-    void undo();
-    void redo();
-    void removeAllActions();
-    // Closes the step that is being collected, so the next registration starts a new one.
-    void endGrouping();
-
-Q_SIGNALS:
-    void changed();
-
-private:
-    using Group = QList<std::function<void()>>;
-    enum class State { Idle, Undoing, Redoing };
-    void replay(QList<Group> &from, QList<Group> &to, State state);
-
-    QList<Group> m_undo;
-    QList<Group> m_redo;
-    bool m_groupOpen = false;
-    State m_state = State::Idle;
-    Group m_collect;
-};
 
 // The editor state shared by the overlay, the tools and the editor chrome.
 // "tool", "quickTool" and "color" persist; everything else lives for one capture.
@@ -73,9 +39,9 @@ class DrawViewModel : public QObject {
     Q_PROPERTY(bool croppedAreaDrawing READ croppedAreaDrawing WRITE setCroppedAreaDrawing NOTIFY croppedAreaDrawingChanged)
     Q_PROPERTY(std::optional<QPointF> spaceKeyPoint READ spaceKeyPoint WRITE setSpaceKeyPoint NOTIFY spaceKeyPointChanged)
     Q_PROPERTY(std::optional<QUuid> activeTool READ activeTool WRITE setActiveTool NOTIFY activeToolChanged)
-    Q_PROPERTY(qn::ToolPtr drawingTool READ drawingTool WRITE setDrawingTool NOTIFY drawingToolChanged)
-    Q_PROPERTY(qn::ToolPtr needDeleteTool READ needDeleteTool WRITE setNeedDeleteTool NOTIFY needDeleteToolChanged)
-    Q_PROPERTY(QList<qn::ToolPtr> drawedTools READ drawedTools WRITE setDrawedTools NOTIFY drawedToolsChanged)
+    Q_PROPERTY(qn::DrawnPtr drawingTool READ drawingTool WRITE setDrawingTool NOTIFY drawingToolChanged)
+    Q_PROPERTY(qn::DrawnPtr needDeleteTool READ needDeleteTool WRITE setNeedDeleteTool NOTIFY needDeleteToolChanged)
+    Q_PROPERTY(QList<qn::DrawnPtr> drawedTools READ drawedTools WRITE setDrawedTools NOTIFY drawedToolsChanged)
     Q_PROPERTY(bool isDrawing READ isDrawing WRITE setIsDrawing NOTIFY isDrawingChanged)
     Q_PROPERTY(bool canUndo READ canUndo NOTIFY canUndoChanged)
     Q_PROPERTY(bool canRedo READ canRedo NOTIFY canRedoChanged)
@@ -101,9 +67,9 @@ public:
     bool croppedAreaDrawing() const { return m_croppedAreaDrawing; }
     std::optional<QPointF> spaceKeyPoint() const { return m_spaceKeyPoint; }
     std::optional<QUuid> activeTool() const { return m_activeTool; }
-    ToolPtr drawingTool() const { return m_drawingTool; }
-    ToolPtr needDeleteTool() const { return m_needDeleteTool; }
-    QList<ToolPtr> drawedTools() const { return m_drawedTools; }
+    DrawnPtr drawingTool() const { return m_drawingTool; }
+    DrawnPtr needDeleteTool() const { return m_needDeleteTool; }
+    QList<DrawnPtr> drawedTools() const { return m_drawedTools; }
     bool isDrawing() const { return m_isDrawing; }
     UndoManager *undoManager() const { return m_undoManager; }
     bool canUndo() const { return m_canUndo; }
@@ -125,9 +91,9 @@ public:
     void setCroppedAreaDrawing(bool value);
     void setSpaceKeyPoint(const std::optional<QPointF> &value);
     void setActiveTool(const std::optional<QUuid> &value);
-    void setDrawingTool(const ToolPtr &value);
-    void setNeedDeleteTool(const ToolPtr &value);
-    void setDrawedTools(const QList<ToolPtr> &value);
+    void setDrawingTool(const DrawnPtr &value);
+    void setNeedDeleteTool(const DrawnPtr &value);
+    void setDrawedTools(const QList<DrawnPtr> &value);
     void setIsDrawing(bool value);
     void setScreenshotName(const QString &value);
 
@@ -196,9 +162,9 @@ private:
     bool m_croppedAreaDrawing = false;
     std::optional<QPointF> m_spaceKeyPoint;
     std::optional<QUuid> m_activeTool;
-    ToolPtr m_drawingTool;
-    ToolPtr m_needDeleteTool;
-    QList<ToolPtr> m_drawedTools;
+    DrawnPtr m_drawingTool;
+    DrawnPtr m_needDeleteTool;
+    QList<DrawnPtr> m_drawedTools;
     bool m_isDrawing = false;
     UndoManager *m_undoManager;
     bool m_canUndo = false;

@@ -1,6 +1,6 @@
 #include "annotation/LineTool.h"
 
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 #include "annotation/ToolPoint.h"
 
 #include <QPainter>
@@ -33,19 +33,19 @@ void LineTool::draw(QPainter &painter, const QImage *, std::optional<QUuid>) con
     painter.restore();
 }
 
-ToolIntersection LineTool::intersect(QPointF point) const {
+DrawnIntersection LineTool::intersect(QPointF point) const {
     if (!startPoint || !endPoint)
-        return ToolIntersection::none();
+        return DrawnIntersection::none();
     if (ToolPoint::centredOn(*startPoint).contains(point))
-        return ToolIntersection::handle(CornerType::TopLeft);
+        return DrawnIntersection::handle(CornerType::TopLeft);
     if (ToolPoint::centredOn(*endPoint).contains(point))
-        return ToolIntersection::handle(CornerType::TopRight);
+        return DrawnIntersection::handle(CornerType::TopRight);
     if (strokedBand(path(), 10).contains(point))
-        return ToolIntersection::body(type);
-    return ToolIntersection::none();
+        return DrawnIntersection::body(type);
+    return DrawnIntersection::none();
 }
 
-QList<ToolHandle> LineTool::handleViews(bool showControls, bool hovered) const {
+QList<DrawnHandle> LineTool::handleViews(bool showControls, bool hovered) const {
     if (!showControls || !startPoint || !endPoint)
         return {};
     const double rotation = std::atan2(endPoint->y() - startPoint->y(), endPoint->x() - startPoint->x());

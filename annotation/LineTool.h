@@ -11,9 +11,9 @@ public:
     LineTool() { type = Tool::Line; }
 
     void draw(QPainter &painter, const QImage *lowQuality, std::optional<QUuid> activeTool) const override;
-    ToolIntersection intersect(QPointF point) const override;
+    DrawnIntersection intersect(QPointF point) const override;
     std::shared_ptr<BaseTool> clone() const override { return std::make_shared<LineTool>(*this); }
-    QList<ToolHandle> handleViews(bool showControls, bool hovered) const override;
+    QList<DrawnHandle> handleViews(bool showControls, bool hovered) const override;
     QRectF boundingRect() const override;
 
     // The stroked path; empty when a point is missing.

@@ -1,6 +1,6 @@
 #include "annotation/PenTool.h"
 
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 
 #include <QPainter>
 
@@ -17,12 +17,12 @@ void PenTool::draw(QPainter &painter, const QImage *, std::optional<QUuid>) cons
     painter.restore();
 }
 
-ToolIntersection PenTool::intersect(QPointF point) const {
+DrawnIntersection PenTool::intersect(QPointF point) const {
     if (points.isEmpty())
-        return ToolIntersection::none();
+        return DrawnIntersection::none();
     if (strokedBand(smoothPenPath(points), 10).contains(point))
-        return ToolIntersection::body(type);
-    return ToolIntersection::none();
+        return DrawnIntersection::body(type);
+    return DrawnIntersection::none();
 }
 
 // The band is there while the stroke is drawn too: the pen has no controls to hide.

@@ -10,7 +10,7 @@ public:
     PenTool() { type = Tool::Pen; }
 
     void draw(QPainter &painter, const QImage *lowQuality, std::optional<QUuid> activeTool) const override;
-    ToolIntersection intersect(QPointF point) const override;
+    DrawnIntersection intersect(QPointF point) const override;
     std::shared_ptr<BaseTool> clone() const override { return std::make_shared<PenTool>(*this); }
     ViewHit viewHit(QPointF point, bool showControls) const override;
     QRectF boundingRect() const override;

@@ -1,6 +1,6 @@
 #include "annotation/PointTool.h"
 
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 #include "annotation/ToolPoint.h"
 
 #include <QFont>
@@ -131,14 +131,14 @@ void PointTool::draw(QPainter &painter, const QImage *, std::optional<QUuid>) co
     painter.restore();
 }
 
-ToolIntersection PointTool::intersect(QPointF point) const {
+DrawnIntersection PointTool::intersect(QPointF point) const {
     const QRectF r = areaRect();
     for (CornerType c : handleCorners())
         if (ToolPoint::centredOn(cornerOf(r, c)).contains(point))
-            return ToolIntersection::handle(c);
+            return DrawnIntersection::handle(c);
     if (ringPath(r).contains(point) || pinBox().contains(point))
-        return ToolIntersection::body(type);
-    return ToolIntersection::none();
+        return DrawnIntersection::body(type);
+    return DrawnIntersection::none();
 }
 
 ViewHit PointTool::viewHit(QPointF point, bool showControls) const {
@@ -157,12 +157,12 @@ ViewHit PointTool::viewHit(QPointF point, bool showControls) const {
 
 bool PointTool::hoverContains(QPointF point) const { return ringPath(areaRect()).contains(point); }
 
-QList<ToolHandle> PointTool::handleViews(bool, bool hovered) const {
+QList<DrawnHandle> PointTool::handleViews(bool, bool hovered) const {
     if (!showsCornerHandles())
         return {};
     const QRectF r = areaRect();
     const double opacity = ToolPoint::opacityFor(active, hovered);
-    QList<ToolHandle> handles;
+    QList<DrawnHandle> handles;
     for (CornerType c : handleCorners())
         handles.append({c, ToolPoint::centredOn(cornerOf(r, c)).topLeft(), 0, opacity});
     return handles;

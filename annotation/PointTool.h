@@ -16,13 +16,13 @@ public:
     std::optional<int> number;
 
     void draw(QPainter &painter, const QImage *lowQuality, std::optional<QUuid> activeTool) const override;
-    ToolIntersection intersect(QPointF point) const override;
+    DrawnIntersection intersect(QPointF point) const override;
     std::shared_ptr<BaseTool> clone() const override { return std::make_shared<PointTool>(*this); }
     BaseToolData toolData() const override;
     bool equals(const BaseTool &other) const override;
     ViewHit viewHit(QPointF point, bool showControls) const override;
     bool hoverContains(QPointF point) const override;
-    QList<ToolHandle> handleViews(bool showControls, bool hovered) const override;
+    QList<DrawnHandle> handleViews(bool showControls, bool hovered) const override;
     QRectF boundingRect() const override;
 
     // The marked area; zero when a point is missing.

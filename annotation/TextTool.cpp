@@ -1,6 +1,6 @@
 #include "annotation/TextTool.h"
 
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 #include "annotation/ToolPoint.h"
 
 #include <QFontMetricsF>
@@ -84,12 +84,12 @@ void TextTool::draw(QPainter &painter, const QImage *, std::optional<QUuid> acti
     painter.restore();
 }
 
-ToolIntersection TextTool::intersect(QPointF point) const {
+DrawnIntersection TextTool::intersect(QPointF point) const {
     if (ToolPoint::square(handleTopLeft()).contains(point))
-        return ToolIntersection::handle(CornerType::BottomRight);
+        return DrawnIntersection::handle(CornerType::BottomRight);
     if (roundedBox(textRect(), 3).contains(point))
-        return ToolIntersection::body(type);
-    return ToolIntersection::none();
+        return DrawnIntersection::body(type);
+    return DrawnIntersection::none();
 }
 
 // The hit area is there while the text is typed too; the font-size handle takes
@@ -102,7 +102,7 @@ ViewHit TextTool::viewHit(QPointF point, bool showControls) const {
     return {};
 }
 
-QList<ToolHandle> TextTool::handleViews(bool showControls, bool) const {
+QList<DrawnHandle> TextTool::handleViews(bool showControls, bool) const {
     if (!showControls || !active)
         return {};
     return {{CornerType::BottomRight, handleTopLeft(), 0, 1}};

@@ -20,13 +20,13 @@ public:
     bool activeTextEdit = false;
 
     void draw(QPainter &painter, const QImage *lowQuality, std::optional<QUuid> activeTool) const override;
-    ToolIntersection intersect(QPointF point) const override;
+    DrawnIntersection intersect(QPointF point) const override;
     std::shared_ptr<BaseTool> clone() const override { return std::make_shared<TextTool>(*this); }
     BaseToolData toolData() const override;
     bool equals(const BaseTool &other) const override;
     ViewHit viewHit(QPointF point, bool showControls) const override;
     bool hoverContains(QPointF) const override { return false; }
-    QList<ToolHandle> handleViews(bool showControls, bool hovered) const override;
+    QList<DrawnHandle> handleViews(bool showControls, bool hovered) const override;
     QRectF boundingRect() const override;
 
     // The text face (Inter Light) at a size.

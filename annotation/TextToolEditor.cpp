@@ -1,7 +1,7 @@
 #include "annotation/TextToolEditor.h"
 
 #include "annotation/TextTool.h"
-#include "annotation/ToolEditor.h"
+#include "annotation/DrawnEditor.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -49,7 +49,7 @@ protected:
     }
 };
 
-TextToolEditor::TextToolEditor(ToolEditor &editor, QWidget *parent)
+TextToolEditor::TextToolEditor(DrawnEditor &editor, QWidget *parent)
     : QWidget(parent), m_editor(editor), m_edit(new Edit(this)) {
     setAttribute(Qt::WA_NoSystemBackground);
     m_edit->setFrameShape(QFrame::NoFrame);

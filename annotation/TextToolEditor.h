@@ -5,7 +5,7 @@
 namespace qn {
 
 class TextTool;
-class ToolEditor;
+class DrawnEditor;
 
 // The in-place editor of a text object being typed: a transparent multi-line editor
 // in the text face, white, in a dark translucent box that grows with the text. Escape
@@ -14,7 +14,7 @@ class ToolEditor;
 class TextToolEditor : public QWidget {
     Q_OBJECT
 public:
-    explicit TextToolEditor(ToolEditor &editor, QWidget *parent = nullptr);
+    explicit TextToolEditor(DrawnEditor &editor, QWidget *parent = nullptr);
 
     // Shows the editor for the object being drawn when it is a text in editing, else hides.
     void refresh();
@@ -31,7 +31,7 @@ private:
     void place(const TextTool &text);
     void textEdited();
 
-    ToolEditor &m_editor;
+    DrawnEditor &m_editor;
     Edit *m_edit;
     QSizeF m_box;
     bool m_updating = false;

@@ -6,7 +6,7 @@
 
 namespace qn::ToolPoint {
 
-void paint(QPainter &painter, const ToolHandle &handle, bool pointerOver) {
+void paint(QPainter &painter, const DrawnHandle &handle, bool pointerOver) {
     if (handle.opacity <= 0)
         return;
     painter.save();

@@ -21,7 +21,7 @@ inline double opacityFor(bool active, bool hovered) { return active ? 1.0 : (hov
 
 // A white square with curved corners and a black border, 2 points wide while the
 // pointer is over it; nothing at opacity 0.
-void paint(QPainter &painter, const ToolHandle &handle, bool pointerOver);
+void paint(QPainter &painter, const DrawnHandle &handle, bool pointerOver);
 
 } // namespace ToolPoint
 } // namespace qn

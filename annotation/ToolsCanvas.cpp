@@ -2,7 +2,7 @@
 
 #include "annotation/DrawViewModel.h"
 
-#include "annotation/ToolPainter.h"
+#include "annotation/DrawnPainter.h"
 
 #include <QPainter>
 
@@ -12,8 +12,8 @@ AnnotationScene AnnotationScene::fromModel(const DrawViewModel &model) {
     AnnotationScene scene;
     scene.objects = model.drawedTools();
     scene.drawingTool = model.drawingTool();
-    if (const ToolPtr replaced = model.needDeleteTool())
-        scene.hiddenTool = replaced->id;
+    if (const DrawnPtr replaced = model.needDeleteTool())
+        scene.hiddenObject = replaced->id;
     scene.activeTool = model.activeTool();
     scene.whiteboard = model.whiteboard();
     scene.croppedArea = model.croppedArea();
@@ -23,10 +23,10 @@ AnnotationScene AnnotationScene::fromModel(const DrawViewModel &model) {
 namespace toolsCanvas {
 
 void paintScene(QPainter &painter, const AnnotationScene &s, const QRectF &bounds) {
-    ToolPaintInput in;
+    DrawnPaintInput in;
     in.drawedTools = s.objects;
     in.drawingTool = s.drawingTool;
-    in.hiddenId = s.hiddenTool;
+    in.hiddenId = s.hiddenObject;
     in.activeTool = s.activeTool;
     in.lowQuality = s.lowQuality;
     in.whiteboard = s.whiteboard;
@@ -34,7 +34,7 @@ void paintScene(QPainter &painter, const AnnotationScene &s, const QRectF &bound
     in.skipPoints = s.skipCommentPoints;
     painter.save();
     painter.setClipRect(bounds, Qt::IntersectClip);
-    paintTools(painter, in);
+    paintDrawnObjects(painter, in);
     painter.restore();
 }
 

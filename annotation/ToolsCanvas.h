@@ -22,9 +22,9 @@ class DrawViewModel;
 //   3. objects in the inversion colour, painted white on a layer that is
 //      composited with the difference blend, so they invert what lies beneath.
 struct AnnotationScene {
-    QList<ToolPtr> objects;
-    ToolPtr drawingTool;              // painted after the objects of its pass
-    std::optional<QUuid> hiddenTool;  // an object replaced by the copy being edited
+    QList<DrawnPtr> objects;
+    DrawnPtr drawingTool;              // painted after the objects of its pass
+    std::optional<QUuid> hiddenObject;  // an object replaced by the copy being edited
     std::optional<QUuid> activeTool;  // drawn as selected
     QColor whiteboard = Qt::transparent;
     QRectF croppedArea;

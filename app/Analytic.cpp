@@ -1,7 +1,7 @@
 #include "app/Analytic.h"
 
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "platform/Analytics.h"
 
 namespace qn {

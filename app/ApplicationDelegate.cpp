@@ -1,9 +1,10 @@
 #include "app/ApplicationDelegate.h"
 
 #include "app/Analytic.h"
+#include "app/ApplicationHooks.h"
 #include "app/MainMenu.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "app/TrayMenu.h"
 #include "app/TrayNotification.h"
 #include "app/TrayNotificationsManager.h"
@@ -12,7 +13,7 @@
 #include "platform/Analytics.h"
 #include "platform/NotificationHub.h"
 #include "platform/PreferencesStore.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -25,6 +26,7 @@ ApplicationDelegate::ApplicationDelegate(QObject *parent) : QObject(parent) {}
 void ApplicationDelegate::applicationDidFinishLaunching() {
     // An exception that escapes to the event loop ends the process (Qt's own rule),
     // so there is nothing to register for it here.
+    installApplicationHooks();
     Analytics::shared().configure();
     // Preferences that cannot be saved would look saved until the next start: say so,
     // once.

@@ -1,9 +1,9 @@
 #include "app/BrowserSignIn.h"
 
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "app/TrayNotificationsManager.h"
 #include "cloud/APICore.h"
-#include "cloud/CloudLoaders.h"
+#include "app/CloudLoaders.h"
 #include "platform/Analytics.h"
 
 #include <QDesktopServices>

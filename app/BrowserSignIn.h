@@ -1,6 +1,6 @@
 #pragma once
 #include "cloud/CloudError.h"
-#include "cloud/CloudRecords.h"
+#include "app/state/CloudRecords.h"
 
 #include <QObject>
 #include <QString>

@@ -17,6 +17,22 @@ void sendToFocusWidget(const char *command) {
     if (QWidget *focus = QApplication::focusWidget())
         QMetaObject::invokeMethod(focus, command);
 }
+
+struct EditRow {
+    const char *title; // none: a separator
+    const QString *shortcut = nullptr;
+    void (*run)() = nullptr;
+};
+
+// The "Edit" menu, top to bottom.
+const EditRow kEditMenu[] = {
+    {"Undo", &ShortcutRegistry::Name::undo, [] { DrawCore::shared().undo(); }},
+    {"Redo", &ShortcutRegistry::Name::redo, [] { DrawCore::shared().redo(); }},
+    {nullptr},
+    {"Select All", &ShortcutRegistry::Name::selectAll, [] { sendToFocusWidget("selectAll"); }},
+    {"Cut", &ShortcutRegistry::Name::cut, [] { sendToFocusWidget("cut"); }},
+    {"Paste", &ShortcutRegistry::Name::paste, [] { sendToFocusWidget("paste"); }},
+};
 } // namespace
 
 MainMenu &MainMenu::shared() {
@@ -40,18 +56,15 @@ void MainMenu::build() {
     connect(m_quit, &QAction::triggered, qApp, &QCoreApplication::quit);
 
     ShortcutRegistry &registry = ShortcutRegistry::shared();
-    auto add = [&](const QString &title, const QString &shortcut, auto handler) {
-        QAction *action = m_edit->addAction(title);
-        registry.bind(action, shortcut);
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    add(QStringLiteral("Undo"), ShortcutRegistry::Name::undo, [] { DrawCore::shared().undo(); });
-    add(QStringLiteral("Redo"), ShortcutRegistry::Name::redo, [] { DrawCore::shared().redo(); });
-    m_edit->addSeparator();
-    add(QStringLiteral("Select All"), ShortcutRegistry::Name::selectAll, [] { sendToFocusWidget("selectAll"); });
-    add(QStringLiteral("Cut"), ShortcutRegistry::Name::cut, [] { sendToFocusWidget("cut"); });
-    add(QStringLiteral("Paste"), ShortcutRegistry::Name::paste, [] { sendToFocusWidget("paste"); });
+    for (const EditRow &row : kEditMenu) {
+        if (!row.title) {
+            m_edit->addSeparator();
+            continue;
+        }
+        QAction *action = m_edit->addAction(QString::fromUtf8(row.title));
+        registry.bind(action, *row.shortcut);
+        connect(action, &QAction::triggered, this, row.run);
+    }
 
     for (QWidget *window : QApplication::topLevelWidgets())
         if (window->isVisible())

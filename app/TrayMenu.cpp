@@ -3,16 +3,16 @@
 #include "BuildInfo.h"
 #include "app/Analytic.h"
 #include "app/BrowserSignIn.h"
-#include "app/Defines.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Defines.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "app/TrayNotification.h"
 #include "app/TrayNotificationsManager.h"
 #include "capture/DrawCore.h"
 #include "capture/WindowsCore.h"
 #include "cloud/APICore.h"
-#include "cloud/CloudLoaders.h"
-#include "cloud/ToolbarDelegate.h"
+#include "app/CloudLoaders.h"
+#include "app/ToolbarDelegate.h"
 #include "platform/Diagnostics.h"
 #include "platform/ShortcutRegistry.h"
 #include "platform/SleepWatcher.h"
@@ -34,6 +34,84 @@ namespace {
 const QString kDefaultIcon = QStringLiteral("default@tray-logo");
 const QString kNotificationIcon = QStringLiteral("notification@tray-logo");
 constexpr int kRefreshMs = 600'000;
+} // namespace
+
+// A row of a status menu table.
+struct TrayMenuRow {
+    // When the row is there.
+    enum class Shown : quint8 { Always, SignedOut, SignedIn, SignedInWithProjects };
+    // What sets a row apart from a plain item: the hot key it shows, its check
+    // mark, its submenu or a title that changes.
+    enum class Extra : quint8 {
+        None,
+        HotKey,
+        CheckedWhenAutoUpload,
+        CheckedWhenShowNotifications,
+        CheckedWhenSoundOn,
+        ProjectsSubmenu,
+        FeedsSubmenu,
+        InformationSubmenu,
+        UpdateTitle,
+        WebsiteTitle,
+    };
+
+    const char *title; // none: a separator
+    void (TrayMenu::*action)() = nullptr;
+    Shown shown = Shown::Always;
+    Extra extra = Extra::None;
+};
+
+namespace {
+using MenuRow = TrayMenuRow;
+using Shown = TrayMenuRow::Shown;
+using Extra = TrayMenuRow::Extra;
+
+constexpr MenuRow kSeparator{nullptr};
+constexpr MenuRow kSignedInSeparator{nullptr, nullptr, Shown::SignedIn};
+
+// The status menu, top to bottom. Items without action or submenu show disabled.
+constexpr MenuRow kStatusMenu[] = {
+    {"Take Screenshot", &TrayMenu::screenshotAction, Shown::Always, Extra::HotKey},
+    kSeparator,
+    {"Sign In / Sign Up", &TrayMenu::loginAction, Shown::SignedOut},
+    {"My Cloud", &TrayMenu::screenshotsAction, Shown::SignedIn},
+    {"Go to Project", nullptr, Shown::SignedInWithProjects, Extra::ProjectsSubmenu},
+    {"New Comments", nullptr, Shown::SignedIn, Extra::FeedsSubmenu},
+    kSeparator,
+    {"Autoupload to cloud", &TrayMenu::autoUploadAction, Shown::Always, Extra::CheckedWhenAutoUpload},
+    {"Show Notifications", &TrayMenu::showNotificationsAction, Shown::Always, Extra::CheckedWhenShowNotifications},
+    {"Sound Notifications ON/OFF", &TrayMenu::muteAction, Shown::Always, Extra::CheckedWhenSoundOn},
+    {"Settings", &TrayMenu::settingsAction},
+    kSeparator,
+    {"Check for updates", &TrayMenu::checkForUpdatesAction, Shown::Always, Extra::UpdateTitle},
+    {"More info", nullptr, Shown::Always, Extra::InformationSubmenu},
+    kSeparator,
+    {"Log Out", &TrayMenu::logoutAction, Shown::SignedIn},
+    kSignedInSeparator,
+    {"Quit", &TrayMenu::quitAction},
+};
+
+// The submenu of "More info"; the first item is titled with the product's web address.
+constexpr MenuRow kInformationMenu[] = {
+    {"", &TrayMenu::quillnestmeAction, Shown::Always, Extra::WebsiteTitle},
+    {"Onboarding", &TrayMenu::howItWorkAction},
+    {"Keyboard", &TrayMenu::keyboardAction},
+    {"About", &TrayMenu::aboutAction},
+};
+
+bool isShown(Shown shown, bool signedIn, bool showProjects) {
+    switch (shown) {
+    case Shown::Always:
+        return true;
+    case Shown::SignedOut:
+        return !signedIn;
+    case Shown::SignedIn:
+        return signedIn;
+    case Shown::SignedInWithProjects:
+        return signedIn && showProjects;
+    }
+    return false;
+}
 } // namespace
 
 TrayMenu &TrayMenu::shared() {
@@ -167,86 +245,7 @@ void TrayMenu::rebuildMenu() {
     m_statusBar->setIcon(QIcon(QStringLiteral(":/icons/") + m_iconName + QStringLiteral(".svg")));
 
     auto *menu = new QMenu;
-    const bool signedIn = !m_settings.token().isEmpty();
-
-    TrayMenuItem *takeScreenshot = item(menu, QStringLiteral("Take Screenshot"), &TrayMenu::screenshotAction);
-    ShortcutRegistry::shared().bind(takeScreenshot, ShortcutRegistry::Name::openScreenshot);
-    menu->addSeparator();
-
-    if (!signedIn) {
-        item(menu, QStringLiteral("Sign In / Sign Up"), &TrayMenu::loginAction);
-    } else {
-        item(menu, QStringLiteral("My Cloud"), &TrayMenu::screenshotsAction);
-        if (m_settings.showProjects()) {
-            TrayMenuItem *projects = item(menu, QStringLiteral("Go to Project"), nullptr);
-            auto *projectsMenu = new QMenu(menu);
-            for (const Project &project : m_settings.projects()) {
-                if (project.temporary == 1)
-                    continue;
-                auto *entry = new TrayMenuItem(project.name, projectsMenu);
-                entry->anyData = project;
-                connect(entry, &QAction::triggered, this, [this, entry] { projectAction(entry); });
-                projectsMenu->addAction(entry);
-            }
-            if (!projectsMenu->isEmpty())
-                projects->setMenu(projectsMenu);
-            else
-                projects->setEnabled(false);
-        }
-        TrayMenuItem *comments = item(menu, QStringLiteral("New Comments"), nullptr);
-        const QList<Draft> feeds = m_settings.feeds();
-        if (!feeds.isEmpty()) {
-            auto *feedsMenu = new QMenu(menu);
-            for (const Draft &draft : feeds) {
-                auto *entry = new TrayMenuItem(draft.name, feedsMenu);
-                entry->anyData = draft;
-                connect(entry, &QAction::triggered, this, [this, entry] { projectAction(entry); });
-                feedsMenu->addAction(entry);
-            }
-            feedsMenu->addSeparator();
-            item(feedsMenu, QStringLiteral("Mark all as read"), &TrayMenu::markAllAsReadAction);
-            comments->setMenu(feedsMenu);
-            comments->setText(QStringLiteral("New Comments  \U0001F4AC\uFE0F"));
-        } else {
-            comments->setEnabled(false);
-        }
-    }
-    menu->addSeparator();
-
-    TrayMenuItem *autoUpload = item(menu, QStringLiteral("Autoupload to cloud"), &TrayMenu::autoUploadAction);
-    autoUpload->setCheckable(true);
-    autoUpload->setChecked(m_settings.autoUpload());
-    TrayMenuItem *showNotifications =
-        item(menu, QStringLiteral("Show Notifications"), &TrayMenu::showNotificationsAction);
-    showNotifications->setCheckable(true);
-    showNotifications->setChecked(m_settings.showNotifications());
-    TrayMenuItem *soundMute = item(menu, QStringLiteral("Sound Notifications ON/OFF"), &TrayMenu::muteAction);
-    soundMute->setCheckable(true);
-    soundMute->setChecked(!m_settings.muted());
-    item(menu, QStringLiteral("Settings"), &TrayMenu::settingsAction);
-    menu->addSeparator();
-
-    TrayMenuItem *checkForUpdates =
-        item(menu, m_hasUpdate ? QStringLiteral("New Update Ready \U0001F44B") : QStringLiteral("Check for updates"),
-             nullptr);
-    connect(checkForUpdates, &QAction::triggered, this, [this] {
-        if (m_updater)
-            m_updater->checkInteractively();
-    });
-    TrayMenuItem *information = item(menu, QStringLiteral("More info"), nullptr);
-    auto *informationMenu = new QMenu(menu);
-    item(informationMenu, Defines::productWebsiteTitle(), &TrayMenu::quillnestmeAction);
-    item(informationMenu, QStringLiteral("Onboarding"), &TrayMenu::howItWorkAction);
-    item(informationMenu, QStringLiteral("Keyboard"), &TrayMenu::keyboardAction);
-    item(informationMenu, QStringLiteral("About"), &TrayMenu::aboutAction);
-    information->setMenu(informationMenu);
-    menu->addSeparator();
-
-    if (signedIn) {
-        item(menu, QStringLiteral("Log Out"), &TrayMenu::logoutAction);
-        menu->addSeparator();
-    }
-    item(menu, QStringLiteral("Quit"), &TrayMenu::quitAction);
+    addRows(menu, menu, kStatusMenu);
 
     m_mainMenu = menu;
     m_statusBar->setMenu(menu);
@@ -256,10 +255,95 @@ void TrayMenu::rebuildMenu() {
     printMenu();
 }
 
+void TrayMenu::addRows(QMenu *menu, QMenu *mainMenu, std::span<const TrayMenuRow> rows) {
+    const bool signedIn = !m_settings.token().isEmpty();
+    for (const MenuRow &row : rows) {
+        if (!isShown(row.shown, signedIn, m_settings.showProjects()))
+            continue;
+        if (!row.title) {
+            menu->addSeparator();
+            continue;
+        }
+        TrayMenuItem *it = item(menu, QString::fromUtf8(row.title), row.action);
+        switch (row.extra) {
+        case Extra::None:
+            break;
+        case Extra::HotKey:
+            // The item shows the current hot key and follows its later changes.
+            ShortcutRegistry::shared().bind(it, ShortcutRegistry::Name::openScreenshot);
+            break;
+        case Extra::CheckedWhenAutoUpload:
+            it->setCheckable(true);
+            it->setChecked(m_settings.autoUpload());
+            break;
+        case Extra::CheckedWhenShowNotifications:
+            it->setCheckable(true);
+            it->setChecked(m_settings.showNotifications());
+            break;
+        case Extra::CheckedWhenSoundOn:
+            it->setCheckable(true);
+            it->setChecked(!m_settings.muted());
+            break;
+        case Extra::ProjectsSubmenu:
+            addProjects(it, mainMenu);
+            break;
+        case Extra::FeedsSubmenu:
+            addFeeds(it, mainMenu);
+            break;
+        case Extra::InformationSubmenu: {
+            auto *information = new QMenu(mainMenu);
+            addRows(information, mainMenu, kInformationMenu);
+            it->setMenu(information);
+            break;
+        }
+        case Extra::UpdateTitle:
+            if (m_hasUpdate)
+                it->setText(QStringLiteral("New Update Ready \U0001F44B"));
+            break;
+        case Extra::WebsiteTitle:
+            it->setText(Defines::productWebsiteTitle());
+            break;
+        }
+    }
+}
+
+TrayMenuItem *TrayMenu::entry(QMenu *menu, const QString &title, std::variant<std::monostate, Project, Draft> data) {
+    auto *it = new TrayMenuItem(title, menu);
+    it->anyData = std::move(data);
+    connect(it, &QAction::triggered, this, [this, it] { projectAction(it); });
+    menu->addAction(it);
+    return it;
+}
+
+void TrayMenu::addProjects(TrayMenuItem *projects, QMenu *mainMenu) {
+    auto *projectsMenu = new QMenu(mainMenu);
+    for (const Project &project : m_settings.projects())
+        if (project.temporary != 1)
+            entry(projectsMenu, project.name, project);
+    if (!projectsMenu->isEmpty())
+        projects->setMenu(projectsMenu);
+    else
+        projects->setEnabled(false);
+}
+
+void TrayMenu::addFeeds(TrayMenuItem *comments, QMenu *mainMenu) {
+    const QList<Draft> feeds = m_settings.feeds();
+    if (feeds.isEmpty()) {
+        comments->setEnabled(false);
+        return;
+    }
+    auto *feedsMenu = new QMenu(mainMenu);
+    for (const Draft &draft : feeds)
+        entry(feedsMenu, draft.name, draft);
+    feedsMenu->addSeparator();
+    item(feedsMenu, QStringLiteral("Mark all as read"), &TrayMenu::markAllAsReadAction);
+    comments->setMenu(feedsMenu);
+    comments->setText(QStringLiteral("New Comments  \U0001F4AC\uFE0F"));
+}
+
 void TrayMenu::printMenu() const {
     if (diagnostics::enabled())
-        diagnostics::print(QStringLiteral("menu: ") +
-                           QString::fromUtf8(QJsonDocument(describe(m_mainMenu)).toJson(QJsonDocument::Compact)));
+        diagnostics::print(diagnostics::menu(QJsonDocument(describe(m_mainMenu)).toJson(QJsonDocument::Compact)));
 }
 
 QJsonArray TrayMenu::describe(const QMenu *menu) {
@@ -281,6 +365,11 @@ QJsonArray TrayMenu::describe(const QMenu *menu) {
         items.append(o);
     }
     return items;
+}
+
+void TrayMenu::checkForUpdatesAction() {
+    if (m_updater)
+        m_updater->checkInteractively();
 }
 
 void TrayMenu::screenshotAction() {

@@ -1,11 +1,12 @@
 #pragma once
-#include "cloud/CloudRecords.h"
+#include "app/state/CloudRecords.h"
 
 #include <QAction>
 #include <QJsonArray>
 #include <QKeySequence>
 #include <QObject>
 #include <QPointer>
+#include <span>
 #include <variant>
 
 #include <QMenu>
@@ -19,6 +20,7 @@ class SettingsModel;
 class SleepWatcher;
 class StatusItem;
 class ToolbarDelegate;
+struct TrayMenuRow;
 class UpdateChecker;
 
 // A status menu item; project and draft entries carry their record.
@@ -68,6 +70,7 @@ public:
     void autoUploadAction();
     void showNotificationsAction();
     void muteAction();
+    void checkForUpdatesAction();
     void quitAction();
 
     StatusItem *statusBar() const { return m_statusBar; }
@@ -86,6 +89,12 @@ public:
 
 private:
     TrayMenuItem *item(QMenu *menu, const QString &title, void (TrayMenu::*action)());
+    // The rows of a menu table that are shown now; submenus belong to `mainMenu`.
+    void addRows(QMenu *menu, QMenu *mainMenu, std::span<const TrayMenuRow> rows);
+    void addProjects(TrayMenuItem *projects, QMenu *mainMenu);
+    void addFeeds(TrayMenuItem *comments, QMenu *mainMenu);
+    // A project or draft entry: choosing it opens its page.
+    TrayMenuItem *entry(QMenu *menu, const QString &title, std::variant<std::monostate, Project, Draft> data);
     void refreshTick();
     // The menu as a diagnostic line, for tests that cannot read menus from X11.
     void printMenu() const;

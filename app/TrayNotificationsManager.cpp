@@ -1,8 +1,8 @@
 #include "app/TrayNotificationsManager.h"
 
-#include "app/Defines.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Defines.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "app/TrayMenu.h"
 #include "app/TrayNotification.h"
 #include "capture/DrawCore.h"
@@ -79,9 +79,9 @@ void TrayNotificationsManager::show(const std::optional<QString> &emoji, bool au
     window->show();
     window->raise();
     m_window = window;
-    diagnostics::print(QStringLiteral("notice: ") + text);
+    diagnostics::print(diagnostics::notice(text));
     if (emoji)
-        diagnostics::print(QStringLiteral("notice emoji: U+") + QString::number(emoji->toUcs4().value(0), 16).toUpper());
+        diagnostics::print(diagnostics::noticeEmoji(*emoji));
 
     if (autoHide)
         m_worker->start();
@@ -94,7 +94,7 @@ void TrayNotificationsManager::closeWindow() {
     m_window.clear();
     window->hide();
     window->deleteLater();
-    diagnostics::print(QStringLiteral("notice hidden"));
+    diagnostics::print(diagnostics::noticeHidden());
 }
 
 void TrayNotificationsManager::hide() {

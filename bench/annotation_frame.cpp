@@ -5,8 +5,8 @@
 #include "annotation/PenTool.h"
 #include "annotation/PointTool.h"
 #include "annotation/TextTool.h"
-#include "annotation/ToolFactory.h"
-#include "annotation/ToolPainter.h"
+#include "annotation/DrawnFactory.h"
+#include "annotation/DrawnPainter.h"
 
 #include <QPainter>
 #include <QRandomGenerator>
@@ -38,7 +38,7 @@ QImage makeSnapshot() {
 struct Scene {
     QImage snapshot = makeSnapshot();
     QImage lowQuality = BlurTool::makeLowQuality(snapshot);
-    QList<ToolPtr> tools;
+    QList<DrawnPtr> tools;
 
     Scene() {
         QRandomGenerator rng(42);
@@ -51,7 +51,7 @@ struct Scene {
             const QPointF a = at();
             const QPointF b = a + QPointF(rng.bounded(300) + 20, rng.bounded(200) + 20);
             if (i % 10 == 0) {
-                tools.append(ToolFactory::makeTool(a, b, {}, Tool::Blur, false, std::nullopt, color, frame));
+                tools.append(DrawnFactory::makeTool(a, b, {}, Tool::Blur, false, std::nullopt, color, frame));
                 continue;
             }
             const Tool kind = kinds[i % 7];
@@ -75,17 +75,17 @@ struct Scene {
                 d.pointCorner = CornerType::BottomRight;
                 data = d;
             }
-            tools.append(ToolFactory::makeTool(a, b, points, kind, false, data, color, frame));
+            tools.append(DrawnFactory::makeTool(a, b, points, kind, false, data, color, frame));
         }
     }
 
     void render(QImage &frame) const {
         QPainter p(&frame);
         p.drawImage(0, 0, snapshot);
-        ToolPaintInput in{tools};
+        DrawnPaintInput in{tools};
         in.lowQuality = &lowQuality;
         in.cropArea = QRectF(0, 0, kWidth, kHeight);
-        paintTools(p, in);
+        paintDrawnObjects(p, in);
     }
 };
 

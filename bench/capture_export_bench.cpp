@@ -1,6 +1,6 @@
 // Render + encode of a full 4K crop: the work between the copy key and the PNG on
 // the clipboard (the overlay closing and the clipboard hand-over are not included).
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "capture/ImageEncoding.h"
 #include "capture/SnapshotView.h"
 #include "platform/PreferencesStore.h"

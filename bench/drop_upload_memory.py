@@ -16,6 +16,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+from harness import lines  # noqa: E402
 from harness.app import Quillnest  # noqa: E402
 from harness.display import Display  # noqa: E402
 from harness.fakecloud import FakeCloud  # noqa: E402
@@ -59,7 +60,7 @@ def main():
         started = time.time()
         drop_files(d.name, icon, [path], (gx + w // 2, gy + h // 2))
         cloud.wait_for(API + "/create_draft", timeout=300)
-        app.wait_for_line(r"^notice: Uploaded!", timeout=300)
+        app.wait_for_line(lines.notice(lines.rx("Uploaded!.*")), timeout=300)
         took = time.time() - started
         peak = benchlib.status_kb(app.pid).get("VmHWM", 0)
         print(f"file                  {size_kb / 1024:8.1f} MB")

@@ -27,7 +27,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 
-from harness import chrome, recorder  # noqa: E402
+from harness import chrome, lines, recorder  # noqa: E402
 from harness.app import Quillnest, open_capture, wait_capture_closed  # noqa: E402
 from harness.display import Display  # noqa: E402
 from harness.x import X  # noqa: E402
@@ -115,7 +115,7 @@ def one_run(binary, strokes, seconds, start, end, screen=(1920, 1080)):
         open_capture(app, x)
         x.drag(start, end)
         chrome.wait_placement(app)
-        crop = tuple(int(v) for v in app.wait_for_line(r"^capture: crop area (\d+),(\d+) (\d+)x(\d+)").groups())
+        crop = tuple(int(v) for v in app.wait_for_line(lines.crop_area()).groups())
         save = chrome.controls(app)["save"]
         x.key("v")
         recorder.wait_bar(app, lambda s: s["state"] == "idle")
@@ -134,7 +134,7 @@ def one_run(binary, strokes, seconds, start, end, screen=(1920, 1080)):
                 x0 = 20 + (i * 37) % max(40, w // 3)
                 x.drag((x0, y), (x0 + w // 2, y + 40), steps=4)
             # All of them fade together and go 4 s after the last release.
-            app.wait_for_line(r"^recorder: stream shape none strokes=0 ", timeout=30)
+            app.wait_for_line(lines.stream_shape("none", 0), timeout=30)
             stroke_cpu = (cpu_seconds(app.proc.pid) - cpu0) / (time.time() - wall0)
             recorder.click(app, x, "pointer")
             recorder.wait_bar(app, lambda s: s["drawing"] == "off")
@@ -152,7 +152,7 @@ def one_run(binary, strokes, seconds, start, end, screen=(1920, 1080)):
         x.key("ctrl+a")
         x.type(path)
         x.key("Return")
-        app.wait_for_line(r"^capture: saved movie ", timeout=60)
+        app.wait_for_line(lines.saved_movie(), timeout=60)
         wait_capture_closed(app, x)
         frames, duration, size = movie_frames(path)
         ours = {

@@ -2,8 +2,8 @@
 // record graphic and meter at the meter's 20 Hz) and the fading strokes over the
 // recorded area (50 pen strokes across a 1080p screen). Each figure is the time of
 // one repaint; multiplied by its rate it gives the share of one core.
-#include "annotation/ToolFactory.h"
-#include "recording/RecordModel.h"
+#include "annotation/DrawnFactory.h"
+#include "app/state/RecordModel.h"
 #include "recording/StreamViewCanvas.h"
 #include "recording/VideoRecorderView.h"
 #include "recording/VoiceIndicator.h"
@@ -17,15 +17,15 @@
 using namespace qn;
 
 namespace {
-QList<ToolPtr> fiftyStrokes() {
-    QList<ToolPtr> strokes;
+QList<DrawnPtr> fiftyStrokes() {
+    QList<DrawnPtr> strokes;
     QNColor green{QColor(0x33, 0xF1, 0x03), false};
     for (int i = 0; i < 50; ++i) {
         QList<QPointF> points;
         const double y0 = 40 + i * 20;
         for (int k = 0; k <= 60; ++k)
             points << QPointF(100 + k * 28, y0 + 30 * std::sin(k * 0.3 + i));
-        strokes << ToolFactory::makeTool(points.first(), points.last(), points, Tool::Pen, true, std::nullopt, green,
+        strokes << DrawnFactory::makeTool(points.first(), points.last(), points, Tool::Pen, true, std::nullopt, green,
                                          QRectF(0, 0, 1920, 1080));
     }
     return strokes;
@@ -65,7 +65,7 @@ BENCHMARK(BM_MeterRepaint)->Unit(benchmark::kMicrosecond);
 // One step of the fade of 50 strokes: the window's new shape (four times per fade),
 // the finished strokes' regions kept from their first showing.
 static void BM_FiftyStrokesShape(benchmark::State &state) {
-    const QList<ToolPtr> strokes = fiftyStrokes();
+    const QList<DrawnPtr> strokes = fiftyStrokes();
     StreamViewCanvas::RegionCache cache;
     (void)StreamViewCanvas::coverage(strokes, nullptr, 1.0, false, QRect(0, 0, 1920, 1080), &cache);
     qreal opacity = 1;
@@ -80,7 +80,7 @@ BENCHMARK(BM_FiftyStrokesShape)->Unit(benchmark::kMillisecond);
 
 // A pen stroke growing by one point (every pointer move while drawing) over 50 shown strokes.
 static void BM_DrawingOverFiftyStrokes(benchmark::State &state) {
-    const QList<ToolPtr> strokes = fiftyStrokes();
+    const QList<DrawnPtr> strokes = fiftyStrokes();
     StreamViewCanvas::RegionCache cache;
     (void)StreamViewCanvas::coverage(strokes, nullptr, 1.0, false, QRect(0, 0, 1920, 1080), &cache);
     QList<QPointF> points{QPointF(300, 300)};
@@ -89,7 +89,7 @@ static void BM_DrawingOverFiftyStrokes(benchmark::State &state) {
         points << points.last() + QPointF(6, 2);
         if (points.size() > 200)
             points = {QPointF(300, 300)};
-        const ToolPtr drawing = ToolFactory::makeTool(points.first(), points.last(), points, Tool::Pen, true,
+        const DrawnPtr drawing = DrawnFactory::makeTool(points.first(), points.last(), points, Tool::Pen, true,
                                                       std::nullopt, red, QRectF(0, 0, 1920, 1080));
         const QRegion shape =
             StreamViewCanvas::coverage(strokes, drawing, 1.0, false, QRect(0, 0, 1920, 1080), &cache);
@@ -100,7 +100,7 @@ BENCHMARK(BM_DrawingOverFiftyStrokes)->Unit(benchmark::kMillisecond);
 
 // Painting the 50 strokes into the window (once per new stroke).
 static void BM_FiftyStrokesPaint(benchmark::State &state) {
-    const QList<ToolPtr> strokes = fiftyStrokes();
+    const QList<DrawnPtr> strokes = fiftyStrokes();
     QImage target(1920, 1080, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         QPainter p(&target);

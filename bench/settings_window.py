@@ -31,6 +31,7 @@ from Xlib import display as xdisplay  # noqa: E402
 
 from harness.app import Quillnest  # noqa: E402
 from harness.display import Display  # noqa: E402
+from harness import lines  # noqa: E402
 from harness.windows import SettingsWindow, wait_line  # noqa: E402
 from harness.x import X  # noqa: E402
 import benchlib  # noqa: E402
@@ -102,7 +103,7 @@ def one_run(binary):
         since = len(app.lines)
         t1 = time.perf_counter()
         x.key("Return")
-        line = wait_line(app, r"^settings: page opened and painted in", since=since)
+        line = wait_line(app, lines.page_timed("opened"), since=since)
         seen_ms = (time.perf_counter() - t1) * 1000
         open_ms = float(re.search(r"in ([\d.]+) ms", line).group(1))
         added = sorted(os.path.basename(p) for p in libraries(app.pid) - before_libs if HEAVY.search(p))
@@ -111,7 +112,7 @@ def one_run(binary):
         for page in PAGES:
             since = len(app.lines)
             window.show(page)
-            line = wait_line(app, r"^settings: page switched and painted in", since=since)
+            line = wait_line(app, lines.page_timed("switched"), since=since)
             switches.append(float(re.search(r"in ([\d.]+) ms", line).group(1)))
         return menu_ms, open_ms, seen_ms, switches, added
     finally:

@@ -1,7 +1,7 @@
 #include "capture/CropWindow.h"
 
 #include "annotation/DrawViewModel.h"
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
 #include "platform/OverlayInput.h"
@@ -77,8 +77,9 @@ private:
     bool m_paintedWhole = false;
 };
 
-CropWindow::CropWindow(QScreen *screen)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_screen(screen) {
+CropWindow::CropWindow(DrawCore &core, QScreen *screen)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_core(core),
+      m_screen(screen) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -86,7 +87,7 @@ CropWindow::CropWindow(QScreen *screen)
     setFocusPolicy(Qt::StrongFocus);
     setScreen(screen);
     setGeometry(screen->geometry());
-    m_view = new DrawView(screen, this);
+    m_view = new DrawView(core, screen, this);
     m_view->setGeometry(rect());
     new ShowRepaintFilter(this);
     setWindowState(Qt::WindowFullScreen);
@@ -190,7 +191,7 @@ void CropWindow::warmUp() {
         painter.drawText(QRectF(warm.rect()), Qt::AlignCenter, QStringLiteral("0123456789 X"));
         painter.fillRect(warm.rect(), QColor(0, 0, 0, 51));
     }
-    (void)DrawCore::shared().toolCursor();
+    (void)m_core.toolCursor();
 }
 
 void CropWindow::releaseFrame() {
@@ -212,7 +213,7 @@ void CropWindow::resizeEvent(QResizeEvent *event) {
 }
 
 void CropWindow::keyPressEvent(QKeyEvent *event) {
-    DrawCore &core = DrawCore::shared();
+    DrawCore &core = m_core;
     DrawViewModel &model = *Models::shared().drawViewModel();
     const quint32 code = event->nativeScanCode();
     const quint32 mods = event->nativeModifiers() & kModifierMask;
@@ -239,7 +240,7 @@ void CropWindow::keyPressEvent(QKeyEvent *event) {
         const auto active = model.activeTool();
         if (!active)
             return;
-        for (const ToolPtr &tool : model.drawedTools()) {
+        for (const DrawnPtr &tool : model.drawedTools()) {
             if (tool && tool->id == *active) {
                 core.removeTool(tool);
                 core.finishEditing();
@@ -277,7 +278,7 @@ void CropWindow::keyReleaseEvent(QKeyEvent *event) {
     // events before it were merged into one after it.
     if (model.spaceKeyPoint())
         if (const auto at = overlayInput::pointerAtKey(event->nativeScanCode(), event->timestamp()))
-            DrawCore::shared().catchUpPointer(*at);
+            m_core.catchUpPointer(*at);
     model.setSpaceKeyPoint(std::nullopt);
     // Space released before any crop area exists: pick a window instead.
     if (!model.hasCroppedArea() && !model.croppedAreaDrawing())

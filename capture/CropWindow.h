@@ -6,6 +6,7 @@
 
 namespace qn {
 
+class DrawCore;
 class DrawView;
 
 // The frameless, stay-on-top overlay window of one screen while a capture is open.
@@ -15,7 +16,7 @@ class DrawView;
 class CropWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit CropWindow(QScreen *screen);
+    CropWindow(DrawCore &core, QScreen *screen);
 
     QScreen *overlayScreen() const { return m_screen; }
     DrawView *view() const { return m_view; }
@@ -45,8 +46,9 @@ private:
     class ExposeFilter;
     class ShowRepaintFilter;
     void keepInactiveColoursActive();
-    static void warmUp();
+    void warmUp();
 
+    DrawCore &m_core;
     QPointer<QScreen> m_screen;
     DrawView *m_view;
     ExposeFilter *m_exposeFilter = nullptr;

@@ -1,9 +1,11 @@
 #pragma once
 #include "annotation/BaseTool.h"
 #include "annotation/Tool.h"
-#include "annotation/ToolEditor.h"
+#include "annotation/DrawnEditor.h"
+#include "capture/CaptureOutputs.h"
+#include "capture/OverlayCursors.h"
 #include "capture/OverlayGeometry.h"
-#include "capture/OverlayToolHost.h"
+#include "capture/OverlayDrawnHost.h"
 #include "capture/Window.h"
 
 #include <QByteArray>
@@ -25,12 +27,14 @@ namespace qn {
 
 class CropWindow;
 class DrawViewModel;
+class StreamWindowHost;
 
 // The overlay controller: freezes every screen under an overlay window of its own,
-// turns drags into the crop area, and runs the output actions (copy, copy as text,
-// save). Everything runs on the GUI thread; encoding, text recognition and file
-// writes run on the thread pool and come back here.
-class DrawCore : public QObject {
+// turns drags into the crop area and drawn objects, and hands the outputs (copy,
+// copy as text, save, upload) to CaptureOutputs and the cursor choice to
+// overlayCursors. Everything runs on the GUI thread; encoding, text recognition and
+// file writes run on the thread pool and come back here.
+class DrawCore : public QObject, private CaptureOutputs::Capture {
     Q_OBJECT
 public:
     static DrawCore &shared();
@@ -51,8 +55,8 @@ public:
     void requestClose(bool ask = true);
     // Closes the overlay windows; `clearState` forgets the snapshots and the drag
     // state, `resetModel` resets the editor state.
-    void closeOverlay(bool resetModel, bool clearState);
-    bool isOpen() const { return !m_windows.isEmpty(); }
+    void closeOverlay(bool resetModel, bool clearState) override;
+    bool isOpen() const override { return !m_windows.isEmpty(); }
     // Keeps the keys with the open overlay (not while the live screen is recorded, when
     // the user works in the windows under it). The pointer is held from the opening on.
     // `pointerToo`: also the pointer, when holding it at the opening failed.
@@ -96,38 +100,46 @@ public:
     void chooseWindow(QScreen *screen, const QRectF &localBounds);
 
     // ---- cursors ----------------------------------------------------------
-    QCursor toolCursor() const;
+    QCursor toolCursor() const { return overlayCursors::toolCursor(model()); }
     // The cursor for the pointer at `location` over the overlay `view`.
-    QCursor cursorAt(QWidget *view, QPointF location) const;
+    QCursor cursorAt(QWidget *view, QPointF location) const {
+        return overlayCursors::cursorAt(model(), view, location);
+    }
 
     // ---- drawn objects ----------------------------------------------------
     // The life of the drawn objects of the capture (building, keeping, selecting,
     // moving and reshaping them, with undo).
-    ToolEditor &tools() { return m_tools; }
+    DrawnEditor &tools() { return m_tools; }
     void selectTool(Tool tool);
-    void finishEditing();
-    void appendTool(const ToolPtr &tool);
-    void removeTool(const ToolPtr &tool);
+    void finishEditing() override;
+    void appendTool(const DrawnPtr &tool);
+    void removeTool(const DrawnPtr &tool);
     void commitDrawingTool(bool selectAfterwards);
     void undo();
     void redo();
 
     // ---- outputs ----------------------------------------------------------
-    void copyAction();
-    void copyAsTextAction();
-    void saveImageAction();
+    void copyAction() { m_outputs.copyAction(); }
+    void copyAsTextAction() { m_outputs.copyAsTextAction(); }
+    void saveImageAction() { m_outputs.saveImageAction(); }
     // Hands the capture to the cloud service (signed in) or offers it for saving.
-    void uploadAction();
+    void uploadAction() { m_outputs.uploadAction(); }
     // Offers already-rendered PNG data through a save dialog.
-    void saveImageData(const QByteArray &pngData);
+    void saveImageData(const QByteArray &pngData) { m_outputs.saveImageData(pngData); }
 
     // The exported picture of a crop: the snapshot with the drawn objects and the
     // local watermark. `renderPlainImage` is the cloud's picture, `renderTextImage`
     // the one read for its text.
-    QImage renderImage(QScreen *screen, const QImage &snapshot, const QImage &small, const QList<ToolPtr> &tools,
-                       const QRectF &crop) const;
-    QImage renderPlainImage(QScreen *screen, const QImage &snapshot, const QImage &small) const;
-    QImage renderTextImage(const QImage &snapshot, const QRectF &crop) const;
+    QImage renderImage(QScreen *screen, const QImage &snapshot, const QImage &small, const QList<DrawnPtr> &tools,
+                       const QRectF &crop) const {
+        return m_outputs.renderImage(screen, snapshot, small, tools, crop);
+    }
+    QImage renderPlainImage(QScreen *screen, const QImage &snapshot, const QImage &small) const {
+        return m_outputs.renderPlainImage(screen, snapshot, small);
+    }
+    QImage renderTextImage(const QImage &snapshot, const QRectF &crop) const {
+        return m_outputs.renderTextImage(snapshot, crop);
+    }
 
     // ---- screen recording -------------------------------------------------
     // The recording bar in its panel beside the crop area (brought to the front
@@ -142,7 +154,7 @@ public:
     void recordingDrawEnded();
 
     // Where the last copied capture is kept (per user, readable only by them).
-    static QString lastScreenshotPath();
+    static QString lastScreenshotPath() { return CaptureOutputs::lastScreenshotPath(); }
 
 Q_SIGNALS:
     void snapshotsChanged();
@@ -154,32 +166,29 @@ Q_SIGNALS:
 
 private:
     explicit DrawCore(QObject *parent = nullptr);
-    DrawViewModel &model() const;
+    // CaptureOutputs::Capture
+    DrawViewModel &model() const override;
+    QImage snapshot(QScreen *screen) const override { return m_snapshots.value(screen); }
+    QImage smallSnapshot(QScreen *screen) const override { return m_snapshotsSmallQuality.value(screen); }
+    QWidget *overlayWindow(QScreen *screen) const override;
+    int generation() const override { return m_generation; }
+
     void createCropWindow(QScreen *screen, QScreen *underMouse);
+    // Closing: the overlay windows are hidden and kept for the next capture on their
+    // screen; those of screens that went away are not kept.
+    void parkWindows();
+    void dropWindowsOfGoneScreens();
+    // The snapshots, window lists and drag state of the capture that closes.
+    void forgetCapture();
     void startLowQualityCopy(QScreen *screen);
-    void finishCopy(const QByteArray &png);
-    void writeImageFile(const QString &path, const QImage &image, bool jpeg);
-    void showNotice(const QString &text);
-    // An output asked for on a crop with no pixels: says so and keeps the capture open.
-    bool refuseEmptyCrop();
-    // A copy is confirmed by the screenshot sound and, when the user wants them, a notice.
-    void announceCopied(const QString &notice);
+    // A drag's step before a crop area exists draws the crop area; after, a drawn
+    // object of the current tool kind (built from the drag by `objectForDrag`).
+    void dragCropArea(const std::optional<QPointF> &start, const std::optional<QPointF> &current, QScreen *screen);
+    void dragObject(const std::optional<QPointF> &start, const std::optional<QPointF> &current,
+                    const QList<QPointF> &points);
+    DrawnPtr objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
+                          const QList<QPointF> &points);
     QWidget *dialogParent(QScreen *screen) const;
-    // What an output works from, taken before the overlay closes (the editor state
-    // is kept until the output has rendered).
-    struct OutputSource {
-        QPointer<QScreen> screen;
-        QImage snapshot;
-        QImage small;
-        QRectF crop;
-    };
-    // Finishes the edit and closes the overlay; none (and the capture closed) when
-    // there is nothing to output.
-    std::optional<OutputSource> takeOutputSource();
-    // The upload of a closed capture, and what becomes of it when it cannot go.
-    void uploadImage(const OutputSource &source);
-    void keepForSaving(const OutputSource &source, bool signedIn);
-    void uploadFailed(const OutputSource &source, const QList<ToolPtr> &tools, const QString &error, bool ownError);
 
     QPointer<QWidget> m_recordControlsWindow;
     QMap<QScreen *, QPointer<CropWindow>> m_windows;
@@ -189,11 +198,13 @@ private:
     QMap<QScreen *, QImage> m_snapshotsSmallQuality;
     QMap<QScreen *, QList<Window>> m_hightlightWindows;
     OverlayGeometry m_geometry;
-    OverlayToolHost m_toolHost{*this};
-    ToolEditor m_tools{m_toolHost};
+    OverlayDrawnHost m_drawnHost{*this};
+    DrawnEditor m_tools{m_drawnHost};
+    CaptureOutputs m_outputs{*this};
+    // The video tool's windows over the overlay, from the first capture on.
+    StreamWindowHost *m_streamWindows = nullptr;
     QTimer m_releaseMemory;
     bool m_closeAlertShown = false;
-    bool m_readingText = false; // "Copy as Text" is reading the crop
     bool m_compressedMoves = true; // the toolkit's merging of pointer moves, outside a capture
     bool m_skipToolCreation = false;
     bool m_moveRecorded = false;

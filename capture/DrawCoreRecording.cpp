@@ -1,15 +1,15 @@
 // The overlay controller's part in screen recording: the recording bar beside the
 // crop area, the movie's save path and the strokes drawn over a recording.
 #include "annotation/DrawViewModel.h"
-#include "annotation/ToolFactory.h"
-#include "app/Helper.h"
-#include "app/Models.h"
+#include "annotation/DrawnFactory.h"
+#include "app/state/Helper.h"
+#include "app/state/Models.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/StreamWindowHost.h"
 #include "editor_ui/Panel.h"
 #include "platform/Diagnostics.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VideoRecorderView.h"
 
@@ -24,11 +24,6 @@
 namespace qn {
 
 namespace {
-void diagnostic(const QString &line) {
-    std::printf("capture: %s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
 // Where the bar goes: beside the tool column's place, or left of it when it would
 // reach the screen's right edge; always on the screen.
 QRect recordControlsFrame(const QRectF &crop, const QRect &screen, QSize size) {
@@ -77,7 +72,7 @@ void DrawCore::showRecordControls() {
     m_recordControlsWindow = panel;
     panel->show();
     panel->raise();
-    diagnostic(QStringLiteral("recording controls shown"));
+    diagnostics::report(diagnostics::recordingControlsShown());
 }
 
 void DrawCore::closeRecordControls() {
@@ -92,7 +87,7 @@ void DrawCore::closeRecordControls() {
         });
     else
         panel->deleteLater();
-    diagnostic(QStringLiteral("recording controls closed"));
+    diagnostics::report(diagnostics::recordingControlsClosed());
 }
 
 void DrawCore::saveVideoAction() {
@@ -101,7 +96,7 @@ void DrawCore::saveVideoAction() {
     CropWindow *window = m_windows.value(screen);
     const auto url = VideoRecorderCore::shared().url();
     if (!window || !url) {
-        diagnostic(QStringLiteral("no recording to save"));
+        diagnostics::report(diagnostics::noRecordingToSave());
         return;
     }
     QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
@@ -124,18 +119,18 @@ void DrawCore::saveVideoAction() {
             return;
         if (QFileInfo(destination).suffix().isEmpty())
             destination += QStringLiteral(".mov");
-        diagnostic(QStringLiteral("finishing the movie for %1").arg(destination));
+        diagnostics::report(diagnostics::finishingMovie(destination));
         QPointer<DrawCore> self(this);
         VideoRecorderCore::stopRecording([self, source, destination] {
             if (!self)
                 return;
             if (const auto error = VideoRecorderCore::copyMovie(source, destination)) {
                 // The movie stays in the recordings' folder; the user is told where.
-                diagnostic(QStringLiteral("could not save the movie to %1: %2").arg(destination, *error));
-                self->showNotice(QStringLiteral("Could not save the movie: ") + *error +
-                                 QStringLiteral("\nIt is kept in ") + QFileInfo(source).absolutePath());
+                diagnostics::report(diagnostics::movieSaveFailed(destination, *error));
+                self->m_outputs.showNotice(QStringLiteral("Could not save the movie: ") + *error +
+                                           QStringLiteral("\nIt is kept in ") + QFileInfo(source).absolutePath());
             } else {
-                diagnostic(QStringLiteral("saved movie %1").arg(destination));
+                diagnostics::report(diagnostics::savedMovie(destination));
             }
             self->closeOverlay(false, true);
             self->model().reset();
@@ -151,15 +146,15 @@ void DrawCore::recordingDrawChanged(const QList<QPointF> &points, QPointF start,
     QScreen *screen = model().cropScreen();
     const std::optional<QRectF> frame =
         screen ? std::optional<QRectF>(QRectF(QPointF(0, 0), QSizeF(screen->geometry().size()))) : std::nullopt;
-    ToolPtr made = ToolFactory::makeTool(start, current, points, record->tool(), true, std::nullopt, model().color(),
+    DrawnPtr made = DrawnFactory::makeTool(start, current, points, record->tool(), true, std::nullopt, model().color(),
                                          frame);
     record->setDrawingTool(made);
 }
 
 void DrawCore::recordingDrawEnded() {
     RecordModel *record = Models::shared().recordModel();
-    if (const ToolPtr drawing = record->drawingTool()) {
-        QList<ToolPtr> list = record->drawedTools();
+    if (const DrawnPtr drawing = record->drawingTool()) {
+        QList<DrawnPtr> list = record->drawedTools();
         list.append(drawing);
         record->setDrawedTools(list);
     }

@@ -1,18 +1,18 @@
 #include "capture/DrawView.h"
 
 #include "annotation/DrawViewModel.h"
-#include "annotation/PointComment.h"
-#include "annotation/PointCommentPanel.h"
+#include "editor_ui/PointComment.h"
+#include "editor_ui/PointCommentPanel.h"
 #include "annotation/TextToolEditor.h"
-#include "annotation/ToolInputDispatcher.h"
-#include "annotation/ToolPainter.h"
+#include "annotation/DrawnInputDispatcher.h"
+#include "annotation/DrawnPainter.h"
 #include "annotation/ToolsCanvas.h"
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/OverlayChrome.h"
 #include "platform/Diagnostics.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QApplication>
 #include <QBackingStore>
@@ -158,15 +158,15 @@ QRegion DrawView::cropAreaChange(const QRectF &oldShown, const QRectF &oldCrop, 
     return dirty;
 }
 
-DrawView::DrawView(QScreen *screen, QWidget *parent)
-    : QWidget(parent), m_screen(screen), m_objects(new ToolInputDispatcher(DrawCore::shared().tools(), this)),
-      m_textEditor(new TextToolEditor(DrawCore::shared().tools(), this)),
-      m_comments(new PointCommentPanel(DrawCore::shared().tools(), this)), m_chrome(new OverlayChrome(this)),
+DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
+    : QWidget(parent), m_core(core), m_screen(screen), m_objects(new DrawnInputDispatcher(core.tools(), this)),
+      m_textEditor(new TextToolEditor(core.tools(), this)), m_comments(new PointCommentPanel(core.tools(), this)),
+      m_chrome(new OverlayChrome(core, this)),
       m_dimFade(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
-    m_snapshot = DrawCore::shared().snapshots().value(screen);
+    m_snapshot = m_core.snapshots().value(screen);
     setCursor(model().cursor());
 
     DrawViewModel *m = &model();
@@ -212,7 +212,7 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
                         &DrawViewModel::activeToolChanged, &DrawViewModel::croppedAreaChanged,
                         &DrawViewModel::isDrawingChanged, &DrawViewModel::cropScreenChanged})
         connect(m, signal, this, &DrawView::refreshEditors);
-    connect(m_objects, &ToolInputDispatcher::hoverChanged, this, qOverload<>(&QWidget::update));
+    connect(m_objects, &DrawnInputDispatcher::hoverChanged, this, qOverload<>(&QWidget::update));
     connect(m, &DrawViewModel::cursorChanged, this, &DrawView::refreshCursor);
     connect(m, &DrawViewModel::cacheCursorChanged, this, &DrawView::refreshCursor);
     connect(m, &DrawViewModel::chooceWindowModeChanged, this, [this] {
@@ -222,8 +222,8 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
     });
     // The overlay window is kept between captures: each capture brings its own
     // frozen screen and starts with no gesture under way.
-    connect(&DrawCore::shared(), &DrawCore::snapshotsChanged, this, [this] {
-        m_snapshot = DrawCore::shared().snapshots().value(m_screen);
+    connect(&m_core, &DrawCore::snapshotsChanged, this, [this] {
+        m_snapshot = m_core.snapshots().value(m_screen);
         m_gesture = Gesture::None;
         m_points.clear();
         m_hover.reset();
@@ -232,7 +232,7 @@ DrawView::DrawView(QScreen *screen, QWidget *parent)
         m_dimFade->stop();
         update();
     });
-    connect(&DrawCore::shared(), &DrawCore::snapshotsSmallQualityChanged, this, [this] {
+    connect(&m_core, &DrawCore::snapshotsSmallQualityChanged, this, [this] {
         // Only drawn objects (blurs) show the pixelated copy. It arrives just after an
         // overlay opens, where a repaint would copy the whole screen to the X server
         // again for nothing.
@@ -289,7 +289,7 @@ void DrawView::refreshEditors() {
 
 void DrawView::refreshCursor() {
     const QPointF local = mapFromGlobal(QCursor::pos());
-    setCursor(DrawCore::shared().cursorAt(this, local));
+    setCursor(m_core.cursorAt(this, local));
 }
 
 // ---------------------------------------------------------------- painting
@@ -306,8 +306,8 @@ void DrawView::paintEvent(QPaintEvent *event) {
         m_painted = true;
         // Tests wait for this before they look at the screen.
         if (diagnostics::enabled())
-            diagnostics::print(QStringLiteral("capture: overlay painted"));
-        DrawCore::shared().holdInput(true);
+            diagnostics::print(diagnostics::overlayPainted());
+        m_core.holdInput(true);
     }
 
     const DrawViewModel &m = model();
@@ -320,11 +320,11 @@ void DrawView::paintEvent(QPaintEvent *event) {
         // The video tool shows the live screen in the crop area, without the drawn objects.
         if (m.tool() != Tool::Video) {
             AnnotationScene scene = AnnotationScene::fromModel(m);
-            const QImage small = DrawCore::shared().snapshotsSmallQuality().value(m_screen);
+            const QImage small = m_core.snapshotsSmallQuality().value(m_screen);
             scene.snapshot = &m_snapshot;
             scene.lowQuality = small.isNull() ? nullptr : &small;
             toolsCanvas::paintScene(painter, scene, QRectF(rect()));
-            paintToolControls(painter, *m_objects);
+            paintDrawnControls(painter, *m_objects);
         }
         paintCropArea(painter, shownRect());
     } else if (m.cropScreen()) {
@@ -428,7 +428,7 @@ std::optional<Window> DrawView::windowAt(QPointF local) const {
     const QPointF origin = m_screen->geometry().topLeft();
     std::optional<Window> found;
     // Back to front: the last window that holds the point is the one on top.
-    for (const Window &window : DrawCore::shared().hightlightWindows().value(m_screen)) {
+    for (const Window &window : m_core.hightlightWindows().value(m_screen)) {
         if (!window.bounds)
             continue;
         const QRectF local_bounds = window.bounds->translated(-origin);
@@ -465,12 +465,12 @@ void DrawView::wheelEvent(QWheelEvent *event) { event->accept(); }
 
 void DrawView::mousePressEvent(QMouseEvent *event) {
     if (diagnostics::enabled())
-        diagnostics::print(QStringLiteral("capture: press %1,%2").arg(event->position().x()).arg(event->position().y()));
-    DrawCore::shared().notePointer(m_screen, event->position());
+        diagnostics::print(diagnostics::press(event->position()));
+    m_core.notePointer(m_screen, event->position());
     m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)
         return;
-    DrawCore &core = DrawCore::shared();
+    DrawCore &core = m_core;
     const DrawViewModel &m = model();
     const QPointF pos = event->position();
     m_pressPos = pos;
@@ -519,9 +519,9 @@ bool DrawView::catchUpPointer(QPointF local) {
 }
 
 void DrawView::pointerMoved(QPointF pos, Qt::KeyboardModifiers modifiers) {
-    DrawCore::shared().notePointer(m_screen, pos);
+    m_core.notePointer(m_screen, pos);
     m_lastPos = pos;
-    DrawCore &core = DrawCore::shared();
+    DrawCore &core = m_core;
     DrawViewModel &m = model();
     const QPointF delta = pos - m_pressPos;
     if (m_gesture == Gesture::Choose && QLineF(m_pressPos, pos).length() >= kChooseDragDistance) {
@@ -571,13 +571,12 @@ void DrawView::pointerMoved(QPointF pos, Qt::KeyboardModifiers modifiers) {
 
 void DrawView::mouseReleaseEvent(QMouseEvent *event) {
     if (diagnostics::enabled())
-        diagnostics::print(
-            QStringLiteral("capture: release %1,%2").arg(event->position().x()).arg(event->position().y()));
-    DrawCore::shared().notePointer(m_screen, event->position());
+        diagnostics::print(diagnostics::release(event->position()));
+    m_core.notePointer(m_screen, event->position());
     m_lastPos = event->position();
     if (event->button() != Qt::LeftButton)
         return;
-    DrawCore &core = DrawCore::shared();
+    DrawCore &core = m_core;
     const Gesture gesture = m_gesture;
     m_gesture = Gesture::None;
     switch (gesture) {

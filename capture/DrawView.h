@@ -17,10 +17,11 @@ class QVariantAnimation;
 
 namespace qn {
 
+class DrawCore;
 class OverlayChrome;
 class PointCommentPanel;
 class TextToolEditor;
-class ToolInputDispatcher;
+class DrawnInputDispatcher;
 
 // What one overlay window shows: the frozen screen; on the crop screen the drawn
 // objects, the crop area (dimming, border, handles, size label) and, in
@@ -30,7 +31,7 @@ class ToolInputDispatcher;
 class DrawView : public QWidget {
     Q_OBJECT
 public:
-    explicit DrawView(QScreen *screen, QWidget *parent = nullptr);
+    DrawView(DrawCore &core, QScreen *screen, QWidget *parent = nullptr);
 
     QScreen *overlayScreen() const { return m_screen; }
     bool isCropScreen() const;
@@ -72,6 +73,7 @@ private:
     // The text editor and the comment card follow the editor state.
     void refreshEditors();
 
+    DrawCore &m_core;
     QPointer<QScreen> m_screen;
     QImage m_snapshot;
     Gesture m_gesture = Gesture::None;
@@ -84,7 +86,7 @@ private:
     QRectF m_lastShown;
     QRectF m_lastCrop;
     bool m_paintedDrawing = false;
-    ToolInputDispatcher *m_objects;
+    DrawnInputDispatcher *m_objects;
     TextToolEditor *m_textEditor;
     PointCommentPanel *m_comments;
     OverlayChrome *m_chrome; // the action bar and tool column beside the crop area

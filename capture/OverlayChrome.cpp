@@ -1,10 +1,10 @@
 #include "capture/OverlayChrome.h"
 
-#include "annotation/ColorsPalette.h"
+#include "editor_ui/ColorsPalette.h"
 #include "annotation/DrawViewModel.h"
-#include "app/Helper.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Helper.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
 #include "editor_ui/BottomMenu.h"
@@ -14,7 +14,7 @@
 #include "editor_ui/DrawViewButton.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "uikit/ColorScheme.h"
 
 #include <QScreen>
@@ -35,7 +35,8 @@ QString rectText(const QWidget *w, QPoint origin) {
 
 } // namespace
 
-OverlayChrome::OverlayChrome(DrawView *view) : QObject(view), m_view(view), m_state(new ChromeState(this)) {
+OverlayChrome::OverlayChrome(DrawCore &core, DrawView *view)
+    : QObject(view), m_core(core), m_view(view), m_state(new ChromeState(this)) {
     DrawViewModel *m = &model();
     RecordModel *record = Models::shared().recordModel();
 
@@ -67,12 +68,12 @@ OverlayChrome::OverlayChrome(DrawView *view) : QObject(view), m_view(view), m_st
     connect(m_panels, &DrawPanels::laidOut, this, &OverlayChrome::reportPlacement);
     // Overlay windows are kept between captures: each capture starts with the cursor
     // tracked, whatever the last one ended with.
-    connect(&DrawCore::shared(), &DrawCore::overlayOpened, this, [this] { m_state->setTrackCursor(true); });
+    connect(&m_core, &DrawCore::overlayOpened, this, [this] { m_state->setTrackCursor(true); });
     reportPlacement();
 
     // An open capture keeps the look it opened with; a changed preference shows in the next one.
     applyScheme();
-    connect(&DrawCore::shared(), &DrawCore::overlayOpened, this, &OverlayChrome::applyScheme);
+    connect(&m_core, &DrawCore::overlayOpened, this, &OverlayChrome::applyScheme);
 }
 
 OverlayChrome::~OverlayChrome() {
@@ -107,7 +108,7 @@ void OverlayChrome::reportPlacement() {
     const QPoint origin = m_view->mapToGlobal(QPoint(0, 0));
     BottomMenu *bar = m_panels->bottomMenu();
     ControlsMenu *column = m_panels->controlsMenu();
-    const QString line = QStringLiteral("chrome: bar %1 column %2").arg(rectText(bar, origin), rectText(column, origin));
+    const QString line = diagnostics::chromePlacement(rectText(bar, origin), rectText(column, origin));
     // Drags move the bars on every step; say only what changed.
     if (line == m_lastPlacement)
         return;
@@ -139,18 +140,18 @@ void OverlayChrome::reportPlacement() {
     add("color", column->colorButton());
     add("undo", column->button(C::Undo));
     add("redo", column->button(C::Redo));
-    diagnostics::print(QStringLiteral("chrome: controls ") + controls.join(QLatin1Char(' ')));
+    diagnostics::print(diagnostics::chromeControls(controls));
 }
 
-void OverlayChrome::requestClose(bool ask) { DrawCore::shared().requestClose(ask); }
-void OverlayChrome::saveImageAction() { DrawCore::shared().saveImageAction(); }
-void OverlayChrome::saveVideoAction() { DrawCore::shared().saveVideoAction(); }
-void OverlayChrome::copyAsTextAction() { DrawCore::shared().copyAsTextAction(); }
-void OverlayChrome::copyAction() { DrawCore::shared().copyAction(); }
-void OverlayChrome::uploadAction() { DrawCore::shared().uploadAction(); }
-void OverlayChrome::selectTool(Tool tool) { DrawCore::shared().selectTool(tool); }
-void OverlayChrome::undo() { DrawCore::shared().undo(); }
-void OverlayChrome::redo() { DrawCore::shared().redo(); }
+void OverlayChrome::requestClose(bool ask) { m_core.requestClose(ask); }
+void OverlayChrome::saveImageAction() { m_core.saveImageAction(); }
+void OverlayChrome::saveVideoAction() { m_core.saveVideoAction(); }
+void OverlayChrome::copyAsTextAction() { m_core.copyAsTextAction(); }
+void OverlayChrome::copyAction() { m_core.copyAction(); }
+void OverlayChrome::uploadAction() { m_core.uploadAction(); }
+void OverlayChrome::selectTool(Tool tool) { m_core.selectTool(tool); }
+void OverlayChrome::undo() { m_core.undo(); }
+void OverlayChrome::redo() { m_core.redo(); }
 void OverlayChrome::toggleWhiteboard() { model().toggleWhiteboard(); }
 
 QWidget *OverlayChrome::makeColorsPalette(QWidget *parent) {

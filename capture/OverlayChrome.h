@@ -11,6 +11,7 @@ class QWidget;
 namespace qn {
 
 class ChromeState;
+class DrawCore;
 class DrawView;
 
 // The editor chrome of one overlay view: the action bar and the tool column beside
@@ -21,7 +22,7 @@ class DrawView;
 class OverlayChrome : public QObject, public ChromeActions {
     Q_OBJECT
 public:
-    explicit OverlayChrome(DrawView *view);
+    OverlayChrome(DrawCore &core, DrawView *view);
     ~OverlayChrome() override;
 
     DrawPanels *panels() const { return m_panels; }
@@ -45,6 +46,7 @@ private:
     void applyScheme();
     void reportPlacement();
 
+    DrawCore &m_core;
     QPointer<DrawView> m_view;
     ChromeState *m_state;
     QPointer<DrawPanels> m_panels;

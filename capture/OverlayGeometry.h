@@ -1,5 +1,5 @@
 #pragma once
-#include "annotation/ToolGeometry.h"
+#include "annotation/DrawnGeometry.h"
 
 #include <QList>
 #include <QMap>

@@ -1,7 +1,7 @@
 #include "capture/SnapshotView.h"
 
 #include "annotation/ToolsCanvas.h"
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "capture/ImageEncoding.h"
 
 #include <QFileInfo>
@@ -67,7 +67,7 @@ QImage SnapshotView::render(SettingsModel *settings) const {
     const QRectF crop(QPointF(pixels.topLeft()) / scale, QSizeF(pixels.size()) / scale);
 
     const bool hasBlur = std::any_of(drawedTools.cbegin(), drawedTools.cend(),
-                                     [](const ToolPtr &t) { return t && t->type == Tool::Blur; });
+                                     [](const DrawnPtr &t) { return t && t->type == Tool::Blur; });
     // Blur is pixelated in every export, whether or not the background copy is ready.
     const QImage small = smallImage.isNull() && hasBlur ? imageEncoding::lowQualityCopy(image) : smallImage;
 

@@ -19,7 +19,7 @@ class SettingsModel;
 struct SnapshotView {
     QImage image;      // the whole screen, device pixels with the screen's pixel ratio
     QImage smallImage; // its low-quality copy for blur objects (made here when null)
-    QList<ToolPtr> drawedTools;
+    QList<DrawnPtr> drawedTools;
     QColor whiteboard = Qt::transparent;
     QRectF croppedArea; // points of the screen's overlay
     bool server = false;

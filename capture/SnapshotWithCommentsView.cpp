@@ -1,7 +1,7 @@
 #include "capture/SnapshotWithCommentsView.h"
 
 #include "annotation/ToolComment.h"
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "uikit/Color.h"
 #include "uikit/ColorScheme.h"
 #include "uikit/Typography.h"

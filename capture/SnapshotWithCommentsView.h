@@ -1,6 +1,6 @@
 #pragma once
 #include "annotation/PointTool.h"
-#include "settings/Appearance.h"
+#include "app/state/Appearance.h"
 
 #include <QImage>
 #include <QList>

@@ -1,8 +1,8 @@
 #include "capture/StreamWindowHost.h"
 
 #include "annotation/DrawViewModel.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
@@ -12,7 +12,7 @@
 #include "editor_ui/DrawPanels.h"
 #include "platform/Diagnostics.h"
 #include "platform/InputShape.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/RecorderSettings.h"
 #include "recording/StreamView.h"
 #include "recording/TestCamera.h"
@@ -63,14 +63,8 @@ RecorderSettings::Sessions sharedSessions() {
 }
 } // namespace
 
-StreamWindowHost &StreamWindowHost::shared() {
-    static StreamWindowHost host;
-    return host;
-}
-
-StreamWindowHost::StreamWindowHost() {
+StreamWindowHost::StreamWindowHost(DrawCore &core, QObject *parent) : QObject(parent), m_core(core) {
     installTestCameraFromEnvironment();
-    DrawCore &core = DrawCore::shared();
     DrawViewModel *m = &editor();
     RecordModel *r = &record();
     connect(&core, &DrawCore::overlayOpened, this, &StreamWindowHost::sync);
@@ -83,30 +77,29 @@ StreamWindowHost::StreamWindowHost() {
 
     // The recording state reaches the overlay through these: while a recording runs
     // unpaused the overlay lets the mouse through to the windows beneath.
-    RecordModel::setOverlayWindowLookup([]() -> QWidget * {
-        DrawCore &c = DrawCore::shared();
+    RecordModel::setOverlayWindowLookup([&c = core]() -> QWidget * {
         QScreen *screen = editor().cropScreen();
         return c.isOpen() && screen ? c.windows().value(screen) : nullptr;
     });
-    RecordModel::setOverlayMousePolicy([](QWidget *overlay, bool ignoresMouse) {
+    QPointer<StreamWindowHost> self(this);
+    RecordModel::setOverlayMousePolicy([self](QWidget *overlay, bool ignoresMouse) {
         if (!overlay)
             return;
         // An input shape of its own, not Qt's flag: a window flagged transparent for
         // input loses its keys too, and the overlay must keep Esc.
         setInputPassThrough(overlay, ignoresMouse);
-        diagnostics::print(QStringLiteral("recorder: overlay mouse %1").arg(ignoresMouse ? "through" : "taken"));
-        StreamWindowHost::shared().raiseAboveOverlay();
+        diagnostics::print(diagnostics::overlayMouse(ignoresMouse));
+        if (self)
+            self->raiseAboveOverlay();
     });
     // Which device each capture session runs on, for tests and diagnostics.
     connect(r, &RecordModel::microphoneStreamingChanged, this, [r] {
         const auto device = r->selectedAudioDevice();
-        diagnostics::print(QStringLiteral("recorder: microphone session %1 \"%2\"")
-                               .arg(r->microphoneStreaming() ? "running" : "stopped", device ? device->name : QString()));
+        diagnostics::print(diagnostics::microphoneSession(r->microphoneStreaming(), device ? device->name : QString()));
     });
     connect(r, &RecordModel::cameraStreamingChanged, this, [r] {
         const auto device = r->selectedVideoDevice();
-        diagnostics::print(QStringLiteral("recorder: camera session %1 \"%2\"")
-                               .arg(r->cameraStreaming() ? "running" : "stopped", device ? device->name : QString()));
+        diagnostics::print(diagnostics::cameraSession(r->cameraStreaming(), device ? device->name : QString()));
     });
     connect(&VideoRecorderCore::shared(), &VideoRecorderCore::cameraFrameChanged, this, [this](const QImage &frame) {
         if (m_stream)
@@ -156,14 +149,14 @@ void StreamWindowHost::clear() {
     m_options.clear();
     m_stream.clear();
     if (!m_hole.isEmpty())
-        diagnostics::print(QStringLiteral("recorder: overlay hole none card none"));
+        diagnostics::print(diagnostics::overlayHole(QStringLiteral("none"), QStringLiteral("none")));
     m_hole = QRect();
     m_shapeCard = QRect();
     m_screen.clear();
 }
 
 void StreamWindowHost::sync() {
-    DrawCore &core = DrawCore::shared();
+    DrawCore &core = m_core;
     DrawViewModel &m = editor();
     QScreen *screen = m.cropScreen();
     CropWindow *window = core.isOpen() && screen ? core.windows().value(screen) : nullptr;
@@ -181,13 +174,13 @@ void StreamWindowHost::sync() {
             m_stream->deleteLater();
         }
         StreamView::Drawing drawing;
-        drawing.changed = [](const QList<QPointF> &points, QPointF start, QPointF current) {
-            DrawCore::shared().recordingDrawChanged(points, start, current);
+        drawing.changed = [&core](const QList<QPointF> &points, QPointF start, QPointF current) {
+            core.recordingDrawChanged(points, start, current);
         };
-        drawing.ended = [] { DrawCore::shared().recordingDrawEnded(); };
+        drawing.ended = [&core] { core.recordingDrawEnded(); };
         m_stream = new StreamView(screen, &record(), &m, drawing);
         m_screen = screen;
-        diagnostics::print(QStringLiteral("recorder: stream window on %1").arg(rectText(screen->geometry())));
+        diagnostics::print(diagnostics::streamWindow(rectText(screen->geometry())));
     }
 
     const bool recording = record().isRecording();
@@ -246,8 +239,7 @@ void StreamWindowHost::sync() {
         else
             window->setMask(mask);
         const QPoint origin = screen->geometry().topLeft();
-        diagnostics::print(QStringLiteral("recorder: overlay hole %1 card %2")
-                               .arg(rectText(hole.translated(origin)), rectText(card.translated(origin))));
+        diagnostics::print(diagnostics::overlayHole(rectText(hole.translated(origin)), rectText(card.translated(origin))));
         raiseAboveOverlay();
     }
 }

@@ -11,6 +11,7 @@ class QWidget;
 namespace qn {
 
 class CropWindow;
+class DrawCore;
 class StreamView;
 
 // What the video tool changes on the crop screen's overlay: the overlay opens a
@@ -21,7 +22,7 @@ class StreamView;
 class StreamWindowHost : public QObject {
     Q_OBJECT
 public:
-    static StreamWindowHost &shared();
+    StreamWindowHost(DrawCore &core, QObject *parent = nullptr);
 
     StreamView *streamView() const;
     QWidget *optionsCard() const;
@@ -38,10 +39,10 @@ public:
                                const QList<QRect> &chrome);
 
 private:
-    StreamWindowHost();
     void sync();
     void clear();
 
+    DrawCore &m_core;
     QPointer<CropWindow> m_masked;
     QPointer<StreamView> m_stream;
     QPointer<QWidget> m_options;

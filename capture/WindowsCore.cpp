@@ -1,7 +1,7 @@
 #include "capture/WindowsCore.h"
 
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "platform/WindowList.h"
 #include "settings/FullSizeWindow.h"
 #include "settings/OnboardingView.h"

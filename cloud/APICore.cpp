@@ -1,13 +1,10 @@
 #include "cloud/APICore.h"
 
-#include "BuildInfo.h"
-#include "app/Helper.h"
-#include "app/Models.h"
 #include "annotation/DrawViewModel.h"
-#include "app/SettingsModel.h"
-#include "app/SoundsCore.h"
-#include "app/TrayNotification.h"
-#include "app/TrayNotificationsManager.h"
+#include "app/state/Defines.h"
+#include "app/state/Helper.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "cloud/FormEncoder.h"
 #include "cloud/RecordReader.h"
 #include "platform/Analytics.h"
@@ -66,18 +63,12 @@ APICore &APICore::shared() {
     return *core;
 }
 
-QString APICore::defaultHost() {
-    const bool development = std::strcmp(build::kBundleIdentifier, build::kDevBundleIdentifier) == 0;
-    return QString::fromUtf8(development ? build::kDevelopmentHost : build::kProductionHost);
-}
+QString APICore::defaultHost() { return Defines::host(); }
+
+QString APICore::api() const { return m_host + Defines::apiPath(); }
 
 APICore::APICore(const QString &host, SettingsModel *settings, QObject *parent)
     : QObject(parent), m_host(host), m_settings(settings) {
-    m_uploadNotice = [] {
-        TrayNotificationsManager::shared().show(
-            std::nullopt, true, notice::row({notice::text(QStringLiteral("Uploading... URL copied to Clipboard"))}));
-    };
-    m_uploadSound = [] { SoundsCore::playScreenshotSound(); };
     m_defaultName = [] {
         const QString name = Models::shared().drawViewModel()->screenshotName();
         return name.isEmpty() ? Helper::screenshotFileName() : name;
@@ -154,39 +145,44 @@ void APICore::postChecked(const QString &path, HttpExchange::Body body, const QS
 
 void APICore::magicLink(Completion<MagicLinkResponse> completion) {
     // No record: no body and no content type.
-    postRecord<MagicLinkResponse>(QStringLiteral("/iwannagohome"), HttpExchange::Body{}, std::move(completion));
+    postRecord<MagicLinkResponse>(Defines::path(Defines::Endpoint::MagicLink), HttpExchange::Body{},
+                                  std::move(completion));
 }
 
 void APICore::magicLinkSecond(qint64 id, const QString &seed, Completion<MagicLinkSecondResponse> completion) {
-    postRecord<MagicLinkSecondResponse>(QStringLiteral("/login_iwgh"), formOf(formBody(MagicLinkSecondRequestParams{id, seed})),
+    postRecord<MagicLinkSecondResponse>(Defines::path(Defines::Endpoint::MagicLinkSecond),
+                                        formOf(formBody(MagicLinkSecondRequestParams{id, seed})),
                                         std::move(completion));
 }
 
 void APICore::getUserTrayInfo(Completion<GetUserTrayInfoResponse> completion) {
-    postChecked<GetUserTrayInfoResponse>(QStringLiteral("/get_user_tray_info"), formOf(formBody(GetUserTrayInfoParams{token()})),
+    postChecked<GetUserTrayInfoResponse>(Defines::path(Defines::Endpoint::GetUserTrayInfo),
+                                         formOf(formBody(GetUserTrayInfoParams{token()})),
                                          QStringLiteral("Load User Tray Info: "), std::move(completion));
 }
 
 void APICore::getProjects(Completion<GetProjectsResponse> completion) {
-    postChecked<GetProjectsResponse>(QStringLiteral("/settings"), formOf(formBody(GetProjectsRequestParams{token()})),
+    postChecked<GetProjectsResponse>(Defines::path(Defines::Endpoint::Settings),
+                                     formOf(formBody(GetProjectsRequestParams{token()})),
                                      QStringLiteral("Load Projects: "), std::move(completion));
 }
 
 void APICore::readAllComments(Completion<SuccessResponse> completion) {
-    postChecked<SuccessResponse>(QStringLiteral("/read_all_comments"), formOf(formBody(GetProjectsRequestParams{token()})),
-                                 QStringLiteral("Load Projects: "), std::move(completion));
+    postChecked<SuccessResponse>(Defines::path(Defines::Endpoint::ReadAllComments),
+                                 formOf(formBody(GetProjectsRequestParams{token()})), QStringLiteral("Load Projects: "),
+                                 std::move(completion));
 }
 
 void APICore::createTask(CreateTaskRequestParams params, Completion<CreateTaskResponse> completion) {
     params.authid = token();
-    postChecked<CreateTaskResponse>(QStringLiteral("/create_task"), formOf(formBody(params)), QStringLiteral("Create Task: "),
-                                    std::move(completion));
+    postChecked<CreateTaskResponse>(Defines::path(Defines::Endpoint::CreateTask), formOf(formBody(params)),
+                                    QStringLiteral("Create Task: "), std::move(completion));
 }
 
 void APICore::createDraft(CreateDraftRequestParams params, Completion<CreateDraftResponse> completion) {
     params.authid = token();
-    postChecked<CreateDraftResponse>(QStringLiteral("/create_draft"), formOf(formBody(params)), QStringLiteral("Create Draft: "),
-                                     std::move(completion));
+    postChecked<CreateDraftResponse>(Defines::path(Defines::Endpoint::CreateDraft), formOf(formBody(params)),
+                                     QStringLiteral("Create Draft: "), std::move(completion));
 }
 
 // --- upload --------------------------------------------------------------------------
@@ -363,8 +359,8 @@ void APICore::createDraftStreamed(const CreateDraftRequestParams &params, const 
         }
         return out;
     };
-    postChecked<CreateDraftResponse>(QStringLiteral("/create_draft"), std::move(body), QStringLiteral("Create Draft: "),
-                                     std::move(completion));
+    postChecked<CreateDraftResponse>(Defines::path(Defines::Endpoint::CreateDraft), std::move(body),
+                                     QStringLiteral("Create Draft: "), std::move(completion));
 }
 
 void APICore::createTaskAndDraft(const DataUrlField &fileData, const std::optional<QString> &name, double width,

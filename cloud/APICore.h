@@ -1,6 +1,6 @@
 #pragma once
 #include "cloud/CloudError.h"
-#include "cloud/CloudRecords.h"
+#include "app/state/CloudRecords.h"
 #include "cloud/CommentPoint.h"
 #include "cloud/FormEncoder.h"
 #include "cloud/HttpExchange.h"
@@ -57,14 +57,15 @@ public:
     // any other host needs the network (an unknown state counts as reachable).
     bool isServiceReachable() const;
     static bool isLoopbackHost(const QString &host);
-    QString api() const { return m_host + QStringLiteral("/api/v2"); }
+    QString api() const;
 
     // From the start of a request to the last byte of its answer (plus the time a
     // large upload needs at the slowest expected rate).
     void setDeadline(int milliseconds) { m_deadlineMs = milliseconds; }
     void setMaxAnswerBytes(qint64 bytes) { m_maxAnswerBytes = bytes; }
     // Feedback once an upload's link is on the clipboard: the notice (only when
-    // notifications are shown) and then the sound (unless muted).
+    // notifications are shown) and then the sound (unless muted). The client has
+    // none of its own: the application gives them at start-up.
     void setUploadNotice(std::function<void()> notice) { m_uploadNotice = std::move(notice); }
     void setUploadSound(std::function<void()> sound) { m_uploadSound = std::move(sound); }
     // The task and file name of an upload that names none (the capture's default

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/QlntError.h"
+#include "app/state/QlntError.h"
 
 #include <QString>
 #include <utility>

@@ -4,9 +4,9 @@
 
 namespace qn {
 
-QList<CommentPoint> commentPointsOf(const QList<ToolPtr> &tools) {
+QList<CommentPoint> commentPointsOf(const QList<DrawnPtr> &tools) {
     QList<CommentPoint> out;
-    for (const ToolPtr &tool : tools) {
+    for (const DrawnPtr &tool : tools) {
         const auto *point = tool && tool->type == Tool::Point ? dynamic_cast<const PointTool *>(tool.get()) : nullptr;
         if (!point)
             continue;

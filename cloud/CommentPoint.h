@@ -24,6 +24,6 @@ struct CommentPoint {
 };
 
 // The comment points among a capture's drawn objects, in drawing order.
-QList<CommentPoint> commentPointsOf(const QList<ToolPtr> &tools);
+QList<CommentPoint> commentPointsOf(const QList<DrawnPtr> &tools);
 
 } // namespace qn

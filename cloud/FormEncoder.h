@@ -1,5 +1,5 @@
 #pragma once
-#include "cloud/CloudRecords.h"
+#include "app/state/CloudRecords.h"
 
 #include <QByteArray>
 #include <QList>

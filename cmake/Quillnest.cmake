@@ -6,15 +6,11 @@ target_compile_definitions(qn_common INTERFACE QT_NO_KEYWORDS_DISABLED QT_USE_QS
 target_link_libraries(qn_common INTERFACE Qt6::Core Qt6::Gui Qt6::Widgets)
 
 # qn_add_library(<name> <sources...>): one static library per subsystem folder.
-# Subsystems call each other in both directions (the shell opens the overlay, the
-# overlay shows the shell's notices); static libraries may depend on each other in
-# cycles, so each folder links what it uses.
+# Folders use only folders below them (docs/architecture.md), so each links what it
+# uses and the libraries link one way.
 function(qn_add_library name)
   add_library(${name} STATIC ${ARGN})
   target_link_libraries(${name} PUBLIC qn_common)
-  # The folders' libraries still reach each other in a cycle; the linker must see the
-  # cycle often enough to resolve what a later pass only pulls in.
-  set_property(TARGET ${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
 endfunction()
 
 # qn_add_gtest(<name> SOURCES <files...> LIBS <targets...>)
@@ -28,11 +24,17 @@ function(qn_add_gtest name)
 endfunction()
 
 # qn_folder_library(<name> [LIBS <targets...>]): the static library of a subsystem
-# folder, made of every .cpp/.h in it (new files join at the next build).
+# folder, made of every .cpp/.h in it (new files join at the next build). A sub-folder
+# with a CMakeLists.txt of its own is a library of its own and stays out.
 function(qn_folder_library name)
   cmake_parse_arguments(F "" "" "LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  file(GLOB_RECURSE own_lists CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  foreach(list_file ${own_lists})
+    get_filename_component(sub ${list_file} DIRECTORY)
+    list(FILTER sources EXCLUDE REGEX "^${sub}/")
+  endforeach()
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   set(cpp ${sources})
   list(FILTER cpp INCLUDE REGEX "\\.cpp$")

@@ -10,6 +10,7 @@
 #include "uikit/Color.h"
 #include "uikit/Typography.h"
 
+#include <QBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -19,34 +20,139 @@ namespace qn {
 
 namespace {
 
+using Control = BottomMenu::Control;
+
 constexpr int kSpacing = 6;
 constexpr int kLeading = 6;
-constexpr int kUploadWidth = 143;
 constexpr int kButtonHeight = 36;
+constexpr int kCloseWidth = 36;
+constexpr int kUploadWidth = 143;
+constexpr int kDividerWidth = 1;
 
-struct TextButton {
-    BottomMenu::Control control;
-    const char *label;
-    int padding;
+enum class RowKind : quint8 { Close, Text, Upload, Divider };
+
+// When a control responds. With the video tool the bar ends a recording:
+// saving needs a paused recording, and the other outputs have nothing to give
+// while the bar can be seen.
+enum class Enabled : quint8 { Always, WhenVideoPaused, WhenNotVideoOrRunning };
+
+struct BarRow {
+    RowKind kind;
+    Control control = Control::None;
+    const char *label = nullptr;
+    int padding = 0; // on each side of the label
+    const char *help = nullptr;
+    qreal helpPadding = -12;
+    Enabled enabled = Enabled::Always;
+    void (*run)(BottomMenu &bar, ChromeActions &actions) = nullptr;
+    // Ctrl with each of these keys, if any.
+    std::array<Qt::Key, 2> keys{};
 };
 
-// Platform words: the button reads "Computer" where the original reads "Mac".
-constexpr TextButton kTextButtons[] = {
-    {BottomMenu::Control::SaveMac, "Save to Computer", 7},
-    {BottomMenu::Control::CopyText, "Copy as Text", 6},
-    {BottomMenu::Control::Copy, "Copy to Clipboard", 6},
+// The bar, left to right. Platform words: "Computer" where the original reads "Mac".
+// The upload tile's bubble stands nearer to it, as the tile is the bar's full height.
+// The Escape of the close button belongs to the overlay window's key handling.
+const BarRow kBar[] = {
+    {RowKind::Close, Control::Close, nullptr, 0, "Cancel - Esc", -12, Enabled::Always,
+     [](BottomMenu &, ChromeActions &a) { a.requestClose(true); }},
+    {RowKind::Divider},
+    {RowKind::Text, Control::SaveMac, "Save to Computer", 7, "Save to your Computer - Ctrl+S", -12,
+     Enabled::WhenVideoPaused, [](BottomMenu &bar, ChromeActions &) { bar.saveAction(); }, {Qt::Key_S}},
+    {RowKind::Divider},
+    {RowKind::Text, Control::CopyText, "Copy as Text", 6, "OCR tool - Ctrl+T", -12, Enabled::WhenNotVideoOrRunning,
+     [](BottomMenu &, ChromeActions &a) { a.copyAsTextAction(); }, {Qt::Key_T}},
+    {RowKind::Divider},
+    {RowKind::Text, Control::Copy, "Copy to Clipboard", 6, "Copy to Clipboard - Ctrl+C", -12,
+     Enabled::WhenNotVideoOrRunning, [](BottomMenu &, ChromeActions &a) { a.copyAction(); }, {Qt::Key_C}},
+    {RowKind::Upload, Control::Upload, "Upload to Cloud", 0, "Upload to Cloud - Ctrl+Enter", -6,
+     Enabled::WhenNotVideoOrRunning, [](BottomMenu &, ChromeActions &a) { a.uploadAction(); },
+     {Qt::Key_Return, Qt::Key_Enter}},
 };
 
-size_t indexOf(BottomMenu::Control control) { return size_t(control); }
+const BarRow *rowOf(Control control) {
+    for (const BarRow &row : kBar)
+        if (row.kind != RowKind::Divider && row.control == control)
+            return &row;
+    return nullptr;
+}
+
+size_t indexOf(Control control) { return size_t(control); }
 
 // The divider of the kit: a thin rectangle in the divider colour.
 class BarDivider : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit BarDivider(QWidget *parent) : QWidget(parent) { setFixedSize(kDividerWidth, kButtonHeight); }
 
 protected:
     void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Color::AppPlah::hex7C7C7COpacity30()); }
 };
+
+// The widths the text buttons end up with, and their font. They share what the
+// fixed parts leave of the bar's width: the font shrinks from the kit's 14 px
+// until the labels fit with their padding; what is left widens them evenly, and
+// the last takes the rounding remainder.
+struct TextFit {
+    QFont font;
+    int pixelSize = 14;
+    QList<int> widths;
+};
+
+TextFit fitTexts() {
+    int fixed = kLeading + kSpacing * (int(std::size(kBar)) - 1);
+    int paddings = 0;
+    QStringList labels;
+    for (const BarRow &row : kBar) {
+        switch (row.kind) {
+        case RowKind::Close:
+            fixed += kCloseWidth;
+            break;
+        case RowKind::Divider:
+            fixed += kDividerWidth;
+            break;
+        case RowKind::Upload:
+            fixed += kUploadWidth;
+            break;
+        case RowKind::Text:
+            paddings += 2 * row.padding;
+            labels << QString::fromUtf8(row.label);
+            break;
+        }
+    }
+    const int available = BottomMenu::kWidth - fixed;
+
+    TextFit fit;
+    QList<qreal> textWidths(labels.size());
+    for (int px = 14; px >= 10; --px) {
+        fit.font = TextStyle::buttonsAndForms(px / 14.0).font();
+        fit.pixelSize = px;
+        const QFontMetricsF metrics(fit.font);
+        qreal sum = 0;
+        for (qsizetype i = 0; i < labels.size(); ++i) {
+            textWidths[i] = std::ceil(metrics.horizontalAdvance(labels[i]));
+            sum += textWidths[i];
+        }
+        if (sum + paddings <= available)
+            break;
+    }
+    qreal natural = paddings;
+    for (qreal w : textWidths)
+        natural += w;
+    const qreal extra = std::max<qreal>(0, available - natural);
+
+    int used = 0;
+    qsizetype i = 0;
+    for (const BarRow &row : kBar) {
+        if (row.kind != RowKind::Text)
+            continue;
+        int width = int(textWidths[i] + 2 * row.padding + std::floor(extra / labels.size()));
+        if (i == labels.size() - 1)
+            width = available - used;
+        used += width;
+        fit.widths << width;
+        ++i;
+    }
+    return fit;
+}
 
 } // namespace
 
@@ -92,99 +198,57 @@ QShortcut *BottomMenu::shortcut(Control control) const {
 void BottomMenu::build() {
     m_content = new QWidget(this);
     m_content->setGeometry(rect());
+    auto *row = new QHBoxLayout(m_content);
+    row->setContentsMargins(kLeading, 0, 0, 0);
+    row->setSpacing(kSpacing);
 
-    // The three text buttons share what the fixed parts leave of the width. The
-    // font shrinks from the kit's 14 px until the labels fit with their padding;
-    // what is left widens the buttons evenly.
-    const int fixed = kLeading + 36 + 3 * 1 + 7 * kSpacing + kUploadWidth;
-    const int available = kWidth - fixed;
-    QFont font = TextStyle::buttonsAndForms().font();
-    std::array<qreal, 3> textWidths{};
-    int paddings = 0;
-    for (const auto &t : kTextButtons)
-        paddings += 2 * t.padding;
-    for (int px = 14; px >= 10; --px) {
-        font = TextStyle::buttonsAndForms(px / 14.0).font();
-        m_labelPixelSize = px;
-        const QFontMetricsF metrics(font);
-        qreal sum = 0;
-        for (size_t i = 0; i < 3; ++i) {
-            textWidths[i] = std::ceil(metrics.horizontalAdvance(QString::fromUtf8(kTextButtons[i].label)));
-            sum += textWidths[i];
+    const TextFit fit = fitTexts();
+    m_labelPixelSize = fit.pixelSize;
+    qsizetype textIndex = 0;
+    for (const BarRow &r : kBar) {
+        if (r.kind == RowKind::Divider) {
+            row->addWidget(new BarDivider(m_content), 0, Qt::AlignVCenter);
+            continue;
         }
-        if (sum + paddings <= available)
-            break;
-    }
-    qreal natural = paddings;
-    for (qreal w : textWidths)
-        natural += w;
-    const qreal extra = std::max<qreal>(0, available - natural);
-
-    int x = kLeading;
-    const auto place = [&](QWidget *w, int width, int height) {
-        w->setGeometry(x, (kHeight - height) / 2, width, height);
-        x += width + kSpacing;
-    };
-    const auto addDivider = [&] { place(new BarDivider(m_content), 1, 36); };
-
-    auto makeButton = [&](Control control, DrawViewButtonStyleCase style) {
-        auto *b = new DrawViewButton(style, m_content);
+        const Control control = r.control;
+        auto *b = new DrawViewButton(
+            r.kind == RowKind::Upload ? DrawViewButtonStyleCase::Primary : DrawViewButtonStyleCase::Secondary,
+            m_content);
         connect(b, &DrawViewButton::hoverChanged, this, [this, control](bool on) { hoverChanged(on, control); });
         connect(b, &QAbstractButton::clicked, this, [this, control] { trigger(control); });
         item(control).button = b;
-        return b;
-    };
-
-    DrawViewButton *close = makeButton(Control::Close, DrawViewButtonStyleCase::Secondary);
-    close->setIconName(QStringLiteral("close@draw-view"));
-    place(close, 36, kButtonHeight);
-    addDivider();
-
-    int used = 0;
-    for (size_t i = 0; i < 3; ++i) {
-        const TextButton &t = kTextButtons[i];
-        DrawViewButton *b = makeButton(t.control, DrawViewButtonStyleCase::Secondary);
-        b->setText(QString::fromUtf8(t.label));
-        b->setFont(font);
-        // The last text button takes the rounding remainder.
-        int width = int(textWidths[i] + 2 * t.padding + std::floor(extra / 3));
-        if (i == 2)
-            width = available - used;
-        used += width;
-        place(b, width, kButtonHeight);
-        if (i < 2)
-            addDivider();
+        switch (r.kind) {
+        case RowKind::Close:
+            b->setIconName(QStringLiteral("close@draw-view"));
+            b->setFixedSize(kCloseWidth, kButtonHeight);
+            break;
+        case RowKind::Text:
+            b->setText(QString::fromUtf8(r.label));
+            b->setFont(fit.font);
+            b->setFixedSize(fit.widths[textIndex++], kButtonHeight);
+            break;
+        case RowKind::Upload: {
+            b->setText(QString::fromUtf8(r.label));
+            b->setFont(fit.font);
+            b->setFixedSize(kUploadWidth, kHeight);
+            // A straight left edge, and rounded right corners that match the bar's.
+            QPainterPath clip;
+            clip.addRoundedRect(QRectF(-28, 0, kUploadWidth + 28, kHeight), 8, 8);
+            b->setClipShape(clip);
+            break;
+        }
+        case RowKind::Divider:
+            break;
+        }
+        row->addWidget(b, 0, Qt::AlignVCenter);
+        m_help.add(control, new TooltipModifier(b, QString::fromUtf8(r.help), m_helpAligmnet, r.helpPadding));
+        for (Qt::Key key : r.keys)
+            if (key != Qt::Key{})
+                addShortcut(control, QKeySequence(Qt::CTRL | key));
     }
-
-    DrawViewButton *upload = makeButton(Control::Upload, DrawViewButtonStyleCase::Primary);
-    upload->setText(QStringLiteral("Upload to Cloud"));
-    upload->setFont(font);
-    QPainterPath clip;
-    clip.addRoundedRect(QRectF(-28, 0, 171, 48), 8, 8);
-    upload->setClipShape(clip);
-    upload->setGeometry(kWidth - kUploadWidth, 0, kUploadWidth, kHeight);
-
-    struct Help {
-        Control control;
-        const char *text;
-        qreal padding;
-    };
-    const Help helps[] = {
-        {Control::Close, "Cancel - Esc", -12},
-        {Control::SaveMac, "Save to your Computer - Ctrl+S", -12},
-        {Control::CopyText, "OCR tool - Ctrl+T", -12},
-        {Control::Copy, "Copy to Clipboard - Ctrl+C", -12},
-        {Control::Upload, "Upload to Cloud - Ctrl+Enter", -6},
-    };
-    for (const Help &h : helps)
-        m_help.add(h.control,
-                   new TooltipModifier(item(h.control).button, QString::fromUtf8(h.text), m_helpAligmnet, h.padding));
-
-    addShortcut(Control::SaveMac, QKeySequence(Qt::CTRL | Qt::Key_S));
-    addShortcut(Control::CopyText, QKeySequence(Qt::CTRL | Qt::Key_T));
-    addShortcut(Control::Copy, QKeySequence(Qt::CTRL | Qt::Key_C));
-    addShortcut(Control::Upload, QKeySequence(Qt::CTRL | Qt::Key_Return));
-    addShortcut(Control::Upload, QKeySequence(Qt::CTRL | Qt::Key_Enter));
+    row->addStretch();
+    // Place the controls now: their frames are read before the bar is shown.
+    row->activate();
 }
 
 void BottomMenu::addShortcut(Control control, const QKeySequence &keys) {
@@ -201,25 +265,8 @@ void BottomMenu::trigger(Control control) {
     // A disabled control, or a bar nobody can see, ignores its click and shortcut.
     if (!b || !b->isEnabled() || m_transparent || !isVisible() || !m_actions)
         return;
-    switch (control) {
-    case Control::Close:
-        m_actions->requestClose(true);
-        break;
-    case Control::SaveMac:
-        saveAction();
-        break;
-    case Control::CopyText:
-        m_actions->copyAsTextAction();
-        break;
-    case Control::Copy:
-        m_actions->copyAction();
-        break;
-    case Control::Upload:
-        m_actions->uploadAction();
-        break;
-    case Control::None:
-        break;
-    }
+    if (const BarRow *row = rowOf(control))
+        row->run(*this, *m_actions);
 }
 
 void BottomMenu::saveAction() {
@@ -233,11 +280,18 @@ void BottomMenu::saveAction() {
 
 void BottomMenu::refresh() {
     const bool video = m_tool == Tool::Video;
-    const bool saveDisabled = video && !(m_isRecording && m_isPaused);
-    const bool outputsDisabled = video && (m_isPaused || !m_isRecording);
-    item(Control::SaveMac).button->setEnabled(!saveDisabled);
-    for (Control c : {Control::CopyText, Control::Copy, Control::Upload})
-        item(c).button->setEnabled(!outputsDisabled);
+    for (const BarRow &r : kBar) {
+        switch (r.enabled) {
+        case Enabled::Always:
+            break;
+        case Enabled::WhenVideoPaused:
+            item(r.control).button->setEnabled(!video || (m_isRecording && m_isPaused));
+            break;
+        case Enabled::WhenNotVideoOrRunning:
+            item(r.control).button->setEnabled(!video || (m_isRecording && !m_isPaused));
+            break;
+        }
+    }
 
     const bool transparent = m_isRecording && !m_isPaused;
     if (transparent != m_transparent) {

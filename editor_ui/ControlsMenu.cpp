@@ -12,32 +12,97 @@
 #include "platform/Observe.h"
 #include "uikit/Color.h"
 
+#include <QBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 namespace qn {
 
 namespace {
 
-size_t indexOf(ControlsMenu::Control control) { return size_t(control); }
+using Control = ControlsMenu::Control;
 
-enum Part { Column = 0, ToolsPart = 1, PalettePart = 2 };
+size_t indexOf(Control control) { return size_t(control); }
+
+// What a column row is made of. The two popover rows carry three dots left of
+// their button and are the source their popover opens beside.
+enum class RowKind : quint8 { Button, ToolsRow, ColorsRow, Divider };
+
+// What a click on the row's button does. It also decides when the button shows
+// as active (the tool it chooses is the current one) and when it is enabled
+// (undo and redo only while there is something to undo or redo).
+enum class Press : quint8 { None, SelectTool, SelectQuickTool, ToggleWhiteboard, OpenPalette, Undo, Redo };
+
+struct ColumnRow {
+    RowKind kind;
+    Control control = Control::None; // None: no help text
+    const char *image = nullptr;     // none: the menu paints the content
+    const char *help = nullptr;
+    Press press = Press::None;
+    Tool tool = Tool::Pointer; // the tool SelectTool chooses
+};
+
+// The column, top to bottom. The comment button's key is the Cyrillic Es the
+// overlay's key handling answers to, so its help text names that letter.
+constexpr ColumnRow kColumn[] = {
+    {RowKind::Button, Control::Pointer, "notes@draw-view", "Add a comment - \u0421", Press::SelectTool, Tool::Point},
+    {RowKind::Button, Control::Text, "text@draw-view", "Add Text - T", Press::SelectTool, Tool::Text},
+    {RowKind::Divider},
+    {RowKind::Button, Control::Pen, "pen@draw-view", "Draw by Pencil - P", Press::SelectTool, Tool::Pen},
+    {RowKind::ToolsRow, Control::QuickeTools, nullptr,
+     "Draw an Arrow - A\nDraw a Line - L\nDraw a Rectangle - R\nDraw an Oval - O", Press::SelectQuickTool},
+    {RowKind::Button, Control::Blur, "blur@draw-view", "Draw a Blured rectangle - B", Press::SelectTool, Tool::Blur},
+    {RowKind::Divider},
+    {RowKind::Button, Control::Whiteboard, "whiteboard@draw-view", "Draw a mockup on the Whiteboard - W",
+     Press::ToggleWhiteboard},
+    {RowKind::ColorsRow, Control::None, nullptr, nullptr, Press::OpenPalette},
+    {RowKind::Divider},
+    {RowKind::Button, Control::Undo, "undo@draw-view", "Undo - Ctrl+Z", Press::Undo},
+    {RowKind::Button, Control::Redo, "rendo@draw-view", "Redo - Ctrl+Shift+Z", Press::Redo},
+};
+
+void run(ChromeActions &actions, const ColumnRow &row, Tool quickTool) {
+    switch (row.press) {
+    case Press::SelectTool:
+        actions.selectTool(row.tool);
+        break;
+    case Press::SelectQuickTool:
+        actions.selectTool(quickTool);
+        break;
+    case Press::ToggleWhiteboard:
+        actions.toggleWhiteboard();
+        break;
+    case Press::Undo:
+        actions.undo();
+        break;
+    case Press::Redo:
+        actions.redo();
+        break;
+    case Press::None:
+    case Press::OpenPalette:
+        break;
+    }
+}
+
+constexpr int kButtonSide = 36;
+constexpr int kInset = 6;
 
 // A kit divider, 36 × 1, in the divider colour.
 class MenuDivider : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit MenuDivider(QWidget *parent) : QWidget(parent) { setFixedSize(36, 1); }
 
 protected:
     void paintEvent(QPaintEvent *) override { QPainter(this).fillRect(rect(), Color::AppPlah::hex7C7C7COpacity30()); }
 };
 
-// A button with its three dots on the left: the popover rows. The row is the
-// popover's source, so the palette opens beside the whole row.
-class PopoverRow : public QWidget {
+// The three 2 × 2 dots, 1 apart, that mark a row with a popover, centred on the
+// row's height.
+class PopoverDots : public QWidget {
 public:
-    explicit PopoverRow(QWidget *parent) : QWidget(parent) { setFixedSize(44, 36); }
+    explicit PopoverDots(QWidget *parent) : QWidget(parent) { setFixedSize(2, kButtonSide); }
 
 protected:
     void paintEvent(QPaintEvent *) override {
@@ -45,10 +110,25 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(Qt::NoPen);
         painter.setBrush(chrome::isDark(this) ? Color::Gray::hex8D8D8D() : Color::Gray::hex282828());
-        // Three 2 × 2 dots, 1 apart, centred on the row's height.
+        // The widget spans the row's height: a dot drawn on a widget's top edge
+        // comes out darker than its neighbours.
         const qreal top = (height() - 8) / 2.0;
         for (int i = 0; i < 3; ++i)
             painter.drawEllipse(QRectF(0, top + i * 3, 2, 2));
+    }
+};
+
+// Dots and button, inset 4 on the trailing side: the popover rows. The row is the
+// popover's source, so the palette opens beside the whole row.
+class PopoverRow : public QWidget {
+public:
+    PopoverRow(QWidget *parent, QWidget *button) : QWidget(parent) {
+        setFixedSize(44, kButtonSide);
+        auto *layout = new QHBoxLayout(this);
+        layout->setContentsMargins(0, 0, 4, 0);
+        layout->setSpacing(2);
+        layout->addWidget(new PopoverDots(this));
+        layout->addWidget(button);
     }
 };
 
@@ -109,57 +189,59 @@ ControlsMenu::~ControlsMenu() { Helper::shared().cancel(); }
 DrawViewButton *ControlsMenu::button(Control control) const { return m_buttons[indexOf(control)]; }
 
 void ControlsMenu::build() {
-    int y = 6;
-    const auto addDivider = [&] {
-        auto *divider = new MenuDivider(this);
-        divider->setGeometry(6, y + 6, 36, 1);
-        y += 13;
-    };
-    const auto addButton = [&](QWidget *parent, int x, Control control, const QString &image, const QString &help,
-                               bool helpOnHover) {
-        auto *b = new DrawViewButton(DrawViewButtonStyleCase::Secondary, parent);
-        b->setIconName(image);
-        b->setGeometry(x, parent == this ? y : 0, 36, 36);
-        if (control != Control::None) {
-            m_buttons[indexOf(control)] = b;
-            m_help.add(control, new TooltipModifier(b, help, m_helpAligmnet, -12));
-            if (helpOnHover)
-                connect(b, &DrawViewButton::hoverChanged, this,
-                        [this, control](bool on) { hoverHelp(on, control); });
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, kInset, 0, kInset);
+    column->setSpacing(0);
+    for (const ColumnRow &row : kColumn) {
+        if (row.kind == RowKind::Divider) {
+            column->addSpacing(kInset);
+            column->addWidget(new MenuDivider(this), 0, Qt::AlignHCenter);
+            column->addSpacing(kInset);
+            continue;
         }
-        return b;
-    };
-    const auto select = [this](Tool tool) {
-        return [this, tool] {
-            if (m_actions)
-                m_actions->selectTool(tool);
-        };
-    };
+        auto *b = new DrawViewButton(DrawViewButtonStyleCase::Secondary, this);
+        b->setFixedSize(kButtonSide, kButtonSide);
+        if (row.image)
+            b->setIconName(QString::fromUtf8(row.image));
+        if (row.control != Control::None) {
+            m_buttons[indexOf(row.control)] = b;
+            m_help.add(row.control, new TooltipModifier(b, QString::fromUtf8(row.help), m_helpAligmnet, -12));
+        }
+        connect(b, &QAbstractButton::clicked, this, [this, row] {
+            if (row.press == Press::OpenPalette)
+                setShowPalette(true);
+            else if (m_actions)
+                run(*m_actions, row, m_quickTool);
+        });
 
-    connect(addButton(this, 6, Control::Pointer, QStringLiteral("notes@draw-view"),
-                      QStringLiteral("Add a comment - \u0421"), true),
-            &QAbstractButton::clicked, this, select(Tool::Point));
-    y += 36;
-    connect(addButton(this, 6, Control::Text, QStringLiteral("text@draw-view"), QStringLiteral("Add Text - T"), true),
-            &QAbstractButton::clicked, this, select(Tool::Text));
-    y += 36;
-    addDivider();
-    connect(addButton(this, 6, Control::Pen, QStringLiteral("pen@draw-view"), QStringLiteral("Draw by Pencil - P"),
-                      true),
-            &QAbstractButton::clicked, this, select(Tool::Pen));
-    y += 36;
+        QWidget *cell = b;
+        switch (row.kind) {
+        case RowKind::Button:
+            connect(b, &DrawViewButton::hoverChanged, this,
+                    [this, control = row.control](bool on) { hoverHelp(on, control); });
+            break;
+        case RowKind::ToolsRow:
+            cell = makeToolsRow(b);
+            break;
+        case RowKind::ColorsRow:
+            cell = makeColorsRow(b);
+            break;
+        case RowKind::Divider:
+            break;
+        }
+        column->addWidget(cell, 0, Qt::AlignHCenter);
+    }
+    column->addStretch();
+    // Place the rows now: the buttons' frames are read before the column is shown.
+    column->activate();
+}
 
-    // Shape tools: the button shows the quick tool; its palette opens on hover.
-    auto *toolsRow = new PopoverRow(this);
-    toolsRow->move(2, y);
-    DrawViewButton *shapes =
-        addButton(toolsRow, 4, Control::QuickeTools, quickToolImage(m_quickTool),
-                  QStringLiteral("Draw an Arrow - A\nDraw a Line - L\nDraw a Rectangle - R\nDraw an Oval - O"), false);
-    connect(shapes, &QAbstractButton::clicked, this, [this] {
-        if (m_actions)
-            m_actions->selectTool(m_quickTool);
-    });
-    connect(shapes, &DrawViewButton::hoverChanged, this, [this](bool on) {
+QWidget *ControlsMenu::makeToolsRow(DrawViewButton *button) {
+    // The button shows the quick tool; its palette opens as soon as the pointer is
+    // on it, and closes the colours.
+    button->setIconName(quickToolImage(m_quickTool));
+    auto *source = new PopoverRow(this, button);
+    connect(button, &DrawViewButton::hoverChanged, this, [this](bool on) {
         hoverHelp(on, Control::QuickeTools);
         if (on) {
             setShowTools(true);
@@ -168,78 +250,68 @@ void ControlsMenu::build() {
     });
     m_toolsPalette = new ToolsPalette(m_actions);
     m_toolsPalette->setObjectName(QStringLiteral("toolsPalette"));
-    m_toolsPopover = new PopoverModyfier(toolsRow, Edge::Leading, false, m_toolsPalette);
+    m_toolsPopover = new PopoverModyfier(source, Edge::Leading, false, m_toolsPalette);
     connect(m_toolsPopover, &PopoverModyfier::hoverChanged, this,
-            [this](bool on) { updateHoverRegion(on, ToolsPart); });
-    y += 36;
+            [this](bool on) { updateHoverRegion(on, HitPart::ToolsPalette); });
+    return source;
+}
 
-    connect(addButton(this, 6, Control::Blur, QStringLiteral("blur@draw-view"),
-                      QStringLiteral("Draw a Blured rectangle - B"), true),
-            &QAbstractButton::clicked, this, select(Tool::Blur));
-    y += 36;
-    addDivider();
-    connect(addButton(this, 6, Control::Whiteboard, QStringLiteral("whiteboard@draw-view"),
-                      QStringLiteral("Draw a mockup on the Whiteboard - W"), true),
-            &QAbstractButton::clicked, this, [this] {
-                if (m_actions)
-                    m_actions->toggleWhiteboard();
-            });
-    y += 36;
-
-    // Colour swatch: no help text; its palette opens on hover and on click.
-    auto *colorRow = new PopoverRow(this);
-    colorRow->move(2, y);
-    m_colorButton = addButton(colorRow, 4, Control::None, QString(), QString(), false);
-    m_colorButton->setContentPainter([this](QPainter &painter, const QRectF &area, const QColor &) {
-        if (m_color.mask) {
-            const QRectF icon(area.center() - QPointF(12, 12), QSizeF(24, 24));
-            paintEditorIcon(painter, QStringLiteral("inversion@draw-view"), icon, QColor());
-            return;
-        }
-        QPainterPath swatch;
-        swatch.addRoundedRect(QRectF(area.center() - QPointF(10, 10), QSizeF(20, 20)), 2, 2);
-        painter.fillPath(swatch, m_color.color);
-    });
-    connect(m_colorButton, &QAbstractButton::clicked, this, [this] { setShowPalette(true); });
-    connect(m_colorButton, &DrawViewButton::hoverChanged, this, [this](bool on) {
+QWidget *ControlsMenu::makeColorsRow(DrawViewButton *button) {
+    // The swatch has no help text; its palette opens on hover and on click.
+    m_colorButton = button;
+    button->setContentPainter(
+        [this](QPainter &painter, const QRectF &area, const QColor &) { paintSwatch(painter, area); });
+    auto *source = new PopoverRow(this, button);
+    connect(button, &DrawViewButton::hoverChanged, this, [this](bool on) {
         if (on) {
             setShowPalette(true);
             setShowTools(false);
         }
     });
     if (QWidget *palette = m_actions ? m_actions->makeColorsPalette(nullptr) : nullptr) {
-        m_palettePopover = new PopoverModyfier(colorRow, Edge::Leading, false, palette);
+        m_palettePopover = new PopoverModyfier(source, Edge::Leading, false, palette);
         connect(m_palettePopover, &PopoverModyfier::hoverChanged, this,
-                [this](bool on) { updateHoverRegion(on, PalettePart); });
+                [this](bool on) { updateHoverRegion(on, HitPart::ColorsPalette); });
     }
-    y += 36;
-    addDivider();
+    return source;
+}
 
-    DrawViewButton *undo =
-        addButton(this, 6, Control::Undo, QStringLiteral("undo@draw-view"), QStringLiteral("Undo - Ctrl+Z"), true);
-    connect(undo, &QAbstractButton::clicked, this, [this] {
-        if (m_actions)
-            m_actions->undo();
-    });
-    y += 36;
-    DrawViewButton *redo = addButton(this, 6, Control::Redo, QStringLiteral("rendo@draw-view"),
-                                     QStringLiteral("Redo - Ctrl+Shift+Z"), true);
-    connect(redo, &QAbstractButton::clicked, this, [this] {
-        if (m_actions)
-            m_actions->redo();
-    });
+void ControlsMenu::paintSwatch(QPainter &painter, const QRectF &area) const {
+    if (m_color.mask) {
+        const QRectF icon(area.center() - QPointF(12, 12), QSizeF(24, 24));
+        paintEditorIcon(painter, QStringLiteral("inversion@draw-view"), icon, QColor());
+        return;
+    }
+    QPainterPath swatch;
+    swatch.addRoundedRect(QRectF(area.center() - QPointF(10, 10), QSizeF(20, 20)), 2, 2);
+    painter.fillPath(swatch, m_color.color);
 }
 
 void ControlsMenu::refresh() {
-    const auto activeFor = [this](Control c, bool on) { button(c)->setActive(on); };
-    activeFor(Control::Pointer, m_tool == Tool::Point);
-    activeFor(Control::Text, m_tool == Tool::Text);
-    activeFor(Control::Pen, m_tool == Tool::Pen);
-    activeFor(Control::QuickeTools, isQuickTool(m_tool));
-    activeFor(Control::Blur, m_tool == Tool::Blur);
-    button(Control::QuickeTools)->setIconName(quickToolImage(m_quickTool));
-    button(Control::Undo)->setEnabled(m_canUndo);
-    button(Control::Redo)->setEnabled(m_canRedo);
+    for (const ColumnRow &row : kColumn) {
+        if (row.control == Control::None)
+            continue;
+        DrawViewButton *b = button(row.control);
+        switch (row.press) {
+        case Press::SelectTool:
+            b->setActive(m_tool == row.tool);
+            break;
+        case Press::SelectQuickTool:
+            b->setActive(isQuickTool(m_tool));
+            b->setIconName(quickToolImage(m_quickTool));
+            break;
+        case Press::Undo:
+            b->setEnabled(m_canUndo);
+            break;
+        case Press::Redo:
+            b->setEnabled(m_canRedo);
+            break;
+        case Press::None:
+        case Press::ToggleWhiteboard: // never shown active, whatever the whiteboard
+        case Press::OpenPalette:
+            break;
+        }
+    }
     m_colorButton->update();
     m_toolsPalette->setTool(m_tool);
 }
@@ -279,10 +351,16 @@ void ControlsMenu::setShowPalette(bool show) {
         m_palettePopover->setShow(show);
 }
 
-void ControlsMenu::updateHoverRegion(bool entered, int part) {
-    const bool before = m_inside[Column] || m_inside[ToolsPart] || m_inside[PalettePart];
-    m_inside[size_t(part)] = entered;
-    const bool after = m_inside[Column] || m_inside[ToolsPart] || m_inside[PalettePart];
+bool &ControlsMenu::inside(HitPart part) { return m_inside[size_t(part)]; }
+
+bool ControlsMenu::insideAny() const {
+    return std::any_of(m_inside.begin(), m_inside.end(), [](bool in) { return in; });
+}
+
+void ControlsMenu::updateHoverRegion(bool entered, HitPart part) {
+    const bool before = insideAny();
+    inside(part) = entered;
+    const bool after = insideAny();
     if (before == after)
         return;
     menuHover(after);
@@ -298,12 +376,12 @@ void ControlsMenu::paintEvent(QPaintEvent *) {
 
 void ControlsMenu::enterEvent(QEnterEvent *event) {
     QWidget::enterEvent(event);
-    updateHoverRegion(true, Column);
+    updateHoverRegion(true, HitPart::Column);
 }
 
 void ControlsMenu::leaveEvent(QEvent *event) {
     QWidget::leaveEvent(event);
-    updateHoverRegion(false, Column);
+    updateHoverRegion(false, HitPart::Column);
 }
 
 void ControlsMenu::hideEvent(QHideEvent *event) {
@@ -311,7 +389,7 @@ void ControlsMenu::hideEvent(QHideEvent *event) {
     Helper::shared().cancel();
     m_help.setHover(Control::None);
     closePopovers();
-    const bool wasInside = m_inside[Column] || m_inside[ToolsPart] || m_inside[PalettePart];
+    const bool wasInside = insideAny();
     m_inside = {};
     if (wasInside)
         Q_EMIT pointerInsideChanged(false);

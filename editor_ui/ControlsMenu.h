@@ -7,6 +7,9 @@
 #include <QWidget>
 #include <array>
 
+class QPainter;
+class QRectF;
+
 namespace qn {
 
 class ChromeActions;
@@ -78,11 +81,21 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    // Where the pointer can be while it counts as over the menu: the column itself
+    // and the two palettes that open beside it.
+    enum class HitPart : quint8 { Column, ToolsPalette, ColorsPalette };
+
     void build();
+    // The popover rows around their buttons; each returns the row, its popover's source.
+    QWidget *makeToolsRow(DrawViewButton *button);
+    QWidget *makeColorsRow(DrawViewButton *button);
     void setShowTools(bool show);
     void setShowPalette(bool show);
     void refresh();
-    void updateHoverRegion(bool entered, int part);
+    void paintSwatch(QPainter &painter, const QRectF &area) const;
+    void updateHoverRegion(bool entered, HitPart part);
+    bool &inside(HitPart part);
+    bool insideAny() const;
 
     ChromeState *m_state;
     ChromeActions *m_actions;
@@ -95,9 +108,8 @@ private:
     HelpBubbles<Control> m_help{Helper::shared().work, Control::None};
     bool m_showTools = false;
     bool m_showPalette = false;
-    // Over the column itself, the shapes palette, the colour palette.
+    // Indexed by HitPart, through inside().
     std::array<bool, 3> m_inside{};
-    bool m_pointerInsideColumn = false;
 
     QNColor m_color;
     Tool m_tool = Tool::Pointer;

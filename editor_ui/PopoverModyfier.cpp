@@ -153,7 +153,7 @@ void PopoverModyfier::setShow(bool show) {
     if (!show) {
         removeMonitor();
         if (m_frame && m_frame->isVisible()) {
-            diagnostics::print(QStringLiteral("chrome: popover hidden %1").arg(m_content ? m_content->objectName() : QString()));
+            diagnostics::print(diagnostics::popoverHidden(m_content ? m_content->objectName() : QString()));
             m_frame->hide();
             Q_EMIT hoverChanged(false);
         }
@@ -182,12 +182,7 @@ void PopoverModyfier::setShow(bool show) {
     m_frame->show();
     if (!wasVisible && diagnostics::enabled()) {
         const QRect r(m_content->mapToGlobal(QPoint(0, 0)), m_content->size());
-        diagnostics::print(QStringLiteral("chrome: popover shown %1 %2,%3,%4,%5")
-                               .arg(m_content->objectName())
-                               .arg(r.x())
-                               .arg(r.y())
-                               .arg(r.width())
-                               .arg(r.height()));
+        diagnostics::print(diagnostics::popoverShown(m_content->objectName(), r));
     }
     installMonitor();
 }

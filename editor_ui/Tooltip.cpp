@@ -194,11 +194,11 @@ void TooltipModifier::setShow(bool show) {
         reposition();
         m_bubble->raise();
         if (!m_bubble->isVisible())
-            diagnostics::print(QStringLiteral("chrome: help shown \"%1\"").arg(m_text));
+            diagnostics::print(diagnostics::helpShown(m_text));
         m_bubble->show();
     } else if (m_bubble) {
         if (m_bubble->isVisible())
-            diagnostics::print(QStringLiteral("chrome: help hidden \"%1\"").arg(m_text));
+            diagnostics::print(diagnostics::helpHidden(m_text));
         m_bubble->hide();
     }
 }

@@ -11,8 +11,11 @@ bool enabled() {
 }
 
 void print(const QString &line) {
-    if (!enabled())
-        return;
+    if (enabled())
+        report(line);
+}
+
+void report(const QString &line) {
     std::fputs(line.toUtf8().constData(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/DiagnosticLines.h"
+
 #include <QString>
 
 namespace qn::diagnostics {
@@ -9,5 +11,8 @@ namespace qn::diagnostics {
 bool enabled();
 // Prints `line` (UTF-8) and flushes, when enabled.
 void print(const QString &line);
+// Prints `line` whether or not diagnostics are on: outcomes a user running the
+// program from a terminal reads too (what was saved where, why nothing was).
+void report(const QString &line);
 
 } // namespace qn::diagnostics

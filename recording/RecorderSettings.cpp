@@ -1,6 +1,6 @@
 #include "recording/RecorderSettings.h"
 
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "editor_ui/EditorIcons.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
@@ -180,10 +180,8 @@ void RecorderSettings::paintEvent(QPaintEvent *event) {
             const QRect r(w->mapToGlobal(QPoint(0, 0)), w->size());
             return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
         };
-        diagnostics::print(QStringLiteral("recorder: settings controls cameraSwitch=%1 cameraChooser=%2 "
-                                          "microphoneSwitch=%3 microphoneChooser=%4")
-                               .arg(frame(m_cameraSwitch), frame(m_cameraChooser), frame(m_microphoneSwitch),
-                                    frame(m_microphoneChooser)));
+        diagnostics::print(diagnostics::recorderSettingsControls(frame(m_cameraSwitch), frame(m_cameraChooser),
+                                                                 frame(m_microphoneSwitch), frame(m_microphoneChooser)));
     });
 }
 
@@ -199,10 +197,7 @@ void RecorderSettings::fillChooser(QComboBox *chooser, const QList<CaptureDevice
     // A chosen device that has gone from the list shows no choice.
     chooser->setCurrentIndex(selected ? names.indexOf(selected->name) : -1);
     if (diagnostics::enabled())
-        diagnostics::print(QStringLiteral("recorder: settings %1 [%2] chosen \"%3\"")
-                               .arg(chooser == m_cameraChooser ? QStringLiteral("cameras")
-                                                               : QStringLiteral("microphones"),
-                                    names.join(QStringLiteral("|")), selected ? selected->name : QString()));
+        diagnostics::print(diagnostics::recorderDevices(chooser == m_cameraChooser, names, selected ? selected->name : QString()));
 }
 
 void RecorderSettings::choose(bool camera, const QString &name) {

@@ -1,5 +1,5 @@
 #pragma once
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QPointer>
 #include <QWidget>

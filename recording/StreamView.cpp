@@ -5,7 +5,7 @@
 #include "platform/InputShape.h"
 #include "platform/InputOnlyWindow.h"
 #include "recording/CameraPreview.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/StreamViewCanvas.h"
 
 #include <QApplication>
@@ -162,11 +162,10 @@ void StreamView::updateInput() {
     if (m_record->drawingMode() && !crop.isEmpty()) {
         m_catcher->show(crop.toAlignedRect().translated(m_screen->geometry().topLeft()));
         excludeOwnWindows();
-        diagnostics::print(QStringLiteral("recorder: drawing surface %1")
-                               .arg(rectText(crop.toAlignedRect().translated(m_screen->geometry().topLeft()))));
+        diagnostics::print(diagnostics::drawingSurface(rectText(crop.toAlignedRect().translated(m_screen->geometry().topLeft()))));
     } else if (m_catcher->isShown()) {
         m_catcher->hide();
-        diagnostics::print(QStringLiteral("recorder: drawing surface none"));
+        diagnostics::print(diagnostics::drawingSurfaceNone());
     }
 }
 
@@ -188,7 +187,7 @@ void StreamView::reshape() {
         return;
     // The fade asks every 50 ms; the shape only changes at its few dissolve steps.
     CoverageKey key;
-    for (const ToolPtr &tool : m_record->drawedTools())
+    for (const DrawnPtr &tool : m_record->drawedTools())
         key.strokes.append(tool.get());
     key.drawing = m_record->drawingTool().get();
     key.step = StreamViewCanvas::dissolveStep(m_record->canvasOpacity());
@@ -231,11 +230,10 @@ void StreamView::reshape() {
         update(dirty);
     }
     if (diagnostics::enabled())
-        diagnostics::print(QStringLiteral("recorder: stream shape %1 strokes=%2 opacity=%3 bubble=%4")
-                               .arg(shape.isEmpty() ? QStringLiteral("none") : rectText(shape.boundingRect()))
-                               .arg(m_record->drawedTools().size())
-                               .arg(StreamViewCanvas::dissolveStep(m_record->canvasOpacity()))
-                               .arg(bubbleShown() ? rectText(bubbleRect().toAlignedRect()) : QStringLiteral("none")));
+        diagnostics::print(diagnostics::streamShape(
+            shape.isEmpty() ? QStringLiteral("none") : rectText(shape.boundingRect()), m_record->drawedTools().size(),
+            StreamViewCanvas::dissolveStep(m_record->canvasOpacity()),
+            bubbleShown() ? rectText(bubbleRect().toAlignedRect()) : QStringLiteral("none")));
     Q_EMIT shapeChanged();
 }
 
@@ -245,8 +243,8 @@ void StreamView::paintEvent(QPaintEvent *event) {
     if (m_record) {
         // Strokes away from the repainted part are left out before any drawing.
         const QRect area = event->rect();
-        QList<ToolPtr> strokes;
-        for (const ToolPtr &tool : m_record->drawedTools())
+        QList<DrawnPtr> strokes;
+        for (const DrawnPtr &tool : m_record->drawedTools())
             if (tool && StreamViewCanvas::strokeBounds(*tool).intersects(area))
                 strokes << tool;
         StreamViewCanvas::paint(p, strokes, m_record->drawingTool(), 1.0, m_record->isPaused());
@@ -344,13 +342,7 @@ void StreamView::bubbleDragEnded() {
         m_snap.start();
     }
     reshape();
-    diagnostics::print(QStringLiteral("recorder: bubble dropped at %1,%2%3")
-                           .arg(dropped.x())
-                           .arg(dropped.y())
-                           .arg(snapTarget(dropped, crop)
-                                    ? QStringLiteral(" snaps to %1,%2").arg(snapTarget(dropped, crop)->x())
-                                          .arg(snapTarget(dropped, crop)->y())
-                                    : QString()));
+    diagnostics::print(diagnostics::bubbleDropped(dropped, snapTarget(dropped, crop)));
 }
 
 void StreamView::mousePressEvent(QMouseEvent *event) {

@@ -36,7 +36,7 @@ void drawStroke(QPainter &painter, const BaseTool &tool) {
 }
 } // namespace
 
-void paint(QPainter &painter, const QList<ToolPtr> &strokes, const ToolPtr &drawing, qreal opacity, bool paused) {
+void paint(QPainter &painter, const QList<DrawnPtr> &strokes, const DrawnPtr &drawing, qreal opacity, bool paused) {
     if (paused || opacity <= 0)
         return;
     painter.save();
@@ -44,7 +44,7 @@ void paint(QPainter &painter, const QList<ToolPtr> &strokes, const ToolPtr &draw
     painter.setRenderHint(QPainter::Antialiasing);
     // Inversion strokes come last, over the plain ones, as their own layer.
     for (bool inversion : {false, true}) {
-        for (const ToolPtr &tool : strokes)
+        for (const DrawnPtr &tool : strokes)
             if (tool && tool->color.mask == inversion)
                 drawStroke(painter, *tool);
         if (drawing && drawing->color.mask == inversion)
@@ -74,7 +74,7 @@ QRect strokeBounds(const BaseTool &tool) {
     return r.adjusted(-24, -24, 24, 24).toAlignedRect();
 }
 
-QRegion strokeRegion(const ToolPtr &tool, const QRect &bounds) {
+QRegion strokeRegion(const DrawnPtr &tool, const QRect &bounds) {
     if (!tool)
         return {};
     const QRect box = strokeBounds(*tool).intersected(bounds);
@@ -92,14 +92,14 @@ QRegion strokeRegion(const ToolPtr &tool, const QRect &bounds) {
     return QRegion(QBitmap::fromImage(image.createAlphaMask(Qt::ThresholdAlphaDither))).translated(box.topLeft());
 }
 
-QRegion coverage(const QList<ToolPtr> &strokes, const ToolPtr &drawing, qreal opacity, bool paused,
+QRegion coverage(const QList<DrawnPtr> &strokes, const DrawnPtr &drawing, qreal opacity, bool paused,
                  const QRect &bounds, RegionCache *cache) {
     const qreal step = dissolveStep(opacity);
     if (paused || step <= 0)
         return {};
     QRegion region;
     RegionCache kept;
-    for (const ToolPtr &tool : strokes) {
+    for (const DrawnPtr &tool : strokes) {
         if (!tool)
             continue;
         QRegion one;

@@ -23,13 +23,13 @@ qreal fadeOpacity(qint64 msSinceRelease);
 
 // Paints the strokes (finished ones in order, then the one being drawn) at
 // `opacity`; nothing while the recording is paused.
-void paint(QPainter &painter, const QList<ToolPtr> &strokes, const ToolPtr &drawing, qreal opacity, bool paused);
+void paint(QPainter &painter, const QList<DrawnPtr> &strokes, const DrawnPtr &drawing, qreal opacity, bool paused);
 
 // Everything a stroke may paint: its frame and points, with room for its line.
 QRect strokeBounds(const BaseTool &stroke);
 
 // The pixels one stroke paints, within `bounds`.
-QRegion strokeRegion(const ToolPtr &stroke, const QRect &bounds);
+QRegion strokeRegion(const DrawnPtr &stroke, const QRect &bounds);
 
 // Finished strokes never change: their regions are kept between calls.
 using RegionCache = QHash<const BaseTool *, QRegion>;
@@ -40,7 +40,7 @@ using RegionCache = QHash<const BaseTool *, QRegion>;
 // window's rectangle; the region is empty when nothing shows. With a cache, the
 // regions of the finished strokes are kept there (entries of strokes no longer
 // listed are dropped).
-QRegion coverage(const QList<ToolPtr> &strokes, const ToolPtr &drawing, qreal opacity, bool paused,
+QRegion coverage(const QList<DrawnPtr> &strokes, const DrawnPtr &drawing, qreal opacity, bool paused,
                  const QRect &bounds, RegionCache *cache = nullptr);
 
 // The opacity steps the dissolve uses: the value shown for `opacity`.

@@ -1,7 +1,7 @@
 #include "recording/TestCamera.h"
 
 #include "platform/CameraCapture.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QPainter>

@@ -3,7 +3,7 @@
 #include "editor_ui/DrawViewButton.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QVBoxLayout>
 
@@ -36,7 +36,7 @@ ToolsPaletteRecorder::ToolsPaletteRecorder(RecordModel *model, QWidget *parent) 
     observe(model, &RecordModel::tool, &RecordModel::toolChanged, this, [this](Tool current) {
         for (int i = 0; i < m_buttons.size(); ++i)
             m_buttons[i]->setActive(tools()[i] == current);
-        diagnostics::print(QStringLiteral("recorder: recording tool ") + toolRawValue(current));
+        diagnostics::print(diagnostics::recordingTool(toolRawValue(current)));
     });
 }
 

@@ -1,10 +1,10 @@
 #include "recording/VideoRecorderCore.h"
 
 #include "annotation/DrawViewModel.h"
-#include "app/Helper.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
-#include "app/SoundsCore.h"
+#include "app/state/Helper.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
+#include "app/state/SoundsCore.h"
 #include "platform/Background.h"
 #include "platform/CameraCapture.h"
 #include "platform/MicrophoneCapture.h"
@@ -13,7 +13,7 @@
 #include "recording/AudioTimeline.h"
 #include "recording/MainStreamOutput.h"
 #include "recording/MicLevelTable.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/StreamSettings.h"
 
 #include <QCoreApplication>
@@ -325,7 +325,25 @@ void VideoRecorderCore::Private::resetModelAfterFinish() {
 // ---------------------------------------------------------------------------
 
 VideoRecorderCore &VideoRecorderCore::shared() {
-    static VideoRecorderCore *core = new VideoRecorderCore(Models::shared().recordModel());
+    static VideoRecorderCore *core = [] {
+        auto *made = new VideoRecorderCore(Models::shared().recordModel());
+        // Another device chosen while its session runs: the session restarts on it.
+        // Before the recorder exists no session runs, so nothing is missed.
+        RecordModel::setDeviceSessionRestart([made](bool camera) {
+            if (camera) {
+                if (!made->cameraSessionRunning())
+                    return;
+                made->stopCameraSession();
+                (void)made->startCameraSession();
+            } else {
+                if (!made->microphoneSessionRunning())
+                    return;
+                made->stopMicrophoneSession();
+                (void)made->startMicrophoneSession();
+            }
+        });
+        return made;
+    }();
     return *core;
 }
 

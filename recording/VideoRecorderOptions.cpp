@@ -70,7 +70,7 @@ VideoRecorderOptions::VideoRecorderOptions(ColorScheme scheme, std::function<Rec
             PopoverBackground::plain(popoverBackground(ColorScheme::Light), popoverBackground(ColorScheme::Dark)));
         connect(m_popover, &MVPopoverModyfier::visibleChanged, this, [this](bool visible) {
             m_showSettings = visible;
-            diagnostics::print(QStringLiteral("recorder: options settings %1").arg(visible ? "open" : "closed"));
+            diagnostics::print(diagnostics::optionsSettings(visible));
         });
     }
 }
@@ -81,7 +81,7 @@ void VideoRecorderOptions::setShowSettings(bool show) {
     m_showSettings = show;
     if (m_popover)
         m_popover->setVisible(show);
-    diagnostics::print(QStringLiteral("recorder: options settings %1").arg(show ? "open" : "closed"));
+    diagnostics::print(diagnostics::optionsSettings(show));
 }
 
 void VideoRecorderOptions::paintEvent(QPaintEvent *) {
@@ -135,8 +135,7 @@ void VideoRecorderOprionsWrapper::place() {
     if (p.visible && diagnostics::enabled()) {
         const QWidget *button = m_card->optionsButton();
         const QRect r(button->mapToGlobal(QPoint(0, 0)), button->size());
-        diagnostics::print(QStringLiteral("recorder: options button=%1,%2,%3,%4")
-                               .arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()));
+        diagnostics::print(diagnostics::optionsButton(r));
     }
     Q_EMIT placed();
 }

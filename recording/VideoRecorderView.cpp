@@ -1,13 +1,13 @@
 #include "recording/VideoRecorderView.h"
 
-#include "app/Models.h"
-#include "app/SoundsCore.h"
+#include "app/state/Models.h"
+#include "app/state/SoundsCore.h"
 #include "editor_ui/DrawViewButton.h"
 #include "editor_ui/EditorIcons.h"
 #include "editor_ui/MVPopover.h"
 #include "editor_ui/PanelBackground.h"
 #include "platform/Diagnostics.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/ToolsPaletteRecorder.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VoiceIndicator.h"
@@ -302,13 +302,10 @@ void VideoRecorderView::printState() {
     const auto cam = muteButtonImage(QStringLiteral("camera"), m.cameraEnabled(), m.muteCamera(), scheme);
     // Said only when it changes: the state is refreshed far more often than it differs.
     const QString line =
-        QStringLiteral("recorder: bar state=%1 title=\"%2\" time=%3 badge=%4 drawing=%5 microphone=%6 camera=%7 "
-                       "scheme=%8")
-            .arg(QLatin1String(stateName(state())), m_recordButton->text(), timeText(m.recordTime()),
-                 hourBadgeText(m.recordTime()), m.drawingMode() ? "on" : "off",
-                 QStringLiteral("%1/%2").arg(mic.first, mic.second.name()),
-                 QStringLiteral("%1/%2").arg(cam.first, cam.second.name()),
-                 scheme == ColorScheme::Light ? "light" : "dark");
+        diagnostics::recorderBar(QLatin1String(stateName(state())), m_recordButton->text(), timeText(m.recordTime()),
+                                 hourBadgeText(m.recordTime()), m.drawingMode(),
+                                 QStringLiteral("%1/%2").arg(mic.first, mic.second.name()),
+                                 QStringLiteral("%1/%2").arg(cam.first, cam.second.name()), scheme == ColorScheme::Light);
     if (line != m_lastState) {
         m_lastState = line;
         diagnostics::print(line);
@@ -316,9 +313,8 @@ void VideoRecorderView::printState() {
     // Said once the bar has been painted, so that its controls are on the screen (and
     // take clicks) when the line appears.
     if (isVisible() && m_painted) {
-        const QString controls = QStringLiteral("recorder: controls bar=%1 record=%2 pencil=%3 pointer=%4 "
-                                                "microphone=%5 camera=%6")
-                                     .arg(rectText(this), rectText(m_recordButton), rectText(m_pencil),
+        const QString controls =
+            diagnostics::recorderControls(rectText(this), rectText(m_recordButton), rectText(m_pencil),
                                           rectText(m_pointer), rectText(m_microphone), rectText(m_camera));
         if (controls != m_lastControls) {
             m_lastControls = controls;
@@ -375,7 +371,7 @@ void VideoRecorderView::openToolsOnHover(bool) {
         QStringList frames;
         for (Tool tool : ToolsPaletteRecorder::tools())
             frames << toolRawValue(tool) + QLatin1Char('=') + rectText(palette->button(tool));
-        diagnostics::print(QStringLiteral("recorder: tools ") + frames.join(QLatin1Char(' ')));
+        diagnostics::print(diagnostics::recorderTools(frames));
     });
 }
 

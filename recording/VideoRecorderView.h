@@ -1,5 +1,5 @@
 #pragma once
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "recording/RecorderState.h"
 #include "uikit/ColorScheme.h"
 

@@ -1,6 +1,6 @@
 #include "recording/VoiceIndicator.h"
 
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "uikit/Color.h"
 
 #include <QPainter>

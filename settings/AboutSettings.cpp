@@ -1,6 +1,7 @@
 #include "settings/AboutSettings.h"
 
-#include "app/Defines.h"
+#include "app/state/Defines.h"
+#include "platform/Diagnostics.h"
 #include "platform/UrlOpener.h"
 #include "settings/ControlsReport.h"
 #include "settings/LinkButton.h"
@@ -55,7 +56,7 @@ private:
 
 AboutSettings::AboutSettings(const BundleInfo *bundle, QWidget *parent)
     : QWidget(parent), m_bundle(bundle ? *bundle : BundleInfo::main()),
-      m_report(new ControlsReport(this, QStringLiteral("settings: page \"About\""))) {
+      m_report(new ControlsReport(this, diagnostics::settingsPage(QStringLiteral("About")))) {
     setObjectName(QStringLiteral("page"));
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

@@ -1,15 +1,14 @@
 #include "settings/AppearanceSettings.h"
 
-#include "app/Defines.h"
-#include "app/SettingsModel.h"
-#include "app/TrayMenu.h"
-#include "capture/WindowsCore.h"
+#include "app/state/Defines.h"
+#include "app/state/SettingsModel.h"
 #include "platform/Analytics.h"
 #include "platform/Diagnostics.h"
 #include "platform/UrlOpener.h"
 #include "settings/CustomLogo.h"
 #include "settings/FormRow.h"
 #include "settings/LinkButton.h"
+#include "settings/SettingsHooks.h"
 #include "settings/Switch.h"
 #include "uikit/Color.h"
 #include "uikit/Divider.h"
@@ -284,7 +283,7 @@ void AppearanceSettings::refreshLogo() {
     } else {
         m_preview->setPixmap(svgPixmap(QStringLiteral(":/images/file-icon@settings.svg"), QSize(37, 49), dpr));
     }
-    diagnostics::print(QStringLiteral("settings: logo %1").arg(set ? QStringLiteral("set") : QStringLiteral("none")));
+    diagnostics::print(diagnostics::logo(set));
     reportControls();
 }
 
@@ -307,8 +306,7 @@ void AppearanceSettings::showWarning(Warning warning) {
     m_warningText->setText(warningText(warning));
     m_preview->hide();
     m_warningView->show();
-    diagnostics::print(QStringLiteral("settings: logo warning shown \"%1\"")
-                           .arg(warningText(warning).section(QLatin1Char('\n'), 0, 0).trimmed()));
+    diagnostics::print(diagnostics::logoWarningShown(warningText(warning).section(QLatin1Char('\n'), 0, 0).trimmed()));
     // Each warning schedules its own end; the first one due ends what is shown.
     QTimer::singleShot(kWarningMs, this, [this] {
         if (m_warning == Warning::None)
@@ -316,12 +314,12 @@ void AppearanceSettings::showWarning(Warning warning) {
         m_warning = Warning::None;
         m_warningView->hide();
         m_preview->show();
-        diagnostics::print(QStringLiteral("settings: logo warning hidden"));
+        diagnostics::print(diagnostics::logoWarningHidden());
     });
 }
 
 void AppearanceSettings::browseLogo() {
-    QWidget *window = WindowsCore::shared().settingsWindow();
+    QWidget *window = SettingsHooks::window(SettingsHooks::shared().settingsWindow);
     if (!window)
         return;
     auto *dialog = new QFileDialog(window, QStringLiteral("Choose a logo"));
@@ -347,12 +345,12 @@ void AppearanceSettings::browseLogo() {
             self->applyChosenLogo(std::nullopt);
     });
     dialog->open();
-    diagnostics::print(QStringLiteral("settings: logo dialog shown"));
+    diagnostics::print(diagnostics::logoDialogShown());
 }
 
 void AppearanceSettings::applyChosenLogo(const std::optional<QString> &file) {
     if (!file || file->isEmpty()) {
-        diagnostics::print(QStringLiteral("settings: logo dialog cancelled"));
+        diagnostics::print(diagnostics::logoDialogCancelled());
         return;
     }
     const CustomLogo::Outcome outcome = CustomLogo::store(*file);
@@ -387,7 +385,7 @@ void AppearanceSettings::resetAppearance() {
     m_env.setUploadWatermark(true);
     m_env.setLocalWatermark(true);
     m_env.setAppearance(Appearance::None);
-    TrayMenu::shared().reloadProjects();
+    SettingsHooks::run(SettingsHooks::shared().reloadProjects);
 }
 
 QString AppearanceSettings::exampleAddress() { return Defines::productWebsite() + QStringLiteral("/s/example"); }

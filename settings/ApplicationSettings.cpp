@@ -1,12 +1,11 @@
 #include "settings/ApplicationSettings.h"
 
-#include "app/SettingsModel.h"
-#include "app/TrayNotification.h"
-#include "app/TrayNotificationsManager.h"
+#include "app/state/SettingsModel.h"
 #include "platform/LaunchAtLogin.h"
 #include "platform/ShortcutRegistry.h"
 #include "settings/FormRow.h"
 #include "settings/LinkButton.h"
+#include "settings/SettingsHooks.h"
 #include "settings/ShortcutRecorder.h"
 #include "settings/Switch.h"
 #include "uikit/Color.h"
@@ -56,8 +55,8 @@ ApplicationSettings::ApplicationSettings(SettingsModel &env, ShortcutRegistry *r
         m_openAtLogin->setChecked(LaunchAtLogin::isEnabled());
     });
     connect(m_shortcut, &ShortcutRecorder::refused, this, [](const QKeySequence &, const QString &message) {
-        TrayNotificationsManager::shared().show(QStringLiteral("\u2328\uFE0F"), true,
-                                                notice::row({notice::text(message)}));
+        if (const auto &notice = SettingsHooks::shared().notice)
+            notice(QStringLiteral("\u2328\uFE0F"), message);
     });
     connect(resetLink(), &LinkButton::clicked, this, &ApplicationSettings::resetSettings);
 }

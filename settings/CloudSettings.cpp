@@ -1,13 +1,13 @@
 #include "settings/CloudSettings.h"
 
-#include "app/Defines.h"
-#include "app/SettingsModel.h"
-#include "app/TrayMenu.h"
+#include "app/state/Defines.h"
+#include "app/state/SettingsModel.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 #include "platform/UrlOpener.h"
 #include "settings/ControlsReport.h"
 #include "settings/LinkButton.h"
+#include "settings/SettingsHooks.h"
 #include "uikit/Color.h"
 #include "uikit/Divider.h"
 #include "uikit/KitLabel.h"
@@ -98,7 +98,7 @@ CloudSettings::ViewModel::ViewModel(SettingsModel &settings, QObject *parent)
 CloudSettings::CloudSettings(SettingsModel &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_viewModel(new ViewModel(settings, this)),
       m_stack(new QStackedLayout(this)), m_cover(new LoadingCover()),
-      m_report(new ControlsReport(this, QStringLiteral("settings: page \"Cloud account\""))) {
+      m_report(new ControlsReport(this, diagnostics::settingsPage(QStringLiteral("Cloud account")))) {
     setObjectName(QStringLiteral("page"));
     m_signedOut = makeSignedOut();
     m_signedIn = makeSignedIn();
@@ -125,7 +125,7 @@ void CloudSettings::apply() {
     if (static_cast<int>(now) != m_shownState) {
         m_shownState = static_cast<int>(now);
         static const char *names[] = {"loading", "signed out", "signed in"};
-        diagnostics::print(QStringLiteral("settings: cloud account %1").arg(QLatin1String(names[m_shownState])));
+        diagnostics::print(diagnostics::cloudAccount(QLatin1String(names[m_shownState])));
     }
     m_report->request();
 }
@@ -146,7 +146,7 @@ QWidget *CloudSettings::makeSignedOut() {
     auto *signIn = new MorvaneButton(QStringLiteral("Sign In"), MorvaneButtonType::Primary, ColorScheme::Light);
     signIn->setObjectName(QStringLiteral("signIn"));
     signIn->setFixedSize(144, 36);
-    connect(signIn, &MorvaneButton::clicked, this, [] { TrayMenu::shared().loginAction(); });
+    connect(signIn, &MorvaneButton::clicked, this, [] { SettingsHooks::run(SettingsHooks::shared().login); });
     column->addWidget(signIn, 0, Qt::AlignHCenter);
     column->addStretch(1);
     column->addWidget(centred(QStringLiteral("After you Sign In to your account through the browser once, \nthe "
@@ -178,7 +178,7 @@ QWidget *CloudSettings::makeSignedIn() {
     account->addWidget(new KitLabel(QStringLiteral("You are logged in. "), TextStyle::contentS(), Color::Gray::hex8D8D8D()));
     auto *logOut = new LinkButton(QStringLiteral("Log Out?"), TextStyle::contentSUnderlined(), Color::Gray::hex8D8D8D());
     logOut->setObjectName(QStringLiteral("logOut"));
-    connect(logOut, &LinkButton::clicked, this, [] { TrayMenu::shared().logoutAction(); });
+    connect(logOut, &LinkButton::clicked, this, [] { SettingsHooks::run(SettingsHooks::shared().logout); });
     account->addWidget(logOut);
     account->addStretch(1);
     headerColumn->addLayout(account);
@@ -216,7 +216,7 @@ QWidget *CloudSettings::makeSignedIn() {
 
 void CloudSettings::refreshSettings() {
     m_settings.setSettingsLoader(true);
-    TrayMenu::shared().reloadProjects();
+    SettingsHooks::run(SettingsHooks::shared().reloadProjects);
     QPointer<SettingsModel> settings(&m_settings);
     QTimer::singleShot(2000, &m_settings, [settings] {
         if (settings)

@@ -23,7 +23,7 @@ void ControlsReport::request() {
 }
 
 QString ControlsReport::line() const {
-    QStringList parts{m_prefix};
+    QStringList parts;
     QWidget *window = m_root->window();
     for (QWidget *w : m_root->findChildren<QWidget *>()) {
         const QString name = w->objectName();
@@ -33,7 +33,7 @@ QString ControlsReport::line() const {
         // One word per control: the line is split at blanks.
         parts << QStringLiteral("%1=%2,%3,%4,%5").arg(QString(name).replace(QLatin1Char(' '), QLatin1Char('_'))).arg(at.x()).arg(at.y()).arg(w->width()).arg(w->height());
     }
-    return parts.join(QLatin1Char(' '));
+    return diagnostics::controls(m_prefix, parts);
 }
 
 } // namespace qn

@@ -116,7 +116,7 @@ void HotkeySettings::rebuild() {
     column->addWidget(rule);
     for (int i = 0; i < m_rows.size(); ++i)
         column->addWidget(new HotkeyRow(m_rows[i], i));
-    diagnostics::print(QStringLiteral("settings: hotkeys row 0 \"%1\"").arg(m_rows.value(0).hotkey));
+    diagnostics::print(diagnostics::hotkeysFirstRow(m_rows.value(0).hotkey));
     reportControls();
 }
 

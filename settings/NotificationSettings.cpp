@@ -1,6 +1,6 @@
 #include "settings/NotificationSettings.h"
 
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "settings/FormRow.h"
 #include "settings/LinkButton.h"
 #include "settings/Switch.h"

@@ -1,13 +1,13 @@
 #include "settings/OnboardingView.h"
 
-#include "app/Models.h"
-#include "app/SettingsModel.h"
-#include "capture/WindowsCore.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 #include "recording/VideoPlayerView.h"
 #include "settings/ControlsReport.h"
 #include "settings/OnboardingSteps.h"
+#include "settings/SettingsHooks.h"
 #include "uikit/Color.h"
 #include "uikit/MorvaneButton.h"
 
@@ -62,7 +62,7 @@ OnboardingView::OnboardingView(SettingsModel *model, QWidget *parent)
       m_viewModel(new ViewModel(m_model, this)), m_media(new QWidget()), m_pageHolder(new QVBoxLayout()),
       m_button(new MorvaneButton(QString(), MorvaneButtonType::Primary, ColorScheme::Light)),
       m_stepper(new StepperView(m_viewModel->stepsCount)),
-      m_report(new ControlsReport(this, QStringLiteral("onboarding: controls"))) {
+      m_report(new ControlsReport(this, diagnostics::onboardingControls())) {
     setObjectName(QStringLiteral("onboarding"));
     setFixedSize(kSize);
     auto *row = new QHBoxLayout(this);
@@ -125,8 +125,8 @@ void OnboardingView::buttonAction() {
     const int step = m_viewModel->onboardingStep;
     if (step >= m_viewModel->stepsCount - 1) {
         m_model.setNeedOnboarding(false);
-        diagnostics::print(QStringLiteral("onboarding: finished"));
-        if (QWidget *window = WindowsCore::shared().onboardingWindow())
+        diagnostics::print(diagnostics::onboardingFinished());
+        if (QWidget *window = SettingsHooks::window(SettingsHooks::shared().onboardingWindow))
             window->close();
         return;
     }
@@ -181,17 +181,17 @@ void OnboardingView::showMedia(int step) {
             auto *view = new VideoPlayerView(m_player);
             view->setObjectName(QStringLiteral("video"));
             connect(view, &VideoPlayerView::readyForDisplay, this,
-                    [] { diagnostics::print(QStringLiteral("onboarding: video shown")); });
+                    [] { diagnostics::print(diagnostics::onboardingVideoShown()); });
             connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
                 if (status != QMediaPlayer::EndOfMedia || !m_player)
                     return;
                 // Around and around, from the start, for as long as the page shows.
                 m_player->setPosition(0);
                 m_player->play();
-                diagnostics::print(QStringLiteral("onboarding: video restarted"));
+                diagnostics::print(diagnostics::onboardingVideoRestarted());
             });
             connect(m_player, &QMediaPlayer::errorOccurred, this, [](QMediaPlayer::Error, const QString &message) {
-                diagnostics::print(QStringLiteral("onboarding: video error ") + message);
+                diagnostics::print(diagnostics::onboardingVideoError(message));
             });
             m_player->setSource(QUrl::fromLocalFile(file));
             m_mediaContent = view;
@@ -213,7 +213,7 @@ void OnboardingView::apply() {
         m_pageHolder->addWidget(m_page);
         if (mediaChanges)
             showMedia(step);
-        diagnostics::print(QStringLiteral("onboarding: step %1 \"%2\"").arg(step).arg(buttonTitle()));
+        diagnostics::print(diagnostics::onboardingStep(step, buttonTitle()));
     }
     m_report->request();
 }
@@ -228,7 +228,7 @@ void OnboardingView::hideEvent(QHideEvent *event) {
     // A closed window keeps its view: the video must not go on playing unseen.
     if (m_player) {
         stopVideo();
-        diagnostics::print(QStringLiteral("onboarding: video stopped"));
+        diagnostics::print(diagnostics::onboardingVideoStopped());
     }
 }
 

@@ -1,7 +1,7 @@
 #include "settings/Settings.h"
 
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 #include "settings/AboutSettings.h"
@@ -52,7 +52,7 @@ Settings::ViewModel::ViewModel(SettingsModel &model, QObject *parent)
 Settings::Settings(SettingsModel *model, QWidget *parent)
     : QWidget(parent), m_model(model ? *model : *Models::shared().settingsModel()),
       m_viewModel(new ViewModel(m_model, this)), m_shown(m_viewModel->settings),
-      m_report(new ControlsReport(this, QStringLiteral("settings: window"))) {
+      m_report(new ControlsReport(this, diagnostics::settingsWindow())) {
     auto *menu = new QWidget();
     auto *menuColumn = new QVBoxLayout(menu);
     menuColumn->setContentsMargins(0, 0, 0, 0);
@@ -80,7 +80,7 @@ Settings::Settings(SettingsModel *model, QWidget *parent)
         // Keyboard tests follow the focus through the window.
         connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
             if (now && isAncestorOf(now) && !now->objectName().isEmpty())
-                diagnostics::print(QStringLiteral("settings: focus ") + now->objectName());
+                diagnostics::print(diagnostics::settingsFocus(now->objectName()));
         });
     }
 }
@@ -121,7 +121,7 @@ void Settings::apply() {
     m_timedSince = clock().nsecsElapsed();
     m_template->setContent(makeDetail(page));
     timePaintOf(detail(), QStringLiteral("switched"));
-    diagnostics::print(QStringLiteral("settings: showing \"%1\"").arg(settingsMenuRawValue(page)));
+    diagnostics::print(diagnostics::settingsShowing(settingsMenuRawValue(page)));
     m_report->request();
 }
 
@@ -144,7 +144,7 @@ bool Settings::eventFilter(QObject *watched, QEvent *event) {
         // After this paint the frame is handed to the X server on the same turn.
         QTimer::singleShot(0, this, [since, what] {
             const double ms = (clock().nsecsElapsed() - since) / 1e6;
-            diagnostics::print(QStringLiteral("settings: page %1 and painted in %2 ms").arg(what).arg(ms, 0, 'f', 1));
+            diagnostics::print(diagnostics::pageTimed(what, ms));
         });
     }
     return QWidget::eventFilter(watched, event);

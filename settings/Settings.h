@@ -1,5 +1,5 @@
 #pragma once
-#include "settings/SettingsMenu.h"
+#include "app/state/SettingsMenu.h"
 
 #include <QList>
 #include <QObject>

@@ -1,5 +1,6 @@
 #include "settings/SettingsPage.h"
 
+#include "platform/Diagnostics.h"
 #include "settings/ControlsReport.h"
 #include "settings/LinkButton.h"
 #include "uikit/Color.h"
@@ -14,7 +15,7 @@ namespace qn {
 SettingsPage::SettingsPage(const QString &pageName, const QString &title, const QString &resetTitle,
                            int headerBottom, int bottomMargin, QWidget *parent)
     : QWidget(parent), m_body(new QVBoxLayout()),
-      m_report(new ControlsReport(this, QStringLiteral("settings: page \"%1\"").arg(pageName))) {
+      m_report(new ControlsReport(this, diagnostics::settingsPage(pageName))) {
     setObjectName(QStringLiteral("page"));
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(20, 29, 20, bottomMargin);

@@ -103,7 +103,7 @@ void ShortcutRecorder::startRecording() {
     setFocus(Qt::OtherFocusReason);
     grabKeyboard();
     update();
-    diagnostics::print(QStringLiteral("settings: shortcut recording"));
+    diagnostics::print(diagnostics::shortcutRecording());
     Q_EMIT recordingChanged(true);
 }
 
@@ -121,7 +121,7 @@ void ShortcutRecorder::cancelRecording() {
     if (!m_recording)
         return;
     finishRecording();
-    diagnostics::print(QStringLiteral("settings: shortcut recording cancelled"));
+    diagnostics::print(diagnostics::shortcutRecordingCancelled());
 }
 
 void ShortcutRecorder::commit(const QKeySequence &sequence) {
@@ -135,11 +135,11 @@ void ShortcutRecorder::commit(const QKeySequence &sequence) {
         const QString message = displayTextOf(sequence) + why +
                                 (oldText.isEmpty() ? QStringLiteral(" No hot key is set.")
                                                    : QStringLiteral(" The hot key stays ") + oldText + QLatin1Char('.'));
-        diagnostics::print(QStringLiteral("settings: shortcut refused ") + displayTextOf(sequence));
+        diagnostics::print(diagnostics::shortcutRefused(displayTextOf(sequence)));
         Q_EMIT refused(sequence, message);
         return;
     }
-    diagnostics::print(QStringLiteral("settings: shortcut set \"%1\"").arg(displayTextOf(sequence)));
+    diagnostics::print(diagnostics::shortcutSet(displayTextOf(sequence)));
     if (m_onChange)
         m_onChange(sequence.isEmpty() ? std::nullopt : std::optional<QKeySequence>(sequence));
 }
@@ -207,7 +207,7 @@ void ShortcutRecorder::keyPressEvent(QKeyEvent *event) {
     }
     const QKeyCombination chord(mods, static_cast<Qt::Key>(chordKey));
     if (!isAcceptableChord(chord)) {
-        diagnostics::print(QStringLiteral("settings: shortcut needs a modifier"));
+        diagnostics::print(diagnostics::shortcutNeedsModifier());
         return;
     }
     commit(QKeySequence(chord));

@@ -3,8 +3,7 @@
 // shown only while a condition holds and never taking clicks.
 #include <QObject>
 #include <QPointer>
-
-class QWidget;
+#include <QWidget>
 
 namespace qn {
 

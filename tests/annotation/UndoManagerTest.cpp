@@ -1,4 +1,4 @@
-#include "FakeToolHost.h"
+#include "FakeDrawnHost.h"
 #include "annotation/DrawViewModel.h"
 
 #include <QSignalSpy>
@@ -24,9 +24,9 @@ TEST(UndoManagerSteps, OneStepPerUserAction) {
     Counter c{undo};
     c.add(1);
     c.add(2);  // same event: one step
-    test::FakeToolHost::settle();
+    test::FakeDrawnHost::settle();
     c.add(10);
-    test::FakeToolHost::settle();
+    test::FakeDrawnHost::settle();
     EXPECT_TRUE(undo.canUndo());
     undo.undo();
     EXPECT_EQ(c.value, 3);
@@ -42,7 +42,7 @@ TEST(UndoManagerSteps, RegistrationsWhileUndoingBecomeTheRedo) {
     Counter c{undo};
     c.add(1);
     c.add(2);
-    test::FakeToolHost::settle();
+    test::FakeDrawnHost::settle();
     undo.undo();
     EXPECT_EQ(c.value, 0);
     EXPECT_TRUE(undo.canRedo());
@@ -57,7 +57,7 @@ TEST(UndoManagerSteps, ANewActionClearsTheRedoHistory) {
     UndoManager undo;
     Counter c{undo};
     c.add(1);
-    test::FakeToolHost::settle();
+    test::FakeDrawnHost::settle();
     undo.undo();
     c.add(5);
     EXPECT_FALSE(undo.canRedo());
@@ -77,7 +77,7 @@ TEST(UndoManagerSteps, ResetForgetsEverything) {
     Counter c{undo};
     c.add(1);
     undo.removeAllActions();
-    test::FakeToolHost::settle();
+    test::FakeDrawnHost::settle();
     EXPECT_FALSE(undo.canUndo());
     EXPECT_FALSE(undo.canRedo());
     EXPECT_GE(changed.count(), 2);

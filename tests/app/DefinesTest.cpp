@@ -1,4 +1,4 @@
-#include "app/Defines.h"
+#include "app/state/Defines.h"
 
 #include "BuildInfo.h"
 

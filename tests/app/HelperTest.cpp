@@ -1,4 +1,4 @@
-#include "app/Helper.h"
+#include "app/state/Helper.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "platform/JsonText.h"
 #include "support/TempPreferences.h"
 #include "tests/app/Drafts.h"

@@ -1,7 +1,7 @@
 #include "app/TrayMenu.h"
 
-#include "app/Defines.h"
-#include "app/SettingsModel.h"
+#include "app/state/Defines.h"
+#include "app/state/SettingsModel.h"
 #include "platform/Analytics.h"
 #include "support/TempPreferences.h"
 #include "tests/app/Drafts.h"

@@ -1,8 +1,8 @@
 #include "app/TrayNotification.h"
 #include "app/TrayNotificationsManager.h"
 
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "tests/app/SandboxHome.h"
 
 #include <QApplication>

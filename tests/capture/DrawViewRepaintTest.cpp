@@ -1,7 +1,8 @@
 #include "annotation/DrawViewModel.h"
-#include "app/Models.h"
+#include "app/state/Models.h"
+#include "capture/DrawCore.h"
 #include "capture/DrawView.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -74,7 +75,7 @@ struct DrawViewRepaintTest : ::testing::TestWithParam<Case> {
         Models::shared().recordModel()->setIsRecording(false);
         model().setCropScreen(QGuiApplication::primaryScreen());
         model().setCroppedAreaDrawing(true);
-        view = std::make_unique<DrawView>(QGuiApplication::primaryScreen());
+        view = std::make_unique<DrawView>(DrawCore::shared(), QGuiApplication::primaryScreen());
         view->resize(1920, 1080);
         view->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));

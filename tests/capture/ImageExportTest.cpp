@@ -1,5 +1,5 @@
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "capture/ImageEncoding.h"
 #include "capture/SnapshotView.h"
 #include "support/TempPreferences.h"
@@ -39,7 +39,7 @@ public:
         }
         p.fillRect(area, color.mask ? QColor(Qt::white) : color.color);
     }
-    ToolIntersection intersect(QPointF) const override { return {}; }
+    DrawnIntersection intersect(QPointF) const override { return {}; }
     std::shared_ptr<BaseTool> clone() const override { return std::make_shared<FillTool>(*this); }
 };
 

@@ -1,13 +1,13 @@
 #include "annotation/DrawViewModel.h"
-#include "app/Models.h"
-#include "app/SettingsModel.h"
+#include "app/state/Models.h"
+#include "app/state/SettingsModel.h"
 #include "capture/DrawView.h"
 #include "capture/OverlayChrome.h"
 #include "editor_ui/BottomMenu.h"
 #include "editor_ui/ChromeState.h"
 #include "editor_ui/ControlsMenu.h"
 #include "editor_ui/DrawPanels.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "uikit/ColorScheme.h"
 
 #include "capture/DrawCore.h"
@@ -33,7 +33,7 @@ struct OverlayChromeTest : ::testing::Test {
         model().setCropScreen(nullptr);
         model().setCroppedArea(QRectF());
         Models::shared().recordModel()->setIsRecording(false);
-        view = std::make_unique<DrawView>(QGuiApplication::primaryScreen());
+        view = std::make_unique<DrawView>(DrawCore::shared(), QGuiApplication::primaryScreen());
         view->resize(1920, 1080);
         chrome = view->findChild<OverlayChrome *>();
         ASSERT_NE(chrome, nullptr);

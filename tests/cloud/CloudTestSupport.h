@@ -3,7 +3,7 @@
 // preferences model on a temporary file, and recorders for "tokenExpired" and
 // analytics events.
 #include "FakeHttpServer.h"
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
 #include "platform/NotificationHub.h"

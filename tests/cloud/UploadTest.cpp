@@ -294,7 +294,7 @@ TEST(UploadPoints, TheCommentPointsAmongTheDrawnObjectsInDrawingOrder) {
     auto box = std::make_shared<RectangleTool>();
     box->startPoint = QPointF(1, 1);
     box->endPoint = QPointF(9, 9);
-    const QList<ToolPtr> drawn = {pin(2, QStringLiteral("second"), {10, 20}, {30, 40}, CornerType::TopRight), box,
+    const QList<DrawnPtr> drawn = {pin(2, QStringLiteral("second"), {10, 20}, {30, 40}, CornerType::TopRight), box,
                                   pin(std::nullopt, QStringLiteral("loose"), {5, 5}, {5, 5}, std::nullopt)};
     const QList<CommentPoint> points = commentPointsOf(drawn);
     ASSERT_EQ(points.size(), 2);

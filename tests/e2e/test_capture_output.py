@@ -5,7 +5,7 @@ import time
 
 import pytest
 
-from harness import screen
+from harness import lines, screen
 from harness.app import OVERLAY_TITLE, copied_picture, drag_crop, open_capture, wait_capture_closed, wait_focus_in
 
 # No onboarding window: it comes up on its own time and could be in a picture.
@@ -25,7 +25,7 @@ def test_save_writes_png_by_default_name_and_jpeg_by_chosen_name(launch, x, disp
     x.key("ctrl+s")
     wait_focus_in(x, save_dialog(x), time.time() + 10)
     x.key("Return")  # the proposed name
-    path = app.wait_for_line(r"capture: saved (.+)$").group(1)
+    path = app.wait_for_line(lines.saved()).group(1)
     wait_capture_closed(app, x)
     assert DEFAULT_NAME.match(os.path.basename(path)), path
     with open(path, "rb") as f:
@@ -42,7 +42,7 @@ def test_save_writes_png_by_default_name_and_jpeg_by_chosen_name(launch, x, disp
     x.key("ctrl+a")
     x.type(target)
     x.key("Return")
-    app.wait_for_line(r"capture: saved .*chosen shot\.jpg$")
+    app.wait_for_line(lines.saved(lines.ending("chosen shot.jpg")))
     with open(target, "rb") as f:
         data = f.read()
     assert screen.image_format(data) == "jpeg"
@@ -76,6 +76,8 @@ def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, displ
         x.key("ctrl+t")
         text = x.wait_clipboard(lambda v: v.decode("utf-8", "replace") != "before", timeout=60).decode()
         assert text == "Hello Quillnest 42"
+        # The clipboard is filled first; the event is said before this line.
+        app.wait_for_line(lines.copied_text())
         assert len(app.events("\u0441opy_to_\u0441lipboard_as_text")) == 1
     finally:
         window.close()
@@ -88,8 +90,8 @@ def test_copy_as_text_of_a_crop_without_text_says_so_and_keeps_the_capture(launc
     open_capture(app, x)
     x.drag((100, 100), (300, 250))  # plain white: nothing to read
     x.key("ctrl+t")
-    app.wait_for_line("^capture: no text found$", timeout=60)
-    app.wait_for_line("^notice: No text found in the selected area.$")
+    app.wait_for_line(lines.no_text_found(), timeout=60)
+    app.wait_for_line(lines.notice("No text found in the selected area."))
     assert x.windows(name=OVERLAY_TITLE)
     assert x.clipboard_text() == "before"
     # Another try on the same capture: a bigger area, copied as a picture.
@@ -107,6 +109,6 @@ def test_a_copy_is_confirmed_by_a_notice_only_when_notices_are_wanted(launch, x,
     drag_crop(app, x)
     copied_picture(app, x, display)
     # Printed once the copy has been announced, so a notice would be in by now.
-    app.wait_for_line(r"^capture: copied \d+ bytes of PNG$")
+    app.wait_for_line(lines.copied_png())
     copied = [n for n in app.notices() if "copied to Clipboard" in n]
     assert copied == (["Screenshot copied to Clipboard!"] if show else [])

@@ -1,7 +1,7 @@
 """The capture overlay: hot key, one overlay per screen, crop drags, handles, Space, window choosing, Esc."""
 import time
 
-from harness import screen
+from harness import lines, screen
 from harness.app import (HOT_KEY, OVERLAY_TITLE, captures, copied_picture, open_capture, wait_capture_closed,
                          wait_focus_in)
 
@@ -17,7 +17,7 @@ def test_hot_key_opens_one_overlay_per_screen_and_esc_closes_without_asking(laun
     mark = app.mark()
     x.drag((100, 100), (300, 250))
     # The drag is handled after the key: a second capture would have opened by now.
-    app.wait_after(mark, "^capture: crop area ")
+    app.wait_after(mark, lines.crop_area())
     assert len(x.windows(name=OVERLAY_TITLE)) == 1
     assert captures(app) == 1
     x.key("Escape")  # only a crop area: nothing to lose
@@ -133,7 +133,7 @@ def test_an_output_of_an_empty_crop_says_so_and_keeps_the_capture_open(launch, x
 def test_before_a_crop_the_screen_shows_exactly_as_it_was(launch, x, display):
     app, before = screen.launch_over_pattern(launch, display, PREFS)
     open_capture(app, x)
-    app.wait_for_line("^capture: overlay painted$")
+    app.wait_for_line(lines.overlay_painted())
     x.move(5, 5)  # the cursor out of the way of the comparison
     shown = screen.grab(display)
     assert shown.crop(100, 100, 1000, 600) == before.crop(100, 100, 1000, 600)
@@ -224,7 +224,7 @@ def test_a_capture_after_the_overlay_gave_its_memory_back_shows_and_copies_the_f
     open_capture(app, x)
     x.key("Escape")
     wait_capture_closed(app, x)
-    app.wait_for_line(r"^capture: overlay memory released", timeout=30)
+    app.wait_for_line(lines.overlay_memory_released(), timeout=30)
     open_capture(app, x)
     shown = _settled(display)
     ratios = sorted(s / b for yy in range(40, display.height, 97) for xx in range(0, display.width - 300, 89)

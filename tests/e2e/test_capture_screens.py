@@ -6,7 +6,7 @@ import time
 
 import pytest
 
-from harness import screen
+from harness import lines, screen
 from harness.app import (HOT_KEY, OVERLAY_TITLE, captures, copied_picture, open_capture, wait_capture_closed,
                          wait_focus_in)
 
@@ -69,13 +69,13 @@ def test_hot_key_opens_one_overlay_per_screen_keys_on_the_one_under_the_pointer(
     x.move(*right.to_root(600, 500))
     open_capture(app, x)
     assert overlay_rects(x, 2) == sorted(m.rect for m in display.monitors)
-    app.wait_for_line(r"capture: overlay opened on 2 screen\(s\)")
+    app.wait_for_line(lines.overlay_opened(2))
     wait_active(display, overlay_on(x, right))
     x.key(HOT_KEY)
     mark = app.mark()
     drag_on(x, right, (100, 100), (300, 250))
     # The drag is handled after the key: a second capture would have opened by now.
-    app.wait_after(mark, "^capture: crop area ")
+    app.wait_after(mark, lines.crop_area())
     assert len(x.windows(name=OVERLAY_TITLE)) == 2
     assert captures(app) == 1
     # The keys follow the pointer onto the other screen.
@@ -233,7 +233,7 @@ def test_save_from_the_second_screen_uses_its_snapshot(launch, x, display):
     x.key("ctrl+a")
     x.type(target)
     x.key("Return")
-    app.wait_for_line(r"capture: saved .*second screen\.png$")
+    app.wait_for_line(lines.saved(lines.ending("second screen.png")))
     wait_capture_closed(app, x)
     with open(target, "rb") as f:
         data = f.read()

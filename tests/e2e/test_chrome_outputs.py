@@ -3,7 +3,7 @@ import time
 
 import pytest
 
-from harness import chrome, screen
+from harness import chrome, lines, screen
 from harness.app import open_capture, wait_capture_closed, wait_focus_in
 
 # No onboarding window: it comes up on its own time and could be in a picture.
@@ -91,7 +91,7 @@ def test_keys_reach_the_overlay_after_a_click_on_the_bar_and_wait_for_a_crop(lau
     mark = app.mark()
     x.drag((100, 100), (300, 250))
     # Handled after the keys: had they closed the capture, there would be no crop now.
-    app.wait_after(mark, "^capture: crop area ")
+    app.wait_after(mark, lines.crop_area())
     assert x.windows(name="Quillnest capture")
     assert not x.windows(name="^Save$")
     assert x.clipboard_text() == "before"

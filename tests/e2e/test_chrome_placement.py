@@ -5,7 +5,7 @@ import os
 import pytest
 
 from conftest import ARTIFACTS
-from harness import chrome, screen
+from harness import chrome, lines, screen
 from harness.app import open_capture
 
 # No onboarding window: it comes up on its own time and could be in a picture.
@@ -50,7 +50,7 @@ def test_bars_follow_the_crop_and_leave_with_the_capture(launch, x):
     placed = chrome.wait_placement(app, lambda b, c: b == (565, 816) + BAR)
     assert placed[1] == (1116, 425) + COLUMN
     x.key("Escape")
-    app.wait_for_line(r"^capture: overlay closed")
+    app.wait_for_line(lines.overlay_closed())
     # The next capture starts without bars until its crop exists.
     open_capture(app, x)
     assert chrome.placements(app)[-1] == (None, None)
@@ -63,7 +63,7 @@ def test_screenshot_of_the_chrome(launch, x, display, appearance):
     x.drag((500, 250), (1100, 650))
     bar, column = chrome.wait_placement(app)
     chrome.hover_control(app, x, "copy")
-    app.wait_for_line(r'^chrome: help shown "Copy to Clipboard - Ctrl\+C"$')
+    app.wait_for_line(lines.help_shown("Copy to Clipboard - Ctrl+C"))
     # Kept for a person to look at.
     os.makedirs(ARTIFACTS, exist_ok=True)
     display.screenshot(os.path.join(ARTIFACTS, "chrome-%s.png" % appearance))

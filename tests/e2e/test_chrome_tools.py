@@ -1,7 +1,7 @@
 """The tool column by mouse: tools, undo and redo, the whiteboard and the colour palette."""
 import time
 
-from harness import annotate, chrome, screen
+from harness import annotate, chrome, lines, screen
 from harness.annotate import is_blue, near
 
 CROP = ((100, 100), (900, 700))
@@ -56,8 +56,8 @@ def test_colour_palette_sets_the_drawing_colour(launch, x):
     before = app.pref("color")
     since = chrome.mark(app)
     chrome.click_control(app, x, "color")
-    chrome.wait_line_since(app, since, r"^chrome: popover shown colorsPalette ")
-    line = chrome.lines_since(app, since, r"^chrome: popover shown colorsPalette ")[-1]
+    chrome.wait_line_since(app, since, lines.popover_shown("colorsPalette"))
+    line = chrome.lines_since(app, since, lines.popover_shown("colorsPalette"))[-1]
     px, py, pw, ph = (int(v) for v in line.split()[-1].split(","))
     # The bottom-right swatch of the grid.
     x.move(px + pw // 2, py + ph // 2)

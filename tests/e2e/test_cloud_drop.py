@@ -3,12 +3,13 @@ names; other files are ignored."""
 import base64
 import contextlib
 import os
+import select
 import subprocess
 import time
 
 import pytest
 
-from harness import screen
+from harness import lines, screen
 from harness.xdnd import drop_files
 from test_cloud_upload import API, HOST, SIGNED_IN, api_requests, close_enough, field, form, signed_in, TOKEN
 
@@ -19,16 +20,31 @@ def drop(app, x, display, *paths):
     return drop_files(display.name, icon, list(paths), (gx + w // 2, gy + h // 2))
 
 
+def said(source, timeout=10):
+    """The next line the drag source prints."""
+    line = b""
+    deadline = time.time() + timeout
+    while not line.endswith(b"\n"):
+        ready, _, _ = select.select([source.stdout], [], [], max(0, deadline - time.time()))
+        if not ready:
+            raise AssertionError(f"the drag source said nothing more after {line!r}")
+        byte = os.read(source.stdout.fileno(), 1)
+        if not byte:
+            raise AssertionError(f"the drag source ended after {line!r}")
+        line += byte
+    return line.decode().strip()
+
+
 @contextlib.contextmanager
 def drag_from_another_program(app, x, display, path):
     """Drags the file with the pointer from another program's window onto the tray
     icon, as from a file manager; gives how the drag ended for that program. The
     program keeps running meanwhile: the data of a drop is fetched from it."""
     source = subprocess.Popen([os.environ["QN_DRAG_SOURCE"], path], env=dict(display.env, QT_QPA_PLATFORM="xcb"),
-                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     try:
         [window] = x.wait_window("^drag source$")
-        time.sleep(0.5)  # mapped is not yet shown
+        assert said(source) == "drag source shown"
         wx, wy, ww, wh = x.geometry(window)
         gx, gy, w, h = x.geometry(app.tray_icon(x))
         start, end = (wx + ww // 2, wy + wh // 2), (gx + w // 2, gy + h // 2)
@@ -37,9 +53,9 @@ def drag_from_another_program(app, x, display, path):
         for i in range(1, 21):
             x.move(start[0] + (end[0] - start[0]) * i // 20, start[1] + (end[1] - start[1]) * i // 20)
             time.sleep(0.05)
-        time.sleep(0.3)
+        assert said(source) == "drag accepted"
         x._xdo("mouseup", 1)
-        yield source.stdout.readline().strip()
+        yield said(source)
     finally:
         source.terminate()
         source.wait(timeout=5)
@@ -72,7 +88,7 @@ def test_a_dropped_png_is_uploaded_under_its_own_name(launch, x, display, cloud)
     assert draft.body == form([("authid", TOKEN), ("fileName", "shot one.png"), ("file_data", file_data),
                                ("height", "48.0"), ("projectid", "9"), ("templateid", "31"), ("width", "64.0")])
     assert x.wait_clipboard(lambda v: v.endswith(b"/t/Drop")) == (HOST + "/t/Drop").encode()
-    app.wait_for_line(r"^notice: Uploaded!")
+    app.wait_for_line(lines.notice(lines.rx(r"Uploaded!.*")))
     assert len(app.events("upload_to_cloud")) == 1
 
 
@@ -98,7 +114,7 @@ def test_gif_bytes_travel_unchanged_and_other_files_are_ignored(launch, x, displ
     with open(notes, "w") as f:
         f.write("not a picture\n")
     assert drop(app, x, display, notes)  # taken, as every file drag is, then ignored
-    time.sleep(1)
+    app.wait_for_line(r"^Dropped file ignored: .*notes\.txt is not an image")
     assert api_requests(cloud)[-1].path == API + "/get_user_tray_info"
 
     gif = make_image(app, display, "Anim.GIF", size="30x20")
@@ -109,7 +125,7 @@ def test_gif_bytes_travel_unchanged_and_other_files_are_ignored(launch, x, displ
     assert field(draft.body, "file_data") == "data:image/gif;base64," + base64.b64encode(raw).decode()
     assert (field(draft.body, "width"), field(draft.body, "height")) == ("30.0", "20.0")
     assert field(draft.body, "fileName") == "Anim.GIF"
-    time.sleep(0.5)
+    time.sleep(0.5)  # nothing marks what never comes: a grace window for a late one
     assert not [n for n in app.notices() if n.startswith("Uploaded!")]  # notifications are off
 
 
@@ -117,5 +133,5 @@ def test_a_failed_drop_upload_offers_the_image(launch, x, display, cloud):
     cloud.answer(API + "/create_task", {"success": False, "message": "Not allowed"})
     app = signed_in(launch, cloud)
     assert drop(app, x, display, make_image(app, display, "a.png"))
-    app.wait_for_line(r"^notice: Create Task: Not allowed Info  \|  Save to your Computer  \|  Close$")
+    app.wait_for_line(lines.notice("Create Task: Not allowed Info  |  Save to your Computer  |  Close"))
     assert not cloud.requests_to(API + "/create_draft")

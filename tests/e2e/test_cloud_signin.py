@@ -2,6 +2,7 @@
 sends for the menu, "Mark all as read", and an expired sign-in."""
 import time
 
+from harness import lines
 from harness.menu import SIGNED_OUT, item, titles
 
 HOST = "http://127.0.0.1:18765"
@@ -53,7 +54,7 @@ def test_sign_in_through_the_browser_stores_the_account_and_loads_the_menu(launc
     assert "Content-Type" not in link.headers
     wait_until(lambda: app.opened_urls(), what="the sign-in page opening")
     assert app.opened_urls() == [HOST + "/users/riwgh/42/s33d"]
-    app.wait_for_line(r"^notice: Signing in through the browser$")
+    app.wait_for_line(lines.notice("Signing in through the browser"))
 
     polls = cloud.wait_for(API + "/login_iwgh", count=3, timeout=25)
     assert [p.body for p in polls] == [b"id=42&seed=s33d"] * 3
@@ -62,7 +63,7 @@ def test_sign_in_through_the_browser_stores_the_account_and_loads_the_menu(launc
     gaps = [b.time - a.time for a, b in zip([link] + polls, polls)]
     assert all(4.5 < gap < 6.0 for gap in gaps), gaps
 
-    app.wait_for_line(r"^notice: Hey, Ann Lee\. You are successfully Signed in!$")
+    app.wait_for_line(lines.notice("Hey, Ann Lee. You are successfully Signed in!"))
     app.wait_for_pref("token", "tok-9")
     assert app.pref("name") == "Ann Lee"
     [info] = cloud.wait_for(API + "/get_user_tray_info")
@@ -74,7 +75,7 @@ def test_sign_in_through_the_browser_stores_the_account_and_loads_the_menu(launc
     assert "Log Out" in titles(menu)
 
     # The sign-in is over: no more polls.
-    time.sleep(6)
+    time.sleep(6)  # longer than a poll interval: a poll would have come
     assert len(cloud.requests_to(API + "/login_iwgh")) == 3
 
 
@@ -83,12 +84,12 @@ def test_sign_in_gives_up_after_twenty_polls(launch, x, cloud):
     cloud.answer(API + "/login_iwgh", {"success": False, "message": "waiting"})
     app = launch(prefs={"needOnboarding": False})
     app.choose(x, "Sign In / Sign Up")
-    app.wait_for_line(r"^notice: Attempts to login exceed 20 ", timeout=130)
+    app.wait_for_line(lines.notice(lines.rx("Attempts to login exceed 20 .*")), timeout=130)
     polls = cloud.requests_to(API + "/login_iwgh")
     assert len(polls) == 21
     # Twenty intervals of 5 s between the first poll and the last.
     assert 99.5 < polls[-1].time - polls[0].time < 103, polls[-1].time - polls[0].time
-    time.sleep(6)
+    time.sleep(6)  # longer than a poll interval: a poll would have come
     assert len(cloud.requests_to(API + "/login_iwgh")) == 21
     assert app.pref("token") in (None, "")
     assert titles(app.menu()) == SIGNED_OUT
@@ -99,8 +100,8 @@ def test_a_failed_link_request_shows_the_error_and_opens_nothing(launch, x, clou
     app = launch(prefs={"needOnboarding": False})
     app.choose(x, "Sign In / Sign Up")
     app.wait_for_line(r"^Login error: ")
-    app.wait_for_line(r"^notice: Unreadable answer from the .*\.\.\. Info")
-    time.sleep(6)
+    app.wait_for_line(lines.notice(lines.rx(r"Unreadable answer from the .*\.\.\. Info.*")))
+    time.sleep(6)  # longer than a poll interval: a poll would have come
     assert app.opened_urls() == []
     assert not cloud.requests_to(API + "/login_iwgh")
 

@@ -1,14 +1,19 @@
 """What the program does when the cloud service misbehaves: answers dripped byte by
 byte, oversized answers, redirects to other hosts, records sent with error statuses,
 links that are not paths, and connections that break after a task was asked for."""
+import re
 import time
 
+from harness import lines
 from harness.app import drag_crop, open_capture, wait_capture_closed
 from harness.fakecloud import FakeCloud, Misbehave
 from test_cloud_upload import API, SIGNED_IN, TRAY_INFO, signed_in
 
-# Error notices show the first 35 characters of the message.
-ERROR_NOTICE = r"^notice: {}.* Info  \|  Save to your Computer  \|  Close$"
+
+def error_notice(start):
+    """The error notice whose text starts with `start` (notices show the first 35
+    characters of the message), with its two buttons."""
+    return lines.notice(lines.rx(re.escape(start) + lines.ending(" Info  |  Save to your Computer  |  Close")))
 
 
 def upload_a_capture(app, x):
@@ -26,7 +31,7 @@ def test_a_dripped_answer_ends_at_the_deadline_with_the_capture_offered(launch, 
     x.set_clipboard_text("before")
     started = time.monotonic()
     upload_a_capture(app, x)
-    app.wait_for_line(ERROR_NOTICE.format(r"The request timed out\."), timeout=20)
+    app.wait_for_line(error_notice("The request timed out."), timeout=20)
     # The answer was still dripping: only the deadline could have ended it.
     assert time.monotonic() - started < 15
     assert x.clipboard_text() == "before"
@@ -51,7 +56,7 @@ def test_a_redirect_to_another_host_is_not_followed(launch, x, cloud):
         app = signed_in(launch, cloud)
         x.set_clipboard_text("before")
         upload_a_capture(app, x)
-        app.wait_for_line(ERROR_NOTICE.format(r"Redirect refused \(HTTP 307\)"))
+        app.wait_for_line(error_notice("Redirect refused (HTTP 307)"))
         assert other.requests == []
         assert x.clipboard_text() == "before"
     finally:
@@ -62,7 +67,7 @@ def test_a_refused_task_sent_with_400_shows_the_services_message(launch, x, clou
     cloud.answer(API + "/create_task", {"success": False, "message": "Quota reached"}, status=400)
     app = signed_in(launch, cloud)
     upload_a_capture(app, x)
-    app.wait_for_line(ERROR_NOTICE.format(r"Create Task: Quota reached"))
+    app.wait_for_line(error_notice("Create Task: Quota reached"))
     assert not cloud.requests_to(API + "/create_draft")
 
 
@@ -79,7 +84,7 @@ def test_only_a_path_is_taken_as_the_tasks_link(launch, x, cloud):
     app = signed_in(launch, cloud)
     x.set_clipboard_text("before")
     upload_a_capture(app, x)
-    app.wait_for_line(ERROR_NOTICE.format(r"Create Task: unusable link"))
+    app.wait_for_line(error_notice("Create Task: unusable link"))
     assert x.clipboard_text() == "before"
     assert not cloud.requests_to(API + "/create_draft")
 
@@ -88,6 +93,6 @@ def test_a_task_is_asked_for_once_even_when_the_connection_breaks(launch, x, clo
     cloud.answer(API + "/create_task", [(Misbehave(reset=True), b""), {"success": True, "task_id": 9, "link": "/t/9"}])
     app = signed_in(launch, cloud)
     upload_a_capture(app, x)
-    app.wait_for_line(ERROR_NOTICE.format(r"Connection closed without answer"))
+    app.wait_for_line(error_notice("Connection closed without answer"))
     assert len(cloud.requests_to(API + "/create_task")) == 1
     assert not cloud.requests_to(API + "/create_draft")

@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from harness import annotate, screen
+from harness import annotate, lines, screen
 from harness.annotate import wait_points
 from harness.app import open_capture, wait_capture_closed
 
@@ -62,8 +62,8 @@ def signed_in(launch, cloud, prefs=None):
     cloud.answer(API + "/get_user_tray_info", TRAY_INFO)
     app = launch(prefs=prefs or SIGNED_IN)
     cloud.wait_for(API + "/get_user_tray_info")
+    app.wait_for_line(lines.tray_info_applied(len(TRAY_INFO["projects"])))
     app.wait_for_menu(lambda m: any(i.get("title") == "My Cloud" for i in m))
-    time.sleep(0.2)  # the answer is applied before the menu is rebuilt
     return app
 
 
@@ -110,8 +110,8 @@ def test_upload_sends_task_then_draft_and_puts_the_link_on_the_clipboard(launch,
                                ("height", "150.0"), ("projectid", "9"), ("templateid", "77"), ("width", "200.0")])
 
     assert x.wait_clipboard(lambda v: v != b"before") == (HOST + "/t/Ab1").encode()
-    app.wait_for_line(r"^notice: Uploading\.\.\. URL copied to Clipboard$")
-    app.wait_for_line(r"^notice: Uploaded!")
+    app.wait_for_line(lines.notice("Uploading... URL copied to Clipboard"))
+    app.wait_for_line(lines.notice(lines.rx("Uploaded!.*")))
     assert len(app.events("upload_to_cloud")) == 1
     assert app.events("upload_to_cloud")[0]["username"] == "Ann"
 
@@ -125,13 +125,12 @@ def test_comment_points_travel_with_the_draft(launch, x, display, cloud):
     # The first point marks an area, its pin at the corner where the drag ended; the
     # second is a plain pin. Their comments sort "Alpha..." before "Fix...". The
     # colour is the palette's fourth (code 14).
+    # The card opens and takes the keys while the release or click is handled: typing
+    # may follow at once.
     x.drag((200, 150), (300, 250))
-    time.sleep(0.3)
     x.type("Fix this + that")
     x.key("Return")
-    time.sleep(0.2)
     x.click(420, 330)
-    time.sleep(0.3)
     x.type("Alpha & beta=1")
     x.key("Return")
     wait_points(app, "1@300,250 2@420,330")
@@ -155,7 +154,7 @@ def test_comment_points_travel_with_the_draft(launch, x, display, cloud):
                     records=[area, pin])
     assert draft.body == expected
     assert draft.body.index(b"Alpha") < draft.body.index(b"Fix")
-    app.wait_for_line(r"^notice: Uploaded!")
+    app.wait_for_line(lines.notice(lines.rx("Uploaded!.*")))
 
 
 def test_a_refused_task_offers_the_capture_and_sends_no_draft(launch, x, display, cloud):
@@ -167,8 +166,8 @@ def test_a_refused_task_offers_the_capture_and_sends_no_draft(launch, x, display
     x.drag((100, 100), (300, 250))
     x.key("ctrl+Return")
     cloud.wait_for(API + "/create_task")
-    app.wait_for_line(r"^notice: Create Task: Quota reached Info  \|  Save to your Computer  \|  Close$")
-    time.sleep(0.5)
+    app.wait_for_line(lines.notice("Create Task: Quota reached Info  |  Save to your Computer  |  Close"))
+    time.sleep(0.5)  # nothing marks what never comes: a grace window for a late one
     assert not cloud.requests_to(API + "/create_draft")
     assert app.events("upload_to_cloud") == []
     assert x.clipboard_text() == "before"
@@ -187,7 +186,7 @@ def test_a_success_answer_counts_whatever_the_http_status_and_autoupload_starts_
     assert field(draft.body, "templateid") == "8"
     assert (field(draft.body, "width"), field(draft.body, "height")) == ("120.0", "80.0")
     assert x.wait_clipboard(lambda v: v.endswith(b"/t/Q")) == (HOST + "/t/Q").encode()
-    app.wait_for_line(r"^notice: Uploaded!")
+    app.wait_for_line(lines.notice(lines.rx("Uploaded!.*")))
     assert len(app.events("upload_to_cloud")) == 1
 
 
@@ -214,8 +213,8 @@ def test_signed_out_upload_sends_nothing_and_asks_to_sign_in(launch, x, display,
     x.drag((100, 100), (300, 250))
     x.key("ctrl+Return")
     wait_capture_closed(app, x)
-    app.wait_for_line(r"^notice: You have to Sign in first\. Save to your Computer  \|  Close$")
-    time.sleep(0.5)
+    app.wait_for_line(lines.notice("You have to Sign in first. Save to your Computer  |  Close"))
+    time.sleep(0.5)  # nothing marks what never comes: a grace window for a late one
     assert api_requests(cloud) == []
     # The capture is kept, as it was, for saving.
     assert screen.decode(kept_capture(app), display) == before.crop(100, 100, 200, 150)
@@ -235,12 +234,12 @@ def test_offline_upload_sends_nothing_and_offers_the_capture(launch, x, display,
     loopback("down")
     try:
         x.key("ctrl+Return")
-        app.wait_for_line(r"^notice: Check the Internet connection! Save to your Computer  \|  Close$")
-        app.wait_for_line(r"^notice emoji: U\+1F914$")
+        app.wait_for_line(lines.notice("Check the Internet connection! Save to your Computer  |  Close"))
+        app.wait_for_line(lines.notice_emoji("1F914"))
         wait_capture_closed(app, x)
     finally:
         loopback("up")
-    time.sleep(1)
+    time.sleep(1)  # nothing marks what never comes: a grace window for a late one
     assert len(api_requests(cloud)) == requests
     assert kept_capture(app).startswith(b"\x89PNG")
     assert app.pref("token") == TOKEN  # still signed in

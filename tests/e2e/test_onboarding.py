@@ -3,18 +3,18 @@ step dots, and "Got it" ends it for good; the status menu opens it again at any 
 import os
 import time
 
-from harness import screen
+from harness import lines, screen
 from harness.windows import ONBOARDING, centre_on_root, choose_more_info, last_report, origin, wait_line, wait_report
 
 BLUE = (0x1D, 0x8A, 0xFF)
 
 
 def controls(app):
-    return wait_report(app, "onboarding: controls", lambda f: "button" in f and "dots" in f)
+    return wait_report(app, lines.onboarding_controls(), lambda f: "button" in f and "dots" in f)
 
 
 def press_button(app, x):
-    frames = last_report(app, "onboarding: controls")
+    frames = last_report(app, lines.onboarding_controls())
     x.click(*centre_on_root(x, ONBOARDING, frames["button"]))
 
 
@@ -40,25 +40,25 @@ def active_dot(display, x, frames):
 def test_first_start_walks_five_pages_and_got_it_ends_it_for_good(launch, x, display):
     app = launch()
     x.wait_window(ONBOARDING)
-    wait_line(app, r'^onboarding: step 0 "Next"')
+    wait_line(app, lines.onboarding_step(0, "Next"))
     frames = controls(app)
     assert frames["media"][2:] == (260, 468)
     assert "video" in frames
 
     # The video plays and loops: the column's picture changes, and it starts over at the end.
-    wait_line(app, r"^onboarding: video shown")
+    wait_line(app, lines.onboarding_video_shown())
     first = media_picture(display, x, frames)
     deadline = time.time() + 10
     while media_picture(display, x, frames) == first:
         assert time.time() < deadline, "the video's frames never changed"
-    wait_line(app, r"^onboarding: video restarted", timeout=15)
+    wait_line(app, lines.onboarding_video_restarted(), timeout=15)
     assert active_dot(display, x, frames) == [0]
 
     for step, title in [(1, "Next"), (2, "Next"), (3, "Next"), (4, "Got it")]:
         since = len(app.lines)
         press_button(app, x)
-        wait_line(app, rf'^onboarding: step {step} "{title}"', since=since)
-        frames = wait_report(app, "onboarding: controls", lambda f: f"step{step + 1}" in f, since=since)
+        wait_line(app, lines.onboarding_step(step, title), since=since)
+        frames = wait_report(app, lines.onboarding_controls(), lambda f: f"step{step + 1}" in f, since=since)
         assert "picture" in frames and "video" not in frames
         deadline = time.time() + 5
         while active_dot(display, x, frames) != [step]:
@@ -70,7 +70,7 @@ def test_first_start_walks_five_pages_and_got_it_ends_it_for_good(launch, x, dis
     assert os.path.exists(os.path.join(app.config_dir, "autostart", "quillnest.desktop"))
 
     press_button(app, x)
-    app.wait_for_line(r"^onboarding: finished")
+    app.wait_for_line(lines.onboarding_finished())
     app.wait_for_pref("needOnboarding", False)
     x.wait_window(ONBOARDING, present=False)
     app.stop()
@@ -86,16 +86,16 @@ def test_menu_opens_the_onboarding_after_it_was_finished(launch, x):
     assert not x.windows(name=ONBOARDING)
     choose_more_info(app, x, "Onboarding")
     x.wait_window(ONBOARDING)
-    wait_line(app, r'^onboarding: step 0 "Next"')
-    wait_line(app, r"^onboarding: video shown")
+    wait_line(app, lines.onboarding_step(0, "Next"))
+    wait_line(app, lines.onboarding_video_shown())
     # Closing it is not finishing it: the preference stays as it was, and the video stops.
     since = len(app.lines)
     x.close_window(x.wait_window(ONBOARDING)[0])
     x.wait_window(ONBOARDING, present=False)
-    wait_line(app, r"^onboarding: video stopped", since=since)
+    wait_line(app, lines.onboarding_video_stopped(), since=since)
     assert app.pref("needOnboarding") is False
     # Opened again, it plays again.
     since = len(app.lines)
     choose_more_info(app, x, "Onboarding")
     x.wait_window(ONBOARDING)
-    wait_line(app, r"^onboarding: video shown", since=since)
+    wait_line(app, lines.onboarding_video_shown(), since=since)

@@ -3,7 +3,7 @@ resume and save by mouse, and the movie read back."""
 import os
 import time
 
-from harness import chrome, recorder, screen
+from harness import chrome, lines, recorder, screen
 from harness.app import open_capture, wait_capture_closed
 
 PREFS = {"localWatermark": False, "needOnboarding": False}
@@ -16,7 +16,7 @@ def choose_video(app, x, crop=CROP):
     x.drag((cx, cy), (cx + cw, cy + ch))
     chrome.wait_placement(app)
     x.key("v")
-    app.wait_for_line(r"^capture: recording controls shown$")
+    app.wait_for_line(lines.recording_controls_shown())
     recorder.wait_bar(app, lambda s: s["state"] == "idle")
     return recorder.controls(app)
 
@@ -46,7 +46,7 @@ def test_video_tool_shows_the_bar_beside_the_crop_and_the_live_desktop_inside(la
         assert max(picture.pixel(CROP[0] - 20, CROP[1] + 10)) < 255
         # Another tool closes the bar and the hole.
         x.key("p")
-        app.wait_for_line(r"^capture: recording controls closed$")
+        app.wait_for_line(lines.recording_controls_closed())
         recorder.wait_hole(app, lambda h, c: h is None)
     finally:
         window.close()
@@ -127,13 +127,13 @@ def test_a_crop_drawn_with_the_video_tool_chosen_shows_the_bar_at_once(launch, x
     app = launch(prefs=dict(PREFS, tool="video"))
     open_capture(app, x)
     # Before any crop area: no bar and no hole, the whole screen frozen.
-    assert not [l for l in app.lines if l == "capture: recording controls shown"]
+    assert not [l for l in app.lines if lines.recording_controls_shown().match(l)]
     x.drag((CROP[0], CROP[1]), (CROP[0] + CROP[2], CROP[1] + CROP[3]))
-    app.wait_for_line(r"^capture: recording controls shown$")
+    app.wait_for_line(lines.recording_controls_shown())
     recorder.wait_bar(app, lambda s: s["state"] == "idle")
     recorder.wait_hole(app, lambda h, c: h == CROP and c is not None)
     # Closing without a recording asks nothing and leaves no hole behind.
     x.key("Escape")
     wait_capture_closed(app, x)
     recorder.wait_hole(app, lambda h, c: h is None)
-    app.wait_for_line(r"^capture: recording controls closed$")
+    app.wait_for_line(lines.recording_controls_closed())

@@ -7,7 +7,7 @@ import time
 
 import pytest
 
-from harness import chrome, recorder
+from harness import chrome, lines, recorder
 from harness.app import open_capture
 from harness.pulse import PulseAudio
 
@@ -29,7 +29,7 @@ def launch_with_sound(launch, pulse):
 
 
 def settings_controls(app, since):
-    rx = re.compile(r"^recorder: settings controls (.*)$")
+    rx = lines.recorder_settings_controls()
     for line in reversed(list(app.lines)[since:]):
         m = rx.match(line)
         if m:
@@ -48,7 +48,7 @@ def wait_settings_controls(app, since, timeout=10):
 
 
 def microphones(app):
-    rx = re.compile(r"^recorder: settings microphones \[(.*)\] chosen \"(.*)\"$")
+    rx = lines.recorder_devices("microphones")
     found = [rx.match(l) for l in list(app.lines)]
     found = [m for m in found if m]
     return (found[-1].group(1).split("|") if found[-1].group(1) else [], found[-1].group(2)) if found else ([], "")
@@ -65,10 +65,10 @@ def open_settings(app, x):
     save = chrome.controls(app)["save"]
     x.key("v")
     recorder.wait_bar(app, lambda s: s["state"] == "idle")
-    button = app.wait_for_line(r"^recorder: options button=(\d+),(\d+),(\d+),(\d+)$")
+    button = app.wait_for_line(lines.options_button())
     since = chrome.mark(app)
     x.click(*centre(tuple(int(v) for v in button.groups())))
-    chrome.wait_line_since(app, since, r"^recorder: options settings open$")
+    chrome.wait_line_since(app, since, lines.options_settings("open"))
     return wait_settings_controls(app, since), save
 
 
@@ -87,7 +87,7 @@ def test_device_lists_come_from_the_sound_server_and_a_choice_restarts_the_sessi
     # The switch turns the microphone on: its session starts and the bar shows it.
     since = chrome.mark(app)
     x.click(*centre(panel["microphoneSwitch"]))
-    chrome.wait_line_since(app, since, r'^recorder: microphone session running "%s"$' % re.escape(chosen))
+    chrome.wait_line_since(app, since, lines.microphone_session("running", chosen))
     recorder.wait_bar(app, lambda s: s["microphone"].startswith("microphone@recorder"))
 
     # Choosing the other microphone restarts the session on it.
@@ -96,8 +96,8 @@ def test_device_lists_come_from_the_sound_server_and_a_choice_restarts_the_sessi
     recorder.open_list(app, x, centre(panel["microphoneChooser"]))
     x.key("Down" if names.index(other) > names.index(chosen) else "Up")
     x.key("Return")
-    chrome.wait_line_since(app, since, r'^recorder: microphone session stopped')
-    chrome.wait_line_since(app, since, r'^recorder: microphone session running "%s"$' % re.escape(other))
+    chrome.wait_line_since(app, since, lines.microphone_session("stopped"))
+    chrome.wait_line_since(app, since, lines.microphone_session("running", other))
     assert microphones(app)[1] == other
 
 
@@ -122,13 +122,13 @@ def test_muting_the_microphone_by_mouse_records_silence(launch, x, pulse):
         recorder.open_list(app, x, centre(panel["microphoneChooser"]))
         x.key("Up")
         x.key("Return")
-        chrome.wait_line_since(app, since, r'^recorder: settings microphones .* chosen "%s"$' % SINE)
+        chrome.wait_line_since(app, since, lines.recorder_devices("microphones", chosen=SINE))
     since = chrome.mark(app)
     x.click(*centre(panel["microphoneSwitch"]))
-    chrome.wait_line_since(app, since, r'^recorder: microphone session running "%s"$' % SINE)
+    chrome.wait_line_since(app, since, lines.microphone_session("running", SINE))
     # A click elsewhere in the program (the overlay's dimmed part) closes the settings popover.
     x.click(100, 900)
-    chrome.wait_line_since(app, since, r"^recorder: options settings closed$")
+    chrome.wait_line_since(app, since, lines.options_settings("closed"))
 
     recorder.click(app, x, "record")
     recorder.wait_bar(app, lambda s: s["state"] == "recording")

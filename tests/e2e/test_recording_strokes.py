@@ -1,10 +1,9 @@
 """Strokes drawn during a recording: shown at once over the live screen, in the movie,
 faded and gone 4 s after release."""
 import os
-import re
 import time
 
-from harness import chrome, recorder, screen
+from harness import chrome, lines, recorder, screen
 from harness.app import open_capture, wait_capture_closed
 
 # Strokes in plain green (the default colour is the inversion mark).
@@ -36,7 +35,7 @@ def overlaps_rect(a, b):
 
 
 def shape_lines(app, since):
-    rx = re.compile(r"^recorder: stream shape (\S+) strokes=(\d+) opacity=(\S+)")
+    rx = lines.stream_shape()
     out = []
     for line in list(app.lines)[since:]:
         m = rx.match(line)
@@ -52,19 +51,19 @@ def test_a_stroke_shows_at_once_is_recorded_and_is_gone_4_s_after_release(launch
         save = start_recording(app, x)
         recorder.click(app, x, "pencil")
         recorder.wait_bar(app, lambda s: s["drawing"] == "on")
-        app.wait_for_line(r"^recorder: drawing surface %d,%d,%d,%d$" % CROP)
+        app.wait_for_line(lines.drawing_surface("%d,%d,%d,%d" % CROP))
 
         since = chrome.mark(app)
         x.drag((400, 300), (600, 400), steps=12)
         released = time.time()
-        chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=1 opacity=1 ")
+        chrome.wait_line_since(app, since, lines.stream_shape(strokes=1, opacity=1))
         # On screen over the live window, at once.
         picture = screen.grab(display)
         assert greenish(picture.pixel(500, 350)) or any(greenish(picture.pixel(500 + d, 350 + d // 2))
                                                         for d in range(-4, 5)), picture.pixel(500, 350)
         seen_at = time.time() - released
         # Faded out and removed 4 s after the release, not before 2 s.
-        chrome.wait_line_since(app, since, r"^recorder: stream shape none strokes=0 ", timeout=10)
+        chrome.wait_line_since(app, since, lines.stream_shape("none", 0), timeout=10)
         gone_after = time.time() - released
         fading = [s for s in shape_lines(app, since) if 0 < s[2] < 1]
         assert fading, shape_lines(app, since)
@@ -105,20 +104,24 @@ def test_the_palette_chooses_the_tool_and_the_pointer_ends_drawing(launch, x, di
     # Hovering the pencil while recording opens the palette beside it.
     since = chrome.mark(app)
     pencil = recorder.controls(app)["pencil"]
+    before = screen.grab(display)
     x.move(pencil[0] + 18, pencil[1] + 18)
-    chrome.wait_line_since(app, since, r"^recorder: tools ")
-    line = [l for l in app.lines[since:] if l.startswith("recorder: tools ")][-1]
+    chrome.wait_line_since(app, since, lines.recorder_tools())
+    line = chrome.lines_since(app, since, lines.recorder_tools())[-1]
     frames = {k: tuple(int(v) for v in f.split(",")) for k, f in (p.split("=") for p in line.split()[2:])}
     assert set(frames) == {"pen", "arrow", "rectangle", "oval"}
-    x.click(*chrome.centre(frames["oval"]))
-    chrome.wait_line_since(app, since, r"^recorder: recording tool oval$")
+    # The line comes as the palette is shown; a click before it is on the screen falls through.
+    oval = frames["oval"]
+    assert screen.wait_until(display, lambda pic: pic.crop(*oval) != before.crop(*oval)), "the palette never showed"
+    x.click(*chrome.centre(oval))
+    chrome.wait_line_since(app, since, lines.recording_tool("oval"))
     # The palette chose the tool only; the pencil turns drawing on.
     recorder.click(app, x, "pencil")
     recorder.wait_bar(app, lambda s: s["drawing"] == "on")
-    app.wait_for_line(r"^recorder: drawing surface %d,%d,%d,%d$" % CROP)
+    app.wait_for_line(lines.drawing_surface("%d,%d,%d,%d" % CROP))
     since = chrome.mark(app)
     x.drag((400, 260), (560, 380), steps=8)
-    chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=1 opacity=1 ")
+    chrome.wait_line_since(app, since, lines.stream_shape(strokes=1, opacity=1))
     # An oval: its outline passes the middle of the box's sides, its centre stays clear.
     picture = screen.grab(display)
     assert any(greenish(picture.pixel(400 + d, 320)) for d in range(-4, 5))
@@ -128,7 +131,7 @@ def test_the_palette_chooses_the_tool_and_the_pointer_ends_drawing(launch, x, di
     since = chrome.mark(app)
     recorder.click(app, x, "pointer")
     recorder.wait_bar(app, lambda s: s["drawing"] == "off")
-    chrome.wait_line_since(app, since, r"^recorder: drawing surface none$")
+    chrome.wait_line_since(app, since, lines.drawing_surface_none())
     # The palette gave the keyboard back to the window that had it: Esc still reaches
     # the overlay, which asks before ending the recording.
     x.key("Escape")
@@ -151,14 +154,14 @@ def test_the_bar_keeps_its_clicks_over_a_crop_area_that_holds_it(launch, x, disp
     recorder.wait_bar(app, lambda s: s["state"] == "recording")
     recorder.click(app, x, "pencil")
     recorder.wait_bar(app, lambda s: s["drawing"] == "on")
-    app.wait_for_line(r"^recorder: drawing surface 10,10,1890,1060$")
+    app.wait_for_line(lines.drawing_surface("10,10,1890,1060"))
     # Drawing works around the bar, and the bar's buttons still answer.
     since = chrome.mark(app)
     x.drag((200, 200), (500, 300), steps=6)
-    chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=1 ")
+    chrome.wait_line_since(app, since, lines.stream_shape(strokes=1))
     recorder.click(app, x, "record")
     recorder.wait_bar(app, lambda s: s["state"] == "paused" and s["drawing"] == "off")
-    app.wait_for_line(r"^recorder: drawing surface none$")
+    app.wait_for_line(lines.drawing_surface_none())
     # The action bar had to go inside the crop area: paused, it shows and saves.
     hole, _ = recorder.hole(app)
     assert overlaps_rect(save, hole)
@@ -185,8 +188,8 @@ def test_many_long_strokes_fading_together_keep_the_program_running(launch, x, d
         y = 20 + (i * 19) % 820
         x0 = 20 + (i * 37) % 533
         x.drag((x0, y), (x0 + 800, y + 40), steps=4)
-    chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=\d+ opacity=0.25 ", timeout=20)
-    chrome.wait_line_since(app, since, r"^recorder: stream shape none strokes=0 ", timeout=20)
+    chrome.wait_line_since(app, since, lines.stream_shape(opacity=0.25), timeout=20)
+    chrome.wait_line_since(app, since, lines.stream_shape("none", 0), timeout=20)
     recorder.click(app, x, "record")
     recorder.wait_bar(app, lambda s: s["state"] == "paused")
     assert app.proc.poll() is None

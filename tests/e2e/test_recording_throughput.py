@@ -8,7 +8,7 @@ import pytest
 from Xlib import X as XL
 from Xlib import display as xdisplay
 
-from harness import chrome, recorder
+from harness import chrome, lines, recorder
 from harness.app import open_capture, wait_capture_closed
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -60,7 +60,7 @@ def save_movie(app, x, save, path):
     x.key("ctrl+a")
     x.type(path)
     x.key("Return")
-    app.wait_for_line(r"^capture: saved movie ", timeout=60)
+    app.wait_for_line(lines.saved_movie(), timeout=60)
     wait_capture_closed(app, x)
     return recorder.probe(path)
 
@@ -84,8 +84,8 @@ def test_a_full_screen_crop_records_every_change(launch, x, display, moving_scre
         for i in range(strokes):
             y = 100 + i * 120
             x.drag((200, y), (1200, y + 60), steps=4)
-        chrome.wait_line_since(app, since, r"^recorder: stream shape \S+ strokes=%d " % strokes)
-        chrome.wait_line_since(app, since, r"^recorder: stream shape none strokes=0 ", timeout=15)
+        chrome.wait_line_since(app, since, lines.stream_shape(strokes=strokes))
+        chrome.wait_line_since(app, since, lines.stream_shape("none", 0), timeout=15)
         recorder.click(app, x, "pointer")
         recorder.wait_bar(app, lambda s: s["drawing"] == "off")
     recorder.wait_bar(app, lambda s: s["time"] >= "00:04", timeout=30)

@@ -4,6 +4,7 @@ the old one kept, and the reset brings Alt+Shift+S back."""
 import ctypes
 import ctypes.util
 
+from harness import lines
 from harness.app import captures, wait_capture_closed
 from harness.windows import SettingsWindow, page_prefix, wait_line, wait_report
 
@@ -11,8 +12,8 @@ from harness.windows import SettingsWindow, page_prefix, wait_line, wait_report
 def capture_with(app, x, chord):
     before = captures(app)
     x.key(chord)
-    wait_line(app, r"^capture: overlay opened", since=0, timeout=10)
-    deadline_lines = [l for l in app.lines if l.startswith("capture: overlay opened")]
+    wait_line(app, lines.overlay_opened(), since=0, timeout=10)
+    deadline_lines = [l for l in app.lines if lines.overlay_opened().match(l)]
     assert len(deadline_lines) >= before + 1
     x.key("Escape")
     wait_capture_closed(app, x)
@@ -91,7 +92,7 @@ def test_recorded_chord_replaces_the_global_hot_key(launch, x, display):
     window.show("Settings")
 
     since = record(app, x, window, "ctrl+alt+p")
-    wait_line(app, r'^settings: shortcut set "Ctrl\+Alt\+P"', since=since)
+    wait_line(app, lines.shortcut_set("Ctrl+Alt+P"), since=since)
     wait_line(app, r"^Hot key Ctrl\+Alt\+P registered for openScreenshot", since=since)
     app.wait_for_pref("KeyboardShortcuts/openScreenshot", "Ctrl+Alt+P")
     assert menu_shortcut(app, x) == "Ctrl+Alt+P"
@@ -100,14 +101,14 @@ def test_recorded_chord_replaces_the_global_hot_key(launch, x, display):
     before = captures(app)
     x.key("alt+shift+s")
     x.key("ctrl+alt+p")
-    wait_line(app, r"^capture: overlay opened")
+    wait_line(app, lines.overlay_opened())
     x.key("Escape")
     wait_capture_closed(app, x)
     assert captures(app) == before + 1
 
     since = len(app.lines)
     window.show("Hotkeys")
-    wait_line(app, r'^settings: hotkeys row 0 "Ctrl\+Alt\+P"', since=since)
+    wait_line(app, lines.hotkeys_first_row("Ctrl+Alt+P"), since=since)
 
 
 def test_escape_cancels_and_a_taken_chord_is_refused(launch, x, display):
@@ -119,17 +120,17 @@ def test_escape_cancels_and_a_taken_chord_is_refused(launch, x, display):
 
     since = len(app.lines)
     window.click("Settings", "screenshotHotkey")
-    wait_line(app, r"^settings: shortcut recording$", since=since)
+    wait_line(app, lines.shortcut_recording(), since=since)
     x.key("Escape")
-    wait_line(app, r"^settings: shortcut recording cancelled", since=since)
+    wait_line(app, lines.shortcut_recording_cancelled(), since=since)
     wait_line(app, r"^Hot key Ctrl\+Alt\+P registered", since=since)
     assert app.pref("KeyboardShortcuts/openScreenshot") == "Ctrl+Alt+P"
 
     grab = OtherProgramGrab(display.name, "k", OtherProgramGrab.CONTROL | OtherProgramGrab.MOD1)
     try:
         since = record(app, x, window, "ctrl+alt+k")
-        wait_line(app, r"^settings: shortcut refused Ctrl\+Alt\+K", since=since)
-        notice = wait_line(app, r"^notice: ", since=since)
+        wait_line(app, lines.shortcut_refused("Ctrl+Alt+K"), since=since)
+        notice = wait_line(app, lines.notice(), since=since)
         assert "Ctrl+Alt+K is used by another program" in notice and "Ctrl+Alt+P" in notice
         assert app.pref("KeyboardShortcuts/openScreenshot") == "Ctrl+Alt+P"
         capture_with(app, x, "ctrl+alt+p")
@@ -151,22 +152,22 @@ def test_the_field_records_from_the_keyboard_and_clears(launch, x):
     window.show("Settings")
     window.focus()
     for _ in range(25):
-        focused = [l for l in app.lines if l.startswith("settings: focus ")]
-        if focused and focused[-1] == "settings: focus screenshotHotkey":
+        focused = [m.group(1) for l in app.lines if (m := lines.settings_focus().match(l))]
+        if focused and focused[-1] == "screenshotHotkey":
             break
         since = len(app.lines)
         x.key("Tab")
-        wait_line(app, r"^settings: focus ", since=since)
+        wait_line(app, lines.settings_focus(), since=since)
     since = len(app.lines)
     x.key("space")
-    wait_line(app, r"^settings: shortcut recording$", since=since)
+    wait_line(app, lines.shortcut_recording(), since=since)
     # A letter without a modifier would take that key from every program: not taken.
     x.key("q")
-    wait_line(app, r"^settings: shortcut needs a modifier", since=since)
+    wait_line(app, lines.shortcut_needs_modifier(), since=since)
     x.key("super+F9")
-    wait_line(app, r'^settings: shortcut set "Meta\+F9"', since=since)
+    wait_line(app, lines.shortcut_set("Meta+F9"), since=since)
     since = len(app.lines)
     x.key("BackSpace")
-    wait_line(app, r'^settings: shortcut set ""', since=since)
+    wait_line(app, lines.shortcut_set(""), since=since)
     app.wait_for_pref("KeyboardShortcuts/openScreenshot", "")
     assert menu_shortcut(app, x) == ""

@@ -6,6 +6,7 @@ import os
 import subprocess
 import time
 
+from harness import lines
 from harness.windows import SettingsWindow, page_prefix, wait_line, wait_report
 
 DIALOG = "Choose a logo"
@@ -23,7 +24,7 @@ def make_png(path, width, height, density=None):
 def choose_file(app, x, window, path):
     since = len(app.lines)
     window.click("Appearance", "logoButton")
-    wait_line(app, r"^settings: logo dialog shown", since=since)
+    wait_line(app, lines.logo_dialog_shown(), since=since)
     dialog = x.wait_window(DIALOG)[0]
     x._xdo("windowactivate", "--sync", dialog, check=False)
     x.type(path)
@@ -36,10 +37,10 @@ def choose_file(app, x, window, path):
 
 
 def wait_warning(app, since, first_line):
-    shown = wait_line(app, r"^settings: logo warning shown", since=since)
+    shown = wait_line(app, lines.logo_warning_shown(), since=since)
     start = time.time()
     assert first_line in shown, shown
-    wait_line(app, r"^settings: logo warning hidden", since=since, timeout=8)
+    wait_line(app, lines.logo_warning_hidden(), since=since, timeout=8)
     return time.time() - start
 
 
@@ -56,7 +57,7 @@ def test_a_png_is_kept_as_png_in_the_data_folder_and_deleting_leaves_the_file(la
     # 320×320 pixels at 144 dpi is 160×160 points: within the limit.
     chosen = make_png(str(tmp_path / "retina.png"), 320, 320, density=144)
     since = choose_file(app, x, window, chosen)
-    wait_line(app, r"^settings: logo set", since=since)
+    wait_line(app, lines.logo("set"), since=since)
     # Stored as the JSON text of the path.
     path = json.loads(app.pref("logo"))
     assert path == os.path.join(app.home, ".local", "share", "Quillnest", "custom-logo.png")
@@ -68,7 +69,7 @@ def test_a_png_is_kept_as_png_in_the_data_folder_and_deleting_leaves_the_file(la
     # The button now deletes: the preference becomes null, the file stays.
     since = len(app.lines)
     window.click("Appearance", "logoButton")
-    wait_line(app, r"^settings: logo none", since=since)
+    wait_line(app, lines.logo("none"), since=since)
     app.wait_for_pref("logo", b"null")
     assert os.path.exists(path)
     deadline = time.time() + 5
@@ -91,23 +92,23 @@ def test_refused_files_warn_for_3_s_and_change_nothing(launch, x, tmp_path):
         seconds = wait_warning(app, since, text)
         assert 2.0 < seconds < 5.0, seconds
         assert app.pref("logo") in (None, b"null")
-        assert not any(l.startswith("settings: logo set") for l in app.lines[since:])
+        assert not any(lines.logo("set").match(l) for l in app.lines[since:])
     data_dir = os.path.join(app.home, ".local", "share", "Quillnest")
     assert not os.path.exists(os.path.join(data_dir, "custom-logo.png"))
 
     # Exactly 160×160 passes.
     since = choose_file(app, x, window, make_png(str(tmp_path / "ok.png"), 160, 160))
-    wait_line(app, r"^settings: logo set", since=since)
+    wait_line(app, lines.logo("set"), since=since)
 
 
 def test_a_logo_removed_behind_the_programs_back_is_forgotten(launch, x, tmp_path):
     app = launch(prefs={"needOnboarding": False})
     window = open_appearance(app, x)
     since = choose_file(app, x, window, make_png(str(tmp_path / "a.png"), 64, 64))
-    wait_line(app, r"^settings: logo set", since=since)
+    wait_line(app, lines.logo("set"), since=since)
     os.remove(json.loads(app.pref("logo")))
     window.show("Notifications")
     since = len(app.lines)
     window.show("Appearance")
-    wait_line(app, r"^settings: logo none", since=since)
+    wait_line(app, lines.logo("none"), since=since)
     app.wait_for_pref("logo", b"null")

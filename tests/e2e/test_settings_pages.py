@@ -4,6 +4,7 @@ links bringing the defaults back."""
 import os
 import time
 
+from harness import lines
 from harness.menu import item
 from harness.windows import (SETTINGS, SettingsWindow, choose_more_info, last_report, page_prefix, wait_line,
                              wait_report)
@@ -21,12 +22,12 @@ def focus_control(app, x, window, name, limit=25):
     """Moves the keyboard focus with Tab until `name` has it."""
     window.focus()
     for _ in range(limit):
-        focused = [l for l in app.lines if l.startswith("settings: focus ")]
-        if focused and focused[-1] == "settings: focus " + name:
+        focused = [m.group(1) for l in app.lines if (m := lines.settings_focus().match(l))]
+        if focused and focused[-1] == name:
             return
         since = len(app.lines)
         x.key("Tab")
-        wait_line(app, r"^settings: focus ", since=since)
+        wait_line(app, lines.settings_focus(), since=since)
     raise AssertionError(f"Tab never reached {name}")
 
 
@@ -36,7 +37,7 @@ def test_menu_items_open_the_window_on_their_pages(launch, x):
     wait_report(app, page_prefix("Cloud account"))
     since = len(app.lines)
     window.show("Hotkeys")
-    wait_line(app, r'^settings: showing "Hotkeys"', since=since)
+    wait_line(app, lines.settings_showing("Hotkeys"), since=since)
     # "About" and "Keyboard" change the page of the open window in place.
     for path, page in [(("More info", "About"), "About"), (("More info", "Keyboard"), "Hotkeys"),
                        (("Settings",), "Cloud account")]:
@@ -45,7 +46,7 @@ def test_menu_items_open_the_window_on_their_pages(launch, x):
             choose_more_info(app, x, path[1])
         else:
             app.choose(x, *path)
-        wait_line(app, f'^settings: showing "{page}"', since=since)
+        wait_line(app, lines.settings_showing(page), since=since)
     assert len(x.windows(name=SETTINGS)) == 1
     # Closed and opened again, it starts on "Cloud account" whatever was shown last.
     window.show("Appearance")
@@ -54,7 +55,7 @@ def test_menu_items_open_the_window_on_their_pages(launch, x):
     since = len(app.lines)
     app.choose(x, "Settings")
     x.wait_window(SETTINGS)
-    wait_line(app, r'^settings: showing "Cloud account"', since=since)
+    wait_line(app, lines.settings_showing("Cloud account"), since=since)
 
 
 def test_notifications_switches_by_mouse_and_keyboard_and_reset(launch, x):
@@ -170,14 +171,14 @@ def test_sidebar_pages_from_the_keyboard(launch, x):
     focus_control(app, x, window, "sidebar:Hotkeys")
     since = len(app.lines)
     x.key("space")
-    wait_line(app, r'^settings: showing "Hotkeys"', since=since)
-    wait_line(app, r'^settings: hotkeys row 0 "Alt\+Shift\+S"', since=since)
+    wait_line(app, lines.settings_showing("Hotkeys"), since=since)
+    wait_line(app, lines.hotkeys_first_row("Alt+Shift+S"), since=since)
 
 
 def test_cloud_account_page_follows_sign_in_state_and_opens_its_links(launch, x):
     app = launch(prefs={"needOnboarding": False, "token": "t0k3n", "name": "Ann"})
     open_settings(app, x)
-    app.wait_for_line(r"^settings: cloud account signed in")
+    app.wait_for_line(lines.cloud_account("signed in"))
     window = SettingsWindow(app, x)
     frames = wait_report(app, page_prefix("Cloud account"), lambda f: "logOut" in f)
     window.click("Cloud account", "deleteAccount")
@@ -191,12 +192,12 @@ def test_cloud_account_page_follows_sign_in_state_and_opens_its_links(launch, x)
 
     since = len(app.lines)
     window.click("Cloud account", "refresh")
-    wait_line(app, r"^settings: cloud account loading", since=since)
-    wait_line(app, r"^settings: cloud account signed in", since=since + 1, timeout=6)
+    wait_line(app, lines.cloud_account("loading"), since=since)
+    wait_line(app, lines.cloud_account("signed in"), since=since + 1, timeout=6)
 
     since = len(app.lines)
     x.click(*_root(x, frames["logOut"]))
-    wait_line(app, r"^settings: cloud account signed out", since=since)
+    wait_line(app, lines.cloud_account("signed out"), since=since)
     app.wait_for_pref("token", "")
     app.wait_for_pref("name", "")
     wait_report(app, page_prefix("Cloud account"), lambda f: "signIn" in f)

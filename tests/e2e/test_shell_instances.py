@@ -11,6 +11,7 @@ import time
 
 import pytest
 
+from harness import lines
 from harness.app import binary, copied_picture, drag_crop, open_capture, wait_capture_closed, wait_focus_in
 from test_cloud_drop import drop, make_image
 from test_cloud_upload import API, SIGNED_IN, api_requests, signed_in
@@ -43,8 +44,8 @@ def test_without_an_x11_display_it_says_so_and_exits_with_1(env):
         run_env.update(HOME=home, XDG_RUNTIME_DIR=home, **env)
         out = subprocess.run([binary()], env=run_env, capture_output=True, text=True, timeout=30)
         assert out.returncode == 1
-        lines = (out.stdout + out.stderr).strip().splitlines()
-        assert len(lines) == 1 and lines[0].startswith("Quillnest needs an X11 session (XWayland counts)"), lines
+        printed = (out.stdout + out.stderr).strip().splitlines()
+        assert len(printed) == 1 and printed[0].startswith("Quillnest needs an X11 session (XWayland counts)"), printed
     finally:
         shutil.rmtree(home, ignore_errors=True)
 
@@ -76,7 +77,7 @@ def test_preferences_that_cannot_be_saved_are_reported_once(launch, x, display, 
                                'mount --bind "$1" "$1" && mount -o remount,ro,bind "$1" "$1"', PREFS)
     app.wait_for_line(r"^Preferences could not be saved to .*\(Read-only file system\); changes last only until "
                       r"Quillnest quits$")
-    app.wait_for_line(r"^notice: Settings can't be saved: Read-only file system$")
+    app.wait_for_line(lines.notice("Settings can't be saved: Read-only file system"))
     app.choose(x, "Autoupload to cloud")
     app.wait_for_menu(lambda m: any(i.get("title") == "Autoupload to cloud" and i["checked"] for i in m))
     app.choose(x, "Autoupload to cloud")
@@ -153,7 +154,7 @@ def test_an_oversized_dropped_file_is_refused_with_a_notice(launch, x, display, 
         f.truncate(101 * 1024 * 1024)
     requests = len(api_requests(cloud))
     assert drop(app, x, display, big)
-    app.wait_for_line(r"^notice: File too large: over 100 MB Info  \|  Ok\.$")
+    app.wait_for_line(lines.notice("File too large: over 100 MB Info  |  Ok."))
     assert len(api_requests(cloud)) == requests
     assert app.alive()
 
@@ -195,5 +196,5 @@ def test_a_save_to_a_full_disk_names_the_reason_and_offers_the_capture(launch, x
     x.key("ctrl+a")
     x.type(os.path.join(full, "shot.png"))
     x.key("Return")
-    app.wait_for_line(r"capture: could not save .*shot\.png: No space left on device$")
-    app.wait_for_line(r"^notice: Not saved: No space left on device Info  \|  Save to your Computer  \|  Close$")
+    app.wait_for_line(lines.save_failed(lines.ending("shot.png"), "No space left on device"))
+    app.wait_for_line(lines.notice("Not saved: No space left on device Info  |  Save to your Computer  |  Close"))

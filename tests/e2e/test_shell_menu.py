@@ -1,6 +1,7 @@
 """The status menu: its layouts, its toggles and where its items lead."""
 import time
 
+from harness import lines
 from harness.app import wait_capture_closed
 from harness.menu import SIGNED_OUT, item, titles
 
@@ -95,7 +96,7 @@ def test_web_pages_open_in_the_browser(launch, x):
 def test_take_screenshot_item_starts_a_capture_and_quit_ends(launch, x):
     app = launch(prefs={"needOnboarding": False})
     app.choose(x, "Take Screenshot")
-    app.wait_for_line(r"^capture: overlay opened")
+    app.wait_for_line(lines.overlay_opened())
     x.key("Escape")
     wait_capture_closed(app, x)
     app.choose(x, "Quit")

@@ -193,3 +193,32 @@ TEST(BottomMenuTest, PointerInsideIsReportedAndEndsWhenTheBarTurnsInvisible) {
     EXPECT_FALSE(inside.at(1).at(0).toBool());
     EXPECT_FALSE(BottomMenu::Helper::shared().work.isPending());
 }
+
+TEST(BottomMenuTest, TextButtonsStandBetweenDividersAndEveryControlNamesItsKey) {
+    Bar b;
+    // Close, then each text button after a divider: 6 spacing, 1 divider, 6 spacing.
+    int left = b.bar->button(C::Close)->geometry().right() + 1;
+    for (C c : {C::SaveMac, C::CopyText, C::Copy}) {
+        const QRect g = b.bar->button(c)->geometry();
+        EXPECT_EQ(g.left(), left + 6 + 1 + 6) << int(c);
+        EXPECT_EQ(g.top(), 6) << int(c);
+        EXPECT_EQ(g.height(), 36) << int(c);
+        left = g.right() + 1;
+    }
+
+    const std::pair<C, const char *> helps[] = {{C::Close, "Cancel - Esc"},
+                                                {C::SaveMac, "Save to your Computer - Ctrl+S"},
+                                                {C::CopyText, "OCR tool - Ctrl+T"},
+                                                {C::Copy, "Copy to Clipboard - Ctrl+C"},
+                                                {C::Upload, "Upload to Cloud - Ctrl+Enter"}};
+    for (const auto &[control, text] : helps) {
+        TooltipModifier *help = b.bar->tooltip(control);
+        ASSERT_NE(help, nullptr) << text;
+        help->setShow(true);
+        ASSERT_NE(help->bubble(), nullptr) << text;
+        EXPECT_EQ(help->bubble()->title(), QString::fromUtf8(text));
+        help->setShow(false);
+    }
+    // The close button's Escape belongs to the overlay window, not to the bar.
+    EXPECT_EQ(b.bar->shortcut(C::Close), nullptr);
+}

@@ -238,3 +238,33 @@ TEST(ControlsMenuTest, NoPaletteOfferedMeansNoColourPopover) {
     EXPECT_TRUE(menu.showPalette());
     ControlsMenu::Helper::shared().cancel();
 }
+
+TEST(ControlsMenuTest, EveryButtonShowsItsImageAndNamesItsKeyInItsHelp) {
+    Column c;
+    const struct {
+        C control;
+        const char *image;
+        const char *help;
+    } rows[] = {
+        {C::Pointer, "notes@draw-view", "Add a comment - \u0421"},
+        {C::Text, "text@draw-view", "Add Text - T"},
+        {C::Pen, "pen@draw-view", "Draw by Pencil - P"},
+        {C::QuickeTools, "arrow@draw-view",
+         "Draw an Arrow - A\nDraw a Line - L\nDraw a Rectangle - R\nDraw an Oval - O"},
+        {C::Blur, "blur@draw-view", "Draw a Blured rectangle - B"},
+        {C::Whiteboard, "whiteboard@draw-view", "Draw a mockup on the Whiteboard - W"},
+        {C::Undo, "undo@draw-view", "Undo - Ctrl+Z"},
+        {C::Redo, "rendo@draw-view", "Redo - Ctrl+Shift+Z"},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(c.menu->button(row.control)->iconName(), QString::fromUtf8(row.image)) << row.image;
+        TooltipModifier *help = c.menu->tooltip(row.control);
+        ASSERT_NE(help, nullptr) << row.image;
+        help->setShow(true);
+        ASSERT_NE(help->bubble(), nullptr) << row.image;
+        EXPECT_EQ(help->bubble()->title(), QString::fromUtf8(row.help));
+        help->setShow(false);
+    }
+    // The swatch paints the colour and has no help of its own.
+    EXPECT_TRUE(c.menu->colorButton()->iconName().isEmpty());
+}

@@ -1,6 +1,6 @@
-#include "FakeSources.h"
-#include "MovieProbe.h"
-#include "recording/RecordModel.h"
+#include "tests/platform/FakeSources.h"
+#include "tests/platform/MovieProbe.h"
+#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QFile>

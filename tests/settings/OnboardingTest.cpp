@@ -1,7 +1,7 @@
 #include "settings/OnboardingSteps.h"
 #include "settings/OnboardingView.h"
 
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "recording/VideoPlayerView.h"
 #include "support/TempPreferences.h"
 #include "tests/app/SandboxHome.h"

@@ -3,7 +3,7 @@
 #include "settings/FormRow.h"
 #include "settings/Switch.h"
 
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "platform/JsonText.h"
 #include "support/TempPreferences.h"
 #include "tests/app/SandboxHome.h"

@@ -1,11 +1,11 @@
 #include "settings/Settings.h"
 
-#include "app/SettingsModel.h"
+#include "app/state/SettingsModel.h"
 #include "settings/AboutSettings.h"
 #include "settings/LinkButton.h"
 #include "settings/ApplicationSettings.h"
 #include "settings/NotificationSettings.h"
-#include "settings/SettingsMenu.h"
+#include "app/state/SettingsMenu.h"
 #include "settings/Switch.h"
 #include "support/TempPreferences.h"
 #include "tests/app/SandboxHome.h"

@@ -1,9 +1,8 @@
 """Helpers for drawing on a capture: colour preferences, keys and reading pixels."""
 import base64
-import re
 import time
 
-from harness import screen
+from harness import lines, screen
 from harness.app import open_capture
 
 CROP = ((100, 100), (900, 700))
@@ -26,7 +25,7 @@ def start(app, x, crop=CROP):
     open_capture(app, x)
     mark = app.mark()
     x.drag(*crop)
-    app.wait_after(mark, r"^capture: crop area ")
+    app.wait_after(mark, lines.crop_area())
 
 
 def copy(app, x, display):
@@ -56,7 +55,7 @@ def wait_points(app, expected, timeout=5):
     """Waits for the comment points line that lists `expected` ("1@300,300 2@..." order kept)."""
     deadline = time.time() + timeout
     while time.time() < deadline:
-        found = [m.group(1) for line in app.lines if (m := re.match(r"annotation: comment points (.*)$", line))]
+        found = [m.group(1) for line in app.lines if (m := lines.comment_points().match(line))]
         if found and found[-1].strip() == expected:
             return
         time.sleep(0.05)

@@ -8,7 +8,7 @@ import tempfile
 import threading
 import time
 
-from . import procs
+from . import lines, procs
 
 BUNDLE_ID = "com.orvalen.QuillnestSnapDev"
 
@@ -128,7 +128,8 @@ class Quillnest:
     def menus(self):
         """Every status menu printed so far (built or shown), oldest first."""
         import json
-        return [json.loads(l[len("menu: "):]) for l in list(self.lines) if l.startswith("menu: ")]
+        rx = lines.menu()
+        return [json.loads(m.group(1)) for l in list(self.lines) if (m := rx.match(l))]
 
     def menu(self):
         """The status menu as last built or shown: a list of items, each
@@ -150,7 +151,8 @@ class Quillnest:
 
     def notices(self):
         """Texts of the tray notifications shown so far."""
-        return [l[len("notice: "):] for l in list(self.lines) if l.startswith("notice: ")]
+        rx = lines.notice()
+        return [m.group(1) for l in list(self.lines) if (m := rx.match(l))]
 
     # --- the tray icon -----------------------------------------------------
     def tray_icon(self, x, timeout=10):
@@ -294,7 +296,8 @@ HOT_KEY = "alt+shift+s"
 
 def captures(app):
     """How many captures the program has opened so far."""
-    return sum(1 for line in app.lines if line.startswith("capture: overlay opened"))
+    rx = lines.overlay_opened()
+    return sum(1 for line in app.lines if rx.match(line))
 
 
 def open_capture(app, x, count=1):
@@ -343,4 +346,4 @@ def drag_crop(app, x, start=(100, 100), end=(300, 250)):
     next acts on the crop, not on an overlay still without one."""
     mark = app.mark()
     x.drag(start, end)
-    app.wait_after(mark, r"^capture: crop area ")
+    app.wait_after(mark, lines.crop_area())

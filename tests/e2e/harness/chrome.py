@@ -3,8 +3,10 @@ X11 cannot see the child widgets they are made of."""
 import re
 import time
 
-PLACEMENT = re.compile(r"^chrome: bar (\S+) column (\S+)$")
-CONTROLS = re.compile(r"^chrome: controls (.*)$")
+from . import lines
+
+PLACEMENT = lines.chrome_placement()
+CONTROLS = lines.chrome_controls()
 
 
 def _rect(text):

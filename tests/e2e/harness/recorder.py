@@ -1,14 +1,14 @@
 """Reading the recording bar and the video tool's overlay from the program's
 diagnostics, and reading movies back with ffprobe/ffmpeg."""
 import json
-import re
 import subprocess
 import time
 
-BAR = re.compile(r"^recorder: bar state=(\w+) title=\"([^\"]*)\" time=(\S+) badge=(\S+) drawing=(\w+) "
-                 r"microphone=(\S+) camera=(\S+) scheme=(\w+)$")
-CONTROLS = re.compile(r"^recorder: controls (.*)$")
-HOLE = re.compile(r"^recorder: overlay hole (\S+) card (\S+)$")
+from . import lines
+
+BAR = lines.recorder_bar()
+CONTROLS = lines.recorder_controls()
+HOLE = lines.overlay_hole()
 
 
 def _rect(text):
@@ -105,7 +105,7 @@ def save_movie(app, x, save, target):
     x.key("ctrl+a")
     x.type(target)
     x.key("Return")
-    app.wait_for_line(r"^capture: saved movie .*%s$" % re.escape(os.path.basename(target)), timeout=30)
+    app.wait_for_line(lines.saved_movie(lines.ending(os.path.basename(target))), timeout=30)
     wait_capture_closed(app, x)
 
 

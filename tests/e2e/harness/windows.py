@@ -4,43 +4,36 @@ own position."""
 import re
 import time
 
+from . import lines
+
 SETTINGS = "Quillnest - Settings"
 ONBOARDING = "Quillnest - Onboarding"
 
 
-def _parse(rest):
-    out = {}
-    for part in rest.split():
-        if "=" not in part:
-            continue
-        name, frame = part.rsplit("=", 1)
-        try:
-            out[name] = tuple(int(v) for v in frame.split(","))
-        except ValueError:
-            continue
-    return out
-
-
-def last_report(app, prefix):
-    """The frames of the latest report line that starts with `prefix`, window-relative."""
+def last_report(app, heading):
+    """The frames of the latest controls report under `heading`, window-relative."""
+    rx = lines.controls(heading)
     for line in reversed(list(app.lines)):
-        if line.startswith(prefix + " ") or line == prefix:
-            return _parse(line[len(prefix):])
+        if m := rx.match(line):
+            return lines.control_frames(m.group(1))
     return None
 
 
-def wait_report(app, prefix, predicate=lambda frames: True, timeout=10, since=0):
-    """Waits for a report line after output line `since` that satisfies predicate(frames)."""
+def wait_report(app, heading, predicate=lambda frames: True, timeout=10, since=0):
+    """Waits for a controls report under `heading` after output line `since` that
+    satisfies predicate(frames)."""
+    rx = lines.controls(heading)
     deadline = time.time() + timeout
     while time.time() < deadline:
         for line in reversed(list(app.lines)[since:]):
-            if line.startswith(prefix + " "):
-                frames = _parse(line[len(prefix):])
+            m = rx.match(line)
+            if m and m.group(1) is not None:
+                frames = lines.control_frames(m.group(1))
                 if predicate(frames):
                     return frames
                 break
         time.sleep(0.03)
-    raise AssertionError(f"no report {prefix!r} matched; last: {last_report(app, prefix)!r}")
+    raise AssertionError(f"no report {heading!r} matched; last: {last_report(app, heading)!r}")
 
 
 def origin(x, title):
@@ -57,7 +50,7 @@ def centre_on_root(x, title, frame):
 
 
 def page_prefix(page):
-    return f'settings: page "{page}"'
+    return lines.settings_page(page)
 
 
 class SettingsWindow:
@@ -68,7 +61,7 @@ class SettingsWindow:
 
     def wait_open(self):
         self.x.wait_window(SETTINGS)
-        wait_report(self.app, "settings: window", lambda f: any(k.startswith("sidebar:") for k in f))
+        wait_report(self.app, lines.settings_window(), lambda f: any(k.startswith("sidebar:") for k in f))
         return self
 
     def mark(self):
@@ -76,12 +69,8 @@ class SettingsWindow:
 
     def show(self, page):
         """Clicks the page's sidebar row and waits until the page reports its controls."""
-        since = self.mark()
-        frames = last_report(self.app, "settings: window")
+        frames = last_report(self.app, lines.settings_window())
         self.x.click(*centre_on_root(self.x, SETTINGS, frames["sidebar:" + page.replace(" ", "_")]))
-        if not any(f'settings: showing "{page}"' in l for l in self.app.lines[since:]):
-            # Already on show: nothing is rebuilt.
-            pass
         return wait_report(self.app, page_prefix(page), since=0)
 
     def controls(self, page):

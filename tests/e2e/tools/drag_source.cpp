@@ -1,6 +1,7 @@
 // A stand-in for a file manager in end-to-end tests: a window titled "drag source"
 // that drags the file named on its command line (as a file URL, like a file
-// manager) when pressed, and prints how the drag ended.
+// manager) when pressed, and prints when it is up, when a target takes the drag
+// and how the drag ended, so that tests wait on those instead of guessing.
 #include <QApplication>
 #include <QDrag>
 #include <QMimeData>
@@ -18,18 +19,35 @@ public:
     }
 
 protected:
+    void paintEvent(QPaintEvent *) override {
+        if (m_painted)
+            return;
+        m_painted = true;
+        say("drag source shown");
+    }
+
     void mousePressEvent(QMouseEvent *) override {
         auto *drag = new QDrag(this);
         auto *data = new QMimeData;
         data->setUrls({QUrl::fromLocalFile(m_path)});
         drag->setMimeData(data);
+        // The target answers each position: a release before it said yes is no drop.
+        QObject::connect(drag, &QDrag::actionChanged, this, [](Qt::DropAction action) {
+            if (action == Qt::CopyAction)
+                say("drag accepted");
+        });
         const Qt::DropAction action = drag->exec(Qt::CopyAction);
-        std::printf("drag ended: %s\n", action == Qt::CopyAction ? "copied" : "ignored");
-        std::fflush(stdout);
+        say(action == Qt::CopyAction ? "drag ended: copied" : "drag ended: ignored");
     }
 
 private:
+    static void say(const char *line) {
+        std::printf("%s\n", line);
+        std::fflush(stdout);
+    }
+
     QString m_path;
+    bool m_painted = false;
 };
 } // namespace
 

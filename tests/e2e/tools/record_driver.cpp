@@ -2,9 +2,9 @@
 // screen into a movie, taking commands on standard input (start, pause, resume,
 // mute, unmute, fail, stop, quit) and printing what happened, one line each.
 // The engine's end-to-end test and the recording benchmark use it.
-#include "app/Models.h"
+#include "app/state/Models.h"
 #include "platform/ScreenStream.h"
-#include "recording/RecordModel.h"
+#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QApplication>

@@ -1,0 +1,186 @@
+#include "app/state/RecordModel.h"
+
+#include <QAudioDevice>
+#include <QCameraDevice>
+#include <QMediaDevices>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+namespace qn {
+
+namespace {
+RecordModel::OverlayWindowLookup &overlayLookup() {
+    static RecordModel::OverlayWindowLookup lookup;
+    return lookup;
+}
+RecordModel::OverlayMousePolicy &overlayPolicy() {
+    static RecordModel::OverlayMousePolicy policy;
+    return policy;
+}
+RecordModel::DeviceSessionRestart &sessionRestart() {
+    static RecordModel::DeviceSessionRestart restart;
+    return restart;
+}
+void stopCaptureSession(bool camera) {
+    if (sessionRestart())
+        sessionRestart()(camera);
+}
+RecordModel::DeviceSource &deviceSource() {
+    static RecordModel::DeviceSource source = RecordModel::defaultDeviceSource();
+    return source;
+}
+
+// X11 has no per-window "ignore the mouse": an empty input region does the same,
+// and Qt switches it on the native window without unmapping it.
+void setIgnoresMouse(QWidget *overlay, bool ignore) {
+    if (overlayPolicy()) {
+        overlayPolicy()(overlay, ignore);
+        return;
+    }
+    if (QWindow *window = overlay->windowHandle())
+        window->setFlag(Qt::WindowTransparentForInput, ignore);
+}
+} // namespace
+
+#define QN_SETTER(Name, Type, member, signal)                                                                \
+    void RecordModel::Name(Type value) {                                                                     \
+        member = value;                                                                                      \
+        Q_EMIT signal();                                                                                     \
+    }
+
+RecordModel::RecordModel(QObject *parent) : QObject(parent) {}
+
+QN_SETTER(setIsRecording, bool, m_isRecording, isRecordingChanged)
+QN_SETTER(setAudioDevices, const QList<CaptureDevice> &, m_audioDevices, audioDevicesChanged)
+QN_SETTER(setVideoDevices, const QList<CaptureDevice> &, m_videoDevices, videoDevicesChanged)
+QN_SETTER(setCameraEnabled, bool, m_cameraEnabled, cameraEnabledChanged)
+QN_SETTER(setMicrophoneEnabled, bool, m_microphoneEnabled, microphoneEnabledChanged)
+QN_SETTER(setCameraStreaming, bool, m_cameraStreaming, cameraStreamingChanged)
+QN_SETTER(setMicrophoneStreaming, bool, m_microphoneStreaming, microphoneStreamingChanged)
+QN_SETTER(setMuteMicrophone, bool, m_muteMicrophone, muteMicrophoneChanged)
+QN_SETTER(setMuteCamera, bool, m_muteCamera, muteCameraChanged)
+QN_SETTER(setRecordTime, double, m_recordTime, recordTimeChanged)
+QN_SETTER(setPowerMetter, float, m_powerMetter, powerMetterChanged)
+QN_SETTER(setDrawingMode, bool, m_drawingMode, drawingModeChanged)
+QN_SETTER(setTool, Tool, m_tool, toolChanged)
+QN_SETTER(setDrawingTool, const DrawnPtr &, m_drawingTool, drawingToolChanged)
+QN_SETTER(setDrawedTools, const QList<DrawnPtr> &, m_drawedTools, drawedToolsChanged)
+QN_SETTER(setCanvasOpacity, qreal, m_canvasOpacity, canvasOpacityChanged)
+
+#undef QN_SETTER
+
+void RecordModel::setIsPaused(bool value) {
+    m_isPaused = value;
+    Q_EMIT isPausedChanged();
+    updateOverlayMouseEvents();
+}
+
+void RecordModel::setSelectedAudioDevice(const std::optional<CaptureDevice> &value) {
+    m_selectedAudioDevice = value;
+    Q_EMIT selectedAudioDeviceChanged();
+    stopCaptureSession(false);
+}
+
+void RecordModel::setSelectedVideoDevice(const std::optional<CaptureDevice> &value) {
+    m_selectedVideoDevice = value;
+    Q_EMIT selectedVideoDeviceChanged();
+    stopCaptureSession(true);
+}
+
+RecordModel::DeviceSource RecordModel::defaultDeviceSource() {
+    DeviceSource source;
+    source.audioInputs = [] {
+        QList<CaptureDevice> devices;
+        for (const QAudioDevice &device : QMediaDevices::audioInputs())
+            devices.append({QString::fromUtf8(device.id()), device.description()});
+        return devices;
+    };
+    source.videoInputs = [] {
+        QList<CaptureDevice> devices;
+        for (const QCameraDevice &device : QMediaDevices::videoInputs())
+            devices.append({QString::fromUtf8(device.id()), device.description()});
+        return devices;
+    };
+    return source;
+}
+
+void RecordModel::setDeviceSource(const DeviceSource &source) { deviceSource() = source; }
+void RecordModel::setDeviceSessionRestart(DeviceSessionRestart restart) { sessionRestart() = std::move(restart); }
+
+// Qt's media backend keeps its device lists current on the GUI thread, so reading
+// them costs no wait; the result is still handed over through the event loop so
+// that callers see the same "later" as a slow discovery would give them.
+void RecordModel::updateAudioDevices() {
+    const QList<CaptureDevice> devices = deviceSource().audioInputs ? deviceSource().audioInputs()
+                                                                    : QList<CaptureDevice>();
+    QPointer<RecordModel> self = this;
+    QMetaObject::invokeMethod(
+        this, [self, devices] {
+            if (self)
+                self->applyDiscovery(false, devices);
+        },
+        Qt::QueuedConnection);
+}
+
+void RecordModel::updateVideoDevices() {
+    const QList<CaptureDevice> devices = deviceSource().videoInputs ? deviceSource().videoInputs()
+                                                                    : QList<CaptureDevice>();
+    QPointer<RecordModel> self = this;
+    QMetaObject::invokeMethod(
+        this, [self, devices] {
+            if (self)
+                self->applyDiscovery(true, devices);
+        },
+        Qt::QueuedConnection);
+}
+
+void RecordModel::applyDiscovery(bool camera, const QList<CaptureDevice> &devices) {
+    if (camera) {
+        setVideoDevices(devices);
+        if (m_selectedVideoDevice)
+            return;
+        setSelectedVideoDevice(devices.isEmpty() ? std::nullopt : std::optional(devices.first()));
+    } else {
+        setAudioDevices(devices);
+        if (m_selectedAudioDevice)
+            return;
+        setSelectedAudioDevice(devices.isEmpty() ? std::nullopt : std::optional(devices.first()));
+    }
+}
+
+void RecordModel::refreshDevices(RecordModel *model) {
+    QPointer<RecordModel> weak = model;
+    if (!weak)
+        return;
+    weak->updateAudioDevices();
+    if (weak)
+        weak->updateVideoDevices();
+}
+
+void RecordModel::setOverlayWindowLookup(OverlayWindowLookup lookup) { overlayLookup() = std::move(lookup); }
+void RecordModel::setOverlayMousePolicy(OverlayMousePolicy policy) { overlayPolicy() = std::move(policy); }
+
+void RecordModel::updateOverlayMouseEvents() {
+    if (!overlayLookup())
+        return;
+    QPointer<QWidget> overlay = overlayLookup()();
+    if (!overlay)
+        return;
+    setIgnoresMouse(overlay, !m_isPaused);
+    if (m_isPaused)
+        return;
+    // The same overlay is looked up again when the delay is over: it may have
+    // closed in between.
+    QTimer::singleShot(kMakeKeyDelayMs, this, [] {
+        if (!overlayLookup())
+            return;
+        if (QWidget *again = overlayLookup()()) {
+            again->activateWindow();
+            again->raise();
+        }
+    });
+}
+
+} // namespace qn

@@ -1,0 +1,223 @@
+#include "app/state/Models.h"
+#include "editor_ui/DrawViewButton.h"
+#include "app/state/RecordModel.h"
+#include "recording/ToolsPaletteRecorder.h"
+#include "recording/VideoRecorderView.h"
+#include "uikit/Color.h"
+#include "uikit/MorvaneButton.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace qn;
+
+namespace {
+
+// A bar over a recording state of its own, with a recorder that only notes what it is asked.
+struct Bar {
+    RecordModel model;
+    QStringList calls;
+    std::unique_ptr<VideoRecorderView> view;
+
+    Bar() {
+        VideoRecorderView::Recorder r;
+        r.startRecording = [this] { calls << "start"; };
+        r.pause = [this] { calls << "pause"; };
+        r.playStartSound = [this] { calls << "sound"; };
+        r.startCameraSession = [this] { calls << "camera"; return true; };
+        r.startMicrophoneSession = [this] { calls << "microphone"; return true; };
+        r.stopMicrophoneSession = [this] { calls << "stopMicrophone"; };
+        r.stopCameraSession = [this] { calls << "stopCamera"; };
+        view = std::make_unique<VideoRecorderView>(&model, nullptr, r);
+    }
+};
+
+} // namespace
+
+TEST(VideoRecorderViewTest, TimeAndHourBadgeTexts) {
+    struct Case {
+        double seconds;
+        const char *time;
+        const char *badge;
+    };
+    const Case cases[] = {
+        {0, "00:00", "0h"},      {59.99, "00:59", "0h"},   {60, "01:00", "0h"},
+        {3599.9, "59:59", "0h"}, {3600, "00:00", "1h"},    {3725.9, "02:05", "1h"},
+        {36000, "00:00", "10h"}, {-3, "00:00", "0h"},
+        // Not a number or infinite: nothing recorded yet, never garbage.
+        {std::numeric_limits<double>::quiet_NaN(), "00:00", "0h"},
+        {std::numeric_limits<double>::infinity(), "00:00", "0h"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(VideoRecorderView::timeText(c.seconds), QLatin1String(c.time)) << c.seconds;
+        EXPECT_EQ(VideoRecorderView::hourBadgeText(c.seconds), QLatin1String(c.badge)) << c.seconds;
+    }
+}
+
+TEST(VideoRecorderViewTest, StatesTitlesAndColours) {
+    struct Case {
+        bool recording, paused;
+        RecorderState state;
+        const char *title;
+        const char *card, *ink;
+    };
+    const Case cases[] = {
+        {false, false, RecorderState::Idle, "Record Video", "#282828", "#505050"},
+        {true, false, RecorderState::Recording, "Stop / Pause", "#6a7c59", "#1e2d0b"},
+        {true, true, RecorderState::Paused, "Resume", "#b7b7b7", "#505050"},
+        // A pause flag left without a recording reads "Resume" but looks idle.
+        {false, true, RecorderState::Idle, "Resume", "#282828", "#505050"},
+    };
+    for (const Case &c : cases) {
+        const RecorderState s = recorderState(c.recording, c.paused);
+        EXPECT_EQ(s, c.state);
+        EXPECT_EQ(VideoRecorderView::recordTitle(c.recording, c.paused), QLatin1String(c.title));
+        EXPECT_EQ(VideoRecorderView::cardColor(s).name(), QLatin1String(c.card));
+        EXPECT_EQ(VideoRecorderView::cardInk(s).name(), QLatin1String(c.ink));
+    }
+}
+
+TEST(VideoRecorderViewTest, FeatureIconColours) {
+    struct Case {
+        RecorderState state;
+        bool active;
+        const char *color;
+        double alpha;
+    };
+    const Case cases[] = {
+        {RecorderState::Paused, true, "#616161", 1.0},    {RecorderState::Paused, false, "#616161", 0.2},
+        {RecorderState::Recording, true, "#1e2d0b", 1.0}, {RecorderState::Recording, false, "#1e2d0b", 0.2},
+        {RecorderState::Idle, true, "#609aac", 1.0},      {RecorderState::Idle, false, "#616161", 1.0},
+    };
+    for (const Case &c : cases) {
+        const QColor color = VideoRecorderView::featureIconColor(c.state, c.active);
+        EXPECT_EQ(color.name(), QLatin1String(c.color));
+        EXPECT_NEAR(color.alphaF(), c.alpha, 0.01);
+    }
+}
+
+TEST(VideoRecorderViewTest, MuteButtonImages) {
+    struct Case {
+        bool enabled, muted;
+        ColorScheme scheme;
+        const char *image;
+        const char *color;
+    };
+    const Case cases[] = {
+        {false, false, ColorScheme::Light, "microphone-mute@recorder", "#282828"},
+        {false, true, ColorScheme::Dark, "microphone-mute@recorder", "#b7b7b7"},
+        {true, true, ColorScheme::Light, "microphone-mute@recorder", "#d70202"},
+        {true, true, ColorScheme::Dark, "microphone-mute@recorder", "#d70202"},
+        {true, false, ColorScheme::Dark, "microphone@recorder", "#b7b7b7"},
+    };
+    for (const Case &c : cases) {
+        const auto [image, color] =
+            VideoRecorderView::muteButtonImage(QStringLiteral("microphone"), c.enabled, c.muted, c.scheme);
+        EXPECT_EQ(image, QLatin1String(c.image));
+        EXPECT_EQ(color.name(), QLatin1String(c.color));
+    }
+}
+
+TEST(VideoRecorderViewTest, RecordGraphicAnimation) {
+    using S = RecorderState;
+    // Recording alternates frames 1 and 2; paused blinks frame 3; idle rests on frame 1.
+    EXPECT_EQ(VideoRecorderView::animationStep(S::Recording, 1, 0.2), std::make_pair(2, 1.0));
+    EXPECT_EQ(VideoRecorderView::animationStep(S::Recording, 2, 1.0), std::make_pair(1, 1.0));
+    EXPECT_EQ(VideoRecorderView::animationStep(S::Paused, 1, 1.0), std::make_pair(3, 0.2));
+    EXPECT_EQ(VideoRecorderView::animationStep(S::Paused, 3, 0.2), std::make_pair(3, 1.0));
+    EXPECT_EQ(VideoRecorderView::animationStep(S::Idle, 3, 0.2), std::make_pair(1, 1.0));
+}
+
+TEST(VideoRecorderViewTest, RecordButtonStartsPausesAndResumes) {
+    Bar bar;
+    bar.view->recordAction();
+    EXPECT_EQ(bar.calls, QStringList{"start"});
+    // The bar keeps its idle look until the recorder says it records.
+    EXPECT_EQ(bar.view->recordButton()->text(), QStringLiteral("Record Video"));
+    bar.model.setIsRecording(true);
+    EXPECT_EQ(bar.view->recordButton()->text(), QStringLiteral("Stop / Pause"));
+
+    bar.calls.clear();
+    bar.view->recordAction();
+    EXPECT_EQ(bar.calls, QStringList{"pause"});
+    bar.model.setIsPaused(true);
+    EXPECT_EQ(bar.view->recordButton()->text(), QStringLiteral("Resume"));
+
+    bar.calls.clear();
+    QSignalSpy paused(&bar.model, &RecordModel::isPausedChanged);
+    bar.view->recordAction();
+    EXPECT_EQ(bar.calls, QStringList{"sound"});
+    EXPECT_EQ(paused.count(), 1);
+    EXPECT_FALSE(bar.model.isPaused());
+    EXPECT_EQ(bar.view->recordButton()->text(), QStringLiteral("Stop / Pause"));
+}
+
+TEST(VideoRecorderViewTest, ButtonsFollowTheState) {
+    Bar bar;
+    // Idle: no drawing, pointer active, mute buttons off with their devices.
+    EXPECT_FALSE(bar.view->pencilButton()->isEnabled());
+    EXPECT_TRUE(bar.view->pointerButton()->isActive());
+    EXPECT_FALSE(bar.view->microphoneButton()->isEnabled());
+    EXPECT_FALSE(bar.view->cameraButton()->isEnabled());
+
+    bar.model.setMicrophoneEnabled(true);
+    bar.model.setCameraEnabled(true);
+    EXPECT_TRUE(bar.view->microphoneButton()->isEnabled());
+    EXPECT_TRUE(bar.view->cameraButton()->isEnabled());
+
+    QTest::mouseClick(bar.view->microphoneButton(), Qt::LeftButton);
+    EXPECT_TRUE(bar.model.muteMicrophone());
+    QTest::mouseClick(bar.view->microphoneButton(), Qt::LeftButton);
+    EXPECT_FALSE(bar.model.muteMicrophone());
+    QTest::mouseClick(bar.view->cameraButton(), Qt::LeftButton);
+    EXPECT_TRUE(bar.model.muteCamera());
+
+    // A disabled pencil takes no clicks; recording enables it.
+    QTest::mouseClick(bar.view->pencilButton(), Qt::LeftButton);
+    EXPECT_FALSE(bar.model.drawingMode());
+    bar.model.setIsRecording(true);
+    QTest::mouseClick(bar.view->pencilButton(), Qt::LeftButton);
+    EXPECT_TRUE(bar.model.drawingMode());
+    EXPECT_TRUE(bar.view->pencilButton()->isActive());
+    EXPECT_FALSE(bar.view->pointerButton()->isActive());
+    QTest::mouseClick(bar.view->pointerButton(), Qt::LeftButton);
+    EXPECT_FALSE(bar.model.drawingMode());
+}
+
+TEST(VideoRecorderViewTest, ToolsOpenOnHoverOnlyWhileRecording) {
+    Bar bar;
+    bar.view->show();
+    bar.view->openToolsOnHover(true);
+    EXPECT_FALSE(bar.view->showTools());
+    bar.model.setIsRecording(true);
+    bar.view->openToolsOnHover(false);
+    EXPECT_TRUE(bar.view->showTools());
+}
+
+TEST(VideoRecorderViewTest, CaptureSessionsComeAndGoWithTheBar) {
+    Bar bar;
+    bar.model.setCameraEnabled(true);
+    bar.model.setCameraStreaming(true);
+    bar.view->show();
+    EXPECT_EQ(bar.calls, QStringList{"camera"});
+    bar.calls.clear();
+    bar.view->hide();
+    EXPECT_EQ(bar.calls, (QStringList{"stopMicrophone", "stopCamera"}));
+    EXPECT_FALSE(bar.model.cameraStreaming());
+}
+
+TEST(VideoRecorderViewTest, PaletteChoosesTheRecordingTool) {
+    RecordModel model;
+    ToolsPaletteRecorder palette(&model);
+    EXPECT_TRUE(palette.button(Tool::Pen)->isActive());
+    QTest::mouseClick(palette.button(Tool::Oval), Qt::LeftButton);
+    EXPECT_EQ(model.tool(), Tool::Oval);
+    EXPECT_TRUE(palette.button(Tool::Oval)->isActive());
+    EXPECT_FALSE(palette.button(Tool::Pen)->isActive());
+    // A tool the palette does not offer leaves every button inactive.
+    model.setTool(Tool::Line);
+    for (Tool t : ToolsPaletteRecorder::tools())
+        EXPECT_FALSE(palette.button(t)->isActive());
+    EXPECT_EQ(palette.size(), QSize(48, 156));
+}
