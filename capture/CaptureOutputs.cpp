@@ -12,6 +12,7 @@
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
 #include "platform/Background.h"
+#include "platform/ClipboardOwner.h"
 #include "platform/Diagnostics.h"
 #include "platform/Ocr.h"
 #include "platform/SafeFile.h"
@@ -196,9 +197,7 @@ void CaptureOutputs::finishCopy(const QByteArray &png) {
         diagnostics::report(diagnostics::notEncoded());
         return;
     }
-    auto *mime = new QMimeData;
-    mime->setData(QStringLiteral("image/png"), png);
-    QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
+    ClipboardOwner::shared().setPng(png);
     const QString path = lastScreenshotPath();
     (void)QtConcurrent::run([png, path] {
         if (!writeAtomically(path, png, true).isEmpty()) {

@@ -9,6 +9,7 @@
 #include <QBackingStore>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
@@ -27,6 +28,55 @@ constexpr quint32 kNumLockMask = 16;
 constexpr quint32 kModifierMask = 0xFF & ~kNumLockMask;
 } // namespace
 
+// Qt asks for a repaint of the window and of the view after it shows them, in
+// events of their own that come after the server's expose has had the whole overlay
+// painted; each would copy a whole screen to the server again. Only that one request
+// per show is dropped, and only once the view has been painted whole since the show.
+class CropWindow::ShowRepaintFilter : public QObject {
+public:
+    explicit ShowRepaintFilter(CropWindow *window) : QObject(window), m_window(window) {
+        window->installEventFilter(this);
+        window->m_view->installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        const bool isWindow = watched == m_window;
+        switch (event->type()) {
+        case QEvent::Show:
+            (isWindow ? m_windowPending : m_viewPending) = true;
+            m_paintedWhole = false;
+            break;
+        case QEvent::Hide:
+            if (isWindow)
+                m_paintedWhole = false;
+            break;
+        case QEvent::Paint: {
+            // Only a paint into the shown window counts (not one of render() while
+            // the window is prepared hidden).
+            const QWindow *handle = m_window->windowHandle();
+            if (!isWindow && m_window->isVisible() && handle && handle->isExposed() &&
+                (QRegion(m_window->m_view->rect()) - static_cast<QPaintEvent *>(event)->region()).isEmpty())
+                m_paintedWhole = true;
+            break;
+        }
+        case QEvent::UpdateLater: {
+            bool &pending = isWindow ? m_windowPending : m_viewPending;
+            const bool showsRequest = pending;
+            pending = false;
+            return showsRequest && m_paintedWhole && m_window->m_view->geometry() == m_window->rect();
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    CropWindow *m_window;
+    bool m_windowPending = false;
+    bool m_viewPending = false;
+    bool m_paintedWhole = false;
+};
+
 CropWindow::CropWindow(DrawCore &core, QScreen *screen)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_core(core),
       m_screen(screen) {
@@ -39,6 +89,7 @@ CropWindow::CropWindow(DrawCore &core, QScreen *screen)
     setGeometry(screen->geometry());
     m_view = new DrawView(core, screen, this);
     m_view->setGeometry(rect());
+    new ShowRepaintFilter(this);
     setWindowState(Qt::WindowFullScreen);
     keepInactiveColoursActive();
 }

@@ -44,6 +44,7 @@ protected:
 
 private:
     class ExposeFilter;
+    class ShowRepaintFilter;
     void keepInactiveColoursActive();
     void warmUp();
 

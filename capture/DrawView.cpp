@@ -15,13 +15,18 @@
 #include "app/state/RecordModel.h"
 
 #include <QApplication>
+#include <QBackingStore>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariantAnimation>
 #include <QScreen>
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 namespace qn {
 
@@ -228,7 +233,10 @@ DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
         update();
     });
     connect(&m_core, &DrawCore::snapshotsSmallQualityChanged, this, [this] {
-        if (isCropScreen())
+        // Only drawn objects (blurs) show the pixelated copy. It arrives just after an
+        // overlay opens, where a repaint would copy the whole screen to the X server
+        // again for nothing.
+        if (isCropScreen() && (model().drawingTool() || !model().drawedTools().isEmpty()))
             update();
     });
 }
@@ -291,7 +299,7 @@ void DrawView::paintEvent(QPaintEvent *event) {
     painter.setClipRect(event->rect());
     if (m_snapshot.isNull())
         painter.fillRect(rect(), Qt::black);
-    else
+    else if (!copySnapshotToBackingStore(painter, event->region()))
         painter.drawImage(QPointF(0, 0), m_snapshot);
 
     if (!m_painted) {
@@ -324,6 +332,53 @@ void DrawView::paintEvent(QPaintEvent *event) {
     }
     if (m.chooceWindowMode())
         paintHighlight(painter);
+}
+
+bool DrawView::copySnapshotToBackingStore(QPainter &painter, const QRegion &region) {
+    // Opening a 4K overlay copies 33 MB of screen into the window's frame buffer; the
+    // painter does it on one core, which waits on memory most of the time. When the
+    // frame buffer is a plain picture of the snapshot's own layout, the rows are
+    // copied by several threads at once instead.
+    if (m_snapshot.devicePixelRatio() != 1.0 || devicePixelRatioF() != 1.0 || !window()->backingStore())
+        return false;
+    QPaintDevice *device = window()->backingStore()->paintDevice();
+    // Only when painting goes to the window: render() and grab() paint elsewhere.
+    if (!device || device->devType() != QInternal::Image || !painter.paintEngine() ||
+        painter.paintEngine()->paintDevice() != device)
+        return false;
+    auto *frame = static_cast<QImage *>(device);
+    // An opaque snapshot's pixels read the same in a frame buffer with alpha.
+    const bool sameLayout = frame->format() == m_snapshot.format() ||
+                            (m_snapshot.format() == QImage::Format_RGB32 &&
+                             frame->format() == QImage::Format_ARGB32_Premultiplied);
+    if (!sameLayout || frame->devicePixelRatio() != 1.0)
+        return false;
+    const QPoint offset = mapTo(window(), QPoint(0, 0));
+    const QRect area = (region.boundingRect() & m_snapshot.rect() & frame->rect().translated(-offset));
+    // Small repaints (a crop edge moving) cost less through the painter than through threads.
+    if (area.width() * qint64(area.height()) < (1 << 20))
+        return false;
+    std::vector<QRect> bands;
+    for (const QRect &r : region) {
+        const QRect clipped = r & area;
+        if (clipped.isEmpty())
+            continue;
+        constexpr int kRows = 128;
+        for (int y = clipped.top(); y <= clipped.bottom(); y += kRows)
+            bands.push_back(QRect(clipped.left(), y, clipped.width(), qMin(kRows, clipped.bottom() + 1 - y)));
+    }
+    // Taken here, once: the threads must not detach either picture.
+    uchar *to = frame->bits();
+    const qsizetype toLine = frame->bytesPerLine();
+    const uchar *from = m_snapshot.constBits();
+    const qsizetype fromLine = m_snapshot.bytesPerLine();
+    QtConcurrent::blockingMap(bands, [=](const QRect &band) {
+        const size_t bytes = size_t(band.width()) * 4;
+        for (int y = band.top(); y <= band.bottom(); ++y)
+            std::memcpy(to + (y + offset.y()) * toLine + qsizetype(band.left() + offset.x()) * 4,
+                        from + y * fromLine + qsizetype(band.left()) * 4, bytes);
+    });
+    return true;
 }
 
 void DrawView::paintCropArea(QPainter &painter, const QRectF &shown) {

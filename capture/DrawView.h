@@ -64,6 +64,7 @@ protected:
 private:
     enum class Gesture { None, Overlay, Handle, Move, Choose, Object };
     void paintCropArea(QPainter &painter, const QRectF &shown);
+    bool copySnapshotToBackingStore(QPainter &painter, const QRegion &region);
     void paintHighlight(QPainter &painter);
     void updateHover(QPointF local);
     void mirrorChanged();

@@ -4,6 +4,8 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <QPixmap>
 #include <QScreen>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -118,6 +120,27 @@ Segment *takeSegment(Display *display, size_t size) {
     return found;
 }
 
+void makeOpaqueRun(quint32 *pixels, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        pixels[i] |= 0xff000000u;
+}
+
+// A 4K screen is 33 MB to go through: one core alone waits on memory for several
+// milliseconds of every open, while the pool's threads sit idle.
+void makeOpaque(quint32 *pixels, size_t count) {
+    constexpr size_t kPiece = size_t(1) << 19; // 2 MB of pixels
+    if (count < 2 * kPiece) {
+        makeOpaqueRun(pixels, count);
+        return;
+    }
+    const int parts = int(qBound<size_t>(1, count / kPiece, size_t(qMax(1, QThread::idealThreadCount()))));
+    const size_t step = (count + size_t(parts) - 1) / size_t(parts);
+    std::vector<std::pair<quint32 *, size_t>> runs;
+    for (size_t at = 0; at < count; at += step)
+        runs.emplace_back(pixels + at, qMin(step, count - at));
+    QtConcurrent::blockingMap(runs, [](const std::pair<quint32 *, size_t> &run) { makeOpaqueRun(run.first, run.second); });
+}
+
 // The screen read through a shared memory segment. Null when the server or the
 // screen's pixel layout does not allow it.
 QImage grabShared(QScreen *screen) {
@@ -159,10 +182,7 @@ QImage grabShared(QScreen *screen) {
         return {};
     }
     // The byte above the colour is padding the server leaves as it likes; the picture is opaque.
-    auto *pixels = reinterpret_cast<quint32 *>(segment->info.shmaddr);
-    const size_t count = bytes / sizeof(quint32);
-    for (size_t i = 0; i < count; ++i)
-        pixels[i] |= 0xff000000u;
+    makeOpaque(reinterpret_cast<quint32 *>(segment->info.shmaddr), bytes / sizeof(quint32));
     return QImage(reinterpret_cast<uchar *>(segment->info.shmaddr), area.width(), area.height(), stride,
                   QImage::Format_RGB32, releaseSegment, segment);
 }
