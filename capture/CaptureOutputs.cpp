@@ -23,7 +23,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMimeData>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtConcurrent>
@@ -188,7 +187,8 @@ void CaptureOutputs::copyAction() {
             return;
         }
         runInBackground(
-            this, [image] { return imageEncoding::pngData(image); }, [this](const QByteArray &png) { finishCopy(png); });
+            this, [image] { return imageEncoding::pngData(image); },
+            [this](const QByteArray &png) { finishCopy(png); });
     });
 }
 
@@ -273,8 +273,8 @@ void CaptureOutputs::saveImageAction() {
     QPointer<QScreen> target(screen);
     connect(dialog, &QFileDialog::accepted, this, [this, dialog, target, snapshot] {
         const auto [path, jpeg] = chosenFile(dialog);
-        const QImage image = renderImage(target, snapshot, m_capture.smallSnapshot(target),
-                                         model().drawedTools(), model().croppedArea());
+        const QImage image = renderImage(target, snapshot, m_capture.smallSnapshot(target), model().drawedTools(),
+                                         model().croppedArea());
         m_capture.closeOverlay(false, true);
         model().reset();
         if (image.isNull()) {

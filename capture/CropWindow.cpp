@@ -20,8 +20,20 @@ namespace qn {
 namespace {
 // X key codes of the keys the capture reacts to (the evdev positions of a US layout).
 enum XKey : quint32 {
-    kEsc = 9, kSpace = 65, kBackSpace = 22, kDelete = 119,
-    kC = 54, kW = 25, kT = 28, kP = 33, kA = 38, kL = 46, kR = 27, kO = 32, kB = 56, kV = 55,
+    kEsc = 9,
+    kSpace = 65,
+    kBackSpace = 22,
+    kDelete = 119,
+    kC = 54,
+    kW = 25,
+    kT = 28,
+    kP = 33,
+    kA = 38,
+    kL = 46,
+    kR = 27,
+    kO = 32,
+    kB = 56,
+    kV = 55,
 };
 // X modifier masks; Num Lock (Mod2) is a state, not a modifier, and never blocks a key.
 constexpr quint32 kNumLockMask = 16;
@@ -64,8 +76,7 @@ public:
             pending = false;
             return showsRequest && m_paintedWhole && m_window->m_view->geometry() == m_window->rect();
         }
-        default:
-            break;
+        default: break;
         }
         return false;
     }

@@ -6,6 +6,7 @@
 #include "annotation/DrawViewModel.h"
 #include "app/state/Helper.h"
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "app/state/SettingsModel.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawView.h"
@@ -16,7 +17,6 @@
 #include "platform/Diagnostics.h"
 #include "platform/OverlayInput.h"
 #include "platform/ScreenGrabber.h"
-#include "app/state/RecordModel.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QApplication>

@@ -1,28 +1,28 @@
 #include "capture/DrawView.h"
 
 #include "annotation/DrawViewModel.h"
-#include "editor_ui/PointComment.h"
-#include "editor_ui/PointCommentPanel.h"
-#include "annotation/TextToolEditor.h"
 #include "annotation/DrawnInputDispatcher.h"
 #include "annotation/DrawnPainter.h"
+#include "annotation/TextToolEditor.h"
 #include "annotation/ToolsCanvas.h"
 #include "app/state/Models.h"
+#include "app/state/RecordModel.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/OverlayChrome.h"
+#include "editor_ui/PointComment.h"
+#include "editor_ui/PointCommentPanel.h"
 #include "platform/Diagnostics.h"
-#include "app/state/RecordModel.h"
 
 #include <QApplication>
 #include <QBackingStore>
-#include <QtConcurrent/QtConcurrentMap>
 #include <QMouseEvent>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
-#include <QVariantAnimation>
 #include <QScreen>
+#include <QVariantAnimation>
+#include <QtConcurrent/QtConcurrentMap>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -161,8 +161,7 @@ QRegion DrawView::cropAreaChange(const QRectF &oldShown, const QRectF &oldCrop, 
 DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
     : QWidget(parent), m_core(core), m_screen(screen), m_objects(new DrawnInputDispatcher(core.tools(), this)),
       m_textEditor(new TextToolEditor(core.tools(), this)), m_comments(new PointCommentPanel(core.tools(), this)),
-      m_chrome(new OverlayChrome(core, this)),
-      m_dimFade(new QVariantAnimation(this)) {
+      m_chrome(new OverlayChrome(core, this)), m_dimFade(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -203,14 +202,14 @@ DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
         if (model().croppedAreaDrawing() != m_paintedDrawing)
             mirrorChanged();
     });
-    for (auto signal : {&DrawViewModel::cropScreenChanged,
-                        &DrawViewModel::chooceWindowModeChanged, &DrawViewModel::drawedToolsChanged,
-                        &DrawViewModel::drawingToolChanged, &DrawViewModel::whiteboardChanged,
-                        &DrawViewModel::activeToolChanged, &DrawViewModel::needDeleteToolChanged})
+    for (auto signal :
+         {&DrawViewModel::cropScreenChanged, &DrawViewModel::chooceWindowModeChanged,
+          &DrawViewModel::drawedToolsChanged, &DrawViewModel::drawingToolChanged, &DrawViewModel::whiteboardChanged,
+          &DrawViewModel::activeToolChanged, &DrawViewModel::needDeleteToolChanged})
         connect(m, signal, this, &DrawView::mirrorChanged);
-    for (auto signal : {&DrawViewModel::drawedToolsChanged, &DrawViewModel::drawingToolChanged,
-                        &DrawViewModel::activeToolChanged, &DrawViewModel::croppedAreaChanged,
-                        &DrawViewModel::isDrawingChanged, &DrawViewModel::cropScreenChanged})
+    for (auto signal :
+         {&DrawViewModel::drawedToolsChanged, &DrawViewModel::drawingToolChanged, &DrawViewModel::activeToolChanged,
+          &DrawViewModel::croppedAreaChanged, &DrawViewModel::isDrawingChanged, &DrawViewModel::cropScreenChanged})
         connect(m, signal, this, &DrawView::refreshEditors);
     connect(m_objects, &DrawnInputDispatcher::hoverChanged, this, qOverload<>(&QWidget::update));
     connect(m, &DrawViewModel::cursorChanged, this, &DrawView::refreshCursor);
@@ -276,8 +275,8 @@ void DrawView::refreshEditors() {
         return;
     }
     QWidget *focus = QApplication::focusWidget();
-    const bool hadFocus = focus && (m_textEditor->isAncestorOf(focus) ||
-                                    (m_comments->card() && m_comments->card()->isAncestorOf(focus)));
+    const bool hadFocus =
+        focus && (m_textEditor->isAncestorOf(focus) || (m_comments->card() && m_comments->card()->isAncestorOf(focus)));
     m_textEditor->refresh();
     // No card while a drag on the overlay runs.
     m_comments->refresh(model().croppedArea(), m_gesture == Gesture::Overlay && model().isDrawing());
@@ -348,9 +347,9 @@ bool DrawView::copySnapshotToBackingStore(QPainter &painter, const QRegion &regi
         return false;
     auto *frame = static_cast<QImage *>(device);
     // An opaque snapshot's pixels read the same in a frame buffer with alpha.
-    const bool sameLayout = frame->format() == m_snapshot.format() ||
-                            (m_snapshot.format() == QImage::Format_RGB32 &&
-                             frame->format() == QImage::Format_ARGB32_Premultiplied);
+    const bool sameLayout =
+        frame->format() == m_snapshot.format() ||
+        (m_snapshot.format() == QImage::Format_RGB32 && frame->format() == QImage::Format_ARGB32_Premultiplied);
     if (!sameLayout || frame->devicePixelRatio() != 1.0)
         return false;
     const QPoint offset = mapTo(window(), QPoint(0, 0));
@@ -416,8 +415,8 @@ void DrawView::paintCropArea(QPainter &painter, const QRectF &shown) {
 void DrawView::paintHighlight(QPainter &painter) {
     if (!m_hover || !m_hover->bounds)
         return;
-    painter.fillRect(*m_hover->bounds, QColor(kHighlightColor.red(), kHighlightColor.green(), kHighlightColor.blue(),
-                                              int(0.3 * 255)));
+    painter.fillRect(*m_hover->bounds,
+                     QColor(kHighlightColor.red(), kHighlightColor.green(), kHighlightColor.blue(), int(0.3 * 255)));
 }
 
 // ---------------------------------------------------------------- window choosing
@@ -544,21 +543,17 @@ void DrawView::pointerMoved(QPointF pos, Qt::KeyboardModifiers modifiers) {
         m_objects->move(pos);
         setCursor(core.cursorAt(this, pos));
         return;
-    case Gesture::Choose:
-        updateHover(pos);
-        return;
+    case Gesture::Choose: updateHover(pos); return;
     case Gesture::Handle: {
         const auto step = m_handleDrag.changed(m_handle, m.croppedArea(), pos, QSizeF(delta.x(), delta.y()),
-                                               modifiers.testFlag(Qt::ShiftModifier),
-                                               m.spaceKeyPoint().has_value(), core.tempOffset());
+                                               modifiers.testFlag(Qt::ShiftModifier), m.spaceKeyPoint().has_value(),
+                                               core.tempOffset());
         core.resizeCropArea(step.anchor, step.moving, step.squareAllowed);
         if (!m.cacheCursor())
             m.setCacheCursor(cropHandles::cursor(m_handle));
         return;
     }
-    case Gesture::Move:
-        core.moveCropArea(QSizeF(delta.x(), delta.y()));
-        return;
+    case Gesture::Move: core.moveCropArea(QSizeF(delta.x(), delta.y())); return;
     case Gesture::Overlay:
         // Once a crop area exists on another screen, drags here change nothing.
         if (m.cropScreen() && m.cropScreen() != m_screen)

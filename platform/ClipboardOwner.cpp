@@ -49,8 +49,7 @@ protected:
                     g_lastInputTime.store(quint32(time), std::memory_order_relaxed);
             }
             break;
-        default:
-            break;
+        default: break;
         }
         return QObject::eventFilter(watched, event);
     }
@@ -60,9 +59,7 @@ void watchInputTimes() {
     QCoreApplication::instance()->installEventFilter(new InputTimeWatcher(QCoreApplication::instance()));
 }
 
-bool onX11() {
-    return qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-}
+bool onX11() { return qGuiApp && qGuiApp->nativeInterface<QNativeInterface::QX11Application>(); }
 
 // A reader that stops asking for increments (it died, or gave up) is forgotten after this.
 constexpr qint64 kStalledTransferMs = 10000;
@@ -121,8 +118,8 @@ struct ClipboardOwner::Server {
         xcb_screen_t *screen = xcb_setup_roots_iterator(setup).data;
         if (!screen)
             return false;
-        static const char *const names[AtomCount] = {"CLIPBOARD", "TARGETS", "TIMESTAMP", "MULTIPLE",
-                                                     "INCR", "image/png", "ATOM_PAIR"};
+        static const char *const names[AtomCount] = {"CLIPBOARD", "TARGETS",   "TIMESTAMP", "MULTIPLE",
+                                                     "INCR",      "image/png", "ATOM_PAIR"};
         xcb_intern_atom_cookie_t cookies[AtomCount];
         for (int i = 0; i < AtomCount; ++i)
             cookies[i] = xcb_intern_atom(connection, 0, std::strlen(names[i]), names[i]);
@@ -199,9 +196,7 @@ struct ClipboardOwner::Server {
 
     void handle(xcb_generic_event_t *event) {
         switch (event->response_type & 0x7f) {
-        case XCB_SELECTION_REQUEST:
-            serve(reinterpret_cast<xcb_selection_request_event_t *>(event));
-            break;
+        case XCB_SELECTION_REQUEST: serve(reinterpret_cast<xcb_selection_request_event_t *>(event)); break;
         case XCB_SELECTION_CLEAR: {
             // A clear can still be queued from an ownership that has since been taken
             // again: only the server knows whether the picture is still ours.
@@ -218,15 +213,12 @@ struct ClipboardOwner::Server {
                 step(notify->window, notify->atom);
             break;
         }
-        case XCB_DESTROY_NOTIFY:
-            forget(reinterpret_cast<xcb_destroy_notify_event_t *>(event)->window);
-            break;
+        case XCB_DESTROY_NOTIFY: forget(reinterpret_cast<xcb_destroy_notify_event_t *>(event)->window); break;
         case 0: // An error: a reader's window that went away while we wrote to it.
             if (reinterpret_cast<xcb_generic_error_t *>(event)->error_code == XCB_WINDOW)
                 forget(reinterpret_cast<xcb_generic_error_t *>(event)->resource_id);
             break;
-        default:
-            break;
+        default: break;
         }
     }
 
@@ -256,7 +248,8 @@ struct ClipboardOwner::Server {
         notify.selection = request->selection;
         notify.target = request->target;
         notify.property = done ? property : xcb_atom_t(XCB_NONE);
-        xcb_send_event(connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&notify));
+        xcb_send_event(connection, 0, request->requestor, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char *>(&notify));
     }
 
     bool convert(xcb_window_t requestor, xcb_atom_t target, xcb_atom_t property, const QByteArray &data,
@@ -290,9 +283,11 @@ struct ClipboardOwner::Server {
     }
 
     bool convertMultiple(xcb_window_t requestor, xcb_atom_t property, const QByteArray &data, xcb_timestamp_t since) {
-        xcb_get_property_reply_t *reply = xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, requestor, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1 << 16),
-            nullptr);
+        xcb_get_property_reply_t *reply =
+            xcb_get_property_reply(connection,
+                                   xcb_get_property(connection, 0, requestor, property, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                                                    1 << 16),
+                                   nullptr);
         if (!reply || reply->format != 32) {
             std::free(reply);
             return false;
@@ -330,7 +325,8 @@ struct ClipboardOwner::Server {
     }
 
     void stopWatching(xcb_window_t requestor) {
-        if (std::any_of(transfers.begin(), transfers.end(), [&](const Transfer &t) { return t.requestor == requestor; }))
+        if (std::any_of(transfers.begin(), transfers.end(),
+                        [&](const Transfer &t) { return t.requestor == requestor; }))
             return;
         const uint32_t none[] = {XCB_EVENT_MASK_NO_EVENT};
         xcb_change_window_attributes(connection, requestor, XCB_CW_EVENT_MASK, none);

@@ -1,11 +1,11 @@
 #include "platform/ScreenGrabber.h"
 
 #include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
 #include <QPixmap>
 #include <QScreen>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtGui/qguiapplication_platform.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -138,7 +138,8 @@ void makeOpaque(quint32 *pixels, size_t count) {
     std::vector<std::pair<quint32 *, size_t>> runs;
     for (size_t at = 0; at < count; at += step)
         runs.emplace_back(pixels + at, qMin(step, count - at));
-    QtConcurrent::blockingMap(runs, [](const std::pair<quint32 *, size_t> &run) { makeOpaqueRun(run.first, run.second); });
+    QtConcurrent::blockingMap(runs,
+                              [](const std::pair<quint32 *, size_t> &run) { makeOpaqueRun(run.first, run.second); });
 }
 
 // The screen read through a shared memory segment. Null when the server or the
@@ -166,8 +167,8 @@ QImage grabShared(QScreen *screen) {
         return {};
     const int stride = ximage->bytes_per_line;
     const size_t bytes = size_t(stride) * size_t(ximage->height);
-    Segment *segment = (ximage->bits_per_pixel == 32 && ximage->byte_order == LSBFirst) ? takeSegment(display, bytes)
-                                                                                         : nullptr;
+    Segment *segment =
+        (ximage->bits_per_pixel == 32 && ximage->byte_order == LSBFirst) ? takeSegment(display, bytes) : nullptr;
     bool ok = false;
     if (segment) {
         ximage->obdata = reinterpret_cast<char *>(&segment->info);

@@ -6,6 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" test
 # Lower folders never include from higher ones; a break of that fails before the build.
 "$root/scripts/check_includes.py"
+# The sources keep the layout of .clang-format.
+"$root/scripts/format.sh" --check
 "$root/scripts/build.sh" dev
 cd "$root/build/dev"
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
