@@ -9,7 +9,8 @@
 
 namespace qn {
 
-// A QuickTime movie (H.264 video tagged BT.709, AAC mono audio) written by FFmpeg.
+// A QuickTime movie (H.264 video tagged BT.709, AAC mono audio) written by FFmpeg,
+// which is loaded when the first movie starts (MovieEncoder.h).
 // Appends return at once: encoding and writing happen on the writer's own thread.
 // Video times must increase; a frame at or before the last one is dropped, never
 // an error. Audio samples are taken as one gapless run starting at time 0.

@@ -170,3 +170,29 @@ TEST(MovieWriter, FailuresToStartAreReported) {
     settings.width = 1;
     EXPECT_FALSE(small.start(settings, &error));
 }
+
+// Without its encoder module the writer says which file it could not load and
+// why, makes no file, and a later start finds the module again.
+TEST(MovieWriter, AMissingEncoderModuleFailsTheStartWithItsName) {
+    QTemporaryDir dir;
+    const QString module = dir.filePath(QStringLiteral("gone/quillnest_movie.so"));
+    const MovieWriter::Settings settings = movieAt(dir.filePath(QStringLiteral("m.mov")));
+    qputenv("QUILLNEST_MOVIE_MODULE", QFile::encodeName(module));
+    MovieWriter writer;
+    QString error;
+    const bool started = writer.start(settings, &error);
+    qunsetenv("QUILLNEST_MOVIE_MODULE");
+    EXPECT_FALSE(started);
+    EXPECT_TRUE(error.contains(module)) << error.toStdString();
+    EXPECT_TRUE(error.contains(QStringLiteral("No such file"))) << error.toStdString();
+    EXPECT_EQ(writer.errorText(), error);
+    EXPECT_EQ(writer.status(), MovieWriter::Status::Failed);
+    EXPECT_FALSE(writer.appendVideo(std::make_shared<FrameBuffer>(), 1));
+    EXPECT_FALSE(writer.finish(0));
+    EXPECT_FALSE(QFileInfo::exists(settings.path));
+
+    MovieWriter again;
+    ASSERT_TRUE(again.start(settings, &error)) << error.toStdString();
+    EXPECT_TRUE(again.finish(0));
+    EXPECT_EQ(MovieProbe::read(settings.path).videoPts.size(), 1u);
+}
