@@ -166,6 +166,8 @@ Q_SIGNALS:
 
 private:
     explicit DrawCore(QObject *parent = nullptr);
+    // A recording that could not start or ended by itself: the user reads why.
+    void tellRecordingFailed(const QString &message);
     // CaptureOutputs::Capture
     DrawViewModel &model() const override;
     QImage snapshot(QScreen *screen) const override { return m_snapshots.value(screen); }

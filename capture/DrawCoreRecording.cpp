@@ -48,6 +48,11 @@ void DrawCore::showRecordControls() {
         m_recordControlsWindow->raise();
         return;
     }
+    // A recording that cannot start, or that stops by itself (the disk filling up, the
+    // stream failing), would otherwise just leave the bar idle again: the user is told
+    // why in a notice.
+    connect(&VideoRecorderCore::shared(), &VideoRecorderCore::recordingFailed, this, &DrawCore::tellRecordingFailed,
+            Qt::UniqueConnection);
     QScreen *screen = model().cropScreen();
     if (!screen)
         return;
@@ -74,6 +79,8 @@ void DrawCore::showRecordControls() {
     panel->raise();
     diagnostics::report(diagnostics::recordingControlsShown());
 }
+
+void DrawCore::tellRecordingFailed(const QString &message) { m_outputs.showNotice(message); }
 
 void DrawCore::closeRecordControls() {
     QPointer<QWidget> panel = m_recordControlsWindow;

@@ -266,13 +266,17 @@ void VideoRecorderCore::Private::writeRunLocked(const int16_t *samples, size_t c
 }
 
 void VideoRecorderCore::Private::onStreamStopped(const QString &error) {
-    Q_UNUSED(error);
     printLine(QStringLiteral("delegate error"));
+    // What was recorded stays a movie; the user learns why the recording ended early.
+    const QString text = error.isEmpty() ? QStringLiteral("The recording stopped: the screen can no longer be read.")
+                                         : QStringLiteral("The recording stopped: ") + error;
     QMetaObject::invokeMethod(
         q,
-        [self = QPointer(q)] {
-            if (self)
-                self->stop();
+        [self = QPointer(q), text] {
+            if (!self)
+                return;
+            Q_EMIT self->recordingFailed(text);
+            self->stop();
         },
         Qt::QueuedConnection);
 }
@@ -396,6 +400,7 @@ VideoRecorderCore::VideoRecorderCore(RecordModel *model, QObject *parent)
             if (d->phase != Private::Phase::Recording && d->phase != Private::Phase::Starting)
                 return;
             printLine(QStringLiteral("delegate error"));
+            Q_EMIT recordingFailed(QStringLiteral("The recording stopped: its screen is gone."));
             stop();
         });
     }

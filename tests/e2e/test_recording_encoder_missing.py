@@ -1,9 +1,9 @@
 """Recording when the movie encoder module cannot be loaded: the start fails with a
-message naming the file, the program stays up and ready, and no file is left in the
-recordings folder."""
+message naming the file, the user is told in a notice, the program stays up and ready,
+and no file is left in the recordings folder."""
 import os
 
-from harness import recorder
+from harness import lines, recorder
 from test_recording_controls import PREFS, choose_video
 
 MISSING = "/nonexistent/quillnest_movie.so"
@@ -15,6 +15,7 @@ def test_a_missing_encoder_fails_the_start_and_keeps_the_program(launch, x, disp
     recorder.click(app, x, "record")
     line = app.wait_for_line(r"^VideoRecorderCore Error: The movie encoder .* cannot be loaded").string
     assert MISSING in line and "No such file" in line, line
+    app.wait_for_line(lines.notice(lines.rx(r"The movie encoder .*quillnest_movie\.so cannot be loaded.*")))
     recorder.wait_bar(app, lambda s: s["state"] == "idle")
     if os.environ.get("QN_E2E_SHOTS"):
         display.screenshot(os.path.join(os.environ["QN_E2E_SHOTS"], "recording-encoder-missing.png"))

@@ -261,6 +261,7 @@ TEST_F(VideoRecorderCoreTest, StoppingWhilePausedLeavesNoFrozenTail) {
 
 TEST_F(VideoRecorderCoreTest, AFailingStreamFinishesAPlayableMovie) {
     QSignalSpy finished(core.get(), &VideoRecorderCore::recordingFinished);
+    QSignalSpy failed(core.get(), &VideoRecorderCore::recordingFailed);
     ASSERT_TRUE(start());
     for (int i = 0; i < 20; ++i)
         tick(i);
@@ -272,6 +273,9 @@ TEST_F(VideoRecorderCoreTest, AFailingStreamFinishesAPlayableMovie) {
     EXPECT_EQ(core->writerStatus(), VideoRecorderCore::WriterStatus::Completed);
     const MovieProbe p = MovieProbe::read(path, false);
     EXPECT_NEAR(p.videoDuration, 20.0 / 30, 1.0 / 30);
+    // The user is told why the recording ended.
+    ASSERT_EQ(failed.count(), 1);
+    EXPECT_TRUE(failed.first().first().toString().startsWith(QStringLiteral("The recording stopped")));
 
     // Whatever comes after is harmless: another stop, a finish, a second finish.
     core->stop();
