@@ -1,4 +1,5 @@
 #include "platform/CameraCapture.h"
+#include "platform/VideoInputs.h"
 
 #include <QCamera>
 #include <QCameraDevice>
@@ -12,16 +13,32 @@ namespace qn {
 
 namespace {
 
+QString cameraName(const QString &deviceId) {
+    for (const VideoInput &input : listVideoInputs())
+        if (input.id == deviceId)
+            return input.description;
+    return {};
+}
+
 class QtCameraCapture final : public CameraCapture {
 public:
     ~QtCameraCapture() override { stop(); }
 
     bool start(const QString &deviceId, FrameHandler onFrame) override {
         stop();
+        // The list the user chose from comes from the kernel (device node and driver
+        // name); the media framework may name the same camera otherwise.
         QCameraDevice device;
-        for (const QCameraDevice &candidate : QMediaDevices::videoInputs())
+        const QList<QCameraDevice> candidates = QMediaDevices::videoInputs();
+        for (const QCameraDevice &candidate : candidates)
             if (QString::fromUtf8(candidate.id()) == deviceId)
                 device = candidate;
+        if (device.isNull()) {
+            const QString name = cameraName(deviceId);
+            for (const QCameraDevice &candidate : candidates)
+                if (device.isNull() && !name.isEmpty() && candidate.description() == name)
+                    device = candidate;
+        }
         if (device.isNull())
             return false;
         m_camera = std::make_unique<QCamera>(device);

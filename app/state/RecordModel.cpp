@@ -1,7 +1,8 @@
 #include "app/state/RecordModel.h"
 
+#include "platform/VideoInputs.h"
+
 #include <QAudioDevice>
-#include <QCameraDevice>
 #include <QMediaDevices>
 #include <QPointer>
 #include <QTimer>
@@ -99,8 +100,8 @@ RecordModel::DeviceSource RecordModel::defaultDeviceSource() {
     };
     source.videoInputs = [] {
         QList<CaptureDevice> devices;
-        for (const QCameraDevice &device : QMediaDevices::videoInputs())
-            devices.append({QString::fromUtf8(device.id()), device.description()});
+        for (const VideoInput &input : listVideoInputs())
+            devices.append({input.id, input.description});
         return devices;
     };
     return source;
