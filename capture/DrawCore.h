@@ -74,7 +74,7 @@ public:
     // ensureOpaque() first.
     QImage snapshotToPaint(QScreen *screen) const { return m_snapshots.value(screen); }
     // The overlay has copied its picture to its frame: the picture is made opaque on
-    // a pool thread now, off the open's path.
+    // a pool thread soon after, off the open's path.
     void snapshotShown(QScreen *screen);
     void ensureOpaque(QScreen *screen) const;
     QMap<QScreen *, QImage> snapshotsSmallQuality() const { return m_snapshotsSmallQuality; }
