@@ -10,9 +10,9 @@
 
 #include <QByteArray>
 #include <QCursor>
+#include <QFuture>
 #include <QImage>
 #include <QList>
-#include <QFuture>
 #include <QMap>
 #include <QObject>
 #include <QPointer>

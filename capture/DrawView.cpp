@@ -22,6 +22,7 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QVariantAnimation>
+#include <QWindow>
 #include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 #include <array>
@@ -306,8 +307,8 @@ void DrawView::paintEvent(QPaintEvent *event) {
         // The frame already holds the picture when the copy went to this very frame
         // and nothing painted into it since.
         const QPaintDevice *device = window()->backingStore() ? window()->backingStore()->paintDevice() : nullptr;
-        firstCopy = m_prefilledFrame && device && device->devType() == QInternal::Image &&
-                    painter.paintEngine() && painter.paintEngine()->paintDevice() == device &&
+        firstCopy = m_prefilledFrame && device && device->devType() == QInternal::Image && painter.paintEngine() &&
+                    painter.paintEngine()->paintDevice() == device &&
                     static_cast<const QImage *>(device)->constBits() == m_prefilledFrame;
         m_prefilledFrame = nullptr;
         if (!firstCopy)
@@ -376,6 +377,10 @@ void DrawView::prefillFrame() {
     m_prefilledFrame = nullptr;
     QWidget *top = window();
     QBackingStore *store = top->backingStore();
+    // A translucent window's frame is cleared before each paint, which would wipe the copy.
+    if (top->testAttribute(Qt::WA_TranslucentBackground) ||
+        (top->windowHandle() && top->windowHandle()->format().hasAlpha()))
+        return;
     if (m_snapshot.isNull() || top->isVisible() || !store || geometry() != top->rect() ||
         m_snapshot.devicePixelRatio() != 1.0 || devicePixelRatioF() != 1.0 || store->size() != top->size())
         return;

@@ -104,8 +104,8 @@ private:
     bool m_dimShown = false; // this capture's crop dimming has been painted
     QFuture<void> m_prefill;
     const uchar *m_prefilledFrame = nullptr; // the frame the copy went to, until the first paint
-    bool m_painted = false;  // this capture's overlay has been painted
-    QPointF m_lastPos;       // where the last pointer event of a gesture was
+    bool m_painted = false;                  // this capture's overlay has been painted
+    QPointF m_lastPos;                       // where the last pointer event of a gesture was
 };
 
 } // namespace qn
