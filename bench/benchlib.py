@@ -130,7 +130,11 @@ class Program:
         self.home = tempfile.mkdtemp(prefix=f"qn-bench-{self.name}-")
         self.env = dict(display.env, HOME=self.home, XDG_CONFIG_HOME=os.path.join(self.home, ".config"),
                         XDG_RUNTIME_DIR=os.path.join(self.home, "run"), QT_QPA_PLATFORM="xcb")
+        # Peers keep their single-instance lock in the temporary folder: another run
+        # of a peer on this machine would make ours quit at once.
+        self.env["TMPDIR"] = os.path.join(self.home, "tmp")
         os.makedirs(self.env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
+        os.makedirs(self.env["TMPDIR"], exist_ok=True)
         self.proc = None
 
     @property

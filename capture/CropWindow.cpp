@@ -134,6 +134,8 @@ public:
     bool eventFilter(QObject *, QEvent *event) override {
         if (event->type() != QEvent::Expose)
             return false;
+        // Painting begins with this expose: the frame's prefill must be in.
+        m_window->m_view->finishPrefill();
         const bool exposed = m_window->windowHandle() && m_window->windowHandle()->isExposed();
         if (!exposed) {
             m_window->m_shown = false;
@@ -173,6 +175,7 @@ void CropWindow::focusInEvent(QFocusEvent *) {}
 void CropWindow::focusOutEvent(QFocusEvent *) {}
 
 void CropWindow::hideEvent(QHideEvent *event) {
+    m_view->finishPrefill();
     QWidget::hideEvent(event);
     m_shown = false;
     m_serverExposed = false;

@@ -128,11 +128,15 @@ void DrawCore::createDrawController() {
     const QList<QScreen *> screens = QGuiApplication::screens();
     // Every screen is frozen before any overlay maps, so no overlay is in a picture.
     for (QScreen *screen : screens) {
-        const QImage image = grabScreen(screen);
+        ensureOpaque(screen); // a pass still writing into the last picture ends first
+        bool opaqueLater = false;
+        const QImage image = grabScreenOpaqueLater(screen, &opaqueLater);
         if (image.isNull())
             m_snapshots.remove(screen);
         else
             m_snapshots.insert(screen, image);
+        if (opaqueLater)
+            m_opaquePending.insert(screen);
     }
     Q_EMIT snapshotsChanged();
     for (QScreen *screen : screens)
@@ -185,6 +189,8 @@ void DrawCore::createCropWindow(QScreen *screen, QScreen *underMouse) {
     if (!window)
         window = new CropWindow(*this, screen);
     m_windows.insert(screen, window);
+    // The snapshot goes into the frame while the server and the window manager map it.
+    window->view()->prefillFrame();
     window->show();
     if (screen == underMouse)
         window->takeFocus();
@@ -292,7 +298,43 @@ void DrawCore::dropWindowsOfGoneScreens() {
     }
 }
 
+QMap<QScreen *, QImage> DrawCore::snapshots() const {
+    for (auto it = m_snapshots.cbegin(); it != m_snapshots.cend(); ++it)
+        ensureOpaque(it.key());
+    return m_snapshots;
+}
+
+void DrawCore::snapshotShown(QScreen *screen) {
+    if (!m_opaquePending.contains(screen))
+        return;
+    // Not at once: the server is still copying the frame to the screen, and a pass
+    // over 33 MB on every core slows that copy down as much as it would have cost
+    // before the paint. Anything that needs the pixels earlier does the pass itself.
+    constexpr int kAfterShownMs = 60;
+    const int generation = m_generation;
+    QTimer::singleShot(kAfterShownMs, this, [this, screen, generation] {
+        if (generation != m_generation || !m_opaquePending.remove(screen))
+            return;
+        m_opaquePasses.insert(screen, makeGrabOpaqueInBackground(m_snapshots.value(screen)));
+    });
+}
+
+void DrawCore::ensureOpaque(QScreen *screen) const {
+    // The frame's prefill reads the pixels the pass writes.
+    if (CropWindow *window = m_windows.value(screen))
+        window->view()->finishPrefill();
+    if (m_opaquePending.remove(screen))
+        makeGrabOpaque(m_snapshots.value(screen));
+    if (auto it = m_opaquePasses.find(screen); it != m_opaquePasses.end()) {
+        it->waitForFinished();
+        m_opaquePasses.erase(it);
+    }
+}
+
 void DrawCore::forgetCapture() {
+    // The pass holds its picture, so its memory outlives the pass; none is waited for.
+    m_opaquePending.clear();
+    m_opaquePasses.clear();
     m_hightlightWindows.clear();
     Q_EMIT hightlightWindowsChanged();
     m_snapshots.clear();
@@ -311,6 +353,7 @@ void DrawCore::forgetCapture() {
 void DrawCore::startLowQualityCopy(QScreen *screen) {
     if (!screen || m_snapshotsSmallQuality.contains(screen) || Models::shared().settingsModel()->autoUpload())
         return;
+    ensureOpaque(screen);
     const QImage snapshot = m_snapshots.value(screen);
     if (snapshot.isNull())
         return;
@@ -332,6 +375,7 @@ void DrawCore::setSnapshotSmallQuality(QScreen *screen, const QImage &image) {
 QImage DrawCore::lowQualitySnapshot(QScreen *screen) {
     if (const QImage ready = m_snapshotsSmallQuality.value(screen); !ready.isNull())
         return ready;
+    ensureOpaque(screen);
     const QImage made = imageEncoding::lowQualityCopy(m_snapshots.value(screen));
     if (!made.isNull() && isOpen())
         setSnapshotSmallQuality(screen, made);

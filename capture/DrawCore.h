@@ -10,12 +10,14 @@
 
 #include <QByteArray>
 #include <QCursor>
+#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QScreen>
+#include <QSet>
 #include <QSizeF>
 #include <QTimer>
 #include <optional>
@@ -65,7 +67,16 @@ public:
     void catchUpPointer(QPoint global);
     QScreen *mouseScreen() const;
 
-    QMap<QScreen *, QImage> snapshots() const { return m_snapshots; }
+    // Opaque pictures, ready for any use (waits for the opaque pass when it still runs).
+    QMap<QScreen *, QImage> snapshots() const;
+    // The overlay's own picture to paint, which may not be opaque yet: a 24-bit
+    // screen shows it right. Anything that reads its pixels otherwise calls
+    // ensureOpaque() first.
+    QImage snapshotToPaint(QScreen *screen) const { return m_snapshots.value(screen); }
+    // The overlay has copied its picture to its frame: the picture is made opaque on
+    // a pool thread soon after, off the open's path.
+    void snapshotShown(QScreen *screen);
+    void ensureOpaque(QScreen *screen) const;
     QMap<QScreen *, QImage> snapshotsSmallQuality() const { return m_snapshotsSmallQuality; }
     QMap<QScreen *, QList<Window>> hightlightWindows() const { return m_hightlightWindows; }
     // The overlay window of each screen while a capture is open.
@@ -170,7 +181,10 @@ private:
     void tellRecordingFailed(const QString &message);
     // CaptureOutputs::Capture
     DrawViewModel &model() const override;
-    QImage snapshot(QScreen *screen) const override { return m_snapshots.value(screen); }
+    QImage snapshot(QScreen *screen) const override {
+        ensureOpaque(screen);
+        return m_snapshots.value(screen);
+    }
     QImage smallSnapshot(QScreen *screen) const override { return m_snapshotsSmallQuality.value(screen); }
     QWidget *overlayWindow(QScreen *screen) const override;
     int generation() const override { return m_generation; }
@@ -197,6 +211,9 @@ private:
     // Overlay windows of the last capture, hidden, waiting for the next one.
     QMap<QScreen *, QPointer<CropWindow>> m_parkedWindows;
     QMap<QScreen *, QImage> m_snapshots;
+    // Snapshots whose alpha bytes are not set yet, and the passes setting them.
+    mutable QSet<QScreen *> m_opaquePending;
+    mutable QMap<QScreen *, QFuture<void>> m_opaquePasses;
     QMap<QScreen *, QImage> m_snapshotsSmallQuality;
     QMap<QScreen *, QList<Window>> m_hightlightWindows;
     OverlayGeometry m_geometry;

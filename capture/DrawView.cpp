@@ -22,7 +22,9 @@
 #include <QPainterPath>
 #include <QScreen>
 #include <QVariantAnimation>
+#include <QWindow>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -165,7 +167,7 @@ DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
-    m_snapshot = m_core.snapshots().value(screen);
+    m_snapshot = m_core.snapshotToPaint(screen);
     setCursor(model().cursor());
 
     DrawViewModel *m = &model();
@@ -222,7 +224,7 @@ DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
     // The overlay window is kept between captures: each capture brings its own
     // frozen screen and starts with no gesture under way.
     connect(&m_core, &DrawCore::snapshotsChanged, this, [this] {
-        m_snapshot = m_core.snapshots().value(m_screen);
+        m_snapshot = m_core.snapshotToPaint(m_screen);
         m_gesture = Gesture::None;
         m_points.clear();
         m_hover.reset();
@@ -296,10 +298,32 @@ void DrawView::refreshCursor() {
 void DrawView::paintEvent(QPaintEvent *event) {
     QPainter painter(this);
     painter.setClipRect(event->rect());
+    // Only the first paint's copy may read the grab before its alpha bytes are set
+    // (it sets them in the frame itself). Every other use of the pixels waits for
+    // the opaque pass started after that copy.
+    bool firstCopy = false;
+    if (!m_painted) {
+        finishPrefill();
+        // The frame already holds the picture when the copy went to this very frame
+        // and nothing painted into it since.
+        const QPaintDevice *device = window()->backingStore() ? window()->backingStore()->paintDevice() : nullptr;
+        firstCopy = m_prefilledFrame && device && device->devType() == QInternal::Image && painter.paintEngine() &&
+                    painter.paintEngine()->paintDevice() == device &&
+                    static_cast<const QImage *>(device)->constBits() == m_prefilledFrame;
+        m_prefilledFrame = nullptr;
+        if (!firstCopy)
+            firstCopy = copySnapshotToBackingStore(painter, event->region(), true);
+    } else {
+        m_prefilledFrame = nullptr;
+    }
+    if (!firstCopy)
+        m_core.ensureOpaque(m_screen);
     if (m_snapshot.isNull())
         painter.fillRect(rect(), Qt::black);
-    else if (!copySnapshotToBackingStore(painter, event->region()))
+    else if (!firstCopy && !copySnapshotToBackingStore(painter, event->region(), false))
         painter.drawImage(QPointF(0, 0), m_snapshot);
+    if (firstCopy)
+        m_core.snapshotShown(m_screen);
 
     if (!m_painted) {
         m_painted = true;
@@ -320,6 +344,8 @@ void DrawView::paintEvent(QPaintEvent *event) {
         if (m.tool() != Tool::Video) {
             AnnotationScene scene = AnnotationScene::fromModel(m);
             const QImage small = m_core.snapshotsSmallQuality().value(m_screen);
+            if (firstCopy && (!scene.objects.isEmpty() || scene.drawingTool))
+                m_core.ensureOpaque(m_screen); // a blur reads the pixels
             scene.snapshot = &m_snapshot;
             scene.lowQuality = small.isNull() ? nullptr : &small;
             toolsCanvas::paintScene(painter, scene, QRectF(rect()));
@@ -333,7 +359,69 @@ void DrawView::paintEvent(QPaintEvent *event) {
         paintHighlight(painter);
 }
 
-bool DrawView::copySnapshotToBackingStore(QPainter &painter, const QRegion &region) {
+namespace {
+// The grab's alpha bytes are the server's padding; a frame with alpha needs them set.
+// As fast as a plain copy: both wait on memory.
+void copyRowOpaque(uchar *to, const uchar *from, int pixels) {
+    auto *out = reinterpret_cast<quint32 *>(to);
+    const auto *in = reinterpret_cast<const quint32 *>(from);
+    for (int i = 0; i < pixels; ++i)
+        out[i] = in[i] | 0xff000000u;
+}
+} // namespace
+
+DrawView::~DrawView() { finishPrefill(); }
+
+void DrawView::prefillFrame() {
+    finishPrefill();
+    m_prefilledFrame = nullptr;
+    QWidget *top = window();
+    QBackingStore *store = top->backingStore();
+    // A translucent window's frame is cleared before each paint, which would wipe the copy.
+    if (top->testAttribute(Qt::WA_TranslucentBackground) ||
+        (top->windowHandle() && top->windowHandle()->format().hasAlpha()))
+        return;
+    if (m_snapshot.isNull() || top->isVisible() || !store || geometry() != top->rect() ||
+        m_snapshot.devicePixelRatio() != 1.0 || devicePixelRatioF() != 1.0 || store->size() != top->size())
+        return;
+    QPaintDevice *device = store->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return;
+    const auto *frame = static_cast<const QImage *>(device);
+    if ((frame->format() != QImage::Format_RGB32 && frame->format() != QImage::Format_ARGB32_Premultiplied) ||
+        frame->size() != m_snapshot.size() || frame->devicePixelRatio() != 1.0 ||
+        m_snapshot.format() != QImage::Format_RGB32)
+        return;
+    // The frame's own memory (shared with the server), written in place: detaching
+    // it would make a new frame.
+    auto *to = const_cast<uchar *>(frame->constBits());
+    const qsizetype toLine = frame->bytesPerLine();
+    const uchar *from = m_snapshot.constBits();
+    const qsizetype fromLine = m_snapshot.bytesPerLine();
+    const int height = m_snapshot.height();
+    const int width = m_snapshot.width();
+    const QImage keep = m_snapshot; // the picture's memory outlives a view that goes first
+    m_prefill = QtConcurrent::run([=] {
+        Q_UNUSED(keep);
+        constexpr int kRows = 128;
+        std::vector<int> bands;
+        for (int y = 0; y < height; y += kRows)
+            bands.push_back(y);
+        QtConcurrent::blockingMap(bands, [=](int top) {
+            for (int y = top; y < qMin(height, top + kRows); ++y)
+                copyRowOpaque(to + y * toLine, from + y * fromLine, width);
+        });
+    });
+    m_prefilledFrame = to;
+}
+
+void DrawView::finishPrefill() {
+    if (m_prefill.isValid())
+        m_prefill.waitForFinished();
+    m_prefill = {};
+}
+
+bool DrawView::copySnapshotToBackingStore(QPainter &painter, const QRegion &region, bool anyAlpha) {
     // Opening a 4K overlay copies 33 MB of screen into the window's frame buffer; the
     // painter does it on one core, which waits on memory most of the time. When the
     // frame buffer is a plain picture of the snapshot's own layout, the rows are
@@ -373,9 +461,14 @@ bool DrawView::copySnapshotToBackingStore(QPainter &painter, const QRegion &regi
     const qsizetype fromLine = m_snapshot.bytesPerLine();
     QtConcurrent::blockingMap(bands, [=](const QRect &band) {
         const size_t bytes = size_t(band.width()) * 4;
-        for (int y = band.top(); y <= band.bottom(); ++y)
-            std::memcpy(to + (y + offset.y()) * toLine + qsizetype(band.left() + offset.x()) * 4,
-                        from + y * fromLine + qsizetype(band.left()) * 4, bytes);
+        for (int y = band.top(); y <= band.bottom(); ++y) {
+            uchar *row = to + (y + offset.y()) * toLine + qsizetype(band.left() + offset.x()) * 4;
+            const uchar *source = from + y * fromLine + qsizetype(band.left()) * 4;
+            if (anyAlpha)
+                copyRowOpaque(row, source, band.width());
+            else
+                std::memcpy(row, source, bytes);
+        }
     });
     return true;
 }

@@ -3,6 +3,7 @@
 #include "capture/CropHandles.h"
 #include "capture/Window.h"
 
+#include <QFuture>
 #include <QImage>
 #include <QList>
 #include <QPointF>
@@ -31,7 +32,14 @@ class DrawnInputDispatcher;
 class DrawView : public QWidget {
     Q_OBJECT
 public:
+    // Starts copying the snapshot into the hidden window's frame on pool threads, so
+    // that the copy runs while the window is being mapped: the first paint then has
+    // nothing left to copy. finishPrefill() waits for it; nothing else may touch the
+    // frame before.
+    void prefillFrame();
+    void finishPrefill();
     DrawView(DrawCore &core, QScreen *screen, QWidget *parent = nullptr);
+    ~DrawView() override;
 
     QScreen *overlayScreen() const { return m_screen; }
     bool isCropScreen() const;
@@ -64,7 +72,8 @@ protected:
 private:
     enum class Gesture { None, Overlay, Handle, Move, Choose, Object };
     void paintCropArea(QPainter &painter, const QRectF &shown);
-    bool copySnapshotToBackingStore(QPainter &painter, const QRegion &region);
+    // `anyAlpha`: the snapshot may not be opaque yet; the copy sets the alpha bytes.
+    bool copySnapshotToBackingStore(QPainter &painter, const QRegion &region, bool anyAlpha);
     void paintHighlight(QPainter &painter);
     void updateHover(QPointF local);
     void mirrorChanged();
@@ -93,8 +102,10 @@ private:
     QVariantAnimation *m_dimFade;
     qreal m_dim = 0.7;
     bool m_dimShown = false; // this capture's crop dimming has been painted
-    bool m_painted = false;  // this capture's overlay has been painted
-    QPointF m_lastPos;       // where the last pointer event of a gesture was
+    QFuture<void> m_prefill;
+    const uchar *m_prefilledFrame = nullptr; // the frame the copy went to, until the first paint
+    bool m_painted = false;                  // this capture's overlay has been painted
+    QPointF m_lastPos;                       // where the last pointer event of a gesture was
 };
 
 } // namespace qn

@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentMap>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <X11/Xlib.h>
@@ -143,7 +144,7 @@ void makeOpaque(quint32 *pixels, size_t count) {
 }
 
 // The screen read through a shared memory segment. Null when the server or the
-// screen's pixel layout does not allow it.
+// screen's pixel layout does not allow it. The alpha bytes are the server's.
 QImage grabShared(QScreen *screen) {
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display *display = x11 ? x11->display() : nullptr;
@@ -182,8 +183,6 @@ QImage grabShared(QScreen *screen) {
             releaseSegment(segment);
         return {};
     }
-    // The byte above the colour is padding the server leaves as it likes; the picture is opaque.
-    makeOpaque(reinterpret_cast<quint32 *>(segment->info.shmaddr), bytes / sizeof(quint32));
     return QImage(reinterpret_cast<uchar *>(segment->info.shmaddr), area.width(), area.height(), stride,
                   QImage::Format_RGB32, releaseSegment, segment);
 }
@@ -208,9 +207,33 @@ void releaseScreenGrabMemory() {
 }
 
 QImage grabScreen(QScreen *screen) {
+    bool later = false;
+    QImage image = grabScreenOpaqueLater(screen, &later);
+    if (later)
+        makeGrabOpaque(image);
+    return image;
+}
+
+void makeGrabOpaque(const QImage &grab) {
+    if (grab.isNull() || grab.depth() != 32)
+        return;
+    // In place on purpose: the picture's memory is the grab's own (shared with the
+    // server), never copied; detaching would cost a whole screen.
+    auto *pixels = reinterpret_cast<quint32 *>(const_cast<uchar *>(grab.constBits()));
+    makeOpaque(pixels, size_t(grab.sizeInBytes()) / sizeof(quint32));
+}
+
+QFuture<void> makeGrabOpaqueInBackground(const QImage &grab) {
+    return QtConcurrent::run([grab] { makeGrabOpaque(grab); });
+}
+
+QImage grabScreenOpaqueLater(QScreen *screen, bool *opaqueLater) {
+    *opaqueLater = false;
     if (!screen)
         return {};
     QImage image = grabShared(screen);
+    // The byte above the colour is padding the server leaves as it likes.
+    *opaqueLater = !image.isNull();
     if (image.isNull()) {
         // Window 0 is the root: the picture of the screen's own area of the desktop.
         const QPixmap pixmap = screen->grabWindow(0);

@@ -49,6 +49,9 @@ def test_a_full_4k_copy_is_read_whole_and_exact_and_a_later_text_copy_replaces_i
     picture = screen.decode(data, display)
     # A drag to the last pixel takes the whole screen.
     assert picture == before
+    # The screen's pixels come with no alpha of their own: the copy is opaque all over.
+    opaque = display.run(["identify", "-format", "%[opaque]", "png:-"], input=data).stdout
+    assert opaque.strip().lower() == b"true", opaque
     targets = x.clipboard_targets()
     for target in ("TARGETS", "TIMESTAMP", "image/png"):
         assert target in targets, targets
