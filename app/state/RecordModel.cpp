@@ -110,31 +110,21 @@ RecordModel::DeviceSource RecordModel::defaultDeviceSource() {
 void RecordModel::setDeviceSource(const DeviceSource &source) { deviceSource() = source; }
 void RecordModel::setDeviceSessionRestart(DeviceSessionRestart restart) { sessionRestart() = std::move(restart); }
 
-// Qt's media backend keeps its device lists current on the GUI thread, so reading
-// them costs no wait; the result is still handed over through the event loop so
-// that callers see the same "later" as a slow discovery would give them.
-void RecordModel::updateAudioDevices() {
-    const QList<CaptureDevice> devices =
-        deviceSource().audioInputs ? deviceSource().audioInputs() : QList<CaptureDevice>();
-    QPointer<RecordModel> self = this;
-    QMetaObject::invokeMethod(
-        this,
-        [self, devices] {
-            if (self)
-                self->applyDiscovery(false, devices);
-        },
-        Qt::QueuedConnection);
-}
+// The lists are cheap to read (the sound server's list is kept current on the GUI
+// thread, the cameras come from the kernel); the result is still handed over through
+// the event loop so that callers see the same "later" as a slow discovery would give them.
+void RecordModel::updateAudioDevices() { discover(false); }
+void RecordModel::updateVideoDevices() { discover(true); }
 
-void RecordModel::updateVideoDevices() {
-    const QList<CaptureDevice> devices =
-        deviceSource().videoInputs ? deviceSource().videoInputs() : QList<CaptureDevice>();
+void RecordModel::discover(bool camera) {
+    const auto &list = camera ? deviceSource().videoInputs : deviceSource().audioInputs;
+    const QList<CaptureDevice> devices = list ? list() : QList<CaptureDevice>();
     QPointer<RecordModel> self = this;
     QMetaObject::invokeMethod(
         this,
-        [self, devices] {
+        [self, camera, devices] {
             if (self)
-                self->applyDiscovery(true, devices);
+                self->applyDiscovery(camera, devices);
         },
         Qt::QueuedConnection);
 }

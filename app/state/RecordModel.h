@@ -158,6 +158,7 @@ Q_SIGNALS:
     void canvasOpacityChanged();
 
 private:
+    void discover(bool camera);
     void applyDiscovery(bool camera, const QList<CaptureDevice> &devices);
 
     bool m_isRecording = false;
