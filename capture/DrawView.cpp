@@ -13,6 +13,7 @@
 #include "editor_ui/PointComment.h"
 #include "editor_ui/PointCommentPanel.h"
 #include "platform/Diagnostics.h"
+#include "platform/RowBands.h"
 
 #include <QApplication>
 #include <QBackingStore>
@@ -403,12 +404,8 @@ void DrawView::prefillFrame() {
     const QImage keep = m_snapshot; // the picture's memory outlives a view that goes first
     m_prefill = QtConcurrent::run([=] {
         Q_UNUSED(keep);
-        constexpr int kRows = 128;
-        std::vector<int> bands;
-        for (int y = 0; y < height; y += kRows)
-            bands.push_back(y);
-        QtConcurrent::blockingMap(bands, [=](int top) {
-            for (int y = top; y < qMin(height, top + kRows); ++y)
+        forEachRowBand(0, height, [=](int first, int end) {
+            for (int y = first; y < end; ++y)
                 copyRowOpaque(to + y * toLine, from + y * fromLine, width);
         });
     });
@@ -445,31 +442,27 @@ bool DrawView::copySnapshotToBackingStore(QPainter &painter, const QRegion &regi
     // Small repaints (a crop edge moving) cost less through the painter than through threads.
     if (area.width() * qint64(area.height()) < (1 << 20))
         return false;
-    std::vector<QRect> bands;
-    for (const QRect &r : region) {
-        const QRect clipped = r & area;
-        if (clipped.isEmpty())
-            continue;
-        constexpr int kRows = 128;
-        for (int y = clipped.top(); y <= clipped.bottom(); y += kRows)
-            bands.push_back(QRect(clipped.left(), y, clipped.width(), qMin(kRows, clipped.bottom() + 1 - y)));
-    }
     // Taken here, once: the threads must not detach either picture.
     uchar *to = frame->bits();
     const qsizetype toLine = frame->bytesPerLine();
     const uchar *from = m_snapshot.constBits();
     const qsizetype fromLine = m_snapshot.bytesPerLine();
-    QtConcurrent::blockingMap(bands, [=](const QRect &band) {
+    for (const QRect &r : region) {
+        const QRect band = r & area;
+        if (band.isEmpty())
+            continue;
         const size_t bytes = size_t(band.width()) * 4;
-        for (int y = band.top(); y <= band.bottom(); ++y) {
-            uchar *row = to + (y + offset.y()) * toLine + qsizetype(band.left() + offset.x()) * 4;
-            const uchar *source = from + y * fromLine + qsizetype(band.left()) * 4;
-            if (anyAlpha)
-                copyRowOpaque(row, source, band.width());
-            else
-                std::memcpy(row, source, bytes);
-        }
-    });
+        forEachRowBand(band.top(), band.bottom() + 1, [=](int first, int end) {
+            for (int y = first; y < end; ++y) {
+                uchar *row = to + (y + offset.y()) * toLine + qsizetype(band.left() + offset.x()) * 4;
+                const uchar *source = from + y * fromLine + qsizetype(band.left()) * 4;
+                if (anyAlpha)
+                    copyRowOpaque(row, source, band.width());
+                else
+                    std::memcpy(row, source, bytes);
+            }
+        });
+    }
     return true;
 }
 

@@ -1,10 +1,11 @@
 #include "platform/ScreenGrabber.h"
 
+#include "platform/RowBands.h"
+
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QThread>
-#include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -126,23 +127,6 @@ void makeOpaqueRun(quint32 *pixels, size_t count) {
         pixels[i] |= 0xff000000u;
 }
 
-// A 4K screen is 33 MB to go through: one core alone waits on memory for several
-// milliseconds of every open, while the pool's threads sit idle.
-void makeOpaque(quint32 *pixels, size_t count) {
-    constexpr size_t kPiece = size_t(1) << 19; // 2 MB of pixels
-    if (count < 2 * kPiece) {
-        makeOpaqueRun(pixels, count);
-        return;
-    }
-    const int parts = int(qBound<size_t>(1, count / kPiece, size_t(qMax(1, QThread::idealThreadCount()))));
-    const size_t step = (count + size_t(parts) - 1) / size_t(parts);
-    std::vector<std::pair<quint32 *, size_t>> runs;
-    for (size_t at = 0; at < count; at += step)
-        runs.emplace_back(pixels + at, qMin(step, count - at));
-    QtConcurrent::blockingMap(runs,
-                              [](const std::pair<quint32 *, size_t> &run) { makeOpaqueRun(run.first, run.second); });
-}
-
 // The screen read through a shared memory segment. Null when the server or the
 // screen's pixel layout does not allow it. The alpha bytes are the server's.
 QImage grabShared(QScreen *screen) {
@@ -220,7 +204,15 @@ void makeGrabOpaque(const QImage &grab) {
     // In place on purpose: the picture's memory is the grab's own (shared with the
     // server), never copied; detaching would cost a whole screen.
     auto *pixels = reinterpret_cast<quint32 *>(const_cast<uchar *>(grab.constBits()));
-    makeOpaque(pixels, size_t(grab.sizeInBytes()) / sizeof(quint32));
+    const size_t rowPixels = size_t(grab.bytesPerLine()) / sizeof(quint32);
+    // A small picture is done sooner on one core than handed to the pool.
+    if (size_t(grab.sizeInBytes()) < (size_t(1) << 22)) {
+        makeOpaqueRun(pixels, rowPixels * size_t(grab.height()));
+        return;
+    }
+    forEachRowBand(0, grab.height(), [=](int first, int end) {
+        makeOpaqueRun(pixels + rowPixels * size_t(first), rowPixels * size_t(end - first));
+    });
 }
 
 QFuture<void> makeGrabOpaqueInBackground(const QImage &grab) {
