@@ -120,8 +120,8 @@ CopyResult copyIntoOrdinaryMovie(int fd, int64_t length, const QString &part) {
     auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
     if (!buffer)
         return fail(QString(), AVERROR(ENOMEM));
-    IoContextPtr io(avio_alloc_context(buffer, kBufferSize, 0, &source, &BoundedFile::read, nullptr,
-                                       &BoundedFile::seek));
+    IoContextPtr io(
+        avio_alloc_context(buffer, kBufferSize, 0, &source, &BoundedFile::read, nullptr, &BoundedFile::seek));
     if (!io) {
         av_free(buffer);
         return fail(QString(), AVERROR(ENOMEM));

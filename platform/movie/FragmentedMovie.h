@@ -27,10 +27,10 @@ struct RoomRule {
 int64_t freeBytesIn(const QString &folder, const RoomRule &rule);
 
 struct FinishedMovie {
-    QString path;               // where the movie is now; empty when nothing was kept
-    bool playable = false;      // a movie is at path
+    QString path;                // where the movie is now; empty when nothing was kept
+    bool playable = false;       // a movie is at path
     bool keptFragmented = false; // it is the recording as written, not turned
-    QString error;              // why it is not the ordinary movie, or why nothing is left
+    QString error;               // why it is not the ordinary movie, or why nothing is left
 };
 
 // Turns the recording at `recordingPath` (open as `fd`, held by the caller's lock,

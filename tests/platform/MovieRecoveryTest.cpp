@@ -1,6 +1,6 @@
-#include "platform/MovieWriter.h"
 #include "FakeSources.h"
 #include "MovieProbe.h"
+#include "platform/MovieWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -211,8 +211,8 @@ TEST_P(MovieWriterFullDisk, KeepsWhatReachedTheDisk) {
     const double beforeFill = double(writer.encodedFrames()) / 30.0;
 
     QProcess filler;
-    filler.start(QStringLiteral("dd"), {QStringLiteral("if=/dev/zero"), QStringLiteral("of=") + disk + "/filler",
-                                        QStringLiteral("bs=64k")});
+    filler.start(QStringLiteral("dd"),
+                 {QStringLiteral("if=/dev/zero"), QStringLiteral("of=") + disk + "/filler", QStringLiteral("bs=64k")});
     ASSERT_TRUE(filler.waitForFinished(60'000));
     // A minute of movie at most; the next fragment finds the disk full long before.
     while (!writer.diskFull() && frame < 30 * 60)

@@ -5,8 +5,8 @@
 //   encoded <microseconds>
 // Usage: movie_writer_child <movie path> [audio 0|1]
 //        movie_writer_child --recover <folder>   (finishes leftovers, for a look by hand)
-#include "platform/MovieWriter.h"
 #include "FakeSources.h"
+#include "platform/MovieWriter.h"
 
 #include <QCoreApplication>
 #include <QString>
