@@ -14,7 +14,9 @@
 #include "platform/Analytics.h"
 #include "platform/NotificationHub.h"
 #include "platform/PreferencesStore.h"
+#include "recording/VideoRecorderCore.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
 #include <cstdio>
@@ -60,6 +62,18 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
     });
     devices->start();
 
+    // A microphone that goes away mid-recording leaves the recording going with
+    // silence; the user learns why the sound stopped.
+    VideoRecorderCore &recorder = VideoRecorderCore::shared();
+    connect(&recorder, &VideoRecorderCore::microphoneLost, this, [&recorder](const QString &name) {
+        const QString text = recorder.isRecording()
+                                 ? QStringLiteral("The microphone \u201c%1\u201d went away; the recording goes on "
+                                                  "with silence.")
+                                       .arg(name)
+                                 : QStringLiteral("The microphone \u201c%1\u201d went away.").arg(name);
+        TrayNotificationsManager::shared().show(std::nullopt, true, notice::row({notice::text(text)}));
+    });
+
     // The first capture finds its windows made; made once the event loop runs, so
     // the tray is up first.
     QTimer::singleShot(0, this, [] { DrawCore::shared().prepareOverlays(); });
@@ -73,7 +87,22 @@ void ApplicationDelegate::anotherLaunchHandedOver() {
     std::fflush(stdout);
 }
 
+void ApplicationDelegate::terminationRequested(int signalNumber) {
+    std::printf("Quillnest ends on signal %d\n", signalNumber);
+    std::fflush(stdout);
+    // The movie first: the quit below may be the last thing the session allows.
+    if (VideoRecorderCore *recorder = VideoRecorderCore::sharedIfMade())
+        recorder->finishNow();
+    QCoreApplication::quit();
+}
+
 void ApplicationDelegate::applicationWillTerminate() {
+    // Quit in the status menu while recording: the movie is finished, not lost.
+    if (VideoRecorderCore *recorder = VideoRecorderCore::sharedIfMade()) {
+        recorder->finishNow();
+        recorder->stopMicrophoneSession();
+        recorder->stopCameraSession();
+    }
     QObject::disconnect(m_tokenExpired);
     TrayMenu::shared().teardown();
 }

@@ -12,6 +12,8 @@ public:
 
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
+    // A termination signal: a movie being recorded is finished, then the program quits.
+    void terminationRequested(int signalNumber);
     // A second launch stepped aside for this program.
     void anotherLaunchHandedOver();
 

@@ -8,6 +8,7 @@
 #include "capture/DrawCore.h"
 #include "capture/DrawView.h"
 #include "capture/OverlayChrome.h"
+#include "capture/RecordingPassThrough.h"
 #include "editor_ui/BottomMenu.h"
 #include "editor_ui/ControlsMenu.h"
 #include "editor_ui/DrawPanels.h"
@@ -75,23 +76,26 @@ StreamWindowHost::StreamWindowHost(DrawCore &core, QObject *parent) : QObject(pa
     connect(r, &RecordModel::isRecordingChanged, this, &StreamWindowHost::sync);
     connect(r, &RecordModel::isPausedChanged, this, &StreamWindowHost::sync);
 
-    // The recording state reaches the overlay through these: while a recording runs
-    // unpaused the overlay lets the mouse through to the windows beneath.
-    RecordModel::setOverlayWindowLookup([&c = core]() -> QWidget * {
-        QScreen *screen = editor().cropScreen();
-        return c.isOpen() && screen ? c.windows().value(screen) : nullptr;
-    });
+    // While a recording runs unpaused the overlay lets the mouse through to the
+    // windows beneath.
     QPointer<StreamWindowHost> self(this);
-    RecordModel::setOverlayMousePolicy([self](QWidget *overlay, bool ignoresMouse) {
-        if (!overlay)
-            return;
-        // An input shape of its own, not Qt's flag: a window flagged transparent for
-        // input loses its keys too, and the overlay must keep Esc.
-        setInputPassThrough(overlay, ignoresMouse);
-        diagnostics::print(diagnostics::overlayMouse(ignoresMouse));
-        if (self)
-            self->raiseAboveOverlay();
-    });
+    new RecordingPassThrough(
+        r,
+        [&c = core]() -> QWidget * {
+            QScreen *screen = editor().cropScreen();
+            return c.isOpen() && screen ? c.windows().value(screen) : nullptr;
+        },
+        [self](QWidget *overlay, bool ignoresMouse) {
+            if (!overlay)
+                return;
+            // An input shape of its own, not Qt's flag: a window flagged transparent
+            // for input loses its keys too, and the overlay must keep Esc.
+            setInputPassThrough(overlay, ignoresMouse);
+            diagnostics::print(diagnostics::overlayMouse(ignoresMouse));
+            if (self)
+                self->raiseAboveOverlay();
+        },
+        this);
     // Which device each capture session runs on, for tests and diagnostics.
     connect(r, &RecordModel::microphoneStreamingChanged, this, [r] {
         const auto device = r->selectedAudioDevice();

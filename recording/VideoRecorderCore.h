@@ -23,8 +23,9 @@ class MainStreamOutput;
 // The one recorder: reads the crop area of the crop screen at up to 30 frames per
 // second, writes it with the microphone into a QuickTime movie in the temporary
 // folder, pauses and finishes it, and runs the camera and microphone sessions the
-// control bar asks for. Its public functions are called on the GUI thread; frames
-// are read on a thread of the screen stream and encoded on the writer's thread.
+// control bar asks for. It joins three parts: the recording session (start and
+// the one finish), the synchroniser of frames and sound, and the device sessions.
+// Its public functions are called on the GUI thread unless said otherwise.
 class VideoRecorderCore : public QObject {
     Q_OBJECT
 public:
@@ -58,9 +59,12 @@ public:
     void finishRecording(std::function<void()> completion = {});
     // Finishes the movie before returning, for Quit and termination signals.
     void finishNow();
-    // SIGTERM, SIGINT and SIGHUP finish the movie and then quit the application.
-    // Call once from main() after the QApplication exists.
-    static void installTerminationHandlers();
+    // Finishes the movie from any thread without the event loop, for the moment
+    // the process exits (the X server gone). Waits for a finish under way.
+    void finishBeforeExit();
+    // The shared recorder when it has been made, else null: an exit that never
+    // recorded need not make one.
+    static VideoRecorderCore *sharedIfMade();
 
     // True from a start until a finish begins.
     bool isRecording() const;
@@ -116,12 +120,13 @@ Q_SIGNALS:
     void writerStatusChanged();
     // A movie was finished (playable) at `path`.
     void recordingFinished(const QString &path);
-    // A start failed; `message` is the text printed after "VideoRecorderCore Error: ".
+    // A recording could not start or ended by itself; `message` says why.
     void recordingFailed(const QString &message);
+    // The running microphone went away (`name` as the user knows it); the
+    // recording, if any, goes on with silence.
+    void microphoneLost(const QString &name);
 
 private:
-    // Finishes the movie on the thread pool and lands the state on this thread.
-    void finishInBackground(bool endDrawing, std::function<void()> completion);
     struct Private;
     std::unique_ptr<Private> d;
 };

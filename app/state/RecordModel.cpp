@@ -5,44 +5,15 @@
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QPointer>
-#include <QTimer>
-#include <QWidget>
-#include <QWindow>
 
 namespace qn {
 
 namespace {
-RecordModel::OverlayWindowLookup &overlayLookup() {
-    static RecordModel::OverlayWindowLookup lookup;
-    return lookup;
-}
-RecordModel::OverlayMousePolicy &overlayPolicy() {
-    static RecordModel::OverlayMousePolicy policy;
-    return policy;
-}
-RecordModel::DeviceSessionRestart &sessionRestart() {
-    static RecordModel::DeviceSessionRestart restart;
-    return restart;
-}
-void stopCaptureSession(bool camera) {
-    if (sessionRestart())
-        sessionRestart()(camera);
-}
 RecordModel::DeviceSource &deviceSource() {
     static RecordModel::DeviceSource source = RecordModel::defaultDeviceSource();
     return source;
 }
 
-// X11 has no per-window "ignore the mouse": an empty input region does the same,
-// and Qt switches it on the native window without unmapping it.
-void setIgnoresMouse(QWidget *overlay, bool ignore) {
-    if (overlayPolicy()) {
-        overlayPolicy()(overlay, ignore);
-        return;
-    }
-    if (QWindow *window = overlay->windowHandle())
-        window->setFlag(Qt::WindowTransparentForInput, ignore);
-}
 } // namespace
 
 #define QN_SETTER(Name, Type, member, signal)                                                                          \
@@ -75,19 +46,16 @@ QN_SETTER(setCanvasOpacity, qreal, m_canvasOpacity, canvasOpacityChanged)
 void RecordModel::setIsPaused(bool value) {
     m_isPaused = value;
     Q_EMIT isPausedChanged();
-    updateOverlayMouseEvents();
 }
 
 void RecordModel::setSelectedAudioDevice(const std::optional<CaptureDevice> &value) {
     m_selectedAudioDevice = value;
     Q_EMIT selectedAudioDeviceChanged();
-    stopCaptureSession(false);
 }
 
 void RecordModel::setSelectedVideoDevice(const std::optional<CaptureDevice> &value) {
     m_selectedVideoDevice = value;
     Q_EMIT selectedVideoDeviceChanged();
-    stopCaptureSession(true);
 }
 
 RecordModel::DeviceSource RecordModel::defaultDeviceSource() {
@@ -108,7 +76,6 @@ RecordModel::DeviceSource RecordModel::defaultDeviceSource() {
 }
 
 void RecordModel::setDeviceSource(const DeviceSource &source) { deviceSource() = source; }
-void RecordModel::setDeviceSessionRestart(DeviceSessionRestart restart) { sessionRestart() = std::move(restart); }
 
 // The lists are cheap to read (the sound server's list is kept current on the GUI
 // thread, the cameras come from the kernel); the result is still handed over through
@@ -150,30 +117,6 @@ void RecordModel::refreshDevices(RecordModel *model) {
     weak->updateAudioDevices();
     if (weak)
         weak->updateVideoDevices();
-}
-
-void RecordModel::setOverlayWindowLookup(OverlayWindowLookup lookup) { overlayLookup() = std::move(lookup); }
-void RecordModel::setOverlayMousePolicy(OverlayMousePolicy policy) { overlayPolicy() = std::move(policy); }
-
-void RecordModel::updateOverlayMouseEvents() {
-    if (!overlayLookup())
-        return;
-    QPointer<QWidget> overlay = overlayLookup()();
-    if (!overlay)
-        return;
-    setIgnoresMouse(overlay, !m_isPaused);
-    if (m_isPaused)
-        return;
-    // The same overlay is looked up again when the delay is over: it may have
-    // closed in between.
-    QTimer::singleShot(kMakeKeyDelayMs, this, [] {
-        if (!overlayLookup())
-            return;
-        if (QWidget *again = overlayLookup()()) {
-            again->activateWindow();
-            again->raise();
-        }
-    });
 }
 
 } // namespace qn

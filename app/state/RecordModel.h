@@ -9,8 +9,6 @@
 #include <functional>
 #include <optional>
 
-class QWidget;
-
 namespace qn {
 
 // One capture device as the device lists show it; `id` is the multimedia
@@ -77,11 +75,11 @@ public:
     qreal canvasOpacity() const { return m_canvasOpacity; }
 
     void setIsRecording(bool value);
-    // Also hands the mouse to the overlay or lets it through (updateOverlayMouseEvents).
     void setIsPaused(bool value);
     void setAudioDevices(const QList<CaptureDevice> &value);
     void setVideoDevices(const QList<CaptureDevice> &value);
-    // Both restart their session when it runs (the device session restart).
+    // The recorder restarts a running session on the device chosen now (it follows
+    // these properties' signals).
     void setSelectedAudioDevice(const std::optional<CaptureDevice> &value);
     void setSelectedVideoDevice(const std::optional<CaptureDevice> &value);
     void setCameraEnabled(bool value);
@@ -106,22 +104,6 @@ public:
     // The body of the shell's 10 s device timer.
     static void refreshDevices(RecordModel *model);
 
-    // While recording, clicks go through the crop screen's overlay to the windows
-    // beneath, and the overlay is made the key window again 0.3 s later so that it
-    // keeps Esc; while paused the overlay takes the mouse.
-    void updateOverlayMouseEvents();
-
-    // The capture overlay tells the recording state how to find the crop screen's
-    // overlay window (null when none is open); the state does not know the overlay.
-    using OverlayWindowLookup = std::function<QWidget *()>;
-    static void setOverlayWindowLookup(OverlayWindowLookup lookup);
-    // An overlay that handles pass-through itself (an input shape of its own) sets
-    // this; without it the window's whole input region is switched.
-    using OverlayMousePolicy = std::function<void(QWidget *overlay, bool ignoresMouse)>;
-    static void setOverlayMousePolicy(OverlayMousePolicy policy);
-    // How long after a resume the overlay is made key again (tests shorten it).
-    static constexpr int kMakeKeyDelayMs = 300;
-
     // Where discovery reads its lists; tests hand in their own.
     struct DeviceSource {
         std::function<QList<CaptureDevice>()> audioInputs;
@@ -129,12 +111,6 @@ public:
     };
     static void setDeviceSource(const DeviceSource &source);
     static DeviceSource defaultDeviceSource();
-
-    // The recorder restarts its running camera (true) or microphone (false) session
-    // so that it picks up the device chosen now; it installs this when it is made, as
-    // the state below it cannot reach the recorder.
-    using DeviceSessionRestart = std::function<void(bool camera)>;
-    static void setDeviceSessionRestart(DeviceSessionRestart restart);
 
 Q_SIGNALS:
     void isRecordingChanged();

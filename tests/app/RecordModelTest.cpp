@@ -6,8 +6,6 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
-#include <QWidget>
-#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace qn;
@@ -23,11 +21,7 @@ struct RecordModelTest : ::testing::Test {
     void SetUp() override {
         RecordModel::setDeviceSource({[this] { return mics; }, [this] { return cams; }});
     }
-    void TearDown() override {
-        RecordModel::setDeviceSource(RecordModel::defaultDeviceSource());
-        RecordModel::setOverlayWindowLookup({});
-        RecordModel::setOverlayMousePolicy({});
-    }
+    void TearDown() override { RecordModel::setDeviceSource(RecordModel::defaultDeviceSource()); }
 };
 } // namespace
 
@@ -102,45 +96,6 @@ TEST_F(RecordModelTest, RefreshOfAGoneModelDoesNothing) {
     m->deleteLater();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     RecordModel::refreshDevices(nullptr);
-    SUCCEED();
-}
-
-// While recording the overlay lets the mouse through and becomes key again a
-// moment later; while paused it takes the mouse at once.
-TEST_F(RecordModelTest, PauseHandsTheMouseBackToTheOverlay) {
-    QWidget overlay;
-    overlay.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&overlay));
-    QList<bool> ignores;
-    RecordModel::setOverlayWindowLookup([&overlay] { return &overlay; });
-    RecordModel::setOverlayMousePolicy([&](QWidget *w, bool ignore) {
-        EXPECT_EQ(w, &overlay);
-        ignores.append(ignore);
-    });
-    RecordModel m;
-    m.setIsPaused(true);
-    m.setIsPaused(false);
-    m.setIsPaused(false);
-    EXPECT_EQ(ignores, (QList<bool>{false, true, true}));
-}
-
-TEST_F(RecordModelTest, DefaultPolicySwitchesTheWindowInputRegion) {
-    QWidget overlay;
-    overlay.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&overlay));
-    RecordModel::setOverlayWindowLookup([&overlay] { return &overlay; });
-    RecordModel m;
-    m.setIsPaused(false);
-    EXPECT_TRUE(overlay.windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
-    m.setIsPaused(true);
-    EXPECT_FALSE(overlay.windowHandle()->flags().testFlag(Qt::WindowTransparentForInput));
-}
-
-TEST_F(RecordModelTest, NoOverlayMeansNothingToDo) {
-    RecordModel::setOverlayWindowLookup([] { return static_cast<QWidget *>(nullptr); });
-    RecordModel m;
-    m.setIsPaused(true);
-    m.setIsPaused(false);
     SUCCEED();
 }
 

@@ -8,7 +8,6 @@ import math
 import os
 import queue
 import re
-import signal
 import stat
 import subprocess
 import tempfile
@@ -211,8 +210,10 @@ def test_records_the_region_with_sound_pause_and_mute(display, pulse, animation,
     assert level_between(levels, paused_at - 0.25, paused_at + 1.0)[0] > 5000, "no gap at the pause"
 
 
-@pytest.mark.parametrize("ending", ["sigterm", "stream failure"])
-def test_every_ending_leaves_a_playable_movie(display, pulse, animation, drivers, ending):
+def test_a_failing_stream_leaves_a_playable_movie(display, pulse, animation, drivers):
+    """The ends a user reaches through the program (signals, Quit, the X server going
+    away) are driven on quillnest itself in test_recording_ends.py; a stream that fails
+    by itself can only be forced here."""
     out = os.path.join(tempfile.mkdtemp(prefix="qn-rec-out-"), "movie.mov")
     d = Driver(display, pulse, out=out)
     drivers.append(d)
@@ -220,14 +221,10 @@ def test_every_ending_leaves_a_playable_movie(display, pulse, animation, drivers
     d.send("start")
     d.wait_for(r"^recording$")
     d.wait_until("time", 1.5)
-    if ending == "sigterm":
-        d.proc.send_signal(signal.SIGTERM)
-        assert d.proc.wait(timeout=30) == 0
-    else:
-        d.send("fail")
-        d.wait_for(r"^delegate error$")
-        d.wait_for(r"^finished ")
-        d.wait_for(r"^idle$")
+    d.send("fail")
+    d.wait_for(r"^delegate error$")
+    d.wait_for(r"^finished ")
+    d.wait_for(r"^idle$")
     _, streams = probe(out)
     duration = float(streams["video"]["duration"])
     assert duration >= 1.5

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace qn;
 
@@ -347,6 +348,102 @@ TEST_F(VideoRecorderCoreTest, FinishNowEndsTheMovieBeforeReturning) {
     EXPECT_FALSE(model.isRecording());
     const MovieProbe p = MovieProbe::read(path, false);
     EXPECT_NEAR(p.videoDuration, 0.5, 1.0 / 30);
+}
+
+// Every way a recording can end goes through the one finish: each leaves a movie
+// of what was recorded and the recording state reset, and a second end after it
+// is harmless.
+TEST_F(VideoRecorderCoreTest, EveryEndLeavesAFinishedMovie) {
+    struct Case {
+        const char *name;
+        std::function<void(VideoRecorderCoreTest &)> end;
+    };
+    const std::vector<Case> cases = {
+        {"the overlay closes", [](VideoRecorderCoreTest &t) { t.finish(); }},
+        {"the stream fails",
+         [](VideoRecorderCoreTest &t) {
+             t.stream->fail();
+             QTRY_VERIFY(!t.model.isRecording());
+         }},
+        {"a termination signal or Quit", [](VideoRecorderCoreTest &t) { t.core->finishNow(); }},
+        {"the process exits from another thread",
+         [](VideoRecorderCoreTest &t) {
+             std::thread exiting([&t] { t.core->finishBeforeExit(); });
+             exiting.join();
+         }},
+        {"an exit while a finish is under way",
+         [](VideoRecorderCoreTest &t) {
+             t.core->finishRecording();
+             std::thread exiting([&t] { t.core->finishBeforeExit(); });
+             exiting.join();
+             QTRY_VERIFY(!t.model.isRecording());
+         }},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        path = dir.filePath(QStringLiteral("movie-%1.mov").arg(n++));
+        core->setMovieFileOverride(path);
+        QSignalSpy finished(core.get(), &VideoRecorderCore::recordingFinished);
+        startMicrophone();
+        ASSERT_TRUE(start());
+        for (int i = 0; i < 30; ++i)
+            tick(i);
+        c.end(*this);
+        EXPECT_EQ(core->writerStatus(), VideoRecorderCore::WriterStatus::Completed);
+        QTRY_COMPARE(finished.count(), 1);
+        EXPECT_EQ(finished.first().first().toString(), path);
+        // Whatever end comes after is harmless.
+        core->finishNow();
+        core->finishBeforeExit();
+        core->stop();
+        QTest::qWait(1);
+        EXPECT_EQ(finished.count(), 1);
+        if (!QTest::qWaitFor([&] { return !model.isRecording(); }, 5000)) {
+            ADD_FAILURE() << "the recording state was not reset";
+            continue;
+        }
+        EXPECT_EQ(model.recordTime(), 0.0);
+        const MovieProbe p = MovieProbe::read(path);
+        ASSERT_TRUE(p.opened);
+        EXPECT_NEAR(p.videoDuration, 1.0, 1.0 / 30);
+        EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
+        core->stopMicrophoneSession();
+        now = kStart;
+        micSamples = 0;
+    }
+}
+
+// The microphone is unplugged mid-recording: the session stops, the user is told,
+// the bar shows the microphone off, and the movie goes on to its end with silence.
+TEST_F(VideoRecorderCoreTest, AMicrophoneThatGoesAwayLeavesSilence) {
+    QSignalSpy lost(core.get(), &VideoRecorderCore::microphoneLost);
+    model.setMicrophoneEnabled(true);
+    model.setAudioDevices({CaptureDevice{QStringLiteral("sine"), QStringLiteral("Sine")}});
+    startMicrophone();
+    ASSERT_TRUE(start());
+    int i = 0;
+    for (; i < 60; ++i)
+        tick(i);
+    // Another device coming or going changes nothing while ours is listed.
+    model.setAudioDevices({CaptureDevice{QStringLiteral("usb"), QStringLiteral("USB")},
+                           CaptureDevice{QStringLiteral("sine"), QStringLiteral("Sine")}});
+    EXPECT_TRUE(lost.isEmpty());
+    model.setAudioDevices({CaptureDevice{QStringLiteral("usb"), QStringLiteral("USB")}});
+    ASSERT_EQ(lost.count(), 1);
+    EXPECT_EQ(lost.first().first().toString(), QStringLiteral("Sine"));
+    EXPECT_FALSE(model.microphoneStreaming());
+    EXPECT_FALSE(model.microphoneEnabled());
+    EXPECT_FALSE(core->microphoneSessionRunning());
+    EXPECT_TRUE(model.isRecording());
+    for (; i < 120; ++i)
+        picture(i);
+    finish();
+    const MovieProbe p = MovieProbe::read(path);
+    EXPECT_NEAR(p.videoDuration, 4.0, 1.0 / 30);
+    EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
+    EXPECT_GT(p.rms(0.2, 1.8), 0.25);
+    EXPECT_LT(p.rms(2.2, 3.9), 0.01);
 }
 
 TEST_F(VideoRecorderCoreTest, MicrophoneLevelAndMute) {

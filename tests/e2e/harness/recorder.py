@@ -119,3 +119,88 @@ def open_list(app, x, point, timeout=10):
     while len(popups(app, x)) <= before:
         assert time.time() < deadline, "the list did not open"
         time.sleep(0.02)
+
+
+# ---- a recording with the microphone on, and what became of its movie -----------
+SINE = "Sine source at 440 Hz"
+STARTED = r"^Recording started: (.*)$"
+FINISHED = r"^Recording finished: (.*)$"
+
+
+def pulse_env(pulse):
+    """The environment that gives the program the test's own sound server."""
+    return {"XDG_RUNTIME_DIR": pulse.runtime_dir, "PULSE_RUNTIME_PATH": pulse.env["PULSE_RUNTIME_PATH"]}
+
+
+def _settings_controls(app, since, timeout=10):
+    rx = lines.recorder_settings_controls()
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        for line in reversed(list(app.lines)[since:]):
+            m = rx.match(line)
+            if m:
+                return {k: tuple(int(v) for v in f.split(",")) for k, f in (p.split("=") for p in m.group(1).split())}
+        time.sleep(0.02)
+    raise AssertionError("the recorder settings did not open")
+
+
+def _microphones(app):
+    rx = lines.recorder_devices("microphones")
+    found = [m for m in (rx.match(l) for l in list(app.lines)) if m]
+    return (found[-1].group(1).split("|") if found[-1].group(1) else [], found[-1].group(2)) if found else ([], "")
+
+
+def start_recording(app, x, crop, microphone=True):
+    """Opens the capture, draws `crop`, chooses the video tool, turns the sine
+    microphone on (when asked) and starts recording by mouse. Returns (movie path,
+    wall time at which the program said the recording started)."""
+    from . import chrome
+    from .app import open_capture
+
+    def centre(f):
+        return (f[0] + f[2] // 2, f[1] + f[3] // 2)
+
+    open_capture(app, x)
+    cx, cy, cw, ch = crop
+    x.drag((cx, cy), (cx + cw, cy + ch))
+    chrome.wait_placement(app)
+    x.key("v")
+    wait_bar(app, lambda s: s["state"] == "idle")
+    if microphone:
+        button = app.wait_for_line(lines.options_button())
+        since = chrome.mark(app)
+        x.click(*centre(tuple(int(v) for v in button.groups())))
+        chrome.wait_line_since(app, since, lines.options_settings("open"))
+        panel = _settings_controls(app, since)
+        deadline = time.time() + 10
+        while SINE not in _microphones(app)[0]:
+            assert time.time() < deadline, "the sine source was never listed"
+            time.sleep(0.05)
+        assert _microphones(app)[1] == SINE, _microphones(app)
+        since = chrome.mark(app)
+        x.click(*centre(panel["microphoneSwitch"]))
+        chrome.wait_line_since(app, since, lines.microphone_session("running", SINE))
+        # A click on the dimmed part of the overlay closes the settings popover.
+        x.click(100, 900)
+        chrome.wait_line_since(app, since, lines.options_settings("closed"))
+    mark = app.mark()
+    click(app, x, "record")
+    path = app.wait_after(mark, STARTED).group(1)
+    started = time.time()
+    wait_bar(app, lambda s: s["state"] == "recording")
+    return path, started
+
+
+def decode_errors(path):
+    """What ffmpeg says when it decodes the whole movie (empty: it decodes to its end)."""
+    run = subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "null", "-"], capture_output=True, timeout=120)
+    return (run.stderr.decode("utf-8", "replace") + ("" if run.returncode == 0 else f"exit {run.returncode}")).strip()
+
+
+def durations(path):
+    """(video seconds, audio seconds or None) of a movie."""
+    info = probe(path)
+    streams = {s["codec_type"]: s for s in info["streams"]}
+    video = float(streams["video"].get("duration") or info["format"]["duration"])
+    audio = streams.get("audio")
+    return video, (float(audio.get("duration") or info["format"]["duration"]) if audio else None)

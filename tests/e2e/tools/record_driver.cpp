@@ -119,7 +119,7 @@ int main(int argc, char **argv) {
             qApp, [p = stream.get()] { live = p; }, Qt::BlockingQueuedConnection);
         return stream;
     });
-    VideoRecorderCore::installTerminationHandlers();
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &core, [&core] { core.finishNow(); });
 
     QObject::connect(model, &RecordModel::isRecordingChanged, &app,
                      [model] { say(model->isRecording() ? QStringLiteral("recording") : QStringLiteral("idle")); });
