@@ -3,6 +3,7 @@
 #include "app/TrayMenu.h"
 #include "app/TrayNotification.h"
 #include "app/state/Defines.h"
+#include "app/state/Helper.h"
 #include "app/state/Models.h"
 #include "app/state/SettingsModel.h"
 #include "capture/DrawCore.h"
@@ -74,12 +75,32 @@ void TrayNotificationsManager::show(const std::optional<QString> &emoji, bool au
         screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
     const Placement p = placement(window->size(), icon, available);
-    window->setTip(p.tipX, p.tipPointsDown);
-    window->move(p.topLeft);
+    QRect frame(p.topLeft, window->size());
+    // A notice given while a movie is recorded stays out of it where it can.
+    if (const auto recorded = DrawCore::recordedArea()) {
+        QScreen *cropScreen = QGuiApplication::screenAt(recorded->center());
+        QList<QRect> screens;
+        for (QScreen *s : QGuiApplication::screens())
+            screens.append(s->availableGeometry());
+        const auto outside = Helper::outsideRecorded(frame, *recorded,
+                                                     cropScreen ? cropScreen->availableGeometry() : available, screens);
+        if (outside && *outside != frame) {
+            frame = *outside;
+            // Away from the icon, the tip would point at nothing: it stays centred.
+            window->setTip(frame.width() * 0.5, false);
+        } else {
+            window->setTip(p.tipX, p.tipPointsDown);
+        }
+    } else {
+        window->setTip(p.tipX, p.tipPointsDown);
+    }
+    window->move(frame.topLeft());
     window->show();
     window->raise();
     m_window = window;
     diagnostics::print(diagnostics::notice(text));
+    diagnostics::print(diagnostics::noticePlaced(
+        QStringLiteral("%1,%2,%3,%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
     if (emoji)
         diagnostics::print(diagnostics::noticeEmoji(*emoji));
 

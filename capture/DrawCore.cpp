@@ -221,10 +221,13 @@ void DrawCore::requestClose(bool ask) {
     box->setWindowModality(Qt::WindowModal);
     box->setWindowFlag(Qt::WindowStaysOnTopHint);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    connect(box, &QMessageBox::finished, this, [this, box, ok] {
+    const bool pausedForQuestion = recording && keepQuestionOutOfMovie(box);
+    connect(box, &QMessageBox::finished, this, [this, box, ok, pausedForQuestion] {
         m_closeAlertShown = false;
         if (box->clickedButton() == ok)
             closeOverlay(true, true);
+        else if (pausedForQuestion)
+            resumeAfterQuestion();
     });
     box->open();
 }

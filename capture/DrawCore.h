@@ -16,6 +16,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QScreen>
 #include <QSet>
 #include <QSizeF>
@@ -163,6 +164,9 @@ public:
     // A stroke over the recording, from its points so far, its start and the pointer.
     void recordingDrawChanged(const QList<QPointF> &points, QPointF start, QPointF current);
     void recordingDrawEnded();
+    // What a running recording takes from the root window (global coordinates): none
+    // while nothing is recorded. Our own windows keep out of it where they can.
+    static std::optional<QRect> recordedArea();
 
     // Where the last copied capture is kept (per user, readable only by them).
     static QString lastScreenshotPath() { return CaptureOutputs::lastScreenshotPath(); }
@@ -205,6 +209,13 @@ private:
     DrawnPtr objectForDrag(Tool tool, QPointF start, const std::optional<QPointF> &current,
                            const QList<QPointF> &points);
     QWidget *dialogParent(QScreen *screen) const;
+    // The bar's panel moved out of the crop area where a place outside exists.
+    void placeRecordControls();
+    // Puts the close question outside the recorded area (it may change its parent);
+    // where there is no such place it pauses the frames while the question is open
+    // and answers true: the answer then decides whether they resume.
+    bool keepQuestionOutOfMovie(QWidget *question);
+    void resumeAfterQuestion();
 
     QPointer<QWidget> m_recordControlsWindow;
     QMap<QScreen *, QPointer<CropWindow>> m_windows;

@@ -1,5 +1,6 @@
 // The overlay controller's part in screen recording: the recording bar beside the
-// crop area, the movie's save path and the strokes drawn over a recording.
+// crop area, the movie's save path, the strokes drawn over a recording, and keeping
+// our own windows out of the movie.
 #include "annotation/DrawViewModel.h"
 #include "annotation/DrawnFactory.h"
 #include "app/state/Helper.h"
@@ -16,9 +17,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPainterPath>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QWindow>
 #include <cstdio>
 
 namespace qn {
@@ -39,7 +42,159 @@ QRect recordControlsFrame(const QRectF &crop, const QRect &screen, QSize size) {
     y = std::clamp<qreal>(y, 0, std::max<qreal>(0, local.height() - size.height()));
     return QRect(QPoint(qRound(x), qRound(y)) + screen.topLeft(), size);
 }
+
+QList<QRect> screenRects() {
+    QList<QRect> rects;
+    for (QScreen *s : QGuiApplication::screens())
+        rects.append(s->geometry());
+    return rects;
+}
+
+QString rectText(const QRect &r) {
+    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// The crop area of the capture on its screen, global; empty without one.
+QRect globalCrop(const DrawViewModel &editor) {
+    QScreen *screen = editor.cropScreen();
+    if (!screen || !editor.hasCroppedArea())
+        return {};
+    return editor.croppedArea().toAlignedRect().translated(screen->geometry().topLeft());
+}
+
+// Asks for the keyboard once the window is on the screen, and again until it has
+// it: the window manager refuses a window it has not finished taking in, and says
+// nothing when it does.
+class ActivateWhenExposed : public QObject {
+public:
+    explicit ActivateWhenExposed(QWidget *widget) : QObject(widget), m_widget(widget) {
+        m_retry.setInterval(100);
+        connect(&m_retry, &QTimer::timeout, this, [this] {
+            if (!m_widget || m_widget->isActiveWindow() || ++m_tries > 20) {
+                m_retry.stop();
+                return;
+            }
+            m_widget->activateWindow();
+        });
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        auto *window = qobject_cast<QWindow *>(watched);
+        if (event->type() == QEvent::Expose && window && window->isExposed() && m_widget && !m_retry.isActive()) {
+            m_widget->activateWindow();
+            m_retry.start();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_widget;
+    QTimer m_retry;
+    int m_tries = 0;
+};
+
+// What lies under a closed window shows again only when its owner repaints it;
+// frames read before then may still hold the question.
+constexpr int kResumeAfterQuestionMs = 250;
 } // namespace
+
+std::optional<QRect> DrawCore::recordedArea() {
+    if (!Models::shared().recordModel()->isRecording())
+        return std::nullopt;
+    const QRect crop = globalCrop(*Models::shared().drawViewModel());
+    return crop.isEmpty() ? std::nullopt : std::optional<QRect>(crop);
+}
+
+void DrawCore::placeRecordControls() {
+    QWidget *panel = m_recordControlsWindow;
+    QScreen *screen = model().cropScreen();
+    if (!panel || !screen)
+        return;
+    // The bar is kept out of the crop area before the recording starts too, so that
+    // it does not jump away from the pointer at the first click.
+    const QRect wanted = panel->geometry();
+    const QRect frame =
+        Helper::outsideRecorded(wanted, globalCrop(model()), screen->geometry(), screenRects()).value_or(wanted);
+    if (!panel->isVisible()) {
+        // Kept above the full-screen overlay of its screen by belonging to it, as the
+        // overlay's dialogs do. Not changed once shown: that would hide the bar, and
+        // its hiding stops the capture devices.
+        QScreen *target = QGuiApplication::screenAt(frame.center());
+        CropWindow *window = m_windows.value(target ? target : screen);
+        if (!window)
+            window = m_windows.value(screen);
+        if (window && panel->parentWidget() != window)
+            panel->setParent(window, panel->windowFlags());
+    }
+    panel->setGeometry(frame);
+    if (panel->isVisible())
+        panel->raise();
+    diagnostics::report(diagnostics::recordingControlsPlaced(rectText(frame)));
+}
+
+bool DrawCore::keepQuestionOutOfMovie(QWidget *question) {
+    QScreen *screen = model().cropScreen();
+    const QRect crop = globalCrop(model());
+    QWidget *parent = question->parentWidget();
+    if (!screen || crop.isEmpty() || !parent)
+        return false;
+    question->adjustSize();
+    // Room around it: the window manager's frame, and a message box that settles
+    // its size only as it is shown.
+    const QSize room = question->size() + QSize(48, 48);
+    const QRect over = parent->geometry();
+    const QRect wanted(over.center() - QPoint(room.width() / 2, room.height() / 2), room);
+    if (const auto place = Helper::outsideRecorded(wanted, crop, screen->geometry(), screenRects())) {
+        QRect frame(place->topLeft() + QPoint(24, 24), question->size());
+        // Beside the bar rather than over it, where its screen has room.
+        const QRect bar = m_recordControlsWindow ? m_recordControlsWindow->geometry() : QRect();
+        const QScreen *target = QGuiApplication::screenAt(frame.center());
+        if (target && bar.intersects(place->adjusted(-8, -8, 8, 8))) {
+            const QRect area = target->geometry();
+            const QRect right(bar.right() + 1 + 32, frame.y(), frame.width(), frame.height());
+            const QRect left(bar.left() - 32 - frame.width(), frame.y(), frame.width(), frame.height());
+            const QRect below(frame.x(), bar.bottom() + 1 + 32, frame.width(), frame.height());
+            for (const QRect &r : {right, left, below})
+                if (area.contains(r) && !r.intersects(crop)) {
+                    frame = r;
+                    break;
+                }
+        }
+        // Its parent stays the overlay that has the keyboard, wherever it stands: the
+        // window manager gives the focus to the dialog of the focused window.
+        question->move(frame.topLeft());
+        // On another screen than the pointer the window manager leaves the keyboard
+        // where it was; the question asks for it, so Esc and Return answer it.
+        if (target != QGuiApplication::screenAt(over.center())) {
+            question->winId();
+            if (QWindow *handle = question->windowHandle())
+                handle->installEventFilter(new ActivateWhenExposed(question));
+        }
+        diagnostics::report(diagnostics::closeQuestionPlaced(rectText(frame), false));
+        return false;
+    }
+    // Nowhere outside (one screen, cropped whole): the question would be recorded,
+    // so no frames are taken while it is open.
+    RecordModel *record = Models::shared().recordModel();
+    if (!record->isRecording() || record->isPaused()) {
+        diagnostics::report(diagnostics::closeQuestionPlaced(rectText(QRect(over.center(), QSize(1, 1))), false));
+        return false;
+    }
+    VideoRecorderCore::shared().pause();
+    diagnostics::report(diagnostics::closeQuestionPlaced(rectText(QRect(over.center(), QSize(1, 1))), true));
+    return true;
+}
+
+void DrawCore::resumeAfterQuestion() {
+    QTimer::singleShot(kResumeAfterQuestionMs, this, [this] {
+        RecordModel *record = Models::shared().recordModel();
+        // The recording may have ended meanwhile (the stream failing, the overlay closed).
+        if (!isOpen() || !record->isRecording() || !record->isPaused())
+            return;
+        VideoRecorderView::Recorder::shared().playStartSound();
+        record->setIsPaused(false);
+        diagnostics::report(diagnostics::closeQuestionResumed());
+    });
+}
 
 QWidget *DrawCore::recordControlsWindow() const { return m_recordControlsWindow; }
 
@@ -58,16 +213,17 @@ void DrawCore::showRecordControls() {
         return;
     const QSize size(VideoRecorderView::kWidth, VideoRecorderView::kHeight);
     auto *panel = new Panel(recordControlsFrame(model().croppedArea(), screen->geometry(), size));
-    // Kept above the full-screen overlay by belonging to it, as its dialogs do.
-    if (CropWindow *window = m_windows.value(screen)) {
-        const QRect frame = panel->geometry();
-        panel->setParent(window, panel->windowFlags());
-        panel->setGeometry(frame);
-    }
     panel->setObjectName(QStringLiteral("recordControls"));
     panel->setWindowTitle(QStringLiteral("Quillnest recording"));
+    VideoRecorderView::Recorder recorder = VideoRecorderView::Recorder::shared();
+    recorder.startRecording = [this, start = recorder.startRecording] {
+        if (m_streamWindows)
+            m_streamWindows->prepareForRecording();
+        if (start)
+            start();
+    };
     auto *bar = new VideoRecorderView(Models::shared().recordModel(), Models::shared().settingsModel(),
-                                      VideoRecorderView::Recorder::shared(), panel);
+                                      std::move(recorder), panel);
     bar->move(0, 0);
     // Without a compositing manager a window cannot be see-through: the panel is
     // shaped to the bar's rounded outline instead.
@@ -75,6 +231,13 @@ void DrawCore::showRecordControls() {
     outline.addRoundedRect(QRectF(0, 0, size.width(), size.height()), 16, 16);
     panel->setMask(QRegion(outline.toFillPolygon().toPolygon()));
     m_recordControlsWindow = panel;
+    placeRecordControls();
+    // A crop area moved over the bar after it was shown: out of the movie again as
+    // the recording starts.
+    connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, panel, [this] {
+        if (Models::shared().recordModel()->isRecording())
+            placeRecordControls();
+    });
     panel->show();
     panel->raise();
     diagnostics::report(diagnostics::recordingControlsShown());

@@ -75,6 +75,13 @@ StreamWindowHost::StreamWindowHost(DrawCore &core, QObject *parent) : QObject(pa
     connect(m, &DrawViewModel::cropScreenChanged, this, &StreamWindowHost::sync);
     connect(r, &RecordModel::isRecordingChanged, this, &StreamWindowHost::sync);
     connect(r, &RecordModel::isPausedChanged, this, &StreamWindowHost::sync);
+    // Started or failed to: the card follows the recording state again.
+    const auto settled = [this] {
+        m_starting = false;
+        sync();
+    };
+    connect(r, &RecordModel::isRecordingChanged, this, settled);
+    connect(&VideoRecorderCore::shared(), &VideoRecorderCore::recordingFailed, this, settled);
 
     // While a recording runs unpaused the overlay lets the mouse through to the
     // windows beneath.
@@ -129,6 +136,11 @@ QRegion StreamWindowHost::overlayMask(const QRect &window, const QRect &hole, co
     return shape;
 }
 
+void StreamWindowHost::prepareForRecording() {
+    m_starting = true;
+    sync();
+}
+
 StreamView *StreamWindowHost::streamView() const { return m_stream; }
 QWidget *StreamWindowHost::optionsCard() const { return m_options; }
 
@@ -138,6 +150,7 @@ void StreamWindowHost::raiseAboveOverlay() {
 }
 
 void StreamWindowHost::clear() {
+    m_starting = false;
     if (m_masked) {
         m_masked->clearMask();
         setInputPassThrough(m_masked, false);
@@ -194,7 +207,7 @@ void StreamWindowHost::sync() {
         if (window->view())
             window->view()->update();
     }
-    if (!recording && !m_options && window->view()) {
+    if (!recording && !m_starting && !m_options && window->view()) {
         auto *wrapper = new VideoRecorderOprionsWrapper(
             &m, overlayScheme(window->view()),
             [] { return new RecorderSettings(&record(), Models::shared().settingsModel(), sharedSessions()); },
@@ -203,7 +216,7 @@ void StreamWindowHost::sync() {
         m_options = wrapper;
         wrapper->show();
         wrapper->raise();
-    } else if (recording && m_options) {
+    } else if ((recording || m_starting) && m_options) {
         m_options->hide();
         m_options->deleteLater();
         m_options.clear();
@@ -223,7 +236,7 @@ void StreamWindowHost::sync() {
                 m_laidOut = panels;
                 connect(panels, &DrawPanels::laidOut, this, &StreamWindowHost::sync, Qt::UniqueConnection);
             }
-            const bool running = record().isRecording() && !record().isPaused();
+            const bool running = (record().isRecording() && !record().isPaused()) || m_starting;
             for (QWidget *bar :
                  {static_cast<QWidget *>(panels->bottomMenu()), static_cast<QWidget *>(panels->controlsMenu())})
                 if (bar && bar->isVisible() && !running && bar->geometry().intersects(hole))

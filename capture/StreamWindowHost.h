@@ -31,6 +31,9 @@ public:
 
     // Brings the recording windows above the overlay again (after it was raised).
     void raiseAboveOverlay();
+    // A recording is about to start: the options card leaves the crop area now, not
+    // once the first frames have been read with it. A start that fails brings it back.
+    void prepareForRecording();
 
     // The mask for an overlay of `window` (its own coordinates) with `hole` open and
     // `card` and `chrome` kept over it. Empty only without a hole (no mask at all):
@@ -51,6 +54,7 @@ private:
     QList<QRect> m_shapeChrome;
     QPointer<QObject> m_laidOut;
     bool m_recording = false;
+    bool m_starting = false;
 };
 
 } // namespace qn

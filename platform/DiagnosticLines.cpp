@@ -181,4 +181,15 @@ QString onboardingVideoStopped() { return onboarding(QStringLiteral("video stopp
 QString onboardingVideoError(const QString &message) { return onboarding(QStringLiteral("video error ") + message); }
 QString onboardingFinished() { return onboarding(QStringLiteral("finished")); }
 
+QString recordingControlsPlaced(const QString &frame) {
+    return capture(QStringLiteral("recording controls at ") + frame);
+}
+QString closeQuestionPlaced(const QString &frame, bool framesPaused) {
+    return capture(QStringLiteral("close question at ") + frame +
+                   (framesPaused ? QStringLiteral(" frames paused") : QString()));
+}
+QString closeQuestionResumed() { return capture(QStringLiteral("close question resumed the frames")); }
+QString noticePlaced(const QString &frame) { return QStringLiteral("notice placed at ") + frame; }
+QString streamFade(const QString &mode) { return recorder(QStringLiteral("stream fade ") + mode); }
+
 } // namespace qn::diagnostics

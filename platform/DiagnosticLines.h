@@ -119,4 +119,14 @@ QString onboardingVideoStopped();
 QString onboardingVideoError(const QString &message);
 QString onboardingFinished();
 
+// ---- our windows kept out of the movie
+// Rectangles are global "x,y,w,h".
+QString recordingControlsPlaced(const QString &frame);
+QString closeQuestionPlaced(const QString &frame, bool framesPaused);
+QString closeQuestionResumed();
+QString noticePlaced(const QString &frame);
+// How the strokes over a recording fade: "linear" (a compositing manager blends
+// the translucent window) or "stepped" (a dissolve of the window's shape).
+QString streamFade(const QString &mode);
+
 } // namespace qn::diagnostics

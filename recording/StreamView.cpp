@@ -5,6 +5,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/InputOnlyWindow.h"
 #include "platform/InputShape.h"
+#include "platform/X11Desktop.h"
 #include "recording/CameraPreview.h"
 #include "recording/StreamViewCanvas.h"
 
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace qn {
 
@@ -73,6 +75,11 @@ StreamView::StreamView(QScreen *screen, RecordModel *record, DrawViewModel *edit
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::NoFocus);
+    // With a compositing manager the window is translucent and the strokes fade by
+    // their opacity; without one a window cannot blend with what lies beneath, and
+    // the fade thins the window's shape instead. Asked once per window: a compositing
+    // manager started later counts from the next capture on.
+    setBlendedFade(X11Desktop::compositingActive());
     if (screen) {
         setScreen(screen);
         setGeometry(screen->geometry());
@@ -90,7 +97,6 @@ StreamView::StreamView(QScreen *screen, RecordModel *record, DrawViewModel *edit
             m_record->setDrawedTools({});
     });
     m_fadeTicker.setTimerType(Qt::PreciseTimer);
-    m_fadeTicker.setInterval(50);
     connect(&m_fadeTicker, &QTimer::timeout, this, &StreamView::fadeStep);
     m_snap.setInterval(16);
     connect(&m_snap, &QTimer::timeout, this, [this] {
@@ -127,6 +133,16 @@ StreamView::StreamView(QScreen *screen, RecordModel *record, DrawViewModel *edit
     }
     updateInput();
     reshape();
+}
+
+void StreamView::setBlendedFade(bool blended) {
+    m_blended = blended;
+    setAttribute(Qt::WA_TranslucentBackground, blended);
+    // Blended, the fade is drawn at the movie's frame rate; stepped, only its four
+    // levels show, and a coarser clock finds them in time.
+    m_fadeTicker.setInterval(blended ? 33 : 50);
+    m_coverageKey = {};
+    diagnostics::print(diagnostics::streamFade(blended ? QStringLiteral("linear") : QStringLiteral("stepped")));
 }
 
 StreamView::~StreamView() {
@@ -185,18 +201,21 @@ void StreamView::excludeOwnWindows() {
 void StreamView::reshape() {
     if (!m_record)
         return;
-    // The fade asks every 50 ms; the shape only changes at its few dissolve steps.
+    // The fade asks many times a second; the shape only changes at its few dissolve
+    // steps (stepped), or not at all until the strokes go (blended).
+    const qreal opacity = m_record->canvasOpacity();
     CoverageKey key;
     for (const DrawnPtr &tool : m_record->drawedTools())
         key.strokes.append(tool.get());
     key.drawing = m_record->drawingTool().get();
-    key.step = StreamViewCanvas::dissolveStep(m_record->canvasOpacity());
+    key.step = m_blended ? (opacity > 0 ? 1.0 : 0.0) : StreamViewCanvas::dissolveStep(opacity);
     key.paused = m_record->isPaused();
     if (!(key == m_coverageKey)) {
         m_coverageKey = key;
-        m_coverage = StreamViewCanvas::coverage(m_record->drawedTools(), m_record->drawingTool(),
-                                                m_record->canvasOpacity(), m_record->isPaused(), rect(), &m_regions);
+        m_coverage = StreamViewCanvas::coverage(m_record->drawedTools(), m_record->drawingTool(), key.step,
+                                                m_record->isPaused(), rect(), &m_regions);
     }
+    const qreal shown = key.paused ? 0.0 : m_blended ? opacity : key.step;
     QRegion shape = m_coverage;
     if (bubbleShown())
         shape += QRegion(bubbleRect().toAlignedRect(), QRegion::Ellipse);
@@ -204,10 +223,14 @@ void StreamView::reshape() {
     // The strokes are painted whole; the fade only thins the shape. An unchanged
     // shape with unchanged strokes needs no repaint (the fade's steps between its
     // dissolve levels cost nothing).
-    if (shape == m_shape && strokes == m_shownStrokes && (shape.isEmpty() || isVisible()))
+    if (shape == m_shape && strokes == m_shownStrokes && shown == m_shownOpacity && (shape.isEmpty() || isVisible()))
         return;
-    // Only what changed is painted again: a growing stroke, not all the others.
-    const QRect dirty = m_shape.xored(shape).boundingRect();
+    // Only what changed is painted again: a growing stroke, not all the others; a
+    // blended fade paints the strokes again at each of its steps.
+    QRect dirty = m_shape.xored(shape).boundingRect();
+    if (m_blended && shown != m_shownOpacity)
+        dirty |= m_coverage.boundingRect();
+    m_shownOpacity = shown;
     const QRegion previous = m_shape;
     m_shownStrokes = strokes;
     m_shape = shape;
@@ -232,8 +255,7 @@ void StreamView::reshape() {
     if (diagnostics::enabled())
         diagnostics::print(
             diagnostics::streamShape(shape.isEmpty() ? QStringLiteral("none") : rectText(shape.boundingRect()),
-                                     m_record->drawedTools().size(),
-                                     StreamViewCanvas::dissolveStep(m_record->canvasOpacity()),
+                                     m_record->drawedTools().size(), std::round(shown * 100) / 100,
                                      bubbleShown() ? rectText(bubbleRect().toAlignedRect()) : QStringLiteral("none")));
     Q_EMIT shapeChanged();
 }
@@ -248,7 +270,8 @@ void StreamView::paintEvent(QPaintEvent *event) {
         for (const DrawnPtr &tool : m_record->drawedTools())
             if (tool && StreamViewCanvas::strokeBounds(*tool).intersects(area))
                 strokes << tool;
-        StreamViewCanvas::paint(p, strokes, m_record->drawingTool(), 1.0, m_record->isPaused());
+        StreamViewCanvas::paint(p, strokes, m_record->drawingTool(), m_blended ? m_record->canvasOpacity() : 1.0,
+                                m_record->isPaused());
     }
     if (bubbleShown())
         CameraPreview::paint(p, bubbleRect(), m_cameraFrame);

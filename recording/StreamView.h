@@ -58,6 +58,11 @@ public:
     void drawingChanged(QPointF location, QPointF start);
     void drawingEnded();
     bool removalPending() const { return m_removal.isActive(); }
+    // The strokes fade by their opacity (a compositing manager runs), not stepwise.
+    // Chosen from the display when the window is made; setting it is for a window
+    // not yet shown.
+    bool blendedFade() const { return m_blended; }
+    void setBlendedFade(bool blended);
 
     // ---- the bubble's drag -----------------------------------------------------
     void bubbleDragChanged(QPointF translation);
@@ -115,6 +120,8 @@ private:
     QRegion m_coverage;
     StreamViewCanvas::RegionCache m_regions;
     int m_shownStrokes = 0;
+    qreal m_shownOpacity = -1;
+    bool m_blended = false; // translucent window: the fade blends instead of dissolving
     std::unique_ptr<InputOnlyWindow> m_catcher;
     QList<QRect> m_excludedPanels;
 };

@@ -15,6 +15,7 @@
 #include "uikit/MorvaneButton.h"
 #include "uikit/Typography.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPainterPath>
@@ -406,7 +407,17 @@ void VideoRecorderView::showEvent(QShowEvent *event) {
     if (!m_devicesStarted)
         startCaptureDevices();
     m_ticker.start();
+    // The panel holding the bar is moved out of a recorded area as a recording
+    // starts: the controls are said again where they now stand.
+    if (QWidget *panel = window(); panel != this)
+        panel->installEventFilter(this);
     refresh();
+}
+
+bool VideoRecorderView::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == window() && event->type() == QEvent::Move)
+        printState();
+    return QWidget::eventFilter(watched, event);
 }
 
 void VideoRecorderView::hideEvent(QHideEvent *event) {

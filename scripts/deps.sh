@@ -20,7 +20,7 @@ run_pkgs=(xdg-utils "${media_pkgs[@]}")
 test_pkgs=(
   xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick
   python3 python3-pytest python3-xlib xserver-xorg-core xserver-xorg-video-dummy x11-xkb-utils
-  sox pulseaudio pulseaudio-utils dbus dbus-x11 procps util-linux iproute2 ffmpeg clang-format "${media_pkgs[@]}"
+  xcompmgr sox pulseaudio pulseaudio-utils dbus dbus-x11 procps util-linux iproute2 ffmpeg clang-format "${media_pkgs[@]}"
 )
 
 pkgs=("${build_pkgs[@]}")

@@ -136,4 +136,65 @@ QPointF Helper::controlsMenuPosition(const QRectF &c, const QRectF &s) {
     return p;
 }
 
+std::optional<QRect> Helper::outsideRecorded(const QRect &wanted, const QRect &crop, const QRect &cropScreen,
+                                             const QList<QRect> &screens) {
+    const auto onAScreen = [&](const QRect &r) {
+        return std::any_of(screens.cbegin(), screens.cend(), [&](const QRect &s) { return s.contains(r); }) ||
+               cropScreen.contains(r);
+    };
+    if (crop.isEmpty() || (!wanted.intersects(crop) && onAScreen(wanted)))
+        return wanted;
+    const QSize size = wanted.size();
+    // Kept inside `s`, a margin from its edges where there is room for one.
+    const auto clampInto = [&](QPoint p, const QRect &s) {
+        const int mx = std::min<int>(kMargin, std::max(0, (s.width() - size.width()) / 2));
+        const int my = std::min<int>(kMargin, std::max(0, (s.height() - size.height()) / 2));
+        p.setX(std::clamp(p.x(), s.left() + mx, std::max(s.left() + mx, s.right() + 1 - mx - size.width())));
+        p.setY(std::clamp(p.y(), s.top() + my, std::max(s.top() + my, s.bottom() + 1 - my - size.height())));
+        return QRect(p, size);
+    };
+    const auto distance = [&](const QRect &r) { return (r.topLeft() - wanted.topLeft()).manhattanLength(); };
+
+    // Beside the crop area: right, left, below, above, whichever is nearest; a
+    // margin from the crop area where the room allows one (being outside comes first).
+    std::optional<QRect> best;
+    const auto gap = [](int room, int extent) { return std::clamp(room - extent, 0, int(kMargin)); };
+    const int right = cropScreen.right() - crop.right(), left = crop.left() - cropScreen.left();
+    const int below = cropScreen.bottom() - crop.bottom(), above = crop.top() - cropScreen.top();
+    const QList<QPoint> beside{{crop.right() + 1 + gap(right, size.width()), wanted.y()},
+                               {crop.left() - gap(left, size.width()) - size.width(), wanted.y()},
+                               {wanted.x(), crop.bottom() + 1 + gap(below, size.height())},
+                               {wanted.x(), crop.top() - gap(above, size.height()) - size.height()}};
+    for (int i = 0; i < beside.size(); ++i) {
+        // Only the axis along the crop area's side may move to fit the screen.
+        QRect r = clampInto(beside[i], cropScreen);
+        if (i < 2)
+            r.moveLeft(beside[i].x());
+        else
+            r.moveTop(beside[i].y());
+        if (cropScreen.contains(r) && !r.intersects(crop) && (!best || distance(r) < distance(*best)))
+            best = r;
+    }
+    if (best)
+        return best;
+
+    // Another screen: at its side that faces the crop area, level with the crop
+    // area's middle where it can be.
+    std::optional<QRect> other;
+    int otherDistance = 0;
+    for (const QRect &s : screens) {
+        if (s == cropScreen || s.intersects(crop) || s.width() < size.width() || s.height() < size.height())
+            continue;
+        const QPoint nearest(std::clamp(crop.center().x(), s.left(), s.right()),
+                             std::clamp(crop.center().y(), s.top(), s.bottom()));
+        const QRect r = clampInto(nearest - QPoint(size.width() / 2, size.height() / 2), s);
+        const int d = (nearest - crop.center()).manhattanLength();
+        if (!other || d < otherDistance) {
+            other = r;
+            otherDistance = d;
+        }
+    }
+    return other;
+}
+
 } // namespace qn

@@ -1,6 +1,8 @@
 #pragma once
 #include <QDateTime>
+#include <QList>
 #include <QPointF>
+#include <QRect>
 #include <QRectF>
 #include <QString>
 #include <optional>
@@ -25,6 +27,15 @@ public:
     // both with y growing downwards. A null crop area gives (0, 0).
     static QPointF bottomMenuPosition(const QRectF &crop, const QRectF &bounds);
     static QPointF controlsMenuPosition(const QRectF &crop, const QRectF &bounds);
+
+    // Where a window of `wanted`'s size may stand while a movie records `crop` (the
+    // recording reads that part of the root window, whatever lies on it): `wanted`
+    // itself when it is on a screen and clear of the crop area; else beside the crop
+    // area on `cropScreen`, as near `wanted` as fits; else on another of `screens`,
+    // at its side nearest the crop area. None when no screen has room outside it
+    // (a single screen cropped whole). All rectangles are global, y downwards.
+    static std::optional<QRect> outsideRecorded(const QRect &wanted, const QRect &crop, const QRect &cropScreen,
+                                                const QList<QRect> &screens);
 
     // The parts behind the functions above, with their inputs explicit.
     static QString tempFolderIn(const QString &temporaryDirectory);

@@ -122,3 +122,39 @@ TEST(HelperPlacement, ToolColumn) {
     for (const Placement &c : cases)
         EXPECT_EQ(Helper::controlsMenuPosition(c.crop, c.bounds), c.expected) << c.what;
 }
+
+TEST(HelperPlacement, OutsideTheRecordedArea) {
+    // Two screens as the e2e display has them: the second one right of and lower
+    // than the first.
+    const QRect a(0, 0, 1920, 1080), b(1920, 200, 1280, 1024);
+    const QSize bar(170, 299);
+    struct Case {
+        QRect wanted, crop, cropScreen;
+        QList<QRect> screens;
+        std::optional<QRect> expected;
+        const char *what;
+    };
+    const Case cases[] = {
+        {{{1000, 100}, bar}, {100, 100, 600, 400}, a, {a, b}, QRect({1000, 100}, bar), "already clear: stays"},
+        {{{1300, 500}, bar}, {100, 100, 1400, 800}, a, {a, b}, QRect({1516, 500}, bar), "right of the crop"},
+        {{{300, 500}, bar}, {300, 100, 1620, 800}, a, {a, b}, QRect({114, 500}, bar), "left of the crop"},
+        {{{800, 300}, bar}, {0, 0, 1920, 700}, a, {a}, QRect({800, 716}, bar), "below, on one screen"},
+        {{{800, 300}, bar},
+         {0, 300, 1920, 780},
+         a,
+         {a},
+         QRect({800, 0}, bar),
+         "above: closer than the margin rather than inside"},
+        {{{1700, 700}, bar}, a, a, {a, b}, QRect({1936, 390}, bar), "whole screen: the other screen's near side"},
+        {{{2500, 700}, bar}, b, b, {a, b}, QRect({1734, 562}, bar), "whole second screen: the first one"},
+        {{{1700, 700}, bar}, a, a, {a}, std::nullopt, "one screen, cropped whole: nowhere"},
+        {{{1700, 700}, bar}, a, a, {a, QRect(1920, 0, 100, 100)}, std::nullopt, "the other screen is too small"},
+        {{{1700, 700}, bar}, QRect(), a, {a}, QRect({1700, 700}, bar), "no crop area: stays"},
+    };
+    for (const Case &c : cases) {
+        const auto got = Helper::outsideRecorded(c.wanted, c.crop, c.cropScreen, c.screens);
+        EXPECT_EQ(got, c.expected) << c.what;
+        if (got && !c.crop.isEmpty())
+            EXPECT_FALSE(got->intersects(c.crop)) << c.what;
+    }
+}

@@ -113,6 +113,15 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
         {"onboarding_video_stopped()", d::onboardingVideoStopped()},
         {"onboarding_video_error()", d::onboardingVideoError(QStringLiteral("no such file"))},
         {"onboarding_finished()", d::onboardingFinished()},
+        {"recording_controls_placed('1936,390,170,299')",
+         d::recordingControlsPlaced(QStringLiteral("1936,390,170,299"))},
+        {"close_question_placed('1936,500,300,120', False)",
+         d::closeQuestionPlaced(QStringLiteral("1936,500,300,120"), false)},
+        {"close_question_placed(None, True)", d::closeQuestionPlaced(QStringLiteral("800,480,300,120"), true)},
+        {"close_question_resumed()", d::closeQuestionResumed()},
+        {"notice_placed('-20,8,300,46')", d::noticePlaced(QStringLiteral("-20,8,300,46"))},
+        {"stream_fade('linear')", d::streamFade(QStringLiteral("linear"))},
+        {"stream_fade()", d::streamFade(QStringLiteral("stepped"))},
     };
     QByteArray input;
     for (const auto &[call, line] : rows)

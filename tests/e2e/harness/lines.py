@@ -179,3 +179,13 @@ def onboarding_video_restarted(): return _line("onboarding: video restarted")
 def onboarding_video_stopped(): return _line("onboarding: video stopped")
 def onboarding_video_error(message=None): return _line(f"onboarding: video error {_v(message, '(.*)')}")
 def onboarding_finished(): return _line("onboarding: finished")
+
+
+# ---- our windows kept out of the movie
+def recording_controls_placed(frame=None): return _line(f"capture: recording controls at {_v(frame, FRAME)}")
+def close_question_placed(frame=None, paused=None):
+    tail = {None: "( frames paused)?", True: " frames paused", False: ""}[paused]
+    return _line(f"capture: close question at {_v(frame, FRAME)}{tail}")
+def close_question_resumed(): return _line("capture: close question resumed the frames")
+def notice_placed(frame=None): return _line(f"notice placed at {_v(frame, FRAME)}")
+def stream_fade(mode=None): return _line(f"recorder: stream fade {_v(mode, '(linear|stepped)')}")
