@@ -1,6 +1,7 @@
 """What the chrome shows of the desktop behind it: over a busy screen (text and thin
-lines everywhere) the tool column and the action bar show a blur of it, in light and
-dark, so that nothing behind them is legible."""
+lines everywhere) the tool column, the action bar, the colour palette, the recording
+bar and its options card show a blur of it or a plain fill, in light and dark, so that
+nothing behind them is legible."""
 import os
 
 import pytest
@@ -57,6 +58,18 @@ def test_nothing_behind_the_bars_is_legible(launch, x, display, appearance):
     areas = strips(*moved)
     behind = {name: screen.edge_energy(desktop, area) for name, area in areas.items()}
     assert screen.wait_until(display, looked, timeout=10), "the moved bars show the desktop behind them"
+
+    # The colour palette beside the column: its left edge holds no swatch.
+    since = chrome.mark(app)
+    chrome.click_control(app, x, "color")
+    chrome.wait_line_since(app, since, lines.popover_shown("colorsPalette"))
+    line = chrome.lines_since(app, since, lines.popover_shown("colorsPalette"))[-1]
+    px, py, pw, ph = (int(v) for v in line.split()[-1].split(","))
+    areas = {"colour palette": (px + 1, py + 8, 4, ph - 16)}
+    behind = {name: screen.edge_energy(desktop, area) for name, area in areas.items()}
+    assert behind["colour palette"] > 10, behind
+    assert screen.wait_until(display, looked, timeout=10), "the palette shows the desktop behind it"
+    display.screenshot(os.path.join(ARTIFACTS, "palette-backdrop-%s.png" % appearance))
 
 
 @pytest.mark.parametrize("appearance", ["light", "dark"])
