@@ -14,6 +14,7 @@
 #include "editor_ui/PointCommentPanel.h"
 #include "platform/Diagnostics.h"
 #include "platform/RowBands.h"
+#include "uikit/BlurredBackdrop.h"
 
 #include <QApplication>
 #include <QBackingStore>
@@ -169,6 +170,18 @@ DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
     m_snapshot = m_core.snapshotToPaint(screen);
+
+    // The bars and palettes show a blur of the frozen screen under them. It is made
+    // when first needed, never while the overlay opens: the blur reads every pixel.
+    m_backdrop = new BlurredBackdrop(this, [this] {
+        m_core.ensureOpaque(m_screen);
+        return m_snapshot;
+    });
+    m_backdrop->setShade([this](QPainter &painter, const QRectF &area) { shadeBackdrop(painter, area); });
+    BlurredBackdrop::attach(this, m_backdrop);
+    // Popovers stand in the overlay window beside this view.
+    if (window() != this)
+        BlurredBackdrop::attach(window(), m_backdrop);
     setCursor(model().cursor());
 
     DrawViewModel *m = &model();
@@ -180,6 +193,11 @@ DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
             update();
     });
     connect(m, &DrawViewModel::croppedAreaDrawingChanged, this, &DrawView::updateDim);
+    // A crop being drawn brings the bars soon: their blur is made meanwhile.
+    connect(m, &DrawViewModel::croppedAreaDrawingChanged, this, [this] {
+        if (model().croppedAreaDrawing() && isCropScreen())
+            m_backdrop->prepare();
+    });
     connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, &DrawView::updateDim);
     // A drag moves the crop rectangle on every pointer step: only the pixels that
     // change are painted again, not the screen.
@@ -226,6 +244,7 @@ DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
     // frozen screen and starts with no gesture under way.
     connect(&m_core, &DrawCore::snapshotsChanged, this, [this] {
         m_snapshot = m_core.snapshotToPaint(m_screen);
+        m_backdrop->reset();
         m_gesture = Gesture::None;
         m_points.clear();
         m_hover.reset();
@@ -496,6 +515,29 @@ void DrawView::paintCropArea(QPainter &painter, const QRectF &shown) {
     painter.setFont(labelFont());
     painter.setPen(kLabelColor);
     painter.drawText(labelRect(shown, QFontMetricsF(painter.font())), Qt::AlignCenter, sizeLabel(shown));
+}
+
+void DrawView::shadeBackdrop(QPainter &painter, const QRectF &area) const {
+    const DrawViewModel &m = model();
+    QPainterPath dimmed;
+    dimmed.addRect(area);
+    qreal dim = 0;
+    if (isCropScreen()) {
+        dim = m_dim;
+        const QRectF shown = shownRect();
+        if (!DrawViewModel::isZeroRect(shown)) {
+            QPainterPath cut;
+            cut.addRect(shown);
+            dimmed = dimmed.subtracted(cut);
+            const QColor board = m.whiteboard();
+            if (board.alpha() != 0 && m.tool() != Tool::Video)
+                painter.fillRect(area.intersected(shown), board);
+        }
+    } else if (m.cropScreen()) {
+        dim = 0.7;
+    }
+    if (dim > 0)
+        painter.fillPath(dimmed, QColor::fromRgbF(0, 0, 0, dim));
 }
 
 void DrawView::paintHighlight(QPainter &painter) {

@@ -18,6 +18,7 @@ class QVariantAnimation;
 
 namespace qn {
 
+class BlurredBackdrop;
 class DrawCore;
 class OverlayChrome;
 class PointCommentPanel;
@@ -81,6 +82,8 @@ private:
     void updateDim();
     // The text editor and the comment card follow the editor state.
     void refreshEditors();
+    // What the view paints over its frozen screen in `area`, for the panels' blur.
+    void shadeBackdrop(QPainter &painter, const QRectF &area) const;
 
     DrawCore &m_core;
     QPointer<QScreen> m_screen;
@@ -98,7 +101,8 @@ private:
     DrawnInputDispatcher *m_objects;
     TextToolEditor *m_textEditor;
     PointCommentPanel *m_comments;
-    OverlayChrome *m_chrome; // the action bar and tool column beside the crop area
+    OverlayChrome *m_chrome;     // the action bar and tool column beside the crop area
+    BlurredBackdrop *m_backdrop; // what the panels over the frozen screen show of it
     QVariantAnimation *m_dimFade;
     qreal m_dim = 0.7;
     bool m_dimShown = false; // this capture's crop dimming has been painted

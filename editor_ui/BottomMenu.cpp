@@ -345,7 +345,7 @@ void BottomMenu::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), 8, 8);
-    paintPanelBackground(painter, shape, BlendingMode::WithinWindow, chrome::isDark(this));
+    paintPanelBackground(painter, shape, BlendingMode::WithinWindow, chrome::isDark(this), this);
 }
 
 void BottomMenu::enterEvent(QEnterEvent *event) {

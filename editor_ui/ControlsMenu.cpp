@@ -344,7 +344,7 @@ void ControlsMenu::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), 8, 8);
-    paintPanelBackground(painter, shape, BlendingMode::WithinWindow, chrome::isDark(this));
+    paintPanelBackground(painter, shape, BlendingMode::WithinWindow, chrome::isDark(this), this);
 }
 
 void ControlsMenu::enterEvent(QEnterEvent *event) {

@@ -92,7 +92,7 @@ protected:
     void paintEvent(QPaintEvent *) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        m_owner->m_background.paint(painter, popoverBackgroundShape(QRectF(rect()), arrow), chrome::isDark(this));
+        m_owner->m_background.paint(painter, popoverBackgroundShape(QRectF(rect()), arrow), chrome::isDark(this), this);
     }
     void enterEvent(QEnterEvent *) override { Q_EMIT m_owner->hoverChanged(true); }
     void leaveEvent(QEvent *) override { Q_EMIT m_owner->hoverChanged(false); }

@@ -89,7 +89,7 @@ void VideoRecorderOptions::paintEvent(QPaintEvent *) {
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath shape;
     shape.addRoundedRect(QRectF(rect()), 10, 10);
-    paintPanelBackground(p, shape, BlendingMode::WithinWindow, m_scheme == ColorScheme::Dark);
+    paintPanelBackground(p, shape, BlendingMode::WithinWindow, m_scheme == ColorScheme::Dark, this);
 
     const QColor text = m_scheme == ColorScheme::Light ? Color::Gray::hex282828() : Color::Gray::hexF6F6F6();
     const TextStyle style = TextStyle::contentM();

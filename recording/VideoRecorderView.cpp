@@ -444,7 +444,7 @@ void VideoRecorderView::paintEvent(QPaintEvent *) {
     outline.addRoundedRect(QRectF(rect()), 16, 16);
     const ColorScheme scheme = effectiveColorScheme();
     if (scheme == ColorScheme::Light)
-        paintPanelBackground(p, outline, BlendingMode::BehindWindow, false);
+        paintPanelBackground(p, outline, BlendingMode::BehindWindow, false, this);
     else
         p.fillPath(outline, Color::Gray::hex282828());
     p.setClipPath(outline);

@@ -160,3 +160,36 @@ def paint_halves(display):
         display.run(["convert", "-size", f"{w}x{h}", "xc:white", "-fill", "black",
                      "-draw", f"rectangle {w // 2},0 {w},{h}", path])
     display.run(["display", "-window", "root", path], check=False)
+
+
+def paint_busy(display):
+    """Covers the root window with a busy desktop: lines of small black text on white
+    and thin slanted lines over them, like documents and a clock's hands."""
+    w, h = display.width, display.height
+    path = os.path.join(display.tmp, "busy.png")
+    if not os.path.exists(path):
+        line = "Invoice 4711 paid on Monday 10:42 by Kim Larsen, ref. QX-88/Z. " * 8
+        text = "\n".join(line[i % 17:] for i in range(h // 15 + 1))
+        strokes = " ".join(f"line {x},0 {x + 240},{h}" for x in range(-240, w, 60))
+        display.run(["convert", "-size", f"{w}x{h}", "xc:white", "-font", "DejaVu-Sans", "-pointsize", "11",
+                     "-interline-spacing", "0", "-fill", "black", "-annotate", "+2+12", text,
+                     "-stroke", "black", "-strokewidth", "2", "-draw", strokes, path])
+    display.run(["display", "-window", "root", path], check=False)
+
+
+def edge_energy(picture, area):
+    """Mean difference between neighbouring pixels' brightness inside area (x, y, w, h):
+    what makes text and lines legible, near 0 for anything smooth."""
+    x0, y0, w, h = area
+    total, count = 0, 0
+
+    def grey(x, y):
+        r, g, b = picture.pixel(x, y)
+        return (r * 11 + g * 16 + b * 5) // 32
+
+    for y in range(y0, y0 + h - 1):
+        for x in range(x0, x0 + w - 1):
+            here = grey(x, y)
+            total += abs(here - grey(x + 1, y)) + abs(here - grey(x, y + 1))
+            count += 1
+    return total / count if count else 0.0
