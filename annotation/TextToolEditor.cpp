@@ -3,10 +3,13 @@
 #include "annotation/DrawnEditor.h"
 #include "annotation/TextTool.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
 #include <QTextDocument>
+#include <QTimer>
 #include <QtMath>
 
 namespace qn {
@@ -19,12 +22,58 @@ bool plainKey(const QKeyEvent *e) {
 
 // Keeps every plain key to itself, so that no shortcut of the overlay (tool letters,
 // Delete, Backspace) acts while text is typed.
+//
+// It draws its own caret: Qt's inverts the pixels under it, and the editor's pixels are
+// see-through, so the inverted caret came out as a faint grey on the box.
 class TextToolEditor::Edit : public QPlainTextEdit {
 public:
     std::function<void()> onEscape;
-    using QPlainTextEdit::QPlainTextEdit;
+
+    explicit Edit(QWidget *parent) : QPlainTextEdit(parent) {
+        setCursorWidth(0);
+        m_blink.setInterval(std::max(1, QGuiApplication::styleHints()->cursorFlashTime() / 2));
+        connect(&m_blink, &QTimer::timeout, this, [this] {
+            m_caretOn = !m_caretOn;
+            viewport()->update();
+        });
+        // Typing and moving the insertion point show the caret at once.
+        connect(this, &QPlainTextEdit::cursorPositionChanged, this, &Edit::restartBlink);
+        connect(this, &QPlainTextEdit::textChanged, this, &Edit::restartBlink);
+    }
+
+    bool caretShown() const { return hasFocus() && m_caretOn; }
+    // Where the caret is painted, in the editor's viewport.
+    QRect caretRect() const {
+        const QRect r = cursorRect();
+        return {r.left(), r.top(), kCaretWidth, r.height()};
+    }
 
 protected:
+    void restartBlink() {
+        m_caretOn = true;
+        // A flash time of zero (or one the platform leaves unset) keeps the caret on.
+        if (hasFocus() && QGuiApplication::styleHints()->cursorFlashTime() >= 2)
+            m_blink.start();
+        else
+            m_blink.stop();
+        viewport()->update();
+    }
+    void focusInEvent(QFocusEvent *e) override {
+        QPlainTextEdit::focusInEvent(e);
+        restartBlink();
+    }
+    void focusOutEvent(QFocusEvent *e) override {
+        QPlainTextEdit::focusOutEvent(e);
+        m_blink.stop();
+        viewport()->update();
+    }
+    void paintEvent(QPaintEvent *e) override {
+        QPlainTextEdit::paintEvent(e);
+        if (!caretShown())
+            return;
+        QPainter p(viewport());
+        p.fillRect(caretRect(), Qt::white);
+    }
     bool event(QEvent *e) override {
         if (e->type() == QEvent::ShortcutOverride && plainKey(static_cast<QKeyEvent *>(e))) {
             e->accept();
@@ -47,6 +96,10 @@ protected:
         QPlainTextEdit::keyPressEvent(e);
         e->accept();
     }
+
+private:
+    QTimer m_blink;
+    bool m_caretOn = true;
 };
 
 TextToolEditor::TextToolEditor(DrawnEditor &editor, QWidget *parent)
@@ -66,6 +119,12 @@ TextToolEditor::TextToolEditor(DrawnEditor &editor, QWidget *parent)
 }
 
 QPlainTextEdit *TextToolEditor::textEdit() const { return m_edit; }
+
+bool TextToolEditor::caretShown() const { return m_edit->caretShown(); }
+
+QRect TextToolEditor::caretRect() const {
+    return m_edit->caretRect().translated(m_edit->viewport()->mapTo(this, QPoint(0, 0)));
+}
 
 void TextToolEditor::refresh() {
     const auto text = std::dynamic_pointer_cast<const TextTool>(m_editor.host().drawingTool());
@@ -135,7 +194,7 @@ void TextToolEditor::paintEvent(QPaintEvent *) {
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF outer(0, 0, m_box.width() + 14, m_box.height() + 10);
     QColor fill(Qt::black);
-    fill.setAlphaF(0.3);
+    fill.setAlphaF(kBoxOpacity);
     QPainterPath box;
     box.addRoundedRect(outer, 3, 3);
     p.fillPath(box, fill);

@@ -10,6 +10,7 @@
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
 #include "capture/OverlayChrome.h"
+#include "capture/SnapshotWithCommentsView.h"
 #include "editor_ui/PointComment.h"
 #include "editor_ui/PointCommentPanel.h"
 #include "platform/Diagnostics.h"
@@ -63,9 +64,8 @@ QRectF shownRect() {
     return m.hasCroppedArea() ? m.croppedArea() : m.tempCroppedArea();
 }
 
-QString sizeLabel(const QRectF &r) {
-    return QStringLiteral("%1 X %2").arg(qint64(std::trunc(r.width()))).arg(qint64(std::trunc(r.height())));
-}
+// The same words as the comments sheet puts over the picture.
+QString sizeLabel(const QRectF &r) { return SnapshotWithCommentsView::sizeLabel(r.size()); }
 
 QFont labelFont() {
     QFont font(QStringLiteral("Inter"));

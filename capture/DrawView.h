@@ -43,6 +43,7 @@ public:
     ~DrawView() override;
 
     QScreen *overlayScreen() const { return m_screen; }
+    PointCommentPanel *comments() const { return m_comments; }
     bool isCropScreen() const;
     // Recomputes the cursor for the pointer where it is now (modifier keys changed).
     void refreshCursor();

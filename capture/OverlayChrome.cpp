@@ -13,6 +13,7 @@
 #include "editor_ui/ControlsMenu.h"
 #include "editor_ui/DrawPanels.h"
 #include "editor_ui/DrawViewButton.h"
+#include "editor_ui/PointCommentPanel.h"
 #include "platform/Diagnostics.h"
 #include "platform/Observe.h"
 #include "uikit/ColorScheme.h"
@@ -100,6 +101,7 @@ void OverlayChrome::applyScheme() {
     }
     setPreferredColorScheme(m_panels->bottomMenu(), scheme);
     setPreferredColorScheme(m_panels->controlsMenu(), scheme);
+    m_view->comments()->setDark(scheme == ColorScheme::Dark);
 }
 
 void OverlayChrome::reportPlacement() {

@@ -55,7 +55,7 @@ PointTool SnapshotWithCommentsView::creditPin() {
 }
 
 QString SnapshotWithCommentsView::sizeLabel(QSizeF points) {
-    return QStringLiteral("%1 \u2715 %2")
+    return QStringLiteral("%1 \u00D7 %2")
         .arg(static_cast<qint64>(std::trunc(points.width())))
         .arg(static_cast<qint64>(std::trunc(points.height())));
 }

@@ -28,7 +28,7 @@ struct SnapshotWithCommentsView {
 
     // The point without number that signs a sheet.
     static PointTool creditPin();
-    // "W ✕ H" in whole points, fractions dropped.
+    // "W × H" in whole points, fractions dropped; the overlay labels its crop the same way.
     static QString sizeLabel(QSizeF points);
 };
 

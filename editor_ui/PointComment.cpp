@@ -5,6 +5,7 @@
 #include "uikit/HexColor.h"
 
 #include <QApplication>
+#include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -47,6 +48,8 @@ bool isCopyKey(const QKeyEvent *e) { return e->matches(QKeySequence::Copy); }
 
 QString css(const QColor &c) { return c.name(QColor::HexArgb); }
 
+QColor cardColor(bool dark) { return colorFromHex(dark ? QStringLiteral("#282828") : QStringLiteral("#FFFFFF")); }
+
 } // namespace
 
 const QStringList &PointComment::emojis() {
@@ -62,6 +65,13 @@ PointComment::PointComment(DrawnEditor &editor, QWidget *parent) : QWidget(paren
     setFixedWidth(kWidth);
     setMinimumHeight(kMinimumHeight);
     setCursor(Qt::ArrowCursor);
+    // The shadow is all that sets a light card apart from a white screen; it falls
+    // outside the card, onto the overlay.
+    auto *shadow = new QGraphicsDropShadowEffect(this);
+    shadow->setColor(QColor(0, 0, 0, qRound(0.18 * 255)));
+    shadow->setBlurRadius(kShadowBlur);
+    shadow->setOffset(0, 2);
+    setGraphicsEffect(shadow);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(8, 8, 8, 8);
@@ -288,7 +298,7 @@ void PointComment::updateLook() {
     pal.setColor(QPalette::Window, divider);
     m_divider->setPalette(pal);
     QPalette scheme = palette();
-    scheme.setColor(QPalette::Window, colorFromHex(m_dark ? QStringLiteral("#282828") : QStringLiteral("#FFFFFF")));
+    scheme.setColor(QPalette::Window, cardColor(m_dark));
     scheme.setColor(QPalette::WindowText, text);
     setPalette(scheme);
     m_save->setEnabled(!isSaveDisabled());
@@ -321,11 +331,8 @@ void PointComment::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath card;
-    card.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -3), 8, 8);
-    // A soft shadow under the card.
-    QColor shadow(0, 0, 0, 30);
-    p.fillPath(card.translated(0, 2), shadow);
-    p.fillPath(card, colorFromHex(m_dark ? QStringLiteral("#282828") : QStringLiteral("#FFFFFF")));
+    card.addRoundedRect(QRectF(rect()), 8, 8);
+    p.fillPath(card, cardColor(m_dark));
 }
 
 } // namespace qn

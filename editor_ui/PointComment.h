@@ -21,6 +21,8 @@ class PointComment : public QWidget {
 public:
     static constexpr int kWidth = 275;
     static constexpr int kMinimumHeight = 97;
+    // The shadow's blur, in pixels across the whole soft edge.
+    static constexpr int kShadowBlur = 8;
     static const QStringList &emojis();
 
     PointComment(DrawnEditor &editor, QWidget *parent = nullptr);
@@ -31,6 +33,7 @@ public:
     void setPoint(const PointTool &point, QPointF origin);
     const PointTool &point() const { return m_point; }
     void setDark(bool dark);
+    bool isDark() const { return m_dark; }
 
     bool editing() const { return m_edit; }
     QString text() const { return m_text; }

@@ -1,6 +1,7 @@
 #include "annotation/ToolComment.h"
 #include "capture/SnapshotWithCommentsView.h"
 
+#include <QRawFont>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -53,8 +54,13 @@ TEST(CommentsSheet, DarkAppearanceColoursBothColumnsAndKeepsThePixelRatio) {
 }
 
 TEST(CommentsSheet, SizeLabelDropsFractions) {
-    EXPECT_EQ(SnapshotWithCommentsView::sizeLabel({100.7, 50.99}), QStringLiteral("100 \u2715 50"));
-    EXPECT_EQ(SnapshotWithCommentsView::sizeLabel({400, 300}), QStringLiteral("400 \u2715 300"));
+    EXPECT_EQ(SnapshotWithCommentsView::sizeLabel({100.7, 50.99}), QStringLiteral("100 \u00D7 50"));
+    EXPECT_EQ(SnapshotWithCommentsView::sizeLabel({400, 300}), QStringLiteral("400 \u00D7 300"));
+    // Every sign of the label is in the chrome's face: no fallback face in its middle.
+    const QRawFont inter = QRawFont::fromFont(QFont(QStringLiteral("Inter")));
+    ASSERT_TRUE(inter.isValid());
+    for (const QChar c : SnapshotWithCommentsView::sizeLabel({1050, 680}))
+        EXPECT_TRUE(inter.supportsCharacter(c)) << QString(c).toStdString();
 }
 
 TEST(CommentsSheet, FooterFollowsWatermarkAndLogo) {

@@ -5,6 +5,7 @@
 #include "support/TempPreferences.h"
 
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QImageReader>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -186,6 +187,40 @@ TEST_F(SnapshotRender, LocalWatermarkOnlyInLocalPictures) {
     // The watermark stays in the bottom-right corner: the top-left quarter is untouched.
     EXPECT_EQ(render(false, false).copy(0, 0, 200, 150).convertToFormat(QImage::Format_RGB32),
               plain.copy(0, 0, 200, 150));
+}
+
+// The word mark of the default watermark is set in the chrome's face (Inter Semi Bold),
+// not in whatever face the system falls back to: its ink is as wide as Inter's.
+TEST_F(SnapshotRender, DefaultWatermarkIsSetInTheChromeFace) {
+    settings.setLocalWatermark(true);
+    QImage screen(400, 300, QImage::Format_RGB32);
+    screen.fill(Qt::black);
+    const QRectF crop(0, 0, 400, 300);
+    const QImage out =
+        SnapshotView{screen, {}, {}, Qt::transparent, crop, false, false}.render(&settings).convertToFormat(
+            QImage::Format_RGB32);
+    // Over black the logo shows white; the word starts 52 of its 220 units in, after the quill.
+    const QRectF logo = SnapshotView::watermarkRect(crop, QSizeF(220, 56));
+    const int wordLeft = int(logo.left() + logo.width() * 46 / 220);
+    int first = -1, last = -1;
+    for (int x = wordLeft; x < out.width(); ++x)
+        for (int y = int(logo.top()); y < int(logo.bottom()); ++y)
+            if (qGray(out.pixel(x, y)) > 128) {
+                if (first < 0)
+                    first = x;
+                last = x;
+                break;
+            }
+    ASSERT_GE(first, 0) << "no word mark";
+    const auto inkWidth = [&](const QString &family) {
+        QFont f(family);
+        f.setWeight(QFont::DemiBold);
+        f.setPixelSize(qRound(26 * logo.width() / 220));
+        return QFontMetricsF(f).tightBoundingRect(QStringLiteral("Quillnest")).width();
+    };
+    const double inter = inkWidth(QStringLiteral("Inter"));
+    ASSERT_GT(std::abs(inkWidth(QStringLiteral("DejaVu Sans")) - inter), 6) << "the faces must differ to tell";
+    EXPECT_NEAR(last - first + 1, inter, 3);
 }
 
 TEST_F(SnapshotRender, ObjectsWhiteboardInversionAndBlur) {

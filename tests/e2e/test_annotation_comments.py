@@ -1,6 +1,8 @@
 """Comment points (numbered pins with their cards) and text typed in place."""
 import time
 
+import pytest
+
 from harness import annotate, screen
 from harness.annotate import copy, is_blue, near, start, wait_points
 
@@ -118,3 +120,91 @@ def test_a_click_on_a_saved_comment_edits_it_and_its_blank_parts_do_nothing(laun
     x.key("Escape")  # ends the edit, not the capture
     pic = copy(app, x, display)
     assert pic.width == 800 + 120 + 334, "the copy carries the comment"
+
+
+def luminance(px):
+    def channel(v):
+        v /= 255
+        return v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4
+    r, g, b = px
+    return 0.2126 * channel(r) + 0.7152 * channel(g) + 0.0722 * channel(b)
+
+
+def contrast(a, b):
+    la, lb = sorted((luminance(a), luminance(b)))
+    return (lb + 0.05) / (la + 0.05)
+
+
+def typing_box(pic, around, reach=60):
+    """The box of the text being typed near `around`: its fill (the commonest non-white
+    colour there), and the columns where a white caret, two pixels wide and at least 16
+    high, stands (the thin face's stems are narrower and never fully white on both)."""
+    cx, cy = around
+    counts = {}
+    for yy in range(cy - 30, cy + 30):
+        for xx in range(cx - 20, cx + reach + 80):
+            px = pic.pixel(xx, yy)
+            if px != (255, 255, 255):
+                counts[px] = counts.get(px, 0) + 1
+    if not counts:
+        return None
+    fill = max(counts, key=counts.get)
+    carets = []
+    for xx in range(cx, cx + reach + 80):
+        run = best = 0
+        for yy in range(cy - 30, cy + 30):
+            white = pic.pixel(xx, yy) == pic.pixel(xx + 1, yy) == (255, 255, 255)
+            run = run + 1 if white else 0
+            best = max(best, run)
+        if best >= 16:
+            carets.append(xx)
+    return {"fill": fill, "carets": carets}
+
+
+def test_text_typed_over_white_reads_clearly_with_a_caret_and_keeps_its_colour(launch, x, display):
+    screen.paint_halves(display)
+    app = launch(prefs=annotate.prefs(tool="text", mask=True))  # the inversion colour paints white
+    start(app, x, ((100, 100), (1200, 700)))
+    x.click(300, 400)
+    x.type("Hello")
+    # The caret blinks: look until it shows.
+    shown = screen.wait_until(display, lambda pic: (b := typing_box(pic, (300, 400))) and b["carets"] and b)
+    assert shown, "no caret while typing"
+    assert contrast((255, 255, 255), shown["fill"]) >= 4.5, f"white text on {shown['fill']}"
+    assert shown["carets"][0] > 330, "the caret stands after the text"
+    x.key("Escape")
+    x.click(1100, 400)  # on the black half
+    x.type("Hello")
+    x.key("Escape")
+    pic = copy(app, x, display)
+    # Placed, the text inverts what lies under it, and no box is left around it.
+    white_side = [pic.pixel(xx - O, yy - O) for yy in range(380, 420) for xx in range(285, 370)]
+    black_side = [pic.pixel(xx - O, yy - O) for yy in range(380, 420) for xx in range(1085, 1170)]
+    assert sum(1 for p in white_side if max(p) < 15) > 30, "black over white"
+    assert sum(1 for p in black_side if min(p) > 240) > 30, "white over black"
+    assert pic.pixel(296 - O, 400 - O) == (255, 255, 255) and pic.pixel(1096 - O, 400 - O) == (0, 0, 0)
+
+
+@pytest.mark.parametrize("appearance, card, ink", [("light", (255, 255, 255), (0x28, 0x28, 0x28)),
+                                                   ("dark", (0x28, 0x28, 0x28), (0xF6, 0xF6, 0xF6))])
+def test_the_comment_card_follows_the_appearance_and_casts_a_shadow(launch, x, display, appearance, card, ink):
+    screen.paint_halves(display)
+    app = launch(prefs=dict(annotate.prefs(tool="point"), appearance=f'"{appearance}"'.encode()))
+    start(app, x)
+    x.click(400, 250)
+    x.type("Hello")
+    pic = screen.wait_until(display, lambda p: find_card(p) and p)
+    found = find_card(pic)
+    assert found and found["editing"], "the comment card did not open"
+    save_x, save_y = found["save"]
+    blank = (save_x - 20 - 42, save_y)  # between the emoji buttons and Delete
+    assert pic.pixel(*blank) == card
+    # The comment's text, in the row above the buttons, is drawn in the card's ink.
+    tx, ty = found["text"]
+    text_row = [pic.pixel(xx, yy) for yy in range(ty - 12, ty + 12) for xx in range(tx - 120, tx)]
+    assert ink in text_row, f"no text in {ink}"
+    # Below the card the shadow darkens the white picture a little, then fades out.
+    bottom = save_y - 15 + 32 + 8
+    under = [pic.pixel(blank[0], bottom + dy)[0] for dy in range(1, 12)]
+    assert min(under) < 245, f"no shadow under the card: {under}"
+    assert under[-1] == 255, f"the shadow runs on: {under}"

@@ -16,7 +16,9 @@
 #include <QPlainTextEdit>
 #include <QShortcut>
 #include <QSignalSpy>
+#include <QStyleHints>
 #include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace qn;
@@ -74,6 +76,66 @@ TEST_F(WidgetsTest, ReturnAddsALineAndTheBoxGrows) {
     QTest::keyClicks(textEditor.textEdit(), QStringLiteral("b"));
     EXPECT_EQ(static_cast<const TextTool &>(*host.drawing).text, "a\nb");
     EXPECT_GT(textEditor.height(), oneLine);
+}
+
+namespace {
+// WCAG relative luminance and contrast ratio of two opaque colours.
+double luminance(QColor c) {
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+double contrast(QColor a, QColor b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+} // namespace
+
+// Typed over a white picture (the worst case for the white editing text), the text
+// reads at 4.5:1 or better against its box, and a solid white caret stands after it.
+TEST_F(WidgetsTest, TextBeingTypedOverWhiteIsReadableAndShowsItsCaret) {
+    QStyleHints *hints = QGuiApplication::styleHints();
+    const int flash = hints->cursorFlashTime();
+    hints->setCursorFlashTime(0); // no blinking: the caret is on whenever it is shown
+    QPalette white = overlay.palette();
+    white.setColor(QPalette::Window, Qt::white);
+    overlay.setPalette(white);
+    overlay.setAutoFillBackground(true);
+    overlay.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&overlay));
+
+    TextToolEditor textEditor(editor, &overlay);
+    host.drawing = editor.makeTool(QPointF(100, 100), QPointF(100, 100), {}, Tool::Text, true, std::nullopt);
+    textEditor.refresh();
+    QTest::keyClicks(textEditor.textEdit(), QStringLiteral("Hello"));
+    ASSERT_TRUE(textEditor.caretShown());
+    const QImage shot = overlay.grab().toImage();
+    const QPoint at = textEditor.pos();
+
+    // The box, in the padding left of the text.
+    const QColor box = shot.pixelColor(at + QPoint(4, textEditor.height() / 2));
+    const QColor text = textEditor.textEdit()->palette().color(QPalette::Text);
+    EXPECT_EQ(text, QColor(Qt::white));
+    EXPECT_GE(contrast(text, box), 4.5) << box.name().toStdString();
+    // The brightest pixel of the letters is the text colour itself, not a grey.
+    int brightest = 0;
+    const QRect letters = textEditor.caretRect().adjusted(-30, 0, -2, 0).translated(at);
+    for (int y = letters.top(); y <= letters.bottom(); ++y)
+        for (int x = letters.left(); x <= letters.right(); ++x)
+            brightest = std::max(brightest, qGray(shot.pixel(x, y)));
+    EXPECT_GE(brightest, 250);
+
+    const QRect caret = textEditor.caretRect().translated(at);
+    EXPECT_EQ(caret.width(), TextToolEditor::kCaretWidth);
+    EXPECT_GE(caret.height(), 20);
+    EXPECT_TRUE(QRect(at, textEditor.size()).contains(caret)) << "the caret lies inside the box";
+    for (int y = caret.top(); y <= caret.bottom(); ++y)
+        for (int x = caret.left(); x <= caret.right(); ++x)
+            ASSERT_EQ(shot.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;
+
+    // Without the keyboard the caret goes.
+    textEditor.textEdit()->clearFocus();
+    EXPECT_FALSE(textEditor.caretShown());
+    hints->setCursorFlashTime(flash);
 }
 
 TEST_F(WidgetsTest, CardOfAPointBeingPlaced) {
