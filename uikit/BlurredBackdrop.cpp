@@ -21,7 +21,7 @@ const char *const kProperty = "qnBlurredBackdrop";
 using Plane = std::vector<int>;
 
 // A box blur of one line of `count` values `stride` apart, the edge values repeated
-// beyond the ends. `line` is scratch of `count` values.
+// beyond the ends. `line` is scratch of at least `count` values.
 void boxLine(int *values, int count, qsizetype stride, int radius, std::vector<int> &line) {
     for (int i = 0; i < count; ++i)
         line[size_t(i)] = values[i * stride];
@@ -37,11 +37,28 @@ void boxLine(int *values, int count, qsizetype stride, int radius, std::vector<i
 }
 
 void boxBlur(Plane &plane, int width, int height, int radius) {
-    std::vector<int> line(size_t(std::max(width, height)));
+    std::vector<int> line(static_cast<size_t>(width));
     for (int y = 0; y < height; ++y)
         boxLine(plane.data() + qsizetype(y) * width, width, 1, radius, line);
-    for (int x = 0; x < width; ++x)
-        boxLine(plane.data() + x, height, width, radius, line);
+    // Down the columns a whole row at a time: walking one column through memory
+    // would miss the cache at every step.
+    const Plane source = plane;
+    const auto row = [&](int y) { return source.data() + qsizetype(std::clamp(y, 0, height - 1)) * width; };
+    std::vector<int> sums(size_t(width), 0);
+    for (int y = -radius; y <= radius; ++y) {
+        const int *r = row(y);
+        for (int x = 0; x < width; ++x)
+            sums[size_t(x)] += r[x];
+    }
+    const int span = 2 * radius + 1;
+    for (int y = 0; y < height; ++y) {
+        int *out = plane.data() + qsizetype(y) * width;
+        const int *enter = row(y + radius + 1), *leave = row(y - radius);
+        for (int x = 0; x < width; ++x) {
+            out[x] = (sums[size_t(x)] + span / 2) / span;
+            sums[size_t(x)] += enter[x] - leave[x];
+        }
+    }
 }
 
 } // namespace
@@ -173,12 +190,19 @@ BlurredBackdrop::Blurred BlurredBackdrop::blur(const QImage &input, int step, in
         const int firstRow = y * step, endRow = std::min(sourceHeight, firstRow + step);
         for (int row = firstRow; row < endRow; ++row) {
             const auto *pixels = reinterpret_cast<const QRgb *>(picture.constScanLine(row));
-            for (int x = 0; x < sourceWidth; ++x) {
-                const QRgb c = pixels[x];
-                quint32 *s = &sums[size_t(x / step) * 3];
-                s[0] += qRed(c);
-                s[1] += qGreen(c);
-                s[2] += qBlue(c);
+            for (int block = 0; block < width; ++block) {
+                const int end = std::min(sourceWidth, (block + 1) * step);
+                quint32 r = 0, g = 0, b = 0;
+                for (int x = block * step; x < end; ++x) {
+                    const QRgb c = pixels[x];
+                    r += qRed(c);
+                    g += qGreen(c);
+                    b += qBlue(c);
+                }
+                quint32 *s = &sums[size_t(block) * 3];
+                s[0] += r;
+                s[1] += g;
+                s[2] += b;
             }
         }
         const int rows = endRow - firstRow;

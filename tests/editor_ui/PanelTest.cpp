@@ -200,8 +200,6 @@ TEST(PanelBackgroundTest, BarsOverAPictureShowNothingLegibleOfIt) {
             ASSERT_TRUE(ready.wait(5000));
         }
         shown = host.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        if (qEnvironmentVariableIsSet("QN_SHOTS"))
-            shown.save(QStringLiteral("/tmp/panel-%1.png").arg(dark));
         for (const QRect &strip : strips) {
             const double behind = edgeEnergy(host.picture, strip), seen = edgeEnergy(shown, strip);
             EXPECT_GT(behind, 10) << "the picture is not busy there";
