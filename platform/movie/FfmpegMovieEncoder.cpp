@@ -32,8 +32,9 @@ namespace qn {
 namespace {
 constexpr AVRational kMicros{1, 1'000'000};
 constexpr AVRational kVideoTimeBase{1, 90'000};
-// The longest stretch of movie a kill may cost: fragments close after this much.
-constexpr int64_t kFragmentUs = 1'000'000;
+// Fragments close after this much movie. A kill costs the open fragment and the
+// newest picture (which waits for the next to know its length): under a second.
+constexpr int64_t kFragmentUs = 900'000;
 
 // A picture to encode; none means the last one again (a held picture).
 struct PendingPicture {
@@ -794,9 +795,10 @@ void FfmpegMovieEncoder::holdVideo(int64_t ptsUs) {
     if (d->status != Status::Writing || d->finishing || ptsUs <= d->lastQueuedUs || !d->takesMore())
         return;
     d->heldUs = std::max(d->heldUs, ptsUs);
-    // A still screen sends no pictures; once a second the last one goes into the
-    // file again, so that a kill costs no more of a still stretch than of any other.
-    if (d->lastQueuedUs >= 0 && ptsUs - d->lastQueuedUs >= kFragmentUs) {
+    // A still screen sends no pictures; twice a fragment the last one goes into the
+    // file again (a few bytes each), so that a kill costs no more of a still stretch
+    // than of any other.
+    if (d->lastQueuedUs >= 0 && ptsUs - d->lastQueuedUs >= kFragmentUs / 2) {
         d->pictures.push_back({nullptr, ptsUs});
         d->lastQueuedUs = ptsUs;
         d->wake.notify_one();

@@ -244,8 +244,9 @@ def test_an_unchanged_screen_holds_its_picture(display, drivers):
     _, streams = probe(out)
     duration = float(streams["video"]["duration"])
     assert 2.0 <= duration <= 2.5
-    # Nothing moved: the first picture is held rather than encoded again each tick.
-    assert int(streams["video"]["nb_read_packets"]) <= 3
+    # Nothing moved: the first picture is held rather than encoded again each tick
+    # (only about twice a second, so that a kill costs no more of a still stretch).
+    assert int(streams["video"]["nb_read_packets"]) <= 2 * duration + 3
     # Without a microphone the sound track is silence of the same length.
     assert abs(float(streams["audio"]["duration"]) - duration) <= 1 / 30
     assert max(sound_levels(out)) < 50

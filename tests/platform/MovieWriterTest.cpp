@@ -92,9 +92,9 @@ TEST(MovieWriter, WritesAPlayableQuickTimeMovie) {
     EXPECT_NEAR(p.rms(0.2, 0.8), 0.5 / std::sqrt(2.0), 0.05);
 }
 
-// A held picture is encoded again once a second (so that the file keeps up with a
-// still screen) and at the end, where it lasts until then; the sound is padded
-// with silence to the same end.
+// A held picture is encoded again every half second or so (so that the file keeps
+// up with a still screen) and at the end, where it lasts until then; the sound is
+// padded with silence to the same end.
 TEST(MovieWriter, HeldPictureAndShortSoundReachTheEnd) {
     QTemporaryDir dir;
     MovieWriter writer;
@@ -107,10 +107,12 @@ TEST(MovieWriter, HeldPictureAndShortSoundReachTheEnd) {
     writer.appendAudio(s.data(), s.size());
     ASSERT_TRUE(writer.finish(2'000'000));
     const MovieProbe p = MovieProbe::read(settings.path);
-    ASSERT_EQ(p.videoPts.size(), 3u);
-    // The first hold a second on. (The muxer lets the first picture also cover the
-    // sound encoder's priming, 1024 samples, which moves later pictures by that.)
-    EXPECT_NEAR(p.videoPts[1] - p.videoPts[0], 31 * 0.033333 + 1024 / 44100.0, 0.002);
+    ASSERT_GE(p.videoPts.size(), 4u);
+    // (The muxer lets the first picture also cover the sound encoder's priming,
+    // 1024 samples, which moves later pictures by that.)
+    for (size_t i = 1; i < p.videoPts.size(); ++i)
+        EXPECT_LE(p.videoPts[i] - p.videoPts[i - 1], 0.5 + 1024 / 44100.0) << i;
+    EXPECT_LE(p.videoPts.size(), 8u) << "a held picture is not encoded at every hold";
     EXPECT_NEAR(p.videoDuration, 2.0, 0.04);
     EXPECT_NEAR(p.audioDuration, 2.0, 0.03);
     EXPECT_GT(p.rms(0.1, 0.4), 0.2);
