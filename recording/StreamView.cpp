@@ -137,7 +137,8 @@ StreamView::StreamView(QScreen *screen, RecordModel *record, DrawViewModel *edit
 
 void StreamView::setBlendedFade(bool blended) {
     m_blended = blended;
-    setAttribute(Qt::WA_TranslucentBackground, blended);
+    if (blended != testAttribute(Qt::WA_TranslucentBackground))
+        setAttribute(Qt::WA_TranslucentBackground, blended);
     // Blended, the fade is drawn at the movie's frame rate; stepped, only its four
     // levels show, and a coarser clock finds them in time.
     m_fadeTicker.setInterval(blended ? 33 : 50);
@@ -223,7 +224,8 @@ void StreamView::reshape() {
     // The strokes are painted whole; the fade only thins the shape. An unchanged
     // shape with unchanged strokes needs no repaint (the fade's steps between its
     // dissolve levels cost nothing).
-    if (shape == m_shape && strokes == m_shownStrokes && shown == m_shownOpacity && (shape.isEmpty() || isVisible()))
+    if (shape == m_shape && strokes == m_shownStrokes && (!m_blended || shown == m_shownOpacity) &&
+        (shape.isEmpty() || isVisible()))
         return;
     // Only what changed is painted again: a growing stroke, not all the others; a
     // blended fade paints the strokes again at each of its steps.

@@ -193,3 +193,35 @@ def test_many_long_strokes_fading_together_keep_the_program_running(launch, x, d
     recorder.click(app, x, "record")
     recorder.wait_bar(app, lambda s: s["state"] == "paused")
     assert app.proc.poll() is None
+
+
+def test_with_a_compositing_manager_strokes_fade_as_a_blend(launch, x, display):
+    display.start_compositor()
+    window = screen.TestWindow(display, x, "recsource", at=(250, 150), size=(600, 450))
+    try:
+        app = launch(prefs=PREFS)
+        start_recording(app, x)
+        app.wait_for_line(lines.stream_fade("linear"))
+        recorder.click(app, x, "pencil")
+        recorder.wait_bar(app, lambda s: s["drawing"] == "on")
+        app.wait_for_line(lines.drawing_surface("%d,%d,%d,%d" % CROP))
+        since = chrome.mark(app)
+        x.drag((400, 300), (600, 300), steps=12)
+        # Mid-fade: every pixel of the line is green over white in part, none all green
+        # and none gone (a dissolve would leave some of each).
+        deadline = time.time() + 10
+        while not any(0.5 <= s[2] <= 0.8 for s in shape_lines(app, since)):
+            assert time.time() < deadline, shape_lines(app, since)
+            time.sleep(0.02)
+        picture = screen.grab(display)
+        if os.environ.get("QN_E2E_SHOTS"):
+            display.screenshot(os.path.join(os.environ["QN_E2E_SHOTS"], "strokes-blended.png"))
+        # The bluest channel tells green from white: 3 all green, 255 white.
+        blues = [min(picture.pixel(px, 300 + d)[2] for d in range(-2, 3)) for px in range(430, 571, 2)]
+        assert all(30 < b < 235 for b in blues), blues
+        # And the fade runs on down to nothing in many small steps, not four.
+        chrome.wait_line_since(app, since, lines.stream_shape("none", 0), timeout=10)
+        levels = {s[2] for s in shape_lines(app, since) if 0 < s[2] < 1}
+        assert len(levels) > 8, sorted(levels)
+    finally:
+        window.close()

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -145,4 +146,64 @@ TEST(StreamViewTest, StrokeCycle) {
     EXPECT_TRUE(StreamViewCanvas::coverage(record.drawedTools(), record.drawingTool(), record.canvasOpacity(),
                                            record.isPaused(), QRect(0, 0, 1920, 1080))
                     .isEmpty());
+}
+
+TEST(StreamViewTest, BlendedFadeFallsLinearlyAndPaintsAtThatOpacity) {
+    RecordModel record;
+    test::TempPreferences prefs;
+    DrawViewModel editor(prefs.store());
+    editor.setCroppedArea(QRectF(100, 100, 400, 300));
+    record.setDrawingMode(true);
+    StreamView::Drawing drawing;
+    drawing.changed = [&](const QList<QPointF> &points, QPointF start, QPointF current) {
+        if (start != current)
+            record.setDrawingTool(pen(points, Qt::green));
+    };
+    drawing.ended = [&] {
+        if (record.drawingTool())
+            record.setDrawedTools(record.drawedTools() << record.drawingTool());
+        record.setDrawingTool(nullptr);
+    };
+    StreamView view(QGuiApplication::primaryScreen(), &record, &editor, drawing);
+    view.setBlendedFade(true);
+    ASSERT_TRUE(view.blendedFade());
+
+    // The opacity against the time since release, as the window shows it; and the
+    // alpha the window paints on its stroke at that moment.
+    struct Sample {
+        qint64 ms;
+        qreal opacity;
+    };
+    QList<Sample> samples;
+    QList<std::pair<qreal, int>> painted;
+    QElapsedTimer released;
+    QObject::connect(&record, &RecordModel::canvasOpacityChanged, &view, [&] {
+        if (!released.isValid())
+            return;
+        samples.append({released.elapsed(), record.canvasOpacity()});
+        const qreal opacity = record.canvasOpacity();
+        if (opacity > 0.2 && opacity < 0.8 && painted.size() < 3) {
+            const QImage image = view.grab(QRect(180, 180, 60, 60)).toImage();
+            painted.append({opacity, qAlpha(image.pixel(20, 20))});
+        }
+    });
+    view.drawingChanged(QPointF(200, 200), QPointF(200, 200));
+    view.drawingChanged(QPointF(260, 260), QPointF(200, 200));
+    released.start();
+    view.drawingEnded();
+    QTRY_VERIFY_WITH_TIMEOUT(record.drawedTools().isEmpty(), 6000);
+
+    QSet<qreal> levels;
+    for (const Sample &s : samples) {
+        // Each value is the line's value at the moment it was set (a few ms earlier).
+        EXPECT_NEAR(s.opacity, StreamViewCanvas::fadeOpacity(s.ms), 0.03) << s.ms;
+        EXPECT_GE(s.ms, 1950) << "faded during the hold";
+        if (s.opacity > 0 && s.opacity < 1)
+            levels.insert(s.opacity);
+    }
+    // A linear fall, not the dissolve's four steps.
+    EXPECT_GT(levels.size(), 20);
+    ASSERT_FALSE(painted.isEmpty());
+    for (const auto &[opacity, alpha] : painted)
+        EXPECT_NEAR(alpha, opacity * 255, 12) << opacity;
 }

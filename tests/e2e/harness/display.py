@@ -234,6 +234,22 @@ EndSection
             time.sleep(0.05)
         raise RuntimeError(f"{argv[0]} did not come up")
 
+    def start_compositor(self):
+        """Runs xcompmgr, so that translucent windows blend with what lies beneath, and waits
+        until it owns the compositing manager's selection (what programs ask)."""
+        from Xlib import display as xdisplay
+        conn = xdisplay.Display(self.name)
+        selection = conn.intern_atom("_NET_WM_CM_S0")
+
+        def owned():
+            owner = conn.get_selection_owner(selection)
+            return getattr(owner, "id", owner) != 0
+
+        try:
+            self._spawn(["xcompmgr"], wait_for=owned)
+        finally:
+            conn.close()
+
     def run(self, argv, check=True, input=None, timeout=15):
         return subprocess.run(argv, env=self.env, capture_output=True, check=check, input=input, timeout=timeout)
 
