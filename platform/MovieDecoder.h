@@ -37,8 +37,10 @@ inline constexpr char kMovieDecoderFactory[] = "qn_create_movie_decoder";
 inline constexpr int kMovieDecoderInterface = 1;
 using MovieDecoderFactory = MovieDecoder *(*)(int interfaceVersion);
 
-// Loads the module (once; later calls find it mapped) and makes a decoder. Null,
-// with `error` set, when the module is missing, broken or of another build.
-std::unique_ptr<MovieDecoder> createMovieDecoder(QString *error);
+// Loads the module and makes a decoder. Null, with `error` set, when the module is
+// missing, broken or of another build. The decoder holds the module: once the last
+// decoder is gone (and no recording has loaded it), FFmpeg is unmapped again, so a
+// movie shown once costs nothing after.
+std::shared_ptr<MovieDecoder> createMovieDecoder(QString *error);
 
 } // namespace qn

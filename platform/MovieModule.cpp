@@ -32,7 +32,7 @@ QStringList moduleCandidates() {
 
 } // namespace
 
-void *movieModuleSymbol(const char *symbol, QString *error) {
+void *movieModuleSymbol(const char *symbol, QString *error, void **handle) {
     static std::mutex mutex;
     std::lock_guard lock(mutex);
     const QStringList candidates = moduleCandidates();
@@ -44,11 +44,15 @@ void *movieModuleSymbol(const char *symbol, QString *error) {
         if (!present && !last)
             continue;
         // Local: FFmpeg's symbols stay out of the program's namespace.
-        void *handle = ::dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL);
+        void *module = ::dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL);
         QString why;
-        if (handle) {
-            if (void *entry = ::dlsym(handle, symbol))
+        if (module) {
+            if (void *entry = ::dlsym(module, symbol)) {
+                if (handle)
+                    *handle = module;
                 return entry;
+            }
+            ::dlclose(module);
             why = QStringLiteral("it has no %1 entry point").arg(QLatin1String(symbol));
         } else {
             const char *text = ::dlerror();
@@ -67,6 +71,11 @@ void *movieModuleSymbol(const char *symbol, QString *error) {
     if (error)
         *error = firstError;
     return nullptr;
+}
+
+void releaseMovieModule(void *handle) {
+    if (handle)
+        ::dlclose(handle);
 }
 
 } // namespace qn

@@ -53,7 +53,7 @@ void MoviePlayer::Worker::run(const std::shared_ptr<Worker> &self, const QString
     // What was posted by a thread that has been stopped since is not told.
     auto current = [self, player] { return player && player->m_worker == self; };
     QString error;
-    std::unique_ptr<MovieDecoder> decoder = createMovieDecoder(&error);
+    std::shared_ptr<MovieDecoder> decoder = createMovieDecoder(&error);
     if (decoder && !decoder->open(path, &error))
         decoder.reset();
     if (!decoder) {
@@ -93,8 +93,7 @@ void MoviePlayer::Worker::run(const std::shared_ptr<Worker> &self, const QString
             break;
         }
         int64_t pts = 0;
-        const MovieDecoder::Result result =
-            decoder->next(size, picture.bits(), int(picture.bytesPerLine()), &pts);
+        const MovieDecoder::Result result = decoder->next(size, picture.bits(), int(picture.bytesPerLine()), &pts);
         if (result == MovieDecoder::Result::Failed) {
             error = decoder->errorText();
             break;

@@ -152,9 +152,9 @@ private:
             return true;
         if (out.isEmpty() || stride < out.width() * 4)
             return setError(QStringLiteral("no room for the picture"));
-        m_sws = sws_getCachedContext(m_sws, m_frame->width, m_frame->height, AVPixelFormat(m_frame->format),
-                                     out.width(), out.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr,
-                                     nullptr);
+        m_sws =
+            sws_getCachedContext(m_sws, m_frame->width, m_frame->height, AVPixelFormat(m_frame->format), out.width(),
+                                 out.height(), AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!m_sws)
             return setError(QStringLiteral("the movie's pictures cannot be converted"));
         // Movies say which matrix and range their YUV uses; without it the colours shift.

@@ -1,7 +1,7 @@
+#include "FakeSources.h"
 #include "platform/MovieDecoder.h"
 #include "platform/MoviePlayer.h"
 #include "platform/MovieWriter.h"
-#include "FakeSources.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -41,7 +41,9 @@ bool near(QColor a, QColor b) {
            std::abs(a.blue() - b.blue()) < 24;
 }
 
-int threadCount() { return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()); }
+int threadCount() {
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
 } // namespace
 
 TEST(MovieDecoder, ReadsEveryPictureAtItsTimeAndStartsOverOnRewind) {
@@ -49,7 +51,7 @@ TEST(MovieDecoder, ReadsEveryPictureAtItsTimeAndStartsOverOnRewind) {
     const QString movie = makeMovie(dir);
     ASSERT_FALSE(movie.isEmpty());
     QString error;
-    std::unique_ptr<MovieDecoder> decoder = createMovieDecoder(&error);
+    std::shared_ptr<MovieDecoder> decoder = createMovieDecoder(&error);
     ASSERT_TRUE(decoder) << error.toStdString();
     ASSERT_TRUE(decoder->open(movie, &error)) << error.toStdString();
     EXPECT_EQ(decoder->size(), QSize(64, 48));
@@ -85,7 +87,9 @@ TEST(MovieDecoder, WhatIsNotAMovieIsRefusedWithAReason) {
     } cases[] = {{"missing.mp4", QByteArray()},
                  {"empty.mp4", QByteArray("")},
                  {"noise.mp4", QByteArray(4096, '\x5a')},
-                 {"cut.mp4", QByteArray("\0\0\0\x18" "ftypisom\0\0\x02\0isomiso2", 24)}};
+                 {"cut.mp4", QByteArray("\0\0\0\x18"
+                                        "ftypisom\0\0\x02\0isomiso2",
+                                        24)}};
     for (const Case &c : cases) {
         const QString path = dir.filePath(QString::fromLatin1(c.name));
         if (!c.bytes.isNull()) {
@@ -94,7 +98,7 @@ TEST(MovieDecoder, WhatIsNotAMovieIsRefusedWithAReason) {
             file.write(c.bytes);
         }
         QString error;
-        std::unique_ptr<MovieDecoder> decoder = createMovieDecoder(&error);
+        std::shared_ptr<MovieDecoder> decoder = createMovieDecoder(&error);
         ASSERT_TRUE(decoder) << error.toStdString();
         EXPECT_FALSE(decoder->open(path, &error)) << c.name;
         EXPECT_TRUE(error.contains(path)) << c.name << ": " << error.toStdString();
