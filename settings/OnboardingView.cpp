@@ -5,6 +5,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/MoviePlayer.h"
 #include "platform/Observe.h"
+#include "platform/WindowGoneWatch.h"
 #include "recording/VideoPlayerView.h"
 #include "settings/ControlsReport.h"
 #include "settings/OnboardingSteps.h"
@@ -252,6 +253,14 @@ bool OnboardingView::eventFilter(QObject *watched, QEvent *event) {
 
 void OnboardingView::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
+    if (!m_goneWatch) {
+        m_goneWatch = new WindowGoneWatch(window(), this);
+        connect(m_goneWatch, &WindowGoneWatch::gone, this, [this] {
+            // Closed for good from outside: as if closed, so the menu can open it again.
+            releaseVideo();
+            WindowGoneWatch::forget(window());
+        });
+    }
     if (QWindow *handle = window()->windowHandle(); handle && handle != m_watchedWindow) {
         if (m_watchedWindow)
             m_watchedWindow->removeEventFilter(this);

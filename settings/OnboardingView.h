@@ -13,6 +13,7 @@ namespace qn {
 
 class ControlsReport;
 class MoviePlayer;
+class WindowGoneWatch;
 class MorvaneButton;
 class SettingsModel;
 class StepperView;
@@ -70,6 +71,7 @@ private:
     StepperView *m_stepper;
     MoviePlayer *m_player = nullptr;
     QPointer<QWindow> m_watchedWindow;
+    WindowGoneWatch *m_goneWatch = nullptr;
     ControlsReport *m_report;
     int m_shown = -1;
 };

@@ -164,3 +164,9 @@ def test_window_destroyed_behind_its_back_stops_and_frees_the_video(launch, x):
     # Most of what the video took is given back (bench/onboarding_idle.py measures how
     # close to the plain idle it comes).
     assert rss - idle < (playing - idle) / 2, f"RSS {rss} kB, idle {idle} kB, while playing {playing} kB"
+
+    # Gone for the program too: the menu opens a new window, which plays again.
+    since = len(app.lines)
+    choose_more_info(app, x, "Onboarding")
+    x.wait_window(ONBOARDING)
+    wait_line(app, lines.onboarding_video_shown(), since=since)
