@@ -14,8 +14,11 @@ build_pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-inter fonts-dejavu-core fonts-noto-color-emoji
 )
-# The onboarding video plays through Qt Multimedia's GStreamer backend.
-media_pkgs=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav)
+# Movies (recorded and the onboarding's) go through FFmpeg alone. Sounds and the
+# microphone use the PulseAudio code inside Qt Multimedia itself; only the camera
+# goes through Qt 6.4's GStreamer backend, which takes the camera from the V4L2
+# source and JPEG decoder (plugins-good) and converts and scales it (plugins-base).
+media_pkgs=(gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 run_pkgs=(xdg-utils "${media_pkgs[@]}")
 test_pkgs=(
   xvfb xauth openbox trayer xdotool xclip x11-utils x11-xserver-utils imagemagick

@@ -3,7 +3,9 @@
 #include "app/state/Models.h"
 #include "app/state/SettingsModel.h"
 #include "platform/Diagnostics.h"
+#include "platform/MoviePlayer.h"
 #include "platform/Observe.h"
+#include "platform/WindowGoneWatch.h"
 #include "recording/VideoPlayerView.h"
 #include "settings/ControlsReport.h"
 #include "settings/OnboardingSteps.h"
@@ -15,12 +17,12 @@
 #include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
-#include <QMediaPlayer>
 #include <QPainter>
 #include <QPointer>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace qn {
 
@@ -157,13 +159,15 @@ QString OnboardingView::videoFile() {
     return path;
 }
 
-void OnboardingView::stopVideo() {
+bool OnboardingView::stopVideo() {
     if (!m_player)
-        return;
+        return false;
     m_player->disconnect(this);
-    m_player->stop();
-    m_player->deleteLater();
+    // Deleted now, not later: its thread and decoder go with it, and nothing it
+    // still had on the way is shown or restarts anything.
+    delete m_player;
     m_player = nullptr;
+    return true;
 }
 
 void OnboardingView::showMedia(int step) {
@@ -180,23 +184,20 @@ void OnboardingView::showMedia(int step) {
             // No video: the column stays empty, the rest works.
             m_mediaContent = new QWidget();
         } else {
-            m_player = new QMediaPlayer(this);
+            m_player = new MoviePlayer(this);
             auto *view = new VideoPlayerView(m_player);
             view->setObjectName(QStringLiteral("video"));
             connect(view, &VideoPlayerView::readyForDisplay, this,
                     [] { diagnostics::print(diagnostics::onboardingVideoShown()); });
-            connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-                if (status != QMediaPlayer::EndOfMedia || !m_player)
-                    return;
+            connect(m_player, &MoviePlayer::endOfMedia, this, [this] {
                 // Around and around, from the start, for as long as the page shows.
-                m_player->setPosition(0);
+                m_player->rewind();
                 m_player->play();
                 diagnostics::print(diagnostics::onboardingVideoRestarted());
             });
-            connect(m_player, &QMediaPlayer::errorOccurred, this, [](QMediaPlayer::Error, const QString &message) {
-                diagnostics::print(diagnostics::onboardingVideoError(message));
-            });
-            m_player->setSource(QUrl::fromLocalFile(file));
+            connect(m_player, &MoviePlayer::errorOccurred, this,
+                    [](const QString &message) { diagnostics::print(diagnostics::onboardingVideoError(message)); });
+            m_player->setSource(file);
             m_mediaContent = view;
             m_player->play();
         }
@@ -229,14 +230,43 @@ void OnboardingView::paintEvent(QPaintEvent *) {
 void OnboardingView::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
     // A closed window keeps its view: the video must not go on playing unseen.
-    if (m_player) {
-        stopVideo();
+    releaseVideo();
+}
+
+void OnboardingView::releaseVideo() {
+    if (stopVideo())
         diagnostics::print(diagnostics::onboardingVideoStopped());
+}
+
+bool OnboardingView::eventFilter(QObject *watched, QEvent *event) {
+    // A window that is no longer on screen without having been hidden (minimised,
+    // or destroyed behind the program's back, which Qt only sees as an unmap) gets
+    // no video either; it plays again when the window is back.
+    if (event->type() == QEvent::Expose && watched == m_watchedWindow) {
+        if (!m_watchedWindow->isExposed())
+            releaseVideo();
+        else if (!m_player && isVisible() && mediaName(m_shown).isEmpty())
+            showMedia(m_shown);
     }
+    return QWidget::eventFilter(watched, event);
 }
 
 void OnboardingView::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
+    if (!m_goneWatch) {
+        m_goneWatch = new WindowGoneWatch(window(), this);
+        connect(m_goneWatch, &WindowGoneWatch::gone, this, [this] {
+            // Closed for good from outside: as if closed, so the menu can open it again.
+            releaseVideo();
+            WindowGoneWatch::forget(window());
+        });
+    }
+    if (QWindow *handle = window()->windowHandle(); handle && handle != m_watchedWindow) {
+        if (m_watchedWindow)
+            m_watchedWindow->removeEventFilter(this);
+        m_watchedWindow = handle;
+        handle->installEventFilter(this);
+    }
     if (!m_player && mediaName(m_shown).isEmpty())
         showMedia(m_shown);
     // X11 gives every program the screen, so there is no permission to ask for and

@@ -1,16 +1,19 @@
 #pragma once
 #include <QObject>
+#include <QPointer>
 #include <QSize>
 #include <QWidget>
 #include <functional>
 
-class QMediaPlayer;
+class QWindow;
 class QStackedLayout;
 class QVBoxLayout;
 
 namespace qn {
 
 class ControlsReport;
+class MoviePlayer;
+class WindowGoneWatch;
 class MorvaneButton;
 class SettingsModel;
 class StepperView;
@@ -41,7 +44,7 @@ public:
     // The picture resource of a step, or empty for the video.
     static QString mediaName(int step);
     int shownStep() const { return m_shown; }
-    QMediaPlayer *player() const { return m_player; }
+    MoviePlayer *player() const { return m_player; }
     // Where the video is read from: the packaged one, copied out of the program once.
     static QString videoFile();
 
@@ -49,11 +52,14 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void apply();
     void showMedia(int step);
-    void stopVideo();
+    // Ends the video and frees its player; true when one was playing.
+    bool stopVideo();
+    void releaseVideo();
 
     SettingsModel &m_model;
     ViewModel *m_viewModel;
@@ -63,7 +69,9 @@ private:
     QWidget *m_page = nullptr;
     MorvaneButton *m_button;
     StepperView *m_stepper;
-    QMediaPlayer *m_player = nullptr;
+    MoviePlayer *m_player = nullptr;
+    QPointer<QWindow> m_watchedWindow;
+    WindowGoneWatch *m_goneWatch = nullptr;
     ControlsReport *m_report;
     int m_shown = -1;
 };

@@ -99,3 +99,74 @@ def test_menu_opens_the_onboarding_after_it_was_finished(launch, x):
     choose_more_info(app, x, "Onboarding")
     x.wait_window(ONBOARDING)
     wait_line(app, lines.onboarding_video_shown(), since=since)
+
+
+def rss_kb(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    raise AssertionError("no VmRSS")
+
+
+def cpu_ticks(pid):
+    """User and system time of the whole process, in clock ticks."""
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])
+
+
+def settled_rss_kb(app, within_kb=1024, timeout=15):
+    """The program's RSS once it has stopped moving (two readings 0.5 s apart within
+    `within_kb`); the program is busy with nothing then."""
+    deadline = time.time() + timeout
+    last = rss_kb(app.pid)
+    while time.time() < deadline:
+        time.sleep(0.5)
+        now = rss_kb(app.pid)
+        if abs(now - last) <= within_kb:
+            return now
+        last = now
+    return last
+
+
+def test_window_destroyed_behind_its_back_stops_and_frees_the_video(launch, x):
+    # What the same program holds without the onboarding, to come back to.
+    plain = launch(prefs={"needOnboarding": False})
+    idle = settled_rss_kb(plain)
+    plain.stop()
+
+    app = launch()
+    wid = x.wait_window(ONBOARDING)[0]
+    wait_line(app, lines.onboarding_video_shown())
+    wait_line(app, lines.onboarding_video_restarted(), timeout=15)  # it loops while shown
+    playing = rss_kb(app.pid)
+
+    # As a crashing window manager or `xdotool windowclose` does: the window is gone
+    # without a close request, so the program only sees it leave the screen.
+    since = len(app.lines)
+    x.destroy_window(wid)
+    wait_line(app, lines.onboarding_video_stopped(), since=since)
+
+    # Within a second it is idle. Longer than one round of the video (7 s) passes
+    # after that without a restart, the CPU time stays flat, and the memory the
+    # player held is given back.
+    start = time.time()
+    ticks = cpu_ticks(app.pid)
+    rss = playing
+    while time.time() - start < 8:
+        time.sleep(0.2)
+        rss = rss_kb(app.pid)
+    used = cpu_ticks(app.pid) - ticks
+    hz = os.sysconf("SC_CLK_TCK")
+    assert used <= 0.01 * 8 * hz, f"{used} ticks in 8 s after the window went"
+    assert not any(line.startswith("onboarding: video restarted") for line in app.lines[since:])
+    # Most of what the video took is given back (bench/onboarding_idle.py measures how
+    # close to the plain idle it comes).
+    assert rss - idle < (playing - idle) / 2, f"RSS {rss} kB, idle {idle} kB, while playing {playing} kB"
+
+    # Gone for the program too: the menu opens a new window, which plays again.
+    since = len(app.lines)
+    choose_more_info(app, x, "Onboarding")
+    x.wait_window(ONBOARDING)
+    wait_line(app, lines.onboarding_video_shown(), since=since)

@@ -7,12 +7,11 @@
 #include "tests/app/SandboxHome.h"
 #include "uikit/MorvaneButton.h"
 
+#include "platform/MoviePlayer.h"
+
 #include <QImage>
-#include <QMediaPlayer>
+#include <QPainter>
 #include <QSignalSpy>
-#include <QVideoFrame>
-#include <QVideoSink>
-#include <QVideoWidget>
 #include <gtest/gtest.h>
 
 using namespace qn;
@@ -77,25 +76,63 @@ TEST(StepperView, OneBlueDotAtTheCurrentStep) {
     EXPECT_EQ(StepperView(0).sizeHint(), QSize(0, 4));
 }
 
-TEST(VideoPlayerView, StaysHiddenUntilTheFirstFrame) {
-    QMediaPlayer player;
-    VideoPlayerView view(&player);
-    view.resize(260, 468);
+TEST(VideoPlayerView, ShowsNothingUntilTheFirstPictureThenFillsItselfKeepingTheAspect) {
+    MoviePlayer player;
+    QWidget behind;
+    behind.resize(260, 468);
+    behind.setAutoFillBackground(true);
+    QPalette palette = behind.palette();
+    palette.setColor(QPalette::Window, QColor(10, 200, 30));
+    behind.setPalette(palette);
+    auto *view = new VideoPlayerView(&player, &behind);
+    view->resize(260, 468);
+    QSignalSpy ready(view, &VideoPlayerView::readyForDisplay);
+
+    // Before a picture only what lies behind is seen.
+    QImage shown = behind.grab().toImage();
+    EXPECT_EQ(shown.pixelColor(130, 234), QColor(10, 200, 30));
+    EXPECT_FALSE(view->isReadyForDisplay());
+
+    // A picture twice as wide as the view's shape: it fills the height and is cut
+    // left and right, centred. Its left half red, its right half blue.
+    QImage picture(200, 100, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QPainter(&picture).fillRect(100, 0, 100, 100, Qt::blue);
+    Q_EMIT player.pictureReady(picture, 0);
+    EXPECT_EQ(ready.count(), 1);
+    EXPECT_TRUE(view->isReadyForDisplay());
+    shown = behind.grab().toImage();
+    for (const QPoint at : {QPoint(1, 1), QPoint(120, 234), QPoint(1, 466)})
+        EXPECT_EQ(shown.pixelColor(at), QColor(Qt::red)) << at.x() << "," << at.y();
+    for (const QPoint at : {QPoint(258, 1), QPoint(140, 234), QPoint(258, 466)})
+        EXPECT_EQ(shown.pixelColor(at), QColor(Qt::blue)) << at.x() << "," << at.y();
+
+    Q_EMIT player.pictureReady(picture, 40'000);
+    EXPECT_EQ(ready.count(), 1); // said once
+    EXPECT_EQ(view->framesShown(), 2);
+}
+
+TEST(Onboarding, TheVideoPlaysOnlyWhileItsPageIsOnScreen) {
+    test::TempPreferences prefs;
+    SettingsModel model(prefs.store());
+    OnboardingView view(&model);
     view.show();
-    auto *video = view.findChild<QVideoWidget *>();
+    ASSERT_TRUE(view.player());
+    auto *video = view.findChild<VideoPlayerView *>();
     ASSERT_TRUE(video);
-    EXPECT_FALSE(video->isVisible());
-    QSignalSpy ready(&view, &VideoPlayerView::readyForDisplay);
-    video->videoSink()->setVideoFrame(QVideoFrame());
-    EXPECT_EQ(ready.count(), 0); // an empty frame is nothing to show
-    const QVideoFrame picture(QVideoFrameFormat(QSize(16, 16), QVideoFrameFormat::Format_BGRA8888));
-    ASSERT_TRUE(picture.isValid());
-    video->videoSink()->setVideoFrame(picture);
-    EXPECT_EQ(ready.count(), 1);
-    EXPECT_TRUE(video->isVisible());
-    EXPECT_TRUE(view.isReadyForDisplay());
-    video->videoSink()->setVideoFrame(
-        QVideoFrame(QVideoFrameFormat(QSize(16, 16), QVideoFrameFormat::Format_BGRA8888)));
-    EXPECT_EQ(ready.count(), 1);
-    EXPECT_EQ(view.framesShown(), 2);
+    QSignalSpy ready(video, &VideoPlayerView::readyForDisplay);
+    ASSERT_TRUE(ready.wait(5000));
+
+    // Hidden (closed), the player goes with its thread; shown again, it plays again.
+    view.hide();
+    EXPECT_FALSE(view.player());
+    view.show();
+    ASSERT_TRUE(view.player());
+    EXPECT_TRUE(view.player()->isPlaying());
+
+    // A page with a picture has no player; back on the first page the video is back.
+    model.setOnboardingStep(1);
+    EXPECT_FALSE(view.player());
+    model.setOnboardingStep(0);
+    EXPECT_TRUE(view.player());
 }
