@@ -32,6 +32,7 @@ namespace qn {
 namespace {
 constexpr AVRational kMicros{1, 1'000'000};
 constexpr AVRational kVideoTimeBase{1, 90'000};
+constexpr int64_t kOneThreadPixels = 1920 * 1200;
 
 QString avError(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -120,7 +121,7 @@ struct FfmpegMovieEncoder::Private {
     }
     bool writePackets(AVCodecContext *codec, AVStream *stream, int64_t durationInCodecBase);
     bool encodePicture(AVFrame *frame);
-    bool convertAndEncode(const PendingPicture &pending);
+    bool convertAndEncode(PendingPicture &pending);
     bool encodeSound(const int16_t *samples, int count);
     void run();
     void release();
@@ -161,7 +162,7 @@ bool FfmpegMovieEncoder::Private::encodePicture(AVFrame *frame) {
     return writePackets(video, videoStream, av_rescale_q(1, AVRational{1, settings.fps}, video->time_base));
 }
 
-bool FfmpegMovieEncoder::Private::convertAndEncode(const PendingPicture &pending) {
+bool FfmpegMovieEncoder::Private::convertAndEncode(PendingPicture &pending) {
     FrameBuffer picture = *pending.picture;
     // An odd last row or column that the even movie size leaves out is cut off,
     // not squeezed in: the rest of the picture keeps its pixels.
@@ -218,6 +219,9 @@ bool FfmpegMovieEncoder::Private::convertAndEncode(const PendingPicture &pending
         AV_BUFFER_FLAG_READONLY);
     const int scaled = source->buf[0] ? sws_scale_frame(sws, lastPicture, source) : AVERROR(ENOMEM);
     av_frame_free(&source);
+    // The stream has only a few pictures to lend: this one goes back before the
+    // encoder, the longer half of the work, starts on its copy.
+    pending.picture.reset();
     if (scaled < 0) {
         fail(QStringLiteral("The picture cannot be converted: ") + avError(scaled));
         return false;
@@ -448,6 +452,9 @@ bool FfmpegMovieEncoder::start(const Settings &settings, QString *error) {
     // which keeps a 4K recording's memory to a few pictures.
     av_dict_set(&videoOptions, "tune", "zerolatency", 0);
     av_dict_set(&videoOptions, "crf", QByteArray::number(settings.crf).constData(), 0);
+    // One encoder thread keeps up with a 1080p screen at less CPU than several; a
+    // larger picture falls behind on one, and takes as many as x264 chooses.
+    v->thread_count = int64_t(v->width) * v->height > kOneThreadPixels ? 0 : 1;
     int ret = avcodec_open2(v, h264, &videoOptions);
     av_dict_free(&videoOptions);
     if (ret < 0)
