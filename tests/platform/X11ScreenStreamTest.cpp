@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstring>
-#include <ostream>
 #include <condition_variable>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
