@@ -101,6 +101,19 @@ struct Pool {
     }
 };
 
+// How many pictures to lend. The writer keeps a picture while it converts it, a
+// few more wait for it, and the next read needs one that is free; with fewer than
+// three at hand, every tick that meets the writer converting one picture while it
+// has another waiting is lost, which is most of them at 4K. Beyond that, as many as
+// the consumer may hold within about 100 MB: a 4K picture alone is 33 MB, and the
+// program's memory at 4K is already well above that of a plain screen grabber.
+int pictureCount(int queueDepth, QSize size) {
+    constexpr size_t kBudget = size_t(100) << 20;
+    const size_t pictureBytes = std::max<size_t>(size_t(size.width()) * size_t(size.height()) * 4, 1);
+    const int affordable = int(std::min<size_t>(kBudget / pictureBytes, 64));
+    return std::clamp(std::min(queueDepth, affordable), 3, 6);
+}
+
 class X11ScreenStream final : public ScreenStream {
 public:
     ~X11ScreenStream() override { stop(); }
@@ -180,11 +193,7 @@ void X11ScreenStream::run(std::promise<QString> &started) {
         return;
     }
 
-    // As many pictures as the consumer may hold, within about 70 MB: a 4K
-    // picture alone is 33 MB.
-    const size_t pictureBytes = size_t(rect.width()) * size_t(rect.height()) * 4;
-    const int budget = int(std::max<size_t>(2, (70u << 20) / std::max<size_t>(pictureBytes, 1)));
-    const int count = std::clamp(std::min(m_config.queueDepth, budget), 2, 6);
+    const int count = pictureCount(m_config.queueDepth, rect.size());
     Visual *visual = DefaultVisual(display, screen);
     const int depth = DefaultDepth(display, screen);
     for (int i = 0; i < count; ++i) {

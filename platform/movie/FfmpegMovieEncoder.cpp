@@ -35,6 +35,8 @@ constexpr AVRational kVideoTimeBase{1, 90'000};
 // Fragments close after this much movie. A kill costs the open fragment and the
 // newest picture (which waits for the next to know its length): under a second.
 constexpr int64_t kFragmentUs = 900'000;
+// Pictures up to this size encode on one thread (less CPU); larger ones fall behind on one.
+constexpr int64_t kOneThreadPixels = 1920 * 1200;
 
 // A picture to encode; none means the last one again (a held picture).
 struct PendingPicture {
@@ -186,7 +188,7 @@ struct FfmpegMovieEncoder::Private {
     void stopWriting();
     bool encodePicture(AVFrame *frame);
     bool prepareConverter(int width, int height);
-    bool convertAndEncode(const PendingPicture &pending);
+    bool convertAndEncode(PendingPicture &pending);
     bool encodeSound(const int16_t *samples, int count);
     void checkSpace();
     void endStreams();
@@ -294,6 +296,9 @@ bool FfmpegMovieEncoder::Private::openVideoEncoder(QString *why) {
     // which keeps a 4K recording's memory to a few pictures.
     av_dict_set(&options, "tune", "zerolatency", 0);
     av_dict_set(&options, "crf", QByteArray::number(settings.crf).constData(), 0);
+    // One encoder thread keeps up with a 1080p screen at less CPU than several; a
+    // larger picture falls behind on one, and takes as many as x264 chooses.
+    v->thread_count = int64_t(v->width) * v->height > kOneThreadPixels ? 0 : 1;
     const int ret = avcodec_open2(v, h264, &options);
     av_dict_free(&options);
     if (ret < 0) {
@@ -529,7 +534,7 @@ bool FfmpegMovieEncoder::Private::prepareConverter(int width, int height) {
     return true;
 }
 
-bool FfmpegMovieEncoder::Private::convertAndEncode(const PendingPicture &pending) {
+bool FfmpegMovieEncoder::Private::convertAndEncode(PendingPicture &pending) {
     const int64_t pts = av_rescale_q(pending.ptsUs, kMicros, video->time_base);
     if (!pending.picture) {
         // The held picture once more, so that the file keeps up with the time line
@@ -570,6 +575,9 @@ bool FfmpegMovieEncoder::Private::convertAndEncode(const PendingPicture &pending
         AV_BUFFER_FLAG_READONLY);
     const int scaled = source->buf[0] ? sws_scale_frame(sws.get(), lastPicture.get(), source.get()) : AVERROR(ENOMEM);
     source.reset();
+    // The stream has only a few pictures to lend: this one goes back before the
+    // encoder, the longer half of the work, starts on its copy.
+    pending.picture.reset();
     if (scaled < 0) {
         fail(QStringLiteral("The picture cannot be converted: ") + avErrorText(scaled));
         return false;

@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -266,4 +268,40 @@ TEST(MovieWriter, BelowTheReserveTheRecordingIsKeptAsTheMovie) {
     const MovieProbe p = MovieProbe::read(writer.path());
     EXPECT_NEAR(p.videoDuration, double(i) / 30.0, 0.05);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("low.mov")});
+// The screen stream lends only a few pictures, and at 4K encoding one takes most of
+// a tick: the writer gives each picture back once it has converted it, before the
+// encoder starts on it, so the stream has one to read the next tick into.
+TEST(MovieWriter, GivesAPictureBackBeforeEncodingIt) {
+    struct Lent final : FrameBuffer {
+        std::vector<uint8_t> bytes;
+        std::function<void()> onReturn;
+        explicit Lent(uint8_t shade) : bytes(64 * 48 * 4, shade) {
+            width = 64;
+            height = 48;
+            stride = 64 * 4;
+            data = bytes.data();
+        }
+        ~Lent() override { onReturn(); }
+    };
+    QTemporaryDir dir;
+    MovieWriter writer;
+    MovieWriter::Settings settings = movieAt(dir.filePath(QStringLiteral("lent.mov")));
+    settings.maxQueuedFrames = 8; // every picture below is taken at once
+    QString error;
+    ASSERT_TRUE(writer.start(settings, &error)) << error.toStdString();
+    constexpr int kPictures = 5;
+    std::array<std::atomic<int64_t>, kPictures> encodedWhenReturned{};
+    for (auto &value : encodedWhenReturned)
+        value = -1;
+    for (int i = 0; i < kPictures; ++i) {
+        auto picture = std::make_shared<Lent>(uint8_t(40 * i));
+        picture->onReturn = [&writer, &encodedWhenReturned, i] {
+            encodedWhenReturned[size_t(i)] = writer.encodedFrames();
+        };
+        ASSERT_TRUE(writer.appendVideo(std::move(picture), int64_t(i) * 33'333));
+    }
+    ASSERT_TRUE(writer.finish(kPictures * 33'333));
+    for (int i = 0; i < kPictures; ++i)
+        EXPECT_EQ(encodedWhenReturned[size_t(i)], i) << "picture " << i;
+    EXPECT_EQ(writer.encodedFrames(), kPictures);
 }
