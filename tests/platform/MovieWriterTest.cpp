@@ -268,6 +268,8 @@ TEST(MovieWriter, BelowTheReserveTheRecordingIsKeptAsTheMovie) {
     const MovieProbe p = MovieProbe::read(writer.path());
     EXPECT_NEAR(p.videoDuration, double(i) / 30.0, 0.05);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("low.mov")});
+}
+
 // The screen stream lends only a few pictures, and at 4K encoding one takes most of
 // a tick: the writer gives each picture back once it has converted it, before the
 // encoder starts on it, so the stream has one to read the next tick into.
