@@ -27,6 +27,7 @@
 #include <QTimer>
 #include <QtConcurrent>
 #include <cstdio>
+#include <malloc.h>
 
 namespace qn {
 
@@ -207,6 +208,9 @@ void CaptureOutputs::finishCopy(const QByteArray &png) {
     });
     announceCopied(QStringLiteral("Screenshot copied to Clipboard!"));
     diagnostics::report(diagnostics::copiedPng(png.size()));
+    // The rendered picture and the encoder's buffers are gone by now; only the PNG the
+    // clipboard offers is kept. What the allocator still holds of them goes back.
+    QTimer::singleShot(0, this, [] { malloc_trim(0); });
 }
 
 void CaptureOutputs::copyAsTextAction() {

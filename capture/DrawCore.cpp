@@ -35,7 +35,23 @@ DrawCore &DrawCore::shared() {
     return core;
 }
 
+namespace {
+// A capture's big buffers (screen-sized pictures, the PNG encoder's bands and output)
+// are made and freed on the thread pool. With the allocator's sliding thresholds, once
+// one screen-sized picture has been freed, buffers of up to 32 MB are carved from the
+// worker threads' heaps, whose free tops malloc_trim() cannot hand back: a few copies
+// would keep well over a hundred megabytes for good. Fixed thresholds give every
+// buffer of a megabyte or more its own mapping, returned to the system when freed,
+// and let each heap shrink as soon as a megabyte lies free at its top.
+void keepLargeBuffersReturnable() {
+    constexpr int kLarge = 1 << 20;
+    mallopt(M_MMAP_THRESHOLD, kLarge);
+    mallopt(M_TRIM_THRESHOLD, kLarge);
+}
+} // namespace
+
 DrawCore::DrawCore(QObject *parent) : QObject(parent) {
+    keepLargeBuffersReturnable();
     model().setToolCursorProvider([this] { return toolCursor(); });
     // Menus and dialogs take the devices for themselves and give them back to no one:
     // the overlay takes them again when one of our windows gets the focus back.

@@ -69,14 +69,19 @@ struct EngineDeleter {
     void operator()(TessBaseAPI *api) const { tesseractLibrary().destroy(api); }
 };
 
+// Latin and Cyrillic text, loaded together once.
+constexpr const char *kLanguages = "eng+rus";
+
 // One engine per worker thread: starting one costs far more than a recognition.
 TessBaseAPI *engine(const TesseractLibrary &lib) {
     thread_local std::unique_ptr<TessBaseAPI, EngineDeleter> api;
     thread_local bool failed = false;
     if (!api && !failed) {
         std::unique_ptr<TessBaseAPI, EngineDeleter> candidate(lib.create());
-        if (!candidate || lib.init(candidate.get(), nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
-            report("the English recognition data could not be loaded");
+        // English leads: each word is read as English first and is tried as Russian only
+        // when English gives no acceptable reading, so Latin text reads as before.
+        if (!candidate || lib.init(candidate.get(), nullptr, kLanguages, tesseract::OEM_LSTM_ONLY) != 0) {
+            report("the English and Russian recognition data could not be loaded");
             failed = true;
             return nullptr;
         }

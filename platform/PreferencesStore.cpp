@@ -1,6 +1,7 @@
 #include "platform/PreferencesStore.h"
 
 #include "BuildInfo.h"
+#include "platform/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qn {
@@ -21,12 +24,37 @@ QString defaultPath() {
 } // namespace
 
 PreferencesStore &PreferencesStore::shared() {
-    static PreferencesStore store(defaultPath());
+    static PreferencesStore store(defaultPath(), true);
     return store;
 }
 
-PreferencesStore::PreferencesStore(const QString &filePath)
-    : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {
+namespace {
+constexpr mode_t kOthersBits = S_IRWXG | S_IRWXO;
+
+// Opens the file, creating it empty and private when it is missing, and takes the
+// group's and others' rights away. Following a link is fine here: a preferences
+// file kept elsewhere (a dotfiles folder) is still the user's secret.
+void makeFilePrivate(const QString &filePath, bool create) {
+    const QByteArray path = QFile::encodeName(filePath);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+    if (fd < 0)
+        return; // unreadable or not creatable: QSettings reports what it cannot do
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & kOthersBits))
+        ::fchmod(fd, st.st_mode & S_IRWXU);
+    ::close(fd);
+}
+} // namespace
+
+PreferencesStore::PreferencesStore(const QString &filePath, bool ownFolder) {
+    const QString folder = QFileInfo(filePath).absolutePath();
+    if (ownFolder || !QFileInfo::exists(folder))
+        safeFile::ensurePrivateFolder(folder);
+    // In place before QSettings first reads or writes it: QSettings replaces the file
+    // through a new one that takes over the old one's mode, so a private file stays
+    // private across every write.
+    makeFilePrivate(filePath, true);
+    m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
     if (m_settings->status() != QSettings::NoError)
         reportUnusable(QStringLiteral("*"), QStringLiteral("the preferences file could not be read: ") + filePath);
 }
@@ -124,7 +152,10 @@ QString PreferencesStore::whyNotWritable() const {
     return QStringLiteral("the file could not be written");
 }
 
+void PreferencesStore::keepFilePrivate() const { makeFilePrivate(m_settings->fileName(), false); }
+
 void PreferencesStore::written() {
+    keepFilePrivate();
     // A format error belongs to reading a damaged file, which the next write repairs.
     m_writeFailed = m_settings->status() == QSettings::AccessError;
     if (!m_writeFailed || m_writeFailureReported)

@@ -12,13 +12,18 @@ namespace qn {
 // The user's preferences: an INI file under ~/.config (QSettings), keys as the
 // program names them. Reads are typed: a value of another kind counts as absent,
 // so a hand-edited or corrupt file costs only the keys that are wrong.
+//
+// The file holds the cloud access token, so it is kept like ~/.netrc: the file is
+// the owner's alone (0600) in a folder of the owner's alone (0700), and a file or
+// folder left open by an earlier version is closed when the store opens it.
 class PreferencesStore {
 public:
     // The process-wide store of the running program.
     static PreferencesStore &shared();
 
-    // A store on an explicit file (tests).
-    explicit PreferencesStore(const QString &filePath);
+    // A store on an explicit file (tests). A folder the store creates is private; an
+    // existing one is closed to others only when `ownFolder` says it is ours alone.
+    explicit PreferencesStore(const QString &filePath, bool ownFolder = false);
 
     std::optional<bool> boolValue(const QString &key) const;
     std::optional<QString> text(const QString &key) const;
@@ -46,6 +51,9 @@ public:
 
 private:
     void written();
+    // The file is the owner's alone again, whatever made it (a rewrite of a file that
+    // someone deleted meanwhile is made with the usual mode).
+    void keepFilePrivate() const;
     QString whyNotWritable() const;
 
     std::unique_ptr<QSettings> m_settings;

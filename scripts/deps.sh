@@ -9,7 +9,7 @@ build_pkgs=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libqt6svg6
   qt6-image-formats-plugins qt6-qpa-plugins libqt6dbus6
   libx11-dev libx11-xcb-dev libxcb1-dev libxext-dev libxfixes-dev libxtst-dev libxrandr-dev libxdamage-dev
-  libtesseract-dev libleptonica-dev tesseract-ocr-eng
+  libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-rus
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-inter fonts-dejavu-core fonts-noto-color-emoji

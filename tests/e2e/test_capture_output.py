@@ -65,8 +65,11 @@ def test_cancelled_save_keeps_the_capture(launch, x, display):
     assert screen.decode(data, display).width == 200
 
 
-def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, display):
-    window = screen.TestWindow(display, x, "textsource", at=(300, 200), size=(600, 120), text="Hello Quillnest 42")
+# Latin and Cyrillic text, as the onboarding promises.
+@pytest.mark.parametrize("shown", ["Hello Quillnest 42", "\u041f\u0440\u0438\u0432\u0435\u0442, \u043c\u0438\u0440 42"],
+                         ids=["latin", "cyrillic"])
+def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, display, shown):
+    window = screen.TestWindow(display, x, "textsource", at=(300, 200), size=(600, 120), text=shown)
     try:
         app = launch(prefs=PREFS)
         x.set_clipboard_text("before")
@@ -75,7 +78,7 @@ def test_copy_as_text_puts_the_recognised_text_on_the_clipboard(launch, x, displ
         x.drag((cx + 4, cy + 4), (cx + w - 4, cy + h - 4))
         x.key("ctrl+t")
         text = x.wait_clipboard(lambda v: v.decode("utf-8", "replace") != "before", timeout=60).decode()
-        assert text == "Hello Quillnest 42"
+        assert text == shown
         # The clipboard is filled first; the event is said before this line.
         app.wait_for_line(lines.copied_text())
         assert len(app.events("\u0441opy_to_\u0441lipboard_as_text")) == 1

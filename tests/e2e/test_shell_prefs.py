@@ -1,6 +1,9 @@
 """Damaged preferences: a wrong value reads as its default, is reported, costs nothing else."""
 import os
+import stat
 import tempfile
+
+import pytest
 
 from harness.app import BUNDLE_ID
 from harness.menu import item
@@ -34,3 +37,33 @@ def test_garbage_preferences_file_gives_defaults(launch, x):
     assert item(menu, "Show Notifications")["checked"]
     assert not item(menu, "Autoupload to cloud")["checked"]
     app.wait_for_pref("isFirstRun", False)
+
+
+def mode_of(path):
+    return stat.S_IMODE(os.stat(path).st_mode)
+
+
+@pytest.mark.parametrize("earlier", [None, 0o644], ids=["fresh-home", "earlier-file-0644"])
+def test_the_preferences_file_holding_the_token_is_the_owners_alone(launch, x, earlier):
+    home = tempfile.mkdtemp(prefix="qn-home-")
+    path = os.path.join(home, ".config", "Quillnest", BUNDLE_ID + ".ini")
+    written = None
+    if earlier is not None:
+        # As an earlier version left it: a folder and file anyone on the machine may read.
+        os.makedirs(os.path.dirname(path), mode=0o755)
+        os.chmod(os.path.dirname(path), 0o755)
+        written = "[General]\nneedOnboarding=false\ntoken=t0k3n\nname=Ada\n"
+        with open(path, "w") as f:
+            f.write(written)
+        os.chmod(path, earlier)
+    app = launch(home=home, prefs=None)
+    app.wait_for_pref("isFirstRun", False)
+    assert mode_of(os.path.dirname(path)) == 0o700
+    assert mode_of(path) == 0o600
+    if written is not None:
+        assert app.pref("token") == "t0k3n"
+        assert app.pref("name") == "Ada"
+    # A change made in the menu rewrites the file; it stays closed to others.
+    app.choose(x, "Show Notifications")  # on by default
+    app.wait_for_pref("showNotifications", False)
+    assert mode_of(path) == 0o600

@@ -301,25 +301,36 @@ def captures(app):
 
 
 def open_capture(app, x, count=1):
-    """Presses the screenshot hot key and waits until the overlays are up."""
+    """Presses the screenshot hot key and waits until every screen's overlay is on screen
+    and one of them has the keys."""
     before = captures(app)
+    rx = lines.overlay_opened()
     x.key(HOT_KEY)
     deadline = time.time() + 10
     while time.time() < deadline:
-        if captures(app) > before:
-            overlays = x.wait_window(OVERLAY_TITLE)
-            wait_focus_in(x, overlays, deadline)
+        opened = [m for l in list(app.lines) if (m := rx.match(l))]
+        if len(opened) > before:
+            screens = int(opened[-1].group(1))
+            # The overlays map one after the other: on a slow machine the one a test
+            # drags on next may still be on its way when the first is up.
+            while len(x.windows(name=OVERLAY_TITLE)) < screens:
+                if time.time() > deadline:
+                    raise AssertionError(f"fewer than {screens} capture overlays came up")
+                time.sleep(0.02)
+            wait_focus_in(x, lambda: x.windows(name=OVERLAY_TITLE), deadline)
             return
         time.sleep(0.02)
     raise AssertionError("the capture overlay did not open; output:\n" + "\n".join(app.lines[-40:]))
 
 
 def wait_focus_in(x, windows, deadline):
-    """Waits until one of `windows` has the keyboard focus: keys typed before that would go
-    to whatever window had it, which on a busy machine is a real race."""
+    """Waits until one of `windows` (a list, or a function giving the list as it is now)
+    has the keyboard focus: keys typed before that would go to whatever window had it,
+    which on a busy machine is a real race."""
     while time.time() < deadline:
         focused = x._xdo("getwindowfocus", "-f", check=False).strip()
-        if focused.isdigit() and int(focused) in windows:
+        current = windows() if callable(windows) else windows
+        if focused.isdigit() and int(focused) in current:
             return
         time.sleep(0.02)
     raise AssertionError("the capture overlay never took the keyboard focus")
