@@ -40,6 +40,12 @@ const TesseractLibrary &tesseractLibrary() {
     static TesseractLibrary lib;
     static std::once_flag once;
     std::call_once(once, [] {
+        // Tesseract's OpenMP threads spin while they wait; on a busy machine a crop
+        // then takes minutes instead of a fraction of a second. One thread per
+        // engine is as fast on the small pictures we read. The runtime reads this
+        // when it loads, which is the dlopen below.
+        if (!qEnvironmentVariableIsSet("OMP_THREAD_LIMIT"))
+            qputenv("OMP_THREAD_LIMIT", "1");
         // Never closed: engines live in worker threads until the program ends.
         void *handle = dlopen("libtesseract.so.5", RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
