@@ -14,6 +14,7 @@
 #include "platform/Analytics.h"
 #include "platform/NotificationHub.h"
 #include "platform/PreferencesStore.h"
+#include "platform/X11ConnectionLoss.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QCoreApplication>
@@ -72,6 +73,13 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
                                        .arg(name)
                                  : QStringLiteral("The microphone \u201c%1\u201d went away.").arg(name);
         TrayNotificationsManager::shared().show(std::nullopt, true, notice::row({notice::text(text)}));
+    });
+
+    // The sound server's client and the encoder are set up when a recording starts;
+    // on a lost X server the movie must be finished before they are torn down.
+    connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, [] {
+        if (Models::shared().recordModel()->isRecording())
+            renewX11ExitWords();
     });
 
     // The first capture finds its windows made; made once the event loop runs, so

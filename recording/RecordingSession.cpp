@@ -26,6 +26,7 @@ namespace {
 // Sound servers hand over sound up to a couple of seconds late; a finish waits
 // this long at most for the sound of the recording's last moments.
 constexpr std::chrono::microseconds kSoundTailWait{2'500'000};
+constexpr std::chrono::microseconds kExitSoundWait{300'000};
 
 void printLine(const QString &line) {
     std::printf("%s\n", line.toLocal8Bit().constData());
@@ -147,8 +148,9 @@ void RecordingSession::start(QScreen *screen, const QRectF &crop) {
         outcome->stream = std::move(stream);
         return outcome;
     };
-    runInBackground(this, chain,
-                    [this](std::shared_ptr<Outcome> outcome) { landStart(std::move(outcome->stream), outcome->error); });
+    runInBackground(this, chain, [this](std::shared_ptr<Outcome> outcome) {
+        landStart(std::move(outcome->stream), outcome->error);
+    });
 }
 
 void RecordingSession::landStart(std::unique_ptr<ScreenStream> stream, const QString &error) {
@@ -247,10 +249,10 @@ void RecordingSession::finish(End why, std::function<void()> completion) {
     m_ending = why;
     m_recording = false;
     // An end the user did not ask for is heard, as a pause is.
-    if (why != End::Closed && why != End::Exit && m_options.soundsEnabled &&
-        !Models::shared().settingsModel()->muted())
+    if (why != End::Closed && why != End::Exit && m_options.soundsEnabled && !Models::shared().settingsModel()->muted())
         SoundsCore::playStopPauseVideoSound();
-    runInBackground(this, [this] { endMovie(); }, [this] { landFinish(); });
+    runInBackground(
+        this, [this] { endMovie(); }, [this] { landFinish(); });
 }
 
 void RecordingSession::finishNow() {
@@ -296,7 +298,9 @@ void RecordingSession::endMovie(bool stopStream) {
         stream->stop();
         lost = stream->lostFrames();
     }
-    const FrameSoundSync::Close close = m_sync->close(kSoundTailWait);
+    // On the way out of the process the sound server's last moments are not worth
+    // risking the movie for.
+    const FrameSoundSync::Close close = m_sync->close(stopStream ? kSoundTailWait : kExitSoundWait);
     bool ok = false;
     QString path;
     {
