@@ -22,14 +22,21 @@ public:
     virtual int64_t droppedFrames() const = 0;
     virtual bool diskFull() const = 0;
     virtual int64_t encodedFrames() const = 0;
+    virtual bool keptFragmented() const = 0;
+    // The work of MovieWriter::recoverLeftovers once it found something to do.
+    virtual std::vector<MovieWriter::RecoveredMovie> recoverLeftovers(const QString &folder) = 0;
 };
+
+// A movie being recorded is "<name>.recording.mov" beside the "<name>.mov" it will
+// become; only files with this ending are ever taken for a recording's leftovers.
+inline constexpr char kRecordingSuffix[] = ".recording.mov";
 
 // The module's file name, looked for beside the program.
 inline constexpr char kMovieEncoderModule[] = "quillnest_movie.so";
 // Its one exported symbol: a new encoder, or null when the caller was built against
 // another layout of this interface (a module left over from an older build).
 inline constexpr char kMovieEncoderFactory[] = "qn_create_movie_encoder";
-inline constexpr int kMovieEncoderInterface = 1;
+inline constexpr int kMovieEncoderInterface = 2;
 using MovieEncoderFactory = MovieEncoder *(*)(int interfaceVersion);
 
 } // namespace qn

@@ -3,12 +3,17 @@
 #include "platform/MovieEncoder.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace qn {
 
@@ -82,6 +87,26 @@ MovieEncoderFactory encoderFactory(QString *error) {
     return module.create;
 }
 
+std::unique_ptr<MovieEncoder> newEncoder(QString *why) {
+    MovieEncoderFactory create = encoderFactory(why);
+    MovieEncoder *encoder = create ? create(kMovieEncoderInterface) : nullptr;
+    if (create && !encoder)
+        *why = QStringLiteral("The movie encoder %1 belongs to another build of the program.")
+                   .arg(QLatin1String(kMovieEncoderModule));
+    return std::unique_ptr<MovieEncoder>(encoder);
+}
+
+// A recording whose lock nobody holds: its writer is gone. Only a look; the
+// encoder takes the lock for real before it touches the file.
+bool abandoned(const QString &file) {
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+}
+
 } // namespace
 
 struct MovieWriter::Private {
@@ -99,11 +124,7 @@ MovieWriter::~MovieWriter() = default;
 bool MovieWriter::start(const Settings &settings, QString *error) {
     if (!d->encoder) {
         QString why;
-        MovieEncoderFactory create = encoderFactory(&why);
-        MovieEncoder *encoder = create ? create(kMovieEncoderInterface) : nullptr;
-        if (create && !encoder)
-            why = QStringLiteral("The movie encoder %1 belongs to another build of the program.")
-                      .arg(QLatin1String(kMovieEncoderModule));
+        std::unique_ptr<MovieEncoder> encoder = newEncoder(&why);
         if (!encoder) {
             d->path = settings.path;
             d->error = why;
@@ -112,7 +133,7 @@ bool MovieWriter::start(const Settings &settings, QString *error) {
                 *error = why;
             return false;
         }
-        d->encoder.reset(encoder);
+        d->encoder = std::move(encoder);
     }
     return d->encoder->start(settings, error);
 }
@@ -148,5 +169,25 @@ QString MovieWriter::errorText() const { return d->encoder ? d->encoder->errorTe
 int64_t MovieWriter::droppedFrames() const { return d->encoder ? d->encoder->droppedFrames() : 0; }
 int64_t MovieWriter::encodedFrames() const { return d->encoder ? d->encoder->encodedFrames() : 0; }
 bool MovieWriter::diskFull() const { return d->encoder && d->encoder->diskFull(); }
+bool MovieWriter::keptFragmented() const { return d->encoder && d->encoder->keptFragmented(); }
+
+std::vector<MovieWriter::RecoveredMovie> MovieWriter::recoverLeftovers(const QString &folder) {
+    const QString pattern = QStringLiteral("*") + QLatin1String(kRecordingSuffix);
+    const QStringList names = QDir(folder).entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System);
+    const bool anyLeft = std::any_of(names.begin(), names.end(),
+                                     [&](const QString &name) { return abandoned(QDir(folder).filePath(name)); });
+    if (!anyLeft)
+        return {};
+    QString why;
+    std::unique_ptr<MovieEncoder> encoder = newEncoder(&why);
+    if (!encoder) {
+        // Nothing is touched: the next start tries again.
+        std::vector<RecoveredMovie> failed;
+        for (const QString &name : names)
+            failed.push_back({QDir(folder).filePath(name), false, why});
+        return failed;
+    }
+    return encoder->recoverLeftovers(folder);
+}
 
 } // namespace qn

@@ -5,6 +5,10 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <QFile>
+#include <QProcess>
+
+#include <algorithm>
 #include <cmath>
 
 MovieProbe MovieProbe::read(const QString &path, bool decode) {
@@ -18,6 +22,8 @@ MovieProbe MovieProbe::read(const QString &path, bool decode) {
     }
     p.opened = true;
     p.format = QString::fromUtf8(fmt->iformat->name);
+    if (fmt->duration > 0)
+        p.formatDuration = double(fmt->duration) / AV_TIME_BASE;
     AVCodecContext *dec[2] = {nullptr, nullptr};
     for (unsigned i = 0; i < fmt->nb_streams; ++i) {
         AVCodecParameters *par = fmt->streams[i]->codecpar;
@@ -111,4 +117,49 @@ double MovieProbe::rms(double from, double to) const {
     for (size_t i = a; i < b; ++i)
         sum += double(audio[i]) * audio[i];
     return std::sqrt(sum / double(b - a));
+}
+
+std::vector<QString> MovieProbe::topLevelAtoms(const QString &path) {
+    std::vector<QString> atoms;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return atoms;
+    qint64 at = 0;
+    while (at + 8 <= file.size()) {
+        file.seek(at);
+        const QByteArray head = file.read(16);
+        auto word = [&](int from) {
+            return quint32(quint8(head[from])) << 24 | quint32(quint8(head[from + 1])) << 16 |
+                   quint32(quint8(head[from + 2])) << 8 | quint32(quint8(head[from + 3]));
+        };
+        quint64 size = word(0);
+        if (size == 1 && head.size() >= 16)
+            size = quint64(word(8)) << 32 | word(12);
+        atoms.push_back(QString::fromLatin1(head.mid(4, 4)));
+        if (size < 8)
+            break;
+        at += qint64(size);
+    }
+    return atoms;
+}
+
+QString MovieProbe::decodeErrors(const QString &path) {
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-nostdin"), QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), path,
+                  QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")});
+    if (!ffmpeg.waitForFinished(120'000))
+        return QStringLiteral("ffmpeg did not finish");
+    const QString said = QString::fromLocal8Bit(ffmpeg.readAllStandardError()).trimmed();
+    if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0)
+        return QStringLiteral("ffmpeg failed: ") + said;
+    return said;
+}
+
+bool MovieProbe::indexFirst(const QString &path) {
+    const auto atoms = topLevelAtoms(path);
+    const auto moov = std::find(atoms.begin(), atoms.end(), QStringLiteral("moov"));
+    const auto mdat = std::find(atoms.begin(), atoms.end(), QStringLiteral("mdat"));
+    return moov < mdat && mdat != atoms.end() &&
+           std::find(atoms.begin(), atoms.end(), QStringLiteral("moof")) == atoms.end();
 }
