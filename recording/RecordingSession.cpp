@@ -93,6 +93,8 @@ void RecordingSession::start(QScreen *screen, const QRectF &crop) {
     settings.height = video.encoderSize().height();
     settings.maxQueuedFrames = m_options.writerQueueDepth;
     settings.freeSpace = m_options.freeSpace;
+    // Without a running microphone the movie has no sound track at all.
+    settings.audio = m_options.wantsSound ? m_options.wantsSound() : true;
     ScreenStream::Config streamConfig;
     streamConfig.sourceRect = source;
     streamConfig.maxFps = config.maxFramesPerSecond;
@@ -307,8 +309,12 @@ void RecordingSession::endMovie(bool stopStream) {
         std::lock_guard lock(m_mutex);
         path = m_url.value_or(QString());
     }
+    bool fragmented = false;
     if (close.writer && close.writer->status() == MovieWriter::Status::Writing) {
         ok = close.writer->finish(close.endUs);
+        // The writer may have had to take another name for the finished movie.
+        path = close.writer->path();
+        fragmented = ok && close.writer->keptFragmented();
         if (ok)
             printLine(QStringLiteral("Recording finished: ") + path);
         else
@@ -318,6 +324,8 @@ void RecordingSession::endMovie(bool stopStream) {
     m_status = status;
     {
         std::lock_guard lock(m_mutex);
+        if (!path.isEmpty())
+            m_url = path;
         m_streamLost = lost;
         m_movieOpen = false;
         m_movieEnding = false;
@@ -326,8 +334,10 @@ void RecordingSession::endMovie(bool stopStream) {
     if (QCoreApplication::instance())
         QMetaObject::invokeMethod(
             this,
-            [this, path, ok, status] {
+            [this, path, ok, status, fragmented] {
                 Q_EMIT writerStatusChanged(status);
+                if (fragmented)
+                    Q_EMIT keptAsRecorded(path);
                 if (!path.isEmpty())
                     Q_EMIT finished(path, ok);
             },

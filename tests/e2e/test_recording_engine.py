@@ -246,9 +246,8 @@ def test_an_unchanged_screen_holds_its_picture(display, drivers):
     assert 2.0 <= duration <= 2.5
     # Nothing moved: the first picture is held rather than encoded again each tick.
     assert int(streams["video"]["nb_read_packets"]) <= 3
-    # Without a microphone the sound track is silence of the same length.
-    assert abs(float(streams["audio"]["duration"]) - duration) <= 1 / 30
-    assert max(sound_levels(out)) < 50
+    # Without a microphone the movie has no sound track.
+    assert "audio" not in streams
 
 
 def _second_screen_index(display):

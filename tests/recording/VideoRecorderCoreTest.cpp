@@ -256,8 +256,8 @@ TEST_F(VideoRecorderCoreTest, StoppingWhilePausedLeavesNoFrozenTail) {
     finish();
     const MovieProbe p = MovieProbe::read(path, false);
     EXPECT_NEAR(p.videoDuration, 1.0, 1.0 / 30);
-    // No microphone: the sound track is silence of the picture's length.
-    EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
+    // No microphone: no sound track at all.
+    EXPECT_EQ(p.audioIndex, -1);
 }
 
 TEST_F(VideoRecorderCoreTest, AFailingStreamFinishesAPlayableMovie) {
@@ -337,7 +337,6 @@ TEST_F(VideoRecorderCoreTest, AFullDiskEndsTheRecordingWithAPlayableMovie) {
     const MovieProbe p = MovieProbe::read(path, false);
     ASSERT_TRUE(p.opened);
     EXPECT_GE(p.videoDuration, 1.0);
-    EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
 }
 
 TEST_F(VideoRecorderCoreTest, FinishNowEndsTheMovieBeforeReturning) {
