@@ -39,17 +39,18 @@ def wait_recorded(app, at_least):
     return seconds(recorder.wait_bar(app, lambda s: seconds(s) >= at_least, timeout=at_least + 20))
 
 
-def check_movie(path, recorded, sound=True):
+def check_movie(path, recorded, sound=True, lost=0.0):
     """The movie decodes to its end, and its picture holds the `recorded` whole
     seconds the bar showed when the recording ended, so that at most the second
-    under way is lost; its sound (when recorded) lasts as long as its picture."""
+    under way is lost (`lost` more where the program had no say: a kill, a full
+    disk); its sound (when recorded) lasts as long as its picture."""
     assert os.path.exists(path), path
     assert recorder.decode_errors(path) == ""
     video, audio = recorder.durations(path)
     print(f"movie {os.path.basename(path)}: {video:.2f} s, the bar showed {recorded} s")
-    assert recorded - 0.1 <= video <= recorded + 1.6, (video, recorded)
+    assert recorded - 0.1 - lost <= video <= recorded + 1.6, (video, recorded)
     if sound:
-        assert audio is not None and abs(audio - video) <= 0.1, (audio, video)
+        assert audio is not None and abs(audio - video) <= 0.1 + lost, (audio, video)
     return video
 
 
@@ -116,3 +117,50 @@ def test_a_microphone_that_goes_away_is_told_and_the_recording_goes_on_with_sile
     video = check_movie(path, recorded)
     assert loudness(path, 0.2, 1.5) > -30
     assert loudness(path, lost_at + 1.5, video - 0.2) < -60
+
+
+def test_a_killed_recording_is_recovered_at_the_next_start(launch, x, pulse):
+    app = launch(prefs=PREFS, env=recorder.pulse_env(pulse))
+    path, _ = recorder.start_recording(app, x, CROP)
+    recorded = wait_recorded(app, RECORD_FOR)
+    app.proc.kill()
+    app.proc.wait(timeout=30)
+    # Nothing was finished: what is on disk is the recording as it was written.
+    assert not os.path.exists(path)
+    again = launch(prefs=PREFS, env=recorder.pulse_env(pulse), home=app.home)
+    told = again.wait_for_line(
+        lines.notice(lines.rx(r"A recording that was cut short is recovered: (.*?\.mov)(?:  \|  Close)?")), timeout=60)
+    movie = told.group(1)
+    assert os.path.dirname(movie) == recordings_folder(again)
+    # A kill costs the fragment under way and the pictures still inside the encoder.
+    check_movie(movie, recorded, lost=1.5)
+    # Nothing else is left behind in the folder.
+    assert sorted(os.listdir(recordings_folder(again))) == [os.path.basename(movie)]
+
+
+@pytest.fixture
+def small_disk():
+    """A home whose temporary folder is a tmpfs of its own, small enough to fill."""
+    home = tempfile.mkdtemp(prefix="qn-home-")
+    tmp = os.path.join(home, "tmp")
+    os.makedirs(tmp)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=160m", "tmpfs", tmp], capture_output=True).returncode:
+        pytest.skip("cannot mount a tmpfs here")
+    yield home, tmp
+    subprocess.run(["umount", "-l", tmp], capture_output=True)
+
+
+def test_a_disk_filled_by_another_program_keeps_a_playable_movie(launch, x, pulse, small_disk):
+    home, tmp = small_disk
+    app = launch(prefs=PREFS, env=recorder.pulse_env(pulse), home=home)
+    path, _ = recorder.start_recording(app, x, CROP)
+    recorded = wait_recorded(app, RECORD_FOR)
+    # Another program takes every byte that is left.
+    free = os.statvfs(tmp).f_bavail * os.statvfs(tmp).f_frsize
+    subprocess.run(["fallocate", "-l", str(free), os.path.join(tmp, "filler")], check=True)
+    assert os.statvfs(tmp).f_bavail == 0
+    app.wait_for_line(lines.notice("The disk is full; the recording was stopped."), timeout=30)
+    kept = app.wait_for_line(lines.notice(lines.rx(r"There was no room to finish the movie; it is kept, "
+                                                   r"playable, at (.*?\.mov)(?:  \|  Close)?")), timeout=30)
+    recorder.wait_bar(app, lambda s: s["state"] == "idle")
+    check_movie(kept.group(1), recorded, lost=1.0)
