@@ -244,8 +244,9 @@ def test_an_unchanged_screen_holds_its_picture(display, drivers):
     _, streams = probe(out)
     duration = float(streams["video"]["duration"])
     assert 2.0 <= duration <= 2.5
-    # Nothing moved: the first picture is held rather than encoded again each tick.
-    assert int(streams["video"]["nb_read_packets"]) <= 3
+    # Nothing moved: the first picture is held rather than encoded again each tick
+    # (the writer repeats it only twice a fragment, so a kill keeps it).
+    assert int(streams["video"]["nb_read_packets"]) <= 2 * duration + 2
     # Without a microphone the movie has no sound track.
     assert "audio" not in streams
 
