@@ -6,18 +6,23 @@
 #include "app/TrayMenu.h"
 #include "app/TrayNotification.h"
 #include "app/TrayNotificationsManager.h"
+#include "app/state/Helper.h"
 #include "app/state/Models.h"
 #include "app/state/RecordModel.h"
 #include "app/state/SettingsModel.h"
 #include "capture/DrawCore.h"
 #include "capture/WindowsCore.h"
 #include "platform/Analytics.h"
+#include "platform/Background.h"
+#include "platform/MovieWriter.h"
 #include "platform/NotificationHub.h"
 #include "platform/PreferencesStore.h"
+#include "platform/X11ConnectionLoss.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <cstdio>
 
@@ -74,12 +79,62 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
         TrayNotificationsManager::shared().show(std::nullopt, true, notice::row({notice::text(text)}));
     });
 
+    // A full disk leaves the recording as it was written (playable) rather than
+    // the ordinary movie: the user learns where it is.
+    connect(&recorder, &VideoRecorderCore::movieKeptAsRecorded, this, [](const QString &path) {
+        TrayNotificationsManager::shared().show(
+            std::nullopt, false,
+            notice::row({notice::text(QStringLiteral("There was no room to finish the movie; it is kept, playable, "
+                                                     "at %1")
+                                          .arg(path)),
+                         notice::separator(),
+                         notice::button(QStringLiteral("Close"), [] { TrayNotificationsManager::shared().hide(); })}));
+    });
+    recoverMovies();
+
+    // The sound server's client and the encoder are set up when a recording starts;
+    // on a lost X server the movie must be finished before they are torn down.
+    connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, [] {
+        if (Models::shared().recordModel()->isRecording())
+            renewX11ExitWords();
+    });
+
     // The first capture finds its windows made; made once the event loop runs, so
     // the tray is up first.
     QTimer::singleShot(0, this, [] { DrawCore::shared().prepareOverlays(); });
 
     std::printf("Quillnest started\n");
     std::fflush(stdout);
+}
+
+// A recording the program could not finish (it was killed, or crashed) is finished
+// now; no movie stays behind in the temporary folder without a word.
+void ApplicationDelegate::recoverMovies() {
+    const QString folder = Helper::tempFolder();
+    runInBackground(
+        this, [folder] { return MovieWriter::recoverLeftovers(folder); },
+        [](const std::vector<MovieWriter::RecoveredMovie> &movies) {
+            if (movies.empty())
+                return;
+            QStringList sentences;
+            for (const MovieWriter::RecoveredMovie &movie : movies) {
+                if (movie.ok && movie.error.isEmpty())
+                    sentences << QStringLiteral("A recording that was cut short is recovered: %1").arg(movie.path);
+                else if (movie.ok)
+                    sentences << QStringLiteral("A recording that was cut short is kept, playable, at %1 (%2)")
+                                     .arg(movie.path, movie.error);
+                else
+                    sentences << QStringLiteral("A recording that was cut short could not be recovered (%1); it is "
+                                                "kept at %2")
+                                     .arg(movie.error, movie.path);
+            }
+            TrayNotificationsManager::shared().show(std::nullopt, false,
+                                                    notice::row({notice::text(sentences.join(QLatin1Char(' '))),
+                                                                 notice::separator(),
+                                                                 notice::button(QStringLiteral("Close"), [] {
+                                                                     TrayNotificationsManager::shared().hide();
+                                                                 })}));
+        });
 }
 
 void ApplicationDelegate::anotherLaunchHandedOver() {

@@ -18,6 +18,7 @@ public:
     void anotherLaunchHandedOver();
 
 private:
+    void recoverMovies();
     QMetaObject::Connection m_tokenExpired;
 };
 

@@ -1,44 +1,44 @@
 #include "platform/X11ConnectionLoss.h"
 
 #include <X11/Xlib.h>
+#include <cstdio>
 #include <cstdlib>
 
 namespace qn {
 
 namespace {
+// Never destroyed: the words may be asked for while the exit handlers tear down
+// the statics.
 std::function<void()> &lastWord() {
-    static std::function<void()> f;
-    return f;
+    static auto *f = new std::function<void()>;
+    return *f;
 }
-XIOErrorHandler previous = nullptr;
 
 // Xlib's handler for a broken connection of any display of the process, the screen
-// stream's included: whatever it returns, the process ends after it.
-int onIoError(Display *display) {
+// stream's included. Two threads notice at once (the GUI's connection and the
+// stream's): exit() from both would run the exit handlers twice over, so once
+// the words are said the process ends without them.
+int onIoError(Display *) {
+    std::fprintf(stderr, "The X11 connection broke: the program ends.\n");
     if (lastWord())
         lastWord()();
-    if (previous)
-        return previous(display);
-    std::exit(1);
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+void atExit() {
+    if (lastWord())
+        lastWord()();
 }
 } // namespace
 
+// Qt's xcb connection notices a loss itself and calls exit(): the same words then
+// run from the exit handlers.
+void renewX11ExitWords() { std::atexit(atExit); }
+
 void onX11ConnectionLoss(std::function<void()> beforeExit) {
     lastWord() = std::move(beforeExit);
-    // Qt's xcb connection notices a loss itself and calls exit(): the same words
-    // then run from the exit handlers.
-    static const bool registered = [] {
-        std::atexit([] {
-            if (lastWord())
-                lastWord()();
-        });
-        return true;
-    }();
-    (void)registered;
-    XIOErrorHandler mine = onIoError;
-    XIOErrorHandler was = XSetIOErrorHandler(mine);
-    if (was != mine)
-        previous = was;
+    renewX11ExitWords();
+    XSetIOErrorHandler(onIoError);
 }
 
 } // namespace qn

@@ -9,5 +9,8 @@ namespace qn {
 // loop or the X server. Install once, after the QApplication exists (it chains to
 // the handler Qt installed).
 void onX11ConnectionLoss(std::function<void()> beforeExit);
+// Exit handlers run last-registered first: the words are registered again, so that
+// they run while what was set up since (a sound server's client, say) still works.
+void renewX11ExitWords();
 
 } // namespace qn

@@ -47,6 +47,8 @@ std::optional<VideoRecordingError> DeviceSessions::startCamera() {
     const auto device = m_model->selectedVideoDevice();
     if (!device)
         return VideoRecordingError::noVideoDevice;
+    if (m_camera && !m_camera->isRunning())
+        m_camera.reset();
     std::unique_ptr<CameraCapture> camera = m_cameraFactory ? m_cameraFactory() : nullptr;
     QPointer<DeviceSessions> self = this;
     if (!camera || !camera->start(device->id, [this, self](const QImage &frame) {
@@ -76,6 +78,10 @@ std::optional<VideoRecordingError> DeviceSessions::startMicrophone() {
     const auto device = m_model->selectedAudioDevice();
     if (!device)
         return VideoRecordingError::noAudioDevice;
+    // A session stopped before is let go first; a running one stays until the new
+    // one runs, so a failed start changes nothing.
+    if (m_microphone && !m_microphone->isRunning())
+        m_microphone.reset();
     std::unique_ptr<MicrophoneCapture> microphone = m_microphoneFactory ? m_microphoneFactory() : nullptr;
     auto handler = [this](const MicrophoneCapture::Chunk &chunk) {
         if (!m_muted)

@@ -110,8 +110,8 @@ void FrameSoundSync::writeRunLocked(const int16_t *samples, size_t count, int64_
     if (moviePosition >= m_soundEnd)
         return;
     if (m_soundEnd != INT64_MAX)
-        count = std::min<size_t>(
-            count, size_t((m_soundEnd - moviePosition) * MicrophoneCapture::kSampleRate / 1'000'000));
+        count =
+            std::min<size_t>(count, size_t((m_soundEnd - moviePosition) * MicrophoneCapture::kSampleRate / 1'000'000));
     const int64_t target = moviePosition * MicrophoneCapture::kSampleRate / 1'000'000;
     const int64_t written = m_writer->audioSamples();
     if (target > written + kSoundToleranceSamples) {

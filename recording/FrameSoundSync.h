@@ -74,9 +74,9 @@ private:
     bool m_muted = false;
     bool m_microphoneRunning = false;
     int64_t m_pausedAt = 0;
-    int64_t m_soundEnd = INT64_MAX;    // movie µs; sound beyond it is cut
-    int64_t m_lastSoundTaken = 0;      // capture time just after the newest sample
-    int64_t m_endCaptureTime = 0;      // where the movie ends, on the capture clock
+    int64_t m_soundEnd = INT64_MAX; // movie µs; sound beyond it is cut
+    int64_t m_lastSoundTaken = 0;   // capture time just after the newest sample
+    int64_t m_endCaptureTime = 0;   // where the movie ends, on the capture clock
     bool m_waitForSound = false;
 };
 

@@ -26,6 +26,7 @@ namespace {
 // Sound servers hand over sound up to a couple of seconds late; a finish waits
 // this long at most for the sound of the recording's last moments.
 constexpr std::chrono::microseconds kSoundTailWait{2'500'000};
+constexpr std::chrono::microseconds kExitSoundWait{300'000};
 
 void printLine(const QString &line) {
     std::printf("%s\n", line.toLocal8Bit().constData());
@@ -92,6 +93,8 @@ void RecordingSession::start(QScreen *screen, const QRectF &crop) {
     settings.height = video.encoderSize().height();
     settings.maxQueuedFrames = m_options.writerQueueDepth;
     settings.freeSpace = m_options.freeSpace;
+    // Without a running microphone the movie has no sound track at all.
+    settings.audio = m_options.wantsSound ? m_options.wantsSound() : true;
     ScreenStream::Config streamConfig;
     streamConfig.sourceRect = source;
     streamConfig.maxFps = config.maxFramesPerSecond;
@@ -147,8 +150,9 @@ void RecordingSession::start(QScreen *screen, const QRectF &crop) {
         outcome->stream = std::move(stream);
         return outcome;
     };
-    runInBackground(this, chain,
-                    [this](std::shared_ptr<Outcome> outcome) { landStart(std::move(outcome->stream), outcome->error); });
+    runInBackground(this, chain, [this](std::shared_ptr<Outcome> outcome) {
+        landStart(std::move(outcome->stream), outcome->error);
+    });
 }
 
 void RecordingSession::landStart(std::unique_ptr<ScreenStream> stream, const QString &error) {
@@ -247,10 +251,10 @@ void RecordingSession::finish(End why, std::function<void()> completion) {
     m_ending = why;
     m_recording = false;
     // An end the user did not ask for is heard, as a pause is.
-    if (why != End::Closed && why != End::Exit && m_options.soundsEnabled &&
-        !Models::shared().settingsModel()->muted())
+    if (why != End::Closed && why != End::Exit && m_options.soundsEnabled && !Models::shared().settingsModel()->muted())
         SoundsCore::playStopPauseVideoSound();
-    runInBackground(this, [this] { endMovie(); }, [this] { landFinish(); });
+    runInBackground(
+        this, [this] { endMovie(); }, [this] { landFinish(); });
 }
 
 void RecordingSession::finishNow() {
@@ -296,15 +300,21 @@ void RecordingSession::endMovie(bool stopStream) {
         stream->stop();
         lost = stream->lostFrames();
     }
-    const FrameSoundSync::Close close = m_sync->close(kSoundTailWait);
+    // On the way out of the process the sound server's last moments are not worth
+    // risking the movie for.
+    const FrameSoundSync::Close close = m_sync->close(stopStream ? kSoundTailWait : kExitSoundWait);
     bool ok = false;
     QString path;
     {
         std::lock_guard lock(m_mutex);
         path = m_url.value_or(QString());
     }
+    bool fragmented = false;
     if (close.writer && close.writer->status() == MovieWriter::Status::Writing) {
         ok = close.writer->finish(close.endUs);
+        // The writer may have had to take another name for the finished movie.
+        path = close.writer->path();
+        fragmented = ok && close.writer->keptFragmented();
         if (ok)
             printLine(QStringLiteral("Recording finished: ") + path);
         else
@@ -314,6 +324,8 @@ void RecordingSession::endMovie(bool stopStream) {
     m_status = status;
     {
         std::lock_guard lock(m_mutex);
+        if (!path.isEmpty())
+            m_url = path;
         m_streamLost = lost;
         m_movieOpen = false;
         m_movieEnding = false;
@@ -322,8 +334,10 @@ void RecordingSession::endMovie(bool stopStream) {
     if (QCoreApplication::instance())
         QMetaObject::invokeMethod(
             this,
-            [this, path, ok, status] {
+            [this, path, ok, status, fragmented] {
                 Q_EMIT writerStatusChanged(status);
+                if (fragmented)
+                    Q_EMIT keptAsRecorded(path);
                 if (!path.isEmpty())
                     Q_EMIT finished(path, ok);
             },

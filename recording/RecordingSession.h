@@ -85,6 +85,9 @@ Q_SIGNALS:
     void writerStatusChanged(int status); // MovieWriter::Status
     void finished(const QString &path, bool ok);
     void failed(const QString &message);
+    // The disk had no room to turn the recording into an ordinary movie: the
+    // playable recording itself is kept at `path`.
+    void keptAsRecorded(const QString &path);
 
 private:
     void onFrame(const ScreenFrame &frame);

@@ -60,6 +60,7 @@ VideoRecorderCore::VideoRecorderCore(RecordModel *model, QObject *parent)
         sync->addSound(chunk);
     });
     d->session->options().writerQueueDepth = kStreamQueueDepth;
+    d->session->options().wantsSound = [devices = d->devices.get()] { return devices->microphoneRunning(); };
 
     // The sample threads read pause and mute from the synchroniser, timed by the
     // capture clock, rather than from the model.
@@ -76,6 +77,7 @@ VideoRecorderCore::VideoRecorderCore(RecordModel *model, QObject *parent)
     connect(d->devices.get(), &DeviceSessions::microphoneLost, this, &VideoRecorderCore::microphoneLost);
     connect(d->session.get(), &RecordingSession::writerStatusChanged, this, &VideoRecorderCore::writerStatusChanged);
     connect(d->session.get(), &RecordingSession::failed, this, &VideoRecorderCore::recordingFailed);
+    connect(d->session.get(), &RecordingSession::keptAsRecorded, this, &VideoRecorderCore::movieKeptAsRecorded);
     connect(d->session.get(), &RecordingSession::finished, this, [this](const QString &path, bool ok) {
         if (ok)
             Q_EMIT recordingFinished(path);

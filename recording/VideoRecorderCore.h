@@ -122,6 +122,9 @@ Q_SIGNALS:
     void recordingFinished(const QString &path);
     // A recording could not start or ended by itself; `message` says why.
     void recordingFailed(const QString &message);
+    // The disk had no room to finish the movie the ordinary way: the recording,
+    // playable as it was written, is kept at `path`.
+    void movieKeptAsRecorded(const QString &path);
     // The running microphone went away (`name` as the user knows it); the
     // recording, if any, goes on with silence.
     void microphoneLost(const QString &name);

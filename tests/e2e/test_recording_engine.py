@@ -245,11 +245,10 @@ def test_an_unchanged_screen_holds_its_picture(display, drivers):
     duration = float(streams["video"]["duration"])
     assert 2.0 <= duration <= 2.5
     # Nothing moved: the first picture is held rather than encoded again each tick
-    # (only about twice a second, so that a kill costs no more of a still stretch).
+    # (the writer repeats it only twice a fragment, so a kill keeps it).
     assert int(streams["video"]["nb_read_packets"]) <= 2 * duration + 3
-    # Without a microphone the sound track is silence of the same length.
-    assert abs(float(streams["audio"]["duration"]) - duration) <= 1 / 30
-    assert max(sound_levels(out)) < 50
+    # Without a microphone the movie has no sound track.
+    assert "audio" not in streams
 
 
 def _second_screen_index(display):

@@ -256,8 +256,8 @@ TEST_F(VideoRecorderCoreTest, StoppingWhilePausedLeavesNoFrozenTail) {
     finish();
     const MovieProbe p = MovieProbe::read(path, false);
     EXPECT_NEAR(p.videoDuration, 1.0, 1.0 / 30);
-    // No microphone: the sound track is silence of the picture's length.
-    EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
+    // No microphone: no sound track at all.
+    EXPECT_EQ(p.audioIndex, -1);
 }
 
 TEST_F(VideoRecorderCoreTest, AFailingStreamFinishesAPlayableMovie) {
@@ -336,8 +336,7 @@ TEST_F(VideoRecorderCoreTest, AFullDiskEndsTheRecordingWithAPlayableMovie) {
     EXPECT_EQ(core->writerStatus(), VideoRecorderCore::WriterStatus::Completed);
     const MovieProbe p = MovieProbe::read(path, false);
     ASSERT_TRUE(p.opened);
-    EXPECT_GE(p.videoDuration, 1.0);
-    EXPECT_NEAR(p.audioDuration, p.videoDuration, 1.0 / 30);
+    EXPECT_GE(p.videoDuration, 1.0 - 0.001);
 }
 
 TEST_F(VideoRecorderCoreTest, FinishNowEndsTheMovieBeforeReturning) {

@@ -204,3 +204,20 @@ def durations(path):
     video = float(streams["video"].get("duration") or info["format"]["duration"])
     audio = streams.get("audio")
     return video, (float(audio.get("duration") or info["format"]["duration"]) if audio else None)
+
+
+def quit_by_mouse(app, x):
+    """Opens the status menu and clicks its last item, Quit, with the mouse: while a
+    recording runs the overlay keeps the keyboard, as it does for Esc."""
+    menu = app.open_menu(x)
+    assert menu[-1].get("title") == "Quit", menu[-1]
+    deadline = time.time() + 10
+    while time.time() < deadline:
+        for wid in x.windows(pid=app.pid):
+            if x.override_redirect(wid) and x.name(wid) != "Quillnest - Notification":
+                gx, gy, w, h = x.geometry(wid)
+                if 100 < h < 1000 and w < 800:
+                    x.click(gx + w // 2, gy + h - 14)
+                    return
+        time.sleep(0.05)
+    raise AssertionError("the status menu's window was not found")
