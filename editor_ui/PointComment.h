@@ -33,7 +33,6 @@ public:
     void setPoint(const PointTool &point, QPointF origin);
     const PointTool &point() const { return m_point; }
     void setDark(bool dark);
-    bool isDark() const { return m_dark; }
 
     bool editing() const { return m_edit; }
     QString text() const { return m_text; }

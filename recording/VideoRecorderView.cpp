@@ -107,6 +107,25 @@ QColor VideoRecorderView::cardInk(RecorderState state) {
     return stateColor(state, Color::Gray::hex505050(), QStringLiteral("#1E2D0B"), Color::Gray::hex505050());
 }
 
+QColor VideoRecorderView::timeInk(RecorderState state) {
+    // 4.4:1 on the idle card: large text needs 3:1.
+    return state == RecorderState::Idle ? Color::Gray::hex8D8D8D() : cardInk(state);
+}
+
+VideoRecorderView::CardLayout VideoRecorderView::cardLayout() {
+    CardLayout l;
+    l.card = kCard;
+    // The time is raised 6 into the card's top edge; the badge sits 57 down; the
+    // record graphic is drawn 20 up, over the header's lower part.
+    l.time = QRectF(kCard.left(), kCard.top() - 6, kCard.width(), 83);
+    l.badge = QRectF(kCard.center().x() - 13, kCard.top() + 57, 26, 26);
+    l.graphic = QRectF(kCard.center().x() - kGraphicWidth / 2, kCard.top() + 64, kGraphicWidth, kGraphicHeight);
+    l.features = QRectF(kCard.center().x() - (5 * 16 + 4 * 16) / 2.0, kCard.bottom() - 10 - 16, 5 * 16 + 4 * 16, 16);
+    l.meter = QRectF(kCard.left(), l.features.top() - 5 - VoiceIndicator::kTickHeight, kCard.width(),
+                     VoiceIndicator::kTickHeight);
+    return l;
+}
+
 QColor VideoRecorderView::featureIconColor(RecorderState state, bool active) {
     switch (state) {
     case RecorderState::Paused: return faded(Color::Gray::hex616161(), active ? 1.0 : 0.2);
@@ -198,7 +217,7 @@ VideoRecorderView::VideoRecorderView(RecordModel *model, SettingsModel *settings
     connect(m_pencil, &DrawViewButton::hoverChanged, this, &VideoRecorderView::openToolsOnHover);
 
     m_meter = new VoiceIndicator(model, this);
-    m_meter->setGeometry(int(kCard.left()), int(kCard.top()) + 136, int(kCard.width()), 8);
+    m_meter->setGeometry(cardLayout().meter.toRect());
 
     auto *palette = new ToolsPaletteRecorder(model);
     m_tools = new MVPopoverModyfier(m_drawingGroup, Qt::LeftEdge, palette);
@@ -493,12 +512,13 @@ void VideoRecorderView::paintCard(QPainter &p, const QRectF &card) {
         if (wide > room)
             timeFont.setPixelSize(int(64 * room / wide));
     }
+    const CardLayout layout = cardLayout();
     p.setFont(timeFont);
-    p.setPen(ink);
-    p.drawText(QRectF(card.left(), card.top() - 6, card.width(), 83), Qt::AlignHCenter | Qt::AlignTop, time);
+    p.setPen(timeInk(s));
+    p.drawText(layout.time, Qt::AlignHCenter | Qt::AlignTop, time);
 
     // Hour badge.
-    const QRectF badge(card.center().x() - 13, card.top() + 57, 26, 26);
+    const QRectF badge = layout.badge;
     p.setPen(Qt::NoPen);
     p.setBrush(faded(ink, m.isRecording() ? 1.0 : 0.2));
     p.drawEllipse(badge);
@@ -506,7 +526,7 @@ void VideoRecorderView::paintCard(QPainter &p, const QRectF &card) {
                    fill);
 
     // Record graphic.
-    const QRectF graphic(card.center().x() - kGraphicWidth / 2, card.top() + 64, kGraphicWidth, kGraphicHeight);
+    const QRectF graphic = layout.graphic;
     p.setOpacity(m_pausedOpacity);
     paintEditorIcon(p, frameName("lines", m_recordingFrame), graphic, ink);
     paintEditorIcon(p, frameName("rec", m_recordingFrame), graphic, QColor());
@@ -522,9 +542,8 @@ void VideoRecorderView::paintCard(QPainter &p, const QRectF &card) {
                                                         {"microphone", m.microphoneEnabled()},
                                                         {"keyboard", false},
                                                         {"sound", false}};
-    const qreal rowWidth = 5 * 16 + 4 * 16;
-    qreal x = card.center().x() - rowWidth / 2;
-    const qreal y = card.bottom() - 10 - 16;
+    qreal x = layout.features.left();
+    const qreal y = layout.features.top();
     for (const auto &[name, active] : features) {
         paintEditorIcon(p, QLatin1String(name) + QStringLiteral("@recorder"), QRectF(x, y, 16, 16),
                         featureIconColor(s, active));

@@ -53,6 +53,19 @@ public:
                              const QColor &idle);
     static QColor cardColor(RecorderState state);
     static QColor cardInk(RecorderState state);
+    // The recorded time's colour: the card ink, except on the idle card, whose ink is
+    // too close to the card (and, in dark, to the bar) for the thin digits to read.
+    static QColor timeInk(RecorderState state);
+    // Where the status card's parts lie, in the bar's coordinates.
+    struct CardLayout {
+        QRectF card;
+        QRectF time;
+        QRectF badge;
+        QRectF graphic;
+        QRectF meter;
+        QRectF features;
+    };
+    static CardLayout cardLayout();
     static QColor featureIconColor(RecorderState state, bool active);
     static QColor schemeGrey(ColorScheme scheme);
     // The microphone and camera button images: name and colour.

@@ -137,3 +137,28 @@ def test_a_crop_drawn_with_the_video_tool_chosen_shows_the_bar_at_once(launch, x
     wait_capture_closed(app, x)
     recorder.wait_hole(app, lambda h, c: h is None)
     app.wait_for_line(lines.recording_controls_closed())
+
+
+def contrast(a, b):
+    def luminance(px):
+        def channel(v):
+            v /= 255
+            return v / 12.92 if v <= 0.03928 else ((v + 0.055) / 1.055) ** 2.4
+        return 0.2126 * channel(px[0]) + 0.7152 * channel(px[1]) + 0.0722 * channel(px[2])
+    la, lb = sorted((luminance(a), luminance(b)))
+    return (lb + 0.05) / (la + 0.05)
+
+
+def test_the_idle_time_reads_on_the_dark_bar(launch, x, display):
+    app = launch(prefs=dict(PREFS, appearance=b'"dark"'))
+    bar = choose_video(app, x)["bar"]
+    bx, by = bar[0], bar[1]
+    card = (0x28, 0x28, 0x28)
+
+    def digits(pic):
+        # The "00:00" across the card's top: its strokes against the card.
+        assert pic.pixel(bx + 8, by + 100) == card, "the idle card in dark"
+        return max(contrast(pic.pixel(xx, yy), card) for yy in range(by + 4, by + 70) for xx in range(bx + 8, bx + 162))
+
+    best = screen.wait_until(display, lambda pic: (c := digits(pic)) >= 3 and c)
+    assert best and best >= 3, "the time's digits are too faint to read"

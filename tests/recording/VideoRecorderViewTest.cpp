@@ -2,12 +2,15 @@
 #include "app/state/Models.h"
 #include "app/state/RecordModel.h"
 #include "editor_ui/DrawViewButton.h"
+#include "editor_ui/EditorIcons.h"
 #include "recording/ToolsPaletteRecorder.h"
 #include "uikit/Color.h"
 #include "uikit/MorvaneButton.h"
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace qn;
@@ -86,6 +89,56 @@ TEST(VideoRecorderViewTest, StatesTitlesAndColours) {
         EXPECT_EQ(VideoRecorderView::recordTitle(c.recording, c.paused), QLatin1String(c.title));
         EXPECT_EQ(VideoRecorderView::cardColor(s).name(), QLatin1String(c.card));
         EXPECT_EQ(VideoRecorderView::cardInk(s).name(), QLatin1String(c.ink));
+    }
+}
+
+namespace {
+double luminance(QColor c) {
+    const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+double contrast(QColor a, QColor b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+} // namespace
+
+// The time is large text: it needs 3:1 against the card in every state, and the bar
+// drawn in dark, idle, shows its digits at that contrast, not only in its colour table.
+TEST(VideoRecorderViewTest, TimeDigitsReadOnTheCard) {
+    for (RecorderState s : {RecorderState::Idle, RecorderState::Recording, RecorderState::Paused})
+        EXPECT_GE(contrast(VideoRecorderView::timeInk(s), VideoRecorderView::cardColor(s)), 3.0) << int(s);
+
+    Bar bar;
+    setPreferredColorScheme(bar.view.get(), ColorScheme::Dark);
+    ASSERT_EQ(bar.view->effectiveColorScheme(), ColorScheme::Dark);
+    const QImage shot = bar.view->grab().toImage();
+    const QRect time = VideoRecorderView::cardLayout().time.toRect().intersected(shot.rect());
+    const QColor card = VideoRecorderView::cardColor(RecorderState::Idle);
+    double best = 1;
+    for (int y = time.top(); y <= time.bottom(); ++y)
+        for (int x = time.left(); x <= time.right(); ++x)
+            best = std::max(best, contrast(shot.pixelColor(x, y), card));
+    EXPECT_GE(best, 3.0) << "the thin digits never reach a readable colour";
+}
+
+// The hour badge sits over the record graphic's top: its waveform keeps clear of the
+// badge in every frame, and the microphone meter lies below both.
+TEST(VideoRecorderViewTest, HourBadgeStandsClearOfTheWaveformAndTheMeter) {
+    const VideoRecorderView::CardLayout l = VideoRecorderView::cardLayout();
+    EXPECT_FALSE(l.badge.intersects(l.meter));
+    EXPECT_FALSE(l.graphic.intersects(l.meter));
+    EXPECT_GE(l.meter.top(), l.badge.bottom());
+    const QRect quiet = l.badge.adjusted(-6, -6, 6, 6).toAlignedRect();
+    for (int frame = 1; frame <= 3; ++frame) {
+        QImage ink(VideoRecorderView::kWidth, VideoRecorderView::kHeight, QImage::Format_ARGB32_Premultiplied);
+        ink.fill(Qt::transparent);
+        QPainter p(&ink);
+        paintEditorIcon(p, QStringLiteral("lines-%1@recorder").arg(frame), l.graphic, Qt::black);
+        p.end();
+        for (int y = quiet.top(); y <= quiet.bottom(); ++y)
+            for (int x = quiet.left(); x <= quiet.right(); ++x)
+                ASSERT_EQ(qAlpha(ink.pixel(x, y)), 0) << "frame " << frame << " at " << x << "," << y;
     }
 }
 
