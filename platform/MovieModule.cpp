@@ -32,7 +32,7 @@ QStringList moduleCandidates() {
 
 } // namespace
 
-void *movieModuleSymbol(const char *symbol, QString *error, void **handle) {
+void *movieModuleSymbol(const char *symbol, const char *what, QString *error, void **handle) {
     static std::mutex mutex;
     std::lock_guard lock(mutex);
     const QStringList candidates = moduleCandidates();
@@ -58,7 +58,7 @@ void *movieModuleSymbol(const char *symbol, QString *error, void **handle) {
             const char *text = ::dlerror();
             why = text ? QString::fromLocal8Bit(text) : QStringLiteral("unknown error");
         }
-        const QString text = QStringLiteral("The movie module %1 cannot be loaded: %2").arg(file, why);
+        const QString text = QStringLiteral("The %1 %2 cannot be loaded: %3").arg(QLatin1String(what), file, why);
         // A module that is there but broken says more than a later one that is missing.
         if (present) {
             if (error)

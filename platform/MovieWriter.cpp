@@ -1,17 +1,15 @@
 #include "platform/MovieWriter.h"
 
 #include "platform/MovieEncoder.h"
+#include "platform/MovieModule.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
-#include <dlfcn.h>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -19,72 +17,11 @@ namespace qn {
 
 namespace {
 
-struct LoadedModule {
-    MovieEncoderFactory create = nullptr;
-    QString error;
-};
-
-// Where the module may be: the file QUILLNEST_MOVIE_MODULE names (and then only
-// that), else beside the program, else in the bin folder of the build this was
-// compiled in, which is where test programs elsewhere in the build find it.
-QStringList moduleCandidates() {
-    const QString chosen = qEnvironmentVariable("QUILLNEST_MOVIE_MODULE");
-    if (!chosen.isEmpty())
-        return {chosen};
-    const QString name = QString::fromLatin1(kMovieEncoderModule);
-    QStringList candidates;
-    const QString programDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    if (!programDir.isEmpty())
-        candidates << programDir + QLatin1Char('/') + name;
-#ifdef QN_MOVIE_MODULE_DIR
-    const QString buildDir = QStringLiteral(QN_MOVIE_MODULE_DIR "/") + name;
-    if (!candidates.contains(buildDir))
-        candidates << buildDir;
-#endif
-    return candidates;
-}
-
-LoadedModule loadModule() {
-    const QStringList candidates = moduleCandidates();
-    QString firstError;
-    for (qsizetype i = 0; i < candidates.size(); ++i) {
-        const QString &file = candidates.at(i);
-        const bool last = i + 1 == candidates.size();
-        const bool present = QFileInfo::exists(file);
-        if (!present && !last)
-            continue;
-        // Local: FFmpeg's symbols stay out of the program's namespace. Never closed,
-        // as encoders and FFmpeg's own threads may outlive any one writer.
-        void *handle = ::dlopen(QFile::encodeName(file).constData(), RTLD_NOW | RTLD_LOCAL);
-        QString why;
-        if (handle) {
-            if (auto create = reinterpret_cast<MovieEncoderFactory>(::dlsym(handle, kMovieEncoderFactory)))
-                return {create, {}};
-            why = QStringLiteral("it has no %1 entry point").arg(QLatin1String(kMovieEncoderFactory));
-        } else {
-            const char *text = ::dlerror();
-            why = text ? QString::fromLocal8Bit(text) : QStringLiteral("unknown error");
-        }
-        const QString error = QStringLiteral("The movie encoder %1 cannot be loaded: %2").arg(file, why);
-        // A module that is there but broken says more than a later one that is missing.
-        if (present)
-            return {nullptr, error};
-        if (firstError.isEmpty())
-            firstError = error;
-    }
-    return {nullptr, firstError};
-}
-
 // Looked up at every start: the first maps the module, later ones find it already
-// mapped (dlopen counts, nothing is read again). A failure is not remembered, so
-// installing what was missing helps without a restart.
+// mapped (dlopen counts, nothing is read again). Never given back, as encoders and
+// FFmpeg's own threads may outlive any one writer.
 MovieEncoderFactory encoderFactory(QString *error) {
-    static std::mutex mutex;
-    std::lock_guard lock(mutex);
-    LoadedModule module = loadModule();
-    if (!module.create && error)
-        *error = module.error;
-    return module.create;
+    return reinterpret_cast<MovieEncoderFactory>(movieModuleSymbol(kMovieEncoderFactory, "movie encoder", error));
 }
 
 std::unique_ptr<MovieEncoder> newEncoder(QString *why) {
