@@ -8,7 +8,8 @@ namespace qn {
 std::shared_ptr<MovieDecoder> createMovieDecoder(QString *error) {
     QString why;
     void *module = nullptr;
-    auto create = reinterpret_cast<MovieDecoderFactory>(movieModuleSymbol(kMovieDecoderFactory, "movie module", &why, &module));
+    auto create =
+        reinterpret_cast<MovieDecoderFactory>(movieModuleSymbol(kMovieDecoderFactory, "movie module", &why, &module));
     MovieDecoder *decoder = create ? create(kMovieDecoderInterface) : nullptr;
     if (create && !decoder)
         why = QStringLiteral("The movie module %1 belongs to another build of the program.")

@@ -55,8 +55,9 @@ def test_a_stroke_shows_at_once_is_recorded_and_is_gone_4_s_after_release(launch
 
         since = chrome.mark(app)
         x.drag((400, 300), (600, 400), steps=12)
-        released = time.time()
-        chrome.wait_line_since(app, since, lines.stream_shape(strokes=1, opacity=1))
+        # The program's clock for the stroke starts when it takes the release, which on
+        # a busy machine is later than the moment xdotool sent it.
+        released = chrome.wait_line_since(app, since, lines.stream_shape(strokes=1, opacity=1))
         # On screen over the live window, at once. The line comes as the stroke is made;
         # the X server shows it a moment later.
         def stroke_shown(picture):
@@ -65,8 +66,7 @@ def test_a_stroke_shows_at_once_is_recorded_and_is_gone_4_s_after_release(launch
         assert screen.wait_until(display, stroke_shown, timeout=3), screen.grab(display).pixel(500, 350)
         seen_at = time.time() - released
         # Faded out and removed 4 s after the release, not before 2 s.
-        chrome.wait_line_since(app, since, lines.stream_shape("none", 0), timeout=10)
-        gone_after = time.time() - released
+        gone_after = chrome.wait_line_since(app, since, lines.stream_shape("none", 0), timeout=10) - released
         fading = [s for s in shape_lines(app, since) if 0 < s[2] < 1]
         assert fading, shape_lines(app, since)
         assert 3.6 <= gone_after <= 5.5, gone_after
@@ -193,7 +193,9 @@ def test_many_long_strokes_fading_together_keep_the_program_running(launch, x, d
         y = 20 + (i * 19) % 820
         x0 = 20 + (i * 37) % 533
         x.drag((x0, y), (x0 + 800, y + 40), steps=4)
-    chrome.wait_line_since(app, since, lines.stream_shape(opacity=0.25), timeout=20)
+    # A busy machine leaves the program some strokes behind the drags: the fade
+    # comes once it has caught up.
+    chrome.wait_line_since(app, since, lines.stream_shape(opacity=0.25), timeout=60)
     chrome.wait_line_since(app, since, lines.stream_shape("none", 0), timeout=20)
     recorder.click(app, x, "record")
     recorder.wait_bar(app, lambda s: s["state"] == "paused")
