@@ -32,9 +32,10 @@ namespace qn {
 namespace {
 constexpr AVRational kMicros{1, 1'000'000};
 constexpr AVRational kVideoTimeBase{1, 90'000};
-// Fragments close after this much movie. A kill costs the open fragment and the
-// newest picture (which waits for the next to know its length): under a second.
-constexpr int64_t kFragmentUs = 900'000;
+// Fragments close after this much movie. A kill costs the open fragment, the newest
+// picture (which waits for the next to know its length) and what the pipeline still
+// holds: well under a second. Each fragment adds a few hundred bytes.
+constexpr int64_t kFragmentUs = 500'000;
 // Pictures up to this size encode on one thread (less CPU); larger ones fall behind on one.
 constexpr int64_t kOneThreadPixels = 1920 * 1200;
 
@@ -189,6 +190,7 @@ struct FfmpegMovieEncoder::Private {
     bool encodePicture(AVFrame *frame);
     bool prepareConverter(int width, int height);
     bool convertAndEncode(PendingPicture &pending);
+    int64_t gridPts(int64_t us) const;
     bool encodeSound(const int16_t *samples, int count);
     void checkSpace();
     void endStreams();
@@ -534,8 +536,19 @@ bool FfmpegMovieEncoder::Private::prepareConverter(int width, int height) {
     return true;
 }
 
+// Pictures sit on the movie's frame grid: a screen grab that came late followed by one
+// on time would otherwise lie a few milliseconds apart, and players and converters that
+// count in frames see two pictures at one instant. A second picture for a tick already
+// taken is left out; it is at most a frame newer than the one shown.
+int64_t FfmpegMovieEncoder::Private::gridPts(int64_t us) const {
+    const int64_t tick = av_rescale_rnd(us, settings.fps, 1'000'000, AV_ROUND_NEAR_INF);
+    return av_rescale_q(tick, AVRational{1, settings.fps}, video->time_base);
+}
+
 bool FfmpegMovieEncoder::Private::convertAndEncode(PendingPicture &pending) {
-    const int64_t pts = av_rescale_q(pending.ptsUs, kMicros, video->time_base);
+    const int64_t pts = gridPts(pending.ptsUs);
+    if (pts <= lastEncodedPts)
+        return false;
     if (!pending.picture) {
         // The held picture once more, so that the file keeps up with the time line
         // while the screen stands still.
@@ -674,7 +687,7 @@ void FfmpegMovieEncoder::Private::endStreams() {
     }
     const int64_t oneFrame = 1'000'000 / settings.fps;
     hold = std::max(hold, end - oneFrame);
-    const int64_t holdPts = av_rescale_q(hold, kMicros, video->time_base);
+    const int64_t holdPts = gridPts(hold);
     // Within half a picture of the last one, the last picture's own length already
     // reaches the end.
     const int64_t halfFrame = av_rescale_q(oneFrame / 2, kMicros, video->time_base);

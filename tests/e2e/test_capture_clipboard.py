@@ -26,7 +26,7 @@ def paint_noise(display):
     path = os.path.join(display.tmp, "noise.ppm")
     with open(path, "wb") as f:
         f.write(f"P6 {w} {h} 255\n".encode() + os.urandom(w * h * 3))
-    display.run(["display", "-window", "root", path], check=False)
+    display.run(["display", "-window", "root", path], check=False, timeout=90)
 
 
 def test_a_full_4k_copy_is_read_whole_and_exact_and_a_later_text_copy_replaces_it(launch, x, display):

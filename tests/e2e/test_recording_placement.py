@@ -21,7 +21,7 @@ BLOCK = 4
 def paint_root(display):
     path = os.path.join(display.tmp, "root.png")
     display.run(["convert", "-size", f"{display.width}x{display.height}", "xc:rgb(%d,%d,%d)" % ROOT, path])
-    display.run(["display", "-window", "root", path], check=False)
+    display.run(["display", "-window", "root", path], check=False, timeout=90)
     assert screen.wait_until(display, lambda pic: pic.pixel(display.width // 2, display.height // 2) == ROOT)
 
 

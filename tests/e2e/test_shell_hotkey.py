@@ -58,15 +58,16 @@ def test_taken_hot_key_is_reported_in_a_notice_that_hides_after_5_s(launch, x):
     second.wait_for_line(r"^Hot key Alt\+Shift\+S could not be registered for openScreenshot: another program uses it")
     second.wait_for_line(lines.notice(lines.rx(r"Alt\+Shift\+S is used by another program.*")))
     [notice] = x.wait_window("Quillnest - Notification")
-    shown = time.time()
     icon = x.geometry(second.tray_icon(x))
     nx, ny, nw, nh = x.geometry(notice)
     assert nh == 46
     assert ny == icon[1] + icon[3] + 6
     assert nx <= icon[0] + icon[2] // 2 <= nx + nw and nx + nw <= 1920 - 8
     x.wait_window("Quillnest - Notification", present=False, timeout=10)
-    assert 4.0 <= time.time() - shown <= 7.0
     second.wait_for_line(lines.notice_hidden())
+    # Timed by the program's own lines: a busy X server answers this test late.
+    shown_for = second.time_of(0, lines.notice_hidden()) - second.time_of(0, lines.notice_placed())
+    assert 4.0 <= shown_for <= 7.0, shown_for
     # The first program keeps the hot key.
     x.key("alt+shift+s")
     first.wait_for_line(CAPTURE)

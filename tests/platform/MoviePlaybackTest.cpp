@@ -13,7 +13,8 @@
 using namespace qn;
 
 namespace {
-constexpr int64_t kStepUs = 80'000;
+// Three frames of the 30 fps movie: the encoder puts pictures on its frame grid.
+constexpr int64_t kStepUs = 100'000;
 const QColor kColours[] = {Qt::red, Qt::green, Qt::blue, Qt::white, Qt::black, Qt::yellow};
 constexpr int kPictures = int(std::size(kColours));
 

@@ -101,8 +101,8 @@ TEST(MovieRecovery, AKilledRecordingBecomesAMovieMissingAtMostItsLastSecond) {
         QString name;
         double atLeast;
     };
-    const Expected expected[] = {{QStringLiteral("Killed.mov"), recorded - 1.05},
-                                 {QStringLiteral("Torn.mov"), recorded - 2.1}};
+    const Expected expected[] = {{QStringLiteral("Killed.mov"), recorded - 0.7},
+                                 {QStringLiteral("Torn.mov"), recorded - 1.4}};
     for (size_t i = 0; i < 2; ++i) {
         SCOPED_TRACE(expected[i].name.toStdString());
         EXPECT_TRUE(recovered[i].ok) << recovered[i].error.toStdString();

@@ -51,6 +51,9 @@ class Quillnest:
         os.makedirs(self.env["TMPDIR"], exist_ok=True)
         self.env.update(env or {})
         self.lines = []
+        # When each line reached us, read by the thread that blocks on the pipe: a test that
+        # times the program by when it noticed a line would count its own delays.
+        self.line_times = []
         self._queue = queue.Queue()
         self.proc = subprocess.Popen([binary(), *args], env=self.env, stdout=subprocess.PIPE,
                                      stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
@@ -70,6 +73,7 @@ class Quillnest:
     def _read(self):
         for raw in self.proc.stdout:
             line = raw.decode("utf-8", "replace").rstrip("\n")
+            self.line_times.append(time.time())
             self.lines.append(line)
             self._queue.put(line)
 
@@ -97,6 +101,15 @@ class Quillnest:
     def mark(self):
         """A place in the output; wait_after(mark, ...) then sees only what came later."""
         return len(self.lines)
+
+    def time_of(self, mark, pattern):
+        """When the first line after `mark` matching the regex reached the harness
+        (time.time()), or None."""
+        rx = re.compile(pattern)
+        for i in range(mark, len(self.lines)):
+            if rx.search(self.lines[i]):
+                return self.line_times[i]
+        return None
 
     def wait_after(self, mark, pattern, timeout=15):
         """Waits for a line matching the regex printed after `mark`; returns the match."""

@@ -1,6 +1,11 @@
 """A PulseAudio server of its own for one test, with a 440 Hz sine source as the only
 microphone. It lives in a private runtime folder, so servers of tests that run side by
-side never meet."""
+side never meet.
+
+The microphone is a sine played into a null sink and taken from its monitor: it hands
+out sound in small pieces as time passes, as a real microphone does. PulseAudio's own
+sine source hands out two seconds at a time, so a recording cut short would seem to
+lose sound that a microphone would long have delivered."""
 import os
 import shutil
 import subprocess
@@ -21,8 +26,10 @@ class PulseAudio:
         self.proc = subprocess.Popen(
             ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
              "--load=module-native-protocol-unix",
-             f"--load=module-sine-source frequency={frequency}",
-             "--load=module-null-sink"],
+             "--load=module-null-sink sink_name=null",
+             f"--load=module-sine sink=null frequency={frequency}",
+             "--load=module-remap-source master=null.monitor source_name=sine_input "
+             f"source_properties='device.description=\"Sine source at {frequency} Hz\"'"],
             env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
         deadline = time.time() + 20
         while time.time() < deadline:

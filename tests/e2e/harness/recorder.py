@@ -186,7 +186,7 @@ def start_recording(app, x, crop, microphone=True):
     mark = app.mark()
     click(app, x, "record")
     path = app.wait_after(mark, STARTED).group(1)
-    started = time.time()
+    started = app.time_of(mark, STARTED)
     wait_bar(app, lambda s: s["state"] == "recording")
     return path, started
 
