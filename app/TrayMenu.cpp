@@ -246,6 +246,15 @@ void TrayMenu::rebuildMenu() {
 
     m_mainMenu = menu;
     m_statusBar->setMenu(menu);
+    // Which item is highlighted cannot be read from outside the program; the tests walk
+    // the menu by it, key by key, instead of trusting that each key arrived.
+    if (diagnostics::enabled()) {
+        QList<QMenu *> menus = menu->findChildren<QMenu *>();
+        menus.prepend(menu);
+        for (QMenu *m : menus)
+            connect(m, &QMenu::hovered, this,
+                    [](QAction *action) { diagnostics::print(diagnostics::menuHighlighted(action->text())); });
+    }
     // The old menu may be the one whose item is being handled right now.
     if (old)
         old->deleteLater();

@@ -192,4 +192,6 @@ QString closeQuestionResumed() { return capture(QStringLiteral("close question r
 QString noticePlaced(const QString &frame) { return QStringLiteral("notice placed at ") + frame; }
 QString streamFade(const QString &mode) { return recorder(QStringLiteral("stream fade ") + mode); }
 
+QString menuHighlighted(const QString &title) { return QStringLiteral("status menu: highlighted ") + title; }
+
 } // namespace qn::diagnostics

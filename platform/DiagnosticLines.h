@@ -129,4 +129,7 @@ QString noticePlaced(const QString &frame);
 // the translucent window) or "stepped" (a dissolve of the window's shape).
 QString streamFade(const QString &mode);
 
+// The status menu's item the keyboard or the pointer has just highlighted.
+QString menuHighlighted(const QString &title);
+
 } // namespace qn::diagnostics

@@ -196,22 +196,44 @@ class Quillnest:
         """Opens the status menu and picks an item by its title, through submenus
         by their titles: choose(x, "More info", "About"). Uses the keyboard, as the
         item's place follows from the printed menu."""
+        mark = self.mark()
         items = self.open_menu(x)
         for depth, title in enumerate(path):
             reachable = [i for i in items if not i.get("separator") and i["enabled"]]
             titles = [i["title"] for i in reachable]
             if title not in titles:
                 raise AssertionError(f"no enabled item {title!r} in {titles}")
-            # A menu opened by a click has no item selected yet; a submenu opened
+            # A menu opened by a click has no item highlighted yet; a submenu opened
             # from the keyboard starts on its first item.
-            for _ in range(titles.index(title) + (1 if depth == 0 else 0)):
-                x.key("Down")
+            self.highlight(x, title, mark, start=None if depth == 0 else titles[0])
             item = reachable[titles.index(title)]
             if depth < len(path) - 1:
+                # The pointer resting on the item may have opened it already.
                 x.key("Right")
+                deadline = time.time() + 10
+                while len(x.popups(self.pid)) < depth + 2:
+                    assert time.time() < deadline, "the submenu did not open"
+                    time.sleep(0.02)
+                mark = self.mark()
                 items = item["submenu"]
             else:
                 x.key("Return")
+
+    def highlight(self, x, title, mark, start=None):
+        """Moves the open menu's highlight down to `title`, one Down key at a time, each
+        waited for in the program's lines. A key that went out before the menu held the
+        keyboard is lost, and is sent again."""
+        rx = lines.menu_highlighted()
+        for _ in range(60):
+            found = [m.group(1) for l in list(self.lines)[mark:] if (m := rx.match(l))]
+            if (found[-1] if found else start) == title:
+                return
+            seen = len(self.lines)
+            x.key("Down")
+            deadline = time.time() + 1.5
+            while time.time() < deadline and not any(rx.match(l) for l in list(self.lines)[seen:]):
+                time.sleep(0.02)
+        raise AssertionError(f"the menu never highlighted {title!r}")
 
     def opened_urls(self):
         if not os.path.exists(self.browser_log):
@@ -360,7 +382,9 @@ def copied_picture(app, x, display):
     # Whatever the clipboard held, even an earlier capture, must not pass for this one.
     x.set_clipboard_text("waiting for the capture")
     x.key("ctrl+c")
-    data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png")
+    # The keys wait behind the drag in the program's queue; a starved program on two
+    # busy cores takes its time over both, and loses neither.
+    data = x.wait_clipboard(lambda v: v.startswith(b"\x89PNG"), target="image/png", timeout=30)
     wait_capture_closed(app, x)
     return screen.decode(data, display)
 

@@ -189,3 +189,4 @@ def close_question_placed(frame=None, paused=None):
 def close_question_resumed(): return _line("capture: close question resumed the frames")
 def notice_placed(frame=None): return _line(f"notice placed at {_v(frame, FRAME)}")
 def stream_fade(mode=None): return _line(f"recorder: stream fade {_v(mode, '(linear|stepped)')}")
+def menu_highlighted(title=None): return _line(f"status menu: highlighted {_v(title, '(.*)')}")

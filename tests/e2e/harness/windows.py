@@ -104,25 +104,9 @@ def wait_line(app, pattern, since=0, timeout=10):
 
 
 def popups(app, x):
-    return [w for w in x.windows(pid=app.pid) if x.override_redirect(w) and x.name(w) != "Quillnest - Notification"]
+    return x.popups(app.pid)
 
 
 def choose_more_info(app, x, title):
-    """Picks an item of the "More info" submenu from the keyboard, sending the keys for the
-    submenu only once it is on screen."""
-    items = [i for i in app.open_menu(x) if not i.get("separator") and i["enabled"]]
-    titles = [i["title"] for i in items]
-    # Counted before moving: the pointer may rest over the menu, and hovering "More info"
-    # opens the submenu by itself while the keys are on their way.
-    shown = len(popups(app, x))
-    for _ in range(titles.index("More info") + 1):
-        x.key("Down")
-    x.key("Right")
-    deadline = time.time() + 10
-    while len(popups(app, x)) <= shown:
-        assert time.time() < deadline, "the submenu did not open"
-        time.sleep(0.02)
-    sub = [i["title"] for i in items[titles.index("More info")]["submenu"]]
-    for _ in range(sub.index(title)):
-        x.key("Down")
-    x.key("Return")
+    """Picks an item of the "More info" submenu from the keyboard."""
+    app.choose(x, "More info", title)

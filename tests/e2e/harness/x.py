@@ -212,13 +212,14 @@ class X:
         out = self.d.run(["xwininfo", "-id", str(wid)], check=False).stdout.decode()
         return "Override Redirect State: yes" in out
 
+    def popups(self, pid):
+        """The popup menus of the process on screen: its unmanaged windows that are not
+        its tray notifications."""
+        return [w for w in self.windows(pid=pid)
+                if self.override_redirect(w) and self.name(w) != "Quillnest - Notification"]
+
     def popup_shown(self, pid):
-        """Whether a popup menu of the process is on screen: an unmanaged window of
-        the process that is not one of its tray notifications."""
-        for wid in self.windows(pid=pid):
-            if self.override_redirect(wid) and self.name(wid) != "Quillnest - Notification":
-                return True
-        return False
+        return bool(self.popups(pid))
 
     def close_window(self, wid):
         """Closes a window the way a user does: through the window manager (Alt+F4
