@@ -538,17 +538,23 @@ bool FfmpegMovieEncoder::Private::prepareConverter(int width, int height) {
 
 // Pictures sit on the movie's frame grid: a screen grab that came late followed by one
 // on time would otherwise lie a few milliseconds apart, and players and converters that
-// count in frames see two pictures at one instant. A second picture for a tick already
-// taken is left out; it is at most a frame newer than the one shown.
+// count in frames see two pictures at one instant. A picture whose frame is taken goes
+// to the next one when that is less than a frame ahead of it (the stream's rhythm sits
+// near the middle of two frames), and is left out only when it is further ahead.
 int64_t FfmpegMovieEncoder::Private::gridPts(int64_t us) const {
     const int64_t tick = av_rescale_rnd(us, settings.fps, 1'000'000, AV_ROUND_NEAR_INF);
     return av_rescale_q(tick, AVRational{1, settings.fps}, video->time_base);
 }
 
 bool FfmpegMovieEncoder::Private::convertAndEncode(PendingPicture &pending) {
-    const int64_t pts = gridPts(pending.ptsUs);
-    if (pts <= lastEncodedPts)
-        return false;
+    int64_t pts = gridPts(pending.ptsUs);
+    if (pts <= lastEncodedPts && lastEncodedPts >= 0) {
+        const AVRational frame{1, settings.fps};
+        const int64_t nextTick = av_rescale_q(lastEncodedPts, video->time_base, frame) + 1;
+        if (av_rescale(nextTick, 1'000'000, settings.fps) - pending.ptsUs >= 1'000'000 / settings.fps)
+            return false;
+        pts = av_rescale_q(nextTick, frame, video->time_base);
+    }
     if (!pending.picture) {
         // The held picture once more, so that the file keeps up with the time line
         // while the screen stands still.

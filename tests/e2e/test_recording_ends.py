@@ -1,7 +1,8 @@
 """Every way a recording can end, on the real program with a PulseAudio sine source as
 the microphone: a termination signal, Quit in the status menu, the X server going
 away, a kill followed by a new start, a full disk, and the microphone going away. Each
-movie must decode to its end and hold the recorded time, less at most its last second."""
+movie must decode to its end and hold the recorded time, less at most its last second.
+A screen unplugged under its crop ends the recording the same way."""
 import re
 import os
 import signal
@@ -182,3 +183,20 @@ def test_a_disk_filled_by_another_program_keeps_a_playable_movie(launch, x, puls
                                                    r"playable, at (.*?\.mov)(?:  \|  Close)?")), timeout=30)
     recorder.wait_bar(app, lambda s: s["state"] == "idle")
     check_movie(kept.group(1), recorded, lost=0.7)
+
+
+def test_a_screen_unplugged_while_its_crop_records_finishes_the_movie(launch, x, two_screens, pulse):
+    right = two_screens.monitors[1]
+    app = launch(prefs=PREFS, env=recorder.pulse_env(pulse))
+    # The crop on the second screen; the pointer starts there so the capture keys on it.
+    x.move(right.x + 50, right.y + 50)
+    path, started = recorder.start_recording(app, x, (right.x + 300, right.y + 200, 400, 300))
+    wait_recorded(app, RECORD_FOR)
+    subprocess.run(["xrandr", "--output", "DUMMY1", "--off"], env=two_screens.env, check=True)
+    recorded = time.time() - started
+    app.wait_for_line(lines.notice("The recording stopped: its screen is gone."), timeout=20)
+    app.wait_for_line(r"^Recording finished: " + re.escape(path) + "$", timeout=30)
+    # The program stays: the user goes on with the other screen.
+    assert app.proc.poll() is None
+    # The stream notices the screen going within a frame or two; that much may be lost.
+    check_movie(path, recorded, lost=0.3)

@@ -212,8 +212,8 @@ def test_records_the_region_with_sound_pause_and_mute(display, pulse, animation,
 
 def test_a_failing_stream_leaves_a_playable_movie(display, pulse, animation, drivers):
     """The ends a user reaches through the program (signals, Quit, the X server going
-    away) are driven on quillnest itself in test_recording_ends.py; a stream that fails
-    by itself can only be forced here."""
+    away, a screen unplugged) are driven on quillnest itself in test_recording_ends.py;
+    a stream that fails by itself can only be forced here."""
     out = os.path.join(tempfile.mkdtemp(prefix="qn-rec-out-"), "movie.mov")
     d = Driver(display, pulse, out=out)
     drivers.append(d)
@@ -245,8 +245,8 @@ def test_an_unchanged_screen_holds_its_picture(display, drivers):
     duration = float(streams["video"]["duration"])
     assert 2.0 <= duration <= 2.5
     # Nothing moved: the first picture is held rather than encoded again each tick
-    # (the writer repeats it only twice a fragment, so a kill keeps it).
-    assert int(streams["video"]["nb_read_packets"]) <= 2 * duration + 3
+    # (the writer repeats it only twice a half-second fragment, so a kill keeps it).
+    assert int(streams["video"]["nb_read_packets"]) <= 4 * duration + 3
     # Without a microphone the movie has no sound track.
     assert "audio" not in streams
 
@@ -257,21 +257,6 @@ def _second_screen_index(display):
     listing = subprocess.run(["xrandr", "--listactivemonitors"], env=display.env, capture_output=True,
                              text=True).stdout
     return next(i for i, line in enumerate(listing.splitlines()[1:]) if f"+{second.x}+{second.y}" in line)
-
-
-def test_a_screen_that_goes_away_ends_the_recording(two_screens, drivers):
-    out = os.path.join(tempfile.mkdtemp(prefix="qn-rec-out-"), "gone.mov")
-    d = Driver(two_screens, None, mic=False, out=out, screen=_second_screen_index(two_screens))
-    drivers.append(d)
-    d.send("start")
-    d.wait_for(r"^recording$")
-    d.wait_until("time", 1.0)
-    subprocess.run(["xrandr", "--output", "DUMMY1", "--off"], env=two_screens.env, check=True)
-    d.wait_for(r"^delegate error$")
-    d.wait_for(r"^finished ")
-    d.wait_for(r"^idle$")
-    _, streams = probe(out)
-    assert float(streams["video"]["duration"]) >= 1.0
 
 
 def test_records_the_crop_of_a_screen_beside_the_first(two_screens, drivers):

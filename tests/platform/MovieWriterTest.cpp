@@ -124,8 +124,8 @@ TEST(MovieWriter, HeldPictureAndShortSoundReachTheEnd) {
 // The odd column and row an even movie leaves out are cut off, not squeezed in.
 // Screen grabs come a little early or late; in the movie every picture sits on the
 // frame grid, one per frame at most, so that tools counting in frames see no two
-// pictures at one instant. The picture that shares a frame with an earlier one is
-// left out.
+// pictures at one instant. A picture whose frame is taken moves to the next frame
+// when that is less than a frame ahead of it, and is left out otherwise.
 TEST(MovieWriter, PicturesSitOnTheFrameGrid) {
     QTemporaryDir dir;
     MovieWriter writer;
@@ -148,8 +148,9 @@ TEST(MovieWriter, PicturesSitOnTheFrameGrid) {
         frames.push_back(std::lround(pts * 30));
         EXPECT_NEAR(pts * 30, double(frames.back()), 1e-3) << pts;
     }
-    // 0, 33 → 1, 41 → 1 (left out), 100.1 → 3, 120 → 4, 140 → 4 (left out), 166 → 5, 210 → 6, 300 → 9.
-    EXPECT_EQ(frames, (std::vector<long>{0, 1, 3, 4, 5, 6, 9}));
+    // 0, 33 → 1, 41 → 1 taken → 2, 100.1 → 3, 120 → 4, 140 → 4 taken → 5, 166 → 5 taken and
+    // 6 a whole frame ahead → left out, 210 → 6, 300 → 9.
+    EXPECT_EQ(frames, (std::vector<long>{0, 1, 2, 3, 4, 5, 6, 9}));
 }
 
 TEST(MovieWriter, OddPicturesAreCutNotScaled) {
