@@ -16,7 +16,7 @@ namespace qn {
 namespace saveDialog {
 
 struct FileType {
-    QString label;       // "PNG image"
+    QString label;        // "PNG image"
     QStringList suffixes; // the first is the one a name without a type gets
 };
 

@@ -213,44 +213,80 @@ TEST(SafeFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
     EXPECT_EQ(entries(dir.path()), QSet<QString>{QStringLiteral("image.png")});
 }
 
-// A full disk: run in a mount namespace of its own with a tiny tmpfs, so that the
-// write really meets ENOSPC (the outer test starts this one there).
-TEST(SafeFile, AFullDiskNamesTheReasonAndKeepsTheOldFile) {
-    const QByteArray folder = qgetenv("QN_FULL_DISK_DIR");
-    if (folder.isEmpty()) {
-        QTemporaryDir mount;
-        QTemporaryDir outside;
-        const QString big = outside.filePath(QStringLiteral("movie.mov"));
-        put(big, QByteArray(256 * 1024, 'm'));
-        QProcess child;
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        const QString script =
-            QStringLiteral("mount -t tmpfs -o size=64k none \"$1\" && QN_FULL_DISK_DIR=\"$1\" QN_BIG_FILE=\"$3\" "
-                           "exec \"$2\" --gtest_filter=SafeFile.AFullDiskNamesTheReasonAndKeepsTheOldFile");
-        child.start(QStringLiteral("unshare"),
-                    {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral("sh"),
-                     mount.path(), QCoreApplication::applicationFilePath(), big});
-        if (!child.waitForStarted() || !child.waitForFinished(60000))
-            GTEST_SKIP() << "no unshare here";
-        const QByteArray out = child.readAll();
-        if (child.exitCode() != 0 && !out.contains("[  FAILED  ]"))
-            GTEST_SKIP() << "no mount namespace here: " << out.constData();
-        EXPECT_EQ(child.exitCode(), 0) << out.constData();
-        EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.constData();
+// A file system of the test's own: the calling test runs again in a mount namespace
+// (unshare -rm), where `setup` has mounted a tmpfs at $1, and finds that folder in
+// QN_MOUNTED_DIR. The outer run checks the inner one's result and gets no folder.
+namespace {
+
+struct Mounted {
+    QString folder; // inside the namespace
+    QString skip;   // why the test cannot run here
+};
+
+Mounted mounted(const QString &setup) {
+    const QByteArray inner = qgetenv("QN_MOUNTED_DIR");
+    if (!inner.isEmpty())
+        return {QString::fromLocal8Bit(inner), {}};
+    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const QString filter =
+        QStringLiteral("%1.%2").arg(QLatin1String(info->test_suite_name()), QLatin1String(info->name()));
+    QTemporaryDir mount;
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    const QString script = setup + QStringLiteral(" && QN_MOUNTED_DIR=\"$1\" exec \"$2\" --gtest_filter=") + filter;
+    child.start(QStringLiteral("unshare"),
+                {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script, QStringLiteral("sh"),
+                 mount.path(), QCoreApplication::applicationFilePath()});
+    if (!child.waitForStarted() || !child.waitForFinished(60000))
+        return {{}, QStringLiteral("no unshare here")};
+    const QByteArray out = child.readAll();
+    if (child.exitCode() != 0 && !out.contains("[  FAILED  ]"))
+        return {{}, QStringLiteral("no mount namespace here: ") + QString::fromLocal8Bit(out)};
+    EXPECT_EQ(child.exitCode(), 0) << out.constData();
+    EXPECT_TRUE(out.contains("[  PASSED  ] 1 test")) << out.constData();
+    return {};
+}
+
+} // namespace
+
+// Read-only for root too, which the folder's mode above is not.
+TEST(SafeFile, AReadOnlyFileSystemKeepsTheOldFileAndSaysWhy) {
+    const Mounted m = mounted(QStringLiteral("mount -t tmpfs none \"$1\" && printf old > \"$1/image.png\" && "
+                                             "mount -o remount,ro \"$1\""));
+    if (!m.skip.isEmpty())
+        GTEST_SKIP() << m.skip.toStdString();
+    if (m.folder.isEmpty())
         return;
-    }
-    const QString root = QString::fromLocal8Bit(folder);
-    const QString path = root + QStringLiteral("/image.png");
+    const QString path = m.folder + QStringLiteral("/image.png");
+    EXPECT_EQ(safeFile::write(path, "new", Mode::UserFile), QStringLiteral("Read-only file system"));
+    EXPECT_EQ(safeFile::copy(path, m.folder + QStringLiteral("/copy.png"), Mode::UserFile),
+              QStringLiteral("Read-only file system"));
+    EXPECT_EQ(readAll(path), QByteArray("old"));
+    EXPECT_EQ(entries(m.folder), QSet<QString>{QStringLiteral("image.png")});
+}
+
+// A full disk that really meets ENOSPC, for a picture written whole and for a movie
+// copied in pieces.
+TEST(SafeFile, AFullDiskNamesTheReasonAndKeepsTheOldFile) {
+    const Mounted m = mounted(QStringLiteral("mount -t tmpfs -o size=64k none \"$1\""));
+    if (!m.skip.isEmpty())
+        GTEST_SKIP() << m.skip.toStdString();
+    if (m.folder.isEmpty())
+        return;
+    const QString path = m.folder + QStringLiteral("/image.png");
     put(path, "old picture");
     EXPECT_EQ(safeFile::write(path, QByteArray(256 * 1024, 'x'), Mode::UserFile),
               QStringLiteral("No space left on device"));
-    const QString movie = root + QStringLiteral("/movie.mov");
+    // The source lives outside the small file system.
+    QTemporaryDir outside;
+    const QString big = outside.filePath(QStringLiteral("movie.mov"));
+    put(big, QByteArray(256 * 1024, 'm'));
+    const QString movie = m.folder + QStringLiteral("/movie.mov");
     put(movie, "old movie");
-    EXPECT_EQ(safeFile::copy(qEnvironmentVariable("QN_BIG_FILE"), movie, Mode::UserFile),
-              QStringLiteral("No space left on device"));
+    EXPECT_EQ(safeFile::copy(big, movie, Mode::UserFile), QStringLiteral("No space left on device"));
     EXPECT_EQ(readAll(path), QByteArray("old picture"));
     EXPECT_EQ(readAll(movie), QByteArray("old movie"));
-    EXPECT_EQ(entries(root), (QSet<QString>{QStringLiteral("image.png"), QStringLiteral("movie.mov")}));
+    EXPECT_EQ(entries(m.folder), (QSet<QString>{QStringLiteral("image.png"), QStringLiteral("movie.mov")}));
 }
 
 TEST(SafeFile, CopyReplacesWholeAndLeavesTheSourceAlone) {
