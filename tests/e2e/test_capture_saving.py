@@ -15,7 +15,7 @@ def mode_of(path):
     return stat.S_IMODE(os.stat(path).st_mode)
 
 
-def save_over(x, dialog, path):
+def save_over(x, display, dialog, path, shot):
     """Types `path` into the save dialog and answers Yes when it asks whether to
     replace the file that is there."""
     wait_focus_in(x, dialog, time.time() + 10)
@@ -23,6 +23,8 @@ def save_over(x, dialog, path):
     x.type(path)
     x.key("Return")
     wait_focus_in(x, lambda: [w for w in x.windows(name="^Save$") if w not in dialog], time.time() + 10)
+    if os.environ.get("QN_E2E_SHOTS"):
+        display.screenshot(os.path.join(os.environ["QN_E2E_SHOTS"], shot))
     x.key("alt+y")
 
 
@@ -46,7 +48,7 @@ def test_a_picture_saved_over_a_link_replaces_the_file_it_names_and_keeps_its_mo
     open_capture(app, x)
     x.drag((100, 100), (300, 250))
     x.key("ctrl+s")
-    save_over(x, x.wait_window("^Save$"), link)
+    save_over(x, display, x.wait_window("^Save$"), link, "replace-picture.png")
     app.wait_for_line(lines.saved(lines.ending("latest-shot.png")))
     wait_capture_closed(app, x)
     assert os.readlink(link) == real
@@ -84,7 +86,7 @@ def test_a_movie_saved_over_a_link_is_the_one_recorded_even_when_its_name_was_ta
         recorder.wait_bar(app, lambda s: s["state"] == "paused")
 
         x.click(*chrome.centre(save))
-        save_over(x, x.wait_window("^Save$"), link)
+        save_over(x, display, x.wait_window("^Save$"), link, "replace-movie.png")
         app.wait_for_line(lines.saved_movie(lines.ending("latest-movie.mov")), timeout=30)
         wait_capture_closed(app, x)
         finished = app.wait_for_line(recorder.FINISHED).group(1)
