@@ -25,7 +25,9 @@ namespace qn {
 //   is never followed; the new file replaces the link itself. The file is readable
 //   by the owner only (0600), also while it is being written.
 // - Placement::KeepExisting never replaces anything at the path (renameat2 with
-//   RENAME_NOREPLACE): the name is reported taken and the caller picks another.
+//   RENAME_NOREPLACE, else a hard link, which cannot replace either): the name is
+//   reported taken and the caller picks another. Meant for files of ours, whose
+//   temporary file is always beside the path itself.
 //
 // QSaveFile is not the base: it writes through a link at the path, which a file of
 // our own must never do, and it cannot place a file without replacing one.
