@@ -7,6 +7,7 @@
 #include "app/state/SoundsCore.h"
 #include "capture/ImageEncoding.h"
 #include "capture/OverlayNotices.h"
+#include "capture/SaveDialog.h"
 #include "capture/SnapshotView.h"
 #include "capture/SnapshotWithCommentsView.h"
 #include "cloud/APICore.h"
@@ -46,41 +47,12 @@ QString writeAtomically(const QString &path, const QByteArray &bytes, bool priva
     return safeFile::write(path, bytes, privateFile ? safeFile::Mode::PrivateFile : safeFile::Mode::UserFile);
 }
 
+// Pictures are offered as PNG first; the bytes follow the type the name ends with.
 QFileDialog *makeSaveDialog(QWidget *parent, const QString &name) {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    auto *dialog = new QFileDialog(parent, QStringLiteral("Save"), folder);
-    // Our own dialog: it stacks above the overlay and behaves the same everywhere.
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setNameFilters({QStringLiteral("PNG image (*.png)"), QStringLiteral("JPEG image (*.jpg *.jpeg)")});
-    dialog->setDefaultSuffix(QStringLiteral("png"));
-    dialog->selectFile(name + QStringLiteral(".png"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
-    QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString &filter) {
-        const bool jpeg = filter.startsWith(QLatin1String("JPEG"));
-        dialog->setDefaultSuffix(jpeg ? QStringLiteral("jpg") : QStringLiteral("png"));
-        // The proposed name follows the chosen type unless the user typed one of their own.
-        const QStringList chosen = dialog->selectedFiles();
-        if (!chosen.isEmpty()) {
-            QFileInfo info(chosen.first());
-            dialog->selectFile(info.completeBaseName() + (jpeg ? QStringLiteral(".jpg") : QStringLiteral(".png")));
-        }
-    });
-    return dialog;
-}
-
-// The chosen file and whether it is to hold JPEG bytes: a .jpg/.jpeg name or the
-// JPEG filter with a name without a type of its own.
-std::pair<QString, bool> chosenFile(QFileDialog *dialog) {
-    QString path = dialog->selectedFiles().value(0);
-    const bool jpegFilter = dialog->selectedNameFilter().startsWith(QLatin1String("JPEG"));
-    if (QFileInfo(path).suffix().isEmpty())
-        path += jpegFilter ? QStringLiteral(".jpg") : QStringLiteral(".png");
-    return {path, imageEncoding::isJpegFileName(path)};
+    return saveDialog::make(parent, QStandardPaths::PicturesLocation,
+                            {{QStringLiteral("PNG image"), {QStringLiteral("png")}},
+                             {QStringLiteral("JPEG image"), {QStringLiteral("jpg"), QStringLiteral("jpeg")}}},
+                            name + QStringLiteral(".png"));
 }
 } // namespace
 
@@ -273,10 +245,11 @@ void CaptureOutputs::saveImageAction() {
         return;
     }
     QFileDialog *dialog = makeSaveDialog(window, model().screenshotName());
-    dialog->setWindowModality(Qt::WindowModal);
     QPointer<QScreen> target(screen);
     connect(dialog, &QFileDialog::accepted, this, [this, dialog, target, snapshot] {
-        const auto [path, jpeg] = chosenFile(dialog);
+        const QString path = saveDialog::chosenPath(dialog);
+        if (path.isEmpty())
+            return;
         const QImage image = renderImage(target, snapshot, m_capture.smallSnapshot(target), model().drawedTools(),
                                          model().croppedArea());
         m_capture.closeOverlay(false, true);
@@ -285,7 +258,7 @@ void CaptureOutputs::saveImageAction() {
             diagnostics::report(diagnostics::nothingToSave());
             return;
         }
-        writeImageFile(path, image, jpeg);
+        writeImageFile(path, image, imageEncoding::isJpegFileName(path));
     });
     dialog->open();
 }
@@ -313,14 +286,16 @@ void CaptureOutputs::writeImageFile(const QString &path, const QImage &image, bo
 void CaptureOutputs::saveImageData(const QByteArray &pngData) {
     QFileDialog *dialog = makeSaveDialog(nullptr, model().screenshotName());
     connect(dialog, &QFileDialog::accepted, this, [this, dialog, pngData] {
-        const auto [path, jpeg] = chosenFile(dialog);
+        const QString path = saveDialog::chosenPath(dialog);
+        if (path.isEmpty())
+            return;
         QImage image;
         image.loadFromData(pngData, "PNG");
         if (image.isNull()) {
             diagnostics::report(diagnostics::imageToSaveUnreadable());
             return;
         }
-        writeImageFile(path, image, jpeg);
+        writeImageFile(path, image, imageEncoding::isJpegFileName(path));
     });
     dialog->open();
 }

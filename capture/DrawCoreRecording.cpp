@@ -8,13 +8,14 @@
 #include "app/state/RecordModel.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
+#include "capture/SaveDialog.h"
 #include "capture/StreamWindowHost.h"
 #include "editor_ui/Panel.h"
 #include "platform/Diagnostics.h"
+#include "platform/SafeFile.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VideoRecorderView.h"
 
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -269,36 +270,30 @@ void DrawCore::saveVideoAction() {
         diagnostics::report(diagnostics::noRecordingToSave());
         return;
     }
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    auto *dialog = new QFileDialog(window, QStringLiteral("Save"), folder);
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setNameFilters({QStringLiteral("QuickTime movie (*.mov)")});
-    dialog->setDefaultSuffix(QStringLiteral("mov"));
-    dialog->selectFile(QFileInfo(*url).fileName());
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
-    dialog->setWindowModality(Qt::WindowModal);
+    QFileDialog *dialog =
+        saveDialog::make(window, QStandardPaths::MoviesLocation,
+                         {{QStringLiteral("QuickTime movie"), {QStringLiteral("mov")}}}, QFileInfo(*url).fileName());
     const QString source = *url;
     connect(dialog, &QFileDialog::accepted, this, [this, dialog, source] {
-        QString destination = dialog->selectedFiles().value(0);
+        const QString destination = saveDialog::chosenPath(dialog);
         if (destination.isEmpty())
             return;
-        if (QFileInfo(destination).suffix().isEmpty())
-            destination += QStringLiteral(".mov");
         diagnostics::report(diagnostics::finishingMovie(destination));
         QPointer<DrawCore> self(this);
         VideoRecorderCore::stopRecording([self, source, destination] {
             if (!self)
                 return;
-            if (const auto error = VideoRecorderCore::copyMovie(source, destination)) {
+            // The finish may have had to give the movie another name (someone took
+            // its own during the recording): what is copied is what was finished.
+            const QString movie = VideoRecorderCore::shared().url().value_or(source);
+            // The user confirmed replacing a file that is there; a link they chose is
+            // followed, and the recording itself is never touched.
+            const QString error = safeFile::copy(movie, destination, safeFile::Mode::UserFile);
+            if (!error.isEmpty()) {
                 // The movie stays in the recordings' folder; the user is told where.
-                diagnostics::report(diagnostics::movieSaveFailed(destination, *error));
-                self->m_outputs.showNotice(QStringLiteral("Could not save the movie: ") + *error +
-                                           QStringLiteral("\nIt is kept in ") + QFileInfo(source).absolutePath());
+                diagnostics::report(diagnostics::movieSaveFailed(destination, error));
+                self->m_outputs.showNotice(QStringLiteral("Could not save the movie: ") + error +
+                                           QStringLiteral("\nIt is kept in ") + QFileInfo(movie).absolutePath());
             } else {
                 diagnostics::report(diagnostics::savedMovie(destination));
             }

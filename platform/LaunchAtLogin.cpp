@@ -1,10 +1,11 @@
 #include "platform/LaunchAtLogin.h"
 
+#include "platform/SafeFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <cstdio>
@@ -85,10 +86,10 @@ bool setEnabled(bool enabled) {
         report(QStringLiteral("Open at login: could not create %1").arg(QFileInfo(path).absolutePath()));
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(entryText(QCoreApplication::applicationFilePath()).toUtf8()) < 0 || !file.commit()) {
-        report(QStringLiteral("Open at login: could not write %1: %2").arg(path, file.errorString()));
+    const QString error =
+        safeFile::write(path, entryText(QCoreApplication::applicationFilePath()).toUtf8(), safeFile::Mode::PrivateFile);
+    if (!error.isEmpty()) {
+        report(QStringLiteral("Open at login: could not write %1: %2").arg(path, error));
         return false;
     }
     report(QStringLiteral("Open at login: on"));

@@ -152,43 +152,6 @@ void VideoRecorderCore::finishNow() { d->session->finishNow(); }
 
 void VideoRecorderCore::finishBeforeExit() { d->session->endMovie(false); }
 
-std::optional<QString> VideoRecorderCore::copyMovie(const QString &source, const QString &destination) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("The recording could not be read: %1").arg(in.errorString());
-    const QFileInfo target(destination);
-    const QString temporary = target.dir().filePath(
-        QStringLiteral(".%1.part-%2").arg(target.fileName()).arg(QCoreApplication::applicationPid()));
-    QFile out(temporary);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::NewOnly))
-        return QStringLiteral("The recording could not be saved: %1").arg(out.errorString());
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    while (true) {
-        const qint64 n = in.read(buffer.data(), buffer.size());
-        if (n < 0 || (n > 0 && out.write(buffer.constData(), n) != n)) {
-            const QString reason = n < 0 ? in.errorString() : out.errorString();
-            out.close();
-            out.remove();
-            return QStringLiteral("The recording could not be saved: %1").arg(reason);
-        }
-        if (n == 0)
-            break;
-    }
-    if (!out.flush() || ::fsync(out.handle()) != 0) {
-        const QString reason = out.errorString();
-        out.close();
-        out.remove();
-        return QStringLiteral("The recording could not be saved: %1").arg(reason);
-    }
-    out.close();
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(destination).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(temporary);
-        return QStringLiteral("The recording could not be saved: %1").arg(reason);
-    }
-    return std::nullopt;
-}
-
 // ---- camera and microphone ------------------------------------------------
 
 std::optional<VideoRecordingError> VideoRecorderCore::startCameraSession() { return d->devices->startCamera(); }

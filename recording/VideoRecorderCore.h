@@ -73,11 +73,6 @@ public:
     // The movie being or last written; kept after the recording ends.
     std::optional<QString> url() const;
 
-    // Copies a finished movie to where the user chose, through a temporary file in
-    // the destination folder and a rename, so an existing file is replaced whole or
-    // not at all. The source is never touched. Returns the error text on failure.
-    static std::optional<QString> copyMovie(const QString &source, const QString &destination);
-
     // ---- camera and microphone ---------------------------------------------
     // Start the session with the device chosen in the recording state. On success
     // cameraStreaming / microphoneStreaming become true; on failure nothing changes.

@@ -1,10 +1,11 @@
 #include "settings/CustomLogo.h"
 
+#include "platform/SafeFile.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <cmath>
 
@@ -74,10 +75,9 @@ Outcome store(const QString &chosenFile, const QString &target) {
         return out;
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit()) {
+    out.details = safeFile::write(path, png, safeFile::Mode::PrivateFile);
+    if (!out.details.isEmpty()) {
         out.result = Result::WriteFailed;
-        out.details = file.errorString();
         return out;
     }
     out.result = Result::Stored;

@@ -5,6 +5,7 @@
 #include "platform/Diagnostics.h"
 #include "platform/MoviePlayer.h"
 #include "platform/Observe.h"
+#include "platform/SafeFile.h"
 #include "platform/WindowGoneWatch.h"
 #include "recording/VideoPlayerView.h"
 #include "settings/ControlsReport.h"
@@ -19,7 +20,6 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPointer>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -153,8 +153,7 @@ QString OnboardingView::videoFile() {
     if (existing.size() == data.size())
         return path;
     QDir().mkpath(dir);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    if (!safeFile::write(path, data, safeFile::Mode::PrivateFile).isEmpty())
         return QString();
     return path;
 }

@@ -1,6 +1,7 @@
 #include "platform/movie/FragmentedMovie.h"
 
 #include "platform/MovieEncoder.h"
+#include "platform/SafeFile.h"
 #include "platform/movie/FfmpegHandles.h"
 
 #include <QDir>
@@ -85,20 +86,6 @@ struct BoundedFile {
     }
 };
 
-// Made here, exclusively and without following a link; a stale one of an earlier
-// attempt on the same recording goes first (the caller holds the recording's lock).
-bool createPart(const QString &part, QString *error) {
-    const QByteArray name = QFile::encodeName(part);
-    ::unlink(name.constData());
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    ::close(fd);
-    return true;
-}
-
 struct CopyResult {
     bool ok = false;
     bool noRoom = false;
@@ -157,11 +144,6 @@ CopyResult copyIntoOrdinaryMovie(int fd, int64_t length, const QString &part) {
         to->codecpar->codec_tag = 0;
         to->time_base = from->time_base;
         outputIndex[i] = to->index;
-    }
-    QString why;
-    if (!createPart(part, &why)) {
-        result.error = QStringLiteral("The movie cannot be made: ") + why;
-        return result;
     }
     ret = avio_open(&output->pb, partName.constData(), AVIO_FLAG_WRITE);
     if (ret < 0)
@@ -241,42 +223,28 @@ CopyResult copyIntoOrdinaryMovie(int fd, int64_t length, const QString &part) {
     return result;
 }
 
-// The copy is what stays once the recording is removed: it reaches the disk first.
-bool syncFile(const QString &path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
+// Whether `candidate` is a name the finished movie may take: not the name of a
+// recording still running beside it (that one's movie will want it).
+bool freeOfRecordings(const QString &candidate, const QString &ownRecording) {
+    const QString runningName = recordingPathFor(candidate);
+    struct stat info {};
+    return runningName == ownRecording || ::lstat(QFile::encodeName(runningName).constData(), &info) != 0;
 }
 
-// Moves `from` to `wanted` or the next free numbered name, never over a file that
-// is there nor over the name of a recording still running. Empty on failure.
-QString placeUnderFreeName(const QString &from, const QString &wanted, const QString &ownRecording, QString *error) {
-    const QByteArray source = QFile::encodeName(from);
+// Puts the movie at `wanted` or the next free numbered name, never over a file that
+// is there nor over the name of a recording still running: by `place`, which says
+// whether a name was taken. Empty on failure.
+QString placeUnderFreeName(const QString &wanted, const QString &ownRecording, QString *error,
+                           const std::function<safeFile::Outcome(const QString &)> &place) {
     for (int n = 1; n < 100; ++n) {
         const QString candidate = numberedPath(wanted, n);
-        struct stat info {};
-        const QString runningName = recordingPathFor(candidate);
-        if (runningName != ownRecording && ::lstat(QFile::encodeName(runningName).constData(), &info) == 0)
+        if (!freeOfRecordings(candidate, ownRecording))
             continue;
-        const QByteArray target = QFile::encodeName(candidate);
-        if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
-            return candidate;
-        if (errno == EEXIST)
-            continue;
-        if (errno != EINVAL && errno != ENOSYS) {
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-            return {};
+        switch (place(candidate)) {
+        case safeFile::Outcome::Done: return candidate;
+        case safeFile::Outcome::NameTaken: continue;
+        case safeFile::Outcome::Failed: return {};
         }
-        // A file system without the no-replace flag: look, then move.
-        if (::lstat(target.constData(), &info) == 0)
-            continue;
-        if (::rename(source.constData(), target.constData()) == 0)
-            return candidate;
-        *error = QString::fromLocal8Bit(std::strerror(errno));
-        return {};
     }
     *error = QStringLiteral("No free name is left beside ") + wanted;
     return {};
@@ -344,44 +312,55 @@ int64_t freeBytesIn(const QString &folder, const RoomRule &rule) {
 FinishedMovie finishFragmented(int fd, const QString &recordingPath, int64_t length, const QString &wantedPath,
                                const RoomRule &room) {
     FinishedMovie finished;
-    const QString part = partPathFor(recordingPath);
     const QString folder = QFileInfo(recordingPath).absolutePath();
+    // A part an earlier, killed finish of this recording left: ours (the folder is
+    // private and the caller holds the recording's lock), and of no use any more.
+    ::unlink(QFile::encodeName(partPathFor(wantedPath)).constData());
+    // The copy is made as a private file beside the movie, fsync-ed and then given
+    // its name without ever replacing anything there.
+    safeFile::Writer part(wantedPath, safeFile::Mode::PrivateFile);
     // The copy is about as big as the recording, and its index a little more.
     const int64_t needed = length + length / 50 + (int64_t(1) << 20);
     CopyResult copy;
     if (freeBytesIn(folder, room) - needed < room.reserveBytes) {
         copy.noRoom = true;
         copy.error = QStringLiteral("There is no room on the disk to finish the movie.");
+    } else if (!part.ok()) {
+        copy.error = QStringLiteral("The movie cannot be made: ") + part.error();
     } else {
-        copy = copyIntoOrdinaryMovie(fd, length, part);
-        if (copy.ok && !syncFile(part)) {
-            copy.ok = false;
-            copy.error = QStringLiteral("Writing the movie failed: ") + QString::fromLocal8Bit(std::strerror(errno));
-        }
+        copy = copyIntoOrdinaryMovie(fd, length, part.temporaryPath());
     }
     QString why;
     if (copy.ok) {
-        finished.path = placeUnderFreeName(part, wantedPath, recordingPath, &why);
+        finished.path = placeUnderFreeName(wantedPath, recordingPath, &why, [&](const QString &candidate) {
+            const safeFile::Outcome placed = part.commit(safeFile::Placement::KeepExisting, candidate);
+            if (placed == safeFile::Outcome::Failed)
+                why = part.error();
+            return placed;
+        });
         if (!finished.path.isEmpty()) {
             ::unlink(QFile::encodeName(recordingPath).constData());
             finished.playable = true;
             return finished;
         }
-        copy.error = QStringLiteral("The movie cannot be named: ") + why;
+        copy.error = QStringLiteral("Writing the movie failed: ") + why;
     }
-    QFile::remove(part);
+    part.abandon();
     if (copy.noRoom)
         copy.error = QStringLiteral("There is no room on the disk to finish the movie.");
     // The recording is a movie already: it keeps what the copy could not make.
     if (::ftruncate(fd, length) != 0) {
         // Bytes past the last fragment stay; players stop at them.
     }
-    finished.path = placeUnderFreeName(recordingPath, wantedPath, recordingPath, &why);
+    finished.path = placeUnderFreeName(wantedPath, recordingPath, &why, [&](const QString &candidate) {
+        return safeFile::placeWithoutReplacing(recordingPath, candidate, &why);
+    });
     finished.playable = !finished.path.isEmpty();
     finished.keptFragmented = finished.playable;
     finished.error = finished.playable ? copy.error : copy.error + QLatin1Char(' ') + why;
-    if (!finished.playable)
-        finished.path = recordingPath;
+    if (!finished.path.isEmpty())
+        return finished;
+    finished.path = recordingPath;
     return finished;
 }
 
@@ -397,8 +376,8 @@ QString finalPathFor(const QString &recordingPath) {
     return info.dir().filePath(name + QStringLiteral(".mov"));
 }
 
-QString partPathFor(const QString &recordingPath) {
-    const QFileInfo info(recordingPath);
+QString partPathFor(const QString &moviePath) {
+    const QFileInfo info(moviePath);
     return info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".part"));
 }
 

@@ -42,10 +42,10 @@ FinishedMovie finishFragmented(int fd, const QString &recordingPath, int64_t len
                                const RoomRule &room);
 
 // Names that belong together: "X.mov" is recorded as "X.recording.mov", turned in
-// ".X.recording.mov.part" beside it.
+// ".X.mov.part" beside it (the name the safe writer gives the movie's copy first).
 QString recordingPathFor(const QString &finalPath);
 QString finalPathFor(const QString &recordingPath);
-QString partPathFor(const QString &recordingPath);
+QString partPathFor(const QString &moviePath);
 // "X.mov", "X 2.mov", "X 3.mov"...: the n-th name to try for a movie.
 QString numberedPath(const QString &wanted, int n);
 

@@ -473,31 +473,3 @@ TEST_F(VideoRecorderCoreTest, CameraWithoutDevices) {
     EXPECT_FALSE(model.cameraStreaming());
     EXPECT_FALSE(core->cameraSessionRunning());
 }
-
-TEST(CopyMovie, ReplacesWholeOrNotAtAll) {
-    QTemporaryDir dir;
-    const QString source = dir.filePath(QStringLiteral("source.mov"));
-    const QString target = dir.filePath(QStringLiteral("target.mov"));
-    QFile s(source);
-    ASSERT_TRUE(s.open(QIODevice::WriteOnly));
-    s.write(QByteArray(3 << 20, 'm'));
-    s.close();
-    QFile t(target);
-    ASSERT_TRUE(t.open(QIODevice::WriteOnly));
-    t.write("old");
-    t.close();
-
-    EXPECT_EQ(VideoRecorderCore::copyMovie(source, target), std::nullopt);
-    QFile check(target);
-    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
-    EXPECT_EQ(check.size(), 3 << 20);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
-
-    const auto missingFolder = VideoRecorderCore::copyMovie(source, dir.filePath(QStringLiteral("no/such.mov")));
-    ASSERT_TRUE(missingFolder);
-    EXPECT_TRUE(missingFolder->startsWith(QStringLiteral("The recording could not be saved")));
-    const auto missingSource = VideoRecorderCore::copyMovie(dir.filePath(QStringLiteral("gone.mov")), target);
-    ASSERT_TRUE(missingSource);
-    EXPECT_TRUE(QFile::exists(source));
-    EXPECT_EQ(QFileInfo(target).size(), 3 << 20);
-}

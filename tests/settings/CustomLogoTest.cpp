@@ -93,3 +93,22 @@ TEST(CustomLogo, AStoredLogoIsReplacedWhole) {
               Result::TooLarge);
     EXPECT_EQ(QImageReader(target).size(), QSize(40, 40));
 }
+
+// The stored logo is a file of ours: a link someone planted where it goes is
+// replaced, and what the link named is left as it was.
+TEST(CustomLogo, ALinkPlantedWhereTheLogoGoesIsNotWrittenThrough) {
+    QTemporaryDir dir;
+    const QString victim = dir.filePath(QStringLiteral("victim.txt"));
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("precious");
+    file.close();
+    const QString target = dir.filePath(QStringLiteral("logo.png"));
+    ASSERT_TRUE(QFile::link(victim, target));
+    ASSERT_EQ(CustomLogo::store(writeImage(dir, QStringLiteral("a.png"), QSize(20, 20), 0, "PNG"), target).result,
+              Result::Stored);
+    EXPECT_FALSE(QFileInfo(target).isSymLink());
+    EXPECT_EQ(QImageReader(target).size(), QSize(20, 20));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("precious"));
+}
