@@ -1,5 +1,7 @@
 #include "cloud/RecordReader.h"
 
+#include "app/state/AnswerEnvelope.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -99,6 +101,14 @@ public:
         }
         return true;
     }
+    // The outcome an answer reports: only ever at its top level.
+    template <typename Envelope> void envelope(const QJsonObject &answer, Envelope &out) {
+        if (failed())
+            return;
+        if (auto wrong = readAnswerEnvelope(answer, out))
+            m_error = std::move(*wrong);
+    }
+
     template <typename Record> bool read(const QJsonValue &value, const QString &path, Record &out) {
         if (!value.isObject()) {
             fail(path, QStringLiteral("is not an object"));
@@ -169,11 +179,9 @@ void readFields(Reader &r, const QJsonObject &o, const QString &p, MagicLinkResp
 }
 
 void readFields(Reader &r, const QJsonObject &o, const QString &p, MagicLinkSecondResponse &v) {
-    r.field(o, p, "success", v.success);
+    r.envelope(o, v);
     r.field(o, p, "result", v.result);
     r.field(o, p, "name", v.name);
-    r.field(o, p, "message", v.message);
-    r.field(o, p, "type", v.type);
 }
 
 void readFields(Reader &r, const QJsonObject &o, const QString &p, GetProjectsResponse::Result &v) {
@@ -181,40 +189,29 @@ void readFields(Reader &r, const QJsonObject &o, const QString &p, GetProjectsRe
 }
 
 void readFields(Reader &r, const QJsonObject &o, const QString &p, GetProjectsResponse &v) {
-    r.field(o, p, "success", v.success);
-    r.field(o, p, "message", v.message);
-    r.field(o, p, "type", v.type);
+    r.envelope(o, v);
     r.field(o, p, "result", v.result);
 }
 
-void readFields(Reader &r, const QJsonObject &o, const QString &p, SuccessResponse &v) {
-    r.field(o, p, "success", v.success);
-    r.field(o, p, "message", v.message);
-    r.field(o, p, "type", v.type);
-}
+void readFields(Reader &r, const QJsonObject &o, const QString &, SuccessResponse &v) { r.envelope(o, v); }
 
 void readFields(Reader &r, const QJsonObject &o, const QString &p, GetUserTrayInfoResponse &v) {
-    r.field(o, p, "success", v.success);
-    r.field(o, p, "message", v.message);
+    r.envelope(o, v);
     r.field(o, p, "projects", v.projects);
     r.field(o, p, "drafts", v.drafts);
 }
 
 void readFields(Reader &r, const QJsonObject &o, const QString &p, CreateTaskResponse &v) {
-    r.field(o, p, "success", v.success);
+    r.envelope(o, v);
     r.field(o, p, "task_id", v.task_id);
     r.field(o, p, "link", v.link);
-    r.field(o, p, "message", v.message);
-    r.field(o, p, "type", v.type);
 }
 
 void readFields(Reader &r, const QJsonObject &o, const QString &p, CreateDraftResponse &v) {
-    r.field(o, p, "success", v.success);
+    r.envelope(o, v);
     r.field(o, p, "result", v.result);
     r.field(o, p, "draft_url", v.draft_url);
     r.field(o, p, "draft_id", v.draft_id);
-    r.field(o, p, "message", v.message);
-    r.field(o, p, "type", v.type);
 }
 
 } // namespace

@@ -1,4 +1,6 @@
 #pragma once
+#include "app/state/AnswerEnvelope.h"
+
 #include <QList>
 #include <QMetaType>
 #include <QString>
@@ -79,57 +81,39 @@ struct MagicLinkResponse {
 
 // "/login_iwgh": one sign-in poll. Signed in only when both `result` (the token) and
 // `name` are present.
-struct MagicLinkSecondResponse {
-    bool success = false;
+struct MagicLinkSecondResponse : TypedAnswerEnvelope {
     std::optional<QString> result;
     std::optional<QString> name;
-    std::optional<QString> message;
-    std::optional<QString> type;
 };
 
 // "/settings": the project list.
-struct GetProjectsResponse {
+struct GetProjectsResponse : TypedAnswerEnvelope {
     struct Result {
         std::optional<QList<Project>> projects;
     };
-    bool success = false;
-    std::optional<QString> message;
-    std::optional<QString> type;
     std::optional<Result> result;
 };
 
 // "/read_all_comments".
-struct SuccessResponse {
-    bool success = false;
-    std::optional<QString> message;
-    std::optional<QString> type;
-};
+struct SuccessResponse : TypedAnswerEnvelope {};
 
 // "/get_user_tray_info": what the status menu shows.
-struct GetUserTrayInfoResponse {
-    bool success = false;
-    std::optional<QString> message;
+struct GetUserTrayInfoResponse : AnswerEnvelope {
     std::optional<QList<Project>> projects;
     std::optional<QList<Draft>> drafts;
 };
 
 // "/create_task".
-struct CreateTaskResponse {
-    bool success = false;
+struct CreateTaskResponse : TypedAnswerEnvelope {
     std::optional<qint64> task_id;
     std::optional<QString> link;
-    std::optional<QString> message;
-    std::optional<QString> type;
 };
 
 // "/create_draft".
-struct CreateDraftResponse {
-    bool success = false;
+struct CreateDraftResponse : TypedAnswerEnvelope {
     std::optional<bool> result;
     std::optional<QString> draft_url;
     std::optional<qint64> draft_id;
-    std::optional<QString> message;
-    std::optional<QString> type;
 };
 
 // --- requests ----------------------------------------------------------------------

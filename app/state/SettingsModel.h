@@ -131,29 +131,35 @@ private:
         member = value;
         Q_EMIT(this->*changed)();
     }
-    void storeBool(const char *key, bool value);
+    // The stored properties: one row each, with the key, its kind in the file, the
+    // default and what a write does beyond storing. Defined with the model's code.
+    struct Stored;
+    template <typename Row> void readStored(const Row &row);
+    // Assigns, notifies, stores and, where the row says so, rebuilds the status menu.
+    template <typename T> void writeStored(T SettingsModel::*member, const T &value);
 
     PreferencesStore &m_store;
     SettingsMenu m_settings = SettingsMenu::Account;
     bool m_settingsLoader = false;
-    bool m_firstRun = true;
+    // Stored properties, and the mute mirror, are set by the constructor from the file.
+    bool m_firstRun{};
     QString m_token;
     QString m_name;
-    bool m_muted = false;
-    bool m_notMuted = true;
-    bool m_showProjects = false;
-    bool m_showNotifications = true;
-    bool m_showNewComments = true;
+    bool m_muted{};
+    bool m_notMuted{};
+    bool m_showProjects{};
+    bool m_showNotifications{};
+    bool m_showNewComments{};
     bool m_needRetina = true;
-    bool m_autoUpload = false;
-    bool m_uploadWatermark = true;
-    bool m_localWatermark = true;
-    Appearance m_appearance = Appearance::None;
+    bool m_autoUpload{};
+    bool m_uploadWatermark{};
+    bool m_localWatermark{};
+    Appearance m_appearance{};
     std::optional<QString> m_logo;
     QList<Draft> m_feeds;
     QList<Project> m_projects;
     int m_onboardingStep = 0;
-    bool m_needOnboarding = true;
+    bool m_needOnboarding{};
 };
 
 } // namespace qn

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -20,7 +22,229 @@ QByteArray iniText(const test::TempPreferences &prefs) {
     file.open(QIODevice::ReadOnly);
     return file.readAll();
 }
+
+// Everything a launch reads from the preferences, compared as a whole so that a
+// damaged key that spills into another one shows.
+struct ReadBack {
+    bool firstRun = true;
+    QString token;
+    QString name;
+    bool muted = false;
+    bool notMuted = true;
+    bool showProjects = false;
+    bool showNotifications = true;
+    bool showNewComments = true;
+    bool autoUpload = false;
+    bool uploadWatermark = true;
+    bool localWatermark = true;
+    Appearance appearance = Appearance::None;
+    std::optional<QString> logo;
+    bool needOnboarding = true;
+
+    bool operator==(const ReadBack &) const = default;
+};
+
+ReadBack readBack(const SettingsModel &m) {
+    return {m.firstRun(),
+            m.token(),
+            m.name(),
+            m.muted(),
+            m.notMuted(),
+            m.showProjects(),
+            m.showNotifications(),
+            m.showNewComments(),
+            m.autoUpload(),
+            m.uploadWatermark(),
+            m.localWatermark(),
+            m.appearance(),
+            m.logo(),
+            m.needOnboarding()};
+}
+
+void PrintTo(const ReadBack &r, std::ostream *os) {
+    *os << "firstRun=" << r.firstRun << " token=" << qPrintable(r.token) << " name=" << qPrintable(r.name)
+        << " muted=" << r.muted << " notMuted=" << r.notMuted << " showProjects=" << r.showProjects
+        << " showNotifications=" << r.showNotifications << " showNewComments=" << r.showNewComments
+        << " autoUpload=" << r.autoUpload << " uploadWatermark=" << r.uploadWatermark
+        << " localWatermark=" << r.localWatermark << " appearance=" << qPrintable(appearanceRawValue(r.appearance))
+        << " logo=" << (r.logo ? qPrintable(*r.logo) : "none") << " needOnboarding=" << r.needOnboarding;
+}
+
+const char *const kStoredKeys[] = {"isFirstRun",      "token",        "name",
+                                   "isMuted",         "showProjects", "showNotifications",
+                                   "showNewComments", "autoUpload",   "uploadWatermark",
+                                   "localWatermark",  "appearance",   "logo",
+                                   "needOnboarding"};
+
+// Assigns every stored property once, as the settings pages would.
+void writeEveryStoredValue(SettingsModel &m, const ReadBack &v) {
+    m.setFirstRun(v.firstRun);
+    m.setToken(v.token);
+    m.setName(v.name);
+    m.setMuted(v.muted);
+    m.setShowProjects(v.showProjects);
+    m.setShowNotifications(v.showNotifications);
+    m.setShowNewComments(v.showNewComments);
+    m.setAutoUpload(v.autoUpload);
+    m.setUploadWatermark(v.uploadWatermark);
+    m.setLocalWatermark(v.localWatermark);
+    m.setAppearance(v.appearance);
+    m.setLogo(v.logo);
+    m.setNeedOnboarding(v.needOnboarding);
+}
 } // namespace
+
+// The preferences file other versions and the user's backups hold: every byte of it is
+// part of the format, so it is pinned whole, for the defaults and for values that
+// differ from every default (texts that need quoting and escaping included).
+TEST(SettingsModel, StoredFileKeepsItsExactBytes) {
+    ReadBack changed;
+    changed.firstRun = false;
+    changed.token = QStringLiteral("t0k3n=;#\"x");
+    changed.name = QStringLiteral("Ann Ö, Jr.");
+    changed.muted = true;
+    changed.notMuted = false;
+    changed.showProjects = true;
+    changed.showNotifications = false;
+    changed.showNewComments = false;
+    changed.autoUpload = true;
+    changed.uploadWatermark = false;
+    changed.localWatermark = false;
+    changed.appearance = Appearance::Dark;
+    changed.logo = QStringLiteral("/srv/logos/mark é.png");
+    changed.needOnboarding = false;
+
+    const struct {
+        const char *what;
+        ReadBack values;
+        QByteArray file;
+    } cases[] = {
+        {"defaults", ReadBack{}, QByteArray(R"ini([General]
+appearance=@ByteArray(\"none\")
+autoUpload=false
+isFirstRun=true
+isMuted=false
+localWatermark=true
+logo=@ByteArray(null)
+name=
+needOnboarding=true
+showNewComments=true
+showNotifications=true
+showProjects=false
+token=
+uploadWatermark=true
+)ini")},
+        {"changed", changed, QByteArray(R"ini([General]
+appearance=@ByteArray(\"dark\")
+autoUpload=true
+isFirstRun=false
+isMuted=true
+localWatermark=false
+logo=@ByteArray(\"\\/srv\\/logos\\/mark \xc3\xa9.png\")
+name="Ann Ö, Jr."
+needOnboarding=false
+showNewComments=false
+showNotifications=false
+showProjects=true
+token="t0k3n=;#\"x"
+uploadWatermark=false
+)ini")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempPreferences prefs;
+        {
+            SettingsModel m(prefs.store());
+            writeEveryStoredValue(m, c.values);
+        }
+        EXPECT_EQ(iniText(prefs), c.file) << iniText(prefs).constData();
+        // And the next launch reads back what was written.
+        auto reopened = prefs.reopen();
+        SettingsModel next(*reopened);
+        ReadBack expected = c.values;
+        expected.logo.reset(); // no such file here: a path to nothing is no logo
+        EXPECT_EQ(readBack(next), expected);
+    }
+}
+
+// A hand-edited, half-written or foreign file: each damaged key reads as its default
+// and is reported once by name; every other key reads as stored and nothing is
+// rewritten.
+TEST(SettingsModel, DamagedStoredValuesReadAsTheirDefaults) {
+    ReadBack keptValues;
+    keptValues.token = QStringLiteral("t");
+    keptValues.autoUpload = true;
+    const QByteArray kept = "token=t\nautoUpload=true\n";
+
+    struct Case {
+        const char *what;
+        QByteArray file;
+        ReadBack expected;
+        QList<const char *> reported;
+    };
+    auto with = [](ReadBack r, auto change) {
+        change(r);
+        return r;
+    };
+    const Case cases[] = {
+        {"missing file", {}, ReadBack{}, {}},
+        {"empty section", "[General]\n", ReadBack{}, {}},
+        {"booleans of another kind",
+         "[General]\n" + kept +
+             "isFirstRun=@ByteArray(false)\nisMuted=maybe\nshowProjects=1\nshowNotifications=FALSE\n"
+             "showNewComments=true, false\nuploadWatermark=\nlocalWatermark=no\n"
+             "needOnboarding=0\n",
+         keptValues,
+         {"isFirstRun", "isMuted", "showProjects", "showNotifications", "showNewComments", "uploadWatermark",
+          "localWatermark", "needOnboarding"}},
+        {"texts of another kind",
+         "[General]\nautoUpload=true\ntoken=@ByteArray(t)\nname=@Rect(1 2 3 4)\n",
+         with(ReadBack{}, [](ReadBack &r) { r.autoUpload = true; }),
+         {"token", "name"}},
+        {"appearance as text", "[General]\n" + kept + "appearance=dark\n", keptValues, {"appearance"}},
+        {"appearance out of range",
+         "[General]\n" + kept + "appearance=@ByteArray(\\\"Dark\\\")\n",
+         keptValues,
+         {"appearance"}},
+        {"appearance not JSON", "[General]\n" + kept + "appearance=@ByteArray(dark)\n", keptValues, {"appearance"}},
+        {"appearance in a list",
+         "[General]\n" + kept + "appearance=@ByteArray([\\\"dark\\\"])\n",
+         keptValues,
+         {"appearance"}},
+        {"logo as text", "[General]\n" + kept + "logo=/etc/hostname\n", keptValues, {"logo"}},
+        {"logo not a path", "[General]\n" + kept + "logo=@ByteArray(42)\n", keptValues, {"logo"}},
+        {"logo cut short", "[General]\n" + kept + "logo=@ByteArray(nul)\n", keptValues, {"logo"}},
+        {"logo forgotten", "[General]\n" + kept + "logo=@ByteArray(null)\n", keptValues, {}},
+        {"logo to nothing", "[General]\n" + kept + "logo=@ByteArray(\\\"\\/nowhere\\/logo.png\\\")\n", keptValues, {}},
+        {"garbage", QByteArray("\x00\xff\xfe[[[General\n=\x01\x02\nisMuted\n\x89PNG\r\n", 24), ReadBack{}, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempPreferences prefs;
+        if (!c.file.isNull()) {
+            QFile file(prefs.path());
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.file);
+        }
+        testing::internal::CaptureStdout();
+        {
+            auto store = prefs.reopen();
+            SettingsModel m(*store);
+            EXPECT_EQ(readBack(m), c.expected);
+        }
+        const std::string out = testing::internal::GetCapturedStdout();
+        for (const char *key : kStoredKeys) {
+            const bool reported = std::any_of(c.reported.begin(), c.reported.end(),
+                                              [&](const char *k) { return std::strcmp(k, key) == 0; });
+            EXPECT_EQ(out.find("value of \"" + std::string(key) + "\" ignored") != std::string::npos, reported)
+                << key << "\n"
+                << out;
+        }
+        QFile file(prefs.path());
+        file.open(QIODevice::ReadOnly);
+        EXPECT_EQ(file.readAll(), c.file.isNull() ? QByteArray() : c.file);
+    }
+}
 
 TEST(SettingsModel, EmptyStoreGivesDefaults) {
     test::TempPreferences prefs;

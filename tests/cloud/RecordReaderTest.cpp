@@ -253,3 +253,73 @@ TEST(RecordReader, TaskAndDraftAnswers) {
     for (const auto &c : drafts)
         EXPECT_EQ(reads<CreateDraftResponse>(c.json), c.ok) << c.json;
 }
+
+namespace {
+
+// What one answer reads as: the failure's text, or the outcome's fields ("type" only
+// for the records that list it).
+struct Envelope {
+    QString error;
+    bool success = false;
+    std::optional<QString> message;
+    std::optional<QString> type;
+    bool operator==(const Envelope &) const = default;
+};
+
+template <typename Record> Envelope envelopeOf(const QByteArray &json) {
+    const auto answer = decodeRecord<Record>(json);
+    if (!answer.ok())
+        return {answer.error().message};
+    Envelope e{{}, answer.value().success, answer.value().message};
+    if constexpr (requires { answer.value().type; })
+        e.type = answer.value().type;
+    return e;
+}
+
+void PrintTo(const Envelope &e, std::ostream *os) {
+    *os << "error=\"" << qPrintable(e.error) << "\" success=" << e.success
+        << " message=" << (e.message ? qPrintable(*e.message) : "none")
+        << " type=" << (e.type ? qPrintable(*e.type) : "none");
+}
+
+} // namespace
+
+// Every answer that reports an outcome opens with the same envelope and fails the same
+// way when it is malformed, whichever request it answers.
+TEST(RecordReader, AnswerEnvelopeReadsAlikeInEveryAnswer) {
+    const QString unreadable = QStringLiteral("Unreadable answer from the cloud service: ");
+    auto failed = [&](const char *why) { return Envelope{unreadable + QLatin1String(why)}; };
+    const struct {
+        const char *json;
+        Envelope typed; // the answers that list "type"
+        Envelope tray;  // "/get_user_tray_info", which does not
+    } cases[] = {
+        {R"({"success":true})", {{}, true}, {{}, true}},
+        {R"({"success":false,"message":"Quota reached","type":"limit"})",
+         {{}, false, QStringLiteral("Quota reached"), QStringLiteral("limit")},
+         {{}, false, QStringLiteral("Quota reached")}},
+        {R"({"success":false,"message":null,"type":null})", {{}, false}, {{}, false}},
+        {R"({"success":true,"type":false})", failed("type is not a string"), {{}, true}},
+        {R"([{"success":true}])", failed("the answer is not a JSON object"), failed("the answer is not a JSON object")},
+        {R"("success")", failed("the answer is not JSON (illegal value)"),
+         failed("the answer is not JSON (illegal value)")},
+        {R"({})", failed("success is missing"), failed("success is missing")},
+        {R"({"message":"no"})", failed("success is missing"), failed("success is missing")},
+        {R"({"success":null})", failed("success is null"), failed("success is null")},
+        {R"({"success":1})", failed("success is not true or false"), failed("success is not true or false")},
+        {R"({"success":"true"})", failed("success is not true or false"), failed("success is not true or false")},
+        {R"({"success":true,"message":5})", failed("message is not a string"), failed("message is not a string")},
+        {R"({"success":false,"message":["no"]})", failed("message is not a string"), failed("message is not a string")},
+        {R"({"success":false,"message":{"text":"no"}})", failed("message is not a string"),
+         failed("message is not a string")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.json);
+        EXPECT_EQ(envelopeOf<SuccessResponse>(c.json), c.typed);
+        EXPECT_EQ(envelopeOf<GetProjectsResponse>(c.json), c.typed);
+        EXPECT_EQ(envelopeOf<MagicLinkSecondResponse>(c.json), c.typed);
+        EXPECT_EQ(envelopeOf<CreateTaskResponse>(c.json), c.typed);
+        EXPECT_EQ(envelopeOf<CreateDraftResponse>(c.json), c.typed);
+        EXPECT_EQ(envelopeOf<GetUserTrayInfoResponse>(c.json), c.tray);
+    }
+}

@@ -135,7 +135,8 @@ def test_an_expired_sign_in_logs_out(launch, x, cloud):
     app = launch(prefs={"needOnboarding": False, "token": "old", "name": "Ann"})
     cloud.wait_for(API + "/get_user_tray_info")
     app.wait_for_pref("token", "")
-    # Each preference is stored as it changes, so the name may follow the token a moment later.
+    # Logging out stores the token and then the name, one write each: the file may be
+    # read between the two.
     app.wait_for_pref("name", "")
     app.wait_for_menu(lambda m: titles(m) == SIGNED_OUT)
     assert titles(app.open_menu(x)) == SIGNED_OUT

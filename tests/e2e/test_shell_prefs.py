@@ -67,3 +67,40 @@ def test_the_preferences_file_holding_the_token_is_the_owners_alone(launch, x, e
     app.choose(x, "Show Notifications")  # on by default
     app.wait_for_pref("showNotifications", False)
     assert mode_of(path) == 0o600
+
+
+def test_a_file_from_an_earlier_version_keeps_every_byte_but_the_changed_one(launch, x, cloud):
+    """Every stored key away from its default, texts that need quoting: a launch and a
+    change in the menu rewrite the whole file, and only the changed key differs."""
+    home = tempfile.mkdtemp(prefix="qn-home-")
+    logo = os.path.join(home, "logo.png")
+    with open(logo, "wb") as f:
+        f.write(b"png")
+    path = os.path.join(home, ".config", "Quillnest", BUNDLE_ID + ".ini")
+    os.makedirs(os.path.dirname(path))
+    earlier = ("[General]\n"
+               'appearance=@ByteArray(\\"dark\\")\n'
+               "autoUpload=true\n"
+               "isFirstRun=false\n"
+               "isMuted=true\n"
+               "localWatermark=false\n"
+               'logo=@ByteArray(\\"' + logo.replace("/", "\\\\/") + '\\")\n'
+               'name="Ann \u00d6, Jr."\n'
+               "needOnboarding=false\n"
+               "showNewComments=false\n"
+               "showNotifications=false\n"
+               "showProjects=true\n"
+               'token="t0k3n=;#\\"x"\n'
+               "uploadWatermark=false\n").encode("utf-8")
+    with open(path, "wb") as f:
+        f.write(earlier)
+    app = launch(home=home, prefs=None)
+    assert app.pref("token") == 't0k3n=;#"x'
+    menu = app.menu()
+    assert not item(menu, "Show Notifications")["checked"]
+    assert not item(menu, "Sound Notifications ON/OFF")["checked"]  # muted
+    assert item(menu, "Autoupload to cloud")["checked"]
+    app.choose(x, "Show Notifications")
+    app.wait_for_pref("showNotifications", True)
+    with open(path, "rb") as f:
+        assert f.read() == earlier.replace(b"showNotifications=false", b"showNotifications=true")
