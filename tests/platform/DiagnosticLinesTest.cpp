@@ -122,6 +122,8 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
         {"notice_placed('-20,8,300,46')", d::noticePlaced(QStringLiteral("-20,8,300,46"))},
         {"stream_fade('linear')", d::streamFade(QStringLiteral("linear"))},
         {"stream_fade()", d::streamFade(QStringLiteral("stepped"))},
+        {"menu_highlighted('More info')", d::menuHighlighted(QStringLiteral("More info"))},
+        {"menu_highlighted()", d::menuHighlighted(QStringLiteral("Take Screenshot"))},
     };
     QByteArray input;
     for (const auto &[call, line] : rows)
