@@ -180,8 +180,10 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
         {"logo_not_written('No space left on device')", d::logoNotWritten(QStringLiteral("No space left on device"))},
         {"recording_started(ending('.mp4'))", d::recordingStarted(QStringLiteral("/t/r.mp4"))},
         {"recording_finished('/t/r.mp4')", d::recordingFinished(QStringLiteral("/t/r.mp4"))},
-        {"recorder_error(rx('The movie encoder .* cannot be loaded'))",
-         d::recorderError(QStringLiteral("The movie encoder quillnest_movie.so cannot be loaded"))},
+        {"recorder_error(rx('The movie encoder .* cannot be loaded: .*'))",
+         d::recorderError(
+             QStringLiteral("The movie encoder /x/quillnest_movie.so cannot be loaded: /x/quillnest_movie.so: "
+                            "cannot open shared object file: No such file or directory"))},
         {"recorder_delegate_error()", d::recorderDelegateError()},
     };
     QByteArray input;
