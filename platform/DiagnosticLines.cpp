@@ -276,4 +276,6 @@ QString recordingFinished(const QString &path) { return QStringLiteral("Recordin
 QString recorderError(const QString &text) { return QStringLiteral("VideoRecorderCore Error: ") + text; }
 QString recorderDelegateError() { return QStringLiteral("delegate error"); }
 
+QString firstPaint(const QString &how) { return capture(QStringLiteral("first paint ") + how); }
+
 } // namespace qn::diagnostics

@@ -177,4 +177,9 @@ QString recordingFinished(const QString &path);
 QString recorderError(const QString &text);
 QString recorderDelegateError();
 
+// ---- how an overlay's first paint got the frozen screen into its frame
+// "prefilled" (copied while the window mapped), "copied" (by threads at paint time)
+// or "painted" (by the painter).
+QString firstPaint(const QString &how);
+
 } // namespace qn::diagnostics

@@ -185,6 +185,8 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
              QStringLiteral("The movie encoder /x/quillnest_movie.so cannot be loaded: /x/quillnest_movie.so: "
                             "cannot open shared object file: No such file or directory"))},
         {"recorder_delegate_error()", d::recorderDelegateError()},
+        {"first_paint('prefilled')", d::firstPaint(QStringLiteral("prefilled"))},
+        {"first_paint()", d::firstPaint(QStringLiteral("painted"))},
     };
     QByteArray input;
     for (const auto &[call, line] : rows)

@@ -247,3 +247,7 @@ def recording_started(path=None): return _line(f"Recording started: {_v(path, '(
 def recording_finished(path=None): return _line(f"Recording finished: {_v(path, '(.*)')}")
 def recorder_error(text=None): return _line(f"VideoRecorderCore Error: {_v(text, '(.*)')}")
 def recorder_delegate_error(): return _line("delegate error")
+
+
+# ---- how an overlay's first paint got the frozen screen into its frame
+def first_paint(how=None): return _line(f"capture: first paint {_v(how, '(prefilled|copied|painted)')}")
