@@ -14,6 +14,7 @@
 #include "capture/WindowsCore.h"
 #include "platform/Analytics.h"
 #include "platform/Background.h"
+#include "platform/Diagnostics.h"
 #include "platform/MovieWriter.h"
 #include "platform/NotificationHub.h"
 #include "platform/PreferencesStore.h"
@@ -24,7 +25,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
-#include <cstdio>
 
 namespace qn {
 
@@ -103,8 +103,7 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
     // the tray is up first.
     QTimer::singleShot(0, this, [] { DrawCore::shared().prepareOverlays(); });
 
-    std::printf("Quillnest started\n");
-    std::fflush(stdout);
+    diagnostics::report(diagnostics::started());
 }
 
 // A recording the program could not finish (it was killed, or crashed) is finished
@@ -137,14 +136,10 @@ void ApplicationDelegate::recoverMovies() {
         });
 }
 
-void ApplicationDelegate::anotherLaunchHandedOver() {
-    std::printf("Another launch handed over to this program\n");
-    std::fflush(stdout);
-}
+void ApplicationDelegate::anotherLaunchHandedOver() { diagnostics::report(diagnostics::launchHandedOver()); }
 
 void ApplicationDelegate::terminationRequested(int signalNumber) {
-    std::printf("Quillnest ends on signal %d\n", signalNumber);
-    std::fflush(stdout);
+    diagnostics::report(diagnostics::endsOnSignal(signalNumber));
     // The movie first: the quit below may be the last thing the session allows.
     if (VideoRecorderCore *recorder = VideoRecorderCore::sharedIfMade())
         recorder->finishNow();

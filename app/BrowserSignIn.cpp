@@ -5,19 +5,16 @@
 #include "app/state/SettingsModel.h"
 #include "cloud/APICore.h"
 #include "platform/Analytics.h"
+#include "platform/Diagnostics.h"
 
 #include <QDesktopServices>
 #include <QPointer>
 #include <QTimer>
-#include <cstdio>
 
 namespace qn {
 
 namespace {
-void printLoginError(const CloudError &error) {
-    std::printf("Login error: %s\n", qPrintable(error.description()));
-    std::fflush(stdout);
-}
+void printLoginError(const CloudError &error) { diagnostics::report(diagnostics::loginError(error.description())); }
 } // namespace
 
 BrowserSignIn::BrowserSignIn(APICore &api, SettingsModel &settings, QObject *parent)

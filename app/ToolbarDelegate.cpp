@@ -3,6 +3,7 @@
 #include "app/TrayNotificationsManager.h"
 #include "cloud/APICore.h"
 #include "platform/Background.h"
+#include "platform/Diagnostics.h"
 
 #include <QBuffer>
 #include <QDragEnterEvent>
@@ -14,7 +15,6 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
-#include <cstdio>
 
 namespace qn {
 
@@ -84,8 +84,7 @@ bool ToolbarDelegate::uploadFile(const QString &path) {
     // Only regular files: a FIFO or a device would block or never end.
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) {
-        std::printf("Dropped file ignored: %s is not a readable file\n", qPrintable(path));
-        std::fflush(stdout);
+        diagnostics::report(diagnostics::droppedFileUnreadable(path));
         return false;
     }
     // The header says whether it is an image and how large, without decoding it.
@@ -93,16 +92,13 @@ bool ToolbarDelegate::uploadFile(const QString &path) {
     probe.setAutoTransform(true);
     const QSize size = probe.size();
     if (!probe.canRead() || !size.isValid()) {
-        std::printf("Dropped file ignored: %s is not an image (%s)\n", qPrintable(path),
-                    qPrintable(probe.errorString()));
-        std::fflush(stdout);
+        diagnostics::report(diagnostics::droppedFileNotImage(path, probe.errorString()));
         return false;
     }
     if (info.size() > kMaxFileBytes) {
         // Short enough for the notice to show whole.
         const QString text = QStringLiteral("File too large: over %1 MB").arg(kMaxFileBytes / (1024 * 1024));
-        std::printf("Dropped file refused: %s is %lld bytes\n", qPrintable(path), static_cast<long long>(info.size()));
-        std::fflush(stdout);
+        diagnostics::report(diagnostics::droppedFileTooLarge(path, info.size()));
         if (m_effects.showError)
             m_effects.showError({}, text);
         return true;
@@ -117,8 +113,7 @@ bool ToolbarDelegate::uploadFile(const QString &path) {
         this, [path, gif] { return readDropped(path, gif); },
         [this, path, name, scale, size](const DroppedImage &dropped) {
             if (!dropped.error.isEmpty()) {
-                std::printf("Dropped file not uploaded: %s (%s)\n", qPrintable(path), qPrintable(dropped.error));
-                std::fflush(stdout);
+                diagnostics::report(diagnostics::droppedFileNotUploaded(path, dropped.error));
                 if (m_effects.showError)
                     m_effects.showError({}, QStringLiteral("Could not read the file: ") + dropped.error);
                 return;

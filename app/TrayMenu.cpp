@@ -26,7 +26,6 @@
 #include <QJsonObject>
 #include <QMenu>
 #include <QTimer>
-#include <cstdio>
 
 namespace qn {
 
@@ -148,7 +147,7 @@ void TrayMenu::setup() {
     m_statusBar->setDropHandler(m_toolbarDelegate);
     m_statusBar->show();
     if (!StatusItem::trayAvailable())
-        std::printf("No system tray is running: the Quillnest icon cannot be shown; the hot key still works\n");
+        diagnostics::report(diagnostics::noSystemTray());
     rebuildMenu();
 
     ShortcutRegistry &registry = ShortcutRegistry::shared();
@@ -168,7 +167,6 @@ void TrayMenu::setup() {
     m_sleepWatcher = new SleepWatcher(this);
     connect(m_sleepWatcher, &SleepWatcher::willSleep, this, [this] { m_deviceSleed = true; });
     connect(m_sleepWatcher, &SleepWatcher::didWake, this, [this] { m_deviceSleed = false; });
-    std::fflush(stdout);
 }
 
 void TrayMenu::teardown() {

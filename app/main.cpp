@@ -1,5 +1,6 @@
 #include "app/ApplicationDelegate.h"
 #include "app/TerminationSignals.h"
+#include "platform/Diagnostics.h"
 #include "platform/PathEncoding.h"
 #include "platform/SingleInstance.h"
 #include "platform/X11ConnectionLoss.h"
@@ -8,7 +9,6 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <cstdio>
 
 int main(int argc, char *argv[]) {
     // Before anything reads the environment's folders.
@@ -21,8 +21,7 @@ int main(int argc, char *argv[]) {
     if (qgetenv("QT_QPA_PLATFORM").startsWith("xcb")) {
         const QString reason = qn::X11Session::unavailableReason();
         if (!reason.isEmpty()) {
-            std::printf("Quillnest needs an X11 session (XWayland counts): %s\n", qPrintable(reason));
-            std::fflush(stdout);
+            qn::diagnostics::report(qn::diagnostics::needsX11(reason));
             return 1;
         }
     }
@@ -34,8 +33,7 @@ int main(int argc, char *argv[]) {
 
     qn::SingleInstance instance;
     if (!instance.claim()) {
-        std::printf("Quillnest is already running: this launch hands over to it\n");
-        std::fflush(stdout);
+        qn::diagnostics::report(qn::diagnostics::alreadyRunning());
         return 0;
     }
 

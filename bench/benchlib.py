@@ -17,7 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 from harness.display import Display  # noqa: E402,F401
-from harness import app as qn_app, procs  # noqa: E402
+from harness import app as qn_app, lines, procs  # noqa: E402
 
 
 def isolate():
@@ -170,7 +170,7 @@ class Quillnest(Program):
         os.environ["QUILLNEST_BIN"] = self.binary
         self.app = qn_app.Quillnest(self.d, prefs=self.prefs, home=self.home, env=self.extra_env)
         self.proc = self.app.proc
-        self.app.wait_for_line(r"^Quillnest started", timeout=30)
+        self.app.wait_for_line(lines.started(), timeout=30)
         time.sleep(1.5)
         return self.proc.poll() is None
 

@@ -15,6 +15,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+from harness import lines  # noqa: E402
 from harness.app import Quillnest, open_capture, wait_capture_closed  # noqa: E402
 from harness.display import Display  # noqa: E402
 from harness.x import X  # noqa: E402
@@ -51,7 +52,7 @@ def main():
     try:
         x = X(d)
         app = Quillnest(d, prefs={"needOnboarding": False})
-        app.wait_for_line(r"^Quillnest started")
+        app.wait_for_line(lines.started())
         warm = None
         for i in range(args.cycles):
             try:

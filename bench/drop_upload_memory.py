@@ -42,7 +42,7 @@ def main():
         cloud.answer(API + "/create_task", {"success": True, "task_id": 1, "link": "/t/1"})
         cloud.answer(API + "/create_draft", {"success": True, "draft_url": "/d/1"})
         app = Quillnest(d, prefs={"needOnboarding": False, "token": "t", "name": "Bench"})
-        app.wait_for_line(r"^Quillnest started")
+        app.wait_for_line(lines.started())
         cloud.wait_for(API + "/get_user_tray_info")
         # A real GIF followed by random bytes up to the size (decoders stop at the
         # trailer; the upload sends every byte).

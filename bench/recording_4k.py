@@ -67,7 +67,7 @@ def record_ours(binary, d, x, size, seconds):
     os.environ["QUILLNEST_BIN"] = binary
     app = Quillnest(d, prefs={"localWatermark": False, "needOnboarding": False})
     try:
-        app.wait_for_line(r"^Quillnest started")
+        app.wait_for_line(lines.started())
         open_capture(app, x)
         x.drag((0, 0), (w - 1, h - 1))
         chrome.wait_placement(app)

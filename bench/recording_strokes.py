@@ -111,7 +111,7 @@ def one_run(binary, strokes, seconds, start, end, screen=(1920, 1080)):
     lower_override_redirect(d)
     app = Quillnest(d, prefs={"localWatermark": False, "needOnboarding": False})
     try:
-        app.wait_for_line(r"^Quillnest started")
+        app.wait_for_line(lines.started())
         open_capture(app, x)
         x.drag(start, end)
         chrome.wait_placement(app)

@@ -89,7 +89,7 @@ def one_run(binary):
     os.environ["QUILLNEST_BIN"] = binary
     app = Quillnest(display, prefs={"needOnboarding": False})
     try:
-        app.wait_for_line(r"^Quillnest started")
+        app.wait_for_line(lines.started())
         icon = app.tray_icon(x)
         gx, gy, w, h = x.geometry(icon)
         x.move(gx + w // 2, gy + h // 2)

@@ -27,7 +27,6 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtConcurrent>
-#include <cstdio>
 #include <malloc.h>
 
 namespace qn {
@@ -173,10 +172,8 @@ void CaptureOutputs::finishCopy(const QByteArray &png) {
     ClipboardOwner::shared().setPng(png);
     const QString path = lastScreenshotPath();
     (void)QtConcurrent::run([png, path] {
-        if (!writeAtomically(path, png, true).isEmpty()) {
-            std::printf("Handle the error, i.e. disk can be full\n");
-            std::fflush(stdout);
-        }
+        if (!writeAtomically(path, png, true).isEmpty())
+            diagnostics::report(diagnostics::lastScreenshotNotWritten());
     });
     announceCopied(QStringLiteral("Screenshot copied to Clipboard!"));
     diagnostics::report(diagnostics::copiedPng(png.size()));
@@ -348,10 +345,8 @@ void CaptureOutputs::keepForSaving(const OutputSource &s, bool signedIn) {
         return;
     }
     (void)QtConcurrent::run([png, path = lastScreenshotPath()] {
-        if (!writeAtomically(path, png, true).isEmpty()) {
-            std::printf("Handle the error, i.e. disk can be full\n");
-            std::fflush(stdout);
-        }
+        if (!writeAtomically(path, png, true).isEmpty())
+            diagnostics::report(diagnostics::lastScreenshotNotWritten());
     });
     if (!signedIn) {
         overlayNotices::showSignInRequired(png);
@@ -364,10 +359,8 @@ void CaptureOutputs::keepForSaving(const OutputSource &s, bool signedIn) {
 
 void CaptureOutputs::uploadFailed(const OutputSource &s, const QList<DrawnPtr> &tools, const QString &error,
                                   bool ownError) {
-    if (!ownError) {
-        std::printf("%s\n", qPrintable(error));
-        std::fflush(stdout);
-    }
+    if (!ownError)
+        diagnostics::report(diagnostics::failure(error));
     // The capture as it was uploaded, drawn objects included, offered for saving.
     const QByteArray png = imageEncoding::pngData(renderImage(s.screen, s.snapshot, s.small, tools, s.crop));
     overlayNotices::showError(png.isEmpty() ? std::nullopt : std::optional<QByteArray>(png), error);

@@ -76,6 +76,10 @@ private:
     void paintCropArea(QPainter &painter, const QRectF &shown);
     // `anyAlpha`: the snapshot may not be opaque yet; the copy sets the alpha bytes.
     bool copySnapshotToBackingStore(QPainter &painter, const QRegion &region, bool anyAlpha);
+    // The window's frame buffer when `painter` paints into it (not for render() or grab()).
+    QImage *windowFrame(QPainter &painter) const;
+    // The frame the prefill wrote still shows this capture's picture.
+    bool frameShowsSnapshot(QPainter &painter) const;
     void paintHighlight(QPainter &painter);
     void updateHover(QPointF local);
     void mirrorChanged();
@@ -108,9 +112,9 @@ private:
     qreal m_dim = 0.7;
     bool m_dimShown = false; // this capture's crop dimming has been painted
     QFuture<void> m_prefill;
-    const uchar *m_prefilledFrame = nullptr; // the frame the copy went to, until the first paint
-    bool m_painted = false;                  // this capture's overlay has been painted
-    QPointF m_lastPos;                       // where the last pointer event of a gesture was
+    bool m_framePrefilled = false; // the prefill wrote this capture's picture into the frame, until the first paint
+    bool m_painted = false;        // this capture's overlay has been painted
+    QPointF m_lastPos;             // where the last pointer event of a gesture was
 };
 
 } // namespace qn

@@ -23,7 +23,6 @@
 #include <QApplication>
 #include <QScreen>
 #include <QWindow>
-#include <cstdio>
 
 namespace qn {
 
@@ -49,10 +48,8 @@ ColorScheme overlayScheme(const QWidget *view) {
 RecorderSettings::Sessions sharedSessions() {
     RecorderSettings::Sessions s;
     s.startCamera = [] {
-        if (const auto error = VideoRecorderCore::shared().startCameraSession()) {
-            std::printf("%s\n", qPrintable(videoRecordingErrorMessage(*error)));
-            std::fflush(stdout);
-        }
+        if (const auto error = VideoRecorderCore::shared().startCameraSession())
+            diagnostics::report(diagnostics::failure(videoRecordingErrorMessage(*error)));
     };
     s.stopCamera = [] {
         VideoRecorderCore::shared().stopCameraSession();

@@ -209,7 +209,7 @@ const BottomMenu::Item &BottomMenu::item(Control control) const { return m_items
 DrawViewButton *BottomMenu::button(Control control) const {
     return control == Control::None ? nullptr : item(control).button;
 }
-TooltipModifier *BottomMenu::tooltip(Control control) const { return m_help.tooltip(control); }
+TooltipModifier *BottomMenu::tooltip(Control control) const { return m_pointer.help().tooltip(control); }
 QShortcut *BottomMenu::shortcut(Control control) const {
     if (control == Control::None || item(control).shortcuts.isEmpty())
         return nullptr;
@@ -261,7 +261,7 @@ void BottomMenu::build() {
         case RowKind::Divider: break;
         }
         row->addWidget(b, 0, Qt::AlignVCenter);
-        m_help.add(control, new TooltipModifier(b, QString::fromUtf8(r.help), m_helpAligmnet, r.helpPadding));
+        m_pointer.help().add(control, new TooltipModifier(b, QString::fromUtf8(r.help), m_helpAligmnet, r.helpPadding));
         for (Qt::Key key : r.keys)
             if (key != Qt::Key{})
                 addShortcut(control, QKeySequence(Qt::CTRL | key));
@@ -317,14 +317,8 @@ void BottomMenu::refresh() {
         m_transparent = transparent;
         setAttribute(Qt::WA_TransparentForMouseEvents, transparent);
         m_content->setVisible(!transparent);
-        if (transparent) {
-            m_help.setHover(Control::None);
-            Helper::shared().work.cancel();
-            if (m_pointerInside) {
-                m_pointerInside = false;
-                Q_EMIT pointerInsideChanged(false);
-            }
-        }
+        if (transparent && m_pointer.dismiss())
+            Q_EMIT pointerInsideChanged(false);
         update();
     }
     for (const Item &i : m_items)
@@ -334,10 +328,12 @@ void BottomMenu::refresh() {
 
 void BottomMenu::setHelpAligmnet(Qt::Alignment alignment) {
     m_helpAligmnet = alignment;
-    m_help.setSide(alignment);
+    m_pointer.help().setSide(alignment);
 }
 
-void BottomMenu::hoverChanged(bool hovering, Control control) { m_help.hoverChanged(this, hovering, control); }
+void BottomMenu::hoverChanged(bool hovering, Control control) {
+    m_pointer.help().hoverChanged(this, hovering, control);
+}
 
 void BottomMenu::paintEvent(QPaintEvent *) {
     if (m_transparent)
@@ -350,24 +346,20 @@ void BottomMenu::paintEvent(QPaintEvent *) {
 
 void BottomMenu::enterEvent(QEnterEvent *event) {
     QWidget::enterEvent(event);
-    m_pointerInside = true;
-    Q_EMIT pointerInsideChanged(true);
+    if (m_pointer.setInside(0, true))
+        Q_EMIT pointerInsideChanged(true);
 }
 
 void BottomMenu::leaveEvent(QEvent *event) {
     QWidget::leaveEvent(event);
-    m_pointerInside = false;
-    Q_EMIT pointerInsideChanged(false);
+    if (m_pointer.setInside(0, false))
+        Q_EMIT pointerInsideChanged(false);
 }
 
 void BottomMenu::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
-    Helper::shared().work.cancel();
-    m_help.setHover(Control::None);
-    if (m_pointerInside) {
-        m_pointerInside = false;
+    if (m_pointer.dismiss())
         Q_EMIT pointerInsideChanged(false);
-    }
 }
 
 void BottomMenu::mousePressEvent(QMouseEvent *event) {

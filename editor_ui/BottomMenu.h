@@ -1,7 +1,7 @@
 #pragma once
 #include "annotation/Tool.h"
 #include "editor_ui/DelayedWork.h"
-#include "editor_ui/HelpBubbles.h"
+#include "editor_ui/MenuPointer.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -44,7 +44,7 @@ public:
     void setHelpAligmnet(Qt::Alignment alignment);
     Qt::Alignment helpAligmnet() const { return m_helpAligmnet; }
 
-    Control hover() const { return m_help.hover(); }
+    Control hover() const { return m_pointer.help().hover(); }
     // The pointer entered (true) or left (false) the button of `control`.
     void hoverChanged(bool hovering, Control control);
     void saveAction();
@@ -87,12 +87,11 @@ private:
     Qt::Alignment m_helpAligmnet;
     QWidget *m_content = nullptr;
     std::array<Item, 5> m_items;
-    HelpBubbles<Control> m_help{Helper::shared().work, Control::None};
+    MenuPointer<Control> m_pointer{Helper::shared().work, Control::None};
     Tool m_tool = Tool::Pointer;
     bool m_isRecording = false;
     bool m_isPaused = false;
     bool m_transparent = false;
-    bool m_pointerInside = false;
     int m_labelPixelSize = 14;
 };
 

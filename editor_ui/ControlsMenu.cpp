@@ -16,7 +16,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <algorithm>
 
 namespace qn {
 
@@ -190,7 +189,7 @@ void ControlsMenu::build() {
             b->setIconName(QString::fromUtf8(row.image));
         if (row.control != Control::None) {
             m_buttons[indexOf(row.control)] = b;
-            m_help.add(row.control, new TooltipModifier(b, QString::fromUtf8(row.help), m_helpAligmnet, -12));
+            m_pointer.help().add(row.control, new TooltipModifier(b, QString::fromUtf8(row.help), m_helpAligmnet, -12));
         }
         connect(b, &QAbstractButton::clicked, this, [this, row] {
             if (row.press == Press::OpenPalette)
@@ -291,10 +290,10 @@ void ControlsMenu::refresh() {
 
 void ControlsMenu::setHelpAligmnet(Qt::Alignment alignment) {
     m_helpAligmnet = alignment;
-    m_help.setSide(alignment);
+    m_pointer.help().setSide(alignment);
 }
 
-void ControlsMenu::hoverHelp(bool hovering, Control control) { m_help.hoverChanged(this, hovering, control); }
+void ControlsMenu::hoverHelp(bool hovering, Control control) { m_pointer.help().hoverChanged(this, hovering, control); }
 
 void ControlsMenu::menuHover(bool hovering) {
     if (hovering) {
@@ -324,20 +323,12 @@ void ControlsMenu::setShowPalette(bool show) {
         m_palettePopover->setShow(show);
 }
 
-bool &ControlsMenu::inside(HitPart part) { return m_inside[size_t(part)]; }
-
-bool ControlsMenu::insideAny() const {
-    return std::any_of(m_inside.begin(), m_inside.end(), [](bool in) { return in; });
-}
-
 void ControlsMenu::updateHoverRegion(bool entered, HitPart part) {
-    const bool before = insideAny();
-    inside(part) = entered;
-    const bool after = insideAny();
-    if (before == after)
+    if (!m_pointer.setInside(part, entered))
         return;
-    menuHover(after);
-    Q_EMIT pointerInsideChanged(after);
+    const bool inside = m_pointer.inside();
+    menuHover(inside);
+    Q_EMIT pointerInsideChanged(inside);
 }
 
 void ControlsMenu::paintEvent(QPaintEvent *) {
@@ -360,10 +351,9 @@ void ControlsMenu::leaveEvent(QEvent *event) {
 void ControlsMenu::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
     Helper::shared().cancel();
-    m_help.setHover(Control::None);
+    const bool wasInside = m_pointer.dismiss();
+    // Counted out first: the palettes closing under the pointer start no close of their own.
     closePopovers();
-    const bool wasInside = insideAny();
-    m_inside = {};
     if (wasInside)
         Q_EMIT pointerInsideChanged(false);
 }

@@ -2,7 +2,7 @@
 #include "annotation/QNColor.h"
 #include "annotation/Tool.h"
 #include "editor_ui/DelayedWork.h"
-#include "editor_ui/HelpBubbles.h"
+#include "editor_ui/MenuPointer.h"
 
 #include <QWidget>
 #include <array>
@@ -49,7 +49,7 @@ public:
     void setHelpAligmnet(Qt::Alignment alignment);
     Qt::Alignment helpAligmnet() const { return m_helpAligmnet; }
 
-    Control hover() const { return m_help.hover(); }
+    Control hover() const { return m_pointer.help().hover(); }
     bool showTools() const { return m_showTools; }
     bool showPalette() const { return m_showPalette; }
 
@@ -60,7 +60,7 @@ public:
 
     DrawViewButton *button(Control control) const;
     DrawViewButton *colorButton() const { return m_colorButton; }
-    TooltipModifier *tooltip(Control control) const { return m_help.tooltip(control); }
+    TooltipModifier *tooltip(Control control) const { return m_pointer.help().tooltip(control); }
     PopoverModyfier *toolsPopover() const { return m_toolsPopover; }
     PopoverModyfier *palettePopover() const { return m_palettePopover; }
     ToolsPalette *toolsPalette() const { return m_toolsPalette; }
@@ -94,8 +94,6 @@ private:
     void refresh();
     void paintSwatch(QPainter &painter, const QRectF &area) const;
     void updateHoverRegion(bool entered, HitPart part);
-    bool &inside(HitPart part);
-    bool insideAny() const;
 
     ChromeState *m_state;
     ChromeActions *m_actions;
@@ -105,11 +103,9 @@ private:
     PopoverModyfier *m_toolsPopover = nullptr;
     PopoverModyfier *m_palettePopover = nullptr;
     ToolsPalette *m_toolsPalette = nullptr;
-    HelpBubbles<Control> m_help{Helper::shared().work, Control::None};
+    MenuPointer<Control, HitPart, 3> m_pointer{Helper::shared().work, Control::None};
     bool m_showTools = false;
     bool m_showPalette = false;
-    // Indexed by HitPart, through inside().
-    std::array<bool, 3> m_inside{};
 
     QNColor m_color;
     Tool m_tool = Tool::Pointer;

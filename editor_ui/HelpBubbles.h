@@ -43,6 +43,12 @@ public:
             tooltip->setShow(c == control);
     }
 
+    // No bubble now, and the pending one never comes.
+    void cancel() {
+        m_work.cancel();
+        setHover(m_none);
+    }
+
     void setSide(Qt::Alignment side) {
         for (const auto &[c, tooltip] : m_tooltips)
             tooltip->setSide(side);

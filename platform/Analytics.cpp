@@ -1,8 +1,9 @@
 #include "platform/Analytics.h"
 
+#include "platform/Diagnostics.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cstdio>
 
 namespace qn {
 
@@ -10,8 +11,7 @@ namespace {
 void printToStandardOutput(const QString &event, const QVariantMap &parameters) {
     QJsonObject object = QJsonObject::fromVariantMap(parameters);
     object.insert(QStringLiteral("event"), event);
-    std::printf("analytics %s\n", QJsonDocument(object).toJson(QJsonDocument::Compact).constData());
-    std::fflush(stdout);
+    diagnostics::report(diagnostics::analytics(QJsonDocument(object).toJson(QJsonDocument::Compact)));
 }
 } // namespace
 

@@ -193,5 +193,90 @@ QString noticePlaced(const QString &frame) { return QStringLiteral("notice place
 QString streamFade(const QString &mode) { return recorder(QStringLiteral("stream fade ") + mode); }
 
 QString menuHighlighted(const QString &title) { return QStringLiteral("status menu: highlighted ") + title; }
+QString started() { return QStringLiteral("Quillnest started"); }
+QString launchHandedOver() { return QStringLiteral("Another launch handed over to this program"); }
+QString alreadyRunning() { return QStringLiteral("Quillnest is already running: this launch hands over to it"); }
+QString alreadyRunningNoAnswer() { return QStringLiteral("Quillnest is already running, but did not answer"); }
+QString singleInstanceNotListening(const QString &socket, const QString &error) {
+    return QStringLiteral("Single instance: cannot listen on %1 (%2)").arg(socket, error);
+}
+QString endsOnSignal(int signalNumber) { return QStringLiteral("Quillnest ends on signal %1").arg(signalNumber); }
+QString needsX11(const QString &reason) {
+    return QStringLiteral("Quillnest needs an X11 session (XWayland counts): ") + reason;
+}
+QString x11ConnectionBroke() { return QStringLiteral("The X11 connection broke: the program ends."); }
+QString noSystemTray() {
+    return QStringLiteral("No system tray is running: the Quillnest icon cannot be shown; the hot key still works");
+}
+QString pathNotUtf8NoFolder(const QString &variable) {
+    return QStringLiteral("Paths: %1 is not UTF-8 and no private folder for a stand-in could be made").arg(variable);
+}
+QString pathNotUtf8NoStandIn(const QString &variable) {
+    return QStringLiteral("Paths: %1 is not UTF-8 and its stand-in could not be made").arg(variable);
+}
+
+QString preferencesNotSaved(const QString &file, const QString &reason) {
+    return QStringLiteral("Preferences could not be saved to %1 (%2); changes last only until Quillnest quits")
+        .arg(file, reason);
+}
+QString preferenceIgnored(const QString &key, const QString &why) {
+    return QStringLiteral("Preferences: value of \"%1\" ignored (%2); using the default").arg(key, why);
+}
+QString hotKeysSuspended(bool suspended) {
+    return QStringLiteral("Hot keys ") + (suspended ? QStringLiteral("suspended") : QStringLiteral("resumed"));
+}
+QString hotKeyRegistered(const QString &keys, const QString &name) {
+    return QStringLiteral("Hot key %1 registered for %2").arg(keys, name);
+}
+QString hotKeyTaken(const QString &keys, const QString &name) {
+    return QStringLiteral("Hot key %1 could not be registered for %2: another program uses it").arg(keys, name);
+}
+QString hotKeyUnsupported(const QString &keys, const QString &name) {
+    return QStringLiteral("Hot key %1 could not be registered for %2: no X11 display or unknown key").arg(keys, name);
+}
+QString openAtLogin(bool on) {
+    return QStringLiteral("Open at login: ") + (on ? QStringLiteral("on") : QStringLiteral("off"));
+}
+QString openAtLoginNotRemoved(const QString &path) { return QStringLiteral("Open at login: could not remove ") + path; }
+QString openAtLoginFolderNotMade(const QString &folder) {
+    return QStringLiteral("Open at login: could not create ") + folder;
+}
+QString openAtLoginNotWritten(const QString &path, const QString &error) {
+    return QStringLiteral("Open at login: could not write %1: %2").arg(path, error);
+}
+QString analytics(const QByteArray &json) { return QStringLiteral("analytics ") + QString::fromUtf8(json); }
+
+QString droppedFileUnreadable(const QString &path) {
+    return QStringLiteral("Dropped file ignored: %1 is not a readable file").arg(path);
+}
+QString droppedFileNotImage(const QString &path, const QString &why) {
+    return QStringLiteral("Dropped file ignored: %1 is not an image (%2)").arg(path, why);
+}
+QString droppedFileTooLarge(const QString &path, qint64 bytes) {
+    return QStringLiteral("Dropped file refused: %1 is %2 bytes").arg(path, QString::number(bytes));
+}
+QString droppedFileNotUploaded(const QString &path, const QString &error) {
+    return QStringLiteral("Dropped file not uploaded: %1 (%2)").arg(path, error);
+}
+
+QString loginError(const QString &error) { return QStringLiteral("Login error: ") + error; }
+QString trayInfoLoadFailed(const QString &error) { return QStringLiteral("Load user tray info error: ") + error; }
+QString projectsLoadFailed(const QString &error) { return QStringLiteral("Load projects error: ") + error; }
+QString failure(const QString &message) { return message; }
+
+QString lastScreenshotNotWritten() { return QStringLiteral("Handle the error, i.e. disk can be full"); }
+QString ocrError(const QString &what) { return QStringLiteral("RecognizeTextRequest error: ") + what; }
+QString logoTooLarge(const QString &file) {
+    return QStringLiteral("Custom logo refused: %1 is larger than 160x160").arg(file);
+}
+QString logoRefused(const QString &why) { return QStringLiteral("Custom logo refused: ") + why; }
+QString logoNotWritten(const QString &why) { return lastScreenshotNotWritten() + QStringLiteral(": ") + why; }
+
+QString recordingStarted(const QString &path) { return QStringLiteral("Recording started: ") + path; }
+QString recordingFinished(const QString &path) { return QStringLiteral("Recording finished: ") + path; }
+QString recorderError(const QString &text) { return QStringLiteral("VideoRecorderCore Error: ") + text; }
+QString recorderDelegateError() { return QStringLiteral("delegate error"); }
+
+QString firstPaint(const QString &how) { return capture(QStringLiteral("first paint ") + how); }
 
 } // namespace qn::diagnostics

@@ -131,5 +131,57 @@ QString streamFade(const QString &mode);
 
 // The status menu's item the keyboard or the pointer has just highlighted.
 QString menuHighlighted(const QString &title);
+// ---- what the program tells whoever runs it from a terminal (printed always)
+// Start, hand-over and end.
+QString started();
+QString launchHandedOver();
+QString alreadyRunning();
+QString alreadyRunningNoAnswer();
+QString singleInstanceNotListening(const QString &socket, const QString &error);
+QString endsOnSignal(int signalNumber);
+QString needsX11(const QString &reason);
+QString x11ConnectionBroke(); // on standard error
+QString noSystemTray();
+QString pathNotUtf8NoFolder(const QString &variable);
+QString pathNotUtf8NoStandIn(const QString &variable);
+// Preferences, hot keys, open at login.
+QString preferencesNotSaved(const QString &file, const QString &reason);
+QString preferenceIgnored(const QString &key, const QString &why);
+QString hotKeysSuspended(bool suspended);
+QString hotKeyRegistered(const QString &keys, const QString &name);
+QString hotKeyTaken(const QString &keys, const QString &name);
+QString hotKeyUnsupported(const QString &keys, const QString &name);
+QString openAtLogin(bool on);
+QString openAtLoginNotRemoved(const QString &path);
+QString openAtLoginFolderNotMade(const QString &folder);
+QString openAtLoginNotWritten(const QString &path, const QString &error);
+QString analytics(const QByteArray &json);
+// Files dropped on the tray icon.
+QString droppedFileUnreadable(const QString &path);
+QString droppedFileNotImage(const QString &path, const QString &why);
+QString droppedFileTooLarge(const QString &path, qint64 bytes);
+QString droppedFileNotUploaded(const QString &path, const QString &error);
+// The cloud.
+QString loginError(const QString &error);
+QString trayInfoLoadFailed(const QString &error);
+QString projectsLoadFailed(const QString &error);
+// A failure whose whole text is the message the user is shown.
+QString failure(const QString &message);
+// Captures, text recognition, the custom logo.
+QString lastScreenshotNotWritten();
+QString ocrError(const QString &what);
+QString logoTooLarge(const QString &file);
+QString logoRefused(const QString &why);
+QString logoNotWritten(const QString &why);
+// Recordings.
+QString recordingStarted(const QString &path);
+QString recordingFinished(const QString &path);
+QString recorderError(const QString &text);
+QString recorderDelegateError();
+
+// ---- how an overlay's first paint got the frozen screen into its frame
+// "prefilled" (copied while the window mapped), "copied" (by threads at paint time)
+// or "painted" (by the painter).
+QString firstPaint(const QString &how);
 
 } // namespace qn::diagnostics

@@ -1,5 +1,6 @@
 #include "platform/LaunchAtLogin.h"
 
+#include "platform/Diagnostics.h"
 #include "platform/SafeFile.h"
 
 #include <QCoreApplication>
@@ -8,16 +9,10 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
-#include <cstdio>
 
 namespace qn::LaunchAtLogin {
 
 namespace {
-void report(const QString &line) {
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
-}
-
 // Exec= takes a command line: quote the path the way the desktop entry rules ask.
 QString quotedExec(const QString &path) {
     QString escaped = path;
@@ -76,23 +71,23 @@ bool setEnabled(bool enabled) {
     const QString path = entryPath();
     if (!enabled) {
         if (QFileInfo::exists(path) && !QFile::remove(path)) {
-            report(QStringLiteral("Open at login: could not remove %1").arg(path));
+            diagnostics::report(diagnostics::openAtLoginNotRemoved(path));
             return !isEnabled();
         }
-        report(QStringLiteral("Open at login: off"));
+        diagnostics::report(diagnostics::openAtLogin(false));
         return true;
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        report(QStringLiteral("Open at login: could not create %1").arg(QFileInfo(path).absolutePath()));
+        diagnostics::report(diagnostics::openAtLoginFolderNotMade(QFileInfo(path).absolutePath()));
         return false;
     }
     const QString error =
         safeFile::write(path, entryText(QCoreApplication::applicationFilePath()).toUtf8(), safeFile::Mode::PrivateFile);
     if (!error.isEmpty()) {
-        report(QStringLiteral("Open at login: could not write %1: %2").arg(path, error));
+        diagnostics::report(diagnostics::openAtLoginNotWritten(path, error));
         return false;
     }
-    report(QStringLiteral("Open at login: on"));
+    diagnostics::report(diagnostics::openAtLogin(true));
     return true;
 }
 

@@ -1,7 +1,8 @@
 #include "platform/Ocr.h"
 
+#include "platform/Diagnostics.h"
+
 #include <QStringList>
-#include <cstdio>
 #include <dlfcn.h>
 #include <memory>
 #include <mutex>
@@ -26,10 +27,7 @@ struct TesseractLibrary {
     bool loaded = false;
 };
 
-void report(const char *what) {
-    std::printf("RecognizeTextRequest error: %s\n", what);
-    std::fflush(stdout);
-}
+void report(const char *what) { diagnostics::report(diagnostics::ocrError(QString::fromUtf8(what))); }
 
 template <typename F> bool resolve(void *handle, const char *name, F &target) {
     target = reinterpret_cast<F>(dlsym(handle, name));

@@ -1,5 +1,7 @@
 #include "platform/PathEncoding.h"
 
+#include "platform/Diagnostics.h"
+
 #include <QCryptographicHash>
 #include <QString>
 #include <QStringDecoder>
@@ -99,8 +101,7 @@ int PathEncoding::redirectUnreadableFolders(const QByteArray &linkFolder) {
             value = QByteArray(cwd) + '/' + value;
         }
         if (!folderReady && !(folderReady = privateFolder(linkFolder))) {
-            std::printf("Paths: %s is not UTF-8 and no private folder for a stand-in could be made\n", name);
-            std::fflush(stdout);
+            diagnostics::report(diagnostics::pathNotUtf8NoFolder(QLatin1String(name)));
             return redirected;
         }
         if (redirected == 0)
@@ -120,8 +121,7 @@ int PathEncoding::redirectUnreadableFolders(const QByteArray &linkFolder) {
         }
         makeFolders(value);
         if (!placeLink(link, value)) {
-            std::printf("Paths: %s is not UTF-8 and its stand-in could not be made\n", name);
-            std::fflush(stdout);
+            diagnostics::report(diagnostics::pathNotUtf8NoStandIn(QLatin1String(name)));
             continue;
         }
         ::setenv(name, link.constData(), 1);

@@ -1,6 +1,7 @@
 #include "platform/PreferencesStore.h"
 
 #include "BuildInfo.h"
+#include "platform/Diagnostics.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -162,16 +162,13 @@ void PreferencesStore::written() {
         return;
     m_writeFailureReported = true;
     const QString reason = whyNotWritable();
-    std::printf("Preferences could not be saved to %s (%s); changes last only until Quillnest quits\n",
-                qPrintable(m_settings->fileName()), qPrintable(reason));
-    std::fflush(stdout);
+    diagnostics::report(diagnostics::preferencesNotSaved(m_settings->fileName(), reason));
     if (const WriteFailureHandler &handler = writeFailureHandler())
         handler(reason);
 }
 
 void PreferencesStore::reportUnusable(const QString &key, const QString &why) {
-    std::printf("Preferences: value of \"%s\" ignored (%s); using the default\n", qPrintable(key), qPrintable(why));
-    std::fflush(stdout);
+    diagnostics::report(diagnostics::preferenceIgnored(key, why));
 }
 
 } // namespace qn

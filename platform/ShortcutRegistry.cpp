@@ -1,10 +1,10 @@
 #include "platform/ShortcutRegistry.h"
 
+#include "platform/Diagnostics.h"
 #include "platform/PreferencesStore.h"
 
 #include <QAction>
 #include <QPointer>
-#include <cstdio>
 
 namespace qn {
 
@@ -84,8 +84,7 @@ void ShortcutRegistry::setHotKeysSuspended(bool suspended) {
         else
             applyHotKey(it.key());
     }
-    std::printf("Hot keys %s\n", suspended ? "suspended" : "resumed");
-    std::fflush(stdout);
+    diagnostics::report(diagnostics::hotKeysSuspended(suspended));
 }
 
 void ShortcutRegistry::onKeyDown(const QString &name, QObject *context, std::function<void()> handler) {
@@ -109,17 +108,14 @@ void ShortcutRegistry::applyHotKey(const QString &name, bool announceTaken) {
     const auto status = key->setShortcut(sequence.isEmpty() ? QKeyCombination() : sequence[0]);
     const QString text = sequence.toString(QKeySequence::NativeText);
     if (status == GlobalHotKey::Status::Registered) {
-        std::printf("Hot key %s registered for %s\n", qPrintable(text), qPrintable(name));
+        diagnostics::report(diagnostics::hotKeyRegistered(text, name));
     } else if (status == GlobalHotKey::Status::Taken) {
-        std::printf("Hot key %s could not be registered for %s: another program uses it\n", qPrintable(text),
-                    qPrintable(name));
+        diagnostics::report(diagnostics::hotKeyTaken(text, name));
         if (announceTaken)
             Q_EMIT hotKeyTaken(name, sequence);
     } else if (status == GlobalHotKey::Status::Unsupported) {
-        std::printf("Hot key %s could not be registered for %s: no X11 display or unknown key\n", qPrintable(text),
-                    qPrintable(name));
+        diagnostics::report(diagnostics::hotKeyUnsupported(text, name));
     }
-    std::fflush(stdout);
 }
 
 void ShortcutRegistry::bind(QAction *action, const QString &name) {

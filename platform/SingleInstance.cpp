@@ -1,6 +1,7 @@
 #include "platform/SingleInstance.h"
 
 #include "BuildInfo.h"
+#include "platform/Diagnostics.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QLocalSocket>
 #include <QThread>
 
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,10 +60,8 @@ bool SingleInstance::claim() {
     m_lock = std::make_unique<QLockFile>(m_base + QStringLiteral(".lock"));
     // A lock left by a program that died is taken over (QLockFile checks its process).
     if (!m_lock->tryLock(0)) {
-        if (!tellRunningOne()) {
-            std::printf("Quillnest is already running, but did not answer\n");
-            std::fflush(stdout);
-        }
+        if (!tellRunningOne())
+            diagnostics::report(diagnostics::alreadyRunningNoAnswer());
         return false;
     }
     // A socket file left by a program that died would refuse the new one.
@@ -71,9 +69,7 @@ bool SingleInstance::claim() {
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(socketPath())) {
-        std::printf("Single instance: cannot listen on %s (%s)\n", qPrintable(socketPath()),
-                    qPrintable(m_server->errorString()));
-        std::fflush(stdout);
+        diagnostics::report(diagnostics::singleInstanceNotListening(socketPath(), m_server->errorString()));
         return true;
     }
     connect(m_server, &QLocalServer::newConnection, this, [this] {

@@ -1,5 +1,7 @@
 #include "platform/X11ConnectionLoss.h"
 
+#include "platform/Diagnostics.h"
+
 #include <X11/Xlib.h>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +21,7 @@ std::function<void()> &lastWord() {
 // stream's): exit() from both would run the exit handlers twice over, so once
 // the words are said the process ends without them.
 int onIoError(Display *) {
-    std::fprintf(stderr, "The X11 connection broke: the program ends.\n");
+    diagnostics::reportError(diagnostics::x11ConnectionBroke());
     if (lastWord())
         lastWord()();
     std::fflush(nullptr);

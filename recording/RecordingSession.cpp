@@ -6,6 +6,7 @@
 #include "app/state/SettingsModel.h"
 #include "app/state/SoundsCore.h"
 #include "platform/Background.h"
+#include "platform/Diagnostics.h"
 #include "platform/MovieWriter.h"
 #include "platform/ScreenStream.h"
 #include "recording/StreamSettings.h"
@@ -18,7 +19,6 @@
 #include <QThreadPool>
 
 #include <chrono>
-#include <cstdio>
 
 namespace qn {
 
@@ -28,12 +28,7 @@ namespace {
 constexpr std::chrono::microseconds kSoundTailWait{2'500'000};
 constexpr std::chrono::microseconds kExitSoundWait{300'000};
 
-void printLine(const QString &line) {
-    std::printf("%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
-}
-
-void printError(const QString &text) { printLine(QStringLiteral("VideoRecorderCore Error: ") + text); }
+void printError(const QString &text) { diagnostics::report(diagnostics::recorderError(text)); }
 } // namespace
 
 RecordingSession::RecordingSession(RecordModel *model, FrameSoundSync *sync, QObject *parent)
@@ -48,7 +43,7 @@ RecordingSession::RecordingSession(RecordModel *model, FrameSoundSync *sync, QOb
                 return;
             if (m_phase != Phase::Recording && m_phase != Phase::Starting)
                 return;
-            printLine(QStringLiteral("delegate error"));
+            diagnostics::report(diagnostics::recorderDelegateError());
             Q_EMIT failed(QStringLiteral("The recording stopped: its screen is gone."));
             finish(End::ScreenLost);
         });
@@ -174,7 +169,7 @@ void RecordingSession::landStart(std::unique_ptr<ScreenStream> stream, const QSt
     m_model->setIsRecording(true);
     m_model->setIsPaused(false);
     const QString path = url().value_or(QString());
-    printLine(QStringLiteral("Recording started: ") + path);
+    diagnostics::report(diagnostics::recordingStarted(path));
     Q_EMIT started(path);
     if (const auto why = m_endAfterStart) {
         m_endAfterStart.reset();
@@ -213,7 +208,7 @@ void RecordingSession::onFrame(const ScreenFrame &frame) {
 }
 
 void RecordingSession::onStreamStopped(const QString &error) {
-    printLine(QStringLiteral("delegate error"));
+    diagnostics::report(diagnostics::recorderDelegateError());
     // What was recorded stays a movie; the user learns why the recording ended early.
     const QString text = error.isEmpty() ? QStringLiteral("The recording stopped: the screen can no longer be read.")
                                          : QStringLiteral("The recording stopped: ") + error;
@@ -316,7 +311,7 @@ void RecordingSession::endMovie(bool stopStream) {
         path = close.writer->path();
         fragmented = ok && close.writer->keptFragmented();
         if (ok)
-            printLine(QStringLiteral("Recording finished: ") + path);
+            diagnostics::report(diagnostics::recordingFinished(path));
         else
             printError(close.writer->errorText());
     }

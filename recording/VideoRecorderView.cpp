@@ -20,7 +20,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
-#include <cstdio>
 
 namespace qn {
 
@@ -169,8 +168,7 @@ VideoRecorderView::Recorder VideoRecorderView::Recorder::shared() {
     };
     r.startCameraSession = [] {
         if (const auto error = VideoRecorderCore::shared().startCameraSession()) {
-            std::printf("%s\n", qPrintable(videoRecordingErrorMessage(*error)));
-            std::fflush(stdout);
+            diagnostics::report(diagnostics::failure(videoRecordingErrorMessage(*error)));
             return false;
         }
         return true;

@@ -30,7 +30,6 @@
 #include <QSvgRenderer>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstdio>
 
 namespace qn {
 
@@ -362,19 +361,18 @@ void AppearanceSettings::applyChosenLogo(const std::optional<QString> &file) {
         return;
     }
     case CustomLogo::Result::TooLarge:
-        std::printf("Custom logo refused: %s is larger than 160x160\n", qPrintable(outcome.details));
+        diagnostics::report(diagnostics::logoTooLarge(outcome.details));
         showWarning(Warning::TooLarge);
         break;
     case CustomLogo::Result::NotAnImage:
-        std::printf("Custom logo refused: %s\n", qPrintable(outcome.details));
+        diagnostics::report(diagnostics::logoRefused(outcome.details));
         showWarning(Warning::NotAnImage);
         break;
     case CustomLogo::Result::WriteFailed:
-        std::printf("Handle the error, i.e. disk can be full: %s\n", qPrintable(outcome.details));
+        diagnostics::report(diagnostics::logoNotWritten(outcome.details));
         showWarning(Warning::WriteFailed);
         break;
     }
-    std::fflush(stdout);
 }
 
 void AppearanceSettings::deleteLogo() {

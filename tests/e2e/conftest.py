@@ -5,6 +5,7 @@ import pytest
 
 sys.path.insert(0, os.path.dirname(__file__))
 
+from harness import lines  # noqa: E402
 from harness.app import Quillnest  # noqa: E402
 from harness.display import TWO_SCREENS, Display  # noqa: E402
 from harness.fakecloud import FakeCloud  # noqa: E402
@@ -54,7 +55,7 @@ def launch(display, request):
         app = Quillnest(display, prefs=prefs, env=env, home=home)
         started.append(app)
         if wait:
-            app.wait_for_line(r"^Quillnest started")
+            app.wait_for_line(lines.started())
         return app
 
     yield _launch

@@ -141,6 +141,22 @@ def test_before_a_crop_the_screen_shows_exactly_as_it_was(launch, x, display):
     wait_capture_closed(app, x)
 
 
+def test_each_overlay_opens_from_the_frame_filled_while_it_mapped(launch, x, display):
+    # The fast way to the first picture: the frozen screen goes into the window's frame
+    # while the window maps, and the first paint finds it there. A toolkit that keeps
+    # its frames differently would quietly cost the copy at paint time instead.
+    app, before = screen.launch_over_pattern(launch, display, PREFS)
+    for _ in range(2):
+        mark = app.mark()
+        open_capture(app, x)
+        app.wait_after(mark, lines.first_paint("prefilled"))
+        app.wait_after(mark, lines.overlay_painted())
+        x.move(5, 5)  # the cursor out of the way of the comparison
+        assert screen.grab(display).crop(100, 100, 1000, 600) == before.crop(100, 100, 1000, 600)
+        x.key("Escape")
+        wait_capture_closed(app, x)
+
+
 def test_space_tapped_before_any_crop_then_a_drag_over_the_desktop_draws_one(launch, x, display):
     app, before = screen.launch_over_pattern(launch, display, PREFS)
     open_capture(app, x)

@@ -114,7 +114,7 @@ def test_gif_bytes_travel_unchanged_and_other_files_are_ignored(launch, x, displ
     with open(notes, "w") as f:
         f.write("not a picture\n")
     assert drop(app, x, display, notes)  # taken, as every file drag is, then ignored
-    app.wait_for_line(r"^Dropped file ignored: .*notes\.txt is not an image")
+    app.wait_for_line(lines.dropped_file_not_image(lines.ending("notes.txt")))
     assert api_requests(cloud)[-1].path == API + "/get_user_tray_info"
 
     gif = make_image(app, display, "Anim.GIF", size="30x20")

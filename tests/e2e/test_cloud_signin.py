@@ -99,7 +99,7 @@ def test_a_failed_link_request_shows_the_error_and_opens_nothing(launch, x, clou
     cloud.answer(API + "/iwannagohome", "<html>busy</html>", status=503)
     app = launch(prefs={"needOnboarding": False})
     app.choose(x, "Sign In / Sign Up")
-    app.wait_for_line(r"^Login error: ")
+    app.wait_for_line(lines.login_error())
     app.wait_for_line(lines.notice(lines.rx(r"Unreadable answer from the .*\.\.\. Info.*")))
     time.sleep(6)  # longer than a poll interval: a poll would have come
     assert app.opened_urls() == []

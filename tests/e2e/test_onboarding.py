@@ -66,7 +66,7 @@ def test_first_start_walks_five_pages_and_got_it_ends_it_for_good(launch, x, dis
 
     # The last page's switch starts Quillnest at login.
     x.click(*centre_on_root(x, ONBOARDING, frames["openAtLogin"]))
-    app.wait_for_line(r"^Open at login: on")
+    app.wait_for_line(lines.open_at_login("on"))
     assert os.path.exists(os.path.join(app.config_dir, "autostart", "quillnest.desktop"))
 
     press_button(app, x)
@@ -76,7 +76,7 @@ def test_first_start_walks_five_pages_and_got_it_ends_it_for_good(launch, x, dis
     app.stop()
 
     again = launch(home=app.home)
-    again.wait_for_line(r"^Quillnest started")
+    again.wait_for_line(lines.started())
     assert not any(l.startswith("onboarding:") for l in again.lines)
     assert not x.windows(name=ONBOARDING)
 

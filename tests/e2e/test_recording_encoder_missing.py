@@ -13,7 +13,7 @@ def test_a_missing_encoder_fails_the_start_and_keeps_the_program(launch, x, disp
     app = launch(prefs=PREFS, env={"QUILLNEST_MOVIE_MODULE": MISSING})
     choose_video(app, x)
     recorder.click(app, x, "record")
-    line = app.wait_for_line(r"^VideoRecorderCore Error: The movie encoder .* cannot be loaded").string
+    line = app.wait_for_line(lines.recorder_error(lines.rx("The movie encoder .* cannot be loaded: .*"))).string
     assert MISSING in line and "No such file" in line, line
     app.wait_for_line(lines.notice(lines.rx(r"The movie encoder .*quillnest_movie\.so cannot be loaded.*")))
     recorder.wait_bar(app, lambda s: s["state"] == "idle")

@@ -71,7 +71,7 @@ def test_a_termination_signal_finishes_the_movie_and_then_quits(launch, x, pulse
     app.proc.send_signal(sig)
     recorded = time.time() - started
     assert app.proc.wait(timeout=30) == 0
-    app.wait_for_line(r"^Recording finished: " + re.escape(path) + "$")
+    app.wait_for_line(lines.recording_finished(path))
     check_movie(path, recorded)
 
 
@@ -81,7 +81,7 @@ def test_quit_in_the_status_menu_finishes_the_movie(launch, x, pulse):
     wait_recorded(app, RECORD_FOR)
     read_at = time.time()
     recorder.quit_by_mouse(app, x)
-    quit_at = app.wait_for_line(r"^Recording finished: " + re.escape(path) + "$") and time.time()
+    quit_at = app.wait_for_line(lines.recording_finished(path)) and time.time()
     assert app.proc.wait(timeout=30) == 0
     check_movie(path, read_at - started, went_on=quit_at - read_at)
 
@@ -95,7 +95,7 @@ def test_the_x_server_going_away_finishes_the_movie(launch, x, display, pulse):
     recorded = time.time() - started
     server.wait()
     assert app.proc.wait(timeout=30) == 1
-    app.wait_for_line(r"^Recording finished: " + re.escape(path) + "$")
+    app.wait_for_line(lines.recording_finished(path))
     check_movie(path, recorded)
 
 

@@ -16,6 +16,7 @@ import time
 
 import pytest
 
+from harness import lines
 from harness.pulse import PulseAudio
 
 HERE = os.path.dirname(__file__)
@@ -160,7 +161,7 @@ def test_records_the_region_with_sound_pause_and_mute(display, pulse, animation,
     d.wait_for(r"^microphone Sine source")
     d.send("start")
     d.wait_for(r"^recording$")
-    path = d.wait_for(r"^Recording started: (.*)$").group(1)
+    path = d.wait_for(lines.recording_started()).group(1)
 
     # Each change is told with the recorded time at which it took effect; the
     # sound is checked between those times, a quarter second in from each.
@@ -222,7 +223,7 @@ def test_a_failing_stream_leaves_a_playable_movie(display, pulse, animation, dri
     d.wait_for(r"^recording$")
     d.wait_until("time", 1.5)
     d.send("fail")
-    d.wait_for(r"^delegate error$")
+    d.wait_for(lines.recorder_delegate_error())
     d.wait_for(r"^finished ")
     d.wait_for(r"^idle$")
     _, streams = probe(out)

@@ -29,9 +29,9 @@ def menu_shortcut(app, x):
 def record(app, x, window, chord):
     since = len(app.lines)
     window.click("Settings", "screenshotHotkey")
-    wait_line(app, r"^Hot keys suspended", since=since)
+    wait_line(app, lines.hot_keys_suspended("suspended"), since=since)
     x.key(chord)
-    wait_line(app, r"^Hot keys resumed", since=since)
+    wait_line(app, lines.hot_keys_suspended("resumed"), since=since)
     return since
 
 
@@ -86,14 +86,14 @@ class OtherProgramGrab:
 
 def test_recorded_chord_replaces_the_global_hot_key(launch, x, display):
     app = launch(prefs={"needOnboarding": False})
-    app.wait_for_line(r"^Hot key Alt\+Shift\+S registered")
+    app.wait_for_line(lines.hot_key_registered("Alt+Shift+S"))
     app.choose(x, "Settings")
     window = SettingsWindow(app, x).wait_open()
     window.show("Settings")
 
     since = record(app, x, window, "ctrl+alt+p")
     wait_line(app, lines.shortcut_set("Ctrl+Alt+P"), since=since)
-    wait_line(app, r"^Hot key Ctrl\+Alt\+P registered for openScreenshot", since=since)
+    wait_line(app, lines.hot_key_registered("Ctrl+Alt+P", "openScreenshot"), since=since)
     app.wait_for_pref("KeyboardShortcuts/openScreenshot", "Ctrl+Alt+P")
     assert menu_shortcut(app, x) == "Ctrl+Alt+P"
 
@@ -113,7 +113,7 @@ def test_recorded_chord_replaces_the_global_hot_key(launch, x, display):
 
 def test_escape_cancels_and_a_taken_chord_is_refused(launch, x, display):
     app = launch(prefs={"needOnboarding": False, "KeyboardShortcuts/openScreenshot": "Ctrl+Alt+P"})
-    app.wait_for_line(r"^Hot key Ctrl\+Alt\+P registered")
+    app.wait_for_line(lines.hot_key_registered("Ctrl+Alt+P"))
     app.choose(x, "Settings")
     window = SettingsWindow(app, x).wait_open()
     window.show("Settings")
@@ -123,7 +123,7 @@ def test_escape_cancels_and_a_taken_chord_is_refused(launch, x, display):
     wait_line(app, lines.shortcut_recording(), since=since)
     x.key("Escape")
     wait_line(app, lines.shortcut_recording_cancelled(), since=since)
-    wait_line(app, r"^Hot key Ctrl\+Alt\+P registered", since=since)
+    wait_line(app, lines.hot_key_registered("Ctrl+Alt+P"), since=since)
     assert app.pref("KeyboardShortcuts/openScreenshot") == "Ctrl+Alt+P"
 
     grab = OtherProgramGrab(display.name, "k", OtherProgramGrab.CONTROL | OtherProgramGrab.MOD1)
@@ -140,7 +140,7 @@ def test_escape_cancels_and_a_taken_chord_is_refused(launch, x, display):
     # "Reset Settings" brings the default back.
     since = len(app.lines)
     window.click("Settings", "reset")
-    wait_line(app, r"^Hot key Alt\+Shift\+S registered", since=since)
+    wait_line(app, lines.hot_key_registered("Alt+Shift+S"), since=since)
     assert app.pref("KeyboardShortcuts/openScreenshot") is None
     assert menu_shortcut(app, x) == "Alt+Shift+S"
 

@@ -69,7 +69,7 @@ def test_a_png_is_kept_as_png_in_the_data_folder_and_deleting_leaves_the_file(la
     with open(path, "rb") as f:
         assert f.read(8) == b"\x89PNG\r\n\x1a\n"
     # The event is logged a turn of the event loop after the logo is set.
-    wait_line(app, r'^analytics .*"add_custom_logo"', since=since)
+    wait_line(app, lines.analytics(lines.rx('.*"add_custom_logo".*')), since=since)
 
     # The button now deletes: the preference becomes null, the file stays.
     since = len(app.lines)

@@ -114,7 +114,7 @@ def test_open_at_login_writes_and_removes_the_autostart_entry(launch, x):
     window = open_settings(app, x)
     window.show("Settings")
     window.click("Settings", "openAtLogin")
-    app.wait_for_line(r"^Open at login: on")
+    app.wait_for_line(lines.open_at_login("on"))
     with open(entry) as f:
         text = f.read()
     assert "[Desktop Entry]" in text and "Type=Application" in text
@@ -127,11 +127,11 @@ def test_open_at_login_writes_and_removes_the_autostart_entry(launch, x):
     window.show("Settings")
     since = len(app.lines)
     window.click("Settings", "openAtLogin")
-    wait_line(app, r"^Open at login: on", since=since)
+    wait_line(app, lines.open_at_login("on"), since=since)
     assert os.path.exists(entry)
     since = len(app.lines)
     window.click("Settings", "openAtLogin")
-    wait_line(app, r"^Open at login: off", since=since)
+    wait_line(app, lines.open_at_login("off"), since=since)
     assert not os.path.exists(entry)
 
 

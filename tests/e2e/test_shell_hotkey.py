@@ -14,7 +14,7 @@ def close_capture(app, x):
 
 def test_hot_key_reaches_the_screenshot_action_with_locks_on(launch, x):
     app = launch(prefs={"needOnboarding": False})
-    app.wait_for_line(r"^Hot key Alt\+Shift\+S registered for openScreenshot")
+    app.wait_for_line(lines.hot_key_registered("Alt+Shift+S", "openScreenshot"))
     x.key("alt+shift+s")
     app.wait_for_line(CAPTURE)
     close_capture(app, x)
@@ -32,7 +32,7 @@ def test_hot_key_reaches_the_screenshot_action_with_locks_on(launch, x):
 
 def test_stored_shortcut_replaces_the_default(launch, x):
     app = launch(prefs={"needOnboarding": False, "KeyboardShortcuts/openScreenshot": "Ctrl+Alt+P"})
-    app.wait_for_line(r"^Hot key Ctrl\+Alt\+P registered")
+    app.wait_for_line(lines.hot_key_registered("Ctrl+Alt+P"))
     x.key("alt+shift+s")
     time.sleep(0.5)  # nothing marks what never comes: a grace window for a late one
     assert captures(app) == 0
@@ -45,17 +45,17 @@ def test_stored_shortcut_replaces_the_default(launch, x):
 
 def test_damaged_stored_shortcut_falls_back_to_the_default(launch, x):
     app = launch(prefs={"needOnboarding": False, "KeyboardShortcuts/openScreenshot": "Ctrl+Bogus+"})
-    app.wait_for_line(r'^Preferences: value of "KeyboardShortcuts/openScreenshot" ignored')
-    app.wait_for_line(r"^Hot key Alt\+Shift\+S registered")
+    app.wait_for_line(lines.preference_ignored("KeyboardShortcuts/openScreenshot"))
+    app.wait_for_line(lines.hot_key_registered("Alt+Shift+S"))
     x.key("alt+shift+s")
     app.wait_for_line(CAPTURE)
 
 
 def test_taken_hot_key_is_reported_in_a_notice_that_hides_after_5_s(launch, x):
     first = launch(prefs={"needOnboarding": False})
-    first.wait_for_line(r"^Hot key Alt\+Shift\+S registered")
+    first.wait_for_line(lines.hot_key_registered("Alt+Shift+S"))
     second = launch(prefs={"needOnboarding": False})
-    second.wait_for_line(r"^Hot key Alt\+Shift\+S could not be registered for openScreenshot: another program uses it")
+    second.wait_for_line(lines.hot_key_taken("Alt+Shift+S", "openScreenshot"))
     second.wait_for_line(lines.notice(lines.rx(r"Alt\+Shift\+S is used by another program.*")))
     [notice] = x.wait_window("Quillnest - Notification")
     icon = x.geometry(second.tray_icon(x))

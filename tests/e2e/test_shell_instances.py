@@ -45,7 +45,7 @@ def test_without_an_x11_display_it_says_so_and_exits_with_1(env):
         out = subprocess.run([binary()], env=run_env, capture_output=True, text=True, timeout=30)
         assert out.returncode == 1
         printed = (out.stdout + out.stderr).strip().splitlines()
-        assert len(printed) == 1 and printed[0].startswith("Quillnest needs an X11 session (XWayland counts)"), printed
+        assert len(printed) == 1 and lines.needs_x11().fullmatch(printed[0]), printed
     finally:
         shutil.rmtree(home, ignore_errors=True)
 
@@ -54,9 +54,9 @@ def test_a_second_launch_hands_over_to_the_first(launch, x, display):
     first = launch(prefs=PREFS)
     first.tray_icon(x)
     second = launch(home=first.home, wait=False)
-    second.wait_for_line(r"^Quillnest is already running: this launch hands over to it$")
+    second.wait_for_line(lines.already_running())
     assert second.proc.wait(timeout=10) == 0
-    first.wait_for_line(r"^Another launch handed over to this program$")
+    first.wait_for_line(lines.launch_handed_over())
     # One tray icon, the hot key still the first one's, and no word about it being taken.
     assert not second.alive()
     first.tray_icon(x)
@@ -75,15 +75,14 @@ def test_preferences_that_cannot_be_saved_are_reported_once(launch, x, display, 
     # The preferences folder on a read-only mount: even root cannot write there.
     app, _ = launch_over_mount(launch, monkeypatch, tmp_path, os.path.join(".config", "Quillnest"),
                                'mount --bind "$1" "$1" && mount -o remount,ro,bind "$1" "$1"', PREFS)
-    app.wait_for_line(r"^Preferences could not be saved to .*\(Read-only file system\); changes last only until "
-                      r"Quillnest quits$")
+    app.wait_for_line(lines.preferences_not_saved(reason="Read-only file system"))
     app.wait_for_line(lines.notice("Settings can't be saved: Read-only file system"))
     app.choose(x, "Autoupload to cloud")
     app.wait_for_menu(lambda m: any(i.get("title") == "Autoupload to cloud" and i["checked"] for i in m))
     app.choose(x, "Autoupload to cloud")
     app.wait_for_menu(lambda m: any(i.get("title") == "Autoupload to cloud" and not i["checked"] for i in m))
     assert len([n for n in app.notices() if n.startswith("Settings can't be saved")]) == 1
-    assert len([l for l in app.lines if l.startswith("Preferences could not be saved")]) == 1
+    assert len([l for l in app.lines if lines.preferences_not_saved().fullmatch(l)]) == 1
     assert app.pref("autoUpload") is None  # the file was never written
 
 

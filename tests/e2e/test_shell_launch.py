@@ -4,7 +4,7 @@ import time
 from harness import lines
 from harness.app import wait_capture_closed
 
-HOT_KEY_READY = r"^Hot key Alt\+Shift\+S registered"
+HOT_KEY_READY = lines.hot_key_registered("Alt+Shift+S")
 
 
 def test_first_launch_opens_onboarding_and_survives_closing_it(launch, x):

@@ -5,6 +5,7 @@ import tempfile
 
 import pytest
 
+from harness import lines
 from harness.app import BUNDLE_ID
 from harness.menu import item
 
@@ -12,8 +13,8 @@ from harness.menu import item
 def test_corrupt_values_read_as_defaults_and_cost_no_other_key(launch, x):
     app = launch(prefs={"needOnboarding": False, "isMuted": "maybe", "autoUpload": "@ByteArray(true)",
                         "showNotifications": False, "appearance": "dark", "token": "t0k3n"})
-    app.wait_for_line(r'^Preferences: value of "isMuted" ignored')
-    app.wait_for_line(r'^Preferences: value of "appearance" ignored')
+    app.wait_for_line(lines.preference_ignored("isMuted"))
+    app.wait_for_line(lines.preference_ignored("appearance"))
     menu = app.open_menu(x)
     assert item(menu, "Sound Notifications ON/OFF")["checked"]      # isMuted: default false
     assert not item(menu, "Autoupload to cloud")["checked"]         # autoUpload: default false

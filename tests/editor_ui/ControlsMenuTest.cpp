@@ -268,3 +268,40 @@ TEST(ControlsMenuTest, EveryButtonShowsItsImageAndNamesItsKeyInItsHelp) {
     // The swatch paints the colour and has no help of its own.
     EXPECT_TRUE(c.menu->colorButton()->iconName().isEmpty());
 }
+
+// The column and its open palette are one place for the pointer: moving between them
+// says nothing, leaving both says "outside" once, and the column vanishing under the
+// pointer on a palette says it too, with no close or help still to come.
+TEST(ControlsMenuTest, PointerInsideSpansTheColumnAndItsPalettesAndEndsWhenTheColumnHides) {
+    Column c;
+    QSignalSpy inside(c.menu, &ControlsMenu::pointerInsideChanged);
+    test::hover(c.menu, true);
+    test::hover(c.menu->button(C::QuickeTools), true);
+    ASSERT_TRUE(c.menu->showTools());
+    QWidget *tools = c.menu->toolsPopover()->popover();
+    test::hover(tools, true);
+    test::hover(c.menu, false);
+    test::hover(c.menu, true);
+    test::hover(c.menu, false);
+    ASSERT_EQ(inside.count(), 1);
+    EXPECT_TRUE(inside.at(0).at(0).toBool());
+    test::hover(tools, false);
+    ASSERT_EQ(inside.count(), 2);
+    EXPECT_FALSE(inside.at(1).at(0).toBool());
+
+    test::hover(c.menu, true);
+    test::hover(tools, true);
+    test::hover(c.menu, false);
+    test::hover(c.menu->button(C::Blur), true); // its help is pending
+    c.menu->hide();
+    ASSERT_EQ(inside.count(), 4);
+    EXPECT_FALSE(inside.at(3).at(0).toBool());
+    EXPECT_FALSE(c.menu->showTools());
+    EXPECT_FALSE(ControlsMenu::Helper::shared().work.isPending());
+    EXPECT_FALSE(ControlsMenu::Helper::shared().worker.isPending());
+    // A new showing starts with the pointer outside: its first entry is reported.
+    c.menu->show();
+    test::hover(c.menu, true);
+    ASSERT_EQ(inside.count(), 5);
+    EXPECT_TRUE(inside.at(4).at(0).toBool());
+}

@@ -1,8 +1,16 @@
 #include "platform/DiagnosticLines.h"
+#include "platform/Diagnostics.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStringList>
+#include <QTemporaryFile>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace qn;
 namespace d = qn::diagnostics;
@@ -124,6 +132,63 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
         {"stream_fade()", d::streamFade(QStringLiteral("stepped"))},
         {"menu_highlighted('More info')", d::menuHighlighted(QStringLiteral("More info"))},
         {"menu_highlighted()", d::menuHighlighted(QStringLiteral("Take Screenshot"))},
+        {"started()", d::started()},
+        {"launch_handed_over()", d::launchHandedOver()},
+        {"already_running()", d::alreadyRunning()},
+        {"already_running_no_answer()", d::alreadyRunningNoAnswer()},
+        {"single_instance_not_listening(ending('qn.sock'), 'Address in use')",
+         d::singleInstanceNotListening(QStringLiteral("/run/u/qn.sock"), QStringLiteral("Address in use"))},
+        {"ends_on_signal(15)", d::endsOnSignal(15)},
+        {"needs_x11()", d::needsX11(QStringLiteral("DISPLAY is not set"))},
+        {"x11_connection_broke()", d::x11ConnectionBroke()},
+        {"no_system_tray()", d::noSystemTray()},
+        {"path_not_utf8_no_folder('XDG_CACHE_HOME')", d::pathNotUtf8NoFolder(QStringLiteral("XDG_CACHE_HOME"))},
+        {"path_not_utf8_no_stand_in('HOME')", d::pathNotUtf8NoStandIn(QStringLiteral("HOME"))},
+        {"preferences_not_saved(reason='Read-only file system')",
+         d::preferencesNotSaved(QStringLiteral("/h/.config/Q/p (1).ini"), QStringLiteral("Read-only file system"))},
+        {"preference_ignored('isMuted')",
+         d::preferenceIgnored(QStringLiteral("isMuted"), QStringLiteral("not a bool"))},
+        {"hot_keys_suspended('suspended')", d::hotKeysSuspended(true)},
+        {"hot_keys_suspended('resumed')", d::hotKeysSuspended(false)},
+        {"hot_key_registered('Ctrl+Alt+P', 'openScreenshot')",
+         d::hotKeyRegistered(QStringLiteral("Ctrl+Alt+P"), QStringLiteral("openScreenshot"))},
+        {"hot_key_taken('Alt+Shift+S', 'openScreenshot')",
+         d::hotKeyTaken(QStringLiteral("Alt+Shift+S"), QStringLiteral("openScreenshot"))},
+        {"hot_key_unsupported(name='openScreenshot')",
+         d::hotKeyUnsupported(QString(), QStringLiteral("openScreenshot"))},
+        {"open_at_login('on')", d::openAtLogin(true)},
+        {"open_at_login('off')", d::openAtLogin(false)},
+        {"open_at_login_not_removed()", d::openAtLoginNotRemoved(QStringLiteral("/h/a b.desktop"))},
+        {"open_at_login_folder_not_made()", d::openAtLoginFolderNotMade(QStringLiteral("/h/autostart"))},
+        {"open_at_login_not_written(error='Permission denied')",
+         d::openAtLoginNotWritten(QStringLiteral("/h/q.desktop"), QStringLiteral("Permission denied"))},
+        {"analytics(rx('.*\"add_custom_logo\".*'))",
+         d::analytics(QByteArrayLiteral("{\"event\":\"add_custom_logo\"}"))},
+        {"dropped_file_unreadable(ending('notes.txt'))", d::droppedFileUnreadable(QStringLiteral("/t/notes.txt"))},
+        {"dropped_file_not_image(ending('notes.txt'))",
+         d::droppedFileNotImage(QStringLiteral("/t/notes.txt"), QStringLiteral("Unsupported image format"))},
+        // A name that looks like a placeholder stays as it is.
+        {"dropped_file_too_large('/t/%2 big.png', 20971521)",
+         d::droppedFileTooLarge(QStringLiteral("/t/%2 big.png"), 20971521)},
+        {"dropped_file_not_uploaded()", d::droppedFileNotUploaded(QStringLiteral("/t/a.png"), QString())},
+        {"login_error()", d::loginError(QStringLiteral("The server answered 500"))},
+        {"tray_info_load_failed()", d::trayInfoLoadFailed(QStringLiteral("timed out"))},
+        {"projects_load_failed('timed out')", d::projectsLoadFailed(QStringLiteral("timed out"))},
+        {"failure('The camera is not available')", d::failure(QStringLiteral("The camera is not available"))},
+        {"last_screenshot_not_written()", d::lastScreenshotNotWritten()},
+        {"ocr_error()", d::ocrError(QStringLiteral("no language data"))},
+        {"logo_too_large(ending('big.png'))", d::logoTooLarge(QStringLiteral("/t/big.png"))},
+        {"logo_refused()", d::logoRefused(QStringLiteral("/t/notes.txt is not an image"))},
+        {"logo_not_written('No space left on device')", d::logoNotWritten(QStringLiteral("No space left on device"))},
+        {"recording_started(ending('.mp4'))", d::recordingStarted(QStringLiteral("/t/r.mp4"))},
+        {"recording_finished('/t/r.mp4')", d::recordingFinished(QStringLiteral("/t/r.mp4"))},
+        {"recorder_error(rx('The movie encoder .* cannot be loaded: .*'))",
+         d::recorderError(
+             QStringLiteral("The movie encoder /x/quillnest_movie.so cannot be loaded: /x/quillnest_movie.so: "
+                            "cannot open shared object file: No such file or directory"))},
+        {"recorder_delegate_error()", d::recorderDelegateError()},
+        {"first_paint('prefilled')", d::firstPaint(QStringLiteral("prefilled"))},
+        {"first_paint()", d::firstPaint(QStringLiteral("painted"))},
     };
     QByteArray input;
     for (const auto &[call, line] : rows)
@@ -136,4 +201,83 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
     ASSERT_TRUE(check.waitForFinished(30000));
     EXPECT_EQ(check.exitCode(), 0) << check.readAllStandardOutput().toStdString()
                                    << check.readAllStandardError().toStdString();
+}
+
+namespace {
+// Points standard output or error at a file while it lives; the text is read before
+// anything here flushes, so only what the program flushed itself is seen.
+class CapturedStream {
+public:
+    explicit CapturedStream(int fd) : m_fd(fd) {
+        EXPECT_TRUE(m_file.open());
+        std::fflush(nullptr);
+        m_saved = ::dup(fd);
+        ::dup2(m_file.handle(), fd);
+    }
+    ~CapturedStream() { restore(); }
+    QByteArray text() {
+        QFile read(m_file.fileName());
+        EXPECT_TRUE(read.open(QIODevice::ReadOnly));
+        return read.readAll();
+    }
+    void restore() {
+        if (m_saved < 0)
+            return;
+        std::fflush(nullptr);
+        ::dup2(m_saved, m_fd);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
+private:
+    int m_fd;
+    int m_saved = -1;
+    QTemporaryFile m_file;
+};
+} // namespace
+
+// The tests wait on lines while the program runs, and the recorder prints from its
+// own threads: every line must arrive whole, on a line of its own, without waiting
+// for a later flush.
+TEST(Diagnostics, LinesFromManyThreadsArriveWholeAndAtOnce) {
+    constexpr int kThreads = 8;
+    constexpr int kLines = 400;
+    const QString padding(300, QLatin1Char('x'));
+    QByteArray text;
+    {
+        CapturedStream out(STDOUT_FILENO);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back([t, &padding] {
+                for (int i = 0; i < kLines; ++i)
+                    diagnostics::report(QStringLiteral("thread %1 line %2 ").arg(t).arg(i) + padding);
+            });
+        for (std::thread &thread : threads)
+            thread.join();
+        text = out.text();
+    }
+    const QList<QByteArray> lines = text.split('\n');
+    ASSERT_EQ(lines.size(), kThreads * kLines + 1); // the last "line" is what follows the final newline
+    EXPECT_TRUE(lines.last().isEmpty());
+    const QRegularExpression whole(QStringLiteral("^thread (\\d) line (\\d+) x{300}$"));
+    QSet<QString> seen;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        const auto match = whole.match(QString::fromUtf8(lines[i]));
+        ASSERT_TRUE(match.hasMatch()) << lines[i].left(80).toStdString();
+        seen.insert(match.captured(1) + QLatin1Char('/') + match.captured(2));
+    }
+    EXPECT_EQ(seen.size(), kThreads * kLines);
+}
+
+TEST(Diagnostics, ErrorsGoToStandardErrorAndReportsToStandardOutput) {
+    CapturedStream err(STDERR_FILENO);
+    CapturedStream out(STDOUT_FILENO);
+    diagnostics::reportError(diagnostics::x11ConnectionBroke());
+    diagnostics::report(diagnostics::started());
+    const QByteArray errors = err.text();
+    const QByteArray output = out.text();
+    out.restore();
+    err.restore();
+    EXPECT_EQ(errors, "The X11 connection broke: the program ends.\n");
+    EXPECT_EQ(output, "Quillnest started\n");
 }

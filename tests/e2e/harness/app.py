@@ -131,8 +131,9 @@ class Quillnest:
         import json
         out = []
         for line in self.lines:
-            if line.startswith("analytics "):
-                ev = json.loads(line[len("analytics "):])
+            m = lines.analytics().fullmatch(line)
+            if m:
+                ev = json.loads(m.group(1))
                 if name is None or ev.get("event") == name:
                     out.append(ev)
         return out

@@ -190,3 +190,65 @@ def close_question_resumed(): return _line("capture: close question resumed the 
 def notice_placed(frame=None): return _line(f"notice placed at {_v(frame, FRAME)}")
 def stream_fade(mode=None): return _line(f"recorder: stream fade {_v(mode, '(linear|stepped)')}")
 def menu_highlighted(title=None): return _line(f"status menu: highlighted {_v(title, '(.*)')}")
+
+
+# ---- what the program tells whoever runs it from a terminal (printed always)
+def started(): return _line("Quillnest started")
+def launch_handed_over(): return _line("Another launch handed over to this program")
+def already_running(): return _line("Quillnest is already running: this launch hands over to it")
+def already_running_no_answer(): return _line("Quillnest is already running, but did not answer")
+def single_instance_not_listening(socket=None, error=None):
+    return _line(f"Single instance: cannot listen on {_v(socket, '(.+)')} \\({_v(error, '(.*)')}\\)")
+def ends_on_signal(number=None): return _line(f"Quillnest ends on signal {_v(number, INT)}")
+def needs_x11(reason=None): return _line(rf"Quillnest needs an X11 session \(XWayland counts\): {_v(reason, '(.*)')}")
+def x11_connection_broke(): return _line(r"The X11 connection broke: the program ends\.")
+def no_system_tray():
+    return _line("No system tray is running: the Quillnest icon cannot be shown; the hot key still works")
+def path_not_utf8_no_folder(variable=None):
+    return _line(f"Paths: {_v(variable, WORD)} is not UTF-8 and no private folder for a stand-in could be made")
+def path_not_utf8_no_stand_in(variable=None):
+    return _line(f"Paths: {_v(variable, WORD)} is not UTF-8 and its stand-in could not be made")
+def preferences_not_saved(file=None, reason=None):
+    return _line(f"Preferences could not be saved to {_v(file, '(.+)')} \\({_v(reason, '(.*)')}\\); "
+                 "changes last only until Quillnest quits")
+def preference_ignored(key=None, why=None):
+    return _line(f'Preferences: value of "{_v(key, "(.*)")}" ignored \\({_v(why, "(.*)")}\\); using the default')
+def hot_keys_suspended(state=None): return _line(f"Hot keys {_v(state, '(suspended|resumed)')}")
+def hot_key_registered(keys=None, name=None):
+    return _line(f"Hot key {_v(keys, '(.+)')} registered for {_v(name, WORD)}")
+def hot_key_taken(keys=None, name=None):
+    return _line(f"Hot key {_v(keys, '(.*)')} could not be registered for {_v(name, WORD)}: another program uses it")
+def hot_key_unsupported(keys=None, name=None):
+    return _line(f"Hot key {_v(keys, '(.*)')} could not be registered for {_v(name, WORD)}: "
+                 "no X11 display or unknown key")
+def open_at_login(state=None): return _line(f"Open at login: {_v(state, '(on|off)')}")
+def open_at_login_not_removed(path=None): return _line(f"Open at login: could not remove {_v(path, '(.+)')}")
+def open_at_login_folder_not_made(folder=None): return _line(f"Open at login: could not create {_v(folder, '(.+)')}")
+def open_at_login_not_written(path=None, error=None):
+    return _line(f"Open at login: could not write {_v(path, '(.+)')}: {_v(error, '(.*)')}")
+def analytics(json=None): return _line(f"analytics {_v(json, '(.*)')}")
+def dropped_file_unreadable(path=None):
+    return _line(f"Dropped file ignored: {_v(path, '(.+)')} is not a readable file")
+def dropped_file_not_image(path=None, why=None):
+    return _line(f"Dropped file ignored: {_v(path, '(.+)')} is not an image \\({_v(why, '(.*)')}\\)")
+def dropped_file_too_large(path=None, size=None):
+    return _line(f"Dropped file refused: {_v(path, '(.+)')} is {_v(size, INT)} bytes")
+def dropped_file_not_uploaded(path=None, error=None):
+    return _line(f"Dropped file not uploaded: {_v(path, '(.+)')} \\({_v(error, '(.*)')}\\)")
+def login_error(error=None): return _line(f"Login error: {_v(error, '(.*)')}")
+def tray_info_load_failed(error=None): return _line(f"Load user tray info error: {_v(error, '(.*)')}")
+def projects_load_failed(error=None): return _line(f"Load projects error: {_v(error, '(.*)')}")
+def failure(message=None): return _line(_v(message, "(.*)"))
+def last_screenshot_not_written(): return _line(r"Handle the error, i\.e\. disk can be full")
+def ocr_error(what=None): return _line(f"RecognizeTextRequest error: {_v(what, '(.*)')}")
+def logo_too_large(file=None): return _line(f"Custom logo refused: {_v(file, '(.+)')} is larger than 160x160")
+def logo_refused(why=None): return _line(f"Custom logo refused: {_v(why, '(.*)')}")
+def logo_not_written(why=None): return _line(rf"Handle the error, i\.e\. disk can be full: {_v(why, '(.*)')}")
+def recording_started(path=None): return _line(f"Recording started: {_v(path, '(.*)')}")
+def recording_finished(path=None): return _line(f"Recording finished: {_v(path, '(.*)')}")
+def recorder_error(text=None): return _line(f"VideoRecorderCore Error: {_v(text, '(.*)')}")
+def recorder_delegate_error(): return _line("delegate error")
+
+
+# ---- how an overlay's first paint got the frozen screen into its frame
+def first_paint(how=None): return _line(f"capture: first paint {_v(how, '(prefilled|copied|painted)')}")

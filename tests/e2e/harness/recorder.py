@@ -123,8 +123,8 @@ def open_list(app, x, point, timeout=10):
 
 # ---- a recording with the microphone on, and what became of its movie -----------
 SINE = "Sine source at 440 Hz"
-STARTED = r"^Recording started: (.*)$"
-FINISHED = r"^Recording finished: (.*)$"
+STARTED = lines.recording_started()
+FINISHED = lines.recording_finished()
 
 
 def pulse_env(pulse):
