@@ -57,12 +57,15 @@ void MoviePlayer::Worker::run(const std::shared_ptr<Worker> &self, const QString
     if (decoder && !decoder->open(path, &error))
         decoder.reset();
     if (!decoder) {
+        // Done before the error is told: whoever hears of it finds the player stopped.
+        {
+            std::lock_guard lock(w.mutex);
+            w.done = true;
+        }
         post(player, [current, player, error] {
             if (current())
                 Q_EMIT player->errorOccurred(error);
         });
-        std::lock_guard lock(w.mutex);
-        w.done = true;
         return;
     }
     // The clock is set by the first picture after a start, a rewind or a pause, so
@@ -132,13 +135,15 @@ void MoviePlayer::Worker::run(const std::shared_ptr<Worker> &self, const QString
             Q_EMIT player->pictureReady(picture, pts);
         });
     }
+    {
+        std::lock_guard lock(w.mutex);
+        w.done = true;
+    }
     if (!error.isEmpty())
         post(player, [current, player, error] {
             if (current())
                 Q_EMIT player->errorOccurred(error);
         });
-    std::lock_guard lock(w.mutex);
-    w.done = true;
 }
 
 MoviePlayer::MoviePlayer(QObject *parent) : QObject(parent) {}
