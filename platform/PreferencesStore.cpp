@@ -130,17 +130,6 @@ void PreferencesStore::sync() {
     written();
 }
 
-namespace {
-PreferencesStore::WriteFailureHandler &writeFailureHandler() {
-    static PreferencesStore::WriteFailureHandler handler;
-    return handler;
-}
-} // namespace
-
-void PreferencesStore::setWriteFailureHandler(WriteFailureHandler handler) {
-    writeFailureHandler() = std::move(handler);
-}
-
 QString PreferencesStore::whyNotWritable() const {
     // QSettings says only that it failed; the system says why.
     const QString path = m_settings->fileName();
@@ -165,8 +154,7 @@ void PreferencesStore::written() {
     std::printf("Preferences could not be saved to %s (%s); changes last only until Quillnest quits\n",
                 qPrintable(m_settings->fileName()), qPrintable(reason));
     std::fflush(stdout);
-    if (const WriteFailureHandler &handler = writeFailureHandler())
-        handler(reason);
+    Q_EMIT writeFailed(reason);
 }
 
 void PreferencesStore::reportUnusable(const QString &key, const QString &why) {

@@ -357,6 +357,7 @@ void VideoRecorderView::recordAction() {
         m_recorder.playStartSound();
         m_model->setIsPaused(false);
     } else {
+        Q_EMIT recordingAboutToStart();
         m_recorder.startRecording();
     }
 }
