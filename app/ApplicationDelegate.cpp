@@ -31,7 +31,9 @@ ApplicationDelegate::ApplicationDelegate(QObject *parent) : QObject(parent) {}
 void ApplicationDelegate::applicationDidFinishLaunching() {
     // An exception that escapes to the event loop ends the process (Qt's own rule),
     // so there is nothing to register for it here.
-    m_wiring.wireServices();
+    // Read once: nothing below app/ looks at the environment for them.
+    const TestSwitches switches = TestSwitches::fromEnvironment();
+    m_wiring.wireServices(switches);
     Analytics::shared().configure();
     // The first read of the user's name creates the three shared models.
     Analytic::setDefaultParameters();
@@ -56,7 +58,7 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
     });
     devices->start();
 
-    m_wiring.wireRecording(TestSwitches::fromEnvironment());
+    m_wiring.wireRecording(switches);
     recoverMovies();
 
     // The first capture finds its windows made; made once the event loop runs, so

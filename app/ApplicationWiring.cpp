@@ -59,9 +59,12 @@ void ApplicationWiring::wireProcess(QCoreApplication &application, SingleInstanc
     });
 }
 
-void ApplicationWiring::wireServices() {
-    // An upload's link is on the clipboard.
+void ApplicationWiring::wireServices(const TestSwitches &switches) {
     APICore &cloud = APICore::shared();
+    // Before the status menu's first request.
+    if (switches.cloudDeadlineMs)
+        cloud.setDeadline(*switches.cloudDeadlineMs);
+    // An upload's link is on the clipboard.
     connect(&cloud, &APICore::uploadNoticeRequested, this,
             [] { showText(std::nullopt, true, QStringLiteral("Uploading... URL copied to Clipboard")); });
     connect(&cloud, &APICore::uploadSoundRequested, this, [] { SoundsCore::playScreenshotSound(); });
@@ -132,8 +135,6 @@ void ApplicationWiring::wireRecording(const TestSwitches &switches) {
         installTestCamera();
     if (switches.keepOverlayMs)
         DrawCore::shared().setKeepMemoryAfterCapture(*switches.keepOverlayMs);
-    if (switches.cloudDeadlineMs)
-        APICore::shared().setDeadline(*switches.cloudDeadlineMs);
 }
 
 void ApplicationWiring::unwireStatusMenu() { QObject::disconnect(m_tokenExpired); }

@@ -30,11 +30,11 @@ public:
                             ApplicationDelegate &delegate);
 
     // First thing at start-up, before the shared models exist: what the cloud
-    // client, the settings pages, the overlay and the preferences file ask for, and
-    // the status menu following an expired sign-in.
-    void wireServices();
-    // Once the shared models exist: what the recorder tells the user, and the test
-    // switches handed to the parts they change.
+    // client, the settings pages, the overlay and the preferences file ask for, the
+    // status menu following an expired sign-in, and the cloud's test switch.
+    void wireServices(const TestSwitches &switches);
+    // Once the shared models exist: what the recorder tells the user, and the
+    // overlay's and the camera's test switches.
     void wireRecording(const TestSwitches &switches);
     // At exit: the status menu no longer signs out on an expired token.
     void unwireStatusMenu();

@@ -23,7 +23,7 @@ using namespace qn;
 // wired.
 TEST(ApplicationWiring, LowerFoldersNoticesShowUnderTheTray) {
     ApplicationWiring wiring;
-    wiring.wireServices();
+    wiring.wireServices(TestSwitches());
     wiring.wireRecording(TestSwitches());
     Models::shared().settingsModel()->setShowNotifications(true);
     TrayNotificationsManager &tray = TrayNotificationsManager::shared();
@@ -69,7 +69,7 @@ TEST(ApplicationWiring, LowerFoldersNoticesShowUnderTheTray) {
 // no longer once it is ending.
 TEST(ApplicationWiring, AnExpiredTokenSignsOutUntilTheStatusMenuIsUnwired) {
     ApplicationWiring wiring;
-    wiring.wireServices();
+    wiring.wireServices(TestSwitches());
     SettingsModel *settings = Models::shared().settingsModel();
     settings->setToken(QStringLiteral("tok"));
     NotificationHub::shared().post(QStringLiteral("tokenExpired"));
@@ -87,7 +87,7 @@ TEST(ApplicationWiring, AnExpiredTokenSignsOutUntilTheStatusMenuIsUnwired) {
 TEST(ApplicationWiring, GoneWiringLeavesNothingConnected) {
     {
         ApplicationWiring wiring;
-        wiring.wireServices();
+        wiring.wireServices(TestSwitches());
     }
     TrayNotificationsManager::shared().hide();
     QPointer<QWidget> content = new QWidget();
