@@ -68,7 +68,7 @@ def test_sign_in_through_the_browser_stores_the_account_and_loads_the_menu(launc
     assert app.pref("name") == "Ann Lee"
     [info] = cloud.wait_for(API + "/get_user_tray_info")
     assert info.body == b"authid=tok-9"
-    menu = app.wait_for_menu(lambda m: NEW_COMMENTS in titles(m))
+    menu = app.wait_for_menu(lambda m: NEW_COMMENTS in titles(m) and "submenu" in item(m, "Go to Project"))
     assert titles(menu)[:5] == ["Take Screenshot", "-", "My Cloud", "Go to Project", NEW_COMMENTS]
     assert [i["title"] for i in item(menu, "Go to Project")["submenu"]] == ["Website", "App"]
     assert titles(item(menu, NEW_COMMENTS)["submenu"]) == ["Landing page", "Pricing", "-", "Mark all as read"]
