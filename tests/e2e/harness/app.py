@@ -51,6 +51,9 @@ class Quillnest:
         os.makedirs(self.env["TMPDIR"], exist_ok=True)
         self.env.update(env or {})
         self.lines = []
+        # When the reader took each line: a busy test notices a line late, the reader
+        # much less so.
+        self.line_times = []
         self._queue = queue.Queue()
         self.proc = subprocess.Popen([binary(), *args], env=self.env, stdout=subprocess.PIPE,
                                      stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
@@ -70,10 +73,15 @@ class Quillnest:
     def _read(self):
         for raw in self.proc.stdout:
             line = raw.decode("utf-8", "replace").rstrip("\n")
+            self.line_times.append(time.time())
             self.lines.append(line)
             self._queue.put(line)
 
     # --- standard output -------------------------------------------------
+
+    def time_of(self, line, since=0):
+        """When the program's line `line` (the first one from `since`) was read."""
+        return self.line_times[self.lines.index(line, since)]
     def wait_for_line(self, pattern, timeout=15):
         """Waits for a line of standard output matching the regex; returns the match."""
         rx = re.compile(pattern)
