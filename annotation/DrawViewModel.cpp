@@ -43,8 +43,6 @@ void DrawViewModel::setTool(Tool tool) {
     m_tool = tool;
     Q_EMIT toolChanged();
     m_store.setText(QStringLiteral("tool"), toolRawValue(m_tool));
-    if (m_toolCursor)
-        setCursor(m_toolCursor());
 }
 
 void DrawViewModel::setQuickTool(Tool tool) {

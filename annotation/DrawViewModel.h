@@ -106,10 +106,6 @@ public:
     void toggleWhiteboard(const std::optional<QColor> &from = std::nullopt);
     void updateUndoState();
 
-    // Supplies the cursor of the current overlay state; the overlay controller sets it
-    // so that a tool change shows the tool's cursor at once.
-    void setToolCursorProvider(std::function<QCursor()> provider) { m_toolCursor = std::move(provider); }
-
     static bool isZeroRect(const QRectF &r) { return r.x() == 0 && r.y() == 0 && r.width() == 0 && r.height() == 0; }
     // A cursor made from an image of the program's resources (":/icons/cursors/<name>.svg"),
     // drawn at the pixel density of the screen under the pointer; the hot spot is in
@@ -171,7 +167,6 @@ private:
     bool m_canUndo = false;
     bool m_canRedo = false;
     QString m_screenshotName;
-    std::function<QCursor()> m_toolCursor;
 };
 
 } // namespace qn

@@ -1,8 +1,9 @@
 #include "app/ApplicationDelegate.h"
 
 #include "app/Analytic.h"
-#include "app/ApplicationHooks.h"
+#include "app/ApplicationWiring.h"
 #include "app/MainMenu.h"
+#include "app/TestSwitches.h"
 #include "app/TrayMenu.h"
 #include "app/TrayNotification.h"
 #include "app/TrayNotificationsManager.h"
@@ -16,9 +17,6 @@
 #include "platform/Background.h"
 #include "platform/Diagnostics.h"
 #include "platform/MovieWriter.h"
-#include "platform/NotificationHub.h"
-#include "platform/PreferencesStore.h"
-#include "platform/X11ConnectionLoss.h"
 #include "recording/VideoRecorderCore.h"
 
 #include <QCoreApplication>
@@ -33,22 +31,15 @@ ApplicationDelegate::ApplicationDelegate(QObject *parent) : QObject(parent) {}
 void ApplicationDelegate::applicationDidFinishLaunching() {
     // An exception that escapes to the event loop ends the process (Qt's own rule),
     // so there is nothing to register for it here.
-    installApplicationHooks();
+    // Read once: nothing below app/ looks at the environment for them.
+    const TestSwitches switches = TestSwitches::fromEnvironment();
+    m_wiring.wireServices(switches);
     Analytics::shared().configure();
-    // Preferences that cannot be saved would look saved until the next start: say so,
-    // once.
-    PreferencesStore::setWriteFailureHandler([](const QString &reason) {
-        TrayNotificationsManager::shared().show(
-            std::nullopt, true, notice::row({notice::text(QStringLiteral("Settings can't be saved: ") + reason)}));
-    });
     // The first read of the user's name creates the three shared models.
     Analytic::setDefaultParameters();
     MainMenu::shared().build();
 
-    TrayMenu &tray = TrayMenu::shared();
-    tray.setup();
-    m_tokenExpired =
-        NotificationHub::shared().observe(QStringLiteral("tokenExpired"), &tray, [&tray] { tray.logoutAction(); });
+    TrayMenu::shared().setup();
 
     SettingsModel *settings = Models::shared().settingsModel();
     if (settings->needOnboarding())
@@ -67,37 +58,8 @@ void ApplicationDelegate::applicationDidFinishLaunching() {
     });
     devices->start();
 
-    // A microphone that goes away mid-recording leaves the recording going with
-    // silence; the user learns why the sound stopped.
-    VideoRecorderCore &recorder = VideoRecorderCore::shared();
-    connect(&recorder, &VideoRecorderCore::microphoneLost, this, [&recorder](const QString &name) {
-        const QString text = recorder.isRecording()
-                                 ? QStringLiteral("The microphone \u201c%1\u201d went away; the recording goes on "
-                                                  "with silence.")
-                                       .arg(name)
-                                 : QStringLiteral("The microphone \u201c%1\u201d went away.").arg(name);
-        TrayNotificationsManager::shared().show(std::nullopt, true, notice::row({notice::text(text)}));
-    });
-
-    // A full disk leaves the recording as it was written (playable) rather than
-    // the ordinary movie: the user learns where it is.
-    connect(&recorder, &VideoRecorderCore::movieKeptAsRecorded, this, [](const QString &path) {
-        TrayNotificationsManager::shared().show(
-            std::nullopt, false,
-            notice::row({notice::text(QStringLiteral("There was no room to finish the movie; it is kept, playable, "
-                                                     "at %1")
-                                          .arg(path)),
-                         notice::separator(),
-                         notice::button(QStringLiteral("Close"), [] { TrayNotificationsManager::shared().hide(); })}));
-    });
+    m_wiring.wireRecording(switches);
     recoverMovies();
-
-    // The sound server's client and the encoder are set up when a recording starts;
-    // on a lost X server the movie must be finished before they are torn down.
-    connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, [] {
-        if (Models::shared().recordModel()->isRecording())
-            renewX11ExitWords();
-    });
 
     // The first capture finds its windows made; made once the event loop runs, so
     // the tray is up first.
@@ -153,7 +115,7 @@ void ApplicationDelegate::applicationWillTerminate() {
         recorder->stopMicrophoneSession();
         recorder->stopCameraSession();
     }
-    QObject::disconnect(m_tokenExpired);
+    m_wiring.unwireStatusMenu();
     TrayMenu::shared().teardown();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-#include <QMetaObject>
+#include "app/ApplicationWiring.h"
+
 #include <QObject>
 
 namespace qn {
@@ -19,7 +20,7 @@ public:
 
 private:
     void recoverMovies();
-    QMetaObject::Connection m_tokenExpired;
+    ApplicationWiring m_wiring;
 };
 
 } // namespace qn

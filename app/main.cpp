@@ -1,11 +1,10 @@
 #include "app/ApplicationDelegate.h"
+#include "app/ApplicationWiring.h"
 #include "app/TerminationSignals.h"
 #include "platform/Diagnostics.h"
 #include "platform/PathEncoding.h"
 #include "platform/SingleInstance.h"
-#include "platform/X11ConnectionLoss.h"
 #include "platform/X11Session.h"
-#include "recording/VideoRecorderCore.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -39,18 +38,7 @@ int main(int argc, char *argv[]) {
 
     qn::ApplicationDelegate delegate;
     qn::TerminationSignals terminations;
-    QObject::connect(&terminations, &qn::TerminationSignals::received, &delegate,
-                     &qn::ApplicationDelegate::terminationRequested);
-    // The X server going away (a logout) ends the process from inside Xlib or Qt:
-    // the movie is finished on the way out, on whichever thread noticed.
-    qn::onX11ConnectionLoss([] {
-        if (qn::VideoRecorderCore *recorder = qn::VideoRecorderCore::sharedIfMade())
-            recorder->finishBeforeExit();
-    });
-    QObject::connect(&instance, &qn::SingleInstance::anotherLaunched, &delegate,
-                     &qn::ApplicationDelegate::anotherLaunchHandedOver);
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
-                     &qn::ApplicationDelegate::applicationWillTerminate);
+    qn::ApplicationWiring::wireProcess(app, instance, terminations, delegate);
     QTimer::singleShot(0, &delegate, &qn::ApplicationDelegate::applicationDidFinishLaunching);
     return app.exec();
 }

@@ -52,7 +52,9 @@ void keepLargeBuffersReturnable() {
 
 DrawCore::DrawCore(QObject *parent) : QObject(parent) {
     keepLargeBuffersReturnable();
-    model().setToolCursorProvider([this] { return toolCursor(); });
+    // A tool chosen anywhere (bar, shortcut, a reset) shows its cursor at once, also
+    // when it is chosen again.
+    connect(&model(), &DrawViewModel::toolChanged, this, [this] { model().setCursor(toolCursor()); });
     // Menus and dialogs take the devices for themselves and give them back to no one:
     // the overlay takes them again when one of our windows gets the focus back.
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
@@ -68,9 +70,7 @@ DrawCore::DrawCore(QObject *parent) : QObject(parent) {
         }
     });
     m_releaseMemory.setSingleShot(true);
-    bool overridden = false;
-    const int keep = qEnvironmentVariableIntValue("QUILLNEST_KEEP_OVERLAY_MS", &overridden);
-    m_releaseMemory.setInterval(overridden && keep >= 0 ? keep : kKeepMemoryAfterCapture);
+    m_releaseMemory.setInterval(kKeepMemoryAfterCapture);
     connect(&m_releaseMemory, &QTimer::timeout, this, &DrawCore::releaseOverlayMemory);
 }
 

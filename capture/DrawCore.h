@@ -48,9 +48,10 @@ public:
     // Makes the overlay windows ahead of the first capture (at start-up), so that it
     // opens as fast as any later one.
     void prepareOverlays();
-    // How long after a capture closes its large buffers are kept for the next one
-    // (QUILLNEST_KEEP_OVERLAY_MS overrides it, for tests).
+    // How long after a capture closes its large buffers are kept for the next one.
     static constexpr int kKeepMemoryAfterCapture = 20'000; // ms
+    // Another time, from the next close on (tests: 0 frees them at once).
+    void setKeepMemoryAfterCapture(int milliseconds) { m_releaseMemory.setInterval(milliseconds); }
     // Gives back the hidden overlays' frame buffers and the screens' shared memory.
     void releaseOverlayMemory();
     // Esc and the close button: closes at once when there is nothing to lose, else

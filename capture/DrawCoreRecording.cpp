@@ -216,15 +216,12 @@ void DrawCore::showRecordControls() {
     auto *panel = new Panel(recordControlsFrame(model().croppedArea(), screen->geometry(), size));
     panel->setObjectName(QStringLiteral("recordControls"));
     panel->setWindowTitle(QStringLiteral("Quillnest recording"));
-    VideoRecorderView::Recorder recorder = VideoRecorderView::Recorder::shared();
-    recorder.startRecording = [this, start = recorder.startRecording] {
+    auto *bar = new VideoRecorderView(Models::shared().recordModel(), Models::shared().settingsModel(),
+                                      VideoRecorderView::Recorder::shared(), panel);
+    connect(bar, &VideoRecorderView::recordingAboutToStart, this, [this] {
         if (m_streamWindows)
             m_streamWindows->prepareForRecording();
-        if (start)
-            start();
-    };
-    auto *bar = new VideoRecorderView(Models::shared().recordModel(), Models::shared().settingsModel(),
-                                      std::move(recorder), panel);
+    });
     bar->move(0, 0);
     // Without a compositing manager a window cannot be see-through: the panel is
     // shaped to the bar's rounded outline instead.

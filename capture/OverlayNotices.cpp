@@ -1,43 +1,42 @@
 #include "capture/OverlayNotices.h"
 
+#include <QMetaMethod>
 #include <QWidget>
 
-namespace qn::overlayNotices {
+namespace qn {
 
-namespace {
-OverlayNoticeSink &sink() {
-    static OverlayNoticeSink installed;
-    return installed;
+OverlayNotices &OverlayNotices::shared() {
+    // Never destroyed: an output may still finish while the application object goes.
+    static auto *notices = new OverlayNotices();
+    return *notices;
 }
-} // namespace
 
-void setSink(OverlayNoticeSink s) { sink() = std::move(s); }
+void OverlayNotices::show(const std::optional<QString> &emoji, bool autoHide, QWidget *content) {
+    if (!isSignalConnected(QMetaMethod::fromSignal(&OverlayNotices::noticeRequested))) {
+        delete content;
+        return;
+    }
+    Q_EMIT noticeRequested(emoji, autoHide, content);
+}
+
+namespace overlayNotices {
 
 void show(const std::optional<QString> &emoji, bool autoHide, QWidget *content) {
-    if (sink().show)
-        sink().show(emoji, autoHide, content);
-    else
-        delete content;
+    OverlayNotices::shared().show(emoji, autoHide, content);
 }
 
 void showError(const std::optional<QByteArray> &pngData, const QString &description) {
-    if (sink().showError)
-        sink().showError(pngData, description);
+    Q_EMIT OverlayNotices::shared().errorNoticeRequested(pngData, description);
 }
 
 void showUploaded(const std::optional<QString> &linkPath) {
-    if (sink().showUploaded)
-        sink().showUploaded(linkPath);
+    Q_EMIT OverlayNotices::shared().uploadedNoticeRequested(linkPath);
 }
 
-void showSignInRequired(const QByteArray &pngData) {
-    if (sink().showSignInRequired)
-        sink().showSignInRequired(pngData);
-}
+void showSignInRequired(const QByteArray &pngData) { Q_EMIT OverlayNotices::shared().signInNoticeRequested(pngData); }
 
-void showNoInternet(const QByteArray &pngData) {
-    if (sink().showNoInternet)
-        sink().showNoInternet(pngData);
-}
+void showNoInternet(const QByteArray &pngData) { Q_EMIT OverlayNotices::shared().offlineNoticeRequested(pngData); }
 
-} // namespace qn::overlayNotices
+} // namespace overlayNotices
+
+} // namespace qn

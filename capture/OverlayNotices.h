@@ -1,7 +1,7 @@
 #pragma once
 #include <QByteArray>
+#include <QObject>
 #include <QString>
-#include <functional>
 #include <optional>
 
 class QWidget;
@@ -9,20 +9,28 @@ class QWidget;
 namespace qn {
 
 // The notices the overlay's outputs give under the tray icon. The tray belongs to the
-// application, which installs the sink at start-up; without one a notice is dropped
-// (and a content widget handed over is deleted).
-struct OverlayNoticeSink {
-    std::function<void(const std::optional<QString> &emoji, bool autoHide, QWidget *content)> show;
-    std::function<void(const std::optional<QByteArray> &pngData, const QString &description)> showError;
-    std::function<void(const std::optional<QString> &linkPath)> showUploaded;
+// application, which connects these signals at start-up; the overlay only announces.
+class OverlayNotices : public QObject {
+    Q_OBJECT
+public:
+    static OverlayNotices &shared();
+
+    // `content` goes to whoever shows it; with no one listening it is deleted, so
+    // that a notice nobody shows does not leak its widget.
+    void show(const std::optional<QString> &emoji, bool autoHide, QWidget *content);
+
+Q_SIGNALS:
+    void noticeRequested(const std::optional<QString> &emoji, bool autoHide, QWidget *content);
+    void errorNoticeRequested(const std::optional<QByteArray> &pngData, const QString &description);
+    void uploadedNoticeRequested(const std::optional<QString> &linkPath);
     // The upload could not start: signed out, or no network. Both offer the capture
     // for saving.
-    std::function<void(const QByteArray &pngData)> showSignInRequired;
-    std::function<void(const QByteArray &pngData)> showNoInternet;
+    void signInNoticeRequested(const QByteArray &pngData);
+    void offlineNoticeRequested(const QByteArray &pngData);
 };
 
+// What the overlay's outputs call.
 namespace overlayNotices {
-void setSink(OverlayNoticeSink sink);
 void show(const std::optional<QString> &emoji, bool autoHide, QWidget *content);
 void showError(const std::optional<QByteArray> &pngData, const QString &description);
 void showUploaded(const std::optional<QString> &linkPath);

@@ -16,7 +16,6 @@
 #include "platform/InputShape.h"
 #include "recording/RecorderSettings.h"
 #include "recording/StreamView.h"
-#include "recording/TestCamera.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VideoRecorderOptions.h"
 
@@ -45,24 +44,32 @@ ColorScheme overlayScheme(const QWidget *view) {
     return environmentColorScheme(view);
 }
 
-RecorderSettings::Sessions sharedSessions() {
-    RecorderSettings::Sessions s;
-    s.startCamera = [] {
+// The panel's switches start and stop the shared recorder's capture sessions.
+RecorderSettings *makeRecorderSettings() {
+    auto *settings = new RecorderSettings(&record(), Models::shared().settingsModel());
+    const auto startCamera = [] {
         if (const auto error = VideoRecorderCore::shared().startCameraSession())
             diagnostics::report(diagnostics::failure(videoRecordingErrorMessage(*error)));
     };
-    s.stopCamera = [] {
+    QObject::connect(settings, &RecorderSettings::cameraSwitched, settings, [startCamera](bool on) {
+        if (on) {
+            startCamera();
+            return;
+        }
         VideoRecorderCore::shared().stopCameraSession();
         record().setCameraStreaming(false);
-    };
-    s.startMicrophone = [] { (void)VideoRecorderCore::shared().startMicrophoneSession(); };
-    s.stopMicrophone = [] { VideoRecorderCore::shared().stopMicrophoneSession(); };
-    return s;
+    });
+    QObject::connect(settings, &RecorderSettings::microphoneSwitched, settings, [](bool on) {
+        if (on)
+            (void)VideoRecorderCore::shared().startMicrophoneSession();
+        else
+            VideoRecorderCore::shared().stopMicrophoneSession();
+    });
+    return settings;
 }
 } // namespace
 
 StreamWindowHost::StreamWindowHost(DrawCore &core, QObject *parent) : QObject(parent), m_core(core) {
-    installTestCameraFromEnvironment();
     DrawViewModel *m = &editor();
     RecordModel *r = &record();
     connect(&core, &DrawCore::overlayOpened, this, &StreamWindowHost::sync);
@@ -187,12 +194,10 @@ void StreamWindowHost::sync() {
             m_stream->hide();
             m_stream->deleteLater();
         }
-        StreamView::Drawing drawing;
-        drawing.changed = [&core](const QList<QPointF> &points, QPointF start, QPointF current) {
-            core.recordingDrawChanged(points, start, current);
-        };
-        drawing.ended = [&core] { core.recordingDrawEnded(); };
-        m_stream = new StreamView(screen, &record(), &m, drawing);
+        m_stream = new StreamView(screen, &record(), &m);
+        // The strokes drawn over the recording become the overlay's stroke records.
+        connect(m_stream, &StreamView::strokeChanged, &core, &DrawCore::recordingDrawChanged);
+        connect(m_stream, &StreamView::strokeEnded, &core, &DrawCore::recordingDrawEnded);
         m_screen = screen;
         diagnostics::print(diagnostics::streamWindow(rectText(screen->geometry())));
     }
@@ -205,10 +210,8 @@ void StreamWindowHost::sync() {
             window->view()->update();
     }
     if (!recording && !m_starting && !m_options && window->view()) {
-        auto *wrapper = new VideoRecorderOprionsWrapper(
-            &m, overlayScheme(window->view()),
-            [] { return new RecorderSettings(&record(), Models::shared().settingsModel(), sharedSessions()); },
-            window->view());
+        auto *wrapper =
+            new VideoRecorderOprionsWrapper(&m, overlayScheme(window->view()), makeRecorderSettings, window->view());
         connect(wrapper, &VideoRecorderOprionsWrapper::placed, this, &StreamWindowHost::sync);
         m_options = wrapper;
         wrapper->show();

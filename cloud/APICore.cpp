@@ -52,13 +52,7 @@ template <typename Record> CloudResult<Record> checkAnswer(CloudResult<Record> a
 
 APICore &APICore::shared() {
     // Never destroyed: network objects must not outlive the application object.
-    static APICore *core = [] {
-        auto *made = new APICore(defaultHost());
-        // Tests of slow services need not wait a whole minute.
-        if (const int ms = qEnvironmentVariableIntValue("QUILLNEST_CLOUD_DEADLINE_MS"); ms > 0)
-            made->setDeadline(ms);
-        return made;
-    }();
+    static auto *core = new APICore(defaultHost());
     return *core;
 }
 
@@ -318,10 +312,10 @@ void APICore::deliverLink(const QString &link) {
     // the sound, all on the GUI thread.
     QGuiApplication::clipboard()->setText(m_host + link);
     const SettingsModel &prefs = settings();
-    if (prefs.showNotifications() && m_uploadNotice)
-        m_uploadNotice();
-    if (!prefs.muted() && m_uploadSound)
-        m_uploadSound();
+    if (prefs.showNotifications())
+        Q_EMIT uploadNoticeRequested();
+    if (!prefs.muted())
+        Q_EMIT uploadSoundRequested();
 }
 
 void APICore::createDraftStreamed(const CreateDraftRequestParams &params, const DataUrlField &fileData,

@@ -62,11 +62,6 @@ public:
     // large upload needs at the slowest expected rate).
     void setDeadline(int milliseconds) { m_deadlineMs = milliseconds; }
     void setMaxAnswerBytes(qint64 bytes) { m_maxAnswerBytes = bytes; }
-    // Feedback once an upload's link is on the clipboard: the notice (only when
-    // notifications are shown) and then the sound (unless muted). The client has
-    // none of its own: the application gives them at start-up.
-    void setUploadNotice(std::function<void()> notice) { m_uploadNotice = std::move(notice); }
-    void setUploadSound(std::function<void()> sound) { m_uploadSound = std::move(sound); }
     // The task and file name of an upload that names none (the capture's default
     // name), read when the upload starts.
     void setDefaultName(std::function<QString()> name) { m_defaultName = std::move(name); }
@@ -113,6 +108,13 @@ public:
     // The JPEG (quality 90) of the image; empty when it cannot be encoded.
     static QByteArray jpegData(const QImage &image);
 
+Q_SIGNALS:
+    // Feedback once an upload's link is on the clipboard: the notice (only when
+    // notifications are shown) and then the sound (unless muted). The client has
+    // neither of its own; the application shows and plays them.
+    void uploadNoticeRequested();
+    void uploadSoundRequested();
+
 private:
     using RawCompletion = std::function<void(CloudResult<HttpExchange::Answer>)>;
     void post(const QString &path, HttpExchange::Body body, RawCompletion completion);
@@ -133,8 +135,6 @@ private:
     SettingsModel *m_settings;
     int m_deadlineMs = kDefaultDeadlineMs;
     qint64 m_maxAnswerBytes = kDefaultMaxAnswerBytes;
-    std::function<void()> m_uploadNotice;
-    std::function<void()> m_uploadSound;
     std::function<QString()> m_defaultName;
 };
 

@@ -130,17 +130,6 @@ void PreferencesStore::sync() {
     written();
 }
 
-namespace {
-PreferencesStore::WriteFailureHandler &writeFailureHandler() {
-    static PreferencesStore::WriteFailureHandler handler;
-    return handler;
-}
-} // namespace
-
-void PreferencesStore::setWriteFailureHandler(WriteFailureHandler handler) {
-    writeFailureHandler() = std::move(handler);
-}
-
 QString PreferencesStore::whyNotWritable() const {
     // QSettings says only that it failed; the system says why.
     const QString path = m_settings->fileName();
@@ -163,8 +152,7 @@ void PreferencesStore::written() {
     m_writeFailureReported = true;
     const QString reason = whyNotWritable();
     diagnostics::report(diagnostics::preferencesNotSaved(m_settings->fileName(), reason));
-    if (const WriteFailureHandler &handler = writeFailureHandler())
-        handler(reason);
+    Q_EMIT writeFailed(reason);
 }
 
 void PreferencesStore::reportUnusable(const QString &key, const QString &why) {

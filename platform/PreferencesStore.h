@@ -1,9 +1,9 @@
 #pragma once
 #include <QByteArray>
+#include <QObject>
 #include <QSettings>
 #include <QString>
 #include <QVariant>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,7 +16,8 @@ namespace qn {
 // The file holds the cloud access token, so it is kept like ~/.netrc: the file is
 // the owner's alone (0600) in a folder of the owner's alone (0700), and a file or
 // folder left open by an earlier version is closed when the store opens it.
-class PreferencesStore {
+class PreferencesStore : public QObject {
+    Q_OBJECT
 public:
     // The process-wide store of the running program.
     static PreferencesStore &shared();
@@ -43,11 +44,11 @@ public:
 
     // Whether the last write reached the file.
     bool writable() const { return !m_writeFailed; }
-    // Called once per store, on the first write that does not reach the file (a
-    // read-only file or folder, a full disk), with the reason; a line goes to the
-    // standard output as well. The values stay in effect until the program ends.
-    using WriteFailureHandler = std::function<void(const QString &reason)>;
-    static void setWriteFailureHandler(WriteFailureHandler handler);
+Q_SIGNALS:
+    // Once per store, on the first write that does not reach the file (a read-only
+    // file or folder, a full disk), with the reason; a line goes to the standard
+    // output as well. The values stay in effect until the program ends.
+    void writeFailed(const QString &reason);
 
 private:
     void written();

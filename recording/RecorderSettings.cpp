@@ -65,12 +65,6 @@ QHBoxLayout *line(QWidget *box, const QString &icon, QWidget *label, QWidget *co
 }
 } // namespace
 
-RecorderSettings::Sessions RecorderSettings::Sessions::shared() {
-    Sessions s;
-    s.startCamera = s.stopCamera = s.startMicrophone = s.stopMicrophone = [] {};
-    return s;
-}
-
 std::optional<CaptureDevice> RecorderSettings::deviceNamed(const QList<CaptureDevice> &list, const QString &name) {
     if (name.isEmpty())
         return std::nullopt;
@@ -80,8 +74,8 @@ std::optional<CaptureDevice> RecorderSettings::deviceNamed(const QList<CaptureDe
     return std::nullopt;
 }
 
-RecorderSettings::RecorderSettings(RecordModel *model, SettingsModel *settings, Sessions sessions, QWidget *parent)
-    : QWidget(parent), m_model(model), m_sessions(std::move(sessions)) {
+RecorderSettings::RecorderSettings(RecordModel *model, SettingsModel *settings, QWidget *parent)
+    : QWidget(parent), m_model(model) {
     setObjectName(QStringLiteral("recorderSettings"));
     setFixedSize(kWidth, kHeight);
     auto *column = new QVBoxLayout(this);
@@ -228,10 +222,10 @@ void RecorderSettings::switchChanged(bool camera, bool on) {
         return;
     if (camera) {
         m_model->setCameraEnabled(on);
-        on ? m_sessions.startCamera() : m_sessions.stopCamera();
+        Q_EMIT cameraSwitched(on);
     } else {
         m_model->setMicrophoneEnabled(on);
-        on ? m_sessions.startMicrophone() : m_sessions.stopMicrophone();
+        Q_EMIT microphoneSwitched(on);
     }
 }
 

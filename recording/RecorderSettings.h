@@ -3,7 +3,6 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -20,19 +19,10 @@ class SettingsModel;
 class RecorderSettings : public QWidget {
     Q_OBJECT
 public:
-    // What the switches start and stop. Tests put fakes here.
-    struct Sessions {
-        std::function<void()> startCamera;
-        std::function<void()> stopCamera;
-        std::function<void()> startMicrophone;
-        std::function<void()> stopMicrophone;
-        static Sessions shared();
-    };
-
     static constexpr int kWidth = 445;
     static constexpr int kHeight = 345;
 
-    RecorderSettings(RecordModel *model, SettingsModel *settings, Sessions sessions, QWidget *parent = nullptr);
+    RecorderSettings(RecordModel *model, SettingsModel *settings, QWidget *parent = nullptr);
 
     // The first device of `list` named `name`; none for an unknown or empty name.
     static std::optional<CaptureDevice> deviceNamed(const QList<CaptureDevice> &list, const QString &name);
@@ -41,6 +31,12 @@ public:
     QCheckBox *microphoneSwitch() const { return m_microphoneSwitch; }
     QComboBox *cameraChooser() const { return m_cameraChooser; }
     QComboBox *microphoneChooser() const { return m_microphoneChooser; }
+
+Q_SIGNALS:
+    // A switch was turned, after the recording state took it: whoever made the panel
+    // starts or stops the capture session.
+    void cameraSwitched(bool on);
+    void microphoneSwitched(bool on);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -54,7 +50,6 @@ private:
     void switchChanged(bool camera, bool on);
 
     QPointer<RecordModel> m_model;
-    Sessions m_sessions;
     QCheckBox *m_cameraSwitch = nullptr;
     QCheckBox *m_microphoneSwitch = nullptr;
     QComboBox *m_cameraChooser = nullptr;

@@ -66,10 +66,10 @@ std::optional<QPointF> StreamView::snapTarget(QPointF drop, const QRectF &crop, 
 
 // ---------------------------------------------------------------- the window
 
-StreamView::StreamView(QScreen *screen, RecordModel *record, DrawViewModel *editor, Drawing drawing)
+StreamView::StreamView(QScreen *screen, RecordModel *record, DrawViewModel *editor)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
                            Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint),
-      m_screen(screen), m_record(record), m_editor(editor), m_drawing(std::move(drawing)) {
+      m_screen(screen), m_record(record), m_editor(editor) {
     setObjectName(QStringLiteral("streamView"));
     setWindowTitle(windowTitleText());
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -283,8 +283,7 @@ void StreamView::paintEvent(QPaintEvent *event) {
 
 void StreamView::drawingChanged(QPointF location, QPointF start) {
     m_points.append(location);
-    if (m_drawing.changed)
-        m_drawing.changed(m_points, start, location);
+    Q_EMIT strokeChanged(m_points, start, location);
     if (m_record && m_record->canvasOpacity() != 1.0)
         m_record->setCanvasOpacity(1.0);
     m_fadeTicker.stop();
@@ -294,8 +293,7 @@ void StreamView::drawingChanged(QPointF location, QPointF start) {
 void StreamView::drawingEnded() {
     m_sinceRelease.start();
     m_fadeTicker.start();
-    if (m_drawing.ended)
-        m_drawing.ended();
+    Q_EMIT strokeEnded();
     m_points.clear();
     m_removal.start();
 }

@@ -32,13 +32,7 @@ public:
     static QString windowTitleText() { return QStringLiteral("Stream window"); }
     static constexpr qreal kBubbleSize = 95;
 
-    // What a stroke asks of the overlay controller, which builds the stroke records.
-    struct Drawing {
-        std::function<void(const QList<QPointF> &points, QPointF start, QPointF current)> changed;
-        std::function<void()> ended;
-    };
-
-    StreamView(QScreen *screen, RecordModel *record, DrawViewModel *editor, Drawing drawing);
+    StreamView(QScreen *screen, RecordModel *record, DrawViewModel *editor);
     ~StreamView() override;
 
     // ---- the bubble's resting places -----------------------------------------
@@ -75,6 +69,10 @@ public:
 Q_SIGNALS:
     // The window's shape changed (tests, diagnostics).
     void shapeChanged();
+    // A stroke's points so far, and its end: the overlay controller builds the
+    // stroke records from them.
+    void strokeChanged(const QList<QPointF> &points, QPointF start, QPointF current);
+    void strokeEnded();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -94,7 +92,6 @@ private:
     QPointer<QScreen> m_screen;
     QPointer<RecordModel> m_record;
     QPointer<DrawViewModel> m_editor;
-    Drawing m_drawing;
     QList<QPointF> m_points;
     QTimer m_removal;    // empties the strokes 4 s after the last release
     QTimer m_fadeTicker; // steps the opacity during the fade

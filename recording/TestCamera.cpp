@@ -45,9 +45,9 @@ private:
 };
 } // namespace
 
-void installTestCameraFromEnvironment() {
+void installTestCamera() {
     static bool installed = false;
-    if (installed || qEnvironmentVariable("QUILLNEST_TEST_CAMERA") != QLatin1String("1"))
+    if (installed)
         return;
     installed = true;
     RecordModel::DeviceSource source = RecordModel::defaultDeviceSource();

@@ -355,6 +355,7 @@ void VideoRecorderView::recordAction() {
         m_recorder.playStartSound();
         m_model->setIsPaused(false);
     } else {
+        Q_EMIT recordingAboutToStart();
         m_recorder.startRecording();
     }
 }

@@ -101,6 +101,9 @@ public:
 Q_SIGNALS:
     // Whatever the bar shows changed (tests, diagnostics).
     void lookChanged();
+    // The record button asks for a recording; whatever must make way for it (the
+    // options card over the crop area) goes first.
+    void recordingAboutToStart();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

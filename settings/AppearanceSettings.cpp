@@ -8,7 +8,7 @@
 #include "settings/CustomLogo.h"
 #include "settings/FormRow.h"
 #include "settings/LinkButton.h"
-#include "settings/SettingsHooks.h"
+#include "settings/SettingsRequests.h"
 #include "settings/Switch.h"
 #include "uikit/Color.h"
 #include "uikit/Divider.h"
@@ -319,9 +319,8 @@ void AppearanceSettings::showWarning(Warning warning) {
 }
 
 void AppearanceSettings::browseLogo() {
-    QWidget *window = SettingsHooks::window(SettingsHooks::shared().settingsWindow);
-    if (!window)
-        return;
+    // Over the window that holds the page, however it was opened.
+    QWidget *window = this->window();
     auto *dialog = new QFileDialog(window, QStringLiteral("Choose a logo"));
     dialog->setObjectName(QStringLiteral("logoDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -384,7 +383,7 @@ void AppearanceSettings::resetAppearance() {
     m_env.setUploadWatermark(true);
     m_env.setLocalWatermark(true);
     m_env.setAppearance(Appearance::None);
-    SettingsHooks::run(SettingsHooks::shared().reloadProjects);
+    SettingsRequests::shared().requestProjectsReload();
 }
 
 QString AppearanceSettings::exampleAddress() { return Defines::productWebsite() + QStringLiteral("/s/example"); }

@@ -5,7 +5,7 @@
 #include "platform/ShortcutRegistry.h"
 #include "settings/FormRow.h"
 #include "settings/LinkButton.h"
-#include "settings/SettingsHooks.h"
+#include "settings/SettingsRequests.h"
 #include "settings/ShortcutRecorder.h"
 #include "settings/Switch.h"
 #include "uikit/Color.h"
@@ -56,8 +56,7 @@ ApplicationSettings::ApplicationSettings(SettingsModel &env, ShortcutRegistry *r
         m_openAtLogin->setChecked(LaunchAtLogin::isEnabled());
     });
     connect(m_shortcut, &ShortcutRecorder::refused, this, [](const QKeySequence &, const QString &message) {
-        if (const auto &notice = SettingsHooks::shared().notice)
-            notice(QStringLiteral("\u2328\uFE0F"), message);
+        SettingsRequests::shared().requestNotice(QStringLiteral("\u2328\uFE0F"), message);
     });
     connect(resetLink(), &LinkButton::clicked, this, &ApplicationSettings::resetSettings);
 }

@@ -7,7 +7,7 @@
 #include "platform/UrlOpener.h"
 #include "settings/ControlsReport.h"
 #include "settings/LinkButton.h"
-#include "settings/SettingsHooks.h"
+#include "settings/SettingsRequests.h"
 #include "uikit/Color.h"
 #include "uikit/Divider.h"
 #include "uikit/KitLabel.h"
@@ -147,7 +147,7 @@ QWidget *CloudSettings::makeSignedOut() {
     auto *signIn = new MorvaneButton(QStringLiteral("Sign In"), MorvaneButtonType::Primary, ColorScheme::Light);
     signIn->setObjectName(QStringLiteral("signIn"));
     signIn->setFixedSize(144, 36);
-    connect(signIn, &MorvaneButton::clicked, this, [] { SettingsHooks::run(SettingsHooks::shared().login); });
+    connect(signIn, &MorvaneButton::clicked, this, [] { SettingsRequests::shared().requestLogin(); });
     column->addWidget(signIn, 0, Qt::AlignHCenter);
     column->addStretch(1);
     column->addWidget(centred(QStringLiteral("After you Sign In to your account through the browser once, \nthe "
@@ -181,7 +181,7 @@ QWidget *CloudSettings::makeSignedIn() {
     auto *logOut =
         new LinkButton(QStringLiteral("Log Out?"), TextStyle::contentSUnderlined(), Color::Gray::hex8D8D8D());
     logOut->setObjectName(QStringLiteral("logOut"));
-    connect(logOut, &LinkButton::clicked, this, [] { SettingsHooks::run(SettingsHooks::shared().logout); });
+    connect(logOut, &LinkButton::clicked, this, [] { SettingsRequests::shared().requestLogout(); });
     account->addWidget(logOut);
     account->addStretch(1);
     headerColumn->addLayout(account);
@@ -220,7 +220,7 @@ QWidget *CloudSettings::makeSignedIn() {
 
 void CloudSettings::refreshSettings() {
     m_settings.setSettingsLoader(true);
-    SettingsHooks::run(SettingsHooks::shared().reloadProjects);
+    SettingsRequests::shared().requestProjectsReload();
     QPointer<SettingsModel> settings(&m_settings);
     QTimer::singleShot(2000, &m_settings, [settings] {
         if (settings)

@@ -10,7 +10,7 @@
 #include "recording/VideoPlayerView.h"
 #include "settings/ControlsReport.h"
 #include "settings/OnboardingSteps.h"
-#include "settings/SettingsHooks.h"
+#include "settings/SettingsRequests.h"
 #include "uikit/Color.h"
 #include "uikit/MorvaneButton.h"
 
@@ -130,8 +130,8 @@ void OnboardingView::buttonAction() {
     if (step >= m_viewModel->stepsCount - 1) {
         m_model.setNeedOnboarding(false);
         diagnostics::print(diagnostics::onboardingFinished());
-        if (QWidget *window = SettingsHooks::window(SettingsHooks::shared().onboardingWindow))
-            window->close();
+        // The window that holds the view, whoever made it.
+        window()->close();
         return;
     }
     m_model.setOnboardingStep(step + 1);

@@ -107,16 +107,11 @@ TEST_F(EditorState, ResetEmptiesTheCaptureButKeepsChoices) {
     EXPECT_FALSE(model.undoManager()->canUndo());
 }
 
-TEST_F(EditorState, ToolPersistsAndUpdatesTheCursor) {
-    int asked = 0;
-    model.setToolCursorProvider([&] {
-        ++asked;
-        return QCursor(Qt::IBeamCursor);
-    });
+TEST_F(EditorState, ToolPersistsAndIsAnnouncedEachTime) {
+    QSignalSpy changed(&model, &DrawViewModel::toolChanged);
     model.setTool(Tool::Pen);
     model.setTool(Tool::Pen);
-    EXPECT_EQ(asked, 2);
-    EXPECT_EQ(model.cursor().shape(), Qt::IBeamCursor);
+    EXPECT_EQ(changed.count(), 2);
     DrawViewModel again(*prefs.reopen());
     EXPECT_EQ(again.tool(), Tool::Pen);
 }

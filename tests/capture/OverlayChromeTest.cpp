@@ -121,3 +121,20 @@ TEST_F(OverlayChromeTest, DimmingOutsideTheCropFadesBetweenItsTwoLevels) {
     Models::shared().recordModel()->setIsRecording(false);
     model().setCroppedAreaDrawing(false);
 }
+
+// A tool chosen anywhere shows its own cursor at once: the overlay controller follows
+// the editor state's tool, also a tool chosen again after the cursor moved on.
+TEST(DrawCoreCursor, TheChosenToolsCursorIsShownAtOnce) {
+    DrawCore &core = DrawCore::shared();
+    DrawViewModel &m = model();
+    m.reset();
+    for (const Tool tool : {Tool::Pen, Tool::Text, Tool::Pointer, Tool::Pen}) {
+        m.setCursor(QCursor(Qt::WaitCursor));
+        m.setTool(tool);
+        const QCursor expected = core.toolCursor();
+        EXPECT_EQ(m.cursor().shape(), expected.shape()) << int(tool);
+        EXPECT_EQ(m.cursor().hotSpot(), expected.hotSpot()) << int(tool);
+        EXPECT_NE(m.cursor().shape(), Qt::WaitCursor) << int(tool);
+    }
+    m.reset();
+}

@@ -21,8 +21,10 @@ protected:
         settings = std::make_unique<SettingsModel>(prefs.store());
         settings->setToken(QStringLiteral("tok 1"));
         api = std::make_unique<APICore>(server.host(), settings.get());
-        api->setUploadNotice([this] { effects.append(QStringLiteral("notice")); });
-        api->setUploadSound([this] { effects.append(QStringLiteral("sound")); });
+        QObject::connect(api.get(), &APICore::uploadNoticeRequested, &observer,
+                         [this] { effects.append(QStringLiteral("notice")); });
+        QObject::connect(api.get(), &APICore::uploadSoundRequested, &observer,
+                         [this] { effects.append(QStringLiteral("sound")); });
         api->setDefaultName([] { return QStringLiteral("Screenshot 2024-05-06 07.08.09"); });
         NotificationHub::shared().observe(QStringLiteral("tokenExpired"), &observer, [this] { ++tokenExpired; });
         Analytics::shared().setSink([this](const QString &event, const QVariantMap &) { events.append(event); });

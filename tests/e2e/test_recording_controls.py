@@ -107,6 +107,8 @@ def test_closing_the_overlay_finishes_a_playable_movie(launch, x, display):
     x.wait_window("^Quillnest$")
     x.key("Return")
     wait_capture_closed(app, x)
+    # Until then the movie is still being written under another name.
+    app.wait_for_line(r"^Recording finished: ")
     folder = os.path.join(app.home, "tmp")
     movies = [os.path.join(root, f) for root, _, files in os.walk(folder) for f in files if f.endswith(".mov")]
     assert len(movies) == 1, movies

@@ -47,7 +47,7 @@ Page recordingPage() {
         model->setSelectedAudioDevice(model->audioDevices().first());
         auto *card = new VideoRecorderOptions(scheme, nullptr, cardHost);
         card->move(0, 0);
-        auto *settings = new RecorderSettings(model, nullptr, RecorderSettings::Sessions::shared(), cardHost);
+        auto *settings = new RecorderSettings(model, nullptr, cardHost);
         settings->move(180, 0);
         x += 590;
     }

@@ -38,18 +38,17 @@ TEST(RecorderOptionsTest, CardIsCentredOnTheCropAndHiddenWhileDragging) {
 
 TEST(RecorderOptionsTest, SettingsListFollowAndChooseDevices) {
     RecordModel model;
-    QStringList calls;
-    RecorderSettings::Sessions sessions;
-    sessions.startCamera = [&] { calls << "startCamera"; };
-    sessions.stopCamera = [&] { calls << "stopCamera"; };
-    sessions.startMicrophone = [&] { calls << "startMicrophone"; };
-    sessions.stopMicrophone = [&] { calls << "stopMicrophone"; };
     const CaptureDevice a{QStringLiteral("a"), QStringLiteral("Sine source")};
     const CaptureDevice b{QStringLiteral("b"), QStringLiteral("Monitor")};
     const CaptureDevice b2{QStringLiteral("b2"), QStringLiteral("Monitor")};
     model.setAudioDevices({a, b, b2});
     model.setSelectedAudioDevice(a);
-    RecorderSettings panel(&model, nullptr, sessions);
+    RecorderSettings panel(&model, nullptr);
+    QStringList calls;
+    QObject::connect(&panel, &RecorderSettings::cameraSwitched,
+                     [&](bool on) { calls << (on ? "startCamera" : "stopCamera"); });
+    QObject::connect(&panel, &RecorderSettings::microphoneSwitched,
+                     [&](bool on) { calls << (on ? "startMicrophone" : "stopMicrophone"); });
 
     QComboBox *mics = panel.microphoneChooser();
     ASSERT_EQ(mics->count(), 2); // devices of one name share one entry
@@ -91,8 +90,7 @@ TEST(RecorderOptionsTest, OptionsButtonOpensAndClosesTheSettings) {
     QWidget host;
     host.resize(800, 600);
     VideoRecorderOptions card(
-        ColorScheme::Light, [&] { return new RecorderSettings(&model, nullptr, RecorderSettings::Sessions::shared()); },
-        &host);
+        ColorScheme::Light, [&] { return new RecorderSettings(&model, nullptr); }, &host);
     card.move(300, 200);
     host.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));

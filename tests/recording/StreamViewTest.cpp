@@ -102,17 +102,17 @@ TEST(StreamViewTest, StrokeCycle) {
     DrawViewModel editor(prefs.store());
     editor.setCroppedArea(QRectF(100, 100, 400, 300));
     record.setDrawingMode(true);
-    StreamView::Drawing drawing;
-    drawing.changed = [&](const QList<QPointF> &points, QPointF start, QPointF current) {
-        if (start != current && record.drawingMode())
-            record.setDrawingTool(pen(points));
-    };
-    drawing.ended = [&] {
+    StreamView view(QGuiApplication::primaryScreen(), &record, &editor);
+    QObject::connect(&view, &StreamView::strokeChanged,
+                     [&](const QList<QPointF> &points, QPointF start, QPointF current) {
+                         if (start != current && record.drawingMode())
+                             record.setDrawingTool(pen(points));
+                     });
+    QObject::connect(&view, &StreamView::strokeEnded, [&] {
         if (record.drawingTool())
             record.setDrawedTools(record.drawedTools() << record.drawingTool());
         record.setDrawingTool(nullptr);
-    };
-    StreamView view(QGuiApplication::primaryScreen(), &record, &editor, drawing);
+    });
 
     // A click without movement makes no stroke but still starts the cycle.
     view.drawingChanged(QPointF(200, 200), QPointF(200, 200));
@@ -154,17 +154,17 @@ TEST(StreamViewTest, BlendedFadeFallsLinearlyAndPaintsAtThatOpacity) {
     DrawViewModel editor(prefs.store());
     editor.setCroppedArea(QRectF(100, 100, 400, 300));
     record.setDrawingMode(true);
-    StreamView::Drawing drawing;
-    drawing.changed = [&](const QList<QPointF> &points, QPointF start, QPointF current) {
-        if (start != current)
-            record.setDrawingTool(pen(points, Qt::green));
-    };
-    drawing.ended = [&] {
+    StreamView view(QGuiApplication::primaryScreen(), &record, &editor);
+    QObject::connect(&view, &StreamView::strokeChanged,
+                     [&](const QList<QPointF> &points, QPointF start, QPointF current) {
+                         if (start != current)
+                             record.setDrawingTool(pen(points, Qt::green));
+                     });
+    QObject::connect(&view, &StreamView::strokeEnded, [&] {
         if (record.drawingTool())
             record.setDrawedTools(record.drawedTools() << record.drawingTool());
         record.setDrawingTool(nullptr);
-    };
-    StreamView view(QGuiApplication::primaryScreen(), &record, &editor, drawing);
+    });
     view.setBlendedFade(true);
     ASSERT_TRUE(view.blendedFade());
 

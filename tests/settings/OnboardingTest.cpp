@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace qn;
@@ -54,6 +55,20 @@ TEST(Onboarding, TheButtonMovesOnAndTheLastOneEndsItForGood) {
     model.setOnboardingStep(2);
     EXPECT_EQ(view.shownStep(), 2);
     EXPECT_EQ(view.buttonTitle(), QStringLiteral("Next"));
+}
+
+// The last step closes the window that holds the view, whoever made that window.
+TEST(Onboarding, TheLastStepClosesTheWindowThatHoldsIt) {
+    test::TempPreferences prefs;
+    SettingsModel model(prefs.store());
+    model.setOnboardingStep(4);
+    QWidget holder;
+    auto *view = new OnboardingView(&model, &holder);
+    holder.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&holder));
+    view->buttonAction();
+    EXPECT_FALSE(holder.isVisible());
+    EXPECT_EQ(prefs.store().boolValue(QStringLiteral("needOnboarding")), false);
 }
 
 TEST(Onboarding, TheVideoIsCopiedOutOnceAndLoops) {

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -94,4 +95,20 @@ TEST(AppearanceSettings, ALogoThatVanishedIsForgottenWhenThePageLoadsIt) {
     // Cleared on the next turn of the event loop, and stored as null.
     QTRY_VERIFY(!model.logo().has_value());
     EXPECT_EQ(prefs.store().data(QStringLiteral("logo")), QByteArray("null"));
+}
+
+// The logo dialog opens over whichever window holds the page, and is modal to it only.
+TEST(AppearanceSettings, TheLogoDialogOpensOverTheWindowThatHoldsThePage) {
+    test::TempPreferences prefs;
+    SettingsModel model(prefs.store());
+    QWidget holder;
+    auto *page = new AppearanceSettings(model, &holder);
+    holder.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&holder));
+    page->browseLogo();
+    auto *dialog = holder.findChild<QFileDialog *>(QStringLiteral("logoDialog"));
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->parentWidget(), &holder);
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    dialog->reject();
 }

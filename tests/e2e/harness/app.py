@@ -78,6 +78,7 @@ class Quillnest:
             self._queue.put(line)
 
     # --- standard output -------------------------------------------------
+
     def wait_for_line(self, pattern, timeout=15):
         """Waits for a line of standard output matching the regex; returns the match."""
         rx = re.compile(pattern)
