@@ -10,6 +10,7 @@ import os
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 
 from . import procs
@@ -37,11 +38,28 @@ class PulseAudio:
                 raise RuntimeError("pulseaudio exited: " + open(self.log.name).read())
             if subprocess.run(["pactl", "info"], env=self.env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL).returncode == 0:
+                self._keep_short_blocks(deadline)
                 return
             time.sleep(0.05)
         raise RuntimeError("pulseaudio did not answer")
 
+    def _keep_short_blocks(self, deadline):
+        # A null sink nobody asks for short blocks renders two seconds at a time, and a
+        # new listener waits for the block under way. A listener that asks for 20 ms, kept
+        # for the server's life, keeps the microphone as prompt as a real one.
+        self.keeper = subprocess.Popen(["parec", "--latency-msec=20", "-d", "null.monitor", "--raw"],
+                                       env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        got = 0
+        while got < 4096 and time.time() < deadline:
+            got += len(os.read(self.keeper.stdout.fileno(), 65536))
+        # From now on what it reads goes nowhere, without ever filling a pipe.
+        fd = self.keeper.stdout.fileno()
+        self.drain = threading.Thread(target=lambda: all(iter(lambda: os.read(fd, 65536), b"")), daemon=True)
+        self.drain.start()
+
     def close(self):
+        if getattr(self, "keeper", None):
+            procs.stop(self.keeper, timeout=10)
         procs.stop(self.proc, timeout=10)
         self.log.close()
         shutil.rmtree(self.home, ignore_errors=True)

@@ -4,7 +4,12 @@ steps at the given rate, with a bar that walks across it. Used as a moving scree
 the recorder's end-to-end test and its benchmark.
 
 usage: animate.py X Y W H [FPS]   (prints "animating" once the window shows)
+
+With ANIMATE_COUNT set to a file name, the number of pictures the X server has taken so
+far is written there (replaced whole) about ten times a second: on a busy machine the
+screen may change less often than asked, and a recorder can only catch what changed.
 """
+import os
 import sys
 import time
 
@@ -47,7 +52,16 @@ def main():
     step = 0
     period = 1.0 / fps
     next_time = time.monotonic()
+    count_file = os.environ.get("ANIMATE_COUNT")
+    counted_at = 0.0
     while True:
+        if count_file and time.monotonic() - counted_at >= 0.1:
+            # Synced first: the count is of pictures the server has drawn, not queued.
+            d.sync()
+            counted_at = time.monotonic()
+            with open(count_file + ".new", "w") as f:
+                f.write(f"{step} {counted_at}\n")
+            os.replace(count_file + ".new", count_file)
         gc.change(foreground=greys[step % len(greys)])
         win.fill_rectangle(gc, 0, 0, w, h)
         gc.change(foreground=white)
