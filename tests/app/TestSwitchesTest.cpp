@@ -1,35 +1,12 @@
 #include "app/TestSwitches.h"
 
+#include "tests/support/ScopedEnv.h"
+
 #include <QByteArray>
 #include <gtest/gtest.h>
 #include <optional>
 
 using namespace qn;
-
-namespace {
-// Sets one variable for the scope, then puts back what was there.
-class ScopedVariable {
-public:
-    ScopedVariable(const char *name, const char *value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
-        m_old = qgetenv(name);
-        if (value)
-            qputenv(name, value);
-        else
-            qunsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
-} // namespace
 
 // Absent or malformed switches leave the program as users get it; a well-formed one
 // is handed on as given (0 keeps no overlay memory, which is a real choice).
@@ -49,9 +26,9 @@ TEST(TestSwitches, ReadFromTheEnvironment) {
         {"soon", "1s", "", std::nullopt, std::nullopt, false},
     };
     for (const auto &c : cases) {
-        const ScopedVariable keep("QUILLNEST_KEEP_OVERLAY_MS", c.keep);
-        const ScopedVariable deadline("QUILLNEST_CLOUD_DEADLINE_MS", c.deadline);
-        const ScopedVariable camera("QUILLNEST_TEST_CAMERA", c.camera);
+        const test::ScopedEnv keep("QUILLNEST_KEEP_OVERLAY_MS", c.keep);
+        const test::ScopedEnv deadline("QUILLNEST_CLOUD_DEADLINE_MS", c.deadline);
+        const test::ScopedEnv camera("QUILLNEST_TEST_CAMERA", c.camera);
         const TestSwitches switches = TestSwitches::fromEnvironment();
         const std::string label = std::string(c.keep ? c.keep : "-") + "/" + (c.deadline ? c.deadline : "-");
         EXPECT_EQ(switches.keepOverlayMs, c.keepOverlayMs) << label;

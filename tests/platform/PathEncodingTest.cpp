@@ -1,4 +1,5 @@
 #include "platform/PathEncoding.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,26 +12,6 @@
 using namespace qn;
 
 namespace {
-// Sets a variable for one test and puts the old value back after.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const QByteArray &value)
-        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    QByteArray m_old;
-    bool m_had;
-};
-
 ino_t inode(const QByteArray &path) {
     struct stat st {};
     return ::stat(path.constData(), &st) == 0 ? st.st_ino : 0;
@@ -46,7 +27,7 @@ TEST(PathEncoding, FoldersNamedInOtherBytesAreReachedThroughUtf8StandIns) {
     const QByteArray runtime = home + "/run";
     const QByteArray links = base + "/links";
 
-    ScopedEnv h("HOME", home), c("XDG_CACHE_HOME", cache), r("XDG_RUNTIME_DIR", runtime),
+    test::ScopedEnv h("HOME", home), c("XDG_CACHE_HOME", cache), r("XDG_RUNTIME_DIR", runtime),
         fine("XDG_CONFIG_HOME", base + "/plain");
     EXPECT_EQ(PathEncoding::redirectUnreadableFolders(links), 3);
 
