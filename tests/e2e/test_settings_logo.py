@@ -36,17 +36,13 @@ def choose_file(app, x, window, path):
     return since
 
 
-def line_time(app, line, since):
-    return app.line_times[app.lines.index(line, since)]
-
-
 def wait_warning(app, since, first_line):
     # Timed by when the program printed each line, not by when this test got round to
     # looking: choosing the file may still be busy when the warning appears.
     shown = wait_line(app, lines.logo_warning_shown(), since=since)
     assert first_line in shown, shown
-    hidden = wait_line(app, lines.logo_warning_hidden(), since=since, timeout=8)
-    return line_time(app, hidden, since) - line_time(app, shown, since)
+    wait_line(app, lines.logo_warning_hidden(), since=since, timeout=8)
+    return app.time_of(since, lines.logo_warning_hidden()) - app.time_of(since, lines.logo_warning_shown())
 
 
 def open_appearance(app, x):

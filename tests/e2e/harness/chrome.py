@@ -87,11 +87,10 @@ def lines_since(app, since, pattern):
 def wait_line_since(app, since, pattern, timeout=10):
     """Waits for a line matching `pattern` printed after `since`; returns the time (time.time())
     the first such line reached the harness, which a busy test may notice much later."""
-    rx = re.compile(pattern)
     deadline = time.time() + timeout
     while time.time() < deadline:
-        for i, line in enumerate(list(app.lines)[since:], start=since):
-            if rx.search(line):
-                return app.line_times[i]
+        at = app.time_of(since, pattern)
+        if at is not None:
+            return at
         time.sleep(0.01)
     raise AssertionError("no line matching %r; output was:\n%s" % (pattern, "\n".join(app.lines[since:][-40:])))
