@@ -10,7 +10,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
-#include <limits>
 #include <tuple>
 
 namespace qn {
@@ -137,16 +136,18 @@ MVArrowDirection mvArrowDirectionAvoiding(MVArrowDirection preferred, const QRec
         const QRect common = a.intersected(b);
         return common.isEmpty() ? qint64(0) : qint64(common.width()) * common.height();
     };
-    // Lying partly off the screen costs a little reach; lying in a recorded area puts
-    // the panel in the movie. A side that hides the anchor's own window (a bar's
-    // buttons) comes after one that leaves it free.
+    // A side clear of the kept-out area comes first, even partly off the screen: in
+    // a recorded area the panel would be in the movie. Where every side reaches into
+    // it, the panel stays on the screen and takes the least of it. Then a side that
+    // hides less of the anchor's own window (a bar's buttons) comes first.
+    using Rank = std::tuple<bool, bool, qint64, qint64>;
     MVArrowDirection best = preferred;
-    std::tuple<qint64, bool, qint64> bestRank{std::numeric_limits<qint64>::max(), true, 0};
+    std::optional<Rank> bestRank;
     for (MVArrowDirection d : order) {
         const QRect frame = frameBeside(d, anchor, size);
-        const std::tuple<qint64, bool, qint64> rank{overlap(frame, keptOut), !contains(screen, frame),
-                                                    d == preferred ? 0 : overlap(frame, anchorWindow)};
-        if (rank < bestRank) {
+        const qint64 held = overlap(frame, keptOut);
+        const Rank rank{held > 0, !contains(screen, frame), held, d == preferred ? 0 : overlap(frame, anchorWindow)};
+        if (!bestRank || rank < *bestRank) {
             best = d;
             bestRank = rank;
         }

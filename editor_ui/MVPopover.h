@@ -31,12 +31,12 @@ MVArrowDirection mvFittingArrowDirection(MVArrowDirection preferred, const QRect
                                          const QRect &screen);
 
 // The direction to use when the panel must also stay clear of `keptOut` (global; a
-// screen area being recorded, say). The sides are ranked by how much of the frame
-// `keptOut` would hold, then by lying off `screen`, then by how much of
-// `anchorWindow` they would hide (none counted for the preferred side, where the
-// panel was meant to stand); ties go to the preferred side, then the opposite one,
-// the roomier of the two others, the last one. An empty `keptOut` gives what
-// mvFittingArrowDirection gives.
+// screen area being recorded, say). A side whose frame misses `keptOut` comes
+// first, on `screen` before off it; where every side reaches into `keptOut`, one on
+// `screen` that overlaps it least. Among equals, the side hiding less of
+// `anchorWindow` (none counted for the preferred side, where the panel was meant to
+// stand), then the preferred side, the opposite one, the roomier of the two others,
+// the last one. An empty `keptOut` gives what mvFittingArrowDirection gives.
 MVArrowDirection mvArrowDirectionAvoiding(MVArrowDirection preferred, const QRect &anchor, const QSize &size,
                                           const QRect &screen, const QRect &keptOut,
                                           const QRect &anchorWindow = QRect());
