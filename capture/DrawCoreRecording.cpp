@@ -129,6 +129,9 @@ void DrawCore::placeRecordControls() {
     panel->setGeometry(frame);
     if (panel->isVisible())
         panel->raise();
+    // What the bar opens beside itself (its tools palette) keeps out of the movie too.
+    if (auto *bar = panel->findChild<VideoRecorderView *>())
+        bar->setRecordedArea(globalCrop(model()));
     diagnostics::report(diagnostics::recordingControlsPlaced(rectText(frame)));
 }
 

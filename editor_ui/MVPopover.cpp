@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <tuple>
 
 namespace qn {
 
@@ -72,41 +73,86 @@ QRect mvPopoverFrame(MVArrowDirection d, const QRect &a, const QSize &size) {
     return {};
 }
 
-MVArrowDirection mvFittingArrowDirection(MVArrowDirection preferred, const QRect &anchor, const QSize &size,
-                                         const QRect &screen) {
-    // The anchor moves 6 px out on the side the panel opens towards, so the arrow's
-    // tip always stops 6 px short of the anchor, flipped or not.
-    const auto frameFor = [&](MVArrowDirection d) {
-        return mvPopoverFrame(d, anchor.translated(originOffset(d)), size);
-    };
-    if (contains(screen, frameFor(preferred)))
-        return preferred;
+namespace {
 
-    MVArrowDirection opposite = MVArrowDirection::undefined;
-    switch (preferred) {
-    case MVArrowDirection::left: opposite = MVArrowDirection::right; break;
-    case MVArrowDirection::right: opposite = MVArrowDirection::left; break;
-    case MVArrowDirection::up: opposite = MVArrowDirection::down; break;
-    case MVArrowDirection::down: opposite = MVArrowDirection::up; break;
-    default: break;
+MVArrowDirection oppositeDirection(MVArrowDirection d) {
+    switch (d) {
+    case MVArrowDirection::left: return MVArrowDirection::right;
+    case MVArrowDirection::right: return MVArrowDirection::left;
+    case MVArrowDirection::up: return MVArrowDirection::down;
+    case MVArrowDirection::down: return MVArrowDirection::up;
+    default: return MVArrowDirection::undefined;
     }
-    if (opposite != MVArrowDirection::undefined && contains(screen, frameFor(opposite)))
-        return opposite;
+}
 
-    MVArrowDirection side = MVArrowDirection::undefined;
+// Across the preferred axis, towards the side with more room (above on a tie, or
+// left): the side a popover turns to when neither end of its own axis will do.
+MVArrowDirection roomierSide(MVArrowDirection preferred, const QRect &anchor, const QRect &screen) {
     const int screenRight = screen.x() + screen.width(), screenBottom = screen.y() + screen.height();
     if (preferred == MVArrowDirection::left || preferred == MVArrowDirection::right) {
         const int below = screenBottom - (anchor.y() + anchor.height());
         const int above = anchor.y() - screen.y();
-        side = below > above ? MVArrowDirection::up : MVArrowDirection::down;
-    } else if (preferred == MVArrowDirection::up || preferred == MVArrowDirection::down) {
+        return below > above ? MVArrowDirection::up : MVArrowDirection::down;
+    }
+    if (preferred == MVArrowDirection::up || preferred == MVArrowDirection::down) {
         const int right = screenRight - (anchor.x() + anchor.width());
         const int left = anchor.x() - screen.x();
-        side = right > left ? MVArrowDirection::left : MVArrowDirection::right;
+        return right > left ? MVArrowDirection::left : MVArrowDirection::right;
     }
-    if (side != MVArrowDirection::undefined && contains(screen, frameFor(side)))
+    return MVArrowDirection::undefined;
+}
+
+// The anchor moves 6 px out on the side the panel opens towards, so the arrow's tip
+// always stops 6 px short of the anchor, flipped or not.
+QRect frameBeside(MVArrowDirection d, const QRect &anchor, const QSize &size) {
+    return mvPopoverFrame(d, anchor.translated(originOffset(d)), size);
+}
+
+} // namespace
+
+MVArrowDirection mvFittingArrowDirection(MVArrowDirection preferred, const QRect &anchor, const QSize &size,
+                                         const QRect &screen) {
+    if (contains(screen, frameBeside(preferred, anchor, size)))
+        return preferred;
+    const MVArrowDirection opposite = oppositeDirection(preferred);
+    if (opposite != MVArrowDirection::undefined && contains(screen, frameBeside(opposite, anchor, size)))
+        return opposite;
+    const MVArrowDirection side = roomierSide(preferred, anchor, screen);
+    if (side != MVArrowDirection::undefined && contains(screen, frameBeside(side, anchor, size)))
         return side;
     return preferred;
+}
+
+MVArrowDirection mvArrowDirectionAvoiding(MVArrowDirection preferred, const QRect &anchor, const QSize &size,
+                                          const QRect &screen, const QRect &keptOut, const QRect &anchorWindow) {
+    if (keptOut.isEmpty() || size.isEmpty())
+        return mvFittingArrowDirection(preferred, anchor, size, screen);
+    QList<MVArrowDirection> order{preferred};
+    if (const MVArrowDirection opposite = oppositeDirection(preferred); opposite != MVArrowDirection::undefined) {
+        const MVArrowDirection side = roomierSide(preferred, anchor, screen);
+        order << opposite << side << oppositeDirection(side);
+    }
+    const auto overlap = [](const QRect &a, const QRect &b) {
+        const QRect common = a.intersected(b);
+        return common.isEmpty() ? qint64(0) : qint64(common.width()) * common.height();
+    };
+    // A side clear of the kept-out area comes first, even partly off the screen: in
+    // a recorded area the panel would be in the movie. Where every side reaches into
+    // it, the panel stays on the screen and takes the least of it. Then a side that
+    // hides less of the anchor's own window (a bar's buttons) comes first.
+    using Rank = std::tuple<bool, bool, qint64, qint64>;
+    MVArrowDirection best = preferred;
+    std::optional<Rank> bestRank;
+    for (MVArrowDirection d : order) {
+        const QRect frame = frameBeside(d, anchor, size);
+        const qint64 held = overlap(frame, keptOut);
+        const Rank rank{held > 0, !contains(screen, frame), held, d == preferred ? 0 : overlap(frame, anchorWindow)};
+        if (!bestRank || rank < *bestRank) {
+            best = d;
+            bestRank = rank;
+        }
+    }
+    return best;
 }
 
 MVPopoverPanel::MVPopoverPanel(QWidget *anchorWindow)
@@ -171,7 +217,11 @@ void MVPopover::show(Qt::Edge edge) {
     if (QScreen *s = m_anchor->screen())
         screen = s->geometry();
     const MVArrowDirection preferred = directionFor(edge);
-    m_arrowDirection = screen.isEmpty() ? preferred : mvFittingArrowDirection(preferred, anchor, size, screen);
+    if (!m_keptOut.isEmpty())
+        m_arrowDirection =
+            mvArrowDirectionAvoiding(preferred, anchor, size, screen, m_keptOut, m_anchor->window()->frameGeometry());
+    else
+        m_arrowDirection = screen.isEmpty() ? preferred : mvFittingArrowDirection(preferred, anchor, size, screen);
 
     const QRect frame = mvPopoverFrame(m_arrowDirection, anchor.translated(originOffset(m_arrowDirection)), size);
     m_panel->arrow = m_arrowDirection;

@@ -30,6 +30,17 @@ QRect mvPopoverFrame(MVArrowDirection direction, const QRect &anchor, const QSiz
 MVArrowDirection mvFittingArrowDirection(MVArrowDirection preferred, const QRect &anchor, const QSize &size,
                                          const QRect &screen);
 
+// The direction to use when the panel must also stay clear of `keptOut` (global; a
+// screen area being recorded, say). A side whose frame misses `keptOut` comes
+// first, on `screen` before off it; where every side reaches into `keptOut`, one on
+// `screen` that overlaps it least. Among equals, the side hiding less of
+// `anchorWindow` (none counted for the preferred side, where the panel was meant to
+// stand), then the preferred side, the opposite one, the roomier of the two others,
+// the last one. An empty `keptOut` gives what mvFittingArrowDirection gives.
+MVArrowDirection mvArrowDirectionAvoiding(MVArrowDirection preferred, const QRect &anchor, const QSize &size,
+                                          const QRect &screen, const QRect &keptOut,
+                                          const QRect &anchorWindow = QRect());
+
 // The panel of a floating popover: a frameless window of its own above the
 // overlay, shaped like its bubble.
 class MVPopoverPanel : public QWidget {
@@ -61,6 +72,10 @@ public:
     bool isShown() const;
 
     void setPopoverBackground(const PopoverBackground &background);
+    // A screen area (global) the panel keeps clear of where any side allows, from
+    // the next `show` on; empty for none.
+    void setKeptOut(const QRect &area) { m_keptOut = area; }
+    QRect keptOut() const { return m_keptOut; }
     MVArrowDirection arrowDirection() const { return m_arrowDirection; }
     MVPopoverPanel *panel() const { return m_panel; }
     QWidget *content() const { return m_content; }
@@ -80,6 +95,7 @@ private:
     QPointer<QWidget> m_content;
     QPointer<QWidget> m_returnFocus;
     MVArrowDirection m_arrowDirection = MVArrowDirection::undefined;
+    QRect m_keptOut;
     bool m_monitoring = false;
 };
 

@@ -279,4 +279,9 @@ QString recorderDelegateError() { return QStringLiteral("delegate error"); }
 
 QString firstPaint(const QString &how) { return capture(QStringLiteral("first paint ") + how); }
 
+// ---- the recording bar's tools palette
+QString recorderToolsPanel(const QString &frame, const QString &arrow) {
+    return recorder(QStringLiteral("palette at %1 arrow=%2").arg(frame, arrow));
+}
+
 } // namespace qn::diagnostics

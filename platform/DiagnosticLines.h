@@ -184,4 +184,7 @@ QString recorderDelegateError();
 // or "painted" (by the painter).
 QString firstPaint(const QString &how);
 
+// ---- the recording bar's tools palette: its panel's frame and the way its arrow points
+QString recorderToolsPanel(const QString &frame, const QString &arrow);
+
 } // namespace qn::diagnostics

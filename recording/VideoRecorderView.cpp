@@ -57,6 +57,19 @@ QString rectText(const QWidget *w) {
     return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
 }
 
+QString arrowName(MVArrowDirection d) {
+    switch (d) {
+    case MVArrowDirection::left: return QStringLiteral("left");
+    case MVArrowDirection::right: return QStringLiteral("right");
+    case MVArrowDirection::up: return QStringLiteral("up");
+    case MVArrowDirection::down: return QStringLiteral("down");
+    case MVArrowDirection::upLeft: return QStringLiteral("upLeft");
+    case MVArrowDirection::upRight: return QStringLiteral("upRight");
+    case MVArrowDirection::undefined: break;
+    }
+    return QStringLiteral("none");
+}
+
 const char *stateName(RecorderState s) {
     switch (s) {
     case RecorderState::Idle: return "idle";
@@ -392,7 +405,15 @@ void VideoRecorderView::openToolsOnHover(bool) {
         for (Tool tool : ToolsPaletteRecorder::tools())
             frames << toolRawValue(tool) + QLatin1Char('=') + rectText(palette->button(tool));
         diagnostics::print(diagnostics::recorderTools(frames));
+        const MVPopover *popover = m_tools->popover();
+        diagnostics::print(
+            diagnostics::recorderToolsPanel(rectText(popover->panel()), arrowName(popover->arrowDirection())));
     });
+}
+
+void VideoRecorderView::setRecordedArea(const QRect &area) {
+    m_recordedArea = area;
+    m_tools->popover()->setKeptOut(area);
 }
 
 void VideoRecorderView::animationTick() {

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -86,6 +87,10 @@ public:
     enum class MuteField { Camera, Microphone };
     void toggleMute(MuteField field);
     void openToolsOnHover(bool inside);
+    // The screen area the movie records (global; empty: none). What the bar opens
+    // beside itself keeps clear of it, so that it stays out of the movie.
+    void setRecordedArea(const QRect &area);
+    QRect recordedArea() const { return m_recordedArea; }
     void animationTick();
 
     // Controls, for tests and diagnostics.
@@ -138,6 +143,7 @@ private:
     DrawViewButton *m_camera = nullptr;
     VoiceIndicator *m_meter = nullptr;
     MVPopoverModyfier *m_tools = nullptr;
+    QRect m_recordedArea;
 };
 
 } // namespace qn

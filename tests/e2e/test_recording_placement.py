@@ -1,6 +1,6 @@
-"""Our own windows stay out of the movie: the recording bar and the close question stand
-outside the recorded rectangle, on another screen when the crop area fills its own; where
-there is no place outside, the question pauses the frames while it is open."""
+"""Our own windows stay out of the movie: the recording bar, its tools palette and the close
+question stand outside the recorded rectangle, on another screen when the crop area fills its
+own; where there is no place outside, the question pauses the frames while it is open."""
 import os
 import subprocess
 import time
@@ -184,3 +184,58 @@ def test_a_single_screen_cropped_whole_keeps_the_question_out_of_the_movie(launc
         assert not found, (frame[0], found[:5])
     # The check itself sees the bar, which this layout leaves in the movie.
     assert any(overlaps(r, bar) for r in foreign_blocks(frames[-1], (0, 0), [around(pointer), tray_strip(display)]))
+
+
+# A crop area whose right edge leaves the bar no room right of the tool column: the bar
+# stands just right of the crop, and the palette's usual place, left of the bar's pencil,
+# would reach into the recorded rectangle.
+BESIDE_CROP = (200, 150, 1500, 700)
+
+
+def test_the_tools_palette_opens_outside_the_recorded_rectangle(launch, x, display):
+    paint_root(display)
+    app = launch(prefs=PREFS)
+    cx, cy, cw, ch = BESIDE_CROP
+    x.move(cx - 50, cy - 50)
+    open_capture(app, x)
+    mark = app.mark()
+    x.drag((cx, cy), (cx + cw, cy + ch))
+    crop = tuple(round(float(v)) for v in app.wait_after(mark, lines.crop_area()).groups())
+    chrome.wait_placement(app)
+    save = chrome.controls(app)["save"]
+    x.key("v")
+    recorder.wait_bar(app, lambda s: s["state"] == "idle")
+    recorder.click(app, x, "record")
+    recorder.wait_bar(app, lambda s: s["state"] == "recording")
+    bar = recorder.controls(app)["bar"]
+    # The layout this test is about: the bar beside the crop, closer than the palette is wide.
+    assert not overlaps(bar, crop) and 0 <= bar[0] - (crop[0] + crop[2]) < 48, (bar, crop)
+
+    since = chrome.mark(app)
+    pencil = recorder.controls(app)["pencil"]
+    before = screen.grab(display)
+    x.move(pencil[0] + 18, pencil[1] + 18)
+    placed = lines.recorder_tools_panel()
+    chrome.wait_line_since(app, since, placed)
+    panel = lines.frame(placed.match(chrome.lines_since(app, since, placed)[-1]).group(1))
+    assert not overlaps(panel, crop), (panel, crop)
+    assert inside(panel, display.monitors[0]), panel
+    # It lies below the bar rather than over its Stop/Pause and pointer buttons.
+    controls = recorder.controls(app)
+    assert not any(overlaps(panel, controls[k]) for k in ("record", "pointer", "microphone")), (panel, controls)
+    # Wait until the palette is on the screen, then let the movie run on with it open.
+    line = chrome.lines_since(app, since, lines.recorder_tools())[-1]
+    pen = next(lines.frame(f.split("=")[1]) for f in line.split() if f.startswith("pen="))
+    assert screen.wait_until(display, lambda pic: pic.crop(*pen) != before.crop(*pen)), "the palette never showed"
+    if os.environ.get("QN_E2E_SHOTS"):
+        display.screenshot(os.path.join(os.environ["QN_E2E_SHOTS"], "placement-palette.png"))
+    shown = recorder.wait_bar(app, lambda s: s["state"] == "recording")["time"]
+    recorder.wait_bar(app, lambda s: s["time"] > shown, timeout=20)
+    assert len(chrome.lines_since(app, since, placed)) == 1, "the palette moved or opened again"
+
+    target = pause_and_save(app, x, save, "palette.mov")
+    frames = movie_blocks(target)
+    assert len(frames) >= 4, len(frames)
+    for frame in frames:
+        found = foreign_blocks(frame, crop[:2], [tray_strip(display)])
+        assert not found, (frame[0], found[:5])

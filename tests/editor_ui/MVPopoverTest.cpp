@@ -51,6 +51,48 @@ TEST(MVPopoverTest, FittingPrefersTheGivenSideThenTheOppositeThenTheRoomierSide)
         EXPECT_EQ(mvFittingArrowDirection(c.preferred, c.anchor, s, screen), c.expected) << c.name;
 }
 
+TEST(MVPopoverTest, AKeptOutAreaTurnsThePanelToTheFirstSideClearOfIt) {
+    const QRect screen(0, 0, 800, 600);
+    const QSize s(100, 60);
+    // Beside an anchor at (350, 270, 40, 30) the frames are: right (panel left)
+    // x 244..343, left (panel right) x 396..495, both y 255..314; up (panel below)
+    // y 306..365, down (panel above) y 204..263, both x 320..419.
+    const QRect a(350, 270, 40, 30);
+    struct Case {
+        const char *name;
+        D preferred;
+        QRect anchor;
+        QRect keptOut;
+        D expected;
+        QRect own; // the anchor's window
+    };
+    // A bar 170 wide whose anchor lies near its left edge, 26 px right of a crop.
+    const QRect bar(316, 100, 170, 300), inBar(327, 351, 40, 36);
+    const Case cases[] = {
+        {"no area: as on the screen alone", D::left, {760, 270, 40, 30}, QRect(), D::right},
+        {"area far away: the preferred side", D::right, a, {600, 0, 200, 100}, D::right},
+        {"area on the preferred side: the opposite", D::right, a, {0, 0, 300, 600}, D::left},
+        {"area on both ends: the roomier side (below)", D::right, a, {0, 250, 800, 20}, D::up},
+        {"the roomier side blocked too: the last", D::right, {350, 300, 40, 30}, {0, 280, 800, 20}, D::up},
+        {"vertical preference, area below: above", D::up, a, {0, 320, 800, 280}, D::down},
+        {"none clear: the one overlapping least", D::right, a, {200, 200, 400, 120}, D::up},
+        {"none clear, preferred least", D::right, a, {330, 0, 470, 600}, D::right},
+        {"clear on the screen beats the preferred side", D::right, {30, 270, 40, 30}, {100, 0, 700, 600}, D::up},
+        {"clear but partly off the screen beats overlapping", D::right, {30, 270, 40, 30}, {60, 0, 740, 600}, D::right},
+        {"corner directions have no other side", D::upLeft, a, {0, 0, 800, 600}, D::upLeft},
+        {"beside a crop: below the bar rather than over it", D::right, inBar, {0, 0, 290, 600}, D::up, bar},
+        {"no room below: the side hiding least of the bar",
+         D::right,
+         inBar.translated(0, 180),
+         {0, 0, 290, 600},
+         D::down,
+         bar.translated(0, 180)},
+        {"the preferred side clear: it, whatever the window", D::right, inBar, {0, 0, 200, 600}, D::right, bar},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(mvArrowDirectionAvoiding(c.preferred, c.anchor, s, screen, c.keptOut, c.own), c.expected) << c.name;
+}
+
 TEST(MVPopoverTest, OutlineCarriesAnArrowOnlyForThePlainDirections) {
     const QRectF r(0, 0, 100, 60);
     EXPECT_TRUE(mvPopoverBackground(r, D::left).contains(QPointF(1, 30)));
@@ -144,4 +186,24 @@ TEST(MVPopoverTest, SettingTheFlagTwiceChangesNothingAndPopoverDiesWithItsAnchor
 
     delete f.anchor;
     EXPECT_TRUE(panel.isNull());
+}
+
+TEST(MVPopoverTest, TheOpenPanelStaysClearOfTheKeptOutArea) {
+    Fixture f;
+    MVPopover *popover = f.modifier->popover();
+    const QRect anchor(f.anchor->mapToGlobal(QPoint(0, 0)), f.anchor->size());
+    // An area just right of the anchor, where the panel would open.
+    const QRect area(anchor.right() + 20, anchor.top() - 200, 300, 400);
+    popover->setKeptOut(area);
+    f.modifier->setVisible(true);
+    ASSERT_TRUE(popover->isShown());
+    EXPECT_EQ(popover->arrowDirection(), D::right);
+    EXPECT_FALSE(popover->panel()->geometry().intersects(area)) << popover->panel()->geometry().x();
+    EXPECT_EQ(popover->panel()->geometry().right() + 1, anchor.x() - 6);
+
+    // Cleared, the next show is back on the preferred side.
+    f.modifier->setVisible(false);
+    popover->setKeptOut(QRect());
+    f.modifier->setVisible(true);
+    EXPECT_EQ(popover->arrowDirection(), D::left);
 }

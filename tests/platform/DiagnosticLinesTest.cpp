@@ -189,6 +189,9 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
         {"recorder_delegate_error()", d::recorderDelegateError()},
         {"first_paint('prefilled')", d::firstPaint(QStringLiteral("prefilled"))},
         {"first_paint()", d::firstPaint(QStringLiteral("painted"))},
+        {"recorder_tools_panel()", d::recorderToolsPanel(QStringLiteral("-5,20,60,168"), QStringLiteral("up"))},
+        {"recorder_tools_panel('1,2,60,168', 'right')",
+         d::recorderToolsPanel(QStringLiteral("1,2,60,168"), QStringLiteral("right"))},
     };
     QByteArray input;
     for (const auto &[call, line] : rows)

@@ -287,3 +287,36 @@ TEST(VideoRecorderViewTest, PaletteChoosesTheRecordingTool) {
         EXPECT_FALSE(palette.button(t)->isActive());
     EXPECT_EQ(palette.size(), QSize(48, 156));
 }
+
+TEST(VideoRecorderViewTest, ThePaletteOpensClearOfTheRecordedArea) {
+    // A bar standing just right of the recorded area, as it does beside a crop.
+    const auto openBeside = [](const std::optional<QRect> &recorded) {
+        auto bar = std::make_unique<Bar>();
+        bar->view->move(400, 200);
+        bar->view->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(bar->view.get()));
+        const QRect frame(bar->view->mapToGlobal(QPoint(0, 0)), bar->view->size());
+        if (recorded)
+            bar->view->setRecordedArea(recorded->translated(frame.left() - 16 - recorded->width(), frame.top()));
+        bar->model.setIsRecording(true);
+        bar->view->openToolsOnHover(true);
+        return std::make_pair(std::move(bar), frame);
+    };
+
+    // Nothing recorded: the palette opens on the bar's left, past its edge.
+    {
+        const auto [bar, frame] = openBeside(std::nullopt);
+        const QWidget *panel = bar->view->toolsPalette()->window();
+        ASSERT_TRUE(panel->isVisible());
+        EXPECT_LT(panel->geometry().left(), frame.left());
+    }
+    // The recorded area 16 px left of the bar: the palette turns into the bar's side.
+    {
+        const auto [bar, frame] = openBeside(QRect(0, -200, 300, 800));
+        const QWidget *panel = bar->view->toolsPalette()->window();
+        ASSERT_TRUE(panel->isVisible());
+        EXPECT_FALSE(panel->geometry().intersects(bar->view->recordedArea()))
+            << panel->geometry().x() << "," << panel->geometry().y();
+        EXPECT_GE(panel->geometry().left(), frame.left());
+    }
+}

@@ -252,3 +252,8 @@ def recorder_delegate_error(): return _line("delegate error")
 
 # ---- how an overlay's first paint got the frozen screen into its frame
 def first_paint(how=None): return _line(f"capture: first paint {_v(how, '(prefilled|copied|painted)')}")
+
+
+# ---- the recording bar's tools palette
+def recorder_tools_panel(frame=None, arrow=None):
+    return _line(f"recorder: palette at {_v(frame, FRAME)} arrow={_v(arrow, WORD)}")
