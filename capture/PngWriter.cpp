@@ -1,7 +1,8 @@
 #include "capture/PngWriter.h"
 
+#include "platform/RowBands.h"
+
 #include <QThread>
-#include <QtConcurrent>
 #include <algorithm>
 #include <zlib.h>
 
@@ -95,8 +96,8 @@ QByteArray encodePng(const QImage &source) {
         ranges.append({height * i / bandCount, height * (i + 1) / bandCount});
 
     QList<Band> bands(bandCount);
-    QtConcurrent::blockingMap(ranges, [&](const std::pair<int, int> &range) {
-        const int index = int(&range - ranges.constData());
+    forEachIndex(bandCount, [&](int index) {
+        const auto &range = ranges.at(index);
         bands[index] = compressBand(image, range.first, range.second, channels, index == bandCount - 1);
     });
 
