@@ -22,6 +22,7 @@ MB <= ffmpeg's; at 1080p: distinct 100 %, ms/frame <= 0.71x ffmpeg's.
 """
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -40,6 +41,29 @@ from harness.x import X  # noqa: E402
 from recording_strokes import ANIMATE, cpu_seconds, default_binary, lower_override_redirect, peak_mb  # noqa: E402
 
 FPS = 30
+BREAKDOWN = False
+
+
+def memory_breakdown(pid):
+    """Resident MB of the process by kind of mapping, and its largest mappings."""
+    kinds, largest = {}, []
+    name, size = None, 0
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            head = line.split()
+            if re.match(r"^[0-9a-f]+-[0-9a-f]+ ", line):
+                name = head[5] if len(head) > 5 else "[anon]"
+                size = (int(head[0].split("-")[1], 16) - int(head[0].split("-")[0], 16)) >> 10
+            elif head[0] == "Rss:":
+                rss = int(head[1])
+                kind = ("SYSV shm" if name.startswith("/SYSV") else "library" if ".so" in name else
+                        "/dev/shm or memfd" if name.startswith(("/dev/shm", "/memfd")) else name)
+                if rss >= 1024:
+                    kinds[kind] = kinds.get(kind, 0) + rss
+                largest.append((rss, size, name))
+    largest.sort(reverse=True)
+    return ({k: round(v / 1024, 1) for k, v in sorted(kinds.items(), key=lambda kv: -kv[1])},
+            [(round(r / 1024, 1), round(s / 1024, 1), n) for r, s, n in largest[:24] if r >= 1024])
 
 
 def distinct_frames(path):
@@ -71,6 +95,10 @@ def record_ours(binary, d, x, size, seconds):
         open_capture(app, x)
         x.drag((0, 0), (w - 1, h - 1))
         chrome.wait_placement(app)
+        if BREAKDOWN:
+            kinds, largest = memory_breakdown(app.proc.pid)
+            print(f"  before recording, peak {peak_mb(app.proc.pid):.1f} MB\n  resident by kind (MB): {kinds}\n"
+                  f"  largest (rss MB, size MB, name): {largest}", flush=True)
         save = chrome.controls(app)["save"]
         x.key("v")
         recorder.wait_bar(app, lambda s: s["state"] == "idle")
@@ -83,6 +111,9 @@ def record_ours(binary, d, x, size, seconds):
         time.sleep(seconds)  # the measured span itself, not a wait for an event
         cpu1, wall1 = cpu_seconds(app.proc.pid), time.monotonic()
         peak = peak_mb(app.proc.pid)
+        if BREAKDOWN:
+            kinds, largest = memory_breakdown(app.proc.pid)
+            print(f"  resident by kind (MB): {kinds}\n  largest (rss MB, size MB, name): {largest}", flush=True)
         recorder.click(app, x, "record")
         recorder.wait_bar(app, lambda s: s["state"] == "paused")
         x.click(*chrome.centre(save))
@@ -151,7 +182,11 @@ def main():
     parser.add_argument("--seconds", type=float, default=20)
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--sizes", default="3840x2160,1920x1080")
+    parser.add_argument("--breakdown", action="store_true",
+                        help="print where the recorder's resident memory lies at the end of the measured span")
     args = parser.parse_args()
+    global BREAKDOWN
+    BREAKDOWN = args.breakdown
     binary = args.binary or default_binary()
     sizes = [tuple(int(v) for v in s.split("x")) for s in args.sizes.split(",")]
     print("load average before:", os.getloadavg(), "cores:", os.cpu_count(), flush=True)
