@@ -8,11 +8,13 @@
 #include "app/state/RecordModel.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
+#include "capture/DrawView.h"
 #include "capture/SaveDialog.h"
 #include "capture/StreamWindowHost.h"
 #include "editor_ui/Panel.h"
 #include "platform/Diagnostics.h"
 #include "platform/SafeFile.h"
+#include "platform/ScreenGrabber.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VideoRecorderView.h"
 
@@ -24,6 +26,7 @@
 #include <QStandardPaths>
 #include <QWindow>
 #include <cstdio>
+#include <malloc.h>
 
 namespace qn {
 
@@ -221,6 +224,7 @@ void DrawCore::showRecordControls() {
     connect(bar, &VideoRecorderView::recordingAboutToStart, this, [this] {
         if (m_streamWindows)
             m_streamWindows->prepareForRecording();
+        parkSnapshotForRecording();
     });
     bar->move(0, 0);
     // Without a compositing manager a window cannot be see-through: the panel is
@@ -241,7 +245,71 @@ void DrawCore::showRecordControls() {
     diagnostics::report(diagnostics::recordingControlsShown());
 }
 
-void DrawCore::tellRecordingFailed(const QString &message) { m_outputs.showNotice(message); }
+void DrawCore::tellRecordingFailed(const QString &message) {
+    m_outputs.showNotice(message);
+    // A start that failed never changes the recording state.
+    unparkSnapshot();
+}
+
+void DrawCore::parkSnapshotForRecording() {
+    QScreen *screen = model().cropScreen();
+    if (!screen)
+        return;
+    connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, &DrawCore::unparkSnapshot,
+            Qt::UniqueConnection);
+    if (m_snapshotsSmallQuality.remove(screen))
+        Q_EMIT snapshotsSmallQualityChanged();
+    if (m_parkedSnapshot.isNull() && globalCrop(model()).contains(screen->geometry())) {
+        ensureOpaque(screen);
+        PackedPicture packed = PackedPicture::pack(m_snapshots.value(screen));
+        // A picture that cannot be packed stays as it is.
+        if (!packed.isNull()) {
+            const qsizetype packedBytes = packed.packedBytes();
+            m_parkedSnapshot = std::move(packed);
+            m_parkedScreen = screen;
+            m_parkedGeneration = m_generation;
+            m_snapshots.remove(screen);
+            if (CropWindow *window = m_windows.value(screen))
+                window->view()->refreshSnapshot();
+            // Its shared memory goes back now that nothing holds the picture.
+            releaseScreenGrabMemory();
+            diagnostics::report(diagnostics::frozenPictureParked(packedBytes));
+        }
+    }
+    // Before the recording's own buffers are made, so that they take the place freed.
+    malloc_trim(0);
+}
+
+void DrawCore::unparkSnapshot() {
+    if (m_parkedSnapshot.isNull() || Models::shared().recordModel()->isRecording())
+        return;
+    // Once the end of the recording has run its course: a save closes the capture
+    // right after, and then nothing is left to show the picture.
+    const int generation = m_parkedGeneration;
+    QTimer::singleShot(0, this, [this, generation] {
+        if (m_parkedGeneration == generation && !Models::shared().recordModel()->isRecording())
+            bringSnapshotBack();
+    });
+}
+
+void DrawCore::bringSnapshotBack() {
+    if (m_parkedSnapshot.isNull())
+        return;
+    const PackedPicture packed = std::exchange(m_parkedSnapshot, PackedPicture());
+    QScreen *screen = m_parkedScreen;
+    m_parkedScreen.clear();
+    // The capture it belongs to has closed: nothing is left to show it.
+    if (!screen || !isOpen() || m_parkedGeneration != m_generation)
+        return;
+    const QImage frozen = packed.unpack();
+    if (frozen.isNull())
+        return;
+    m_snapshots.insert(screen, frozen);
+    if (CropWindow *window = m_windows.value(screen))
+        window->view()->refreshSnapshot();
+    startLowQualityCopy(screen);
+    diagnostics::report(diagnostics::frozenPictureRestored());
+}
 
 void DrawCore::closeRecordControls() {
     QPointer<QWidget> panel = m_recordControlsWindow;

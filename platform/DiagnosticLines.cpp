@@ -279,4 +279,9 @@ QString recorderDelegateError() { return QStringLiteral("delegate error"); }
 
 QString firstPaint(const QString &how) { return capture(QStringLiteral("first paint ") + how); }
 
+QString frozenPictureParked(qint64 bytes) {
+    return capture(QStringLiteral("frozen picture packed in %1 bytes while recording").arg(bytes));
+}
+QString frozenPictureRestored() { return capture(QStringLiteral("frozen picture restored")); }
+
 } // namespace qn::diagnostics

@@ -184,4 +184,8 @@ QString recorderDelegateError();
 // or "painted" (by the painter).
 QString firstPaint(const QString &how);
 
+// ---- the frozen screen while a recording covers it: packed into `bytes`, and back
+QString frozenPictureParked(qint64 bytes);
+QString frozenPictureRestored();
+
 } // namespace qn::diagnostics

@@ -189,6 +189,8 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
         {"recorder_delegate_error()", d::recorderDelegateError()},
         {"first_paint('prefilled')", d::firstPaint(QStringLiteral("prefilled"))},
         {"first_paint()", d::firstPaint(QStringLiteral("painted"))},
+        {"frozen_picture_parked()", d::frozenPictureParked(412345)},
+        {"frozen_picture_restored()", d::frozenPictureRestored()},
     };
     QByteArray input;
     for (const auto &[call, line] : rows)

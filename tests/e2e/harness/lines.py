@@ -252,3 +252,9 @@ def recorder_delegate_error(): return _line("delegate error")
 
 # ---- how an overlay's first paint got the frozen screen into its frame
 def first_paint(how=None): return _line(f"capture: first paint {_v(how, '(prefilled|copied|painted)')}")
+
+
+# ---- the frozen screen while a recording covers it: packed, and back
+def frozen_picture_parked(size=None):
+    return _line(f"capture: frozen picture packed in {_v(size, INT)} bytes while recording")
+def frozen_picture_restored(): return _line("capture: frozen picture restored")
