@@ -44,6 +44,40 @@ FPS = 30
 BREAKDOWN = False
 
 
+class RssTrail:
+    """Resident MB of a process sampled every 20 ms, to tell when its peak came."""
+
+    def __init__(self, pid):
+        import threading
+        self.pid, self.samples, self.marks, self.stopped = pid, [], [], False
+        self.thread = threading.Thread(target=self._run, daemon=True)
+        self.thread.start()
+
+    def _run(self):
+        while not self.stopped:
+            try:
+                with open(f"/proc/{self.pid}/status") as f:
+                    rss = next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+            except (OSError, StopIteration):
+                return
+            self.samples.append((time.monotonic(), rss / 1024))
+            time.sleep(0.02)
+
+    def mark(self, name):
+        self.marks.append((time.monotonic(), name))
+
+    def report(self):
+        self.stopped = True
+        self.thread.join()
+        if not self.samples:
+            return "no samples"
+        at, peak = max(self.samples, key=lambda s: s[1])
+        # The marks of the timeline before and after the peak.
+        before = [f"{name} {at - t:.2f} s before" for t, name in self.marks if t <= at][-1:]
+        after = [f"{name} {t - at:.2f} s after" for t, name in self.marks if t > at][:1]
+        return f"peak RSS {peak:.1f} MB, " + ", ".join(before + after)
+
+
 def memory_breakdown(pid):
     """Resident MB of the process by kind of mapping, and its largest mappings."""
     kinds, largest = {}, []
@@ -63,7 +97,7 @@ def memory_breakdown(pid):
                 largest.append((rss, size, name))
     largest.sort(reverse=True)
     return ({k: round(v / 1024, 1) for k, v in sorted(kinds.items(), key=lambda kv: -kv[1])},
-            [(round(r / 1024, 1), round(s / 1024, 1), n) for r, s, n in largest[:24] if r >= 1024])
+            [(round(r / 1024, 1), round(s / 1024, 1), n) for r, s, n in largest[:40] if r >= 256])
 
 
 def distinct_frames(path):
@@ -92,6 +126,7 @@ def record_ours(binary, d, x, size, seconds):
     app = Quillnest(d, prefs={"localWatermark": False, "needOnboarding": False})
     try:
         app.wait_for_line(lines.started())
+        trail = RssTrail(app.proc.pid) if BREAKDOWN else None
         open_capture(app, x)
         x.drag((0, 0), (w - 1, h - 1))
         chrome.wait_placement(app)
@@ -102,15 +137,25 @@ def record_ours(binary, d, x, size, seconds):
         save = chrome.controls(app)["save"]
         x.key("v")
         recorder.wait_bar(app, lambda s: s["state"] == "idle")
+        if trail:
+            trail.mark("record pressed")
         recorder.click(app, x, "record")
         recorder.wait_bar(app, lambda s: s["state"] == "recording")
+        if trail:
+            trail.mark("recording")
         recorder.wait_bar(app, lambda s: s["time"] >= "00:01", timeout=30)
+        if trail:
+            trail.mark("one second recorded")
+            kinds, largest = memory_breakdown(app.proc.pid)
+            print(f"  after one second: resident by kind (MB): {kinds}\n  largest: {largest}", flush=True)
         if os.environ.get("QN_BENCH_SHOT"):
             d.screenshot(os.environ["QN_BENCH_SHOT"])
         cpu0, wall0 = cpu_seconds(app.proc.pid), time.monotonic()
         time.sleep(seconds)  # the measured span itself, not a wait for an event
         cpu1, wall1 = cpu_seconds(app.proc.pid), time.monotonic()
         peak = peak_mb(app.proc.pid)
+        if trail:
+            print("  " + trail.report(), flush=True)
         if BREAKDOWN:
             kinds, largest = memory_breakdown(app.proc.pid)
             print(f"  resident by kind (MB): {kinds}\n  largest (rss MB, size MB, name): {largest}", flush=True)

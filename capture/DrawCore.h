@@ -225,6 +225,8 @@ private:
     void parkSnapshotForRecording();
     void unparkSnapshot();
     void bringSnapshotBack();
+    void releaseParkedMemory();
+    void followPauseWhileParked();
 
     QPointer<QWidget> m_recordControlsWindow;
     QMap<QScreen *, QPointer<CropWindow>> m_windows;
@@ -237,6 +239,7 @@ private:
     QMap<QScreen *, QImage> m_snapshotsSmallQuality;
     PackedPicture m_parkedSnapshot;
     QPointer<QScreen> m_parkedScreen;
+    QPointer<CropWindow> m_parkedWindow;
     int m_parkedGeneration = 0;
     QMap<QScreen *, QList<Window>> m_hightlightWindows;
     OverlayGeometry m_geometry;

@@ -255,8 +255,9 @@ void DrawCore::parkSnapshotForRecording() {
     QScreen *screen = model().cropScreen();
     if (!screen)
         return;
-    connect(Models::shared().recordModel(), &RecordModel::isRecordingChanged, this, &DrawCore::unparkSnapshot,
-            Qt::UniqueConnection);
+    RecordModel *record = Models::shared().recordModel();
+    connect(record, &RecordModel::isRecordingChanged, this, &DrawCore::unparkSnapshot, Qt::UniqueConnection);
+    connect(record, &RecordModel::isPausedChanged, this, &DrawCore::followPauseWhileParked, Qt::UniqueConnection);
     if (m_snapshotsSmallQuality.remove(screen))
         Q_EMIT snapshotsSmallQualityChanged();
     if (m_parkedSnapshot.isNull() && globalCrop(model()).contains(screen->geometry())) {
@@ -267,17 +268,36 @@ void DrawCore::parkSnapshotForRecording() {
             const qsizetype packedBytes = packed.packedBytes();
             m_parkedSnapshot = std::move(packed);
             m_parkedScreen = screen;
+            m_parkedWindow = m_windows.value(screen);
             m_parkedGeneration = m_generation;
             m_snapshots.remove(screen);
-            if (CropWindow *window = m_windows.value(screen))
-                window->view()->refreshSnapshot();
-            // Its shared memory goes back now that nothing holds the picture.
-            releaseScreenGrabMemory();
+            if (m_parkedWindow) {
+                m_parkedWindow->view()->refreshSnapshot();
+                m_parkedWindow->setDormant(true);
+            }
+            releaseParkedMemory();
             diagnostics::report(diagnostics::frozenPictureParked(packedBytes));
         }
     }
     // Before the recording's own buffers are made, so that they take the place freed.
     malloc_trim(0);
+}
+
+void DrawCore::releaseParkedMemory() {
+    // The grab's shared memory goes back once nothing holds the picture; a pass on
+    // the thread pool that has just finished with it may let go of it a moment later.
+    releaseScreenGrabMemory();
+    QTimer::singleShot(250, this, [this, generation = m_parkedGeneration] {
+        if (!m_parkedSnapshot.isNull() && generation == m_parkedGeneration)
+            releaseScreenGrabMemory();
+    });
+}
+
+void DrawCore::followPauseWhileParked() {
+    // While paused the action bar stands in the overlay window, over the live screen:
+    // the window needs its frame to show it.
+    if (!m_parkedSnapshot.isNull() && m_parkedWindow)
+        m_parkedWindow->setDormant(!Models::shared().recordModel()->isPaused());
 }
 
 void DrawCore::unparkSnapshot() {
@@ -297,16 +317,22 @@ void DrawCore::bringSnapshotBack() {
         return;
     const PackedPicture packed = std::exchange(m_parkedSnapshot, PackedPicture());
     QScreen *screen = m_parkedScreen;
+    const QPointer<CropWindow> window = m_parkedWindow;
     m_parkedScreen.clear();
-    // The capture it belongs to has closed: nothing is left to show it.
-    if (!screen || !isOpen() || m_parkedGeneration != m_generation)
-        return;
-    const QImage frozen = packed.unpack();
+    m_parkedWindow.clear();
+    // The capture it belongs to has closed: nothing is left to show the picture, and
+    // its window, hidden, waits for the next capture with its frame given back.
+    const bool open = screen && isOpen() && m_parkedGeneration == m_generation && m_windows.value(screen) == window;
+    const QImage frozen = open ? packed.unpack() : QImage();
+    if (!frozen.isNull()) {
+        m_snapshots.insert(screen, frozen);
+        if (window)
+            window->view()->refreshSnapshot();
+    }
+    if (window)
+        window->setDormant(false);
     if (frozen.isNull())
         return;
-    m_snapshots.insert(screen, frozen);
-    if (CropWindow *window = m_windows.value(screen))
-        window->view()->refreshSnapshot();
     startLowQualityCopy(screen);
     diagnostics::report(diagnostics::frozenPictureRestored());
 }

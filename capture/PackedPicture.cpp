@@ -32,10 +32,13 @@ PackedPicture PackedPicture::pack(const QImage &image) {
     for (int y = 0; y < height; y += packed.m_bandRows)
         starts.push_back(y);
     const int bandRows = packed.m_bandRows;
-    const auto packBand = [&image, rowBytes, bandRows, height](int start) {
+    const bool tight = image.bytesPerLine() == rowBytes;
+    const auto packBand = [&image, rowBytes, bandRows, height, tight](int start) {
         const int rows = std::min(bandRows, height - start);
-        // Rows packed without the line padding, so that the picture it comes back as
-        // may have a stride of its own.
+        if (tight)
+            return qCompress(image.constScanLine(start), rowBytes * rows, kLevel);
+        // Rows packed without their line padding, so that the picture they come back
+        // as may have a stride of its own.
         QByteArray plain(rowBytes * rows, Qt::Uninitialized);
         for (int r = 0; r < rows; ++r)
             std::memcpy(plain.data() + r * rowBytes, image.constScanLine(start + r), size_t(rowBytes));
