@@ -6,7 +6,8 @@ Each run starts a display of the given size (Xvfb, openbox, trayer) with a windo
 the whole screen that changes 60 times a second, records the whole screen through the
 overlay with the video tool for --seconds, saves the movie, and then lets ffmpeg
 record the same screen for the same time with the recorder's encoder settings
-(libx264 veryfast, zerolatency, crf 23). Runs of the sizes alternate.
+(libx264 veryfast, zerolatency, crf 23; ffmpeg keeps its own choice of encoder threads,
+one per core). Runs of the sizes alternate.
 
 Reported per run and as medians and p90 over the runs:
 - distinct: frames of the movie that differ from the one before them, against 30 a
@@ -15,7 +16,11 @@ Reported per run and as medians and p90 over the runs:
   recorded span only, ffmpeg's over its whole run);
 - peak MB: peak resident memory (the whole program for the recorder).
 
-    bench/recording_4k.py [--binary PATH] [--seconds 20] [--runs 3] [--sizes 3840x2160,1920x1080]
+    bench/recording_4k.py [--binary PATH] [--seconds 20] [--runs 3] [--sizes 3840x2160,1920x1080] [--breakdown]
+
+--breakdown also prints where the recorder's resident memory lies (by kind of mapping,
+and its largest mappings) before the recording, after its first second and at the end
+of the measured span, and when its resident memory peaked.
 
 Targets at 4K: distinct >= 95 % when ffmpeg's is >= 99 %, ms/frame <= ffmpeg's, peak
 MB <= ffmpeg's; at 1080p: distinct 100 %, ms/frame <= 0.71x ffmpeg's.

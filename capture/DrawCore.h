@@ -227,6 +227,7 @@ private:
     void bringSnapshotBack();
     void releaseParkedMemory();
     void followPauseWhileParked();
+    void bringSnapshotBackForTool();
 
     QPointer<QWidget> m_recordControlsWindow;
     QMap<QScreen *, QPointer<CropWindow>> m_windows;

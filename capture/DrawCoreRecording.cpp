@@ -258,6 +258,8 @@ void DrawCore::parkSnapshotForRecording() {
     RecordModel *record = Models::shared().recordModel();
     connect(record, &RecordModel::isRecordingChanged, this, &DrawCore::unparkSnapshot, Qt::UniqueConnection);
     connect(record, &RecordModel::isPausedChanged, this, &DrawCore::followPauseWhileParked, Qt::UniqueConnection);
+    // Another tool puts the overlay back over the screen, recording or not.
+    connect(&model(), &DrawViewModel::toolChanged, this, &DrawCore::bringSnapshotBackForTool, Qt::UniqueConnection);
     if (m_snapshotsSmallQuality.remove(screen))
         Q_EMIT snapshotsSmallQualityChanged();
     if (m_parkedSnapshot.isNull() && globalCrop(model()).contains(screen->geometry())) {
@@ -298,6 +300,11 @@ void DrawCore::followPauseWhileParked() {
     // the window needs its frame to show it.
     if (!m_parkedSnapshot.isNull() && m_parkedWindow)
         m_parkedWindow->setDormant(!Models::shared().recordModel()->isPaused());
+}
+
+void DrawCore::bringSnapshotBackForTool() {
+    if (!m_parkedSnapshot.isNull() && model().tool() != Tool::Video)
+        bringSnapshotBack();
 }
 
 void DrawCore::unparkSnapshot() {

@@ -111,8 +111,8 @@ struct ShmBuffer {
         if (info.shmid < 0)
             return false;
         void *address = shmat(info.shmid, nullptr, 0);
-        // Marked for removal at once: the segment goes away with its last user, even
-        // when this process is killed, and with no one when something below fails.
+        // Marked for removal once attached (or given up): the segment goes away with
+        // its last user, also when this process is killed or a later step fails.
         const auto removeSegment = qScopeGuard([this] { shmctl(info.shmid, IPC_RMID, nullptr); });
         if (address == reinterpret_cast<void *>(-1))
             return false;
