@@ -6,7 +6,8 @@ Each run starts a display of the given size (Xvfb, openbox, trayer) with a windo
 the whole screen that changes 60 times a second, records the whole screen through the
 overlay with the video tool for --seconds, saves the movie, and then lets ffmpeg
 record the same screen for the same time with the recorder's encoder settings
-(libx264 veryfast, zerolatency, crf 23). Runs of the sizes alternate.
+(libx264 veryfast, zerolatency, crf 23; ffmpeg keeps its own choice of encoder threads,
+one per core). Runs of the sizes alternate.
 
 Reported per run and as medians and p90 over the runs:
 - distinct: frames of the movie that differ from the one before them, against 30 a
@@ -15,13 +16,18 @@ Reported per run and as medians and p90 over the runs:
   recorded span only, ffmpeg's over its whole run);
 - peak MB: peak resident memory (the whole program for the recorder).
 
-    bench/recording_4k.py [--binary PATH] [--seconds 20] [--runs 3] [--sizes 3840x2160,1920x1080]
+    bench/recording_4k.py [--binary PATH] [--seconds 20] [--runs 3] [--sizes 3840x2160,1920x1080] [--breakdown]
+
+--breakdown also prints where the recorder's resident memory lies (by kind of mapping,
+and its largest mappings) before the recording, after its first second and at the end
+of the measured span, and when its resident memory peaked.
 
 Targets at 4K: distinct >= 95 % when ffmpeg's is >= 99 %, ms/frame <= ffmpeg's, peak
 MB <= ffmpeg's; at 1080p: distinct 100 %, ms/frame <= 0.71x ffmpeg's.
 """
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -40,6 +46,63 @@ from harness.x import X  # noqa: E402
 from recording_strokes import ANIMATE, cpu_seconds, default_binary, lower_override_redirect, peak_mb  # noqa: E402
 
 FPS = 30
+BREAKDOWN = False
+
+
+class RssTrail:
+    """Resident MB of a process sampled every 20 ms, to tell when its peak came."""
+
+    def __init__(self, pid):
+        import threading
+        self.pid, self.samples, self.marks, self.stopped = pid, [], [], False
+        self.thread = threading.Thread(target=self._run, daemon=True)
+        self.thread.start()
+
+    def _run(self):
+        while not self.stopped:
+            try:
+                with open(f"/proc/{self.pid}/status") as f:
+                    rss = next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
+            except (OSError, StopIteration):
+                return
+            self.samples.append((time.monotonic(), rss / 1024))
+            time.sleep(0.02)
+
+    def mark(self, name):
+        self.marks.append((time.monotonic(), name))
+
+    def report(self):
+        self.stopped = True
+        self.thread.join()
+        if not self.samples:
+            return "no samples"
+        at, peak = max(self.samples, key=lambda s: s[1])
+        # The marks of the timeline before and after the peak.
+        before = [f"{name} {at - t:.2f} s before" for t, name in self.marks if t <= at][-1:]
+        after = [f"{name} {t - at:.2f} s after" for t, name in self.marks if t > at][:1]
+        return f"peak RSS {peak:.1f} MB, " + ", ".join(before + after)
+
+
+def memory_breakdown(pid):
+    """Resident MB of the process by kind of mapping, and its largest mappings."""
+    kinds, largest = {}, []
+    name, size = None, 0
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            head = line.split()
+            if re.match(r"^[0-9a-f]+-[0-9a-f]+ ", line):
+                name = head[5] if len(head) > 5 else "[anon]"
+                size = (int(head[0].split("-")[1], 16) - int(head[0].split("-")[0], 16)) >> 10
+            elif head[0] == "Rss:":
+                rss = int(head[1])
+                kind = ("SYSV shm" if name.startswith("/SYSV") else "library" if ".so" in name else
+                        "/dev/shm or memfd" if name.startswith(("/dev/shm", "/memfd")) else name)
+                if rss >= 1024:
+                    kinds[kind] = kinds.get(kind, 0) + rss
+                largest.append((rss, size, name))
+    largest.sort(reverse=True)
+    return ({k: round(v / 1024, 1) for k, v in sorted(kinds.items(), key=lambda kv: -kv[1])},
+            [(round(r / 1024, 1), round(s / 1024, 1), n) for r, s, n in largest[:40] if r >= 256])
 
 
 def distinct_frames(path):
@@ -68,21 +131,39 @@ def record_ours(binary, d, x, size, seconds):
     app = Quillnest(d, prefs={"localWatermark": False, "needOnboarding": False})
     try:
         app.wait_for_line(lines.started())
+        trail = RssTrail(app.proc.pid) if BREAKDOWN else None
         open_capture(app, x)
         x.drag((0, 0), (w - 1, h - 1))
         chrome.wait_placement(app)
+        if BREAKDOWN:
+            kinds, largest = memory_breakdown(app.proc.pid)
+            print(f"  before recording, peak {peak_mb(app.proc.pid):.1f} MB\n  resident by kind (MB): {kinds}\n"
+                  f"  largest (rss MB, size MB, name): {largest}", flush=True)
         save = chrome.controls(app)["save"]
         x.key("v")
         recorder.wait_bar(app, lambda s: s["state"] == "idle")
+        if trail:
+            trail.mark("record pressed")
         recorder.click(app, x, "record")
         recorder.wait_bar(app, lambda s: s["state"] == "recording")
+        if trail:
+            trail.mark("recording")
         recorder.wait_bar(app, lambda s: s["time"] >= "00:01", timeout=30)
+        if trail:
+            trail.mark("one second recorded")
+            kinds, largest = memory_breakdown(app.proc.pid)
+            print(f"  after one second: resident by kind (MB): {kinds}\n  largest: {largest}", flush=True)
         if os.environ.get("QN_BENCH_SHOT"):
             d.screenshot(os.environ["QN_BENCH_SHOT"])
         cpu0, wall0 = cpu_seconds(app.proc.pid), time.monotonic()
         time.sleep(seconds)  # the measured span itself, not a wait for an event
         cpu1, wall1 = cpu_seconds(app.proc.pid), time.monotonic()
         peak = peak_mb(app.proc.pid)
+        if trail:
+            print("  " + trail.report(), flush=True)
+        if BREAKDOWN:
+            kinds, largest = memory_breakdown(app.proc.pid)
+            print(f"  resident by kind (MB): {kinds}\n  largest (rss MB, size MB, name): {largest}", flush=True)
         recorder.click(app, x, "record")
         recorder.wait_bar(app, lambda s: s["state"] == "paused")
         x.click(*chrome.centre(save))
@@ -151,7 +232,11 @@ def main():
     parser.add_argument("--seconds", type=float, default=20)
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--sizes", default="3840x2160,1920x1080")
+    parser.add_argument("--breakdown", action="store_true",
+                        help="print where the recorder's resident memory lies at the end of the measured span")
     args = parser.parse_args()
+    global BREAKDOWN
+    BREAKDOWN = args.breakdown
     binary = args.binary or default_binary()
     sizes = [tuple(int(v) for v in s.split("x")) for s in args.sizes.split(",")]
     print("load average before:", os.getloadavg(), "cores:", os.cpu_count(), flush=True)

@@ -215,6 +215,16 @@ void CropWindow::releaseFrame() {
         store->resize(QSize(1, 1));
 }
 
+void CropWindow::setDormant(bool dormant) {
+    if (dormant != updatesEnabled())
+        return;
+    // Enabling updates again repaints the whole window, in a frame of its full size.
+    setUpdatesEnabled(!dormant);
+    if (dormant)
+        if (QBackingStore *store = backingStore(); store && store->size().width() > 1)
+            store->resize(QSize(1, 1));
+}
+
 void CropWindow::takeFocus() {
     raise();
     activateWindow();

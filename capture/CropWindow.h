@@ -28,6 +28,10 @@ public:
     // Gives back the window's frame buffer (a whole screen of pixels) while it waits
     // hidden for the next capture; the next show makes a new one.
     void releaseFrame();
+    // While a recording shows nothing of the window (its crop area fills the screen,
+    // so the window's shape leaves nothing of it), the window gives back its frame
+    // buffer and does not repaint; false brings both back with a full repaint.
+    void setDormant(bool dormant);
 
     static QString windowTitleText() { return QStringLiteral("Quillnest capture"); }
 

@@ -379,8 +379,18 @@ void DrawCore::startLowQualityCopy(QScreen *screen) {
     const int generation = m_generation;
     QPointer<QScreen> target(screen);
     runInBackground(
-        this, [snapshot] { return imageEncoding::lowQualityCopy(snapshot); },
+        this,
+        [snapshot = QImage(snapshot)]() mutable {
+            // Let go of before the result is handed over: a recording may be waiting to
+            // give the picture's memory back.
+            const QImage picture = std::exchange(snapshot, QImage());
+            return imageEncoding::lowQualityCopy(picture);
+        },
         [this, generation, target](const QImage &small) {
+            if (!m_parkedSnapshot.isNull() && target == m_parkedScreen) {
+                releaseParkedMemory();
+                return;
+            }
             if (generation == m_generation && target && isOpen())
                 setSnapshotSmallQuality(target, small);
         });

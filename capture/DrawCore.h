@@ -6,6 +6,7 @@
 #include "capture/OverlayCursors.h"
 #include "capture/OverlayDrawnHost.h"
 #include "capture/OverlayGeometry.h"
+#include "capture/PackedPicture.h"
 #include "capture/Window.h"
 
 #include <QByteArray>
@@ -217,6 +218,16 @@ private:
     // and answers true: the answer then decides whether they resume.
     bool keepQuestionOutOfMovie(QWidget *question);
     void resumeAfterQuestion();
+    // A recording over the whole crop screen leaves nothing of its frozen picture in
+    // sight: the picture waits packed, and the pixelated copy is dropped (it is made
+    // again when needed), so the screen's memory goes to the recording. Back when the
+    // recording ends with the capture still open.
+    void parkSnapshotForRecording();
+    void unparkSnapshot();
+    void bringSnapshotBack();
+    void releaseParkedMemory();
+    void followPauseWhileParked();
+    void bringSnapshotBackForTool();
 
     QPointer<QWidget> m_recordControlsWindow;
     QMap<QScreen *, QPointer<CropWindow>> m_windows;
@@ -227,6 +238,10 @@ private:
     mutable QSet<QScreen *> m_opaquePending;
     mutable QMap<QScreen *, QFuture<void>> m_opaquePasses;
     QMap<QScreen *, QImage> m_snapshotsSmallQuality;
+    PackedPicture m_parkedSnapshot;
+    QPointer<QScreen> m_parkedScreen;
+    QPointer<CropWindow> m_parkedWindow;
+    int m_parkedGeneration = 0;
     QMap<QScreen *, QList<Window>> m_hightlightWindows;
     OverlayGeometry m_geometry;
     OverlayDrawnHost m_drawnHost{*this};

@@ -8,11 +8,13 @@
 #include "app/state/RecordModel.h"
 #include "capture/CropWindow.h"
 #include "capture/DrawCore.h"
+#include "capture/DrawView.h"
 #include "capture/SaveDialog.h"
 #include "capture/StreamWindowHost.h"
 #include "editor_ui/Panel.h"
 #include "platform/Diagnostics.h"
 #include "platform/SafeFile.h"
+#include "platform/ScreenGrabber.h"
 #include "recording/VideoRecorderCore.h"
 #include "recording/VideoRecorderView.h"
 
@@ -24,6 +26,7 @@
 #include <QStandardPaths>
 #include <QWindow>
 #include <cstdio>
+#include <malloc.h>
 
 namespace qn {
 
@@ -224,6 +227,7 @@ void DrawCore::showRecordControls() {
     connect(bar, &VideoRecorderView::recordingAboutToStart, this, [this] {
         if (m_streamWindows)
             m_streamWindows->prepareForRecording();
+        parkSnapshotForRecording();
     });
     bar->move(0, 0);
     // Without a compositing manager a window cannot be see-through: the panel is
@@ -244,7 +248,104 @@ void DrawCore::showRecordControls() {
     diagnostics::report(diagnostics::recordingControlsShown());
 }
 
-void DrawCore::tellRecordingFailed(const QString &message) { m_outputs.showNotice(message); }
+void DrawCore::tellRecordingFailed(const QString &message) {
+    m_outputs.showNotice(message);
+    // A start that failed never changes the recording state.
+    unparkSnapshot();
+}
+
+void DrawCore::parkSnapshotForRecording() {
+    QScreen *screen = model().cropScreen();
+    if (!screen)
+        return;
+    RecordModel *record = Models::shared().recordModel();
+    connect(record, &RecordModel::isRecordingChanged, this, &DrawCore::unparkSnapshot, Qt::UniqueConnection);
+    connect(record, &RecordModel::isPausedChanged, this, &DrawCore::followPauseWhileParked, Qt::UniqueConnection);
+    // Another tool puts the overlay back over the screen, recording or not.
+    connect(&model(), &DrawViewModel::toolChanged, this, &DrawCore::bringSnapshotBackForTool, Qt::UniqueConnection);
+    if (m_snapshotsSmallQuality.remove(screen))
+        Q_EMIT snapshotsSmallQualityChanged();
+    if (m_parkedSnapshot.isNull() && globalCrop(model()).contains(screen->geometry())) {
+        ensureOpaque(screen);
+        PackedPicture packed = PackedPicture::pack(m_snapshots.value(screen));
+        // A picture that cannot be packed stays as it is.
+        if (!packed.isNull()) {
+            const qsizetype packedBytes = packed.packedBytes();
+            m_parkedSnapshot = std::move(packed);
+            m_parkedScreen = screen;
+            m_parkedWindow = m_windows.value(screen);
+            m_parkedGeneration = m_generation;
+            m_snapshots.remove(screen);
+            if (m_parkedWindow) {
+                m_parkedWindow->view()->refreshSnapshot();
+                m_parkedWindow->setDormant(true);
+            }
+            releaseParkedMemory();
+            diagnostics::report(diagnostics::frozenPictureParked(packedBytes));
+        }
+    }
+    // Before the recording's own buffers are made, so that they take the place freed.
+    malloc_trim(0);
+}
+
+void DrawCore::releaseParkedMemory() {
+    // The grab's shared memory goes back once nothing holds the picture; a pass on
+    // the thread pool that has just finished with it may let go of it a moment later.
+    releaseScreenGrabMemory();
+    QTimer::singleShot(250, this, [this, generation = m_parkedGeneration] {
+        if (!m_parkedSnapshot.isNull() && generation == m_parkedGeneration)
+            releaseScreenGrabMemory();
+    });
+}
+
+void DrawCore::followPauseWhileParked() {
+    // While paused the action bar stands in the overlay window, over the live screen:
+    // the window needs its frame to show it.
+    if (!m_parkedSnapshot.isNull() && m_parkedWindow)
+        m_parkedWindow->setDormant(!Models::shared().recordModel()->isPaused());
+}
+
+void DrawCore::bringSnapshotBackForTool() {
+    if (!m_parkedSnapshot.isNull() && model().tool() != Tool::Video)
+        bringSnapshotBack();
+}
+
+void DrawCore::unparkSnapshot() {
+    if (m_parkedSnapshot.isNull() || Models::shared().recordModel()->isRecording())
+        return;
+    // Once the end of the recording has run its course: a save closes the capture
+    // right after, and then nothing is left to show the picture.
+    const int generation = m_parkedGeneration;
+    QTimer::singleShot(0, this, [this, generation] {
+        if (m_parkedGeneration == generation && !Models::shared().recordModel()->isRecording())
+            bringSnapshotBack();
+    });
+}
+
+void DrawCore::bringSnapshotBack() {
+    if (m_parkedSnapshot.isNull())
+        return;
+    const PackedPicture packed = std::exchange(m_parkedSnapshot, PackedPicture());
+    QScreen *screen = m_parkedScreen;
+    const QPointer<CropWindow> window = m_parkedWindow;
+    m_parkedScreen.clear();
+    m_parkedWindow.clear();
+    // The capture it belongs to has closed: nothing is left to show the picture, and
+    // its window, hidden, waits for the next capture with its frame given back.
+    const bool open = screen && isOpen() && m_parkedGeneration == m_generation && m_windows.value(screen) == window;
+    const QImage frozen = open ? packed.unpack() : QImage();
+    if (!frozen.isNull()) {
+        m_snapshots.insert(screen, frozen);
+        if (window)
+            window->view()->refreshSnapshot();
+    }
+    if (window)
+        window->setDormant(false);
+    if (frozen.isNull())
+        return;
+    startLowQualityCopy(screen);
+    diagnostics::report(diagnostics::frozenPictureRestored());
+}
 
 void DrawCore::closeRecordControls() {
     QPointer<QWidget> panel = m_recordControlsWindow;

@@ -262,6 +262,12 @@ DrawView::DrawView(DrawCore &core, QScreen *screen, QWidget *parent)
     });
 }
 
+void DrawView::refreshSnapshot() {
+    finishPrefill();
+    m_snapshot = m_core.snapshotToPaint(m_screen);
+    update();
+}
+
 bool DrawView::isCropScreen() const { return m_screen && model().cropScreen() == m_screen; }
 
 bool DrawView::dimFading() const { return m_dimFade->state() == QAbstractAnimation::Running; }

@@ -43,6 +43,9 @@ public:
     ~DrawView() override;
 
     QScreen *overlayScreen() const { return m_screen; }
+    // Takes the overlay controller's frozen picture of this screen again (it was
+    // parked or brought back).
+    void refreshSnapshot();
     PointCommentPanel *comments() const { return m_comments; }
     bool isCropScreen() const;
     // Recomputes the cursor for the pointer where it is now (modifier keys changed).

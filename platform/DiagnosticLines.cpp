@@ -283,5 +283,9 @@ QString firstPaint(const QString &how) { return capture(QStringLiteral("first pa
 QString recorderToolsPanel(const QString &frame, const QString &arrow) {
     return recorder(QStringLiteral("palette at %1 arrow=%2").arg(frame, arrow));
 }
+QString frozenPictureParked(qint64 bytes) {
+    return capture(QStringLiteral("frozen picture packed in %1 bytes while recording").arg(bytes));
+}
+QString frozenPictureRestored() { return capture(QStringLiteral("frozen picture restored")); }
 
 } // namespace qn::diagnostics

@@ -186,5 +186,8 @@ QString firstPaint(const QString &how);
 
 // ---- the recording bar's tools palette: its panel's frame and the way its arrow points
 QString recorderToolsPanel(const QString &frame, const QString &arrow);
+// ---- the frozen screen while a recording covers it: packed into `bytes`, and back
+QString frozenPictureParked(qint64 bytes);
+QString frozenPictureRestored();
 
 } // namespace qn::diagnostics

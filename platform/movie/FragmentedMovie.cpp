@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -92,133 +93,224 @@ struct CopyResult {
     QString error;
 };
 
+// A failed step of the copy: what the user reads before FFmpeg's own words, and the
+// code they come from.
+struct StepError {
+    QString what;
+    int code = 0;
+};
+using Step = std::optional<StepError>;
+
+Step failed(const QString &what, int code) { return StepError{what, code}; }
+
+// The recording opened for reading, up to the end of its last complete fragment.
+// Stays where it is made: FFmpeg reads through a pointer to `source`.
+struct RecordingReader {
+    BoundedFile source;
+    IoContextPtr io;
+    InputFormatPtr input;
+
+    RecordingReader() = default;
+    RecordingReader(const RecordingReader &) = delete;
+    RecordingReader &operator=(const RecordingReader &) = delete;
+
+    Step open(int fd, int64_t length) {
+        source = BoundedFile{fd, length, 0};
+        constexpr int kBufferSize = 1 << 16;
+        auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
+        if (!buffer)
+            return failed(QString(), AVERROR(ENOMEM));
+        io.reset(avio_alloc_context(buffer, kBufferSize, 0, &source, &BoundedFile::read, nullptr, &BoundedFile::seek));
+        if (!io) {
+            av_free(buffer);
+            return failed(QString(), AVERROR(ENOMEM));
+        }
+        AVFormatContext *raw = avformat_alloc_context();
+        if (!raw)
+            return failed(QString(), AVERROR(ENOMEM));
+        raw->pb = io.get();
+        raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+        // A failed open frees the context itself.
+        const int ret = avformat_open_input(&raw, nullptr, av_find_input_format("mov"), nullptr);
+        if (ret < 0)
+            return failed(QStringLiteral("The recording cannot be read: "), ret);
+        input.reset(raw);
+        return std::nullopt;
+    }
+};
+
+// The ordinary movie at `part`, with the recording's picture and sound streams and
+// its index (moov) first once finished. `outputIndex` maps each input stream to its
+// output stream, -1 for one left out.
+struct OrdinaryMovieWriter {
+    OwnFileOutputPtr output;
+    std::vector<int> outputIndex;
+
+    Step open(const AVFormatContext *input, const QString &part) {
+        AVFormatContext *raw = nullptr;
+        const QByteArray partName = QFile::encodeName(part);
+        int ret = avformat_alloc_output_context2(&raw, nullptr, "mov", partName.constData());
+        if (ret < 0 || !raw)
+            return failed(QStringLiteral("The movie cannot be made: "), ret < 0 ? ret : AVERROR(ENOMEM));
+        output.reset(raw);
+        if (const Step error = addStreams(input))
+            return error;
+        ret = avio_open(&output->pb, partName.constData(), AVIO_FLAG_WRITE);
+        if (ret < 0)
+            return failed(QStringLiteral("The movie cannot be made: "), ret);
+        AVDictionary *options = nullptr;
+        av_dict_set(&options, "movflags", "+faststart", 0);
+        ret = avformat_write_header(output.get(), &options);
+        av_dict_free(&options);
+        if (ret < 0)
+            return failed(QStringLiteral("The movie cannot be made: "), ret);
+        return std::nullopt;
+    }
+
+    Step addStreams(const AVFormatContext *input) {
+        outputIndex.assign(input->nb_streams, -1);
+        for (unsigned i = 0; i < input->nb_streams; ++i) {
+            const AVStream *from = input->streams[i];
+            const AVMediaType type = from->codecpar->codec_type;
+            if (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO)
+                continue;
+            AVStream *to = avformat_new_stream(output.get(), nullptr);
+            if (!to)
+                return failed(QString(), AVERROR(ENOMEM));
+            const int ret = avcodec_parameters_copy(to->codecpar, from->codecpar);
+            if (ret < 0)
+                return failed(QString(), ret);
+            to->codecpar->codec_tag = 0;
+            to->time_base = from->time_base;
+            outputIndex[i] = to->index;
+        }
+        return std::nullopt;
+    }
+
+    Step finish() {
+        const int ret = av_write_trailer(output.get());
+        if (ret < 0)
+            return failed(QStringLiteral("Finishing the movie failed: "), ret);
+        if (output->pb->error < 0)
+            return failed(QStringLiteral("Writing the movie failed: "), output->pb->error);
+        return std::nullopt;
+    }
+};
+
+// Copies packets into the movie in the order they come.
+//
+// The sound encoder's priming packet belongs before time 0, but a fragmented
+// recording cannot say so (its index was written before the first packet) and stores
+// it at the time of the first real one. Put back where it was, it makes the ordinary
+// movie's edit list hide it again, and the sound keeps its place against the picture
+// instead of coming one packet late.
+class PacketCopier {
+public:
+    PacketCopier(const AVFormatContext *input, OrdinaryMovieWriter &movie)
+        : m_input(input), m_movie(movie), m_soundPackets(movie.output->nb_streams, 0) {}
+
+    bool allocate() {
+        m_priming.reset(av_packet_alloc());
+        return bool(m_priming);
+    }
+
+    // Takes the reference of `packet`, read from the recording.
+    Step copy(AVPacket *packet) {
+        const int to = m_movie.outputIndex[size_t(packet->stream_index)];
+        if (to < 0) {
+            av_packet_unref(packet);
+            return std::nullopt;
+        }
+        AVFormatContext *output = m_movie.output.get();
+        av_packet_rescale_ts(packet, m_input->streams[packet->stream_index]->time_base, output->streams[to]->time_base);
+        packet->stream_index = to;
+        packet->pos = -1;
+        int ret = 0;
+        if (output->streams[to]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && m_soundPackets[size_t(to)] < 2) {
+            if (m_soundPackets[size_t(to)]++ == 0) {
+                av_packet_move_ref(m_priming.get(), packet);
+                return std::nullopt;
+            }
+            placePriming(output->streams[to], packet);
+            ret = write(m_priming.get());
+        }
+        if (ret >= 0)
+            ret = write(packet);
+        if (ret < 0)
+            return failed(QStringLiteral("Writing the movie failed: "), ret);
+        return std::nullopt;
+    }
+
+    // A sound of a single packet: the one kept back goes in as it is.
+    Step finish() {
+        for (const int seen : m_soundPackets)
+            if (seen == 1)
+                if (const int ret = write(m_priming.get()); ret < 0)
+                    return failed(QStringLiteral("Writing the movie failed: "), ret);
+        return std::nullopt;
+    }
+
+    int64_t copied() const { return m_copied; }
+
+private:
+    // Moves the priming packet one frame before `first`, the first real sound packet,
+    // when the recording stored it at the same time.
+    void placePriming(const AVStream *stream, const AVPacket *first) {
+        const AVCodecParameters *sound = stream->codecpar;
+        // The demuxer leaves the frame size out; AAC's is fixed.
+        const int frameSize =
+            sound->frame_size > 0 ? sound->frame_size : (sound->codec_id == AV_CODEC_ID_AAC ? 1024 : 0);
+        if (m_priming->dts != first->dts || frameSize <= 0)
+            return;
+        const int64_t length = av_rescale_q(frameSize, AVRational{1, sound->sample_rate}, stream->time_base);
+        m_priming->dts -= length;
+        m_priming->pts = m_priming->dts;
+        m_priming->duration = length;
+    }
+
+    int write(AVPacket *out) {
+        ++m_copied;
+        return av_interleaved_write_frame(m_movie.output.get(), out);
+    }
+
+    const AVFormatContext *m_input;
+    OrdinaryMovieWriter &m_movie;
+    PacketPtr m_priming;
+    std::vector<int> m_soundPackets; // sound packets seen per output stream, up to 2
+    int64_t m_copied = 0;
+};
+
 // Stream copy of every picture and sound packet into an ordinary movie with its
 // moov first. Packets the demuxer cannot read end the copy there: what came before
 // them is the movie.
 CopyResult copyIntoOrdinaryMovie(int fd, int64_t length, const QString &part) {
     CopyResult result;
-    auto fail = [&](const QString &what, int code) {
-        result.noRoom = noRoomError(code);
-        result.error = what + avErrorText(code);
+    const auto fail = [&result](const StepError &error) {
+        result.noRoom = noRoomError(error.code);
+        result.error = error.what + avErrorText(error.code);
         return result;
     };
-    BoundedFile source{fd, length, 0};
-    constexpr int kBufferSize = 1 << 16;
-    auto *buffer = static_cast<unsigned char *>(av_malloc(kBufferSize));
-    if (!buffer)
-        return fail(QString(), AVERROR(ENOMEM));
-    IoContextPtr io(
-        avio_alloc_context(buffer, kBufferSize, 0, &source, &BoundedFile::read, nullptr, &BoundedFile::seek));
-    if (!io) {
-        av_free(buffer);
-        return fail(QString(), AVERROR(ENOMEM));
-    }
-    AVFormatContext *rawInput = avformat_alloc_context();
-    if (!rawInput)
-        return fail(QString(), AVERROR(ENOMEM));
-    rawInput->pb = io.get();
-    rawInput->flags |= AVFMT_FLAG_CUSTOM_IO;
-    int ret = avformat_open_input(&rawInput, nullptr, av_find_input_format("mov"), nullptr);
-    if (ret < 0)
-        return fail(QStringLiteral("The recording cannot be read: "), ret);
-    InputFormatPtr input(rawInput);
-
-    AVFormatContext *rawOutput = nullptr;
-    const QByteArray partName = QFile::encodeName(part);
-    ret = avformat_alloc_output_context2(&rawOutput, nullptr, "mov", partName.constData());
-    if (ret < 0 || !rawOutput)
-        return fail(QStringLiteral("The movie cannot be made: "), ret < 0 ? ret : AVERROR(ENOMEM));
-    OwnFileOutputPtr output(rawOutput);
-    std::vector<int> outputIndex(input->nb_streams, -1);
-    for (unsigned i = 0; i < input->nb_streams; ++i) {
-        const AVStream *from = input->streams[i];
-        const AVMediaType type = from->codecpar->codec_type;
-        if (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO)
-            continue;
-        AVStream *to = avformat_new_stream(output.get(), nullptr);
-        if (!to)
-            return fail(QString(), AVERROR(ENOMEM));
-        ret = avcodec_parameters_copy(to->codecpar, from->codecpar);
-        if (ret < 0)
-            return fail(QString(), ret);
-        to->codecpar->codec_tag = 0;
-        to->time_base = from->time_base;
-        outputIndex[i] = to->index;
-    }
-    ret = avio_open(&output->pb, partName.constData(), AVIO_FLAG_WRITE);
-    if (ret < 0)
-        return fail(QStringLiteral("The movie cannot be made: "), ret);
-    AVDictionary *options = nullptr;
-    av_dict_set(&options, "movflags", "+faststart", 0);
-    ret = avformat_write_header(output.get(), &options);
-    av_dict_free(&options);
-    if (ret < 0)
-        return fail(QStringLiteral("The movie cannot be made: "), ret);
-
+    RecordingReader reader;
+    if (const Step error = reader.open(fd, length))
+        return fail(*error);
+    OrdinaryMovieWriter movie;
+    if (const Step error = movie.open(reader.input.get(), part))
+        return fail(*error);
+    PacketCopier copier(reader.input.get(), movie);
     PacketPtr packet(av_packet_alloc());
-    if (!packet)
-        return fail(QString(), AVERROR(ENOMEM));
-    // The sound encoder's priming packet belongs before time 0, but a fragmented
-    // recording cannot say so (its index was written before the first packet) and
-    // stores it at the time of the first real one. Put back where it was, it makes
-    // the ordinary movie's edit list hide it again, and the sound keeps its place
-    // against the picture instead of coming one packet late.
-    PacketPtr priming(av_packet_alloc());
-    if (!priming)
-        return fail(QString(), AVERROR(ENOMEM));
-    std::vector<int> soundPackets(output->nb_streams, 0);
-    int64_t copied = 0;
-    auto write = [&](AVPacket *out) {
-        ++copied;
-        return av_interleaved_write_frame(output.get(), out);
-    };
-    while (av_read_frame(input.get(), packet.get()) >= 0) {
-        const int to = outputIndex[size_t(packet->stream_index)];
-        if (to < 0) {
-            av_packet_unref(packet.get());
-            continue;
-        }
-        av_packet_rescale_ts(packet.get(), input->streams[packet->stream_index]->time_base,
-                             output->streams[to]->time_base);
-        packet->stream_index = to;
-        packet->pos = -1;
-        ret = 0;
-        if (output->streams[to]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && soundPackets[size_t(to)] < 2) {
-            const int seen = soundPackets[size_t(to)]++;
-            if (seen == 0) {
-                av_packet_move_ref(priming.get(), packet.get());
-                continue;
-            }
-            const AVCodecParameters *sound = output->streams[to]->codecpar;
-            // The demuxer leaves the frame size out; AAC's is fixed.
-            const int frameSize =
-                sound->frame_size > 0 ? sound->frame_size : (sound->codec_id == AV_CODEC_ID_AAC ? 1024 : 0);
-            if (priming->dts == packet->dts && frameSize > 0) {
-                const int64_t length =
-                    av_rescale_q(frameSize, AVRational{1, sound->sample_rate}, output->streams[to]->time_base);
-                priming->dts -= length;
-                priming->pts = priming->dts;
-                priming->duration = length;
-            }
-            ret = write(priming.get());
-        }
-        if (ret >= 0)
-            ret = write(packet.get());
-        if (ret < 0)
-            return fail(QStringLiteral("Writing the movie failed: "), ret);
-    }
-    for (size_t i = 0; i < soundPackets.size(); ++i)
-        if (soundPackets[i] == 1 && (ret = write(priming.get())) < 0)
-            return fail(QStringLiteral("Writing the movie failed: "), ret);
-    if (copied == 0) {
+    if (!packet || !copier.allocate())
+        return fail(StepError{QString(), AVERROR(ENOMEM)});
+    while (av_read_frame(reader.input.get(), packet.get()) >= 0)
+        if (const Step error = copier.copy(packet.get()))
+            return fail(*error);
+    if (const Step error = copier.finish())
+        return fail(*error);
+    if (copier.copied() == 0) {
         result.error = QStringLiteral("The recording holds no picture or sound.");
         return result;
     }
-    ret = av_write_trailer(output.get());
-    if (ret < 0)
-        return fail(QStringLiteral("Finishing the movie failed: "), ret);
-    if (output->pb->error < 0)
-        return fail(QStringLiteral("Writing the movie failed: "), output->pb->error);
+    if (const Step error = movie.finish())
+        return fail(*error);
     result.ok = true;
     return result;
 }

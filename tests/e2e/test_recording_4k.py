@@ -72,7 +72,7 @@ def test_a_full_4k_screen_records_a_moving_4k_movie(launch, x, display, moving_s
     ok, errors = decodes_to_its_end(path)
     assert ok, errors
     distinct, total = distinct_frames(path)
-    # A stream whose pictures never came back from the writer freezes once it has lent
-    # its three; a moving one keeps changing through the movie. How many a second a
+    # A stream whose picture never came back from the writer freezes once it has lent
+    # it; a moving one keeps changing through the movie. How many a second a
     # busy machine lets through is the bench's business (bench/recording_4k.py).
     assert distinct > 3, (distinct, total, duration, FPS)

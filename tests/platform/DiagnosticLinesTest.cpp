@@ -192,6 +192,8 @@ TEST(DiagnosticLines, EveryBuilderMatchesTheHarnessPatternOfItsName) {
         {"recorder_tools_panel()", d::recorderToolsPanel(QStringLiteral("-5,20,60,168"), QStringLiteral("up"))},
         {"recorder_tools_panel('1,2,60,168', 'right')",
          d::recorderToolsPanel(QStringLiteral("1,2,60,168"), QStringLiteral("right"))},
+        {"frozen_picture_parked()", d::frozenPictureParked(412345)},
+        {"frozen_picture_restored()", d::frozenPictureRestored()},
     };
     QByteArray input;
     for (const auto &[call, line] : rows)

@@ -22,7 +22,8 @@ TEST(RowBands, EveryRowIsVisitedOnceInBandsThatCoverTheRange) {
                 ++seen[size_t(y)];
         });
         for (int y = 0; y < int(seen.size()); ++y)
-            EXPECT_EQ(seen[size_t(y)], (y >= c.top && y < c.bottom) ? 1 : 0) << c.top << ".." << c.bottom << " row " << y;
+            EXPECT_EQ(seen[size_t(y)], (y >= c.top && y < c.bottom) ? 1 : 0)
+                << c.top << ".." << c.bottom << " row " << y;
     }
 }
 

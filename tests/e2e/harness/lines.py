@@ -257,3 +257,7 @@ def first_paint(how=None): return _line(f"capture: first paint {_v(how, '(prefil
 # ---- the recording bar's tools palette
 def recorder_tools_panel(frame=None, arrow=None):
     return _line(f"recorder: palette at {_v(frame, FRAME)} arrow={_v(arrow, WORD)}")
+# ---- the frozen screen while a recording covers it: packed, and back
+def frozen_picture_parked(size=None):
+    return _line(f"capture: frozen picture packed in {_v(size, INT)} bytes while recording")
+def frozen_picture_restored(): return _line("capture: frozen picture restored")
