@@ -169,13 +169,23 @@ def test_a_disk_filled_by_another_program_keeps_a_playable_movie(launch, x, puls
     app = launch(prefs=PREFS, env=recorder.pulse_env(pulse), home=home)
     path, started = recorder.start_recording(app, x, CROP)
     wait_recorded(app, RECORD_FOR)
-    # Another program takes every byte that is left; the recording writes on meanwhile,
-    # so what is free is taken again until nothing is.
-    for n in range(100):
-        free = os.statvfs(tmp).f_bavail * os.statvfs(tmp).f_frsize
-        if not free:
-            break
-        subprocess.run(["fallocate", "-l", str(free), os.path.join(tmp, f"filler{n}")], capture_output=True)
+    # Another program takes every byte that is left, a megabyte at a time; the
+    # recording writes on meanwhile, so what is free is taken again until nothing is.
+    # One allocation of everything would race with the recording: it fails when the
+    # recording took a byte first and gives all it held back at once, and a movie then
+    # finishes with room to spare.
+    with open(os.path.join(tmp, "filler"), "wb") as filler:
+        taken = 0
+        for _ in range(10000):
+            free = os.statvfs(tmp).f_bavail * os.statvfs(tmp).f_frsize
+            if not free:
+                break
+            chunk = min(free, 1 << 20)
+            try:
+                os.posix_fallocate(filler.fileno(), taken, chunk)
+                taken += chunk
+            except OSError:
+                pass
     recorded = time.time() - started
     assert os.statvfs(tmp).f_bavail == 0
     app.wait_for_line(lines.notice("The disk is full; the recording was stopped."), timeout=30)
