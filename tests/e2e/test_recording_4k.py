@@ -8,7 +8,7 @@ import pytest
 from Xlib import X as XL
 from Xlib import display as xdisplay
 
-from harness import chrome, recorder
+from harness import recorder
 from harness.app import open_capture
 from harness.display import Display
 from test_recording_throughput import ANIMATE, FPS, PREFS, distinct_frames, save_movie
@@ -54,13 +54,7 @@ def decodes_to_its_end(path):
 def test_a_full_4k_screen_records_a_moving_4k_movie(launch, x, display, moving_screen):
     app = launch(prefs=PREFS)
     open_capture(app, x)
-    x.drag((0, 0), (SCREEN[0] - 1, SCREEN[1] - 1))
-    chrome.wait_placement(app)
-    save = chrome.controls(app)["save"]
-    x.key("v")
-    recorder.wait_bar(app, lambda s: s["state"] == "idle")
-    recorder.click(app, x, "record")
-    recorder.wait_bar(app, lambda s: s["state"] == "recording")
+    save = recorder.record_crop(app, x, (0, 0), (SCREEN[0] - 1, SCREEN[1] - 1))
     recorder.wait_hole(app, lambda h, c: h == (0, 0) + SCREEN and c is None)
     recorder.wait_bar(app, lambda s: s["time"] >= "00:05", timeout=60)
     path = os.path.join(app.home, "full 4k screen.mov")

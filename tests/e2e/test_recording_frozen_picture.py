@@ -3,10 +3,8 @@ it away when the recording starts (its memory goes to the recording) and shows i
 when the recording ends with the capture still open."""
 import os
 import re
-import time
 
 from harness import chrome, lines, recorder, screen
-from harness.app import wait_capture_closed
 from test_recording_controls import PREFS, choose_video
 from test_recording_encoder_missing import MISSING
 
@@ -15,17 +13,7 @@ WINDOW = (250, 150, 600, 450)
 
 
 def save_paused_movie(app, x, save, path):
-    x.click(*chrome.centre(save))
-    dialog = x.wait_window("^Save$")
-    deadline = time.time() + 10
-    while int(x._xdo("getwindowfocus", check=False).strip() or 0) not in dialog:
-        assert time.time() < deadline, "the Save dialog never took the keyboard"
-        time.sleep(0.05)
-    x.key("ctrl+a")
-    x.type(path)
-    x.key("Return")
-    app.wait_for_line(lines.saved_movie(), timeout=60)
-    wait_capture_closed(app, x)
+    recorder.save_movie(app, x, save, path)
     return recorder.probe(path)
 
 

@@ -199,14 +199,8 @@ def test_the_tools_palette_opens_outside_the_recorded_rectangle(launch, x, displ
     x.move(cx - 50, cy - 50)
     open_capture(app, x)
     mark = app.mark()
-    x.drag((cx, cy), (cx + cw, cy + ch))
+    save = recorder.record_crop(app, x, (cx, cy), (cx + cw, cy + ch))
     crop = tuple(round(float(v)) for v in app.wait_after(mark, lines.crop_area()).groups())
-    chrome.wait_placement(app)
-    save = chrome.controls(app)["save"]
-    x.key("v")
-    recorder.wait_bar(app, lambda s: s["state"] == "idle")
-    recorder.click(app, x, "record")
-    recorder.wait_bar(app, lambda s: s["state"] == "recording")
     bar = recorder.controls(app)["bar"]
     # The layout this test is about: the bar beside the crop, closer than the palette is wide.
     assert not overlaps(bar, crop) and 0 <= bar[0] - (crop[0] + crop[2]) < 48, (bar, crop)

@@ -20,14 +20,7 @@ def greenish(p):
 
 def start_recording(app, x):
     open_capture(app, x)
-    x.drag((CROP[0], CROP[1]), (CROP[0] + CROP[2], CROP[1] + CROP[3]))
-    chrome.wait_placement(app)
-    save = chrome.controls(app)["save"]
-    x.key("v")
-    recorder.wait_bar(app, lambda s: s["state"] == "idle")
-    recorder.click(app, x, "record")
-    recorder.wait_bar(app, lambda s: s["state"] == "recording")
-    return save
+    return recorder.record_crop(app, x, (CROP[0], CROP[1]), (CROP[0] + CROP[2], CROP[1] + CROP[3]))
 
 
 def overlaps_rect(a, b):

@@ -9,7 +9,7 @@ from Xlib import X as XL
 from Xlib import display as xdisplay
 
 from harness import chrome, lines, recorder
-from harness.app import open_capture, wait_capture_closed
+from harness.app import open_capture
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ANIMATE = os.path.join(HERE, "tools", "animate.py")
@@ -59,18 +59,7 @@ def save_movie(app, x, save, path):
     """Pauses and saves through the action bar's save and its dialog."""
     recorder.click(app, x, "record")
     recorder.wait_bar(app, lambda s: s["state"] == "paused")
-    x.click(*chrome.centre(save))
-    dialog = x.wait_window("^Save$")
-    # The name is typed once the dialog holds the keyboard.
-    deadline = time.time() + 10
-    while int(x._xdo("getwindowfocus", check=False).strip() or 0) not in dialog:
-        assert time.time() < deadline, "the Save dialog never took the keyboard"
-        time.sleep(0.05)
-    x.key("ctrl+a")
-    x.type(path)
-    x.key("Return")
-    app.wait_for_line(lines.saved_movie(), timeout=60)
-    wait_capture_closed(app, x)
+    recorder.save_movie(app, x, save, path)
     return recorder.probe(path)
 
 
@@ -78,13 +67,7 @@ def save_movie(app, x, save, path):
 def test_a_full_screen_crop_records_every_change(launch, x, display, moving_screen, strokes):
     app = launch(prefs=PREFS)
     open_capture(app, x)
-    x.drag((0, 0), (SCREEN[0] - 1, SCREEN[1] - 1))
-    chrome.wait_placement(app)
-    save = chrome.controls(app)["save"]
-    x.key("v")
-    recorder.wait_bar(app, lambda s: s["state"] == "idle")
-    recorder.click(app, x, "record")
-    recorder.wait_bar(app, lambda s: s["state"] == "recording")
+    save = recorder.record_crop(app, x, (0, 0), (SCREEN[0] - 1, SCREEN[1] - 1))
     drawn_from = animation_count(moving_screen)
     recorder.wait_hole(app, lambda h, c: h == (0, 0) + SCREEN and c is None)
     if strokes:

@@ -105,8 +105,22 @@ def save_movie(app, x, save, target):
     x.key("ctrl+a")
     x.type(target)
     x.key("Return")
-    app.wait_for_line(lines.saved_movie(lines.ending(os.path.basename(target))), timeout=30)
+    app.wait_for_line(lines.saved_movie(lines.ending(os.path.basename(target))), timeout=60)
     wait_capture_closed(app, x)
+
+
+def record_crop(app, x, start, end):
+    """In an open capture: drags the crop from `start` to `end`, chooses the video tool
+    and starts recording by mouse. Returns the action bar's save button."""
+    from . import chrome
+    x.drag(start, end)
+    chrome.wait_placement(app)
+    save = chrome.controls(app)["save"]
+    x.key("v")
+    wait_bar(app, lambda s: s["state"] == "idle")
+    click(app, x, "record")
+    wait_bar(app, lambda s: s["state"] == "recording")
+    return save
 
 
 def open_list(app, x, point, timeout=10):
