@@ -287,4 +287,5 @@ def test_records_the_crop_of_a_screen_beside_the_first(two_screens, drivers):
         anim.wait()
     _, streams = probe(out)
     assert (streams["video"]["width"], streams["video"]["height"]) == REGION[2:]
-    assert int(streams["video"]["nb_read_packets"]) >= 0.8 * 30 * 1.5
+    # A flowing stream, not a stalled one; the rate itself is a bench figure.
+    assert int(streams["video"]["nb_read_packets"]) >= 30 * 1.5 / 3
