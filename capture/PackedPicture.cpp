@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
-#include <numeric>
 #include <vector>
 
 namespace qn {

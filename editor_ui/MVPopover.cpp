@@ -217,11 +217,11 @@ void MVPopover::show(Qt::Edge edge) {
     if (QScreen *s = m_anchor->screen())
         screen = s->geometry();
     const MVArrowDirection preferred = directionFor(edge);
-    if (!m_keptOut.isEmpty())
-        m_arrowDirection =
-            mvArrowDirectionAvoiding(preferred, anchor, size, screen, m_keptOut, m_anchor->window()->frameGeometry());
-    else
-        m_arrowDirection = screen.isEmpty() ? preferred : mvFittingArrowDirection(preferred, anchor, size, screen);
+    // Without an area to keep out of, this is the plain fit on the screen.
+    m_arrowDirection =
+        screen.isEmpty() && m_keptOut.isEmpty()
+            ? preferred
+            : mvArrowDirectionAvoiding(preferred, anchor, size, screen, m_keptOut, m_anchor->window()->frameGeometry());
 
     const QRect frame = mvPopoverFrame(m_arrowDirection, anchor.translated(originOffset(m_arrowDirection)), size);
     m_panel->arrow = m_arrowDirection;

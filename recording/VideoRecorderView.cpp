@@ -411,10 +411,9 @@ void VideoRecorderView::openToolsOnHover(bool) {
     });
 }
 
-void VideoRecorderView::setRecordedArea(const QRect &area) {
-    m_recordedArea = area;
-    m_tools->popover()->setKeptOut(area);
-}
+void VideoRecorderView::setRecordedArea(const QRect &area) { m_tools->popover()->setKeptOut(area); }
+
+QRect VideoRecorderView::recordedArea() const { return m_tools->popover()->keptOut(); }
 
 void VideoRecorderView::animationTick() {
     const auto [frame, opacity] = animationStep(state(), m_recordingFrame, m_pausedOpacity);

@@ -90,7 +90,7 @@ public:
     // The screen area the movie records (global; empty: none). What the bar opens
     // beside itself keeps clear of it, so that it stays out of the movie.
     void setRecordedArea(const QRect &area);
-    QRect recordedArea() const { return m_recordedArea; }
+    QRect recordedArea() const;
     void animationTick();
 
     // Controls, for tests and diagnostics.
@@ -143,7 +143,6 @@ private:
     DrawViewButton *m_camera = nullptr;
     VoiceIndicator *m_meter = nullptr;
     MVPopoverModyfier *m_tools = nullptr;
-    QRect m_recordedArea;
 };
 
 } // namespace qn
